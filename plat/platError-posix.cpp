@@ -1,0 +1,28 @@
+#include "plat/platError.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+// The POSIX side reports errno values; these three are the numbers the callers compare with
+// and that no errno takes.
+const uint32_t uPlatErrHandleEof = 0x7fff0026u;
+const uint32_t uPlatErrFileNotFound = ENOENT;
+const uint32_t uPlatErrNoMoreFiles = 0x7fff0012u;
+
+uint32_t uPlatLastError() { return static_cast<uint32_t>(errno); }
+
+void vPlatSetLastError(uint32_t uErr) { errno = static_cast<int>(uErr); }
+
+char *szPlatErrorText(uint32_t uErr) {
+    const char *szSys = std::strerror(static_cast<int>(uErr));
+    size_t n = std::strlen(szSys);
+    char *sz = static_cast<char *>(std::malloc(n + 2));
+    if (sz == nullptr) return nullptr;
+    std::memcpy(sz, szSys, n);
+    sz[n] = '\n';  // the system's text ends with its own line end, as on Windows
+    sz[n + 1] = '\0';
+    return sz;
+}
+
+void vPlatFreeErrorText(char *sz) { std::free(sz); }

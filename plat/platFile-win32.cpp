@@ -1,0 +1,33 @@
+#include "plat/platFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+int iPlatStat(const char *szPath, PlatStat *pStat) {
+    struct _stat64 st;
+    if (_stat64(szPath, &st) != 0) return errno;
+    pStat->iIsDir = (st.st_mode & _S_IFDIR) ? 1 : 0;
+    pStat->iIsReg = (st.st_mode & _S_IFREG) ? 1 : 0;
+    pStat->iOwnerRead = (st.st_mode & _S_IREAD) ? 1 : 0;
+    pStat->iOwnerWrite = (st.st_mode & _S_IWRITE) ? 1 : 0;
+    pStat->iSize = static_cast<int64_t>(st.st_size);
+    pStat->uMode = static_cast<uint32_t>(st.st_mode & (_S_IREAD | _S_IWRITE));
+    pStat->uFileId = 0;
+    pStat->uDevId = static_cast<uint64_t>(st.st_dev);
+    return 0;
+}
+
+int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
+
+int iPlatSetMode(const char *szPath, uint32_t uMode) {
+    return _chmod(szPath, static_cast<int>(uMode)) == 0 ? 0 : errno;
+}
+
+int iPlatReplaceFile(const char *szFrom, const char *szTo) {
+    if (MoveFileExA(szFrom, szTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    DWORD e = GetLastError();
+    return e == ERROR_ACCESS_DENIED ? EACCES : e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;
+}

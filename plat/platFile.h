@@ -1,0 +1,27 @@
+// File status, removal and replacement.
+#pragma once
+#include <cstdint>
+
+struct PlatStat {
+    int iIsDir;       // a directory
+    int iIsReg;       // a regular file
+    int iOwnerRead;   // the owner may read it
+    int iOwnerWrite;  // the owner may write it
+    int64_t iSize;    // size in bytes as stored
+    uint32_t uMode;   // the permission bits, kept for a replacement file
+    uint64_t uFileId; // identifies the file or directory on its volume (0 when unknown)
+    uint64_t uDevId;  // identifies the volume (0 when unknown)
+};
+
+// The status of a path; 0 or the C library's error number.
+int iPlatStat(const char *szPath, PlatStat *pStat);
+
+// Deletes a file; 0 or the C library's error number. A file without write permission counts as
+// read-only (EACCES) on every platform.
+int iPlatUnlink(const char *szPath);
+
+// Gives szFrom the permission bits uMode; 0 or the C library's error number.
+int iPlatSetMode(const char *szPath, uint32_t uMode);
+
+// Moves szFrom to szTo, replacing szTo; 0 or the C library's error number.
+int iPlatReplaceFile(const char *szFrom, const char *szTo);

@@ -1,0 +1,7 @@
+#include "plat/platStdio.h"
+#include "quorva/quorva.h"
+
+int main(int argc, char **argv) {
+    vPlatBinaryStdio();
+    return iQuorvaMain(argc, argv);
+}

@@ -1,0 +1,16 @@
+// The formatting options record: one instance, owned by the driver for the whole run.
+#pragma once
+#include <cstdint>
+
+enum { MAX_INDENT_WIDTH = 32 };
+
+struct StmtStyle {
+    char szIndent[MAX_INDENT_WIDTH + 1];  // indentation unit: one TAB, or 1 to 32 blanks
+    int32_t iNumComma;                    // commas from which a part is broken
+    int32_t iPartSize;                    // bytes above which a part is broken
+    int32_t iFmtLen;                      // length of the last formatted text
+    int32_t iJoinAt;                      // chunk joining: 0 off, else the glue length limit
+};
+
+// The defaults: one TAB, 14 commas, 50 bytes, joining off.
+void vDefaultStmtStyle(StmtStyle *pStyle);

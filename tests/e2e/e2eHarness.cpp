@@ -1,0 +1,69 @@
+#include "e2eHarness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+namespace {
+#if defined(_WIN32)
+const char szExe[] = "quorva.exe";
+#else
+const char szExe[] = "./quorva";
+#endif
+int iCounter = 0;
+}  // namespace
+
+bool bWindows() {
+#if defined(_WIN32)
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::string sReadFile(const std::string &sPath) {
+    std::ifstream in(sPath, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void vWriteFile(const std::string &sPath, const std::string &sBytes) {
+    std::ofstream out(sPath, std::ios::binary | std::ios::trunc);
+    out.write(sBytes.data(), static_cast<std::streamsize>(sBytes.size()));
+}
+
+std::string sCrLf(const std::string &s) {
+    std::string r;
+    for (char c : s) {
+        if (c == '\n') r += '\r';
+        r += c;
+    }
+    return r;
+}
+
+RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn, const char *szStdoutRedirect) {
+    std::string sBase = "e2e_run_" + std::to_string(++iCounter);
+    std::string sInFile = sBase + ".in", sOutFile = sBase + ".out", sErrFile = sBase + ".err";
+    vWriteFile(sInFile, sIn);
+    std::string sCmd = std::string(szExe) + " " + sArgs + " < " + sInFile + " " +
+                       (szStdoutRedirect != nullptr ? std::string(szStdoutRedirect) : "> " + sOutFile) + " 2> " +
+                       sErrFile;
+    int iRaw = std::system(sCmd.c_str());
+    RunResult r;
+#if defined(_WIN32)
+    r.iStatus = iRaw;
+#else
+    r.iStatus = WIFEXITED(iRaw) ? WEXITSTATUS(iRaw) : -1;
+#endif
+    r.sOut = sReadFile(sOutFile);
+    r.sErr = sReadFile(sErrFile);
+    std::remove(sInFile.c_str());
+    std::remove(sOutFile.c_str());
+    std::remove(sErrFile.c_str());
+    return r;
+}
