@@ -5,7 +5,9 @@
 #include <io.h>
 
 // Expand wildcard arguments in the C run-time start-up, before main runs.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 
 const char cPlatPathSep = '\\';
 const int iPlatSlashOption = 1;

@@ -57,12 +57,12 @@ struct InputText {
     }
 };
 
-// Reads all of standard input into *pText; false when the buffer could not grow.
-bool bReadInput(InputText *pText) {
+// Reads all of a stream into *pText; false when the buffer could not grow.
+bool bReadInput(FILE *fp, InputText *pText) {
     char abRaw[65536];
     bool bPendingCr = false;  // a CR at the end of the previous block
     for (;;) {
-        size_t nRaw = std::fread(abRaw, 1, sizeof abRaw, stdin);
+        size_t nRaw = std::fread(abRaw, 1, sizeof abRaw, fp);
         if (nRaw == 0) break;  // end of input or a read error: what was read is the text
         if (!pText->bGrow(nRaw + 1)) return false;
         size_t i = 0;
@@ -89,14 +89,25 @@ bool bReadInput(InputText *pText) {
 }
 }  // namespace
 
+bool bReadConsoleText(FILE *fp, char **pszText, size_t *pnText) {
+    InputText text;
+    if (!bReadInput(fp, &text)) return false;
+    *pszText = text.p;
+    *pnText = text.n;
+    text.p = nullptr;
+    return true;
+}
+
 int rcFmtOnConsole(StmtStyle *rStmtStyle) {
     assert(rStmtStyle != nullptr && console != nullptr);
-    InputText text;
-    if (!bReadInput(&text)) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+    char *szText = nullptr;
+    size_t nText = 0;
+    if (!bReadConsoleText(stdin, &szText, &nText)) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+    HeapPtr<char> text(szText);
 
     char *szStmtFmt = nullptr;  // ours once rcFmtStmt stores it, even if it fails afterwards
     ScopeExit freeFmt([&] { vFree(szStmtFmt); });
-    int rc = rcFmtStmt(text.p, &szStmtFmt, rStmtStyle);
+    int rc = rcFmtStmt(szText, &szStmtFmt, rStmtStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
 
     size_t nFmt = std::strlen(szStmtFmt);

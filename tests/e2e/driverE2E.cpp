@@ -1,5 +1,7 @@
-// The driver and console mode, through the real executable.
+// The driver, through the real executable: banner, usage, warnings, status lines, exit status.
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "e2eHarness.h"
 
@@ -10,11 +12,38 @@ const std::string sUsage =
     "Usage: \nquorva \n\t[-h|--help] \n\t[-ixx|--indent_width=xx] \n\t[-cxx|--num_comma=xx] \n"
     "\t[-sxx|--part_size=xx] \n\t[-r|--recurently] \n\t[-o|--stdio] \n\t[-j[xx]|--join_at[=xx]] \n"
     "\t[[ディレクトリ名|ファイル名]...] \n\n";
+std::string sWarn(const std::string &sArg) { return "Warning - オプション:'" + sArg + "' はサポートされていません。\n"; }
 }  // namespace
 
-TEST(Driver, HelpWritesBannerUsageAndNormalEnd) {
-    RunResult r = rRunQuorva("-h");
+TEST(Driver, HelpForms) {
+    const struct {
+        const char *szArgs;
+        std::string sErr;
+    } arCases[] = {
+        {"-h", ""},
+        {"--HELP", ""},
+        {"-helpme", ""},
+        {"-x -h", sWarn("-x")},
+        {"-h --indent_width --join_at", sWarn("--indent_width") + sWarn("--join_at")},
+        {"-h -o -r -i4", ""},  // help wins; -o only moves the messages to standard error
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(c.szArgs);
+        SCOPED_TRACE(c.szArgs);
+        EXPECT_EQ(r.iStatus, 0);
+        bool bStdio = std::string(c.szArgs).find("-o") != std::string::npos;
+        std::string sMessages = sCrLf(sBanner + sUsage + sNormalEnd);
+        EXPECT_EQ(r.sOut, bStdio ? "" : sMessages);
+        EXPECT_EQ(r.sErr, sCrLf(c.sErr) + (bStdio ? sMessages : ""));
+    }
+}
+
+TEST(Driver, HelpWithPathsTouchesNoFile) {
+    const std::string sScript = "select a,b from t\n";
+    vWriteFile("drv_help.sql", sScript);
+    RunResult r = rRunQuorva("drv_help.sql -h");
     EXPECT_EQ(r.iStatus, 0);
     EXPECT_EQ(r.sOut, sCrLf(sBanner + sUsage + sNormalEnd));
-    EXPECT_EQ(r.sErr, "");
+    EXPECT_EQ(sReadFile("drv_help.sql"), sScript);
+    std::remove("drv_help.sql");
 }

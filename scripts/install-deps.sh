@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks for building and testing quorva on both platforms:
+# the MinGW-w64 cross compiler, Wine, GoogleTest and Google Benchmark, and Xvfb with xclip for
+# the clipboard tests. Does nothing when everything is there.
+set -euo pipefail
+packages=(cmake g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then exit 0; fi
+echo "installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install these packages as root first: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null
