@@ -47,3 +47,14 @@ TEST(Driver, HelpWithPathsTouchesNoFile) {
     EXPECT_EQ(sReadFile("drv_help.sql"), sScript);
     std::remove("drv_help.sql");
 }
+
+TEST(Console, WriteFailureOnStandardOutput) {
+    // Standard output is a copy of the read-only standard input: every write fails.
+    RunResult r = rRunQuorva("-o", "select 1 from dual\n", "1>&0");
+    EXPECT_EQ(r.iStatus, 7);
+    EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner) + "Error - ファイルへの書込みに失敗しました。stdout:", 0), 0u) << r.sErr;
+    const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-50)\n"
+                                    "異常終了しました。(.\\quorva-207)                   \n");
+    ASSERT_GE(r.sErr.size(), sTail.size());
+    EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
+}
