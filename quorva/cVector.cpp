@@ -114,6 +114,7 @@ int rcMergeIntoVector(cVector *pVec, void *pCtx, pfnCmpElement pfnCmp, const voi
     bool bFound = false;
     uint32_t iIndex = iLowerBound(pVec, pfnCmp, pKey, &bFound);
     if (!bFound) {
+        // A vector dimensioned for no element has a bulk of 0; the key still needs room.
         void *pSlot = nullptr;
         int rc = rcAddNumBulkNeeded(pVec, pVec->iBulk > 0 ? pVec->iBulk : 1, &pSlot);
         if (rc != RC_OK) return rcTrail(rc, "rcMergeIntoVector()", szModule, SITE_MERGE_BULK);

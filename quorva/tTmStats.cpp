@@ -138,7 +138,8 @@ int rcTmStart(tTmStats *pStats, uint32_t iTerm) {
         iConPrintf(szMsgMaxPass, szErrorPrefix, static_cast<int>(pT->iTerm), szFmtNum(iMaxPasses, 3));
         return rcTrail(RC_TMSTATS, "rcTmStart()", szModule, SITE_START_PASSES);
     }
-    if (++pT->iPasses == 1) ++pStats->iNumUsed;
+    // The count of used sections belongs to the whole handle, which no one lock guards.
+    if (++pT->iPasses == 1) __atomic_add_fetch(&pStats->iNumUsed, 1u, __ATOMIC_RELAXED);
     return RC_OK;
 }
 

@@ -190,15 +190,6 @@ TEST_F(TmStats, ThreadsTimingOneSectionAddUp) {
     EXPECT_LT(pThr[0].iTid, pThr[1].iTid);
     EXPECT_EQ(pThr[0].iCnt, 2u);
     EXPECT_EQ(pThr[1].iCnt, 2u);
-    // This thread timed nothing itself; a thread that did reads the sum of both.
-    int64_t iMicros = -1;
-    std::thread t3([&] {
-        rcTmStart(g.p, 0);
-        rcTmStop(g.p, 0);
-        rcTmGetElaps(g.p, 0, &iMicros);
-    });
-    t3.join();
-    EXPECT_EQ(iMicros, 3000);
     EXPECT_EQ(cap.sLines(), "");
 }
 
