@@ -152,10 +152,10 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf, const 
     TextWriter out(fpTemp);
     int32_t iNumStmts = 0;
     if (iDocType == DOC_SCRIPT)
-        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, rcFmtStmt, SITE_GROW, SITE_FMT_SCRIPT,
+        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt, SITE_GROW, SITE_FMT_SCRIPT,
                           SITE_WRITE_SCRIPT);
     else
-        rc = rcExtractStmts(doc.p, doc.n, iDocType, &out, szTemp, rStmtStyle, &iNumStmts, rcFmtStmt);
+        rc = rcExtractStmts(doc.p, doc.n, iDocType, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt);
     if (rc != RC_OK) return rc;
     // The last bytes reach the file here: a failure is one of the last write, which for a
     // report or trace file is text after the last statement.
@@ -241,6 +241,8 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
     return RC_OK;
 }
 }  // namespace
+
+int (*pfnFileFmtStmt)(const char *, char **, StmtStyle *) = rcFmtStmt;
 
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName) {
     FileNameList *oFnl = static_cast<FileNameList *>(pvFnl);

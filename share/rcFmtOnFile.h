@@ -20,3 +20,6 @@ struct FileNameList {
 // The callback of the directory walk: collects "directory, separator, name" into the
 // FileNameList at pvFnl, passing over "." and "..". Returns 0 or 5.
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName);
+
+// The formatter that file mode calls: rcFmtStmt; tests put a stand-in here.
+extern int (*pfnFileFmtStmt)(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
