@@ -128,7 +128,8 @@ int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *
 }
 
 // One file: announced, identified, read, formatted into a new file, which then replaces it.
-int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf, const Counters &rCnt,
+// Its stream buffers (some 200 KB) live in its own frame, never in a frame of the recursion.
+__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf, const Counters &rCnt,
               StmtStyle *rStmtStyle) {
     iConPrintf("%s\n", szPath);
     int32_t iDocType = DOC_SCRIPT;

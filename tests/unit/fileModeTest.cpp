@@ -214,3 +214,24 @@ TEST(FileMode, ALinkBackIntoTheWalkIsNotFollowed) {
     EXPECT_EQ(r.iIn, 10);
     EXPECT_EQ(r.iOut, 11);
 }
+
+TEST(FileMode, TheRewrittenFileKeepsItsModeAndLinksStayLinks) {
+    TempDir d("quorva_filemode_keep");
+    vPut(d.s("a.sql"), "select 1;\n");
+    fs::permissions(d.path / "a.sql", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::perms perms = fs::status(d.path / "a.sql").permissions();
+    std::error_code ec;
+    fs::create_symlink("a.sql", d.path / "l.sql", ec);
+    FmtGuard g(rcFmtSame);
+    ConsoleCapture cap;
+    RunResult r = rRun({ec ? d.s("a.sql") : d.s("l.sql")}, 0);
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(sGet(d.s("a.sql")), "select 1;\r\n");
+    EXPECT_EQ(fs::status(d.path / "a.sql").permissions(), perms);
+    if (!ec) {
+        EXPECT_TRUE(fs::is_symlink(d.path / "l.sql"));
+    }
+    const std::vector<std::string> vsWant = ec ? std::vector<std::string>{"a.sql"}
+                                               : std::vector<std::string>{"a.sql", "l.sql"};
+    EXPECT_EQ(vsNames(d.path), vsWant);
+}
