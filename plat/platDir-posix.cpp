@@ -109,8 +109,6 @@ FILE *pPlatCreateNew(const char *szPath) {
     return fp;
 }
 
-uint32_t uPlatProcessId() { return static_cast<uint32_t>(getpid()); }
-
 char *szPlatResolvePath(const char *szPath) { return realpath(szPath, nullptr); }
 
 void vPlatFreePath(char *szPath) { std::free(szPath); }

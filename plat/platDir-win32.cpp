@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -63,6 +63,12 @@ int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId) {
 }
 
 FILE *pPlatCreateNew(const char *szPath) {
+    // A name the system's other file calls cannot take (MAX_PATH) is refused here, so that a
+    // file made here can always be renamed and removed again.
+    if (std::strlen(szPath) >= MAX_PATH) {
+        errno = ENAMETOOLONG;
+        return nullptr;
+    }
     int fd = _open(szPath, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) return nullptr;
     FILE *fp = _fdopen(fd, "wb");
@@ -74,8 +80,6 @@ FILE *pPlatCreateNew(const char *szPath) {
     }
     return fp;
 }
-
-uint32_t uPlatProcessId() { return static_cast<uint32_t>(_getpid()); }
 
 char *szPlatResolvePath(const char *szPath) { return _fullpath(nullptr, szPath, 0); }
 

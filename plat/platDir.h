@@ -35,9 +35,6 @@ int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId);
 // fails (null, errno EEXIST) when the name is taken, so two runs never share a file.
 FILE *pPlatCreateNew(const char *szPath);
 
-// The process id, for names of temporary files.
-uint32_t uPlatProcessId();
-
 // The path of the file itself that szPath leads to (links followed), in a block that
 // vPlatFreePath releases; null with errno set when the path cannot be resolved.
 char *szPlatResolvePath(const char *szPath);

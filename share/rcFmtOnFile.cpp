@@ -77,18 +77,19 @@ void vFreeNames(FileNameList *pFnl) {
 }
 
 // The new file that receives the result: beside the file itself (links followed), with a name
-// no other file has. On success *pszTemp and *pfp are the caller's.
+// no other file has (it is created exclusively; a name taken by another run is skipped). On success *pszTemp and *pfp are the caller's.
 int rcCreateTemp(const char *szPath, char **pszTemp, FILE **pfp) {
     char *szReal = szPlatResolvePath(szPath);
     if (szReal == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_WRITE);
     ScopeExit freeReal([&] { vPlatFreePath(szReal); });
-    size_t nCap = std::strlen(szReal) + 32;
+    // The name adds only a few characters to the file's own: the platform limits path lengths.
+    size_t nCap = std::strlen(szReal) + 16;
     char *szTemp = static_cast<char *>(pvAlloc(nCap));
     if (szTemp == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
     *pszTemp = szTemp;
     static uint32_t uSerial = 0;
     for (int iTry = 0;; ++iTry) {
-        std::snprintf(szTemp, nCap, "%s.%u-%u.qvtmp", szReal, uPlatProcessId(), ++uSerial);
+        std::snprintf(szTemp, nCap, "%s.~qv%u", szReal, ++uSerial);
         errno = 0;
         *pfp = pPlatCreateNew(szTemp);
         if (*pfp != nullptr) return RC_OK;
