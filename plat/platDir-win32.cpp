@@ -50,8 +50,8 @@ void vPlatFindClose(PlatFind *pFind) {
 
 int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId) {
     // A directory opens only with backup semantics; only its attributes are read.
-    HANDLE h = CreateFileA(szDir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileA(szDir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
     BY_HANDLE_FILE_INFORMATION rInfo;
     BOOL bOk = GetFileInformationByHandle(h, &rInfo);

@@ -76,18 +76,16 @@ void vFreeNames(FileNameList *pFnl) {
     *pFnl = FileNameList{};
 }
 
-// The new file that receives the result: beside the file itself (links followed), with a name
-// no other file has (it is created exclusively; a name taken by another run is skipped). On success *pszTemp and *pfp are the caller's.
-int rcCreateTemp(const char *szPath, char **pszTemp, FILE **pfp) {
-    char *szReal = szPlatResolvePath(szPath);
-    if (szReal == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_WRITE);
-    ScopeExit freeReal([&] { vPlatFreePath(szReal); });
+// The new file that receives the result, beside szReal (the file itself, links followed), with
+// a name no other file has: it is created exclusively, and a name that is taken is skipped.
+// On success *pszTemp and *pfp are the caller's; *pszTemp is the caller's also on failure.
+int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
     // The name adds only a few characters to the file's own: the platform limits path lengths.
     size_t nCap = std::strlen(szReal) + 16;
     char *szTemp = static_cast<char *>(pvAlloc(nCap));
     if (szTemp == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
     *pszTemp = szTemp;
-    static uint32_t uSerial = 0;
+    static uint32_t uSerial = 0;  // one run's names differ without asking the system
     for (int iTry = 0;; ++iTry) {
         std::snprintf(szTemp, nCap, "%s.~qv%u", szReal, ++uSerial);
         errno = 0;
@@ -130,8 +128,8 @@ int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *
 
 // One file: announced, identified, read, formatted into a new file, which then replaces it.
 // Its stream buffers (some 200 KB) live in its own frame, never in a frame of the recursion.
-__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf, const Counters &rCnt,
-              StmtStyle *rStmtStyle) {
+__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf,
+                                        const Counters &rCnt, StmtStyle *rStmtStyle) {
     iConPrintf("%s\n", szPath);
     int32_t iDocType = DOC_SCRIPT;
     DocText doc;
@@ -140,22 +138,27 @@ __attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rSta
 
     char *szTemp = nullptr;
     FILE *fpTemp = nullptr;
-    bool bReplaced = false;
+    bool bCreated = false, bReplaced = false;
     // Until the new file has taken the original's place it is closed and removed on every
-    // path; the original is never opened for writing.
+    // path; the original is never opened for writing. A name that could not be created may
+    // be another's file and is left alone.
     ScopeExit dropTemp([&] {
         if (fpTemp != nullptr) std::fclose(fpTemp);
-        if (szTemp != nullptr && !bReplaced) iPlatUnlink(szTemp);
+        if (bCreated && !bReplaced) iPlatUnlink(szTemp);
         vFree(szTemp);
     });
-    rc = rcCreateTemp(szPath, &szTemp, &fpTemp);
+    char *szReal = szPlatResolvePath(szPath);
+    if (szReal == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_WRITE);
+    ScopeExit freeReal([&] { vPlatFreePath(szReal); });
+    rc = rcCreateTemp(szReal, &szTemp, &fpTemp);
     if (rc != RC_OK) return rc;
+    bCreated = true;
 
     TextWriter out(fpTemp);
     int32_t iNumStmts = 0;
     if (iDocType == DOC_SCRIPT)
-        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt, SITE_GROW, SITE_FMT_SCRIPT,
-                          SITE_WRITE_SCRIPT);
+        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt, SITE_GROW,
+                          SITE_FMT_SCRIPT, SITE_WRITE_SCRIPT);
     else
         rc = rcExtractStmts(doc.p, doc.n, iDocType, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt);
     if (rc != RC_OK) return rc;
@@ -172,10 +175,7 @@ __attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rSta
     // reported as a write failure of the original, which is still as it was.
     int iErr = iPlatSetMode(szTemp, rStat.uMode);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    char *szReal = szPlatResolvePath(szPath);
-    if (szReal == nullptr) return rcWriteFailed(szPath, errno, SITE_REPLACE);
     iErr = iPlatReplaceFile(szTemp, szReal);
-    vPlatFreePath(szReal);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
     bReplaced = true;
 

@@ -70,8 +70,8 @@ std::vector<std::pair<size_t, size_t>> vStmts(const std::string &t, bool bTrace)
         }
         if (s == std::string::npos) continue;
         size_t q = s;
-        while (q < t.size() && !(bTrace ? bAt(t, q, "END OF STMT")
-                                        : bAt(t, q, "\n\n") || bAt(t, q, "\ncall") || bAt(t, q, "\n***")))
+        while (q < t.size() &&
+               !(bTrace ? bAt(t, q, "END OF STMT") : bAt(t, q, "\n\n") || bAt(t, q, "\ncall") || bAt(t, q, "\n***")))
             ++q;
         size_t e = q + (q + 1 < t.size() && t[q + 1] == '\n' ? 1 : 0);
         v.emplace_back(s, e);
@@ -147,7 +147,8 @@ TEST(FileMode, ReportsAndTracesKeepEveryByteOutsideTheirStatements) {
         EXPECT_EQ(sCrLf(sFromCrLf(sOut)), sOut) << c.szFile;
         int iStmts = iCheckSpans(sFromCrLf(sIn), sFromCrLf(sOut), c.bTrace, c.nSample);
         EXPECT_GT(iStmts, 0) << c.szFile;
-        EXPECT_EQ(sOutText(r), sBanner + d.s("doc") + "\n" + sSummary(0, 1, sIn.size(), sOut.size(), iStmts) + sNormalEnd)
+        EXPECT_EQ(sOutText(r),
+                  sBanner + d.s("doc") + "\n" + sSummary(0, 1, sIn.size(), sOut.size(), iStmts) + sNormalEnd)
             << c.szFile;
     }
 }
@@ -201,8 +202,9 @@ TEST(FileMode, AMissingPathEndsTheRun) {
     EXPECT_EQ(r.iStatus, 6);
     const std::string s = sFromCrLf(r.sOut);
     EXPECT_EQ(s.find(sBanner + "Error - ファイルのオープンに失敗しました。" + d.s("none.sql") + ":"), 0u) << s;
-    const std::string sTail = "関数 rcFmtOnFile() が異常終了しました。(..\\share\\rcFmtOnFile-270)\n"
-                              "異常終了しました。(.\\quorva-250)                   \n";
+    const std::string sTail =
+        "関数 rcFmtOnFile() が異常終了しました。(..\\share\\rcFmtOnFile-270)\n"
+        "異常終了しました。(.\\quorva-250)                   \n";
     EXPECT_EQ(s.substr(s.size() - std::min(s.size(), sTail.size())), sTail) << s;
 }
 
@@ -211,8 +213,10 @@ TEST(FileMode, AStatementThatFailsToFormatLeavesTheFileAsItWas) {
     RunResult rConsole = rRunQuorva("-o", sBad);
     if (rConsole.iStatus == 0) GTEST_SKIP() << "the formatter accepts the statement";
     E2eDir d("fm_fail");
-    const std::string sTrace = "x\nPARSING IN CURSOR #1\nselect 1 from dual\nEND OF STMT\n"
-                               "PARSING IN CURSOR #2\n" + sBad + "END OF STMT\n";
+    const std::string sTrace =
+        "x\nPARSING IN CURSOR #1\nselect 1 from dual\nEND OF STMT\n"
+        "PARSING IN CURSOR #2\n" +
+        sBad + "END OF STMT\n";
     vWriteFile(d.s("a.trc"), sTrace);
     vWriteFile(d.s("b.sql"), sBad);
     const struct {

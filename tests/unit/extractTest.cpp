@@ -86,7 +86,13 @@ TEST(TextStream, ReadsCrLfAsLfAndKeepsEveryOtherByte) {
     } arCases[] = {
         {"CR LF", "a\r\nb\r\n", "a\nb\n"},
         {"lone CR, CR CR LF, CR at the end", "a\rb\r\r\nc\r", "a\rb\r\nc\r"},
-        {"Ctrl-Z and NUL are data", std::string("a\x1a" "b\0c", 5), std::string("a\x1a" "b\0c", 5)},
+        {"Ctrl-Z and NUL are data",
+         std::string("a\x1a"
+                     "b\0c",
+                     5),
+         std::string("a\x1a"
+                     "b\0c",
+                     5)},
         {"CR LF across two reads", sBlock + "\r\nz", sBlock + "\nz"},
         {"CR ending a read", sBlock + "\rz", sBlock + "\rz"},
         {"empty", "", ""},
@@ -112,7 +118,8 @@ TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
         std::string sIn, sWant;
         int32_t iStmts;
     } arCases[] = {
-        {"tkprof: empty line keeps the statement's LF", 1, "x\nselect 1\nfrom d\n\ncall", "x\n<select 1\nfrom d\n>\ncall", 1},
+        {"tkprof: empty line keeps the statement's LF", 1, "x\nselect 1\nfrom d\n\ncall",
+         "x\n<select 1\nfrom d\n>\ncall", 1},
         {"tkprof: call line", 1, "\nSELECT 1\ncall  count", "\n<SELECT 1>\ncall  count", 1},
         {"tkprof: stars line", 1, "\nupdate t\n***", "\n<update t>\n***", 1},
         {"tkprof: any case, no word boundary", 1, "\nSelected x\n\n", "\n<Selected x\n>\n", 1},
@@ -123,8 +130,10 @@ TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
          "x\nPARSING IN CURSOR #1 len=8\n<select 1\n>END OF STMT\nPARSE #1\n", 1},
         {"trace: first line is a cursor line", 2, "PARSING IN CURSOR #1\nselect 1\nEND OF STMT\n",
          "PARSING IN CURSOR #1\nselect 1\nEND OF STMT\n", 0},
-        {"trace: empty statement", 2, "\nPARSING IN CURSOR #1\nEND OF STMT\n", "\nPARSING IN CURSOR #1\nEND OF STMT\n", 1},
-        {"trace: blank statement", 2, "\nPARSING IN CURSOR\n \t\r\nEND OF STMT", "\nPARSING IN CURSOR\n \t\r\nEND OF STMT", 1},
+        {"trace: empty statement", 2, "\nPARSING IN CURSOR #1\nEND OF STMT\n", "\nPARSING IN CURSOR #1\nEND OF STMT\n",
+         1},
+        {"trace: blank statement", 2, "\nPARSING IN CURSOR\n \t\r\nEND OF STMT",
+         "\nPARSING IN CURSOR\n \t\r\nEND OF STMT", 1},
         {"trace: cursor line without LF", 2, "a\nPARSING IN CURSOR #1", "a\nPARSING IN CURSOR #1", 0},
         {"trace: no end marker", 2, "\nPARSING IN CURSOR\nselect 1\n", "\nPARSING IN CURSOR\n<select 1\n>", 1},
         {"trace: two statements", 2, "\nPARSING IN CURSOR\na\nEND OF STMT\nPARSING IN CURSOR\nb\nEND OF STMT",

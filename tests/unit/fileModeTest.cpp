@@ -31,9 +31,7 @@ struct TempDir {
     std::string s(const char *szRel = nullptr) const { return szRel ? (path / szRel).string() : path.string(); }
 };
 
-void vPut(const std::string &sPath, const std::string &sBytes) {
-    std::ofstream(sPath, std::ios::binary) << sBytes;
-}
+void vPut(const std::string &sPath, const std::string &sBytes) { std::ofstream(sPath, std::ios::binary) << sBytes; }
 
 std::string sGet(const std::string &sPath) {
     std::ifstream in(sPath, std::ios::binary);
@@ -231,7 +229,7 @@ TEST(FileMode, TheRewrittenFileKeepsItsModeAndLinksStayLinks) {
     if (!ec) {
         EXPECT_TRUE(fs::is_symlink(d.path / "l.sql"));
     }
-    const std::vector<std::string> vsWant = ec ? std::vector<std::string>{"a.sql"}
-                                               : std::vector<std::string>{"a.sql", "l.sql"};
+    const std::vector<std::string> vsWant =
+        ec ? std::vector<std::string>{"a.sql"} : std::vector<std::string>{"a.sql", "l.sql"};
     EXPECT_EQ(vsNames(d.path), vsWant);
 }
