@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #if !defined(_WIN32)
@@ -66,4 +68,43 @@ RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn, const cha
     std::remove(sOutFile.c_str());
     std::remove(sErrFile.c_str());
     return r;
+}
+
+namespace fs = std::filesystem;
+
+char cSep() { return bWindows() ? '\\' : '/'; }
+
+E2eDir::E2eDir(const std::string &sName) : sPath_("e2e_" + sName) {
+    std::error_code ec;
+    fs::remove_all(sPath_, ec);
+    fs::create_directories(sPath_);
+}
+
+E2eDir::~E2eDir() {
+    std::error_code ec;
+    for (const auto &e : fs::recursive_directory_iterator(sPath_, ec))  // read-only files too
+        fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove_all(sPath_, ec);
+}
+
+std::string E2eDir::s(const std::string &sRel) const {
+    std::string r = sPath_;
+    if (!sRel.empty()) r += cSep() + sRel;
+    std::replace(r.begin(), r.end(), '/', cSep());
+    return r;
+}
+
+std::vector<std::string> vsListDir(const std::string &sDir) {
+    std::vector<std::string> v;
+    for (const auto &e : fs::directory_iterator(sDir))
+        v.push_back(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+void vMakeDir(const std::string &sPath) { fs::create_directories(sPath); }
+
+void vSetReadOnly(const std::string &sPath) {
+    fs::permissions(sPath, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
 }

@@ -1,6 +1,7 @@
 // Runs the real quorva executable with arguments and standard input and collects its bytes.
 #pragma once
 #include <string>
+#include <vector>
 
 struct RunResult {
     int iStatus;       // exit status
@@ -22,3 +23,26 @@ std::string sCrLf(const std::string &s);
 
 // True on the Windows build.
 bool bWindows();
+
+// A fresh directory below the working directory, removed with its content when the scope
+// ends. Paths are relative and use the platform's separator, as the program composes them.
+class E2eDir {
+  public:
+    explicit E2eDir(const std::string &sName);
+    ~E2eDir();
+    E2eDir(const E2eDir &) = delete;
+    E2eDir &operator=(const E2eDir &) = delete;
+    // The directory itself, or sRel below it ("a/b.sql" gets the platform's separator).
+    std::string s(const std::string &sRel = std::string()) const;
+
+  private:
+    std::string sPath_;
+};
+
+// The names in a directory, sorted; the names of subdirectories end in "/".
+std::vector<std::string> vsListDir(const std::string &sDir);
+void vMakeDir(const std::string &sPath);
+// Takes the owner's write permission away (the read-only attribute on Windows).
+void vSetReadOnly(const std::string &sPath);
+// The platform's path separator.
+char cSep();

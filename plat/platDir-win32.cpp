@@ -1,0 +1,86 @@
+#include "plat/platDir.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+struct PlatFind {
+    HANDLE hFind;
+    WIN32_FIND_DATAA rFindData;
+};
+
+int iPlatProbeDir(const char *szDir) {
+    WIN32_FIND_DATAA rData;
+    HANDLE h = FindFirstFileA(szDir, &rData);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    FindClose(h);
+    return 1;
+}
+
+PlatFind *pPlatFindFirst(const char *szPattern, const char *, const char *) {
+    // The system's wildcard match decides, letter case ignored.
+    PlatFind *pFind = static_cast<PlatFind *>(std::calloc(1, sizeof(PlatFind)));
+    if (pFind == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    pFind->hFind = FindFirstFileA(szPattern, &pFind->rFindData);
+    if (pFind->hFind == INVALID_HANDLE_VALUE) {
+        DWORD uErr = GetLastError();
+        std::free(pFind);
+        SetLastError(uErr);
+        return nullptr;
+    }
+    return pFind;
+}
+
+const char *szPlatFindName(const PlatFind *pFind) { return pFind->rFindData.cFileName; }
+
+int iPlatFindNext(PlatFind *pFind) { return FindNextFileA(pFind->hFind, &pFind->rFindData) ? 1 : 0; }
+
+void vPlatFindClose(PlatFind *pFind) {
+    if (pFind == nullptr) return;
+    FindClose(pFind->hFind);
+    std::free(pFind);
+}
+
+int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId) {
+    // A directory opens only with backup semantics; only its attributes are read.
+    HANDLE h = CreateFileA(szDir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+    BY_HANDLE_FILE_INFORMATION rInfo;
+    BOOL bOk = GetFileInformationByHandle(h, &rInfo);
+    CloseHandle(h);
+    if (!bOk) return EIO;
+    *puDevId = rInfo.dwVolumeSerialNumber;
+    *puFileId = (static_cast<uint64_t>(rInfo.nFileIndexHigh) << 32) | rInfo.nFileIndexLow;
+    return 0;
+}
+
+FILE *pPlatCreateNew(const char *szPath) {
+    // A name the system's other file calls cannot take (MAX_PATH) is refused here, so that a
+    // file made here can always be renamed and removed again.
+    if (std::strlen(szPath) >= MAX_PATH) {
+        errno = ENAMETOOLONG;
+        return nullptr;
+    }
+    int fd = _open(szPath, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    FILE *fp = _fdopen(fd, "wb");
+    if (fp == nullptr) {
+        int iErr = errno;
+        _close(fd);
+        _unlink(szPath);
+        errno = iErr;
+    }
+    return fp;
+}
+
+char *szPlatResolvePath(const char *szPath) { return _fullpath(nullptr, szPath, 0); }
+
+void vPlatFreePath(char *szPath) { std::free(szPath); }

@@ -1,0 +1,41 @@
+// Directory search: the entries of one directory whose names end in "." and an extension, the
+// identity of a directory, and files created anew beside another.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+struct PlatFind;  // a running search and its current entry
+
+// Tries a search on the directory name alone. Non-zero when it succeeded; 0 with the last
+// error set when the directory cannot be searched.
+int iPlatProbeDir(const char *szDir);
+
+// Starts the search for the entries of szDir whose names end in "." and szExt, letter case
+// ignored. szPattern is the same search as one wildcard path (directory, separator, "*.",
+// extension), which the platform uses where it matches wildcards itself. Returns the search
+// with its first entry, or null with the last error set: uPlatErrFileNotFound when no entry
+// matched.
+PlatFind *pPlatFindFirst(const char *szPattern, const char *szDir, const char *szExt);
+
+// The current entry's name, without directory.
+const char *szPlatFindName(const PlatFind *pFind);
+
+// Advances to the next entry. Non-zero on success; 0 with the last error set, which is
+// uPlatErrNoMoreFiles after the last entry.
+int iPlatFindNext(PlatFind *pFind);
+
+// Ends the search and releases it; null is allowed.
+void vPlatFindClose(PlatFind *pFind);
+
+// The identity of a directory (its volume and its number on that volume), the same for every
+// path that leads to it. 0 or the C library's error number.
+int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId);
+
+// Creates szPath anew for binary writing, with only the owner's read and write permission;
+// fails (null, errno EEXIST) when the name is taken, so two runs never share a file.
+FILE *pPlatCreateNew(const char *szPath);
+
+// The path of the file itself that szPath leads to (links followed), in a block that
+// vPlatFreePath releases; null with errno set when the path cannot be resolved.
+char *szPlatResolvePath(const char *szPath);
+void vPlatFreePath(char *szPath);
