@@ -289,12 +289,16 @@ int rcMoveComments(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
     char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < szTail) {
         if (iUnitAt(p) == 2) {
             p += 2;
+            pUnitEnd = p;
             continue;
         }
-        if (p == ssSrc || p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))) {
+        // The second byte of a double-byte character is never taken for a separator, so it
+        // is never overwritten either.
+        if (p == ssSrc || (p != pUnitEnd && (p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))))) {
             size_t nWord = nWordAt(p, arBlockWords, sizeof arBlockWords / sizeof *arBlockWords);
             if (nWord != 0) {
                 if (p > ssSrc && p[-1] == ' ') p[-1] = '\n';
@@ -348,9 +352,11 @@ int rcFlatten(FmtWork *pWork) {
     char *szTail = pWork->szTail;
     char *pLast = szTail - 1;
     char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
         if (iUnitAt(p) == 2) {
             p += 2;
+            pUnitEnd = p;
             continue;
         }
         if (*p == '\'' || *p == '"') {
@@ -365,7 +371,7 @@ int rcFlatten(FmtWork *pWork) {
             p = e;
             continue;
         }
-        if (p > ssSrc && p[-1] == ' ') {
+        if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
             size_t nWord = nWordAt(p, arStmtWords, sizeof arStmtWords / sizeof *arStmtWords);
             if (nWord != 0) {
                 p[-1] = '\n';
