@@ -141,8 +141,11 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     const char *s = tmp.get();
     const char *sEnd = s + nLen;
     char *d = pWork->ssSrc;
+    // White space dropped after "(", ";" or a line comment never includes the last byte: the
+    // final line feed stays, also after a statement that ends in "(".
+    const char *sLast = sEnd - 1;
     auto skipWhite = [&] {
-        while (s < sEnd && iIsWhite(static_cast<unsigned char>(*s))) ++s;
+        while (s < sLast && iIsWhite(static_cast<unsigned char>(*s))) ++s;
     };
     while (s < sEnd) {
         char c = *s;
@@ -311,7 +314,9 @@ int rcMoveComments(FmtWork *pWork) {
                     q += uLen;
                     if (q < szTail && iIsWhite(static_cast<unsigned char>(*q))) ++q;
                 }
-                if (q != pAfter) {
+                // Comments that reach the end of the text stay where they are: moving the word
+                // behind them would put it into an unclosed comment or after the final line feed.
+                if (q != pAfter && q < szTail) {
                     int rc = rcStrSwap(p, pAfter, q);
                     if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
                 }
@@ -329,7 +334,9 @@ int rcMoveComments(FmtWork *pWork) {
             if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
             char *q = p;  // the blanks and TABs before the comment start here
             while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-            if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
+            if (p + uLen >= szTail) {
+                // A comment that reaches the end of the text is not moved (see above).
+            } else if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
                 rc = rcStrSwap(q - 3, p, p + uLen);
             } else if (q - ssSrc >= 2 && q[-1] == ',') {
                 // The last blank before the comment goes with it, the others stay after the comma.
