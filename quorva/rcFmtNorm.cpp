@@ -395,6 +395,9 @@ int rcFlatten(FmtWork *pWork) {
 
 }  // namespace
 
+// Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
+// the caller on success and on failure; a failure has written its message (or its callee
+// has) and leaves the site, and where known the position, in pWork for the common exit.
 int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
     size_t nStmt = std::strlen(szStmt);
