@@ -279,7 +279,16 @@ bool bRunTool(const char *const *argv, const char *pIn, size_t nIn, bool bReadOu
         else
             posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_adddup2(&fa, afdErr[1], 2);
-        int iErr = posix_spawn(&child.pid, szPath, &fa, nullptr, const_cast<char *const *>(argv), environ);
+        // The tool gets the default action for a broken pipe, which this run ignores.
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        sigset_t setDefault;
+        sigemptyset(&setDefault);
+        sigaddset(&setDefault, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attr, &setDefault);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+        int iErr = posix_spawn(&child.pid, szPath, &fa, &attr, const_cast<char *const *>(argv), environ);
+        posix_spawnattr_destroy(&attr);
         posix_spawn_file_actions_destroy(&fa);
         if (iErr != 0) {
             child.pid = -1;

@@ -41,7 +41,8 @@ bool bEndsWith(const std::string &s, const std::string &sEnd) {
 #if defined(_WIN32)
 // The Windows clipboard, set and read the way another program would.
 struct Clipboard {
-    bool bReady(std::string *) { return true; }
+    bool bInstalled(std::string *) { return true; }
+    bool bStart() { return true; }
 
     void vPut(const std::string &s) {
         ASSERT_TRUE(OpenClipboard(NULL));
@@ -104,6 +105,11 @@ class XServer {
     XServer() {
         int afd[2];
         if (pipe2(afd, O_CLOEXEC) != 0) return;
+        // The write end goes to fd 3 of the server: it must not be fd 3 already, which would
+        // stay close-on-exec.
+        int fdWrite = fcntl(afd[1], F_DUPFD_CLOEXEC, 4);
+        close(afd[1]);
+        afd[1] = fdWrite;
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -114,12 +120,13 @@ class XServer {
         if (posix_spawnp(&pid_, "Xvfb", &fa, nullptr, const_cast<char *const *>(argv), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&fa);
         close(afd[1]);
-        char ab[16] = {0};
+        // The number ends with a line feed; the server stops when it cannot write all of it.
+        std::string sNumber;
         struct pollfd pfd = {afd[0], POLLIN, 0};
-        if (pid_ > 0 && poll(&pfd, 1, 20000) == 1) {
-            ssize_t n = read(afd[0], ab, sizeof ab - 1);
-            if (n > 0) sDisplay_ = ":" + std::string(ab, static_cast<size_t>(n) - (ab[n - 1] == '\n' ? 1 : 0));
-        }
+        char ch = 0;
+        while (pid_ > 0 && sNumber.size() < 8 && poll(&pfd, 1, 20000) == 1 && read(afd[0], &ch, 1) == 1 && ch != '\n')
+            sNumber += ch;
+        if (ch == '\n' && !sNumber.empty()) sDisplay_ = ":" + sNumber;
         close(afd[0]);
     }
     ~XServer() {
@@ -139,16 +146,14 @@ struct Clipboard {
     std::unique_ptr<XServer> pServer;
     std::unique_ptr<EnvVar> pDisplay, pWayland;
 
-    bool bReady(std::string *psWhy) {
-        if (!bOnPath("Xvfb") || !bOnPath("xclip")) {
-            *psWhy = "Xvfb or xclip is not installed: the clipboard round trip is NOT tested";
-            return false;
-        }
+    bool bInstalled(std::string *psWhy) {
+        *psWhy = "Xvfb or xclip is not installed: the clipboard round trip is NOT tested";
+        return bOnPath("Xvfb") && bOnPath("xclip");
+    }
+
+    bool bStart() {
         pServer.reset(new XServer);
-        if (pServer->sDisplay().empty()) {
-            *psWhy = "Xvfb did not start: the clipboard round trip is NOT tested";
-            return false;
-        }
+        if (pServer->sDisplay().empty()) return false;
         pDisplay.reset(new EnvVar("DISPLAY", pServer->sDisplay().c_str()));
         pWayland.reset(new EnvVar("WAYLAND_DISPLAY", nullptr));
         return true;
@@ -174,7 +179,8 @@ class ClipboardE2E : public ::testing::Test {
   protected:
     void SetUp() override {
         std::string sWhy;
-        if (!clip_.bReady(&sWhy)) GTEST_SKIP() << "*** SKIPPED: " << sWhy << " ***";
+        if (!clip_.bInstalled(&sWhy)) GTEST_SKIP() << "*** SKIPPED: " << sWhy << " ***";
+        if (!clip_.bStart()) FAIL() << "the test's X server did not start";
     }
     Clipboard clip_;
 };
@@ -183,16 +189,23 @@ class ClipboardE2E : public ::testing::Test {
 // The statement on the clipboard comes back formatted, with CR LF line ends: the same bytes
 // that console mode writes for it.
 TEST_F(ClipboardE2E, FormatsTheClipboardInPlace) {
-    const std::string sStmt = "select a, 'テスト' x,\nb from t\nwhere x = 1 and y in (1,2)\n";
-    RunResult rWant = rRunQuorva("-o", sStmt);
-    ASSERT_EQ(rWant.iStatus, 0) << rWant.sErr;
-    ASSERT_NE(rWant.sOut.find("\r\n"), std::string::npos);
+    std::string sLong = "select c0";  // some hundred kilobytes: more than a pipe holds
+    for (int i = 1; i < 20000; ++i) sLong += ",\nc" + std::to_string(i);
+    const std::string arStmts[] = {
+        "select a, 'テスト' x,\nb from t\nwhere x = 1 and y in (1,2)\n",
+        sLong + "\nfrom t\n",
+    };
+    for (const std::string &sStmt : arStmts) {
+        RunResult rWant = rRunQuorva("-o", sStmt);
+        ASSERT_EQ(rWant.iStatus, 0) << rWant.sErr;
+        ASSERT_NE(rWant.sOut.find("\r\n"), std::string::npos);
 
-    clip_.vPut(sCrLf(sStmt));
-    RunResult r = rRunQuorva("");
-    EXPECT_EQ(r.iStatus, 0) << r.sOut;
-    EXPECT_EQ(r.sOut, sCrLf(sBanner + sNormalEnd));
-    EXPECT_EQ(clip_.sGet(), rWant.sOut);
+        clip_.vPut(sCrLf(sStmt));
+        RunResult r = rRunQuorva("");
+        EXPECT_EQ(r.iStatus, 0) << r.sOut;
+        EXPECT_EQ(r.sOut, sCrLf(sBanner + sNormalEnd));
+        EXPECT_TRUE(clip_.sGet() == rWant.sOut) << sStmt.size() << " bytes";
+    }
 }
 
 // A clipboard without text: the Win32 failure at site 28, code 44.
@@ -204,36 +217,77 @@ TEST_F(ClipboardE2E, ClipboardWithoutTextFails) {
     EXPECT_EQ(r.iStatus, 44);
     EXPECT_EQ(r.sOut.find(sCrLf(sBanner + sWin32Failed)), 0u) << r.sOut;
     EXPECT_TRUE(bEndsWith(r.sOut, sCrLf(sTrail(28)))) << r.sOut;
+#if !defined(_WIN32)
+    // xclip reached the server and found no text there
+    EXPECT_NE(r.sOut.find("Msg=xclip ended with exit status 1: Error: target "), std::string::npos) << r.sOut;
+#endif
 }
 
 #if !defined(_WIN32)
+namespace {
+// A directory of stand-in tools, removed at the end.
+struct ToolDir {
+    char szDir[32] = "/tmp/quorva_clip_XXXXXX";
+    ToolDir() { EXPECT_NE(mkdtemp(szDir), nullptr); }
+    ~ToolDir() { std::system(("rm -rf " + std::string(szDir)).c_str()); }
+    std::string sPath(const char *szName) const { return std::string(szDir) + "/" + szName; }
+    void vAdd(const char *szName, const std::string &sScript) const {
+        vWriteFile(sPath(szName), "#!/bin/sh\n" + sScript + "\n");
+        chmod(sPath(szName).c_str(), 0755);
+    }
+};
+}  // namespace
+
 // No display, no tool, a tool that fails or never ends: a clear failure at site 28, never a
 // hang. The tools are stand-ins in a directory of their own that is the whole PATH.
 TEST(ClipboardToolsE2E, MissingOrFailingToolFailsClearly) {
     const struct {
-        const char *szName, *szDisplay, *szXclip, *szWant;
+        const char *szName, *szDisplay, *szTool, *szScript, *szWant;
     } arCases[] = {
-        {"no display", nullptr, nullptr, "6, Msg=no desktop display: neither WAYLAND_DISPLAY nor DISPLAY is set\n"},
-        {"no tool", ":99", nullptr, "2, Msg=no clipboard tool found: install xclip or xsel\n"},
-        {"tool fails", ":99", "echo 'Error: target STRING not available' >&2; exit 3",
+        {"no display", nullptr, nullptr, nullptr,
+         "6, Msg=no desktop display: neither WAYLAND_DISPLAY nor DISPLAY is set\n"},
+        {"no tool", ":99", nullptr, nullptr, "2, Msg=no clipboard tool found: install xclip or xsel\n"},
+        {"tool fails", ":99", "xclip", "echo 'Error: target STRING not available' >&2; exit 3",
          "3, Msg=xclip ended with exit status 3: Error: target STRING not available\n"},
-        {"tool never ends", ":99", "exec /bin/sleep 60", "6e, Msg=xclip did not finish within 5 seconds\n"},
+        {"tool never ends", ":99", "xclip", "exec /bin/sleep 60", "6e, Msg=xclip did not finish within 5 seconds\n"},
+        {"xsel finds no text", ":99", "xsel", "exit 0", "3d, Msg=the clipboard holds no text\n"},
     };
-    char szDir[] = "/tmp/quorva_clip_XXXXXX";
-    ASSERT_NE(mkdtemp(szDir), nullptr);
-    std::string sXclip = std::string(szDir) + "/xclip";
     for (const auto &c : arCases) {
-        std::remove(sXclip.c_str());
-        if (c.szXclip != nullptr) {
-            vWriteFile(sXclip, std::string("#!/bin/sh\n") + c.szXclip + "\n");
-            chmod(sXclip.c_str(), 0755);
-        }
-        EnvVar display("DISPLAY", c.szDisplay), wayland("WAYLAND_DISPLAY", nullptr), path("PATH", szDir);
+        ToolDir tools;
+        if (c.szTool != nullptr) tools.vAdd(c.szTool, c.szScript);
+        EnvVar display("DISPLAY", c.szDisplay), wayland("WAYLAND_DISPLAY", nullptr), path("PATH", tools.szDir);
         RunResult r = rRunQuorva("");
         EXPECT_EQ(r.iStatus, 44) << c.szName;
         EXPECT_EQ(r.sOut, sCrLf(sBanner + sWin32Failed + c.szWant + sTrail(28))) << c.szName;
     }
-    std::remove(sXclip.c_str());
-    rmdir(szDir);
+}
+
+// The desktop's tools in their order: Wayland's when WAYLAND_DISPLAY is set, else xclip, else
+// xsel. Stand-ins keep the clipboard in a file and note which of them ran.
+TEST(ClipboardToolsE2E, ToolOfTheDesktopIsUsed) {
+    const char szRead[] = "echo ${0##*/} >> \"${0%/*}/used\"; /bin/cat \"${0%/*}/clip\"";
+    const char szWrite[] = "echo ${0##*/} >> \"${0%/*}/used\"; /bin/cat > \"${0%/*}/clip\"";
+    const struct {
+        const char *szName, *szWayland, *szDisplay, *szUsed;
+        bool bWayland, bXclip, bXsel;
+    } arCases[] = {
+        {"Wayland", "wayland-0", ":99", "wl-paste\nwl-copy\n", true, true, true},
+        {"X11 on Wayland without its tools", "wayland-0", ":99", "xclip\nxclip\n", false, true, true},
+        {"xclip first", nullptr, ":99", "xclip\nxclip\n", true, true, true},
+        {"xsel without xclip", nullptr, ":99", "xsel\nxsel\n", true, false, true},
+    };
+    for (const auto &c : arCases) {
+        ToolDir tools;
+        if (c.bWayland) tools.vAdd("wl-paste", szRead), tools.vAdd("wl-copy", szWrite);
+        if (c.bXclip) tools.vAdd("xclip", "case \"$*\" in *-out*) " + std::string(szRead) + ";; *) " + szWrite + ";; esac");
+        if (c.bXsel) tools.vAdd("xsel", "case \"$*\" in *--output*) " + std::string(szRead) + ";; *) " + szWrite + ";; esac");
+        vWriteFile(tools.sPath("clip"), "select a,\r\nb from t");
+        RunResult rWant = rRunQuorva("-o", "select a,\nb from t");
+        EnvVar display("DISPLAY", c.szDisplay), wayland("WAYLAND_DISPLAY", c.szWayland), path("PATH", tools.szDir);
+        RunResult r = rRunQuorva("");
+        EXPECT_EQ(r.iStatus, 0) << c.szName << r.sOut;
+        EXPECT_EQ(sReadFile(tools.sPath("clip")), rWant.sOut) << c.szName;
+        EXPECT_EQ(sReadFile(tools.sPath("used")), c.szUsed) << c.szName;
+    }
 }
 #endif
