@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +42,8 @@ enum {
 struct Tool {
     const char *const *argvRead;   // writes the clipboard's text to its standard output
     const char *const *argvWrite;  // takes the new text from its standard input
-    bool bEmptyIsNoText;           // the tool reads an empty clipboard as an empty text
+    bool bEmptyIsNoText;           // the tool reads a clipboard without text as an empty
+                                   // text: an empty text counts as none
 };
 
 const char *const argvWlPaste[] = {"wl-paste", "--no-newline", "--type", "text", nullptr};
@@ -98,7 +100,10 @@ bool bFindProgram(const char *szName, char *szPath, size_t nPath) {
         // An empty entry stands for the current directory.
         int n = nDir == 0 ? std::snprintf(szPath, nPath, "%s", szName)
                           : std::snprintf(szPath, nPath, "%.*s/%s", static_cast<int>(nDir), p, szName);
-        if (n > 0 && static_cast<size_t>(n) < nPath && access(szPath, X_OK) == 0) return true;
+        struct stat st;
+        if (n > 0 && static_cast<size_t>(n) < nPath && stat(szPath, &st) == 0 && S_ISREG(st.st_mode) &&
+            access(szPath, X_OK) == 0)
+            return true;
         if (pEnd == nullptr) return false;
         p = pEnd;
     }
@@ -136,6 +141,9 @@ struct ToolRun {
     size_t nErr = 0;
     int iStatus = 0;  // exit status, or 128 + the signal that stopped it
     bool bSignaled = false;
+    ToolRun() = default;
+    ToolRun(const ToolRun &) = delete;
+    ToolRun &operator=(const ToolRun &) = delete;
     ~ToolRun() { std::free(pOut); }
 };
 
@@ -144,6 +152,9 @@ struct ToolRun {
 struct Child {
     int fdIn = -1, fdOut = -1, fdErr = -1;
     pid_t pid = -1;
+    Child() = default;
+    Child(const Child &) = delete;
+    Child &operator=(const Child &) = delete;
     ~Child() {
         vClose(&fdIn);
         vClose(&fdOut);
