@@ -10,6 +10,8 @@ uint32_t uPlatLastError() { return GetLastError(); }
 
 void vPlatSetLastError(uint32_t uErr) { SetLastError(uErr); }
 
+void vPlatSetLastErrorReason(uint32_t uErr, const char *) { SetLastError(uErr); }
+
 char *szPlatErrorText(uint32_t uErr) {
     char *sz = nullptr;
     // 0x1100: the system allocates the buffer and takes the text from its message table.
