@@ -6,10 +6,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <climits>
 #include <unistd.h>
 
 #include "plat/platError.h"
 #include "plat/platFile.h"
+#include "quorva/psGlobals.h"
 
 struct PlatFind {
     DIR *pDir;
@@ -109,6 +111,21 @@ FILE *pPlatCreateNew(const char *szPath) {
     return fp;
 }
 
-char *szPlatResolvePath(const char *szPath) { return realpath(szPath, nullptr); }
+char *szPlatResolvePath(const char *szPath) {
+    // The block comes from the program's one allocation function, so that its failure is the
+    // program's memory failure.
+    char *szReal = static_cast<char *>(pvAlloc(PATH_MAX));
+    if (szReal == nullptr) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    if (realpath(szPath, szReal) == nullptr) {
+        int iErr = errno;
+        vFree(szReal);
+        errno = iErr;
+        return nullptr;
+    }
+    return szReal;
+}
 
-void vPlatFreePath(char *szPath) { std::free(szPath); }
+void vPlatFreePath(char *szPath) { vFree(szPath); }

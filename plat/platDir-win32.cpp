@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include "quorva/psGlobals.h"
+
 struct PlatFind {
     HANDLE hFind;
     WIN32_FIND_DATAA rFindData;
@@ -81,6 +83,22 @@ FILE *pPlatCreateNew(const char *szPath) {
     return fp;
 }
 
-char *szPlatResolvePath(const char *szPath) { return _fullpath(nullptr, szPath, 0); }
+char *szPlatResolvePath(const char *szPath) {
+    // The block comes from the program's one allocation function, so that its failure is the
+    // program's memory failure. A longer path could not be created beside anyway.
+    char *szReal = static_cast<char *>(pvAlloc(_MAX_PATH));
+    if (szReal == nullptr) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    errno = 0;
+    if (_fullpath(szReal, szPath, _MAX_PATH) == nullptr) {
+        int iErr = errno != 0 ? errno : ENAMETOOLONG;
+        vFree(szReal);
+        errno = iErr;
+        return nullptr;
+    }
+    return szReal;
+}
 
-void vPlatFreePath(char *szPath) { std::free(szPath); }
+void vPlatFreePath(char *szPath) { vFree(szPath); }

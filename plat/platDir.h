@@ -36,6 +36,7 @@ int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId);
 FILE *pPlatCreateNew(const char *szPath);
 
 // The path of the file itself that szPath leads to (links followed), in a block that
-// vPlatFreePath releases; null with errno set when the path cannot be resolved.
+// vPlatFreePath releases; null with errno set when the path cannot be resolved (ENOMEM: the
+// block could not be had).
 char *szPlatResolvePath(const char *szPath);
 void vPlatFreePath(char *szPath);

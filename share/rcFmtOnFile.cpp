@@ -147,7 +147,9 @@ __attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rSta
         if (bCreated && !bReplaced) iPlatUnlink(szTemp);
         vFree(szTemp);
     });
+    errno = 0;
     char *szReal = szPlatResolvePath(szPath);
+    if (szReal == nullptr && errno == ENOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
     if (szReal == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_WRITE);
     ScopeExit freeReal([&] { vPlatFreePath(szReal); });
     rc = rcCreateTemp(szReal, &szTemp, &fpTemp);
