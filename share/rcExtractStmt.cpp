@@ -99,14 +99,14 @@ const char *pFindEnd(const char *p, const char *pEnd, int32_t iDocType) {
 
 bool TextReader::bFill() {
     i = 0;
-    n = std::fread(ab, 1, sizeof ab, fp);
+    n = rFileModeCalls.pfnRead(ab, 1, sizeof ab, fp);
     iRawBytes += static_cast<int64_t>(n);
-    if (n == 0 && std::ferror(fp)) bError = true;
+    if (n == 0 && rFileModeCalls.pfnError(fp)) bError = true;
     return n > 0;
 }
 
 bool TextReader::bRewind() {
-    if (std::fseek(fp, 0, SEEK_SET) != 0) return false;
+    if (rFileModeCalls.pfnSeek(fp, 0, SEEK_SET) != 0) return false;
     i = n = 0;
     iRawBytes = 0;
     return true;
@@ -175,7 +175,7 @@ bool TextWriter::bPut(const char *p, size_t nLen) {
 
 bool TextWriter::bFlush() {
     if (n == 0) return true;
-    size_t nDone = std::fwrite(ab, 1, n, fp);
+    size_t nDone = rFileModeCalls.pfnWrite(ab, 1, n, fp);
     iRawBytes += static_cast<int64_t>(nDone);
     bool bOk = nDone == n;
     n = 0;

@@ -8,6 +8,21 @@
 #include "quorva/rStmtStyle.h"
 
 enum { DOC_SCRIPT = 0, DOC_TKPROF = 1, DOC_TRACE = 2 };
+
+// Every call through which file mode reaches its files: the C library's and the platform's,
+// unless a test puts in its own to make one of them fail.
+struct FileModeCalls {
+    FILE *(*pfnOpen)(const char *szPath, const char *szMode);
+    size_t (*pfnRead)(void *p, size_t nSize, size_t nCount, FILE *fp);
+    int (*pfnError)(FILE *fp);
+    int (*pfnSeek)(FILE *fp, long lOffset, int iWhence);
+    size_t (*pfnWrite)(const void *p, size_t nSize, size_t nCount, FILE *fp);
+    int (*pfnClose)(FILE *fp);
+    FILE *(*pfnCreateNew)(const char *szPath);                // pPlatCreateNew
+    int (*pfnSetMode)(const char *szPath, uint32_t uMode);    // iPlatSetMode
+    int (*pfnReplace)(const char *szFrom, const char *szTo);  // iPlatReplaceFile
+};
+extern FileModeCalls rFileModeCalls;
 enum { LINE_BUF_SIZE = 32768 };  // szLineBuf: one identification block, or a line read and its NUL
 
 // A file read as a text stream, the same on every platform: the file is read in binary and

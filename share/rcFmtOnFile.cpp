@@ -89,7 +89,7 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
     for (int iTry = 0;; ++iTry) {
         std::snprintf(szTemp, nCap, "%s.~qv%u", szReal, ++uSerial);
         errno = 0;
-        *pfp = pPlatCreateNew(szTemp);
+        *pfp = rFileModeCalls.pfnCreateNew(szTemp);
         if (*pfp != nullptr) return RC_OK;
         if (errno != EEXIST || iTry + 1 == TEMP_TRIES) return rcOpenFailed(szTemp, errno, SITE_OPEN_WRITE);
     }
@@ -103,10 +103,10 @@ struct DocText {
 };
 
 int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *pDoc, int64_t *piInBytes) {
-    FILE *fp = std::fopen(szPath, "rb");
+    FILE *fp = rFileModeCalls.pfnOpen(szPath, "rb");
     if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
     {
-        ScopeExit closeIn([&] { std::fclose(fp); });
+        ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
         TextReader in(fp);
         int rc = rcIdentifyDocType(&in, szLineBuf, piDocType);
         if (rc != RC_OK) return rcFail(rc, SITE_IDENTIFY);
@@ -114,9 +114,9 @@ int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *
         // is written.
         if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
     }
-    fp = std::fopen(szPath, "rb");
+    fp = rFileModeCalls.pfnOpen(szPath, "rb");
     if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
-    ScopeExit closeIn([&] { std::fclose(fp); });
+    ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
     TextReader in(fp);
     if (!in.bReadAll(&pDoc->p, &pDoc->n, &pDoc->cap)) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
     if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
@@ -143,7 +143,7 @@ __attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rSta
     // path; the original is never opened for writing. A name that could not be created may
     // be another's file and is left alone.
     ScopeExit dropTemp([&] {
-        if (fpTemp != nullptr) std::fclose(fpTemp);
+        if (fpTemp != nullptr) rFileModeCalls.pfnClose(fpTemp);
         if (bCreated && !bReplaced) iPlatUnlink(szTemp);
         vFree(szTemp);
     });
@@ -171,13 +171,13 @@ __attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rSta
     if (!out.bFlush()) return rcWriteFailed(szTemp, errno, iSiteLast);
     FILE *fpClose = fpTemp;
     fpTemp = nullptr;
-    if (std::fclose(fpClose) != 0) return rcWriteFailed(szTemp, errno, iSiteLast);
+    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(szTemp, errno, iSiteLast);
 
     // The new file takes the original's permission bits, then its name. A failure here is
     // reported as a write failure of the original, which is still as it was.
-    int iErr = iPlatSetMode(szTemp, rStat.uMode);
+    int iErr = rFileModeCalls.pfnSetMode(szTemp, rStat.uMode);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    iErr = iPlatReplaceFile(szTemp, szReal);
+    iErr = rFileModeCalls.pfnReplace(szTemp, szReal);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
     bReplaced = true;
 
@@ -247,6 +247,11 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
 }  // namespace
 
 int (*pfnFileFmtStmt)(const char *, char **, StmtStyle *) = rcFmtStmt;
+
+FileModeCalls rFileModeCalls = {
+    std::fopen, std::fread, std::ferror, std::fseek, std::fwrite, std::fclose, pPlatCreateNew, iPlatSetMode,
+    iPlatReplaceFile,
+};
 
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName) {
     FileNameList *oFnl = static_cast<FileNameList *>(pvFnl);
