@@ -132,14 +132,27 @@ inline bool bIsTrailLine(const std::string &s, std::string *psFunc, int *piSite)
 // The formatter's dump of its working text, when the text at p is one: the head with the two
 // lengths, then each side as exactly that many bytes. Returns the dump's length, or 0.
 inline size_t nDumpAt(const std::string &s, size_t p) {
+    // The two lengths, read between the pieces of the head's format (no scanf: the format is
+    // Shift_JIS text, which not every C library scans byte for byte).
+    const std::string sFmt = szMsgDumpHead;
+    size_t iD1 = sFmt.find("%d"), iD2 = sFmt.find("%d", iD1 + 2);
     int b = -1, a = -1;
-    if (std::sscanf(s.c_str() + p, szMsgDumpHead, &b, &a) != 2 || b < 0 || a < 0) return 0;
+    size_t q = p;
+    for (int *pi : {&b, &a}) {
+        size_t iPiece = pi == &b ? 0 : iD1 + 2, nPiece = (pi == &b ? iD1 : iD2) - iPiece;
+        if (s.compare(q, nPiece, sFmt, iPiece, nPiece) != 0) return 0;
+        q += nPiece;
+        size_t iDigits = q;
+        while (q < s.size() && s[q] >= '0' && s[q] <= '9') ++q;
+        if (q == iDigits || q - iDigits > 6) return 0;
+        *pi = std::stoi(s.substr(iDigits, q - iDigits));
+    }
     char szHead[256], szBefore[64], szAfter[64];
     std::snprintf(szHead, sizeof szHead, szMsgDumpHead, b, a);
     std::snprintf(szBefore, sizeof szBefore, szMsgDumpBefore, b, "");
     std::snprintf(szAfter, sizeof szAfter, szMsgDumpAfter, a, "");
     std::string sBefore(szBefore, std::strlen(szBefore) - 1), sAfter(szAfter, std::strlen(szAfter) - 1);
-    size_t q = p;
+    q = p;
     if (s.compare(q, std::strlen(szHead), szHead) != 0) return 0;
     q += std::strlen(szHead);
     if (s.compare(q, sBefore.size(), sBefore) != 0) return 0;
