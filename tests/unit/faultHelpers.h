@@ -34,7 +34,7 @@ const std::string sNoMem = "Error - メモリの取得に失敗しました。\n
 // character before an empty line.
 const char szEveryPhase[] =
     "  DECLARE -- head\n"
-    "  x NUMBER := 1; s VARCHAR2(10) := q'[it's]'; t VARCHAR2(9) := '\x82\xa0\x82\xa0\n"
+    "  x NUMBER := 1; s VARCHAR2(10) := 'it''s'; t VARCHAR2(9) := '\x82\xa0\x82\xa0\n"
     "\n"
     "z';\n"
     "BEGIN /* block\n comment */\n"
