@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing quorva on both platforms:
-# the MinGW-w64 cross compiler, Wine, GoogleTest and Google Benchmark, and Xvfb with xclip for
-# the clipboard tests. Does nothing when everything is there.
+# the MinGW-w64 cross compiler, Wine, GoogleTest and Google Benchmark, Xvfb with xclip for the
+# clipboard tests, and clang with its runtime and Python for the fuzz targets and their seeds.
+# Does nothing when everything is there.
 set -euo pipefail
-packages=(cmake g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip)
+packages=(cmake g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip
+          clang libclang-rt-14-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds quorva and runs every test: on Linux plain and with AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the Windows build under Wine. Fails when any part cannot run.
+# UndefinedBehaviorSanitizer, a short run of each fuzz target (QUORVA_FUZZ_SECONDS, 60 by
+# default), then the Windows build under Wine. Fails when any part cannot run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -15,6 +16,14 @@ echo "== Linux, sanitized"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+
+echo "== Linux, fuzz targets (about a minute each)"
+command -v clang++ >/dev/null || { echo "clang is missing" >&2; exit 1; }
+for t in fuzzFmtStmt fuzzFmtStmtOpts fuzzExtract fuzzJoinChunk fuzzReplaceStr; do
+  FUZZ_BUILD=build-fuzz bash fuzz/run.sh "$t" "${QUORVA_FUZZ_SECONDS:-60}" >"build-asan/$t.log" 2>&1 ||
+    { tail -n 60 "build-asan/$t.log" >&2; echo "fuzz target $t found a fault" >&2; exit 1; }
+  grep -E "^#[0-9]+[[:space:]]+DONE" "build-asan/$t.log" || true
+done
 
 echo "== Windows, under Wine"
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || { echo "MinGW-w64 is missing" >&2; exit 1; }
