@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,7 @@ TEST(AllocFault, FileModeOnADirectory) {
         mAfter = mTree(root);
         restore();
     }
+    std::set<std::string> setsSites;  // the sites of file mode and of the directory search
     for (bool bPersist : {false, true}) {
         long n = 1;
         for (;; ++n) {
@@ -94,6 +96,10 @@ TEST(AllocFault, FileModeOnADirectory) {
             }
             ASSERT_EQ(rc, RC_NOMEM) << n << "\n" << cap.sLines();
             iExpectReport(cap.sLines(), sNoMem, "rcFmtOnFile", 0, std::to_string(n));
+            std::string sSite = sFirstTrailAfter(cap.sLines(), sNoMem);
+            std::string sFunc = sSite.substr(0, sSite.find('-'));
+            if (sFunc == "rcFmtOnFile" || sFunc == "rcOnRepeatDirEntry" || sFunc == "rcDirEntries")
+                setsSites.insert(sSite);
             ASSERT_EQ(mNow.size(), mBefore.size()) << n;
             int iDone = 0;
             for (const auto &kv : mNow) {
@@ -104,6 +110,9 @@ TEST(AllocFault, FileModeOnADirectory) {
         }
         EXPECT_GT(n, 10);
     }
+    EXPECT_EQ(setsSites, (std::set<std::string>{"rcDirEntries-41", "rcOnRepeatDirEntry-43", "rcOnRepeatDirEntry-56",
+                                                "rcFmtOnFile-253", "rcFmtOnFile-388", "rcFmtOnFile-405",
+                                                "rcFmtOnFile-456"}));
     fs::remove_all(root);
 }
 

@@ -77,8 +77,8 @@ inline void vMakeTree(const fs::path &root, const std::string &sTraceExtra = "")
     fs::remove_all(root);
     fs::create_directories(root / "n.sql");
     vPut(root / "a.sql", sCrLf(szEveryPhase));
-    vPut(root / "b.sql", sCrLf("\nTKPROF: Release 12.2\n\nSQL ID: 1\n\nselect a, b\nfrom\n t where (x = 1)\n\n\ncall  count\n"
-                               "Parse 1\n\nSQL ID: 2\n\nBEGIN p(1); END;\n\n\ncall\n"));
+    vPut(root / "b.sql", sCrLf("\nTKPROF: Release 12.2\n\nSQL ID: 1\n\nselect a, b\nfrom\n t where (x = 1)\n\n\n"
+                               "call  count\nParse 1\n\nSQL ID: 2\n\nBEGIN p(1); END;\n\n\ncall\n"));
     vPut(root / "n.sql" / "c.sql",
          sCrLf("*** 2018\nPARSING IN CURSOR #1 len=20 dep=0\nselect x -- c\nfrom dual\nEND OF STMT\nPARSE #1:c=0\n" +
                sTraceExtra));
@@ -204,14 +204,22 @@ inline int iExpectReport(const std::string &sMsgs, const std::string &sMsg, cons
     return iTrails;
 }
 
-// The site of the first trail line after the message sMsg, or 0.
-inline int iFirstSiteAfter(const std::string &sMsgs, const std::string &sMsg) {
+// The function and site of the first trail line after the message sMsg ("rcFmtOnFile-405"),
+// or an empty text.
+inline std::string sFirstTrailAfter(const std::string &sMsgs, const std::string &sMsg) {
     size_t p = sMsgs.find(sMsg);
-    if (p == std::string::npos) return 0;
+    if (p == std::string::npos) return "";
     p = sMsgs.find("関数 ", p);
-    if (p == std::string::npos) return 0;
+    if (p == std::string::npos) return "";
     std::string sFunc;
     int iSite = 0;
-    return bIsTrailLine(sMsgs.substr(p, sMsgs.find('\n', p) - p), &sFunc, &iSite) ? iSite : 0;
+    if (!bIsTrailLine(sMsgs.substr(p, sMsgs.find('\n', p) - p), &sFunc, &iSite)) return "";
+    return sFunc + "-" + std::to_string(iSite);
+}
+
+// The site of the first trail line after the message sMsg, or 0.
+inline int iFirstSiteAfter(const std::string &sMsgs, const std::string &sMsg) {
+    std::string s = sFirstTrailAfter(sMsgs, sMsg);
+    return s.empty() ? 0 : std::stoi(s.substr(s.rfind('-') + 1));
 }
 }  // namespace fault

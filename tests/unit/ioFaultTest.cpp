@@ -169,7 +169,8 @@ TEST(IoFault, FileModeEveryCallFailsInTurn) {
             }
             ASSERT_EQ(rc, e.rc) << sWhat << "\n" << cap.sLines();
             std::string sMsgs = cap.sLines();
-            std::string sMsg = e.szMsg != nullptr ? std::string("Error - ") + e.szMsg : std::string(std::strerror(EIO)) + "\n";
+            std::string sMsg = e.szMsg != nullptr ? std::string("Error - ") + e.szMsg
+                                                  : std::string(std::strerror(EIO)) + "\n";
             if (e.szMsg != nullptr) {
                 // The fillers: a path, then the system's text for the error.
                 size_t iMsg = sMsgs.find(sMsg);
@@ -181,8 +182,8 @@ TEST(IoFault, FileModeEveryCallFailsInTurn) {
             siSeen.insert(iSite);
             iExpectReport(sMsgs, sMsg, "rcFmtOnFile", iSite, sWhat);
             if (k == K_SEEK) {
-                EXPECT_NE(sMsgs.find("rcIdentifyDocType() が異常終了しました。(..\\share\\rcFmtOnFile-182)\n関数 "
-                                     "rcFmtOnFile() が異常終了しました。(..\\share\\rcFmtOnFile-363)"),
+                EXPECT_NE(sMsgs.find("rcIdentifyDocType() が異常終了しました。(..\\share\\rcFmtOnFile-182)\n"
+                                     "関数 rcFmtOnFile() が異常終了しました。(..\\share\\rcFmtOnFile-363)"),
                           std::string::npos)
                     << sMsgs;
             }
