@@ -168,11 +168,13 @@ TEST(CorpusProperty, FormattingKeepsWordsAndIsDeterministic) {
                 const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " " + o.szName;
                 ++nTexts;
                 Formatted r = rFormat(sIn, o);
-                Formatted r2 = rFormat(sIn, o);
-                EXPECT_EQ(r.rc, r2.rc) << sWhat;
+                if (&o == &arOptions[0]) {  // once is enough to show that the result is the same
+                    Formatted r2 = rFormat(sIn, o);
+                    EXPECT_EQ(r.rc, r2.rc) << sWhat;
+                    EXPECT_TRUE(r.sOut == r2.sOut) << sWhat << ": formatting twice gave different bytes";
+                }
                 if (r.rc != RC_OK) continue;
                 ++nOk;
-                EXPECT_TRUE(r.sOut == r2.sOut) << sWhat << ": formatting twice gave different bytes";
                 std::string sInkIn, sInkOut;
                 std::vector<bool> vb;
                 vInk(sIn, &sInkIn, &vb);
