@@ -66,3 +66,49 @@ inline void vCheckSameNonWhite(const char *szIn, const char *szOut, size_t nOut)
         }
     }
 }
+
+inline bool bFuzzWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Bytes that continue a word: letters, digits, "_", "$", "#", non-ASCII bytes and the quotes.
+inline bool bFuzzWordByte(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '$' ||
+           u == '#' || u >= 0x80 || u == '\'' || u == '"';
+}
+
+// The other promise: two words that white space separated in the input never touch in the
+// output (nor a pair that would open or close a comment). Checked when the output keeps the
+// non-white bytes in their order, which it does unless a comment moved. Aborts on a finding.
+inline void vCheckNoJoin(const char *szIn, const char *szOut) {
+    const char *p = szIn, *q = szOut;
+    char cPrev = 0;
+    bool bFirst = true;
+    // First pass: the same non-white bytes in the same order?
+    for (;;) {
+        while (*p != '\0' && bFuzzWhite(*p)) ++p;
+        while (*q != '\0' && bFuzzWhite(*q)) ++q;
+        if (*p != *q) return;  // a comment moved: the order differs
+        if (*p == '\0') break;
+        ++p;
+        ++q;
+    }
+    p = szIn;
+    q = szOut;
+    for (;;) {
+        bool bGapIn = false, bGapOut = false;
+        while (*p != '\0' && bFuzzWhite(*p)) ++p, bGapIn = true;
+        while (*q != '\0' && bFuzzWhite(*q)) ++q, bGapOut = true;
+        if (*p == '\0') break;
+        char c = *p;
+        if (!bFirst && bGapIn && !bGapOut &&
+            ((bFuzzWordByte(cPrev) && bFuzzWordByte(c)) || (cPrev == '-' && c == '-') || (cPrev == '/' && c == '*') ||
+             (cPrev == '*' && c == '/'))) {
+            std::fprintf(stderr, "words joined at output offset %ld\n", static_cast<long>(q - szOut));
+            std::abort();
+        }
+        cPrev = c;
+        bFirst = false;
+        ++p;
+        ++q;
+    }
+}

@@ -1,5 +1,5 @@
-// rcFmtStmt under the default options: any text either formats, keeping its non-white bytes,
-// or fails with a code; never a crash, an out-of-bounds access or a leak.
+// rcFmtStmt under the default options: any text either formats, keeping its non-white bytes
+// and its word boundaries, or fails with a code; never a crash, an out-of-bounds access or a leak.
 #include "fuzz/fuzzCommon.h"
 #include "quorva/rcFmtStmt.h"
 
@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     if (rc == RC_OK) {
         if (szFmt == nullptr || szFmt[rStyle.iFmtLen] != '\0') std::abort();
         vCheckSameNonWhite(szStmt.get(), szFmt, static_cast<size_t>(rStyle.iFmtLen));
+        vCheckNoJoin(szStmt.get(), szFmt);
     }
     return 0;
 }

@@ -19,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     if (rc == RC_OK) {
         if (szFmt == nullptr || szFmt[rStyle.iFmtLen] != '\0') std::abort();
         // Joining glues some chunks with "__"; without it the non-white bytes are kept.
-        if (rStyle.iJoinAt == 0) vCheckSameNonWhite(szStmt.get(), szFmt, static_cast<size_t>(rStyle.iFmtLen));
+        if (rStyle.iJoinAt == 0) {
+            vCheckSameNonWhite(szStmt.get(), szFmt, static_cast<size_t>(rStyle.iFmtLen));
+            vCheckNoJoin(szStmt.get(), szFmt);
+        }
     }
     return 0;
 }
