@@ -1,37 +1,76 @@
-// The extraction of statements from TKPROF reports and trace files, with the real formatter:
-// the first byte chooses the document type, the rest is the document's text (CR LF already
-// read as LF). The output goes to the null device.
+// The extraction of statements from TKPROF reports and trace files: the first byte chooses the
+// document type (bit 0: trace), -j (bit 1) and the formatter (bit 2: a stand-in that puts the
+// statement between markers, whose output without the markers must be the input byte for byte;
+// else the real formatter, whose output goes to the null device). The rest is the document's
+// text, CR LF already read as LF.
 #include "fuzz/fuzzCommon.h"
 #include "quorva/rcFmtStmt.h"
 #include "share/rcExtractStmt.h"
 
 namespace {
-FILE *fpOut = nullptr;
+FILE *fpNull = nullptr;
+
+int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    size_t n = std::strlen(szStmt);
+    char *p = static_cast<char *>(pvAlloc(n + 3));
+    if (p == nullptr) return RC_NOMEM;
+    p[0] = '\x01';
+    std::memcpy(p + 1, szStmt, n);
+    p[n + 1] = '\x02';
+    *szStmtFmt = p;
+    rStmtStyle->iFmtLen = static_cast<int32_t>(n + 2);
+    return RC_OK;
 }
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();
-    fpOut = std::fopen("/dev/null", "wb");
-    if (fpOut == nullptr) std::abort();
+    fpNull = std::fopen("/dev/null", "wb");
+    if (fpNull == nullptr) std::abort();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     if (nData < 1) return 0;
     int32_t iDocType = (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF;
+    bool bMark = (pData[0] & 4) != 0;
     StmtStyle rStyle;
     vDefaultStmtStyle(&rStyle);
     if (pData[0] & 2) rStyle.iJoinAt = 256;
+    size_t n = nData - 1;
+    if (bMark && (std::memchr(pData + 1, '\x01', n) != nullptr || std::memchr(pData + 1, '\x02', n) != nullptr))
+        return 0;
     // The text is a heap block of its length and a NUL, as file mode reads it: a read beyond
     // that is caught.
     HeapPtr<char> text(static_cast<char *>(pvAlloc(nData)));
     if (text == nullptr) return 0;
-    std::memcpy(text.get(), pData + 1, nData - 1);
-    static TextWriter rOut(nullptr);
-    rOut.fp = fpOut;
+    std::memcpy(text.get(), pData + 1, n);
+
+    char *pOut = nullptr;
+    size_t nOut = 0;
+    FILE *fp = bMark ? open_memstream(&pOut, &nOut) : fpNull;
+    if (fp == nullptr) std::abort();
+    static TextWriter rOut(nullptr);  // its buffer is large: not on the stack
+    rOut.fp = fp;
     rOut.n = 0;
     rOut.iRawBytes = 0;
     int32_t iNumStmts = 0;
-    rcExtractStmts(text.get(), nData - 1, iDocType, &rOut, "fuzz.trc", &rStyle, &iNumStmts, rcFmtStmt);
+    int rc = rcExtractStmts(text.get(), n, iDocType, &rOut, "fuzz.trc", &rStyle, &iNumStmts,
+                            bMark ? rcMark : rcFmtStmt);
+    if (!bMark) return 0;
+    if (rc == RC_OK && !rOut.bFlush()) std::abort();
+    std::fclose(fp);
+    if (rc == RC_OK) {
+        // Back from the file's bytes to the text (CR LF as LF), without the markers.
+        size_t j = 0;
+        for (size_t i = 0; i < nOut; ++i) {
+            if (pOut[i] == '\r' && i + 1 < nOut && pOut[i + 1] == '\n') continue;
+            if (pOut[i] == '\x01' || pOut[i] == '\x02') continue;
+            if (j >= n || pOut[i] != text.get()[j]) std::abort();
+            ++j;
+        }
+        if (j != n) std::abort();
+    }
+    std::free(pOut);
     return 0;
 }

@@ -120,8 +120,8 @@ ext_tests = list(test_literals(["extractTest.cpp", "fileModeTest.cpp"]))
 
 write("fuzzFmtStmt", scripts + fmt_tests)
 write("fuzzFmtStmtOpts", [opt_prefix(s) + s for s in scripts + fmt_tests])
-write("fuzzExtract", [b"\x00" + w for w in tk] + [b"\x01" + w for w in tr] +
-      [bytes([i]) + t for t in ext_tests for i in (0, 1)])
+write("fuzzExtract", [bytes([b]) + w for w in tk for b in (0, 4)] + [bytes([b]) + w for w in tr for b in (1, 5)] +
+      [bytes([i]) + t for t in ext_tests for i in (0, 1, 4, 5)])
 write("fuzzJoinChunk", [bytes([0x7F if len(s) & 1 else 0x87]) + s for s in scripts + fmt_tests])
 write("fuzzReplaceStr", [s.replace(b"\n", b"\r\n") if len(s) & 1 else s for s in scripts[:200]] +
       list(test_literals(["replaceStrTest.cpp", "clipBoardTest.cpp"])))
