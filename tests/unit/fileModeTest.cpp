@@ -172,30 +172,6 @@ TEST(FileMode, AFailureLeavesEveryFileAsItWas) {
     EXPECT_EQ(vsNames(d.path), (std::vector<std::string>{"a.sql", "b.trc"}));
 }
 
-TEST(FileMode, EveryAllocationFailureIsReportedAndHarmless) {
-    TempDir d("quorva_filemode_nomem");
-    const std::string sTrace = "x\r\nPARSING IN CURSOR #1\r\nselect 1\r\nEND OF STMT\r\n";
-    fs::create_directory(d.path / "s.sql");
-    vPut(d.s("s.sql/b.sql"), sTrace);
-    FmtGuard g(rcFmtSame);
-    for (long n = 1;; ++n) {
-        ConsoleCapture cap;
-        vFailAllocAt(n, false);
-        RunResult r = rRun({d.s("s.sql")}, 1);
-        vFailAllocAt(0, false);
-        if (r.rc == 0) {
-            EXPECT_GT(n, 5);
-            EXPECT_EQ(r.iFiles, 1);
-            break;
-        }
-        EXPECT_EQ(r.rc, 5) << n;
-        EXPECT_NE(cap.sLines().find("メモリの取得に失敗しました。"), std::string::npos) << n;
-        EXPECT_EQ(sGet(d.s("s.sql/b.sql")), sTrace) << n;
-        EXPECT_EQ(vsNames(d.path / "s.sql"), (std::vector<std::string>{"b.sql"})) << n;
-    }
-    EXPECT_EQ(sGet(d.s("s.sql/b.sql")), sTrace);
-}
-
 TEST(FileMode, ALinkBackIntoTheWalkIsNotFollowed) {
     TempDir d("quorva_filemode_loop");
     fs::create_directories(d.path / "a.sql" / "b.sql");
