@@ -24,6 +24,15 @@ int rcSkipCmt(const char *szCmt, const char *szEnd, uint32_t *puLen);
 int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uint32_t *puMatched);
 int rcStrSwap(char *pFirst, char *pMiddle, char *pEnd);
 
+// White space of the formatter: blank, line feed, TAB and carriage return, nothing else.
+inline int iIsWhite(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+
+// Length of the unit at p: 2 for a lead byte with its companion, 1 otherwise (also for a lead
+// byte directly before the terminating NUL, which forms no unit). p must not be the NUL.
+inline int iUnitAt(const char *p) {
+    return (pfnIsLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0') ? 2 : 1;
+}
+
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
 int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt);
 int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize);
