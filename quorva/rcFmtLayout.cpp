@@ -98,10 +98,12 @@ int rcRaise(LayoutState *st) {
     return RC_OK;
 }
 
-void vLower(LayoutState *st) {
+bool bLower(LayoutState *st) {
     // More block ends than openings would take the rest of the text below the first line's
     // level (and a later ")" would then fail): a block word stops at iOrgIdt.
-    if (st->iIdt > st->iOrgIdt) st->iIdt -= 1;
+    if (st->iIdt <= st->iOrgIdt) return false;
+    st->iIdt -= 1;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -114,7 +116,7 @@ void vCarryLiteral(LayoutState *st) {
 
 void vCarryLineCmt(LayoutState *st) {
     const char *p = st->szSrc + 2;
-    while (p < st->szTail && *p != '\n') p += iUnitAt(st, p);
+    while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
     vCopy(st, p - st->szSrc);
 }
 
@@ -132,14 +134,14 @@ void vCarryBlockCmt(LayoutState *st) {
             p = st->szSrc;
             continue;
         }
-        p += iUnitAt(st, p);
+        p += iCharLen(st, p);
     }
     vCopy(st, p - st->szSrc);
 }
 
 void vCarryLabel(LayoutState *st) {
     const char *p = st->szSrc + 2;
-    while (p < st->szTail && !(p[0] == '>' && p[1] == '>')) p += iUnitAt(st, p);
+    while (p < st->szTail && !(p[0] == '>' && p[1] == '>')) p += iCharLen(st, p);
     vCopy(st, p + 2 - st->szSrc);
 }
 
@@ -171,7 +173,7 @@ int rcCarryRules(LayoutState *st) {
         vCarryLabel(st);
         return RC_OK;
     default:
-        if (iUnitAt(st, p) == 2) {
+        if (iCharLen(st, p) == 2) {
             vCopy(st, 2);
             return RC_OK;
         }

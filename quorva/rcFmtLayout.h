@@ -104,7 +104,7 @@ inline int32_t iKwLen(const char *p, const char *szKw) {
 
 // Length of the character unit at p: 2 for a lead byte with its companion, else 1. A lead byte
 // directly before the end of the text forms no unit.
-inline int32_t iUnitAt(const LayoutState *st, const char *p) {
+inline int32_t iCharLen(const LayoutState *st, const char *p) {
     int c = static_cast<unsigned char>(*p);
     return (c >= 0x80 && pfnIsLeadByte(c) && p + 1 < st->szTail) ? 2 : 1;
 }
@@ -121,10 +121,11 @@ void vStepBack(LayoutState *st);                    // take back one unit of bar
 void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break before when there is text
 void vPutBlank(LayoutState *st);
 
-// Level changes. A raise that would reach level 512 fails (site 1043); a block word never takes
-// the level below the first line's.
+// Level changes. A raise that would reach level 512 fails (site 1043). A block word never takes
+// the level below the first line's; bLower tells whether it lowered, for a block word whose
+// lowering stopped there takes back no indentation either.
 int rcRaise(LayoutState *st);
-void vLower(LayoutState *st);
+bool bLower(LayoutState *st);
 
 // Text carried whole, shared by the walk and the scans of the keyword rules; each stops at
 // szTail when its end mark never comes.

@@ -54,7 +54,7 @@ void vOperator(LayoutState *st, int32_t n) {
 void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t nName) {
     int32_t nKeep = 0;
     for (const char *p = pName; p < pName + nName;) {
-        int32_t u = iUnitAt(st, p);
+        int32_t u = iCharLen(st, p);
         if (p + u - pName > BLK_NAME_LEN) break;
         p += u;
         nKeep = static_cast<int32_t>(p - pName);
@@ -80,7 +80,7 @@ bool bScanCarry(LayoutState *st) {
         vCarryBlockCmt(st);
     } else if (*p == '\n') {
         vCopyNewline(st);
-    } else if (iUnitAt(st, p) == 2) {
+    } else if (iCharLen(st, p) == 2) {
         vCopy(st, 2);
     } else {
         return false;
@@ -151,7 +151,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     vCopy(st, nKw);
     const char *pName = st->szSrc;
     const char *p = pName;
-    while (p < st->szTail && !bIsBlank(iByteAt(p)) && *p != '(' && *p != ';') p += iUnitAt(st, p);
+    while (p < st->szTail && !bIsBlank(iByteAt(p)) && *p != '(' && *p != ';') p += iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     if (st->iHdrRecord == 1) {
@@ -170,9 +170,12 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
 int rcBegin(LayoutState *st) {
     int32_t k = st->iBlkKind;
     if (k > 0) {
-        vLower(st);
+        bool bLowered = bLower(st);
         st->arIdtFrame[st->iIdt].iBlkKind = 0;
-        vStepOut(st, st->iIdt);  // after a declaration without its ";", BEGIN starts its own line
+        if (st->iLineIdt < 0)
+            vBreakBefore(st, st->iIdt);  // after a declaration without its ";" BEGIN starts its line
+        else if (bLowered)
+            vStepBack(st);
         st->iBlkKind = 0;
     }
     if (k == 0 || k == 1) {
@@ -200,11 +203,8 @@ int32_t iBlockEndLen(LayoutState *st) {
 }
 
 void vBlockEnd(LayoutState *st, int32_t n) {
-    if (st->iInExcept > 0) {  // the handlers sit one level deeper than the block body
-        vLower(st);
-        vStepBack(st);
-    }
-    vLower(st);
+    if (st->iInExcept > 0 && bLower(st)) vStepBack(st);  // handlers sit one level deeper
+    bool bLowered = bLower(st);
     if (st->iIdt <= st->iOrgIdt) {
         st->iBlkKind = 0;
     } else {
@@ -213,10 +213,10 @@ void vBlockEnd(LayoutState *st, int32_t n) {
         std::memcpy(st->szBlkName, pBelow->szBlkName, sizeof st->szBlkName);
         st->iInExcept = st->arIdtFrame[st->iIdt].iInExcept;
     }
-    if (bPrevSemiOrNewline(st))
-        vStepBack(st);
-    else
+    if (!bPrevSemiOrNewline(st))
         vLineBreak(st);
+    else if (bLowered)
+        vStepBack(st);
     vCopy(st, n);
 }
 
@@ -359,11 +359,11 @@ int rcBlockRows(LayoutState *st) {
     n = iKwLen(p, "END LOOP");
     if (n == 0) n = iKwLen(p, "END IF");
     if (n > 0) {  // row 17
-        vLower(st);
-        if (bPrevSemiOrNewline(st))
-            vStepBack(st);
-        else
+        bool bLowered = bLower(st);
+        if (!bPrevSemiOrNewline(st))
             vLineBreak(st);
+        else if (bLowered)
+            vStepBack(st);
         vCopy(st, n);
         return RC_OK;
     }
@@ -390,11 +390,11 @@ int rcClauseRows(LayoutState *st) {
     if (c0 == ';') {  // row 20
         if (st->iInCursor == 1) {
             st->iInCursor = 0;
-            vLower(st);
-            if (iPrevByte(st) == '\n')
-                vStepBack(st);
-            else
+            bool bLowered = bLower(st);
+            if (iPrevByte(st) != '\n')
                 vLineBreak(st);
+            else if (bLowered)
+                vStepBack(st);
         }
         vCopy(st, 1);
         vLineBreak(st);
