@@ -247,6 +247,7 @@ int rcOperatorRows(LayoutState *st) {
         vOperator(st, 1);  // row 3
         return RC_OK;
     }
+    if (c0 == 0 || std::strchr(":<>!=|*+-", c0) == nullptr) return RULE_PASS;
     for (const char *szOp : arOperators) {  // row 4
         int32_t n = iKwLen(p, szOp);
         if (n > 0) {
@@ -440,8 +441,25 @@ int rcClauseRows(LayoutState *st) {
 }
 }  // namespace
 
+namespace {
+// The bytes with which a row can begin: the first letters of its keywords (either case), the
+// operators' first bytes, ";" and the newline.
+struct RowStarts {
+    bool ar[256] = {};
+    RowStarts() {
+        for (const char *p = "IPFDBCWELASOGHUMNRJ"; *p != '\0'; ++p) {
+            ar[static_cast<unsigned char>(*p)] = true;
+            ar[static_cast<unsigned char>(*p + 0x20)] = true;
+        }
+        for (const char *p = ":<>!=|*+-/;\n"; *p != '\0'; ++p) ar[static_cast<unsigned char>(*p)] = true;
+    }
+};
+const RowStarts rRowStarts;
+}  // namespace
+
 int rcKeywordRules(LayoutState *st) {
     int c = iByteAt(st->szSrc);
+    if (!rRowStarts.ar[c]) return RULE_PASS;
     // Inside a word only a statement word can begin (every other row needs a separator, a blank or
     // a word start before it), and only before the first one.
     bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
