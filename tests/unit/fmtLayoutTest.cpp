@@ -144,6 +144,9 @@ const rFmtCase arEdgeCases[] = {
     {"literal with keywords and separators copied unchanged", "SELECT 'a, (b); FROM c' FROM t",
      "SELECT 'a, (b); FROM c'\nFROM t\n"},
     {"unclosed literal runs to the end", "SELECT 'abc FROM t", "SELECT 'abc FROM t\n"},
+    {"output ending without indentation is not rotated", "\tSELECT 'abc", "SELECT 'abc\n"},
+    {"AND after a line comment is not broken again", "SELECT a FROM t WHERE (b = 1 -- c\nAND c = 2)",
+     "SELECT a\nFROM t\nWHERE (\n\tb = 1 -- c\n\tAND c = 2\n)\n"},
     {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t",
      "SELECT CASE \nWHEN a THEN 1 FROM t\n"},
 };
