@@ -64,6 +64,8 @@ int32_t iQuotedLen(const char *szText) {
     return static_cast<int32_t>(p - szText);
 }
 
+// Measures the comment at szCmt, which must end by szEnd. Sets *puLen only on success;
+// reports "not a comment" (36) and the overrun of a line comment without its line feed (26).
 int rcSkipCmt(const char *szCmt, const char *szEnd, uint32_t *puLen) {
     const char *pStop;  // where the comment ends
     if (szCmt[0] == '-' && szCmt[1] == '-') {
@@ -105,6 +107,8 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
     return n == nPrefix + std::strlen(szName);
 }
 
+// Exchanges [pFirst, pMiddle) and [pMiddle, pEnd) in place through a copy; when the copy
+// cannot be obtained it reports the memory failure and leaves the text as it was.
 int rcStrSwap(char *pFirst, char *pMiddle, char *pEnd) {
     assert(pFirst <= pMiddle && pMiddle <= pEnd);
     if (pFirst == pMiddle || pMiddle == pEnd) return RC_OK;  // nothing moves

@@ -141,8 +141,11 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     const char *s = tmp.get();
     const char *sEnd = s + nLen;
     char *d = pWork->ssSrc;
+    // White space dropped after "(", ";" or a line comment never includes the last byte: the
+    // final line feed stays, also after a statement that ends in "(".
+    const char *sLast = sEnd - 1;
     auto skipWhite = [&] {
-        while (s < sEnd && iIsWhite(static_cast<unsigned char>(*s))) ++s;
+        while (s < sLast && iIsWhite(static_cast<unsigned char>(*s))) ++s;
     };
     while (s < sEnd) {
         char c = *s;
@@ -289,12 +292,16 @@ int rcMoveComments(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
     char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < szTail) {
         if (iUnitAt(p) == 2) {
             p += 2;
+            pUnitEnd = p;
             continue;
         }
-        if (p == ssSrc || p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))) {
+        // The second byte of a double-byte character is never taken for a separator, so it
+        // is never overwritten either.
+        if (p == ssSrc || (p != pUnitEnd && (p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))))) {
             size_t nWord = nWordAt(p, arBlockWords, sizeof arBlockWords / sizeof *arBlockWords);
             if (nWord != 0) {
                 if (p > ssSrc && p[-1] == ' ') p[-1] = '\n';
@@ -307,7 +314,9 @@ int rcMoveComments(FmtWork *pWork) {
                     q += uLen;
                     if (q < szTail && iIsWhite(static_cast<unsigned char>(*q))) ++q;
                 }
-                if (q != pAfter) {
+                // Comments that reach the end of the text stay where they are: moving the word
+                // behind them would put it into an unclosed comment or after the final line feed.
+                if (q != pAfter && q < szTail) {
                     int rc = rcStrSwap(p, pAfter, q);
                     if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
                 }
@@ -325,7 +334,9 @@ int rcMoveComments(FmtWork *pWork) {
             if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
             char *q = p;  // the blanks and TABs before the comment start here
             while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-            if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
+            if (p + uLen >= szTail) {
+                // A comment that reaches the end of the text is not moved (see above).
+            } else if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
                 rc = rcStrSwap(q - 3, p, p + uLen);
             } else if (q - ssSrc >= 2 && q[-1] == ',') {
                 // The last blank before the comment goes with it, the others stay after the comma.
@@ -348,9 +359,11 @@ int rcFlatten(FmtWork *pWork) {
     char *szTail = pWork->szTail;
     char *pLast = szTail - 1;
     char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
         if (iUnitAt(p) == 2) {
             p += 2;
+            pUnitEnd = p;
             continue;
         }
         if (*p == '\'' || *p == '"') {
@@ -365,7 +378,7 @@ int rcFlatten(FmtWork *pWork) {
             p = e;
             continue;
         }
-        if (p > ssSrc && p[-1] == ' ') {
+        if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
             size_t nWord = nWordAt(p, arStmtWords, sizeof arStmtWords / sizeof *arStmtWords);
             if (nWord != 0) {
                 p[-1] = '\n';
@@ -382,6 +395,9 @@ int rcFlatten(FmtWork *pWork) {
 
 }  // namespace
 
+// Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
+// the caller on success and on failure; a failure has written its message (or its callee
+// has) and leaves the site, and where known the position, in pWork for the common exit.
 int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
     size_t nStmt = std::strlen(szStmt);

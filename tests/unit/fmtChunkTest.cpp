@@ -77,15 +77,20 @@ TEST(ChunkJoin, Failures) {
 }
 
 TEST(ChunkMetrix, Values) {
-    const struct { const char *szName, *szIn; int32_t iNumComma, iPartSize, iWant; } arCases[] = {
+    const std::string s14Commas = "(a,a,a,a,a,a,a,a,a,a,a,a,a,a,a)";
+    const struct { std::string sName, sIn; int32_t iNumComma, iPartSize, iWant; } arCases[] = {
         {"simple", "(a, b)", 14, 50, 0},
         {"subquery", "(SELECT x FROM t)", 14, 50, 1},
         {"two ANDs", "(a AND b AND c)", 14, 50, 2},
         {"nested part", "(a, (b))", 14, 50, 1},
         {"commas below limit", "(a, b)", 2, 50, 0},
         {"commas at limit", "(a, b, c)", 2, 50, 1},
+        {"13 commas", "(" + s14Commas.substr(3), 14, 50, 0},
+        {"14 commas", s14Commas, 14, 50, 1},
         {"size at limit", "(abcd)", 14, 5, 0},
         {"size above limit", "(abcde)", 14, 5, 1},
+        {"closing parenthesis 50 bytes on", "(" + std::string(49, 'x') + ")", 14, 50, 0},
+        {"closing parenthesis 51 bytes on", "(" + std::string(50, 'x') + ")", 14, 50, 1},
         {"parenthesis inside a literal", "(SELECT 'a)' FROM t)", 14, 50, 1},
         {"comment hides a parenthesis", "(a /* ) */ b) x", 14, 50, 0},
         {"line comment hides a parenthesis", "(a -- )\n b)", 14, 50, 0},
@@ -97,22 +102,10 @@ TEST(ChunkMetrix, Values) {
     for (const auto &c : arCases) {
         int32_t iMetrix = -1;
         ConsoleCapture cap;
-        EXPECT_EQ(RC_OK, rcGetMetrix(c.szIn, &iMetrix, c.iNumComma, c.iPartSize)) << c.szName;
-        EXPECT_EQ(c.iWant, iMetrix) << c.szName;
-        EXPECT_EQ("", cap.sText()) << c.szName;
+        EXPECT_EQ(RC_OK, rcGetMetrix(c.sIn.c_str(), &iMetrix, c.iNumComma, c.iPartSize)) << c.sName;
+        EXPECT_EQ(c.iWant, iMetrix) << c.sName;
+        EXPECT_EQ("", cap.sText()) << c.sName;
     }
-    // 14 commas, and a closing parenthesis 50 or 51 bytes after the opening one.
-    int32_t iMetrix = -1;
-    EXPECT_EQ(RC_OK, rcGetMetrix("(a,a,a,a,a,a,a,a,a,a,a,a,a,a)", &iMetrix, 14, 50));
-    EXPECT_EQ(0, iMetrix);
-    EXPECT_EQ(RC_OK, rcGetMetrix("(a,a,a,a,a,a,a,a,a,a,a,a,a,a,a)", &iMetrix, 14, 50));
-    EXPECT_EQ(1, iMetrix);
-    std::string s50 = "(" + std::string(49, 'x') + ")";
-    std::string s51 = "(" + std::string(50, 'x') + ")";
-    EXPECT_EQ(RC_OK, rcGetMetrix(s50.c_str(), &iMetrix, 14, 50));
-    EXPECT_EQ(0, iMetrix);
-    EXPECT_EQ(RC_OK, rcGetMetrix(s51.c_str(), &iMetrix, 14, 50));
-    EXPECT_EQ(1, iMetrix);
 }
 
 TEST(ChunkMetrix, Failures) {
