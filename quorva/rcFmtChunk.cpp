@@ -55,7 +55,7 @@ int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt) {
                 // A line comment's own line feed belongs to the chunk, and line feeds inside a
                 // block comment do not end it.
                 uint32_t uLen = 0;
-                int rc = rcSkipCmt(p, pCmtEnd(p), &uLen);
+                int rc = rcSkipCmt(p, pEnd, &uLen);
                 if (rc != RC_OK) return rcTrail(rc, "rcJoinStmtChunk()", szModule, SITE_JOIN_SKIPCMT);
                 p += uLen;
             } else {
