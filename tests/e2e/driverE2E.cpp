@@ -74,3 +74,14 @@ TEST(Driver, WildcardArgumentsNameEveryMatchingFile) {
     EXPECT_NE(r.sOut.find((bWindows() ? "2 " : "1 ") + sSummary), std::string::npos) << r.sOut;
     EXPECT_EQ(sReadFile(d.s("c.txt")), sOther);
 }
+
+TEST(Driver, PathNamesTakePrecedenceOverStdio) {
+    // File mode runs; -o only moves every message to standard error.
+    E2eDir d("drv_stdio");
+    vWriteFile(d.s("a.sql"), "select a,b from t\n");
+    RunResult r = rRunQuorva("-o " + d.s("a.sql"));
+    EXPECT_EQ(r.iStatus, 0);
+    EXPECT_EQ(r.sOut, "");
+    EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner + d.s("a.sql") + "\n"), 0), 0u) << r.sErr;
+    EXPECT_EQ(sReadFile(d.s("a.sql")), sCrLf("select a\n, b\nfrom t\n"));
+}
