@@ -49,7 +49,7 @@ struct LayoutState {
     char szBlkName[BLK_NAME_LEN + 1];
     int32_t iInExcept;     // 1 after EXCEPTION in the current block
     int32_t iAsOpens;      // 1 when AS as well as IS ends the pending header
-    int32_t iHdrRecord;    // 1 while block headers are recorded, 0 after a package specification
+    int32_t iHdrRecord;    // 1 while block headers are recorded, 0 after a package spec header
     int32_t iInCursor;     // 1 from CURSOR to its ";"
     int32_t iInBetween;    // 1 after BETWEEN until the next AND
     int32_t iInStmt;       // 1 from the first statement word to the SQL*Plus terminator

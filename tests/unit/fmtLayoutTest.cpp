@@ -117,7 +117,7 @@ const rFmtCase arEdgeCases[] = {
     {"SQL*Plus terminator", "SELECT 1 FROM dual;\n/\n", "SELECT 1\nFROM dual;\n/\n"},
     {"CASE in a select list", "SELECT a, CASE WHEN b = 1 THEN 'x' ELSE 'y' END c FROM t",
      "SELECT a\n, CASE \nWHEN b = 1 THEN 'x' \nELSE 'y' \nEND c\nFROM t\n"},
-    {"package specification with its named END",
+    {"package spec with its named END",
      "CREATE OR REPLACE PACKAGE pkg IS PROCEDURE a; FUNCTION b RETURN NUMBER; END pkg;",
      "CREATE OR REPLACE PACKAGE pkg IS\n\tPROCEDURE a;\n\tFUNCTION b RETURN NUMBER;\nEND pkg;\n"},
     {"package body with named ENDs",
