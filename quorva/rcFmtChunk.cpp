@@ -20,6 +20,19 @@ enum {
 const size_t METRIX_HEAD_LEN = 255;  // bytes of the part shown when it has no closing parenthesis
 
 inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
+
+// The end position rcSkipCmt needs for the comment at p: just past its own end mark, or the
+// text's NUL when the mark never comes. Looking no further keeps the metric linear in the length
+// of its part; the result of rcSkipCmt is the one it gives with the text's end.
+const char *pCmtEnd(const char *p) {
+    const char *q = p + 2;
+    if (p[0] == '-') {
+        while (*q != '\0' && *q != '\n') q += iUnitAt(q);
+        return *q == '\n' ? q + 1 : q;
+    }
+    while (*q != '\0' && !(q[0] == '*' && q[1] == '/')) q += iUnitAt(q);
+    return *q == '\0' ? q : q + 2;
+}
 }  // namespace
 
 // Joins the lines of the text into one: every line feed outside comments is dropped, except
@@ -82,10 +95,9 @@ int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt) {
 // more or is longer than iPartSize bytes. Sets *piMetrix only on success.
 int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
     assert(szParen[0] == '(');
-    const char *pEnd = szParen + std::strlen(szParen);
     int32_t iDepth = 0, iCommas = 0, iMetrix = 0;
     const char *p = szParen;
-    while (p < pEnd) {
+    while (*p != '\0') {  // the end of the text is not measured first: the scan stops at its NUL
         char c = *p;
         if (iUnitAt(p) == 2) {
             p += 2;
@@ -93,7 +105,7 @@ int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32
             p += iQuotedLen(p);
         } else if (bCmtAt(p)) {
             uint32_t uLen = 0;
-            int rc = rcSkipCmt(p, pEnd, &uLen);
+            int rc = rcSkipCmt(p, pCmtEnd(p), &uLen);
             if (rc != RC_OK) return rcTrail(rc, "rcGetMetrix()", szModule, SITE_METRIX_SKIPCMT);
             p += uLen;
         } else if (c == '(') {
@@ -115,11 +127,12 @@ int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32
             ++p;
         }
     }
-    if (p >= pEnd) {
+    if (*p == '\0') {
         // No closing parenthesis: show the head of the part.
         char szHead[METRIX_HEAD_LEN + 1] = {};
-        size_t nHead = static_cast<size_t>(pEnd - szParen);
-        std::memcpy(szHead, szParen, nHead < METRIX_HEAD_LEN ? nHead : METRIX_HEAD_LEN);
+        size_t nHead = 0;
+        while (nHead < METRIX_HEAD_LEN && szParen[nHead] != '\0') ++nHead;
+        std::memcpy(szHead, szParen, nHead);
         iConPrintf("%s", szMsgOverrun);
         iConPrintf(szMsgBufHead, szHead);
         return rcTrail(RC_OVERRUN, "rcGetMetrix()", szModule, SITE_METRIX_OVERRUN);

@@ -58,3 +58,30 @@ TEST(Console, WriteFailureOnStandardOutput) {
     ASSERT_GE(r.sErr.size(), sTail.size());
     EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
 }
+
+TEST(Driver, WildcardArgumentsNameEveryMatchingFile) {
+    // The shell expands the pattern on POSIX; on Windows the program's start-up does.
+    E2eDir d("drv_wild");
+    const std::string sOther = "select a,b from t\n";
+    vWriteFile(d.s("a.sql"), "select a from t\n");
+    vWriteFile(d.s("b.SQL"), "select b from t\n");
+    vWriteFile(d.s("c.txt"), sOther);
+    RunResult r = rRunQuorva(d.s() + cSep() + "*.sql");
+    EXPECT_EQ(r.iStatus, 0) << r.sOut;
+    const std::string sAnnounce = sCrLf(d.s("a.sql") + "\n"), sSummary = sCrLf("個のファイルを整形しました。");
+    EXPECT_NE(r.sOut.find(sAnnounce), std::string::npos) << r.sOut;
+    // Windows matches without regard to case, POSIX shells with it.
+    EXPECT_NE(r.sOut.find((bWindows() ? "2 " : "1 ") + sSummary), std::string::npos) << r.sOut;
+    EXPECT_EQ(sReadFile(d.s("c.txt")), sOther);
+}
+
+TEST(Driver, PathNamesTakePrecedenceOverStdio) {
+    // File mode runs; -o only moves every message to standard error.
+    E2eDir d("drv_stdio");
+    vWriteFile(d.s("a.sql"), "select a,b from t\n");
+    RunResult r = rRunQuorva("-o " + d.s("a.sql"));
+    EXPECT_EQ(r.iStatus, 0);
+    EXPECT_EQ(r.sOut, "");
+    EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner + d.s("a.sql") + "\n"), 0), 0u) << r.sErr;
+    EXPECT_EQ(sReadFile(d.s("a.sql")), sCrLf("select a\n, b\nfrom t\n"));
+}
