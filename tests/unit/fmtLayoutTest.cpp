@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "consoleCapture.h"
@@ -314,73 +313,6 @@ TEST(FmtLayoutFailure, Allocations) {
     }
     EXPECT_TRUE(bSeenOut);
     EXPECT_TRUE(bSeenRotate);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Every file of the SQL and PL/SQL corpus, whole and cut at lines holding only "/": no crash,
-// and a formatted text holds exactly the non-white-space bytes of its input.
-
-std::string sReadFile(const std::string &sPath) {
-    std::string s;
-    FILE *fp = std::fopen(sPath.c_str(), "rb");
-    if (fp == nullptr) return s;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) s.append(buf, n);
-    std::fclose(fp);
-    return s;
-}
-
-std::string sInk(const std::string &s) {
-    size_t arCount[256] = {};
-    for (unsigned char c : s)
-        if (!(c == ' ' || c == '\n' || c == '\t' || c == '\r')) ++arCount[c];
-    std::string r;
-    for (int i = 0; i < 256; ++i) r += std::to_string(arCount[i]) + ",";
-    return r;
-}
-
-void vCheckText(const std::string &sIn, const std::string &sWhat, int *pnOk, int *pnFail) {
-    FmtResult r = rFormat(sIn);
-    if (r.rc != RC_OK) {
-        ++*pnFail;
-        return;
-    }
-    ++*pnOk;
-    EXPECT_EQ(sInk(sIn), sInk(r.sOut)) << sWhat;
-    EXPECT_EQ(static_cast<int32_t>(r.sOut.size()), r.iFmtLen) << sWhat;
-}
-
-TEST(FmtLayoutCorpus, FormatsWithoutLoss) {
-    int nOk = 0, nFail = 0, nFiles = 0;
-    for (const char *szDir : {"sql", "plsql"}) {
-        std::string sDir = std::string(QUORVA_CORPUS_DIR) + "/" + szDir;
-        std::error_code ec;
-        for (const auto &rEntry : std::filesystem::directory_iterator(sDir, ec)) {
-            if (!rEntry.is_regular_file()) continue;
-            std::string sName = rEntry.path().filename().string();
-            std::string sText = sReadFile(rEntry.path().string());
-            if (sText.empty() || std::memchr(sText.data(), '\0', sText.size()) != nullptr) continue;
-            ++nFiles;
-            vCheckText(sText, sName, &nOk, &nFail);
-            size_t iStart = 0, iLine = 0;
-            while (iLine <= sText.size()) {
-                size_t iEnd = sText.find('\n', iLine);
-                if (iEnd == std::string::npos) iEnd = sText.size();
-                std::string sLine = sText.substr(iLine, iEnd - iLine);
-                if (!sLine.empty() && sLine.back() == '\r') sLine.pop_back();
-                if (sLine == "/" || iEnd == sText.size()) {
-                    std::string sStmt = sText.substr(iStart, iLine - iStart);
-                    if (sStmt.find_first_not_of(" \t\r\n") != std::string::npos)
-                        vCheckText(sStmt, sName + " at byte " + std::to_string(iStart), &nOk, &nFail);
-                    iStart = iEnd + 1;
-                }
-                iLine = iEnd + 1;
-            }
-        }
-    }
-    EXPECT_GT(nFiles, 0);
-    std::printf("corpus: %d files, %d texts formatted, %d refused\n", nFiles, nOk, nFail);
 }
 
 }  // namespace
