@@ -12,6 +12,7 @@ namespace {
 const char szModule[] = "..\\share\\rcFmtOnConsole";
 enum {
     SITE_GROW = 28,
+    SITE_READ = 33,  // standard input could not be read to its end
     SITE_FORMAT = 42,
     SITE_WRITE = 50,
 };
@@ -102,8 +103,14 @@ int rcFmtOnConsole(StmtStyle *rStmtStyle) {
     assert(rStmtStyle != nullptr && console != nullptr);
     char *szText = nullptr;
     size_t nText = 0;
+    errno = 0;
     if (!bReadConsoleText(stdin, &szText, &nText)) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
     HeapPtr<char> text(szText);
+    if (std::ferror(stdin)) {
+        // A read error is no end of input: a statement cut short must not be formatted as if whole.
+        iConPrintf(szMsgOpen, szErrorPrefix, "stdin", std::strerror(errno), "");
+        return rcFail(RC_OPEN, SITE_READ);
+    }
 
     char *szStmtFmt = nullptr;  // ours once rcFmtStmt stores it, even if it fails afterwards
     ScopeExit freeFmt([&] { vFree(szStmtFmt); });

@@ -1,6 +1,8 @@
 // Console mode through the real executable: what reaches the formatter and what comes out.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "e2eHarness.h"
 
 namespace {
@@ -49,6 +51,20 @@ TEST(Console, EmptyInputFailsInTheFormatter) {
               0u)
         << r.sErr;
     const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-42)\n"
+                                    "異常終了しました。(.\\quorva-207)                   \n");
+    ASSERT_GE(r.sErr.size(), sTail.size());
+    EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
+}
+
+TEST(Console, ReadFailureOnStandardInput) {
+    // Standard input is a copy of the write-only standard output: the read fails and nothing
+    // is formatted. Wine's command interpreter cannot redirect standard input that way.
+    if (bWindows()) GTEST_SKIP() << "the shell cannot make standard input unreadable here";
+    RunResult r = rRunQuorva("-o", "select 1 from dual\n", "> e2e_read_fail.out 0<&1");
+    std::remove("e2e_read_fail.out");
+    EXPECT_EQ(r.iStatus, 6);
+    EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner) + "Error - ファイルのオープンに失敗しました。stdin:", 0), 0u) << r.sErr;
+    const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-33)\n"
                                     "異常終了しました。(.\\quorva-207)                   \n");
     ASSERT_GE(r.sErr.size(), sTail.size());
     EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
