@@ -52,8 +52,7 @@ TEST(Console, EmptyInputFailsInTheFormatter) {
         << r.sErr;
     const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-42)\n"
                                     "異常終了しました。(.\\quorva-207)                   \n");
-    ASSERT_GE(r.sErr.size(), sTail.size());
-    EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
+    EXPECT_EQ(sLast(r.sErr, sTail.size()), sTail);
 }
 
 TEST(Console, ReadFailureOnStandardInput) {
@@ -66,6 +65,5 @@ TEST(Console, ReadFailureOnStandardInput) {
     EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner) + "Error - ファイルのオープンに失敗しました。stdin:", 0), 0u) << r.sErr;
     const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-33)\n"
                                     "異常終了しました。(.\\quorva-207)                   \n");
-    ASSERT_GE(r.sErr.size(), sTail.size());
-    EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
+    EXPECT_EQ(sLast(r.sErr, sTail.size()), sTail);
 }

@@ -55,8 +55,7 @@ TEST(Console, WriteFailureOnStandardOutput) {
     EXPECT_EQ(r.sErr.rfind(sCrLf(sBanner) + "Error - ファイルへの書込みに失敗しました。stdout:", 0), 0u) << r.sErr;
     const std::string sTail = sCrLf("関数 rcFmtOnConsole() が異常終了しました。(..\\share\\rcFmtOnConsole-50)\n"
                                     "異常終了しました。(.\\quorva-207)                   \n");
-    ASSERT_GE(r.sErr.size(), sTail.size());
-    EXPECT_EQ(r.sErr.substr(r.sErr.size() - sTail.size()), sTail);
+    EXPECT_EQ(sLast(r.sErr, sTail.size()), sTail);
 }
 
 TEST(Driver, WildcardArgumentsNameEveryMatchingFile) {

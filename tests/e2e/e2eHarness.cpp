@@ -39,6 +39,8 @@ void vWriteFile(const std::string &sPath, const std::string &sBytes) {
     out.write(sBytes.data(), static_cast<std::streamsize>(sBytes.size()));
 }
 
+std::string sLast(const std::string &s, size_t n) { return n >= s.size() ? s : s.substr(s.size() - n); }
+
 std::string sCrLf(const std::string &s) {
     std::string r;
     for (char c : s) {

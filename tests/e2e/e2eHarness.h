@@ -21,6 +21,9 @@ void vWriteFile(const std::string &sPath, const std::string &sBytes);
 // The same text with every LF as CR LF: what the program writes for a text.
 std::string sCrLf(const std::string &s);
 
+// The last n bytes of s (all of s when it is shorter).
+std::string sLast(const std::string &s, size_t n);
+
 // True on the Windows build.
 bool bWindows();
 

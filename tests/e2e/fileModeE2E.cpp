@@ -205,7 +205,7 @@ TEST(FileMode, AMissingPathEndsTheRun) {
     const std::string sTail =
         "関数 rcFmtOnFile() が異常終了しました。(..\\share\\rcFmtOnFile-270)\n"
         "異常終了しました。(.\\quorva-250)                   \n";
-    EXPECT_EQ(s.substr(s.size() - std::min(s.size(), sTail.size())), sTail) << s;
+    EXPECT_EQ(sLast(s, sTail.size()), sTail) << s;
 }
 
 TEST(FileMode, AStatementThatFailsToFormatLeavesTheFileAsItWas) {
@@ -229,7 +229,7 @@ TEST(FileMode, AStatementThatFailsToFormatLeavesTheFileAsItWas) {
         const std::string s = sFromCrLf(r.sOut);
         const std::string sTail = std::string("関数 rcFmtOnFile() が異常終了しました。") + c.szSite +
                                   "異常終了しました。(.\\quorva-250)                   \n";
-        EXPECT_EQ(s.substr(s.size() - std::min(s.size(), sTail.size())), sTail) << s;
+        EXPECT_EQ(sLast(s, sTail.size()), sTail) << s;
     }
     EXPECT_EQ(sReadFile(d.s("a.trc")), sTrace);
     EXPECT_EQ(sReadFile(d.s("b.sql")), sBad);
