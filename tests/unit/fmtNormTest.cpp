@@ -7,6 +7,7 @@
 #include <string>
 
 #include "consoleCapture.h"
+#include "testFiles.h"
 #include "quorva/psGlobals.h"
 #include "quorva/rcFmtInternal.h"
 #include "quorva/rcFmtStmt.h"
@@ -307,16 +308,6 @@ class FmtDumpFile : public ::testing::Test {
         if (fp != nullptr) std::fclose(fp);
         return fp != nullptr;
     }
-    static std::string sRead(const char *szName) {
-        std::string s;
-        FILE *fp = std::fopen(szName, "rb");
-        if (fp == nullptr) return "<missing>";
-        char buf[256];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) s.append(buf, n);
-        std::fclose(fp);
-        return s;
-    }
 };
 
 TEST_F(FmtDumpFile, RemovedAfterSuccess) {
@@ -332,13 +323,13 @@ TEST_F(FmtDumpFile, KeptAfterFailure) {
     vSetEnv("fmtDumpFail.sql");
     rFmtRun r = rFmt(sStmt);
     EXPECT_EQ(RC_OVERRUN, r.rc);
-    EXPECT_EQ(sStmt, sRead("fmtDumpFail.sql"));
+    EXPECT_EQ(sStmt, sReadBytes("fmtDumpFail.sql"));
     std::remove("fmtDumpFail.sql");
 
     vSetEnv("fmtDumpEmpty.sql");
     r = rFmt("  ");
     EXPECT_EQ(RC_OVERRUN, r.rc);
-    EXPECT_EQ("  ", sRead("fmtDumpEmpty.sql"));
+    EXPECT_EQ("  ", sReadBytes("fmtDumpEmpty.sql"));
     std::remove("fmtDumpEmpty.sql");
 }
 

@@ -13,20 +13,12 @@
 #include "consoleCapture.h"
 #include "quorva/psGlobals.h"
 #include "quorva/rcFmtStmt.h"
+#include "testFiles.h"
 #include "share/rcExtractStmt.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string sReadFile(const fs::path &p) {
-    std::string s;
-    FILE *fp = std::fopen(p.string().c_str(), "rb");
-    if (fp == nullptr) return s;
-    char buf[65536];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, fp)) > 0;) s.append(buf, n);
-    std::fclose(fp);
-    return s;
-}
 
 std::vector<fs::path> vCorpusFiles() {
     std::vector<fs::path> v;
@@ -159,7 +151,7 @@ TEST(CorpusProperty, FormattingKeepsWordsAndIsDeterministic) {
     std::vector<fs::path> vFiles = vCorpusFiles();
     ASSERT_FALSE(vFiles.empty());
     for (const fs::path &p : vFiles) {
-        std::string sRaw = sReadFile(p);
+        std::string sRaw = sReadBytes(p.string());
         if (sRaw.find('\0') != std::string::npos) continue;  // file mode writes such a text unchanged
         std::vector<std::string> vs = vsTexts(sRaw);
         for (size_t iText = 0; iText < vs.size(); ++iText) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "consoleCapture.h"
+#include "testFiles.h"
 #include "plat/platFile.h"
 #include "plat/platStdio.h"
 #include "quorva/msgCatalog.h"
@@ -13,16 +14,6 @@
 namespace {
 std::string sPath(const std::string &sDir, const std::string &sName) { return sDir + cPlatPathSep + sName; }
 
-std::string sRead(const std::string &sName) {
-    std::string s;
-    FILE *fp = std::fopen(sName.c_str(), "rb");
-    if (fp == nullptr) return "<missing>";
-    char ab[256];
-    size_t n;
-    while ((n = std::fread(ab, 1, sizeof ab, fp)) > 0) s.append(ab, n);
-    std::fclose(fp);
-    return s;
-}
 }  // namespace
 
 TEST(FmtNum, GroupsOfThreeDigits) {
@@ -80,9 +71,9 @@ TEST(WriteStr, WritesBytesAndReplacesAnExistingFile) {
     const char szName[] = "ps_dump_test.sql";
     ASSERT_EQ(rcWriteStr(szName, "old text that is longer", 23), RC_OK);
     ASSERT_EQ(rcWriteStr(szName, "a\nb\r\n\0c", 7), RC_OK);
-    EXPECT_EQ(sRead(szName), std::string("a\nb\r\n\0c", 7));  // exactly the bytes, no line-end change
+    EXPECT_EQ(sReadBytes(szName), std::string("a\nb\r\n\0c", 7));  // exactly the bytes, no line-end change
     ASSERT_EQ(rcWriteStr(szName, "", 0), RC_OK);               // an empty buffer is an empty file
-    EXPECT_EQ(sRead(szName), "");
+    EXPECT_EQ(sReadBytes(szName), "");
     EXPECT_EQ(rcUnlink(szName), RC_OK);
     EXPECT_EQ(cap.sText(), "");
 }
