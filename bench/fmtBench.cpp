@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtStmt.h"
 
 namespace {
 const size_t MB = 1u << 20;

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "quorva/psGlobals.h"
-#include "quorva/rStmtStyle.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rStmtStyle.h"
 
 // Messages of the program under test cost time and tell the fuzzer nothing.
 inline void vQuietConsole() {

@@ -4,8 +4,8 @@
 // else the real formatter, whose output goes to the null device). The rest is the document's
 // text, CR LF already read as LF.
 #include "fuzz/fuzzCommon.h"
-#include "quorva/rcFmtStmt.h"
-#include "share/rcExtractStmt.h"
+#include "formatter/rcFmtStmt.h"
+#include "modes/rcExtractStmt.h"
 
 namespace {
 FILE *fpNull = nullptr;

@@ -1,7 +1,7 @@
 // rcFmtStmt under the default options: any text either formats, keeping its non-white bytes
 // and its word boundaries, or fails with a code; never a crash, an out-of-bounds access or a leak.
 #include "fuzz/fuzzCommon.h"
-#include "quorva/rcFmtStmt.h"
+#include "formatter/rcFmtStmt.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();

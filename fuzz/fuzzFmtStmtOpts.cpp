@@ -1,7 +1,7 @@
 // rcFmtStmt under option values taken from the first four input bytes (-i, -c, -s, -j), the
 // extremes that the command line lets through included.
 #include "fuzz/fuzzCommon.h"
-#include "quorva/rcFmtStmt.h"
+#include "formatter/rcFmtStmt.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();

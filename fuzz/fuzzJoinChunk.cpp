@@ -1,7 +1,7 @@
 // rcJoinStmtChunk on any text with any glue limit (the first byte): the result never grows and
 // keeps every byte other than the line feeds it drops and the "__" glue it puts in.
 #include "fuzz/fuzzCommon.h"
-#include "quorva/rcFmtInternal.h"
+#include "formatter/rcFmtInternal.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();

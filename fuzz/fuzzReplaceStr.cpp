@@ -2,7 +2,7 @@
 // every CR LF dropped (but a CR at the first position), and a CR put before every bare LF (but
 // a LF at the first position).
 #include "fuzz/fuzzCommon.h"
-#include "share/rcReplaceStr.h"
+#include "modes/rcReplaceStr.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();

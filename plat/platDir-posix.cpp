@@ -11,7 +11,6 @@
 
 #include "plat/platError.h"
 #include "plat/platFile.h"
-#include "quorva/psGlobals.h"
 
 struct PlatFind {
     DIR *pDir;
@@ -111,21 +110,9 @@ FILE *pPlatCreateNew(const char *szPath) {
     return fp;
 }
 
-char *szPlatResolvePath(const char *szPath) {
-    // The block comes from the program's one allocation function, so that its failure is the
-    // program's memory failure.
-    char *szReal = static_cast<char *>(pvAlloc(PATH_MAX));
-    if (szReal == nullptr) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    if (realpath(szPath, szReal) == nullptr) {
-        int iErr = errno;
-        vFree(szReal);
-        errno = iErr;
-        return nullptr;
-    }
-    return szReal;
-}
+const size_t nPlatPathCap = PATH_MAX;
 
-void vPlatFreePath(char *szPath) { vFree(szPath); }
+int iPlatResolvePath(const char *szPath, char *szReal) {
+    if (realpath(szPath, szReal) == nullptr) return errno;
+    return 0;
+}

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include "quorva/psGlobals.h"
 
 struct PlatFind {
     HANDLE hFind;
@@ -83,22 +82,11 @@ FILE *pPlatCreateNew(const char *szPath) {
     return fp;
 }
 
-char *szPlatResolvePath(const char *szPath) {
-    // The block comes from the program's one allocation function, so that its failure is the
-    // program's memory failure. A longer path could not be created beside anyway.
-    char *szReal = static_cast<char *>(pvAlloc(_MAX_PATH));
-    if (szReal == nullptr) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    errno = 0;
-    if (_fullpath(szReal, szPath, _MAX_PATH) == nullptr) {
-        int iErr = errno != 0 ? errno : ENAMETOOLONG;
-        vFree(szReal);
-        errno = iErr;
-        return nullptr;
-    }
-    return szReal;
-}
+const size_t nPlatPathCap = _MAX_PATH;
 
-void vPlatFreePath(char *szPath) { vFree(szPath); }
+int iPlatResolvePath(const char *szPath, char *szReal) {
+    // A longer path could not be created beside anyway.
+    errno = 0;
+    if (_fullpath(szReal, szPath, _MAX_PATH) == nullptr) return errno != 0 ? errno : ENAMETOOLONG;
+    return 0;
+}

@@ -1,6 +1,7 @@
 // Directory search: the entries of one directory whose names end in "." and an extension, the
 // identity of a directory, and files created anew beside another.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -35,8 +36,7 @@ int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId);
 // fails (null, errno EEXIST) when the name is taken, so two runs never share a file.
 FILE *pPlatCreateNew(const char *szPath);
 
-// The path of the file itself that szPath leads to (links followed), in a block that
-// vPlatFreePath releases; null with errno set when the path cannot be resolved (ENOMEM: the
-// block could not be had).
-char *szPlatResolvePath(const char *szPath);
-void vPlatFreePath(char *szPath);
+// The path of the file itself that szPath leads to (links followed), written to szReal, a
+// buffer of nPlatPathCap bytes that the caller provides. 0 or the C library's error number.
+extern const size_t nPlatPathCap;
+int iPlatResolvePath(const char *szPath, char *szReal);

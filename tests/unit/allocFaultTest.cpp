@@ -11,10 +11,10 @@
 
 #include "consoleCapture.h"
 #include "faultHelpers.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtStmt.h"
-#include "share/rcFmtOnConsole.h"
-#include "share/rcFmtOnFile.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtStmt.h"
+#include "modes/rcFmtOnConsole.h"
+#include "modes/rcFmtOnFile.h"
 
 using namespace fault;
 

@@ -8,10 +8,10 @@
 #include "consoleCapture.h"
 #include "plat/platClip.h"
 #include "plat/platError.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rStmtStyle.h"
-#include "quorva/rcFmtStmt.h"
-#include "share/rcFmtOnClipBoard.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rStmtStyle.h"
+#include "formatter/rcFmtStmt.h"
+#include "modes/rcFmtOnClipBoard.h"
 
 namespace {
 struct FakeBlock {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "quorva/psGlobals.h"
+#include "runtime/psGlobals.h"
 
 class ConsoleCapture {
   public:

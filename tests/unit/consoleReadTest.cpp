@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "quorva/psGlobals.h"
-#include "share/rcFmtOnConsole.h"
+#include "runtime/psGlobals.h"
+#include "modes/rcFmtOnConsole.h"
 
 namespace {
 std::string sReadThrough(const std::string &sRaw) {

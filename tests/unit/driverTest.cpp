@@ -6,7 +6,7 @@
 
 #include "consoleCapture.h"
 #include "plat/platStdio.h"
-#include "quorva/quorva.h"
+#include "driver/quorva.h"
 
 namespace {
 struct ParseCase {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "consoleCapture.h"
-#include "quorva/psGlobals.h"
-#include "share/rcExtractStmt.h"
+#include "runtime/psGlobals.h"
+#include "modes/rcExtractStmt.h"
 
 namespace {
 int iFmtCalls = 0;

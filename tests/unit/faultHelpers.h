@@ -22,7 +22,7 @@
 #include <unistd.h>
 #endif
 
-#include "quorva/msgCatalog.h"
+#include "runtime/msgCatalog.h"
 
 namespace fault {
 namespace fs = std::filesystem;

@@ -11,9 +11,9 @@
 
 #include "consoleCapture.h"
 #include "plat/platStdio.h"
-#include "quorva/cDirEntries.h"
-#include "quorva/psGlobals.h"
-#include "share/rcFmtOnFile.h"
+#include "runtime/cDirEntries.h"
+#include "runtime/psGlobals.h"
+#include "modes/rcFmtOnFile.h"
 
 namespace fs = std::filesystem;
 

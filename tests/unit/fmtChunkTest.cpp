@@ -5,8 +5,8 @@
 #include <string>
 
 #include "consoleCapture.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtInternal.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtInternal.h"
 
 namespace {
 

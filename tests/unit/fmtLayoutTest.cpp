@@ -6,8 +6,8 @@
 #include <string>
 
 #include "consoleCapture.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtStmt.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "consoleCapture.h"
 #include "testFiles.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtInternal.h"
-#include "quorva/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtStmt.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 
 #include "consoleCapture.h"
 #include "faultHelpers.h"
-#include "quorva/psGlobals.h"
-#include "share/rcExtractStmt.h"
-#include "share/rcFmtOnConsole.h"
-#include "share/rcFmtOnFile.h"
+#include "runtime/psGlobals.h"
+#include "modes/rcExtractStmt.h"
+#include "modes/rcFmtOnConsole.h"
+#include "modes/rcFmtOnFile.h"
 
 using namespace fault;
 

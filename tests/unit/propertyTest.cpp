@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "consoleCapture.h"
-#include "quorva/psGlobals.h"
-#include "quorva/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtStmt.h"
 #include "testFiles.h"
-#include "share/rcExtractStmt.h"
+#include "modes/rcExtractStmt.h"
 
 namespace fs = std::filesystem;
 

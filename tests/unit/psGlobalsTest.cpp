@@ -8,8 +8,8 @@
 #include "testFiles.h"
 #include "plat/platFile.h"
 #include "plat/platStdio.h"
-#include "quorva/msgCatalog.h"
-#include "quorva/psGlobals.h"
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
 
 namespace {
 std::string sPath(const std::string &sDir, const std::string &sName) { return sDir + cPlatPathSep + sName; }

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "consoleCapture.h"
-#include "quorva/psGlobals.h"
-#include "share/rcReplaceStr.h"
+#include "runtime/psGlobals.h"
+#include "modes/rcReplaceStr.h"
 
 namespace {
 struct rCrCase {

@@ -9,8 +9,8 @@
 
 #include "consoleCapture.h"
 #include "plat/platTime.h"
-#include "quorva/cVector.h"
-#include "quorva/tTmStats.h"
+#include "runtime/cVector.h"
+#include "runtime/tTmStats.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "consoleCapture.h"
-#include "quorva/cMalloc.h"
-#include "quorva/cSingleton.h"
-#include "quorva/cVector.h"
+#include "runtime/cMalloc.h"
+#include "runtime/cSingleton.h"
+#include "runtime/cVector.h"
 
 namespace {
 

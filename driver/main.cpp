@@ -1,0 +1,7 @@
+#include "plat/platStdio.h"
+#include "driver/quorva.h"
+
+int main(int argc, char **argv) {
+    vPlatBinaryStdio();
+    return iQuorvaMain(argc, argv);
+}

@@ -1,0 +1,205 @@
+#include "driver/quorva.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "plat/platStdio.h"
+#include "runtime/cVersionInfo.h"
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "runtime/tTmStats.h"
+#include "modes/rcFmtOnClipBoard.h"
+#include "modes/rcFmtOnConsole.h"
+#include "modes/rcFmtOnFile.h"
+
+namespace {
+const char szModule[] = ".\\quorva";
+enum {
+    SITE_VERSION_INFO = 145,
+    SITE_BANNER = 165,
+    SITE_EXE_LOC = 172,
+    SITE_CONSOLE = 207,
+    SITE_CLIPBOARD = 217,
+    SITE_TM_INITIAL = 232,
+    SITE_TM_START = 235,
+    SITE_FILE = 250,
+    SITE_TM_STOP = 268,
+    SITE_TM_ELAPS = 269,
+    SITE_TM_FINAL = 277,
+};
+enum { TIMING_SECTIONS = 10 };
+
+enum OptionEffect { OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_UNSUPPORTED };
+
+struct OptionForm {
+    const char *szForm;
+    OptionEffect eEffect;
+    bool bSlash;  // the "/" form, an option only where "/" does not begin a path
+};
+
+// Tried in this order; the first form the argument begins with decides.
+const OptionForm arOptionForms[] = {
+    {"-h", OPT_HELP, false},         {"--help", OPT_HELP, false},
+    {"-i", OPT_INDENT, false},       {"--indent_width=", OPT_INDENT, false},
+    {"-c", OPT_COMMA, false},        {"--num_comma=", OPT_COMMA, false},
+    {"-s", OPT_PART, false},         {"--part_size=", OPT_PART, false},
+    {"-r", OPT_RECURSE, false},      {"--recurently", OPT_RECURSE, false},
+    {"-o", OPT_STDIO, false},        {"--stdio", OPT_STDIO, false},
+    {"-j", OPT_JOIN, false},         {"--join_at=", OPT_JOIN, false},
+    {"-", OPT_UNSUPPORTED, false},   {"/", OPT_UNSUPPORTED, true},
+};
+
+char cFold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
+
+bool bBeginsWithFolded(const char *szArg, const char *szForm) {
+    for (; *szForm != '\0'; ++szArg, ++szForm)
+        if (cFold(*szArg) != cFold(*szForm)) return false;  // the argument's NUL never matches
+    return true;
+}
+
+// Decimal value as atoi reads it: leading white space, an optional sign, digits up to the first
+// other character, no digits giving 0. A value beyond 32 bits saturates.
+int32_t iAtoi(const char *sz) {
+    while (*sz == ' ' || (*sz >= '\t' && *sz <= '\r')) ++sz;
+    bool bNeg = *sz == '-';
+    if (*sz == '-' || *sz == '+') ++sz;
+    int64_t v = 0;
+    for (; *sz >= '0' && *sz <= '9'; ++sz) {
+        v = v * 10 + (*sz - '0');
+        if (v > INT32_MAX) v = int64_t(INT32_MAX) + 1;
+    }
+    if (bNeg) v = -v;
+    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
+int rcFail(int rc, int iLine) {
+    iLastErrLine = iLine;
+    iConPrintf(szMsgAbend, szModule, iLine);
+    return rc;
+}
+
+void vPrintSummary(int32_t iNumDirs, int32_t iNumFiles, int32_t iNumStmts, int64_t iInBytes, int64_t iOutBytes) {
+    if (iNumDirs > 0) iConPrintf(szMsgSumDirs, szFmtNum(iNumDirs, 3));
+    if (iNumFiles > 0) {
+        iConPrintf(szMsgSumFiles, szFmtNum(iNumFiles, 3));
+        iConPrintf(szMsgSumIn, szFmtNum(iInBytes, 3));
+        iConPrintf(szMsgSumOut, szFmtNum(iOutBytes, 3));
+        iConPrintf("\n");
+    }
+    if (iNumStmts > 0) iConPrintf(szMsgSumStmts, szFmtNum(iNumStmts, 3));
+}
+
+// File and directory mode, timed with section 0; the timing handle is released on every path.
+int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyle *pStyle) {
+    int32_t iNumDirs = 0, iNumFiles = 0, iNumStmts = 0;
+    int64_t iInBytes = 0, iOutBytes = 0, iElaps = 0;
+    tTmStats *pStats = nullptr;
+    ScopeExit freeStats([&] { rcTmFinal(&pStats); });
+    int rc = rcTmInitial(&pStats, TIMING_SECTIONS);
+    if (rc != RC_OK) return rcFail(rc, SITE_TM_INITIAL);
+    rc = rcTmStart(pStats, 0);
+    if (rc != RC_OK) return rcFail(rc, SITE_TM_START);
+    rc = rcFmtOnFile(aszPaths, nPaths, &iNumDirs, &iNumFiles, &iNumStmts, &iInBytes, &iOutBytes, iRecurently, pStyle);
+    if (rc != RC_OK) return rcFail(rc, SITE_FILE);
+    vPrintSummary(iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes);
+    rc = rcTmStop(pStats, 0);
+    if (rc != RC_OK) return rcFail(rc, SITE_TM_STOP);
+    rc = rcTmGetElaps(pStats, 0, &iElaps);
+    if (rc != RC_OK) return rcFail(rc, SITE_TM_ELAPS);
+    if (iNumStmts > 0) iConPrintf(szMsgElapsed, szFmtNum(iElaps / 1000, 3));
+    rc = rcTmFinal(&pStats);
+    if (rc != RC_OK) return rcFail(rc, SITE_TM_FINAL);
+    return RC_OK;
+}
+}  // namespace
+
+int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecurently, int32_t *iStdio,
+                StmtStyle *rStmtStyle) {
+    int iHelp = 0;
+    for (int32_t i = 0; i < iArgc; ++i)
+        if (szArgv[i][0] == '-') ++*iNumOpts;
+    for (int32_t i = 0; i < iArgc; ++i) {
+        const char *szArg = szArgv[i];
+        for (const OptionForm &form : arOptionForms) {
+            if (form.bSlash && !iPlatSlashOption) continue;
+            if (!bBeginsWithFolded(szArg, form.szForm)) continue;
+            const char *szValue = szArg + std::strlen(form.szForm);
+            switch (form.eEffect) {
+            case OPT_HELP: iHelp = 1; break;
+            case OPT_INDENT: {
+                int32_t n = iAtoi(szValue);
+                if (n >= 1 && n <= MAX_INDENT_WIDTH) {
+                    std::memset(rStmtStyle->szIndent, ' ', static_cast<size_t>(n));
+                    rStmtStyle->szIndent[n] = '\0';
+                }
+                break;
+            }
+            case OPT_COMMA: rStmtStyle->iNumComma = iAtoi(szValue); break;
+            case OPT_PART: rStmtStyle->iPartSize = iAtoi(szValue); break;
+            case OPT_RECURSE: *iRecurently = 1; break;
+            case OPT_STDIO: *iStdio = 1; break;
+            case OPT_JOIN: rStmtStyle->iJoinAt = *szValue == '\0' ? 256 : iAtoi(szValue); break;
+            case OPT_UNSUPPORTED: iConPrintf(szMsgUnsupported, szWarningPrefix, szArg); break;
+            }
+            break;
+        }
+    }
+    return iHelp;
+}
+
+int rcShowBanner(const char *szProductName, const char *szVersion, const char *szCopyright) {
+    if (console == nullptr) console = stdout;
+    iConPrintf(szMsgBanner, szProductName, "", szVersion, szCopyright);
+    return RC_OK;
+}
+
+int iQuorvaMain(int argc, char **argv) {
+    int32_t nArgs = argc > 1 ? argc - 1 : 0;
+    char **aszArgs = argv + 1;
+    vSortPrefix(aszArgs, nArgs);
+
+    StmtStyle rStmtStyle;
+    vDefaultStmtStyle(&rStmtStyle);
+    console = stderr;
+
+    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
+    int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle);
+
+    rVersionInfo *pInfo = nullptr;
+    ScopeExit freeInfo([&] { vFreeVersionInfo(&pInfo); });
+    int rc = rcVersionInfo(&pInfo);
+    if (rc != RC_OK) return rcFail(rc, SITE_VERSION_INFO);
+
+    console = iStdio == 1 ? stderr : stdout;
+
+    // A resource without translation entry holds none of the three strings: the banner shows
+    // empty texts in their place.
+    rc = rcShowBanner(pInfo->szProductName != nullptr ? pInfo->szProductName : "",
+                      pInfo->szProductVersion != nullptr ? pInfo->szProductVersion : "",
+                      pInfo->szCopyright != nullptr ? pInfo->szCopyright : "");
+    if (rc != RC_OK) return rcFail(rc, SITE_BANNER);
+
+    rc = rcGetExeLoc(pInfo->szModulePath, szExeDir, szExeName);
+    if (rc != RC_OK) return rcFail(rc, SITE_EXE_LOC);
+
+    if (iHelp == 1) {
+        iConPrintf("%s", szMsgUsage);
+    } else {
+        // The path names are the arguments that do not begin with "-", in sorted order.
+        int32_t nPaths = 0;
+        for (int32_t i = 0; i < nArgs; ++i)
+            if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
+        if (nPaths > 0) {
+            rc = rcRunFileMode(aszArgs, nPaths, iRecurently, &rStmtStyle);
+            if (rc != RC_OK) return rc;  // the abnormal-end line is written
+        } else if (iStdio == 1) {
+            rc = rcFmtOnConsole(&rStmtStyle);
+            if (rc != RC_OK) return rcFail(rc, SITE_CONSOLE);
+        } else {
+            rc = rcFmtOnClipBoard(&rStmtStyle);
+            if (rc != RC_OK) return rcFail(rc, SITE_CLIPBOARD);
+        }
+    }
+    iConPrintf("%s", szMsgNormalEnd);
+    return RC_OK;
+}

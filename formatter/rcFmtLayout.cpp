@@ -1,0 +1,309 @@
+// The layout engine: the measuring pass and the writing pass over the normalised statement, the
+// output actions both passes share, the text-carrying rules, the sizing of the output buffer
+// and the finishing of the output.
+#include <cassert>
+#include <cstdint>
+#include <cstring>
+
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtLayout.h"
+
+// ---------------------------------------------------------------------------------------------
+// Output actions. iDstLen counts the bytes of output in both passes; the writing pass also
+// stores them, and never beyond the buffer: a write that would not fit is only counted, and the
+// end of the pass reports the overrun.
+
+void vPut(LayoutState *st, const char *p, int64_t n) {
+    if (n <= 0) return;
+    if (st->pOut != nullptr && st->iDstLen + n <= st->iCap)
+        std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = p[n - 1];
+}
+
+void vCopy(LayoutState *st, int64_t n) {
+    int64_t nLeft = st->szTail - st->szSrc;
+    if (n > nLeft) n = nLeft;
+    if (n <= 0) return;
+    vPut(st, st->szSrc, n);
+    st->szSrc += n;
+    st->iLineIdt = -1;
+}
+
+void vIndent(LayoutState *st, int32_t iLevel) {
+    if (iLevel < 0) iLevel = 0;
+    for (int32_t i = 0; i < iLevel; ++i) vPut(st, st->szIndent, st->iUnitLen);
+    st->iLineIdt = iLevel;
+}
+
+void vLineBreak(LayoutState *st) {
+    vPut(st, "\n", 1);
+    vIndent(st, st->iIdt);
+}
+
+void vCopyNewline(LayoutState *st) {
+    vCopy(st, 1);
+    vIndent(st, st->iIdt);
+}
+
+void vBreakForBlank(LayoutState *st) {
+    if (st->szSrc >= st->szTail || !bIsBlank(iByteAt(st->szSrc))) return;
+    if (*st->szSrc == '\n') return;  // the newline rule writes this line break
+    st->szSrc += 1;
+    vLineBreak(st);
+}
+
+void vBreakBefore(LayoutState *st, int32_t iLevel) {
+    // A keyword that already begins its line (after a line break or a kept newline) is not
+    // broken again: overwriting a byte of bare indentation would only leave an empty line.
+    if (st->iLineIdt >= 0) return;
+    if (st->cLast == ' ' || st->cLast == '\t' || st->cLast == '\r') {
+        if (st->pOut != nullptr && st->iDstLen - 1 < st->iCap) st->pOut[st->iDstLen - 1] = '\n';
+        st->cLast = '\n';
+    } else {
+        vPut(st, "\n", 1);  // no blank to overwrite: the line break is added
+    }
+    vIndent(st, iLevel);
+}
+
+void vStepBack(LayoutState *st) {
+    // Takes back one unit only where the line holds nothing but indentation, at least one unit of
+    // it; on a line that holds text or no indentation it takes back nothing.
+    if (st->iLineIdt < 1) return;
+    st->iDstLen -= st->iUnitLen;
+    st->iLineIdt -= 1;
+    st->cLast = (st->iLineIdt > 0 && st->iUnitLen > 0) ? st->szIndent[st->iUnitLen - 1] : '\n';
+}
+
+void vStepOut(LayoutState *st, int32_t iLevel) {
+    if (st->iLineIdt < 0)
+        vBreakBefore(st, iLevel);
+    else
+        vStepBack(st);
+}
+
+void vPutBlank(LayoutState *st) {
+    vPut(st, " ", 1);
+    st->iLineIdt = -1;
+}
+
+int rcRaise(LayoutState *st) {
+    if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
+        iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
+        st->iSite = SITE_MAX_IDT;
+        return RC_MAXIDT;
+    }
+    st->iIdt += 1;
+    return RC_OK;
+}
+
+bool bLower(LayoutState *st) {
+    // More block ends than openings would take the rest of the text below the first line's
+    // level (and a later ")" would then fail): a block word stops at iOrgIdt.
+    if (st->iIdt <= st->iOrgIdt) return false;
+    st->iIdt -= 1;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text carried whole. Each scan stops at szTail when its end mark never comes, having copied
+// everything up to there as it would have: the statement is still formatted.
+
+void vCarryLiteral(LayoutState *st) {
+    vCopy(st, iQuotedLen(st->szSrc));  // vCopy never goes past szTail
+}
+
+void vCarryLineCmt(LayoutState *st) {
+    const char *p = st->szSrc + 2;
+    while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
+    vCopy(st, p - st->szSrc);
+}
+
+void vCarryBlockCmt(LayoutState *st) {
+    vCopy(st, 2);
+    const char *p = st->szSrc;
+    while (p < st->szTail) {
+        if (p[0] == '*' && p[1] == '/') {
+            vCopy(st, p + 2 - st->szSrc);
+            return;
+        }
+        if (*p == '\n') {
+            vCopy(st, p + 1 - st->szSrc);
+            vIndent(st, st->iIdt);
+            p = st->szSrc;
+            continue;
+        }
+        p += iCharLen(st, p);
+    }
+    vCopy(st, p - st->szSrc);
+}
+
+void vCarryLabel(LayoutState *st) {
+    const char *p = st->szSrc + 2;
+    while (p < st->szTail && !(p[0] == '>' && p[1] == '>')) p += iCharLen(st, p);
+    vCopy(st, p + 2 - st->szSrc);
+}
+
+namespace {
+// Rules 1 to 6 of the walk: double-byte characters, "(+)" and "(*)", literals, comments, labels.
+int rcCarryRules(LayoutState *st) {
+    const char *p = st->szSrc;
+    switch (*p) {
+    case '(':
+        if ((p[1] == '+' || p[1] == '*') && p[2] == ')') {
+            vCopy(st, 3);
+            return RC_OK;
+        }
+        return RULE_PASS;
+    case '\'':
+    case '"':
+        vCarryLiteral(st);
+        return RC_OK;
+    case '-':
+        if (p[1] != '-') return RULE_PASS;
+        vCarryLineCmt(st);
+        return RC_OK;
+    case '/':
+        if (p[1] != '*') return RULE_PASS;
+        vCarryBlockCmt(st);
+        return RC_OK;
+    case '<':
+        if (p[1] != '<') return RULE_PASS;
+        vCarryLabel(st);
+        return RC_OK;
+    default:
+        if (iCharLen(st, p) == 2) {
+            vCopy(st, 2);
+            return RC_OK;
+        }
+        return RULE_PASS;
+    }
+}
+
+// The walk: at each position the first rule that applies consumes its bytes.
+int rcWalk(LayoutState *st) {
+    while (st->szSrc < st->szTail) {
+        int rc = rcCarryRules(st);
+        if (rc == RULE_PASS) rc = rcParenRules(st);
+        if (rc == RULE_PASS) rc = rcKeywordRules(st);
+        if (rc == RULE_PASS) {
+            vCopy(st, 1);
+            rc = RC_OK;
+        }
+        if (rc != RC_OK) return rc;
+    }
+    return RC_OK;
+}
+
+void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle, char *pOut,
+                int64_t iCap) {
+    std::memset(st, 0, sizeof *st);
+    st->szSrc = pWork->ssSrc;
+    st->iIdt = pWork->iOrgIdt;
+    st->iMetrix = 1;
+    st->iHdrRecord = 1;
+    st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it
+    st->pOut = pOut;
+    st->iCap = iCap;
+    st->ssSrc = pWork->ssSrc;
+    st->szTail = pWork->szTail;
+    st->szIndent = rStmtStyle->szIndent;
+    st->iUnitLen = pWork->iUnitLen;
+    st->iOrgIdt = pWork->iOrgIdt;
+    st->iNumComma = rStmtStyle->iNumComma;
+    st->iPartSize = rStmtStyle->iPartSize;
+}
+
+unsigned long long ullPtr(const void *p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
+
+int rcFail(FmtWork *pWork, const LayoutState *st, int iSite, int rc) {
+    pWork->iSite = iSite;
+    pWork->szSrc = st->szSrc;
+    return rc;
+}
+
+// The measuring pass and its end checks; on success *piMeasured holds the output length.
+int rcMeasure(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, int64_t *piMeasured) {
+    vStartPass(st, pWork, rStmtStyle, nullptr, 0);
+    if (st->iIdt >= MAX_IDT_LEVELS) {
+        // A first line indented by 512 levels or more has no entry in the stack.
+        iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
+        return rcFail(pWork, st, SITE_MAX_IDT, RC_MAXIDT);
+    }
+    int rc = rcWalk(st);
+    if (rc != RC_OK) return rcFail(pWork, st, st->iSite, rc);
+    if (st->szSrc > st->szTail) {
+        iConPrintf(szMsgOverrunPtr, ullPtr(st->szTail), ullPtr(st->szSrc),
+                   static_cast<int>(static_cast<int32_t>(st->szTail - st->szSrc)));
+        return rcFail(pWork, st, SITE_SRC_OVERRUN, RC_OVERRUN);
+    }
+    if (st->iIdt > st->iOrgIdt) {
+        iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
+    }
+    *piMeasured = st->iDstLen;
+    return RC_OK;
+}
+
+// The writing pass and the finishing of the output in pOut (iCap bytes before its NUL).
+int rcWrite(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, char *pOut, int64_t iCap,
+            int64_t iMeasured) {
+    vStartPass(st, pWork, rStmtStyle, pOut, iCap);
+    int rc = rcWalk(st);
+    if (rc != RC_OK) return rcFail(pWork, st, st->iSite, rc);
+
+    // The statement's own indentation goes in front of its first line: the last k bytes are
+    // moved to the front, but only when they are indentation written after the output's final
+    // newline (a scan that stopped at the end of the text can leave the output without one).
+    int64_t k = static_cast<int64_t>(st->iIdt) * st->iUnitLen;
+    if (k > 0 && st->iDstLen <= iCap && st->iLineIdt >= st->iIdt && st->iDstLen > k) {
+        rc = rcStrSwap(pOut, pOut + (st->iDstLen - k), pOut + st->iDstLen);
+        if (rc != RC_OK) return rcFail(pWork, st, SITE_ROTATE, rc);
+    }
+    pOut[st->iDstLen <= iCap ? st->iDstLen : iCap] = '\0';
+    if (st->szSrc > st->szTail) {
+        iConPrintf(szMsgOverrunSrc, ullPtr(st->szTail), ullPtr(st->szSrc),
+                   static_cast<int>(static_cast<int32_t>(st->szTail - st->szSrc)));
+        return rcFail(pWork, st, SITE_SRC_OVERRUN_W, RC_OVERRUN);
+    }
+    if (st->iDstLen > iMeasured) {
+        unsigned long long ullStart = ullPtr(pOut);
+        iConPrintf(szMsgOverrunDst, ullStart + static_cast<unsigned long long>(iMeasured),
+                   ullStart + static_cast<unsigned long long>(st->iDstLen),
+                   static_cast<int>(static_cast<int32_t>(st->iDstLen - iMeasured)));
+        return rcFail(pWork, st, SITE_DST_OVERRUN, RC_OVERRUN);
+    }
+    assert(st->iDstLen == iMeasured);  // both passes take the same decisions
+    return RC_OK;
+}
+}  // namespace
+
+// Lays out the normalised text of pWork in two passes. *szStmtFmt receives the output buffer as
+// soon as it is allocated (the caller's from then on, also when a later step fails) and
+// *piFmtLen the output length on success. On failure returns the code with pWork->iSite and
+// pWork->szSrc set; the message has been written, the trail and the dump are the caller's.
+int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen) {
+    LayoutState rState;  // the call's own storage: one state serves both passes in turn
+    LayoutState *st = &rState;
+
+    int64_t iMeasured = 0;
+    int rc = rcMeasure(pWork, st, rStmtStyle, &iMeasured);
+    if (rc != RC_OK) return rc;
+
+    // (iIdt + 2) units of room beyond the measured length, and the terminating NUL. An output
+    // too long for a 32-bit length cannot be obtained either.
+    int64_t iSize = static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen + iMeasured + 1;
+    char *pOut = nullptr;
+    if (iSize <= INT32_MAX) pOut = static_cast<char *>(pvAlloc(static_cast<size_t>(iSize)));
+    *szStmtFmt = pOut;
+    if (pOut == nullptr) {
+        iConPrintf(szMsgNoMem, szErrorPrefix);
+        return rcFail(pWork, st, SITE_OUT_NOMEM, RC_NOMEM);
+    }
+
+    rc = rcWrite(pWork, st, rStmtStyle, pOut, iSize - 1, iMeasured);
+    if (rc != RC_OK) return rc;
+    *piFmtLen = static_cast<int32_t>(iMeasured);
+    return RC_OK;
+}

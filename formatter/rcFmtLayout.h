@@ -1,0 +1,140 @@
+// The layout engine's own state and output actions, shared by its walk (rcFmtLayout.cpp), its
+// keyword rules (rcFmtLayoutKw.cpp) and its parenthesis and comma rules (rcFmtLayoutParen.cpp).
+//
+// Both passes run the same walk over the normalised text with the same rules. Only the output
+// actions know the pass: in the measuring pass pOut is null and they only count, in the writing
+// pass they also store the bytes. Every decision is taken from the state, which both passes
+// keep alike, so the writing pass writes exactly the bytes the measuring pass counted.
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+#include "formatter/rcFmtInternal.h"
+
+enum {
+    MAX_IDT_LEVELS = 512,  // levels 0 to 511
+    BLK_NAME_LEN = 30,     // bytes of a block name kept in szBlkName
+    RULE_PASS = -1,        // a rule's answer when it does not apply at the reading position
+};
+
+// Failure sites of the layout engine (reported by the common exit of rcFmtStmt).
+enum {
+    SITE_METRIX_MEASURE = 1034,  // rcGetMetrix failed in the measuring pass
+    SITE_MAX_IDT = 1043,         // the indentation would leave the 512 levels
+    SITE_NO_OPEN_PAREN = 1058,   // a ")" takes the level below the first line's
+    SITE_SRC_OVERRUN = 1454,     // the measuring pass read past the end of the text
+    SITE_NO_CLOSE_PAREN = 1466,  // levels left open at the end of the text
+    SITE_OUT_NOMEM = 1480,       // the output buffer cannot be obtained
+    SITE_METRIX_WRITE = 1564,    // rcGetMetrix failed in the writing pass
+    SITE_ROTATE = 2100,          // rotating the indentation to the front failed
+    SITE_SRC_OVERRUN_W = 2115,   // the writing pass read past the end of the text
+    SITE_DST_OVERRUN = 2126,     // the writing pass wrote more than was measured
+};
+
+// One entry of the indentation stack: what was opened while iIdt was its index.
+struct rIdtFrame {
+    int32_t iMetrix;                    // metric of the broken part opened at this level
+    int32_t iBlkKind;                   // block kind recorded at this level
+    int32_t iInExcept;                  // iInExcept saved by BEGIN at this level
+    char szBlkName[BLK_NAME_LEN + 1];   // block name recorded at this level
+};
+
+struct LayoutState {
+    // The rules' state; both passes start it alike and nothing carries over between them.
+    const char *szSrc;     // reading position in ssSrc
+    int64_t iDstLen;       // output bytes so far; szDst is pOut + iDstLen in the writing pass
+    int32_t iIdt;          // current indentation level
+    int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
+    int32_t iBlkKind;      // 0 none or block body, 1 declaration section, 2 header before IS/AS
+    char szBlkName[BLK_NAME_LEN + 1];
+    int32_t iInExcept;     // 1 after EXCEPTION in the current block
+    int32_t iAsOpens;      // 1 when AS as well as IS ends the pending header
+    int32_t iHdrRecord;    // 1 while block headers are recorded, 0 after a package spec header
+    int32_t iInCursor;     // 1 from CURSOR to its ";"
+    int32_t iInBetween;    // 1 after BETWEEN until the next AND
+    int32_t iInStmt;       // 1 from the first statement word to the SQL*Plus terminator
+    // How the current output line stands: -1 it holds text; n >= 0 it holds nothing but n units
+    // of indentation. A step back takes back only such indentation, never text.
+    int32_t iLineIdt;
+    char cLast;            // the last byte written (0: none yet)
+    rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
+
+    // The pass.
+    char *pOut;            // output buffer in the writing pass; null in the measuring pass
+    int64_t iCap;          // bytes the output buffer takes before its terminating NUL
+    const char *ssSrc;     // start of the normalised text
+    const char *szTail;    // its terminating NUL
+    const char *szIndent;  // the indentation unit
+    int32_t iUnitLen;
+    int32_t iOrgIdt;
+    int32_t iNumComma;
+    int32_t iPartSize;
+    int32_t iSite;         // failure site, when a rule fails
+};
+
+// Character classes.
+inline bool bIsBlank(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+inline bool bIsSep(int c) { return bIsBlank(c) || c == ';'; }
+inline bool bIsWordByte(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#';
+}
+inline int iFold(int c) { return (c >= 'a' && c <= 'z') ? c - 0x20 : c; }
+
+// The byte before the reading position, or -1 at the start of the statement.
+inline int iPrevByte(const LayoutState *st) {
+    return st->szSrc > st->ssSrc ? static_cast<unsigned char>(st->szSrc[-1]) : -1;
+}
+// The byte at p (p lies within the text up to its terminating NUL).
+inline int iByteAt(const char *p) { return static_cast<unsigned char>(*p); }
+// True where a word begins at the reading position (no letter, digit, "_", "$", "#" before it).
+inline bool bAtWordStart(const LayoutState *st) {
+    int c = iPrevByte(st);
+    return c < 0 || !bIsWordByte(c);
+}
+
+// The keyword rule, compared in place: the length of szKw when the text at p begins with it
+// (ASCII letters of the text folded to capitals), else 0. The text's NUL never matches.
+inline int32_t iKwLen(const char *p, const char *szKw) {
+    int32_t i = 0;
+    for (; szKw[i] != '\0'; ++i)
+        if (iFold(static_cast<unsigned char>(p[i])) != static_cast<unsigned char>(szKw[i])) return 0;
+    return i;
+}
+
+// Length of the character unit at p: 2 for a lead byte with its companion, else 1. A lead byte
+// directly before the end of the text forms no unit.
+inline int32_t iCharLen(const LayoutState *st, const char *p) {
+    int c = static_cast<unsigned char>(*p);
+    return (c >= 0x80 && pfnIsLeadByte(c) && p + 1 < st->szTail) ? 2 : 1;
+}
+
+// Output actions.
+void vPut(LayoutState *st, const char *p, int64_t n);
+void vCopy(LayoutState *st, int64_t n);             // copy n bytes of the text (never past szTail)
+void vIndent(LayoutState *st, int32_t iLevel);      // iLevel units of indentation (none below 1)
+void vLineBreak(LayoutState *st);                   // newline and iIdt units
+void vCopyNewline(LayoutState *st);                 // copy the text's newline, then iIdt units
+void vBreakForBlank(LayoutState *st);               // line break for the blank after a keyword
+void vBreakBefore(LayoutState *st, int32_t iLevel); // the blank last written becomes a line break
+void vStepBack(LayoutState *st);                    // take back one unit of bare indentation
+void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break before when there is text
+void vPutBlank(LayoutState *st);
+
+// Level changes. A raise that would reach level 512 fails (site 1043). A block word never takes
+// the level below the first line's; bLower tells whether it lowered, for a block word whose
+// lowering stopped there takes back no indentation either.
+int rcRaise(LayoutState *st);
+bool bLower(LayoutState *st);
+
+// Text carried whole, shared by the walk and the scans of the keyword rules; each stops at
+// szTail when its end mark never comes.
+void vCarryLiteral(LayoutState *st);
+void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
+void vCarryBlockCmt(LayoutState *st);  // with the indentation after each newline inside
+void vCarryLabel(LayoutState *st);
+
+// The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
+// with st->iSite set.
+int rcParenRules(LayoutState *st);
+int rcKeywordRules(LayoutState *st);

@@ -1,0 +1,68 @@
+// The layout rules for "(", ")" and ",": which parenthesised parts are broken over several
+// lines, and where their parentheses and commas go.
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtLayout.h"
+
+namespace {
+// A part is broken when its metric is 1 or more, or while a block header's parameter list is
+// read (every parenthesis there is broken).
+bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
+
+int rcOpenParen(LayoutState *st) {
+    int rc = rcGetMetrix(st->szSrc, &st->iMetrix, st->iNumComma, st->iPartSize);
+    if (rc != RC_OK) {
+        st->iSite = st->pOut == nullptr ? SITE_METRIX_MEASURE : SITE_METRIX_WRITE;
+        return rc;
+    }
+    vCopy(st, 1);
+    if (!bBroken(st)) return RC_OK;
+    st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
+    rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vLineBreak(st);
+    return RC_OK;
+}
+
+int rcCloseParen(LayoutState *st) {
+    if (!bBroken(st)) {
+        vCopy(st, 1);
+        st->iMetrix = 1;
+        return RC_OK;
+    }
+    st->iIdt -= 1;
+    if (st->iIdt < st->iOrgIdt) {
+        iConPrintf(szMsgNoOpenParen, st->iIdt, st->iOrgIdt);
+        st->iSite = SITE_NO_OPEN_PAREN;
+        return RC_PAREN;
+    }
+    int c = iPrevByte(st);
+    if (c == ';' || c == '\n')
+        vStepBack(st);
+    else
+        vLineBreak(st);
+    vCopy(st, 1);
+    st->iMetrix = st->arIdtFrame[st->iIdt].iMetrix;
+    return RC_OK;
+}
+
+int rcComma(LayoutState *st) {
+    if (bBroken(st) && iPrevByte(st) != '\n') vLineBreak(st);
+    vCopy(st, 1);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vPutBlank(st);
+    return RC_OK;
+}
+}  // namespace
+
+int rcParenRules(LayoutState *st) {
+    switch (*st->szSrc) {
+    case '(':
+        return rcOpenParen(st);
+    case ')':
+        return rcCloseParen(st);
+    case ',':
+        return rcComma(st);
+    default:
+        return RULE_PASS;
+    }
+}

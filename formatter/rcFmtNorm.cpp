@@ -1,0 +1,421 @@
+// Normalisation of a statement: the first phase of the formatter. It turns the statement as it
+// was typed into a text whose white space outside literals and comments is single blanks and a
+// few line feeds, with comments moved in front of block headers, AND and commas, blanks
+// inserted where the layout passes expect them and statement keywords on lines of their own.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "formatter/rcFmtInternal.h"
+
+namespace {
+
+enum {
+    SITE_COPY_NOMEM = 465,
+    SITE_JOIN = 478,
+    SITE_LEAD_OVERRUN = 506,
+    SITE_EMPTY = 526,
+    SITE_TRAIL_GROW = 539,
+    SITE_WHITE_NOMEM = 559,
+    SITE_WHITE_READ = 653,
+    SITE_WHITE_WRITE = 659,
+    SITE_BLANK_COUNT = 729,
+    SITE_BLANK_NOMEM = 739,
+    SITE_BLANK_GROW = 748,
+    SITE_BLANK_READ = 819,
+    SITE_BLANK_WRITE = 825,
+    SITE_HDR_SKIPCMT = 862,
+    SITE_HDR_SWAP = 873,
+    SITE_CMT_SKIPCMT = 892,
+    SITE_CMT_SWAP = 899,
+    SITE_MOVE_OVERRUN = 911,
+    SITE_FLAT_OVERRUN = 970,
+};
+
+// Words after which a blank goes in before an opening parenthesis.
+const char *const arParenWords[] = {"IF", "ELSIF", "WHERE", "AND", "OR", "NOT",
+                                    "EXISTS", "IN", "IS", "VALUES", "WHEN"};
+// Block headers, longest first where one begins another.
+const char *const arBlockWords[] = {"PROCEDURE", "FUNCTION", "PACKAGE BODY", "PACKAGE"};
+// Statement keywords that begin a new line.
+const char *const arStmtWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
+
+inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
+
+// End of the comment at p, never beyond pEnd: a line comment through its line feed, a block
+// comment through its "*/"; an unterminated one runs to pEnd.
+const char *pCmtEnd(const char *p, const char *pEnd) {
+    const char *e = p + 2;
+    if (p[0] == '-') {
+        while (e < pEnd && *e != '\n') e += iUnitAt(e);
+        return e < pEnd ? e + 1 : pEnd;
+    }
+    while (e < pEnd && !(e[0] == '*' && e[1] == '/')) e += iUnitAt(e);
+    return e < pEnd ? e + 2 : pEnd;
+}
+
+// Length of the first word of the list that begins at p and is followed by white space; 0 if
+// none. The first word that agrees in full is taken, whatever follows it.
+size_t nWordAt(const char *p, const char *const *arWords, size_t nWords) {
+    for (size_t i = 0; i < nWords; ++i) {
+        if (iIsKeyword(p, arWords[i], nullptr)) {
+            size_t n = std::strlen(arWords[i]);
+            return iIsWhite(static_cast<unsigned char>(p[n])) ? n : 0;
+        }
+    }
+    return 0;
+}
+
+// Records the failure site, and the position for the dump where one is known.
+int rcFail(FmtWork *pWork, int rc, int iSite, const char *pPos) {
+    pWork->iSite = iSite;
+    if (pWork->ssSrc != nullptr) {
+        if (pWork->szTail == nullptr) pWork->szTail = pWork->ssSrc + std::strlen(pWork->ssSrc);
+        pWork->szSrc = pPos != nullptr ? pPos : pWork->ssSrc;
+    }
+    return rc;
+}
+
+int rcFailOverrun(FmtWork *pWork, int iSite, const char *pPos) {
+    iConPrintf("%s", szMsgOverrun);
+    return rcFail(pWork, RC_OVERRUN, iSite, pPos);
+}
+
+int rcFailNoMem(FmtWork *pWork, int iSite) {
+    iConPrintf(szMsgNoMem, szErrorPrefix);
+    return rcFail(pWork, RC_NOMEM, iSite, nullptr);
+}
+
+// Steps 5 to 7: the leading white space gives iOrgIdt and goes, trailing white space goes, and
+// the text ends with a line feed unless it ends with a semicolon. *pnLen receives the length.
+int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
+    char *ssSrc = pWork->ssSrc;
+    size_t nAll = std::strlen(ssSrc);
+    const char *p = ssSrc;
+    int64_t nTabs = 0, nBlanks = 0;
+    for (; iIsWhite(static_cast<unsigned char>(*p)); ++p) {
+        if (*p == '\t') ++nTabs;
+        if (*p == ' ') ++nBlanks;
+    }
+    if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
+    int64_t nPerLevel = rStmtStyle->szIndent[0] == '\t' ? 4 : (pWork->iUnitLen > 0 ? pWork->iUnitLen : 1);
+    int64_t iOrgIdt = nTabs + nBlanks / nPerLevel;
+    pWork->iOrgIdt = iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
+    size_t nLen = nAll - static_cast<size_t>(p - ssSrc);
+    std::memmove(ssSrc, p, nLen + 1);
+
+    if (nLen == 0) return rcFailOverrun(pWork, SITE_EMPTY, nullptr);
+    size_t nKeep = nLen;
+    // The first byte is no white space, so the walk stops on it at the latest. A blank that is
+    // the second byte of a double-byte character stays.
+    while (iIsWhite(static_cast<unsigned char>(ssSrc[nKeep - 1])) && !(nKeep >= 2 && pfnIsLeadByte(static_cast<unsigned char>(ssSrc[nKeep - 2]))))
+        --nKeep;
+    if (nKeep == nLen) {
+        // Room for the final line feed.
+        char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
+        if (pNew == nullptr) return rcFailNoMem(pWork, SITE_TRAIL_GROW);
+        pWork->ssSrc = ssSrc = pNew;
+    }
+    ssSrc[nKeep] = '\0';
+    bool bSemi = ssSrc[nKeep - 1] == ';' && !(nKeep >= 2 && pfnIsLeadByte(static_cast<unsigned char>(ssSrc[nKeep - 2])));
+    if (!bSemi) {
+        ssSrc[nKeep++] = '\n';
+        ssSrc[nKeep] = '\0';
+    }
+    *pnLen = nKeep;
+    return RC_OK;
+}
+
+// Step 8: runs of white space become one blank or one line feed, or nothing before a comma,
+// a closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
+// comment; inside a block comment a run with a line feed becomes one line feed. The text only
+// shrinks, so it is rebuilt in its own buffer from a copy.
+int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
+    size_t nLen = *pnLen;
+    HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nLen + 1)));
+    if (tmp == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
+    std::memcpy(tmp.get(), pWork->ssSrc, nLen);
+    std::memset(pWork->ssSrc, 0, nLen + 1);
+    const char *s = tmp.get();
+    const char *sEnd = s + nLen;
+    char *d = pWork->ssSrc;
+    // White space dropped after "(", ";" or a line comment never includes the last byte: the
+    // final line feed stays, also after a statement that ends in "(".
+    const char *sLast = sEnd - 1;
+    auto skipWhite = [&] {
+        while (s < sLast && iIsWhite(static_cast<unsigned char>(*s))) ++s;
+    };
+    while (s < sEnd) {
+        char c = *s;
+        if (iUnitAt(s) == 2) {
+            *d++ = *s++;
+            *d++ = *s++;
+        } else if (c == '\'' || c == '"') {
+            size_t n = static_cast<size_t>(iQuotedLen(s));
+            std::memcpy(d, s, n);
+            d += n;
+            s += n;
+        } else if (c == '-' && s[1] == '-') {
+            const char *e = pCmtEnd(s, sEnd);
+            std::memcpy(d, s, static_cast<size_t>(e - s));
+            d += e - s;
+            s = e;
+            skipWhite();
+        } else if (c == '/' && s[1] == '*') {
+            *d++ = *s++;
+            *d++ = *s++;
+            while (s < sEnd) {
+                if (s[0] == '*' && s[1] == '/') {
+                    *d++ = *s++;
+                    *d++ = *s++;
+                    break;
+                }
+                if (iIsWhite(static_cast<unsigned char>(*s))) {
+                    const char *e = s;
+                    bool bLf = false;
+                    for (; e < sEnd && iIsWhite(static_cast<unsigned char>(*e)); ++e) bLf = bLf || *e == '\n';
+                    if (bLf) {
+                        *d++ = '\n';
+                    } else {
+                        std::memcpy(d, s, static_cast<size_t>(e - s));
+                        d += e - s;
+                    }
+                    s = e;
+                } else {
+                    for (int n = iUnitAt(s); n > 0; --n) *d++ = *s++;
+                }
+            }
+        } else if (c == '(' || c == ';') {
+            *d++ = *s++;
+            skipWhite();
+        } else if (iIsWhite(static_cast<unsigned char>(c))) {
+            const char *e = s;
+            bool bLf = false;
+            for (; e < sEnd && iIsWhite(static_cast<unsigned char>(*e)); ++e) bLf = bLf || *e == '\n';
+            if (*e != ',' && *e != ')' && *e != ';') *d++ = bLf ? '\n' : ' ';
+            s = e;
+        } else {
+            *d++ = *s++;
+        }
+    }
+    if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
+    if (static_cast<size_t>(d - pWork->ssSrc) > nLen) return rcFailOverrun(pWork, SITE_WHITE_WRITE, nullptr);
+    *pnLen = static_cast<size_t>(d - pWork->ssSrc);
+    return RC_OK;
+}
+
+inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
+
+// Whether the opening parenthesis at s directly follows one of the listed words that has white
+// space before it. A word at the very start of the text has no byte before it: no blank then.
+bool bParenWordBefore(const char *szText, const char *s) {
+    for (const char *szWord : arParenWords) {
+        size_t n = std::strlen(szWord);
+        if (static_cast<size_t>(s - szText) < n + 1) continue;
+        if (iIsKeyword(s - n, szWord, nullptr) && iIsWhite(static_cast<unsigned char>(s[-1 - static_cast<ptrdiff_t>(n)])))
+            return true;
+    }
+    return false;
+}
+
+// The walk of step 9 over [szText, sEnd): counts the blanks to insert, and writes the text
+// with them to d unless d is null. Returns the count; *ppStop receives where reading stopped
+// and *ppOut where writing stopped.
+size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **ppStop, char **ppOut) {
+    size_t nBlanks = 0;
+    const char *s = szText;
+    auto put = [&](const char *p, size_t n) {
+        if (d != nullptr) {
+            std::memcpy(d, p, n);
+            d += n;
+        }
+    };
+    auto blank = [&] {
+        ++nBlanks;
+        if (d != nullptr) *d++ = ' ';
+    };
+    while (s < sEnd) {
+        char c = *s;
+        size_t n = 1;
+        if (iUnitAt(s) == 2) {
+            n = 2;
+        } else if (c == '\'' || c == '"') {
+            n = static_cast<size_t>(iQuotedLen(s));
+        } else if (bCmtAt(s)) {
+            if (s > szText && !bNoBlankNext(s[-1])) blank();
+            n = static_cast<size_t>(pCmtEnd(s, sEnd) - s);
+        } else if (c == ')' || c == ',') {
+            put(s, 1);
+            ++s;
+            if (*s != '\0' && !bNoBlankNext(*s)) blank();
+            continue;
+        } else if (c == '(' && bParenWordBefore(szText, s)) {
+            blank();
+        }
+        put(s, n);
+        s += n;
+    }
+    *ppStop = s;
+    *ppOut = d;
+    return nBlanks;
+}
+
+// Step 9: blanks before comments, after closing parentheses and commas, and between some
+// words and an opening parenthesis. Counts first and enlarges the text exactly once.
+int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
+    size_t nLen = *pnLen;
+    const char *pStop = nullptr;
+    char *pOut = nullptr;
+    size_t nBlanks = nBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, nullptr, &pStop, &pOut);
+    if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_COUNT, nullptr);
+    if (nBlanks == 0) return RC_OK;
+    HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nLen + 1)));
+    if (tmp == nullptr) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
+    std::memcpy(tmp.get(), pWork->ssSrc, nLen);
+    size_t nNew = nLen + nBlanks;
+    char *pNew = static_cast<char *>(pvRealloc(pWork->ssSrc, nNew + 1));
+    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_BLANK_GROW);
+    pWork->ssSrc = pNew;
+    std::memset(pNew, 0, nNew + 1);
+    nBlankWalk(tmp.get(), tmp.get() + nLen, pNew, &pStop, &pOut);
+    if (pStop > tmp.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
+    if (static_cast<size_t>(pOut - pNew) > nNew) return rcFailOverrun(pWork, SITE_BLANK_WRITE, nullptr);
+    *pnLen = nNew;
+    return RC_OK;
+}
+
+// Step 10: a block header goes on a line of its own with the comments after it in front of
+// it; a comment after AND or a comma moves in front of that AND or comma. In place.
+int rcMoveComments(FmtWork *pWork) {
+    char *ssSrc = pWork->ssSrc;
+    char *szTail = pWork->szTail;
+    char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
+    while (p < szTail) {
+        if (iUnitAt(p) == 2) {
+            p += 2;
+            pUnitEnd = p;
+            continue;
+        }
+        // The second byte of a double-byte character is never taken for a separator, so it
+        // is never overwritten either.
+        if (p == ssSrc || (p != pUnitEnd && (p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))))) {
+            size_t nWord = nWordAt(p, arBlockWords, sizeof arBlockWords / sizeof *arBlockWords);
+            if (nWord != 0) {
+                if (p > ssSrc && p[-1] == ' ') p[-1] = '\n';
+                char *pAfter = p + nWord + 1;  // past the word and its white-space byte
+                char *q = pAfter;
+                while (q < szTail && bCmtAt(q)) {
+                    uint32_t uLen = 0;
+                    int rc = rcSkipCmt(q, szTail, &uLen);
+                    if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SKIPCMT, q);
+                    q += uLen;
+                    if (q < szTail && iIsWhite(static_cast<unsigned char>(*q))) ++q;
+                }
+                // Comments that reach the end of the text stay where they are: moving the word
+                // behind them would put it into an unclosed comment or after the final line feed.
+                if (q != pAfter && q < szTail) {
+                    int rc = rcStrSwap(p, pAfter, q);
+                    if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
+                }
+                p = q;
+                continue;
+            }
+        }
+        if (*p == '\'' || *p == '"') {
+            p += iQuotedLen(p);
+            continue;
+        }
+        if (bCmtAt(p)) {
+            uint32_t uLen = 0;
+            int rc = rcSkipCmt(p, szTail, &uLen);
+            if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
+            char *q = p;  // the blanks and TABs before the comment start here
+            while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
+            if (p + uLen >= szTail) {
+                // A comment that reaches the end of the text is not moved (see above).
+            } else if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
+                rc = rcStrSwap(q - 3, p, p + uLen);
+            } else if (q - ssSrc >= 2 && q[-1] == ',') {
+                // The last blank before the comment goes with it, the others stay after the comma.
+                rc = rcStrSwap(q - 1, q < p ? p - 1 : p, p + uLen);
+            }
+            if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
+            p += uLen;
+            continue;
+        }
+        ++p;
+    }
+    if (p > szTail) return rcFailOverrun(pWork, SITE_MOVE_OVERRUN, szTail);
+    return RC_OK;
+}
+
+// Step 11: statement keywords begin a new line; every other white space byte outside literals
+// and comments becomes a blank. The last byte (the final line feed or semicolon) stays.
+int rcFlatten(FmtWork *pWork) {
+    char *ssSrc = pWork->ssSrc;
+    char *szTail = pWork->szTail;
+    char *pLast = szTail - 1;
+    char *p = ssSrc;
+    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
+    while (p < pLast) {
+        if (iUnitAt(p) == 2) {
+            p += 2;
+            pUnitEnd = p;
+            continue;
+        }
+        if (*p == '\'' || *p == '"') {
+            p += iQuotedLen(p);
+            continue;
+        }
+        // A comment keeps the line feed before it, and a block comment the one after it.
+        char *pCmt = bCmtAt(p) ? p : (p[0] == '\n' && bCmtAt(p + 1) ? p + 1 : nullptr);
+        if (pCmt != nullptr) {
+            char *e = const_cast<char *>(pCmtEnd(pCmt, szTail));
+            if (pCmt[0] == '/' && e < szTail && *e == '\n') ++e;
+            p = e;
+            continue;
+        }
+        if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
+            size_t nWord = nWordAt(p, arStmtWords, sizeof arStmtWords / sizeof *arStmtWords);
+            if (nWord != 0) {
+                p[-1] = '\n';
+                p += nWord;
+                continue;
+            }
+        }
+        if (iIsWhite(static_cast<unsigned char>(*p))) *p = ' ';
+        ++p;
+    }
+    if (p > szTail) return rcFailOverrun(pWork, SITE_FLAT_OVERRUN, szTail);
+    return RC_OK;
+}
+
+}  // namespace
+
+// Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
+// the caller on success and on failure; a failure has written its message (or its callee
+// has) and leaves the site, and where known the position, in pWork for the common exit.
+int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle) {
+    pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
+    size_t nStmt = std::strlen(szStmt);
+    pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
+    if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
+    std::memcpy(pWork->ssSrc, szStmt, nStmt + 1);
+
+    if (rStmtStyle->iJoinAt != 0) {
+        int rc = rcJoinStmtChunk(&pWork->ssSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
+        if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
+    }
+    size_t nLen = 0;
+    int rc = rcTrimStmt(pWork, rStmtStyle, &nLen);
+    if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen);
+    if (rc == RC_OK) rc = rcInsertBlanks(pWork, &nLen);
+    if (rc != RC_OK) return rc;
+    pWork->szTail = pWork->ssSrc + nLen;
+    rc = rcMoveComments(pWork);
+    if (rc == RC_OK) rc = rcFlatten(pWork);
+    return rc;
+}

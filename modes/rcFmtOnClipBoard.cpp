@@ -1,0 +1,119 @@
+// Clipboard mode: the clipboard's text, its CR LF line ends read as LF, is formatted as one
+// statement and replaces the clipboard's contents with CR LF line ends.
+#include "modes/rcFmtOnClipBoard.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "plat/platClip.h"
+#include "plat/platError.h"
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "runtime/rcChkWin32Api.h"
+#include "formatter/rcFmtStmt.h"
+#include "modes/rcReplaceStr.h"
+
+namespace {
+const char szModule[] = "..\\share\\rcFmtOnClipBoard";
+enum {
+    SITE_NO_TEXT = 28,
+    SITE_OPEN = 32,
+    SITE_GET_TEXT = 37,
+    SITE_LOCK_TEXT = 40,  // the clipboard's block cannot be locked
+    SITE_COPY = 43,
+    SITE_SUB_CR = 55,
+    SITE_FORMAT = 78,
+    SITE_ADD_CR = 89,
+    SITE_NEW_BLOCK = 93,  // the new block cannot be had or locked
+    SITE_EMPTY = 98,
+    SITE_SET_TEXT = 102,
+    SITE_CLOSE = 107,
+};
+
+int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnClipBoard()", szModule, iLine); }
+
+// A clipboard call has failed: its report. A failed call stays a failure even when its last
+// error reads as end-of-file, which rcChkWin32Api lets pass.
+int rcCallFailed() {
+    int rc = rcChkWin32Api(1);
+    return rc != RC_OK ? rc : rcReportWin32Error(uPlatLastError());
+}
+
+// What a run holds; released in one place after the failure report.
+struct ClipRun {
+    bool bOpen = false;          // the clipboard is open
+    bool bSrcLocked = false;     // the clipboard's own block is locked
+    HCLIPTEXT hSrc = nullptr;    // the clipboard's block: never changed or freed here
+    HCLIPTEXT hNew = nullptr;    // the new block until the clipboard takes it
+    char *szText = nullptr;      // the copy of the clipboard's text
+    char *szStmtFmt = nullptr;   // the formatted text
+};
+
+// Copies the clipboard's text into run->szText. The copy stops at the block's end when the
+// block has no NUL of its own.
+int rcCopyText(ClipRun *run) {
+    const char *szSrc = platClip.szLock(run->hSrc);
+    if (szSrc == nullptr) return rcFail(rcCallFailed(), SITE_LOCK_TEXT);
+    run->bSrcLocked = true;
+    size_t nLen = strnlen(szSrc, platClip.nSize(run->hSrc));
+    run->szText = static_cast<char *>(pvAlloc(nLen + 1));
+    if (run->szText == nullptr) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
+    std::memcpy(run->szText, szSrc, nLen);
+    run->bSrcLocked = false;
+    platClip.vUnlock(run->hSrc);
+    return RC_OK;
+}
+
+// Puts run->szStmtFmt with its NUL into a new block for the clipboard, in run->hNew.
+int rcFillNewBlock(ClipRun *run) {
+    size_t nSize = std::strlen(run->szStmtFmt) + 1;
+    run->hNew = platClip.hAlloc(nSize);
+    if (run->hNew == nullptr) return rcFail(rcCallFailed(), SITE_NEW_BLOCK);
+    char *p = platClip.szLock(run->hNew);
+    if (p == nullptr) return rcFail(rcCallFailed(), SITE_NEW_BLOCK);
+    std::memcpy(p, run->szStmtFmt, nSize);
+    platClip.vUnlock(run->hNew);
+    return RC_OK;
+}
+
+// The steps in their order; on a failure the report is written and the code returned, and
+// the caller releases what run holds.
+int rcRunSteps(ClipRun *run, StmtStyle *rStmtStyle) {
+    if (!platClip.bHasText()) return rcFail(rcCallFailed(), SITE_NO_TEXT);
+    if (!platClip.bOpen()) return rcFail(rcCallFailed(), SITE_OPEN);
+    run->bOpen = true;
+    run->hSrc = platClip.hGetText();
+    if (run->hSrc == nullptr) return rcFail(rcCallFailed(), SITE_GET_TEXT);
+    int rc = rcCopyText(run);
+    if (rc != RC_OK) return rc;
+
+    rc = rcReplaceStrSubCr(&run->szText);
+    if (rc != RC_OK) return rcFail(rc, SITE_SUB_CR);
+    rc = rcFmtStmt(run->szText, &run->szStmtFmt, rStmtStyle);
+    if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
+    rc = rcReplaceStrAddCr(&run->szStmtFmt);
+    if (rc != RC_OK) return rcFail(rc, SITE_ADD_CR);
+
+    rc = rcFillNewBlock(run);
+    if (rc != RC_OK) return rc;
+    // Up to here the clipboard's contents are as they were.
+    if (!platClip.bEmpty()) return rcFail(rcCallFailed(), SITE_EMPTY);
+    if (platClip.hSetText(run->hNew) == nullptr) return rcFail(rcCallFailed(), SITE_SET_TEXT);
+    run->hNew = nullptr;  // the clipboard's now
+    run->bOpen = false;
+    if (!platClip.bClose()) return rcFail(rcCallFailed(), SITE_CLOSE);
+    return RC_OK;
+}
+}  // namespace
+
+int rcFmtOnClipBoard(StmtStyle *rStmtStyle) {
+    assert(rStmtStyle != nullptr && console != nullptr);
+    ClipRun run;
+    int rc = rcRunSteps(&run, rStmtStyle);
+    if (run.bSrcLocked) platClip.vUnlock(run.hSrc);
+    if (run.bOpen) rcChkWin32Api(!platClip.bClose());  // a failure is reported, nothing else changes
+    if (run.hNew != nullptr) platClip.vRelease(run.hNew);  // never handed over
+    vFree(run.szText);
+    vFree(run.szStmtFmt);
+    return rc;
+}
