@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formatter/rcFmtLex.h"
 #include "plat/platStdio.h"
 #include "runtime/cVersionInfo.h"
 #include "runtime/msgCatalog.h"
@@ -48,14 +49,6 @@ const OptionForm arOptionForms[] = {
     {"-j", OPT_JOIN, false},         {"--join_at=", OPT_JOIN, false},
     {"-", OPT_UNSUPPORTED, false},   {"/", OPT_UNSUPPORTED, true},
 };
-
-char cFold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
-
-bool bBeginsWithFolded(const char *szArg, const char *szForm) {
-    for (; *szForm != '\0'; ++szArg, ++szForm)
-        if (cFold(*szArg) != cFold(*szForm)) return false;  // the argument's NUL never matches
-    return true;
-}
 
 // Decimal value as atoi reads it: leading white space, an optional sign, digits up to the first
 // other character, no digits giving 0. A value beyond 32 bits saturates.
@@ -122,7 +115,7 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
         const char *szArg = szArgv[i];
         for (const OptionForm &form : arOptionForms) {
             if (form.bSlash && !iPlatSlashOption) continue;
-            if (!bBeginsWithFolded(szArg, form.szForm)) continue;
+            if (nKwLen(szArg, form.szForm) == 0) continue;  // letters compared in any case
             const char *szValue = szArg + std::strlen(form.szForm);
             switch (form.eEffect) {
             case OPT_HELP: iHelp = 1; break;

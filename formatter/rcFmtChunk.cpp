@@ -19,19 +19,42 @@ enum {
 
 const size_t METRIX_HEAD_LEN = 255;  // bytes of the part shown when it has no closing parenthesis
 
-inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
-
-// The end position rcSkipCmt needs for the comment at p: just past its own end mark, or the
-// text's NUL when the mark never comes. Looking no further keeps the metric linear in the length
-// of its part; the result of rcSkipCmt is the one it gives with the text's end.
-const char *pCmtEnd(const char *p) {
-    const char *q = p + 2;
-    if (p[0] == '-') {
-        while (*q != '\0' && *q != '\n') q += iUnitAt(q);
-        return *q == '\n' ? q + 1 : q;
+// The end of the chunk that begins at p: the next line feed outside comments, or pEnd. A line
+// comment's own line feed belongs to the chunk, and line feeds inside a block comment do not
+// end it; literals are not recognised here. Reports a comment that cannot be stepped over.
+int rcChunkEnd(const char *p, const char *pEnd, const char **ppStop) {
+    while (p < pEnd && *p != '\n') {
+        if (bCmtAt(p)) {
+            uint32_t uLen = 0;
+            int rc = rcSkipCmt(p, pEnd, &uLen);
+            if (rc != RC_OK) return rcTrail(rc, "rcJoinStmtChunk()", szModule, SITE_JOIN_SKIPCMT);
+            p += uLen;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
     }
-    while (*q != '\0' && !(q[0] == '*' && q[1] == '/')) q += iUnitAt(q);
-    return *q == '\0' ? q : q + 2;
+    *ppStop = p;
+    return RC_OK;
+}
+
+// Whether a chunk of nChunk bytes that ends at the line feed pLf is glued to the next line: it
+// is shorter than iJoinAt, ends in a double-byte character, and one empty line follows before
+// a line that is not empty.
+bool bGlued(const char *szText, const char *pLf, size_t nChunk, uint32_t iJoinAt) {
+    // pLf[1] lies in the text, and pLf[2] does when pLf[1] is a second line feed.
+    return nChunk < iJoinAt && pLf - szText >= 2 && iIsLeadByte(static_cast<unsigned char>(pLf[-2])) &&
+           pLf[1] == '\n' && pLf[2] != '\n' && pLf[2] != '\0';
+}
+
+// Shows the head of a part that has no closing parenthesis and reports the overrun.
+int rcNoCloseParen(const char *szParen, const char *pEnd) {
+    char szHead[METRIX_HEAD_LEN + 1] = {};
+    size_t nHead = static_cast<size_t>(pEnd - szParen) < METRIX_HEAD_LEN ? static_cast<size_t>(pEnd - szParen)
+                                                                          : METRIX_HEAD_LEN;
+    std::memcpy(szHead, szParen, nHead);
+    iConPrintf("%s", szMsgOverrun);
+    iConPrintf(szMsgBufHead, szHead);
+    return rcTrail(RC_OVERRUN, "rcGetMetrix()", szModule, SITE_METRIX_OVERRUN);
 }
 }  // namespace
 
@@ -41,47 +64,27 @@ const char *pCmtEnd(const char *p) {
 // failure the text is unchanged and the code of the failure is returned after its report.
 int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt) {
     const char *szText = *pszText;
-    size_t nText = std::strlen(szText);
-    const char *pEnd = szText + nText;
+    const char *pEnd = szText + std::strlen(szText);
     // The output never grows: the glue replaces the two line feeds it stands for.
-    HeapPtr<char> out(static_cast<char *>(pvAlloc(nText + 1)));
+    HeapPtr<char> out(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - szText) + 1)));
     if (out == nullptr) return rcNoMem("rcJoinStmtChunk()", szModule, SITE_JOIN_NOMEM);
     char *d = out.get();
-    const char *p = szText;
-    for (;;) {
+    for (const char *p = szText;;) {
         const char *pChunk = p;
-        while (p < pEnd && *p != '\n') {
-            if (bCmtAt(p)) {
-                // A line comment's own line feed belongs to the chunk, and line feeds inside a
-                // block comment do not end it.
-                uint32_t uLen = 0;
-                int rc = rcSkipCmt(p, pEnd, &uLen);
-                if (rc != RC_OK) return rcTrail(rc, "rcJoinStmtChunk()", szModule, SITE_JOIN_SKIPCMT);
-                p += uLen;
-            } else {
-                p += iUnitAt(p);
-            }
-        }
+        int rc = rcChunkEnd(pChunk, pEnd, &p);
+        if (rc != RC_OK) return rc;
         size_t nChunk = static_cast<size_t>(p - pChunk);
-        if (nChunk == 0) {
-            if (p >= pEnd) break;
-            ++p;  // an empty line disappears
-            continue;
-        }
         std::memcpy(d, pChunk, nChunk);
         d += nChunk;
         if (p >= pEnd) break;
-        // p is at the chunk's line feed, so p[1] lies in the text, and p[2] does when p[1]
-        // is a second line feed.
-        if (nChunk < iJoinAt && p - szText >= 2 && pfnIsLeadByte(static_cast<unsigned char>(p[-2])) &&
-            p[1] == '\n' && p[2] != '\n' && p[2] != '\0') {
-            // Glue: the next chunk begins with the first byte of the following line, so that
-            // no byte of the statement is lost.
+        if (nChunk != 0 && bGlued(szText, p, nChunk, iJoinAt)) {
+            // The next chunk begins with the first byte of the following line, so that no
+            // byte of the statement is lost.
             *d++ = '_';
             *d++ = '_';
             p += 2;
         } else {
-            ++p;
+            ++p;  // the line feed goes, and with it every empty line
         }
     }
     *d = '\0';
@@ -93,19 +96,17 @@ int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt) {
 // Measures the part that begins at the opening parenthesis szParen: the depth of its deepest
 // recent nesting plus its SELECT and AND keywords, one more when it holds iNumComma commas or
 // more or is longer than iPartSize bytes. Sets *piMetrix only on success.
-int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
+int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
     assert(szParen[0] == '(');
     int32_t iDepth = 0, iCommas = 0, iMetrix = 0;
     const char *p = szParen;
-    while (*p != '\0') {  // the end of the text is not measured first: the scan stops at its NUL
+    while (p < pEnd) {
         char c = *p;
-        if (iUnitAt(p) == 2) {
-            p += 2;
-        } else if (c == '\'' || c == '"') {
-            p += iQuotedLen(p);
+        if (bQuoteAt(p)) {
+            p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             uint32_t uLen = 0;
-            int rc = rcSkipCmt(p, pCmtEnd(p), &uLen);
+            int rc = rcSkipCmt(p, pEnd, &uLen);
             if (rc != RC_OK) return rcTrail(rc, "rcGetMetrix()", szModule, SITE_METRIX_SKIPCMT);
             p += uLen;
         } else if (c == '(') {
@@ -117,26 +118,14 @@ int rcGetMetrix(const char *szParen, int32_t *piMetrix, int32_t iNumComma, int32
         } else if (c == ',') {
             ++iCommas;
             ++p;
-        } else if (iIsKeyword(p, "SELECT ", nullptr)) {
+        } else if (size_t n = iFold(c) == 'S' ? nKwLen(p, "SELECT ") : iFold(c) == 'A' ? nKwLen(p, "AND ") : 0) {
             ++iMetrix;
-            p += 7;
-        } else if (iIsKeyword(p, "AND ", nullptr)) {
-            ++iMetrix;
-            p += 4;
+            p += n;
         } else {
-            ++p;
+            p += iUnitLen(p, pEnd);
         }
     }
-    if (*p == '\0') {
-        // No closing parenthesis: show the head of the part.
-        char szHead[METRIX_HEAD_LEN + 1] = {};
-        size_t nHead = 0;
-        while (nHead < METRIX_HEAD_LEN && szParen[nHead] != '\0') ++nHead;
-        std::memcpy(szHead, szParen, nHead);
-        iConPrintf("%s", szMsgOverrun);
-        iConPrintf(szMsgBufHead, szHead);
-        return rcTrail(RC_OVERRUN, "rcGetMetrix()", szModule, SITE_METRIX_OVERRUN);
-    }
+    if (p >= pEnd) return rcNoCloseParen(szParen, pEnd);
     int64_t nSize = p - szParen;
     *piMetrix = (iCommas < iNumComma && nSize <= iPartSize) ? iMetrix : iMetrix + 1;
     return RC_OK;

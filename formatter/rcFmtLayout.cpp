@@ -48,7 +48,7 @@ void vCopyNewline(LayoutState *st) {
 }
 
 void vBreakForBlank(LayoutState *st) {
-    if (st->szSrc >= st->szTail || !bIsBlank(iByteAt(st->szSrc))) return;
+    if (st->szSrc >= st->szTail || !bIsWhite(iByteAt(st->szSrc))) return;
     if (*st->szSrc == '\n') return;  // the newline rule writes this line break
     st->szSrc += 1;
     vLineBreak(st);
@@ -111,7 +111,7 @@ bool bLower(LayoutState *st) {
 // everything up to there as it would have: the statement is still formatted.
 
 void vCarryLiteral(LayoutState *st) {
-    vCopy(st, iQuotedLen(st->szSrc));  // vCopy never goes past szTail
+    vCopy(st, iQuotedLen(st->szSrc, st->szTail));  // vCopy never goes past szTail
 }
 
 void vCarryLineCmt(LayoutState *st) {
@@ -146,7 +146,7 @@ void vCarryLabel(LayoutState *st) {
 }
 
 namespace {
-// Rules 1 to 6 of the walk: double-byte characters, "(+)" and "(*)", literals, comments, labels.
+// The text carried whole: double-byte characters, "(+)" and "(*)", literals, comments, labels.
 int rcCarryRules(LayoutState *st) {
     const char *p = st->szSrc;
     switch (*p) {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtLex.h"
 
 enum {
     MAX_IDT_LEVELS = 512,  // levels 0 to 511
@@ -72,15 +73,6 @@ struct LayoutState {
     int32_t iSite;         // failure site, when a rule fails
 };
 
-// Character classes.
-inline bool bIsBlank(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-inline bool bIsSep(int c) { return bIsBlank(c) || c == ';'; }
-inline bool bIsWordByte(int c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '#';
-}
-inline int iFold(int c) { return (c >= 'a' && c <= 'z') ? c - 0x20 : c; }
-
 // The byte before the reading position, or -1 at the start of the statement.
 inline int iPrevByte(const LayoutState *st) {
     return st->szSrc > st->ssSrc ? static_cast<unsigned char>(st->szSrc[-1]) : -1;
@@ -93,21 +85,11 @@ inline bool bAtWordStart(const LayoutState *st) {
     return c < 0 || !bIsWordByte(c);
 }
 
-// The keyword rule, compared in place: the length of szKw when the text at p begins with it
-// (ASCII letters of the text folded to capitals), else 0. The text's NUL never matches.
-inline int32_t iKwLen(const char *p, const char *szKw) {
-    int32_t i = 0;
-    for (; szKw[i] != '\0'; ++i)
-        if (iFold(static_cast<unsigned char>(p[i])) != static_cast<unsigned char>(szKw[i])) return 0;
-    return i;
-}
+// The length of szKw when the text at p begins with it, else 0 (the lexical keyword rule).
+inline int32_t iKw(const char *p, const char *szKw) { return static_cast<int32_t>(nKwLen(p, szKw)); }
 
-// Length of the character unit at p: 2 for a lead byte with its companion, else 1. A lead byte
-// directly before the end of the text forms no unit.
-inline int32_t iCharLen(const LayoutState *st, const char *p) {
-    int c = static_cast<unsigned char>(*p);
-    return (c >= 0x80 && pfnIsLeadByte(c) && p + 1 < st->szTail) ? 2 : 1;
-}
+// The length of the character unit at p, within the text.
+inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(p, st->szTail); }
 
 // Output actions.
 void vPut(LayoutState *st, const char *p, int64_t n);

@@ -1,6 +1,7 @@
 // The keyword layout rules: null tests, the SQL*Plus terminator, operators, PL/SQL block words,
 // ";", BETWEEN and AND, clause keywords, kept newlines and statement words, tried in this order
 // after the parenthesis and comma rules; the first that applies at the reading position wins.
+#include <cassert>
 #include <cstring>
 
 #include "runtime/psGlobals.h"
@@ -25,13 +26,13 @@ const char *const arStmtWords[] = {"CREATE", "ALTER", "DROP", "INSERT", "SELECT"
 
 // The length of the keyword at the reading position when the byte after it is a blank, else 0.
 int32_t iWordLen(const LayoutState *st, const char *szKw) {
-    int32_t n = iKwLen(st->szSrc, szKw);
-    return (n > 0 && bIsBlank(iByteAt(st->szSrc + n))) ? n : 0;
+    int32_t n = iKw(st->szSrc, szKw);
+    return (n > 0 && bIsWhite(iByteAt(st->szSrc + n))) ? n : 0;
 }
 
 bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)); }
 bool bPrevSepOrStart(const LayoutState *st) { return st->szSrc == st->ssSrc || bPrevSep(st); }
-bool bPrevBlank(const LayoutState *st) { return bIsBlank(iPrevByte(st)); }
+bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)); }
 bool bPrevSemiOrNewline(const LayoutState *st) {
     int c = iPrevByte(st);
     return c == ';' || c == '\n';
@@ -92,8 +93,8 @@ bool bScanCarry(LayoutState *st) {
 // a THEN (a trigger's WHEN clause) it copies to the end of the text.
 void vScanCondition(LayoutState *st) {
     while (st->szSrc < st->szTail) {
-        int32_t n = iKwLen(st->szSrc, "THEN");
-        if (n > 0 && bIsBlank(iByteAt(st->szSrc + n))) {
+        int32_t n = iKw(st->szSrc, "THEN");
+        if (n > 0 && bIsWhite(iByteAt(st->szSrc + n))) {
             vCopy(st, n);
             return;
         }
@@ -111,15 +112,15 @@ void vScanCase(LayoutState *st) {
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);
-        if (bAtWordStart(st) && iFold(c) == 'E' && iKwLen(p, "END") > 0) {
-            int32_t n = iKwLen(p, "END IF");
-            if (n == 0) n = iKwLen(p, "END LOOP");
+        if (bAtWordStart(st) && iFold(c) == 'E' && iKw(p, "END") > 0) {
+            int32_t n = iKw(p, "END IF");
+            if (n == 0) n = iKw(p, "END LOOP");
             if (n > 0) {
                 vCopy(st, n);
                 continue;
             }
             int d = iByteAt(p + 3);
-            if (bIsBlank(d) || d == ')' || d == ';' || d == ',') {
+            if (bIsWhite(d) || d == ')' || d == ';' || d == ',') {
                 vLineBreak(st);
                 vCopy(st, 3);
                 if (--iDepth == 0) return;
@@ -133,8 +134,8 @@ void vScanCase(LayoutState *st) {
         }
         vCopy(st, 1);
         if (c == ' ' || c == '\t' || c == '\r') {
-            int32_t n = iKwLen(st->szSrc, "WHEN ");
-            if (n == 0) n = iKwLen(st->szSrc, "ELSE ");
+            int32_t n = iKw(st->szSrc, "WHEN ");
+            if (n == 0) n = iKw(st->szSrc, "ELSE ");
             if (n > 0) {
                 vLineBreak(st);
                 vCopy(st, n);
@@ -151,7 +152,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     vCopy(st, nKw);
     const char *pName = st->szSrc;
     const char *p = pName;
-    while (p < st->szTail && !bIsBlank(iByteAt(p)) && *p != '(' && *p != ';') p += iCharLen(st, p);
+    while (p < st->szTail && !bIsWhite(iByteAt(p)) && *p != '(' && *p != ';') p += iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     if (st->iHdrRecord == 1) {
@@ -194,7 +195,7 @@ int rcBegin(LayoutState *st) {
 // block name, END before a comment), else 0.
 int32_t iBlockEndLen(LayoutState *st) {
     const char *p = st->szSrc;
-    if (iKwLen(p, "END") == 0) return 0;
+    if (iKw(p, "END") == 0) return 0;
     if (p[3] == ';') return 3;
     uint32_t uMatched = 0;
     if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
@@ -221,35 +222,37 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The rows, grouped as the rule table orders them.
+// The rules. Each is tried only at a byte its keyword can begin with (see arRules) and answers
+// RULE_PASS when it does not apply.
 
-// Rows 1 to 4: null tests, the SQL*Plus terminator, operators.
-int rcOperatorRows(LayoutState *st) {
-    const char *p = st->szSrc;
-    int c0 = iFold(iByteAt(p));
-    // Row 1. IS must begin a word: in "thesis NOT NULL" nothing is a null test.
-    if (c0 == 'I' && bAtWordStart(st)) {
-        int32_t n = iKwLen(p, "IS NULL");
-        if (n == 0) n = iKwLen(p, "IS NOT NULL");
-        if (n > 0) {
-            vBlankBefore(st);
-            vCopy(st, n);
-            return RC_OK;
-        }
-    }
-    if (c0 == '/') {
-        if (bPrevSemiOrNewline(st)) {  // row 2
-            st->iInStmt = 0;
-            vCopy(st, 1);
-            if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
-            return RC_OK;
-        }
-        vOperator(st, 1);  // row 3
+// IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
+// nothing is a null test.
+int rcNullTest(LayoutState *st) {
+    if (!bAtWordStart(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "IS NULL");
+    if (n == 0) n = iKw(st->szSrc, "IS NOT NULL");
+    if (n == 0) return RULE_PASS;
+    vBlankBefore(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// "/" after ";" or a line break is the SQL*Plus terminator: the statement's state ends and a line
+// break follows. Anywhere else it is the division sign.
+int rcSlash(LayoutState *st) {
+    if (!bPrevSemiOrNewline(st)) {
+        vOperator(st, 1);
         return RC_OK;
     }
-    if (c0 == 0 || std::strchr(":<>!=|*+-", c0) == nullptr) return RULE_PASS;
-    for (const char *szOp : arOperators) {  // row 4
-        int32_t n = iKwLen(p, szOp);
+    st->iInStmt = 0;
+    vCopy(st, 1);
+    if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
+    return RC_OK;
+}
+
+int rcOperatorRule(LayoutState *st) {
+    for (const char *szOp : arOperators) {
+        int32_t n = iKw(st->szSrc, szOp);
         if (n > 0) {
             vOperator(st, n);
             return RC_OK;
@@ -258,214 +261,294 @@ int rcOperatorRows(LayoutState *st) {
     return RULE_PASS;
 }
 
-// Rows 5 to 19: PL/SQL block words.
-int rcBlockRows(LayoutState *st) {
-    const char *p = st->szSrc;
-    int c0 = iFold(iByteAt(p));
-    int32_t n;
+// PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
+int rcHeaderRule(LayoutState *st) {
+    if (!((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc)) return RULE_PASS;
+    for (const char *szHdr : arHeaders) {
+        int32_t n = iKw(st->szSrc, szHdr);
+        if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
+    }
+    return RULE_PASS;
+}
+
+// The IS (or AS) of a pending header opens its declaration section; in a declaration section
+// every IS ends its line (that of a cursor raises the level for its query).
+int rcIsAs(LayoutState *st) {
+    if (!bPrevBlank(st) || st->iBlkKind == 0) return RULE_PASS;
+    int32_t n = iWordLen(st, "IS");
+    if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, "AS");
+    if (n == 0) return RULE_PASS;
     int rc;
-    if (c0 == 'P' || c0 == 'F') {  // row 5
-        if ((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc) {
-            for (const char *szHdr : arHeaders) {
-                n = iKwLen(p, szHdr);
-                if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
-            }
-        }
-    }
-    if ((c0 == 'I' || c0 == 'A') && bPrevBlank(st) && st->iBlkKind != 0) {  // row 6
-        n = iWordLen(st, "IS");
-        if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, "AS");
-        if (n > 0) {
-            if (st->iBlkKind == 2) {
-                st->iBlkKind = 1;
-                st->iAsOpens = 0;
-                if ((rc = rcRaise(st)) != RC_OK) return rc;
-            }
-            if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
-            vCopy(st, n);
-            if (st->szSrc < st->szTail && *st->szSrc == ' ') {
-                st->szSrc += 1;
-                vLineBreak(st);
-            }
-            return RC_OK;
-        }
-    }
-    if (c0 == 'D' && bPrevSepOrStart(st) && (n = iWordLen(st, "DECLARE")) > 0) {  // row 7
+    if (st->iBlkKind == 2) {
         st->iBlkKind = 1;
-        st->arIdtFrame[st->iIdt].iBlkKind = 1;
+        st->iAsOpens = 0;
         if ((rc = rcRaise(st)) != RC_OK) return rc;
-        vCopy(st, n);
-        vBreakForBlank(st);
-        return RC_OK;
     }
-    if (c0 == 'B' && bPrevSepOrStart(st) && iWordLen(st, "BEGIN") > 0) return rcBegin(st);  // row 8
-    if (c0 == 'C' && bPrevSep(st) && (n = iWordLen(st, "CURSOR")) > 0 &&
-        !(st->szSrc - st->ssSrc >= 4 && iKwLen(st->szSrc - 4, "REF ") > 0)) {  // row 9
-        st->iInCursor = 1;
-        vCopy(st, n);
-        return RC_OK;
+    if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
+    vCopy(st, n);
+    if (st->szSrc < st->szTail && *st->szSrc == ' ') {
+        st->szSrc += 1;
+        vLineBreak(st);
     }
-    if (c0 == 'W' && bPrevBlank(st)) {  // row 10
-        n = iKwLen(p, "WHEN MATCHED THEN");
-        if (n == 0) n = iKwLen(p, "WHEN NOT MATCHED THEN");
-        if (n > 0) {
-            if (iPrevByte(st) == '\n')
-                vStepBack(st);
-            else
-                vLineBreak(st);
-            vCopy(st, n);
-            return RC_OK;
-        }
-    }
-    if (c0 == 'C' && (bPrevBlank(st) || iPrevByte(st) == '(') && iWordLen(st, "CASE") > 0) {  // row 11
-        vScanCase(st);
-        return RC_OK;
-    }
-    if (!bPrevSep(st)) return RULE_PASS;  // rows 12 to 19 all follow a separator
-    if (c0 == 'I' && (n = iWordLen(st, "IF")) > 0) {  // row 12
-        if ((rc = rcRaise(st)) != RC_OK) return rc;
-        vCopy(st, n);
-        vScanCondition(st);
-        vBreakForBlank(st);
-        return RC_OK;
-    }
-    if (c0 == 'E' && (n = iWordLen(st, "EXIT WHEN")) > 0) {  // row 13
-        vCopy(st, n);
-        return RC_OK;
-    }
-    if (c0 == 'E' || c0 == 'W') {  // row 14
-        n = iWordLen(st, "ELSIF");
-        if (n == 0) n = iWordLen(st, "WHEN");
-        if (n > 0) {
-            vStepOut(st, st->iIdt - 1);
-            vCopy(st, n);
-            vScanCondition(st);
-            vBreakForBlank(st);
-            return RC_OK;
-        }
-    }
-    if (c0 == 'E' && (n = iWordLen(st, "ELSE")) > 0) {  // row 15
-        vStepOut(st, st->iIdt - 1);
-        vCopy(st, n);
-        vBreakForBlank(st);
-        return RC_OK;
-    }
-    if (c0 == 'L' && (n = iWordLen(st, "LOOP")) > 0) {  // row 16
-        if ((rc = rcRaise(st)) != RC_OK) return rc;
-        vCopy(st, n);
-        vBreakForBlank(st);
-        return RC_OK;
-    }
-    if (c0 != 'E') return RULE_PASS;
-    n = iKwLen(p, "END LOOP");
-    if (n == 0) n = iKwLen(p, "END IF");
-    if (n > 0) {  // row 17
+    return RC_OK;
+}
+
+int rcDeclare(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSepOrStart(st) || (n = iWordLen(st, "DECLARE")) == 0) return RULE_PASS;
+    st->iBlkKind = 1;
+    st->arIdtFrame[st->iIdt].iBlkKind = 1;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcBeginRule(LayoutState *st) {
+    if (!bPrevSepOrStart(st) || iWordLen(st, "BEGIN") == 0) return RULE_PASS;
+    return rcBegin(st);
+}
+
+// A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
+int rcCursor(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "CURSOR")) == 0) return RULE_PASS;
+    if (st->szSrc - st->ssSrc >= 4 && iKw(st->szSrc - 4, "REF ") > 0) return RULE_PASS;
+    st->iInCursor = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// The WHEN MATCHED THEN and WHEN NOT MATCHED THEN of a MERGE start new lines at the current level.
+int rcWhenMatched(LayoutState *st) {
+    if (!bPrevBlank(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "WHEN MATCHED THEN");
+    if (n == 0) n = iKw(st->szSrc, "WHEN NOT MATCHED THEN");
+    if (n == 0) return RULE_PASS;
+    if (iPrevByte(st) == '\n')
+        vStepBack(st);
+    else
+        vLineBreak(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+int rcCase(LayoutState *st) {
+    if (!(bPrevBlank(st) || iPrevByte(st) == '(') || iWordLen(st, "CASE") == 0) return RULE_PASS;
+    vScanCase(st);
+    return RC_OK;
+}
+
+// The PL/SQL words below stand after a separator.
+int rcIf(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "IF")) == 0) return RULE_PASS;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vScanCondition(st);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+// EXIT WHEN keeps its condition on its line; its WHEN is no branch.
+int rcExitWhen(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "EXIT WHEN")) == 0) return RULE_PASS;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// ELSIF and WHEN stand one level out, with their condition through THEN.
+int rcElsifWhen(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    int32_t n = iWordLen(st, "ELSIF");
+    if (n == 0) n = iWordLen(st, "WHEN");
+    if (n == 0) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    vScanCondition(st);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcElse(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "ELSE")) == 0) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcLoop(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "LOOP")) == 0) return RULE_PASS;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcEndLoopIf(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "END LOOP");
+    if (n == 0) n = iKw(st->szSrc, "END IF");
+    if (n == 0) return RULE_PASS;
+    bool bLowered = bLower(st);
+    if (!bPrevSemiOrNewline(st))
+        vLineBreak(st);
+    else if (bLowered)
+        vStepBack(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// EXCEPTION stands at the block's level; its handlers one level deeper.
+int rcException(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "EXCEPTION")) == 0) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    st->iInExcept = 1;
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcBlockEndRule(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
+    vBlockEnd(st, n);
+    return RC_OK;
+}
+
+// ";" ends its line; the ";" of a cursor declaration also closes the level its IS opened and
+// stands on a line of its own.
+int rcSemicolon(LayoutState *st) {
+    if (st->iInCursor == 1) {
+        st->iInCursor = 0;
         bool bLowered = bLower(st);
-        if (!bPrevSemiOrNewline(st))
+        if (iPrevByte(st) != '\n')
             vLineBreak(st);
         else if (bLowered)
             vStepBack(st);
-        vCopy(st, n);
-        return RC_OK;
     }
-    if ((n = iWordLen(st, "EXCEPTION")) > 0) {  // row 18
-        vStepOut(st, st->iIdt - 1);
+    vCopy(st, 1);
+    vLineBreak(st);
+    return RC_OK;
+}
+
+// The AND that belongs to a BETWEEN is not broken.
+int rcBetween(LayoutState *st) {
+    int32_t n;
+    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "BETWEEN ")) == 0) return RULE_PASS;
+    st->iInBetween = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+int rcAnd(LayoutState *st) {
+    int32_t n;
+    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "AND ")) == 0) return RULE_PASS;
+    if (st->iInBetween == 1)
+        st->iInBetween = 0;
+    else if (st->iMetrix >= 1)
+        vBreakBefore(st, st->iIdt);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// A clause keyword starts a new line inside a broken part, unless it already begins one; it is
+// copied whole either way. SET is a clause only inside a statement.
+int rcClause(LayoutState *st) {
+    if (!bPrevBlank(st)) return RULE_PASS;
+    int c0 = iFold(*st->szSrc);
+    for (const char *szKw : arClauses) {
+        if (static_cast<unsigned char>(szKw[0]) != c0) continue;
+        int32_t n = iKw(st->szSrc, szKw);
+        if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
+        if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
         vCopy(st, n);
-        if ((rc = rcRaise(st)) != RC_OK) return rc;
-        st->iInExcept = 1;
-        vBreakForBlank(st);
-        return RC_OK;
-    }
-    if ((n = iBlockEndLen(st)) > 0) {  // row 19
-        vBlockEnd(st, n);
         return RC_OK;
     }
     return RULE_PASS;
 }
 
-// Rows 20 to 25: ";", BETWEEN and AND, clause keywords, kept newlines, statement words.
-int rcClauseRows(LayoutState *st) {
-    const char *p = st->szSrc;
-    int c0 = iFold(iByteAt(p));
-    int32_t n;
-    if (c0 == ';') {  // row 20
-        if (st->iInCursor == 1) {
-            st->iInCursor = 0;
-            bool bLowered = bLower(st);
-            if (iPrevByte(st) != '\n')
-                vLineBreak(st);
-            else if (bLowered)
-                vStepBack(st);
-        }
-        vCopy(st, 1);
-        vLineBreak(st);
-        return RC_OK;
-    }
-    if (bPrevBlank(st)) {
-        if (c0 == 'B' && (n = iKwLen(p, "BETWEEN ")) > 0) {  // row 21
-            st->iInBetween = 1;
-            vCopy(st, n);
-            return RC_OK;
-        }
-        if (c0 == 'A' && (n = iKwLen(p, "AND ")) > 0) {  // row 22
-            if (st->iInBetween == 1)
-                st->iInBetween = 0;
-            else if (st->iMetrix >= 1)
-                vBreakBefore(st, st->iIdt);
-            vCopy(st, n);
-            return RC_OK;
-        }
-        for (const char *szKw : arClauses) {  // row 23
-            if (static_cast<unsigned char>(szKw[0]) != c0) continue;
-            n = iKwLen(p, szKw);
-            if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
-            if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
+// A line feed kept by the normalisation (around comments, before statement keywords).
+int rcNewline(LayoutState *st) {
+    vCopyNewline(st);
+    return RC_OK;
+}
+
+// The first statement word opens the statement's state.
+int rcStmtWord(LayoutState *st) {
+    if (st->iInStmt != 0) return RULE_PASS;
+    for (const char *szWord : arStmtWords) {
+        int32_t n = iWordLen(st, szWord);
+        if (n > 0) {
+            st->iInStmt = 1;
             vCopy(st, n);
             return RC_OK;
         }
     }
-    if (c0 == '\n') {  // row 24
-        vCopyNewline(st);
-        return RC_OK;
-    }
-    if (st->iInStmt == 0) {  // row 25
-        for (const char *szWord : arStmtWords) {
-            if ((n = iWordLen(st, szWord)) > 0) {
-                st->iInStmt = 1;
-                vCopy(st, n);
-                return RC_OK;
+    return RULE_PASS;
+}
+
+typedef int (*PfnRule)(LayoutState *st);
+
+// The rules in the order they are tried, each with the bytes it can begin with (letters in
+// either case). At a position only the rules of its byte are tried, in this order.
+const struct {
+    const char *szStarts;
+    PfnRule pfnRule;
+} arRules[] = {
+    {"I", rcNullTest},       {"/", rcSlash},         {":<>!=|*+-", rcOperatorRule},
+    {"PF", rcHeaderRule},    {"IA", rcIsAs},         {"D", rcDeclare},
+    {"B", rcBeginRule},      {"C", rcCursor},        {"W", rcWhenMatched},
+    {"C", rcCase},           {"I", rcIf},            {"E", rcExitWhen},
+    {"EW", rcElsifWhen},     {"E", rcElse},          {"L", rcLoop},
+    {"E", rcEndLoopIf},      {"E", rcException},     {"E", rcBlockEndRule},
+    {";", rcSemicolon},      {"B", rcBetween},       {"A", rcAnd},
+    {"FWSOGHUIMCNLRJP", rcClause}, {"\n", rcNewline}, {"CADISU", rcStmtWord},
+};
+enum { MAX_RULES_PER_BYTE = 8 };
+
+// For each byte the rules that can apply there, in their order, ending with a null.
+struct RulesByByte {
+    PfnRule ar[256][MAX_RULES_PER_BYTE + 1] = {};
+    RulesByByte() {
+        for (const auto &rule : arRules) {
+            for (const char *p = rule.szStarts; *p != '\0'; ++p) {
+                vAdd(static_cast<unsigned char>(*p), rule.pfnRule);
+                if (*p >= 'A' && *p <= 'Z') vAdd(static_cast<unsigned char>(*p + 0x20), rule.pfnRule);
             }
         }
     }
-    return RULE_PASS;
-}
-}  // namespace
-
-namespace {
-// The bytes with which a row can begin: the first letters of its keywords (either case), the
-// operators' first bytes, ";" and the newline.
-struct RowStarts {
-    bool ar[256] = {};
-    RowStarts() {
-        for (const char *p = "IPFDBCWELASOGHUMNRJ"; *p != '\0'; ++p) {
-            ar[static_cast<unsigned char>(*p)] = true;
-            ar[static_cast<unsigned char>(*p + 0x20)] = true;
-        }
-        for (const char *p = ":<>!=|*+-/;\n"; *p != '\0'; ++p) ar[static_cast<unsigned char>(*p)] = true;
+    void vAdd(unsigned char c, PfnRule pfn) {
+        int i = 0;
+        while (ar[c][i] != nullptr) ++i;
+        assert(i < MAX_RULES_PER_BYTE);
+        ar[c][i] = pfn;
     }
 };
-const RowStarts rRowStarts;
+const RulesByByte rRulesByByte;
 }  // namespace
 
 int rcKeywordRules(LayoutState *st) {
     int c = iByteAt(st->szSrc);
-    if (!rRowStarts.ar[c]) return RULE_PASS;
-    // Inside a word only a statement word can begin (every other row needs a separator, a blank or
-    // a word start before it), and only before the first one.
-    bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const PfnRule *pRule = rRulesByByte.ar[c];
+    if (*pRule == nullptr) return RULE_PASS;
+    // Inside a word only a statement word can begin (every other rule needs a separator, a blank
+    // or a word start before it), and only before the first one.
+    bool bLetter = iFold(c) >= 'A' && iFold(c) <= 'Z';
     if (bLetter && !bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
-    int rc = rcOperatorRows(st);
-    if (rc == RULE_PASS) rc = rcBlockRows(st);
-    if (rc == RULE_PASS) rc = rcClauseRows(st);
-    return rc;
+    for (; *pRule != nullptr; ++pRule) {
+        int rc = (*pRule)(st);
+        if (rc != RULE_PASS) return rc;
+    }
+    return RULE_PASS;
 }

@@ -10,7 +10,7 @@ namespace {
 bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
 
 int rcOpenParen(LayoutState *st) {
-    int rc = rcGetMetrix(st->szSrc, &st->iMetrix, st->iNumComma, st->iPartSize);
+    int rc = rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
     if (rc != RC_OK) {
         st->iSite = st->pOut == nullptr ? SITE_METRIX_MEASURE : SITE_METRIX_WRITE;
         return rc;

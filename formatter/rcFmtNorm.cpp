@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtLex.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
-#include "formatter/rcFmtInternal.h"
 
 namespace {
 
@@ -42,30 +43,9 @@ const char *const arBlockWords[] = {"PROCEDURE", "FUNCTION", "PACKAGE BODY", "PA
 // Statement keywords that begin a new line.
 const char *const arStmtWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
 
-inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
-
-// End of the comment at p, never beyond pEnd: a line comment through its line feed, a block
-// comment through its "*/"; an unterminated one runs to pEnd.
-const char *pCmtEnd(const char *p, const char *pEnd) {
-    const char *e = p + 2;
-    if (p[0] == '-') {
-        while (e < pEnd && *e != '\n') e += iUnitAt(e);
-        return e < pEnd ? e + 1 : pEnd;
-    }
-    while (e < pEnd && !(e[0] == '*' && e[1] == '/')) e += iUnitAt(e);
-    return e < pEnd ? e + 2 : pEnd;
-}
-
-// Length of the first word of the list that begins at p and is followed by white space; 0 if
-// none. The first word that agrees in full is taken, whatever follows it.
-size_t nWordAt(const char *p, const char *const *arWords, size_t nWords) {
-    for (size_t i = 0; i < nWords; ++i) {
-        if (iIsKeyword(p, arWords[i], nullptr)) {
-            size_t n = std::strlen(arWords[i]);
-            return iIsWhite(static_cast<unsigned char>(p[n])) ? n : 0;
-        }
-    }
-    return 0;
+template <size_t N>
+size_t nWordAt(const char *p, const char *const (&arWords)[N]) {
+    return nWordOfList(p, arWords, N);
 }
 
 // Records the failure site, and the position for the dump where one is known.
@@ -88,21 +68,28 @@ int rcFailNoMem(FmtWork *pWork, int iSite) {
     return rcFail(pWork, RC_NOMEM, iSite, nullptr);
 }
 
-// Steps 5 to 7: the leading white space gives iOrgIdt and goes, trailing white space goes, and
-// the text ends with a line feed unless it ends with a semicolon. *pnLen receives the length.
+// The leading white space gives iOrgIdt, the TABs and blanks of the first line, w blanks
+// counting as one level (w: 4 with the TAB unit, else the unit's length).
+int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle, int32_t iUnitLen) {
+    int64_t nTabs = 0, nBlanks = 0;
+    for (; p < pStop; ++p) {
+        if (*p == '\t') ++nTabs;
+        if (*p == ' ') ++nBlanks;
+    }
+    int64_t nPerLevel = rStmtStyle->szIndent[0] == '\t' ? 4 : (iUnitLen > 0 ? iUnitLen : 1);
+    int64_t iOrgIdt = nTabs + nBlanks / nPerLevel;
+    return iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
+}
+
+// The leading white space gives iOrgIdt and goes, trailing white space goes, and the text ends
+// with a line feed unless it ends with a semicolon. *pnLen receives the length.
 int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     char *ssSrc = pWork->ssSrc;
     size_t nAll = std::strlen(ssSrc);
     const char *p = ssSrc;
-    int64_t nTabs = 0, nBlanks = 0;
-    for (; iIsWhite(static_cast<unsigned char>(*p)); ++p) {
-        if (*p == '\t') ++nTabs;
-        if (*p == ' ') ++nBlanks;
-    }
+    while (bIsWhite(*p)) ++p;
     if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
-    int64_t nPerLevel = rStmtStyle->szIndent[0] == '\t' ? 4 : (pWork->iUnitLen > 0 ? pWork->iUnitLen : 1);
-    int64_t iOrgIdt = nTabs + nBlanks / nPerLevel;
-    pWork->iOrgIdt = iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
+    pWork->iOrgIdt = iOrgIndent(ssSrc, p, rStmtStyle, pWork->iUnitLen);
     size_t nLen = nAll - static_cast<size_t>(p - ssSrc);
     std::memmove(ssSrc, p, nLen + 1);
 
@@ -110,8 +97,7 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     size_t nKeep = nLen;
     // The first byte is no white space, so the walk stops on it at the latest. A blank that is
     // the second byte of a double-byte character stays.
-    while (iIsWhite(static_cast<unsigned char>(ssSrc[nKeep - 1])) && !(nKeep >= 2 && pfnIsLeadByte(static_cast<unsigned char>(ssSrc[nKeep - 2]))))
-        --nKeep;
+    while (bIsWhite(ssSrc[nKeep - 1]) && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]))) --nKeep;
     if (nKeep == nLen) {
         // Room for the final line feed.
         char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
@@ -119,7 +105,7 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
         pWork->ssSrc = ssSrc = pNew;
     }
     ssSrc[nKeep] = '\0';
-    bool bSemi = ssSrc[nKeep - 1] == ';' && !(nKeep >= 2 && pfnIsLeadByte(static_cast<unsigned char>(ssSrc[nKeep - 2])));
+    bool bSemi = ssSrc[nKeep - 1] == ';' && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]));
     if (!bSemi) {
         ssSrc[nKeep++] = '\n';
         ssSrc[nKeep] = '\0';
@@ -128,10 +114,48 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     return RC_OK;
 }
 
-// Step 8: runs of white space become one blank or one line feed, or nothing before a comma,
-// a closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
-// comment; inside a block comment a run with a line feed becomes one line feed. The text only
-// shrinks, so it is rebuilt in its own buffer from a copy.
+// The end of the run of white space at s, and whether it holds a line feed.
+const char *pWhiteRunEnd(const char *s, const char *sEnd, bool *pbLf) {
+    bool bLf = false;
+    for (; s < sEnd && bIsWhite(*s); ++s) bLf = bLf || *s == '\n';
+    *pbLf = bLf;
+    return s;
+}
+
+// Copies the block comment at s to d; a run of white space inside it that holds a line feed
+// becomes one line feed. Returns where reading stopped.
+const char *pSqueezeBlockCmt(const char *s, const char *sEnd, char **pd) {
+    char *d = *pd;
+    *d++ = *s++;
+    *d++ = *s++;
+    while (s < sEnd) {
+        if (s[0] == '*' && s[1] == '/') {
+            *d++ = *s++;
+            *d++ = *s++;
+            break;
+        }
+        if (bIsWhite(*s)) {
+            bool bLf = false;
+            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
+            if (bLf) {
+                *d++ = '\n';
+            } else {
+                std::memcpy(d, s, static_cast<size_t>(e - s));
+                d += e - s;
+            }
+            s = e;
+        } else {
+            for (int n = iUnitLen(s, sEnd); n > 0; --n) *d++ = *s++;
+        }
+    }
+    *pd = d;
+    return s;
+}
+
+// Runs of white space become one blank or one line feed, or nothing before a comma, a closing
+// parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line comment;
+// inside a block comment a run with a line feed becomes one line feed. The text only shrinks,
+// so it is rebuilt in its own buffer from a copy.
 int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     size_t nLen = *pnLen;
     HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nLen + 1)));
@@ -145,55 +169,30 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     // final line feed stays, also after a statement that ends in "(".
     const char *sLast = sEnd - 1;
     auto skipWhite = [&] {
-        while (s < sLast && iIsWhite(static_cast<unsigned char>(*s))) ++s;
+        while (s < sLast && bIsWhite(*s)) ++s;
+    };
+    auto copyTo = [&](const char *e) {
+        std::memcpy(d, s, static_cast<size_t>(e - s));
+        d += e - s;
+        s = e;
     };
     while (s < sEnd) {
         char c = *s;
-        if (iUnitAt(s) == 2) {
-            *d++ = *s++;
-            *d++ = *s++;
-        } else if (c == '\'' || c == '"') {
-            size_t n = static_cast<size_t>(iQuotedLen(s));
-            std::memcpy(d, s, n);
-            d += n;
-            s += n;
+        if (iUnitLen(s, sEnd) == 2) {
+            copyTo(s + 2);
+        } else if (bQuoteAt(s)) {
+            copyTo(pLiteralEnd(s, sEnd));
         } else if (c == '-' && s[1] == '-') {
-            const char *e = pCmtEnd(s, sEnd);
-            std::memcpy(d, s, static_cast<size_t>(e - s));
-            d += e - s;
-            s = e;
+            copyTo(pCmtEnd(s, sEnd));
             skipWhite();
         } else if (c == '/' && s[1] == '*') {
-            *d++ = *s++;
-            *d++ = *s++;
-            while (s < sEnd) {
-                if (s[0] == '*' && s[1] == '/') {
-                    *d++ = *s++;
-                    *d++ = *s++;
-                    break;
-                }
-                if (iIsWhite(static_cast<unsigned char>(*s))) {
-                    const char *e = s;
-                    bool bLf = false;
-                    for (; e < sEnd && iIsWhite(static_cast<unsigned char>(*e)); ++e) bLf = bLf || *e == '\n';
-                    if (bLf) {
-                        *d++ = '\n';
-                    } else {
-                        std::memcpy(d, s, static_cast<size_t>(e - s));
-                        d += e - s;
-                    }
-                    s = e;
-                } else {
-                    for (int n = iUnitAt(s); n > 0; --n) *d++ = *s++;
-                }
-            }
+            s = pSqueezeBlockCmt(s, sEnd, &d);
         } else if (c == '(' || c == ';') {
             *d++ = *s++;
             skipWhite();
-        } else if (iIsWhite(static_cast<unsigned char>(c))) {
-            const char *e = s;
+        } else if (bIsWhite(c)) {
             bool bLf = false;
-            for (; e < sEnd && iIsWhite(static_cast<unsigned char>(*e)); ++e) bLf = bLf || *e == '\n';
+            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
             if (*e != ',' && *e != ')' && *e != ';') *d++ = bLf ? '\n' : ' ';
             s = e;
         } else {
@@ -214,15 +213,14 @@ bool bParenWordBefore(const char *szText, const char *s) {
     for (const char *szWord : arParenWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(s - szText) < n + 1) continue;
-        if (iIsKeyword(s - n, szWord, nullptr) && iIsWhite(static_cast<unsigned char>(s[-1 - static_cast<ptrdiff_t>(n)])))
-            return true;
+        if (nKwLen(s - n, szWord) != 0 && bIsWhite(s[-1 - static_cast<ptrdiff_t>(n)])) return true;
     }
     return false;
 }
 
-// The walk of step 9 over [szText, sEnd): counts the blanks to insert, and writes the text
-// with them to d unless d is null. Returns the count; *ppStop receives where reading stopped
-// and *ppOut where writing stopped.
+// The walk of the blank insertion over [szText, sEnd): counts the blanks to insert, and writes
+// the text with them to d unless d is null. Returns the count; *ppStop receives where reading
+// stopped and *ppOut where writing stopped.
 size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **ppStop, char **ppOut) {
     size_t nBlanks = 0;
     const char *s = szText;
@@ -239,17 +237,17 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
     while (s < sEnd) {
         char c = *s;
         size_t n = 1;
-        if (iUnitAt(s) == 2) {
+        if (iUnitLen(s, sEnd) == 2) {
             n = 2;
-        } else if (c == '\'' || c == '"') {
-            n = static_cast<size_t>(iQuotedLen(s));
+        } else if (bQuoteAt(s)) {
+            n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
         } else if (bCmtAt(s)) {
             if (s > szText && !bNoBlankNext(s[-1])) blank();
             n = static_cast<size_t>(pCmtEnd(s, sEnd) - s);
         } else if (c == ')' || c == ',') {
             put(s, 1);
             ++s;
-            if (*s != '\0' && !bNoBlankNext(*s)) blank();
+            if (s < sEnd && !bNoBlankNext(*s)) blank();
             continue;
         } else if (c == '(' && bParenWordBefore(szText, s)) {
             blank();
@@ -262,8 +260,8 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
     return nBlanks;
 }
 
-// Step 9: blanks before comments, after closing parentheses and commas, and between some
-// words and an opening parenthesis. Counts first and enlarges the text exactly once.
+// Blanks before comments, after closing parentheses and commas, and between some words and an
+// opening parenthesis. Counts first and enlarges the text exactly once.
 int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     size_t nLen = *pnLen;
     const char *pStop = nullptr;
@@ -286,74 +284,86 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     return RC_OK;
 }
 
-// Step 10: a block header goes on a line of its own with the comments after it in front of
-// it; a comment after AND or a comma moves in front of that AND or comma. In place.
+// A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
+// right after it move in front of it. *ppNext receives where the walk goes on.
+int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
+    char *szTail = pWork->szTail;
+    if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
+    char *pAfter = p + nWord + 1;  // past the word and its white-space byte
+    char *q = pAfter;
+    while (q < szTail && bCmtAt(q)) {
+        uint32_t uLen = 0;
+        int rc = rcSkipCmt(q, szTail, &uLen);
+        if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SKIPCMT, q);
+        q += uLen;
+        if (q < szTail && bIsWhite(*q)) ++q;
+    }
+    // Comments that reach the end of the text stay where they are: moving the word behind them
+    // would put it into an unclosed comment or after the final line feed.
+    if (q != pAfter && q < szTail) {
+        int rc = rcStrSwap(p, pAfter, q);
+        if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
+    }
+    *ppNext = q;
+    return RC_OK;
+}
+
+// The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
+// between them allowed). *ppNext receives the position after the comment.
+int rcMoveCommentBack(FmtWork *pWork, char *p, char **ppNext) {
+    char *ssSrc = pWork->ssSrc;
+    uint32_t uLen = 0;
+    int rc = rcSkipCmt(p, pWork->szTail, &uLen);
+    if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
+    char *q = p;  // the blanks and TABs before the comment start here
+    while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
+    if (p + uLen >= pWork->szTail) {
+        // A comment that reaches the end of the text is not moved (see above).
+    } else if (q - ssSrc >= 4 && nKwLen(q - 3, "AND") != 0 && bIsWhite(q[-4])) {
+        rc = rcStrSwap(q - 3, p, p + uLen);
+    } else if (q - ssSrc >= 2 && q[-1] == ',') {
+        // The last blank before the comment goes with it, the others stay after the comma.
+        rc = rcStrSwap(q - 1, q < p ? p - 1 : p, p + uLen);
+    }
+    if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
+    *ppNext = p + uLen;
+    return RC_OK;
+}
+
+// Block headers go on lines of their own with the comments after them in front of them; a
+// comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < szTail) {
-        if (iUnitAt(p) == 2) {
+        int rc = RC_OK;
+        if (iUnitLen(p, szTail) == 2) {
             p += 2;
             pUnitEnd = p;
             continue;
         }
         // The second byte of a double-byte character is never taken for a separator, so it
         // is never overwritten either.
-        if (p == ssSrc || (p != pUnitEnd && (p[-1] == ';' || iIsWhite(static_cast<unsigned char>(p[-1]))))) {
-            size_t nWord = nWordAt(p, arBlockWords, sizeof arBlockWords / sizeof *arBlockWords);
-            if (nWord != 0) {
-                if (p > ssSrc && p[-1] == ' ') p[-1] = '\n';
-                char *pAfter = p + nWord + 1;  // past the word and its white-space byte
-                char *q = pAfter;
-                while (q < szTail && bCmtAt(q)) {
-                    uint32_t uLen = 0;
-                    int rc = rcSkipCmt(q, szTail, &uLen);
-                    if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SKIPCMT, q);
-                    q += uLen;
-                    if (q < szTail && iIsWhite(static_cast<unsigned char>(*q))) ++q;
-                }
-                // Comments that reach the end of the text stay where they are: moving the word
-                // behind them would put it into an unclosed comment or after the final line feed.
-                if (q != pAfter && q < szTail) {
-                    int rc = rcStrSwap(p, pAfter, q);
-                    if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
-                }
-                p = q;
-                continue;
-            }
-        }
-        if (*p == '\'' || *p == '"') {
-            p += iQuotedLen(p);
-            continue;
-        }
-        if (bCmtAt(p)) {
-            uint32_t uLen = 0;
-            int rc = rcSkipCmt(p, szTail, &uLen);
-            if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
-            char *q = p;  // the blanks and TABs before the comment start here
-            while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-            if (p + uLen >= szTail) {
-                // A comment that reaches the end of the text is not moved (see above).
-            } else if (q - ssSrc >= 4 && iIsKeyword(q - 3, "AND", nullptr) && iIsWhite(static_cast<unsigned char>(q[-4]))) {
-                rc = rcStrSwap(q - 3, p, p + uLen);
-            } else if (q - ssSrc >= 2 && q[-1] == ',') {
-                // The last blank before the comment goes with it, the others stay after the comma.
-                rc = rcStrSwap(q - 1, q < p ? p - 1 : p, p + uLen);
-            }
-            if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
-            p += uLen;
-            continue;
-        }
-        ++p;
+        size_t nWord = 0;
+        if (p == ssSrc || (p != pUnitEnd && bIsSep(p[-1]))) nWord = nWordAt(p, arBlockWords);
+        if (nWord != 0)
+            rc = rcMoveHeaderComments(pWork, p, nWord, &p);
+        else if (bQuoteAt(p))
+            p = const_cast<char *>(pLiteralEnd(p, szTail));
+        else if (bCmtAt(p))
+            rc = rcMoveCommentBack(pWork, p, &p);
+        else
+            ++p;
+        if (rc != RC_OK) return rc;
     }
     if (p > szTail) return rcFailOverrun(pWork, SITE_MOVE_OVERRUN, szTail);
     return RC_OK;
 }
 
-// Step 11: statement keywords begin a new line; every other white space byte outside literals
-// and comments becomes a blank. The last byte (the final line feed or semicolon) stays.
+// Statement keywords begin a new line; every other white space byte outside literals and
+// comments becomes a blank. The last byte (the final line feed or semicolon) stays.
 int rcFlatten(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
@@ -361,13 +371,13 @@ int rcFlatten(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
-        if (iUnitAt(p) == 2) {
+        if (iUnitLen(p, szTail) == 2) {
             p += 2;
             pUnitEnd = p;
             continue;
         }
-        if (*p == '\'' || *p == '"') {
-            p += iQuotedLen(p);
+        if (bQuoteAt(p)) {
+            p = const_cast<char *>(pLiteralEnd(p, szTail));
             continue;
         }
         // A comment keeps the line feed before it, and a block comment the one after it.
@@ -379,14 +389,14 @@ int rcFlatten(FmtWork *pWork) {
             continue;
         }
         if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
-            size_t nWord = nWordAt(p, arStmtWords, sizeof arStmtWords / sizeof *arStmtWords);
+            size_t nWord = nWordAt(p, arStmtWords);
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;
                 continue;
             }
         }
-        if (iIsWhite(static_cast<unsigned char>(*p))) *p = ' ';
+        if (bIsWhite(*p)) *p = ' ';
         ++p;
     }
     if (p > szTail) return rcFailOverrun(pWork, SITE_FLAT_OVERRUN, szTail);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "formatter/rcFmtLex.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 
@@ -28,17 +29,6 @@ bool bBeginsWith(const char *p, const char *pEnd, const char *szWord, size_t nWo
     return static_cast<size_t>(pEnd - p) >= nWord && std::memcmp(p, szWord, nWord) == 0;
 }
 
-// The same with ASCII letters compared without regard to case.
-bool bBeginsWithFolded(const char *p, const char *pEnd, const char *szWord) {
-    for (; *szWord != '\0'; ++p, ++szWord) {
-        if (p == pEnd) return false;
-        char c = *p;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-        if (c != *szWord) return false;
-    }
-    return true;
-}
-
 const char *const aszTkprofTop[] = {"SELECT", "INSERT", "UPDATE", "DELETE", "BEGIN", "DECLARE",
                                     "CREATE", "ALTER",  "DROP",   "(",      "/*"};
 
@@ -47,7 +37,7 @@ const char *const aszTkprofTop[] = {"SELECT", "INSERT", "UPDATE", "DELETE", "BEG
 bool bIsTkprofTop(const char *p, const char *pEnd, size_t *pm) {
     if (*p != '\n') return false;
     for (const char *szWord : aszTkprofTop) {
-        if (bBeginsWithFolded(p + 1, pEnd, szWord)) {
+        if (nKwLen(p + 1, szWord) != 0) {  // the text ends in a NUL, which no keyword byte equals
             *pm = 1;
             return true;
         }

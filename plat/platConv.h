@@ -61,6 +61,8 @@ const char *szPlatMessageCodeset();
 inline size_t nPlatConvBoundToCodeset(size_t n) { return n > SIZE_MAX / 3 ? SIZE_MAX : 3 * n; }
 
 // Converts n bytes of Shift_JIS (CP932) at p into the codeset szCodeset, with the contract of
-// iPlatConvert. A character the codeset lacks (plain EUC-JP has no circled digits, for one) is
-// PLAT_CONV_ILSEQ. On Windows always PLAT_CONV_UNAVAILABLE.
+// iPlatConvert. A character the codeset lacks is PLAT_CONV_ILSEQ. The EUC-JP family is written
+// as eucJP-ms where the system has it: the same bytes as EUC-JP for JIS X 0208, and the CP932
+// signs (～ － ∥ ￠ ￡ ￢, circled digits) where a Japanese terminal shows them, not refused or
+// moved into JIS X 0212. On Windows always PLAT_CONV_UNAVAILABLE.
 int iPlatConvertToCodeset(const char *szCodeset, const char *p, size_t n, char *pOut, size_t nCap, size_t *pnOut);

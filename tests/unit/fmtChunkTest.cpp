@@ -102,7 +102,7 @@ TEST(ChunkMetrix, Values) {
     for (const auto &c : arCases) {
         int32_t iMetrix = -1;
         ConsoleCapture cap;
-        EXPECT_EQ(RC_OK, rcGetMetrix(c.sIn.c_str(), &iMetrix, c.iNumComma, c.iPartSize)) << c.sName;
+        EXPECT_EQ(RC_OK, rcGetMetrix(c.sIn.c_str(), c.sIn.c_str() + c.sIn.size(), &iMetrix, c.iNumComma, c.iPartSize)) << c.sName;
         EXPECT_EQ(c.iWant, iMetrix) << c.sName;
         EXPECT_EQ("", cap.sText()) << c.sName;
     }
@@ -126,7 +126,7 @@ TEST(ChunkMetrix, Failures) {
     for (const auto &c : arCases) {
         int32_t iMetrix = -1;
         ConsoleCapture cap;
-        EXPECT_EQ(c.rc, rcGetMetrix(c.sIn.c_str(), &iMetrix, 14, 50)) << c.sName;
+        EXPECT_EQ(c.rc, rcGetMetrix(c.sIn.c_str(), c.sIn.c_str() + c.sIn.size(), &iMetrix, 14, 50)) << c.sName;
         EXPECT_EQ(-1, iMetrix) << c.sName;
         EXPECT_EQ(c.sWant, cap.sLines()) << c.sName;
     }

@@ -51,7 +51,7 @@ TEST(LexQuotedLen, Literals) {
         {"empty literal", "''", 2},
         {"doubled quote at the end", "'a''", 4},
     };
-    for (const auto &c : arCases) EXPECT_EQ(c.iWant, iQuotedLen(c.szText)) << c.szName;
+    for (const auto &c : arCases) EXPECT_EQ(c.iWant, iQuotedLen(c.szText, c.szText + std::strlen(c.szText))) << c.szName;
 }
 
 const char szOverrun125[] = "Error - バッファ領域のオーバー・ランが発生しました。\n"
