@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 
 #include "plat/platError.h"
 
@@ -83,6 +84,11 @@ void vFailRun(const char *szProgram) {
     char szReason[REASON];
     std::snprintf(szReason, sizeof szReason, "cannot run %s: %s", szProgram, std::strerror(iErr));
     vFailWith(static_cast<uint32_t>(iErr), szReason);
+}
+
+bool bFailRun(const char *szProgram) {
+    vFailRun(szProgram);
+    return false;
 }
 
 bool bHasValue(const char *szVar) {
@@ -258,30 +264,20 @@ bool bFeed(int *pfd, const char *pIn, size_t nIn, size_t *pnDone) {
     return true;
 }
 
-// Runs the tool argv with pIn on its standard input (nothing when pIn is null) and, when
-// bReadOut is set, collects its standard output. True when the tool ran to its end, whatever
-// its exit status; false with the last error set when it could not run or did not end in time.
-bool bRunTool(const char *const *argv, const char *pIn, size_t nIn, bool bReadOut, ToolRun *pRun) {
-    char szPath[4096];
-    if (!bFindProgram(argv[0], szPath, sizeof szPath)) {
-        errno = ENOENT;
-        vFailRun(argv[0]);
-        return false;
-    }
-    IgnorePipeSignal ignorePipe;
-    Child child;
+// Starts szPath (argv) with its standard streams on new pipes: input when bFeedIn, output when
+// bReadOut (else the null device; a tool that stays behind to serve the clipboard keeps them),
+// and error always. The child's ends are closed here; ours are left in pChild, non-blocking.
+// False with errno set when the tool could not be started.
+bool bSpawn(const char *szPath, const char *const *argv, bool bFeedIn, bool bReadOut, Child *pChild) {
     int afdIn[2] = {-1, -1}, afdOut[2] = {-1, -1}, afdErr[2] = {-1, -1};
-    bool bPipes = (pIn == nullptr || bPipe(afdIn)) && (!bReadOut || bPipe(afdOut)) && bPipe(afdErr);
-    child.fdIn = afdIn[1];
-    child.fdOut = afdOut[0];
-    child.fdErr = afdErr[0];
-    int afdChild[3] = {afdIn[0], afdOut[1], afdErr[1]};
-    if (bPipes) {
+    bool bOk = (!bFeedIn || bPipe(afdIn)) && (!bReadOut || bPipe(afdOut)) && bPipe(afdErr);
+    pChild->fdIn = afdIn[1];
+    pChild->fdOut = afdOut[0];
+    pChild->fdErr = afdErr[0];
+    if (bOk) {
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
-        // A tool that stays behind to serve the clipboard (xclip, xsel, wl-copy do) keeps its
-        // standard streams: the output it is not asked for goes nowhere.
-        if (pIn != nullptr)
+        if (bFeedIn)
             posix_spawn_file_actions_adddup2(&fa, afdIn[0], 0);
         else
             posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -298,50 +294,43 @@ bool bRunTool(const char *const *argv, const char *pIn, size_t nIn, bool bReadOu
         sigaddset(&setDefault, SIGPIPE);
         posix_spawnattr_setsigdefault(&attr, &setDefault);
         posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
-        int iErr = posix_spawn(&child.pid, szPath, &fa, &attr, const_cast<char *const *>(argv), environ);
+        int iErr = posix_spawn(&pChild->pid, szPath, &fa, &attr, const_cast<char *const *>(argv), environ);
         posix_spawnattr_destroy(&attr);
         posix_spawn_file_actions_destroy(&fa);
         if (iErr != 0) {
-            child.pid = -1;
+            pChild->pid = -1;
             errno = iErr;
-            bPipes = false;
+            bOk = false;
         }
     }
     int iSaved = errno;
-    for (int fd : afdChild)
+    for (int fd : {afdIn[0], afdOut[1], afdErr[1]})
         if (fd >= 0) close(fd);
     errno = iSaved;
-    if (!bPipes) {
-        vFailRun(argv[0]);
-        return false;
-    }
-    int afdOurs[3] = {child.fdIn, child.fdOut, child.fdErr};
-    for (int fd : afdOurs)
+    if (!bOk) return false;
+    for (int fd : {pChild->fdIn, pChild->fdOut, pChild->fdErr})
         if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return true;
+}
 
+// Feeds the running tool its input and collects its output until it ends, at most
+// TOOL_TIMEOUT_MS. True when it ended (its status in pRun); false with the last error set.
+bool bAwaitTool(const char *szProgram, Child *pChild, const char *pIn, size_t nIn, ToolRun *pRun) {
     size_t nDone = 0;
-    if (child.fdIn >= 0 && !bFeed(&child.fdIn, pIn, nIn, &nDone)) {
-        vFailRun(argv[0]);
-        return false;
-    }
+    if (pChild->fdIn >= 0 && !bFeed(&pChild->fdIn, pIn, nIn, &nDone)) return bFailRun(szProgram);
     long lDeadline = lNowMs() + TOOL_TIMEOUT_MS;
     for (;;) {
         int iWait = 0;
-        pid_t pid = waitpid(child.pid, &iWait, WNOHANG);
-        if (pid < 0 && errno != EINTR) {
-            vFailRun(argv[0]);
-            return false;
-        }
-        bool bEnded = pid == child.pid;
+        pid_t pid = waitpid(pChild->pid, &iWait, WNOHANG);
+        if (pid < 0 && errno != EINTR) return bFailRun(szProgram);
+        bool bEnded = pid == pChild->pid;
         // After the tool's end its output is all in the pipes: read what is there and stop,
         // since a copy of the tool serving the clipboard may hold the pipes open.
-        if ((child.fdOut >= 0 && !bDrain(&child.fdOut, pRun, true)) ||
-            (child.fdErr >= 0 && !bDrain(&child.fdErr, pRun, false))) {
-            vFailRun(argv[0]);
-            return false;
-        }
+        if ((pChild->fdOut >= 0 && !bDrain(&pChild->fdOut, pRun, true)) ||
+            (pChild->fdErr >= 0 && !bDrain(&pChild->fdErr, pRun, false)))
+            return bFailRun(szProgram);
         if (bEnded) {
-            child.pid = -1;
+            pChild->pid = -1;
             pRun->bSignaled = WIFSIGNALED(iWait);
             pRun->iStatus = WIFEXITED(iWait) ? WEXITSTATUS(iWait) : 128 + WTERMSIG(iWait);
             return true;
@@ -349,22 +338,38 @@ bool bRunTool(const char *const *argv, const char *pIn, size_t nIn, bool bReadOu
         long lLeft = lDeadline - lNowMs();
         if (lLeft <= 0) {
             char szReason[REASON];
-            std::snprintf(szReason, sizeof szReason, "%s did not finish within %d seconds", argv[0],
+            std::snprintf(szReason, sizeof szReason, "%s did not finish within %d seconds", szProgram,
                           TOOL_TIMEOUT_MS / 1000);
             vFailWith(ETIMEDOUT, szReason);
             return false;  // the guard kills it
         }
         struct pollfd apfd[3];
         nfds_t nfd = 0;
-        if (child.fdIn >= 0) apfd[nfd++] = {child.fdIn, POLLOUT, 0};
-        if (child.fdOut >= 0) apfd[nfd++] = {child.fdOut, POLLIN, 0};
-        if (child.fdErr >= 0) apfd[nfd++] = {child.fdErr, POLLIN, 0};
+        if (pChild->fdIn >= 0) apfd[nfd++] = {pChild->fdIn, POLLOUT, 0};
+        if (pChild->fdOut >= 0) apfd[nfd++] = {pChild->fdOut, POLLIN, 0};
+        if (pChild->fdErr >= 0) apfd[nfd++] = {pChild->fdErr, POLLIN, 0};
         poll(apfd, nfd, static_cast<int>(lLeft < long(POLL_STEP_MS) ? lLeft : long(POLL_STEP_MS)));
-        if (child.fdIn >= 0 && !bFeed(&child.fdIn, pIn, nIn, &nDone)) {
-            vFailRun(argv[0]);
-            return false;
-        }
+        if (pChild->fdIn >= 0 && !bFeed(&pChild->fdIn, pIn, nIn, &nDone)) return bFailRun(szProgram);
     }
+}
+
+// Runs the tool argv with pIn on its standard input (nothing when pIn is null) and, when
+// bReadOut is set, collects its standard output. True when the tool ran to its end, whatever
+// its exit status; false with the last error set when it could not run or did not end in time.
+bool bRunTool(const char *const *argv, const char *pIn, size_t nIn, bool bReadOut, ToolRun *pRun) {
+    char szPath[4096];
+    if (!bFindProgram(argv[0], szPath, sizeof szPath)) {
+        errno = ENOENT;
+        vFailRun(argv[0]);
+        return false;
+    }
+    IgnorePipeSignal ignorePipe;
+    Child child;
+    if (!bSpawn(szPath, argv, pIn != nullptr, bReadOut, &child)) {
+        vFailRun(argv[0]);
+        return false;
+    }
+    return bAwaitTool(argv[0], &child, pIn, nIn, pRun);
 }
 
 // Sets the last error for a tool that ended with a failure: its exit status and the first
