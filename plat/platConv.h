@@ -40,8 +40,14 @@ inline size_t nPlatConvBound(PlatCodeset eFrom, PlatCodeset eTo, size_t n) {
 // Converts the n bytes at p from eFrom to eTo into pOut, which holds nCap bytes; the bound above
 // is always enough. p may be null when n is 0, pOut when nCap is 0. Returns 0 and the output's
 // length in *pnOut, or one of the codes above with *pnOut 0 and pOut's contents unspecified.
-// Windows converts in pieces of a few thousand characters, so inputs beyond INT_MAX bytes are
-// no exception there.
+// Windows converts in pieces of a few thousand characters, so an input beyond INT_MAX bytes
+// converts there like any other.
+//
+// CP932 gives the same bytes on every platform: where the system tables differ, both refuse.
+// iconv would take ¢ £ ¥ ¬ — ‖ ‾ − 〜 one way only, as look-alikes of ￠ ￡ \ ￢ ― ∥ ~ － ～
+// that come back as those; Windows pairs the stray bytes 0x80, 0xA0 and 0xFD to 0xFF with
+// U+0080 and U+F8F0 to U+F8F3. The characters CP932 holds twice (NEC and IBM rows) decode
+// alike and encode at the one place both systems choose.
 int iPlatConvert(PlatCodeset eFrom, PlatCodeset eTo, const char *p, size_t n, char *pOut, size_t nCap,
                  size_t *pnOut);
 
