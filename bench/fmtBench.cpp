@@ -1,58 +1,67 @@
-// Throughput of rcFmtStmt in MB/s: a generated 1 MB query (joins, CASE, AND chains, nested
-// subqueries and conditions), a generated 1 MB package body, and the largest corpus files of the
-// SQL and PL/SQL sets that format without failure.
+// Throughput of rcFmtStmt in MB/s on three generated texts of 1 MB each: a script of 10,000 small
+// statements, one SELECT with some 2,800 nested SELECTs (joins, CASE, AND chains, nested
+// conditions), and a package body with some 400 subprograms; and on the largest file of each of
+// tests/data/sql and tests/data/plsql that formats without failure.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "runtime/psGlobals.h"
 #include "formatter/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
 
 namespace {
 const size_t MB = 1u << 20;
 
-std::string sBigSelect() {
+std::string sSmallStatements() {
     std::string s;
-    for (int i = 0; s.size() < MB; ++i) {
+    for (int i = 0; i < 10000; ++i) {
+        std::string n = std::to_string(i);
+        s += "UPDATE t_" + n + " SET a = a + 1, b = 'x" + n + "', e = NULL WHERE id IN (1, 2, 3) AND c > " + n +
+             " AND d IS NOT NULL;\n";
+    }
+    return s;
+}
+
+// Blocks joined by UNION ALL, each with two nested SELECTs, until the text holds 1 MB.
+std::string sNestedSelect(int *piNested) {
+    std::string s;
+    for (int i = 0; s.size() < MB; ++i, *piNested += 2) {
         std::string n = std::to_string(i);
         if (i > 0) s += " UNION ALL ";
         s += "SELECT a.c1, b.c2, CASE WHEN a.x = 1 THEN 'one' WHEN a.x = 2 THEN 'two' ELSE 'many' END c3, "
              "NVL(b.y, TO_CHAR(a.z)) c4 FROM t_a" + n + " a INNER JOIN t_b b ON a.id = b.id "
              "LEFT OUTER JOIN t_c c ON c.id = b.id WHERE a.k IN (1, 2, 3) AND a.m = (SELECT MAX(m) FROM t_d d "
              "WHERE d.id = a.id AND d.n IN (SELECT n FROM t_e e WHERE e.q > 0 AND e.r < 10)) "
-             "AND (a.v = 1 OR (a.w = 2 AND (a.u = 3 OR (a.t = 4 AND (a.s = 5 OR a.r = 6))))) "
-             "AND a.p BETWEEN 1 AND 100 AND a.o = 'x'";
+             "AND (a.v = 1 OR (a.w = 2 AND (a.u = 3 OR (a.t = 4 AND (a.s = 5 OR a.r = 6))))) AND a.o = 'x' "
+             "AND a.p BETWEEN 1 AND 100 AND b.q IS NOT NULL AND NVL(c.r, 0) + NVL(c.s, 0) > 10 "
+             "AND DECODE(c.t, 1, 'a', 2, 'b', 'c') = b.u AND SUBSTR(b.w, 1, 3) || TRIM(c.x) = 'abcdef' "
+             "AND b.y LIKE 'q%' AND c.z NOT IN ('a', 'b', 'c', 'd', 'e') AND a.aa >= b.bb AND a.cc <= c.dd "
+             "AND TO_DATE(a.ee, 'YYYYMMDD') < SYSDATE - 30";
     }
     return s + ";";
 }
 
-std::string sBigPackageBody() {
+// A package body of subprograms of about 2.6 KB each, until the text holds 1 MB.
+std::string sPackageBody(int *piSubprograms) {
     std::string s = "CREATE OR REPLACE PACKAGE BODY pkg IS ";
-    for (int i = 0; s.size() < MB; ++i) {
+    for (int i = 0; s.size() < MB; ++i, ++*piSubprograms) {
         std::string p = "p" + std::to_string(i);
         s += "PROCEDURE " + p + "(a IN NUMBER, b OUT VARCHAR2) IS v NUMBER := 0; "
-             "CURSOR c IS SELECT x FROM t WHERE y = a AND z > 0; BEGIN IF a > 0 THEN v := a * 2; "
-             "ELSIF a < 0 THEN v := - a; ELSE v := 0; END IF; FOR r IN c LOOP v := v + r.x; END LOOP; "
-             "v := CASE WHEN v > 10 THEN 10 ELSE v END; b := TO_CHAR(v); "
-             "EXCEPTION WHEN OTHERS THEN b := NULL; END " + p + "; ";
+             "CURSOR c IS SELECT x FROM t WHERE y = a AND z > 0; BEGIN ";
+        for (int k = 0; k < 9; ++k)
+            s += "IF a > " + std::to_string(k) + " THEN v := a * 2; ELSIF a < 0 THEN v := - a; ELSE v := 0; END IF; "
+                 "FOR r IN c LOOP v := v + r.x; END LOOP; SELECT COUNT(*) INTO v FROM t1 x INNER JOIN t2 y "
+                 "ON x.id = y.id WHERE x.k = v AND y.m IN (1, 2, 3); v := CASE WHEN v > 10 THEN 10 ELSE v END; ";
+        s += "b := TO_CHAR(v); EXCEPTION WHEN OTHERS THEN b := NULL; END " + p + "; ";
     }
     return s + "END pkg;";
-}
-
-std::string sReadFile(const std::string &sPath) {
-    std::string s;
-    FILE *fp = std::fopen(sPath.c_str(), "rb");
-    if (fp == nullptr) return s;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) s.append(buf, n);
-    std::fclose(fp);
-    return s;
 }
 
 bool bFormats(const std::string &sText) {
@@ -81,28 +90,33 @@ void vFormat(benchmark::State &state, const std::string &sText) {
     state.counters["out_bytes"] = rStyle.iFmtLen;
 }
 
-// The two largest files of a corpus directory that format as one text.
-std::vector<std::pair<std::string, std::string>> arLargest(const char *szDir) {
+// The largest file of a directory of tests/data that formats as one text.
+void vAddLargest(const char *szDir, std::vector<std::pair<std::string, std::string>> *parInputs) {
     std::vector<std::pair<uintmax_t, std::filesystem::path>> arFiles;
     std::error_code ec;
-    for (const auto &e : std::filesystem::directory_iterator(std::string(QUORVA_CORPUS_DIR) + "/" + szDir, ec))
+    for (const auto &e : std::filesystem::directory_iterator(std::string(QUORVA_TEST_DATA) + "/" + szDir, ec))
         if (e.is_regular_file()) arFiles.emplace_back(e.file_size(), e.path());
     std::sort(arFiles.rbegin(), arFiles.rend());
-    std::vector<std::pair<std::string, std::string>> ar;
     for (const auto &f : arFiles) {
-        std::string sText = sReadFile(f.second.string());
-        if (ar.size() < 2 && bFormats(sText)) ar.emplace_back(std::string(szDir) + "/" + f.second.filename().string(), sText);
+        std::ifstream in(f.second, std::ios::binary);
+        std::string sText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!bFormats(sText)) continue;
+        parInputs->emplace_back(std::string("tests/data/") + szDir + "/" + f.second.filename().string(), sText);
+        return;
     }
-    return ar;
 }
 }  // namespace
 
 int main(int argc, char **argv) {
     console = std::fopen("/dev/null", "wb");  // failure reports of the probes are not shown
+    int iNested = 0, iSubprograms = 0;
     static std::vector<std::pair<std::string, std::string>> arInputs = {
-        {"generated 1 MB SELECT", sBigSelect()}, {"generated 1 MB package body", sBigPackageBody()}};
-    for (const char *szDir : {"sql", "plsql"})
-        for (auto &r : arLargest(szDir)) arInputs.push_back(std::move(r));
+        {"10,000 small statements", sSmallStatements()}};
+    arInputs.emplace_back("SELECT with nested SELECTs", sNestedSelect(&iNested));
+    arInputs.emplace_back("package body", sPackageBody(&iSubprograms));
+    arInputs[1].first += " (" + std::to_string(iNested) + " nested)";
+    arInputs[2].first += " (" + std::to_string(iSubprograms) + " subprograms)";
+    for (const char *szDir : {"sql", "plsql"}) vAddLargest(szDir, &arInputs);
     for (const auto &r : arInputs) {
         const std::string *pText = &r.second;
         benchmark::RegisterBenchmark(r.first.c_str(), [pText](benchmark::State &st) { vFormat(st, *pText); })

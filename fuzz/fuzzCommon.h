@@ -1,5 +1,6 @@
 // What every fuzz target shares: messages go to the null device, inputs become NUL-terminated
-// heap texts, and the formatting options can be taken from the first input bytes.
+// heap texts, the formatting options can be taken from the first input bytes, and the promises
+// of the formatter are checked (a finding aborts).
 #pragma once
 #include <climits>
 #include <cstddef>
@@ -7,9 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-#include "runtime/psGlobals.h"
 #include "formatter/rStmtStyle.h"
+#include "formatter/rcFmtStmt.h"
+#include "runtime/psGlobals.h"
+#include "tests/fmtPromises.h"
 
 // Messages of the program under test cost time and tell the fuzzer nothing.
 inline void vQuietConsole() {
@@ -29,8 +33,7 @@ inline char *szHeapText(const uint8_t *p, size_t n) {
 // and then an extreme that the command line also lets through (no range check).
 inline int32_t iOptValue(uint8_t b) {
     static const int32_t aiExtreme[] = {0, -1, INT_MIN, INT_MAX, 1000, 100000, -100, 256};
-    if (b & 0x80) return aiExtreme[b & 7];
-    return static_cast<int32_t>(b & 0x7f) - 4;  // -4 .. 123
+    return (b & 0x80) ? aiExtreme[b & 7] : static_cast<int32_t>(b & 0x7f) - 4;  // -4 .. 123
 }
 
 // Takes four bytes off the front of the input as the -i, -c, -s and -j values. Returns false
@@ -52,63 +55,29 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     return true;
 }
 
-// The promise of the formatter on success without joining: the bytes other than white space
-// are the input's, as a multiset. Aborts (a finding) when they are not.
-inline void vCheckSameNonWhite(const char *szIn, const char *szOut, size_t nOut) {
-    long aCount[256] = {};
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(szIn); *p != 0; ++p) ++aCount[*p];
-    for (size_t i = 0; i < nOut; ++i) --aCount[static_cast<unsigned char>(szOut[i])];
-    for (int c = 0; c < 256; ++c) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-        if (aCount[c] != 0) {
-            std::fprintf(stderr, "byte 0x%02x: %ld more in the input than in the output\n", c, aCount[c]);
-            std::abort();
-        }
+// The formatter's promises on success: the output is NUL-terminated at its length, its bytes
+// other than white space (and than "_", which joining's glue adds) are the input's, and without
+// joining no two words are joined where they kept their order. A finding aborts.
+inline void vCheckFormatted(const char *szIn, const char *szOut, const StmtStyle &rStyle) {
+    if (szOut == nullptr || szOut[rStyle.iFmtLen] != '\0') std::abort();
+    const std::string sIn = szIn, sOut(szOut, static_cast<size_t>(rStyle.iFmtLen));
+    if (sInk(sIn, true, rStyle.iJoinAt != 0) != sInk(sOut, true, rStyle.iJoinAt != 0)) {
+        std::fprintf(stderr, "the bytes other than white space differ\n");
+        std::abort();
+    }
+    size_t i = rStyle.iJoinAt != 0 ? std::string::npos : iJoinedAt(sIn, sOut, false);
+    if (i != std::string::npos) {
+        std::fprintf(stderr, "words joined at output offset %zu\n", i);
+        std::abort();
     }
 }
 
-inline bool bFuzzWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// Bytes that continue a word: letters, digits, "_", "$", "#", non-ASCII bytes and the quotes.
-inline bool bFuzzWordByte(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '$' ||
-           u == '#' || u >= 0x80 || u == '\'' || u == '"';
-}
-
-// The other promise: two words that white space separated in the input never touch in the
-// output (nor a pair that would open or close a comment). Checked when the output keeps the
-// non-white bytes in their order, which it does unless a comment moved. Aborts on a finding.
-inline void vCheckNoJoin(const char *szIn, const char *szOut) {
-    const char *p = szIn, *q = szOut;
-    char cPrev = 0;
-    bool bFirst = true;
-    // First pass: the same non-white bytes in the same order?
-    for (;;) {
-        while (*p != '\0' && bFuzzWhite(*p)) ++p;
-        while (*q != '\0' && bFuzzWhite(*q)) ++q;
-        if (*p != *q) return;  // a comment moved: the order differs
-        if (*p == '\0') break;
-        ++p;
-        ++q;
-    }
-    p = szIn;
-    q = szOut;
-    for (;;) {
-        bool bGapIn = false, bGapOut = false;
-        while (*p != '\0' && bFuzzWhite(*p)) ++p, bGapIn = true;
-        while (*q != '\0' && bFuzzWhite(*q)) ++q, bGapOut = true;
-        if (*p == '\0') break;
-        char c = *p;
-        if (!bFirst && bGapIn && !bGapOut &&
-            ((bFuzzWordByte(cPrev) && bFuzzWordByte(c)) || (cPrev == '-' && c == '-') || (cPrev == '/' && c == '*') ||
-             (cPrev == '*' && c == '/'))) {
-            std::fprintf(stderr, "words joined at output offset %ld\n", static_cast<long>(q - szOut));
-            std::abort();
-        }
-        cPrev = c;
-        bFirst = false;
-        ++p;
-        ++q;
-    }
+// Formats the text with the options and checks the promises.
+inline void vFormatAndCheck(const uint8_t *pData, size_t nData, StmtStyle *pStyle) {
+    HeapPtr<char> szStmt(szHeapText(pData, nData));
+    if (szStmt == nullptr) return;
+    char *szFmt = nullptr;
+    int rc = rcFmtStmt(szStmt.get(), &szFmt, pStyle);
+    HeapPtr<char> fmt(szFmt);
+    if (rc == RC_OK) vCheckFormatted(szStmt.get(), szFmt, *pStyle);
 }

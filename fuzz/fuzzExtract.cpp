@@ -4,7 +4,6 @@
 // else the real formatter, whose output goes to the null device). The rest is the document's
 // text, CR LF already read as LF.
 #include "fuzz/fuzzCommon.h"
-#include "formatter/rcFmtStmt.h"
 #include "modes/rcExtractStmt.h"
 
 namespace {
@@ -32,20 +31,17 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     if (nData < 1) return 0;
-    int32_t iDocType = (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF;
-    bool bMark = (pData[0] & 4) != 0;
+    const bool bMark = (pData[0] & 4) != 0;
     StmtStyle rStyle;
     vDefaultStmtStyle(&rStyle);
     if (pData[0] & 2) rStyle.iJoinAt = 256;
-    size_t n = nData - 1;
+    const size_t n = nData - 1;
     if (bMark && (std::memchr(pData + 1, '\x01', n) != nullptr || std::memchr(pData + 1, '\x02', n) != nullptr))
         return 0;
-    // The text is a heap block of its length and a NUL, as file mode reads it: a read beyond
-    // that is caught.
+    // A heap block of the text's length and a NUL, as file mode reads it: a read beyond is caught.
     HeapPtr<char> text(static_cast<char *>(pvAlloc(nData)));
     if (text == nullptr) return 0;
     std::memcpy(text.get(), pData + 1, n);
-
     char *pOut = nullptr;
     size_t nOut = 0;
     FILE *fp = bMark ? open_memstream(&pOut, &nOut) : fpNull;
@@ -55,22 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     rOut.n = 0;
     rOut.iRawBytes = 0;
     int32_t iNumStmts = 0;
-    int rc = rcExtractStmts(text.get(), n, iDocType, &rOut, "fuzz.trc", &rStyle, &iNumStmts,
-                            bMark ? rcMark : rcFmtStmt);
+    int rc = rcExtractStmts(text.get(), n, (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF, &rOut, "fuzz.trc", &rStyle,
+                            &iNumStmts, bMark ? rcMark : rcFmtStmt);
     if (!bMark) return 0;
     if (rc == RC_OK && !rOut.bFlush()) std::abort();
     std::fclose(fp);
-    if (rc == RC_OK) {
-        // Back from the file's bytes to the text (CR LF as LF), without the markers.
-        size_t j = 0;
-        for (size_t i = 0; i < nOut; ++i) {
-            if (pOut[i] == '\r' && i + 1 < nOut && pOut[i + 1] == '\n') continue;
-            if (pOut[i] == '\x01' || pOut[i] == '\x02') continue;
-            if (j >= n || pOut[i] != text.get()[j]) std::abort();
-            ++j;
-        }
-        if (j != n) std::abort();
+    // Back from the file's bytes to the text (CR LF as LF), without the markers.
+    size_t j = 0;
+    for (size_t i = 0; rc == RC_OK && i < nOut; ++i) {
+        if ((pOut[i] == '\r' && i + 1 < nOut && pOut[i + 1] == '\n') || pOut[i] == '\x01' || pOut[i] == '\x02')
+            continue;
+        if (j >= n || pOut[i] != text.get()[j++]) std::abort();
     }
+    if (rc == RC_OK && j != n) std::abort();
     std::free(pOut);
     return 0;
 }

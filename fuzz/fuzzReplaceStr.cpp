@@ -1,6 +1,8 @@
-// rcReplaceStr through both of its uses, checked against a plain one-pass reference: the CR of
-// every CR LF dropped (but a CR at the first position), and a CR put before every bare LF (but
-// a LF at the first position).
+// The line-end conversions of clipboard mode, checked against a plain one-pass reference: the CR
+// of every CR LF dropped (but a CR at the first position), and a CR put before every bare LF
+// (but a LF at the first position).
+#include <string>
+
 #include "fuzz/fuzzCommon.h"
 #include "modes/rcReplaceStr.h"
 
@@ -10,39 +12,24 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 namespace {
-void vExpectSame(const char *szGot, const char *szWant) {
-    if (std::strcmp(szGot, szWant) != 0) std::abort();
+void vExpect(int (*pfnOp)(char **), const char *szIn, const std::string &sWant) {
+    char *szText = szHeapText(reinterpret_cast<const uint8_t *>(szIn), std::strlen(szIn));
+    if (szText == nullptr) return;
+    int rc = pfnOp(&szText);
+    HeapPtr<char> got(szText);
+    if (rc == RC_OK && sWant != szText) std::abort();
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
-    HeapPtr<char> szIn(szHeapText(pData, nData));
-    if (szIn == nullptr) return 0;
-    const char *s = szIn.get();
-    size_t n = std::strlen(s);
-
-    HeapPtr<char> want(static_cast<char *>(pvAlloc(2 * n + 1)));
-    if (want == nullptr) return 0;
-    char *d = want.get();
-    for (size_t i = 0; i < n; ++i)
-        if (!(i >= 1 && s[i] == '\r' && s[i + 1] == '\n')) *d++ = s[i];
-    *d = '\0';
-    char *szText = szHeapText(pData, n);
-    if (szText == nullptr) return 0;
-    int rc = rcReplaceStrSubCr(&szText);
-    HeapPtr<char> got(szText);
-    if (rc == RC_OK) vExpectSame(szText, want.get());
-
-    d = want.get();
-    for (size_t i = 0; i < n; ++i) {
-        *d++ = s[i];
-        if (s[i] != '\r' && s[i + 1] == '\n') *d++ = '\r';
+    const std::string s(reinterpret_cast<const char *>(pData), strnlen(reinterpret_cast<const char *>(pData), nData));
+    std::string sSub, sAdd;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (!(i >= 1 && s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) sSub += s[i];
+        sAdd += s[i];
+        if (s[i] != '\r' && i + 1 < s.size() && s[i + 1] == '\n') sAdd += '\r';
     }
-    *d = '\0';
-    szText = szHeapText(pData, n);
-    if (szText == nullptr) return 0;
-    rc = rcReplaceStrAddCr(&szText);
-    HeapPtr<char> got2(szText);
-    if (rc == RC_OK) vExpectSame(szText, want.get());
+    vExpect(rcReplaceStrSubCr, s.c_str(), sSub);
+    vExpect(rcReplaceStrAddCr, s.c_str(), sAdd);
     return 0;
 }

@@ -1,7 +1,44 @@
-// Runs the real quorva executable with arguments and standard input and collects its bytes.
+// Runs the real quorva executable with arguments and standard input and collects its bytes;
+// temporary directories and files for file mode; the texts every run writes.
 #pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+#include "testText.h"
+
+#if defined(_WIN32)
+const bool bWindows = true;
+const char cSep = '\\';
+#else
+const bool bWindows = false;
+const char cSep = '/';
+#endif
+
+inline const std::string sBanner = "quorva version 1.0.0\nCopyright (C) 2026 The quorva developers\n";
+inline const std::string sNormalEnd = sSjis("正常終了しました。                          \n");
+// The driver's last line after a failure at its site.
+inline std::string sAbend(int iSite) {
+    return sSjis("異常終了しました。(.\\quorva-" + std::to_string(iSite) + ")                   \n");
+}
+
+inline std::string sReadFile(const std::string &sPath) {
+    std::ifstream in(sPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline void vWriteFile(const std::string &sPath, const std::string &sBytes) {
+    std::ofstream(sPath, std::ios::binary | std::ios::trunc) << sBytes;
+}
 
 struct RunResult {
     int iStatus;       // exit status
@@ -9,43 +46,60 @@ struct RunResult {
     std::string sErr;  // standard error, as written
 };
 
-// Runs quorva in the test's working directory. szArgs is appended to the command line as it
-// stands (the tests pass simple arguments only); sIn is written to a file that becomes
-// standard input. szStdoutRedirect, when given, replaces "> file" for standard output.
-RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = std::string(),
-                     const char *szStdoutRedirect = nullptr);
-
-std::string sReadFile(const std::string &sPath);
-void vWriteFile(const std::string &sPath, const std::string &sBytes);
-
-// The same text with every LF as CR LF: what the program writes for a text.
-std::string sCrLf(const std::string &s);
-
-// The last n bytes of s (all of s when it is shorter).
-std::string sLast(const std::string &s, size_t n);
-
-// True on the Windows build.
-bool bWindows();
+// Runs quorva in the test's working directory. sArgs is appended to the command line as it
+// stands (simple arguments only); sIn is written to a file that becomes standard input.
+// szStdoutRedirect, when given, replaces "> file" for standard output; sPrefix goes before the
+// program's name ("env ...").
+inline RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = std::string(),
+                            const char *szStdoutRedirect = nullptr, const std::string &sPrefix = std::string()) {
+    static int iRun = 0;
+    const std::string sBase = "e2e_run_" + std::to_string(++iRun);
+    vWriteFile(sBase + ".in", sIn);
+    const std::string sCmd = sPrefix + (bWindows ? "quorva.exe " : "./quorva ") + sArgs + " < " + sBase + ".in " +
+                             (szStdoutRedirect != nullptr ? szStdoutRedirect : "> " + sBase + ".out") + " 2> " +
+                             sBase + ".err";
+    int iRaw = std::system(sCmd.c_str());
+#if defined(_WIN32)
+    RunResult r{iRaw, sReadFile(sBase + ".out"), sReadFile(sBase + ".err")};
+#else
+    RunResult r{WIFEXITED(iRaw) ? WEXITSTATUS(iRaw) : -1, sReadFile(sBase + ".out"), sReadFile(sBase + ".err")};
+#endif
+    for (const char *szExt : {".in", ".out", ".err"}) std::remove((sBase + szExt).c_str());
+    return r;
+}
 
 // A fresh directory below the working directory, removed with its content when the scope
 // ends. Paths are relative and use the platform's separator, as the program composes them.
 class E2eDir {
   public:
-    explicit E2eDir(const std::string &sName);
-    ~E2eDir();
+    explicit E2eDir(const std::string &sName) : sPath_("e2e_" + sName) {
+        std::filesystem::remove_all(sPath_);
+        std::filesystem::create_directories(sPath_);
+    }
+    ~E2eDir() {
+        std::error_code ec;
+        for (const auto &e : std::filesystem::recursive_directory_iterator(sPath_, ec))  // read-only files too
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(sPath_, ec);
+    }
     E2eDir(const E2eDir &) = delete;
     E2eDir &operator=(const E2eDir &) = delete;
     // The directory itself, or sRel below it ("a/b.sql" gets the platform's separator).
-    std::string s(const std::string &sRel = std::string()) const;
+    std::string s(const std::string &sRel = std::string()) const {
+        std::string r = sRel.empty() ? sPath_ : sPath_ + "/" + sRel;
+        std::replace(r.begin(), r.end(), '/', cSep);
+        return r;
+    }
+    // The names in the directory, sorted; those of subdirectories end in "/".
+    std::vector<std::string> vsList() const {
+        std::vector<std::string> v;
+        for (const auto &e : std::filesystem::directory_iterator(sPath_))
+            v.push_back(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+        std::sort(v.begin(), v.end());
+        return v;
+    }
 
   private:
     std::string sPath_;
 };
-
-// The names in a directory, sorted; the names of subdirectories end in "/".
-std::vector<std::string> vsListDir(const std::string &sDir);
-void vMakeDir(const std::string &sPath);
-// Takes the owner's write permission away (the read-only attribute on Windows).
-void vSetReadOnly(const std::string &sPath);
-// The platform's path separator.
-char cSep();

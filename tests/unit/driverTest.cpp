@@ -1,90 +1,125 @@
-// Sorting and parsing of the command line.
-#include <gtest/gtest.h>
-
-#include <string>
+// The command line, and the runtime pieces every run relies on: the message catalogue, console
+// line ends, number grouping and the refusal of a misused timer.
 #include <vector>
 
-#include "consoleCapture.h"
-#include "plat/platStdio.h"
 #include "driver/quorva.h"
+#include "plat/platStdio.h"
+#include "plat/platTime.h"
+#include "runtime/msgCatalog.h"
+#include "runtime/tTmStats.h"
+#include "unitHelpers.h"
 
 namespace {
-struct ParseCase {
-    const char *szName;
-    std::vector<std::string> asArgs;  // as given, before sorting
-    std::string sIndent;
-    int32_t iNumComma, iPartSize, iJoinAt, iRecurently, iStdio, iNumOpts, iHelp;
-    std::string sWarnings;  // on console, LF for CR LF
-};
+std::string sWarn(const std::string &sArg) {
+    return sSjis("Warning - オプション:'" + sArg + "' はサポートされていません。\n");
+}
 
-const std::string sTab = "\t";
-std::string sBlanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
-std::string sWarn(const std::string &sArg) { return "Warning - オプション:'" + sArg + "' はサポートされていません。\n"; }
-
-const ParseCase arParseCases[] = {
-    {"defaults", {}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
-    {"indent in any case", {"-I4"}, sBlanks(4), 14, 50, 0, 0, 0, 1, 0, ""},
-    {"long indent in any case", {"--INDENT_WIDTH=4"}, sBlanks(4), 14, 50, 0, 0, 0, 1, 0, ""},
-    {"indent 32", {"-i32"}, sBlanks(32), 14, 50, 0, 0, 0, 1, 0, ""},
-    {"indent out of range", {"-i0", "-i33", "-ix"}, sTab, 14, 50, 0, 0, 0, 3, 0, ""},
-    {"later-sorting occurrence wins", {"-c7", "-c5"}, sTab, 7, 50, 0, 0, 0, 2, 0, ""},
-    {"-i sorts after --indent_width", {"-i4", "--indent_width=2"}, sBlanks(4), 14, 50, 0, 0, 0, 2, 0, ""},
-    {"comma and part size", {"--num_comma=3", "-s20"}, sTab, 3, 20, 0, 0, 0, 2, 0, ""},
-    {"no range check", {"-c-5", "--part_size= +7x"}, sTab, -5, 7, 0, 0, 0, 2, 0, ""},
-    {"bare join", {"-j"}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
-    {"join value", {"-j100"}, sTab, 14, 50, 100, 0, 0, 1, 0, ""},
-    {"bare long join", {"--JOIN_AT="}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
-    {"join without digits", {"-jx"}, sTab, 14, 50, 0, 0, 0, 1, 0, ""},
-    {"prefix forms", {"-helpme", "-recurse", "-output"}, sTab, 14, 50, 0, 1, 1, 3, 1, ""},
-    {"long flags", {"--help", "--recurently", "--stdio"}, sTab, 14, 50, 0, 1, 1, 3, 1, ""},
-    {"unsupported", {"-x", "--indent_width", "--join_at"}, sTab, 14, 50, 0, 0, 0, 3, 0,
-     sWarn("--indent_width") + sWarn("--join_at") + sWarn("-x")},
-    {"paths have no effect", {"a.sql", "dir"}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
+struct Parsed {
+    StmtStyle style;
+    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
+    int iHelp;
+    std::string sMsgs;
 };
+Parsed rParse(std::vector<std::string> asArgs) {
+    std::vector<char *> apArgs;
+    for (std::string &s : asArgs) apArgs.push_back(&s[0]);
+    vSortPrefix(apArgs.data(), static_cast<int32_t>(apArgs.size()));
+    Parsed r;
+    vDefaultStmtStyle(&r.style);
+    ConsoleCapture cap;
+    r.iHelp = rcParseArgs(static_cast<int32_t>(apArgs.size()), apArgs.data(), &r.iNumOpts, &r.iRecurently, &r.iStdio,
+                          &r.style);
+    r.sMsgs = cap.sLines();
+    return r;
+}
 }  // namespace
 
 TEST(ParseArgs, Forms) {
-    for (const ParseCase &c : arParseCases) {
-        std::vector<std::string> asArgs = c.asArgs;
-        std::vector<char *> apArgs;
-        for (std::string &s : asArgs) apArgs.push_back(&s[0]);
-        vSortPrefix(apArgs.data(), static_cast<int32_t>(apArgs.size()));
-        StmtStyle style;
-        vDefaultStmtStyle(&style);
-        int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
-        ConsoleCapture cap;
-        int iHelp = rcParseArgs(static_cast<int32_t>(apArgs.size()), apArgs.data(), &iNumOpts, &iRecurently, &iStdio,
-                                &style);
+    const std::string sTab = "\t", s4(4, ' ');
+    const struct {
+        const char *szName;
+        std::vector<std::string> asArgs;  // as given, before sorting
+        std::string sIndent;
+        int32_t iNumComma, iPartSize, iJoinAt, iRecurently, iStdio, iNumOpts, iHelp;
+        std::string sWarnings;
+    } arCases[] = {
+        {"defaults", {}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
+        {"indent in any case", {"-I4"}, s4, 14, 50, 0, 0, 0, 1, 0, ""},
+        {"indent 32", {"-i32"}, std::string(32, ' '), 14, 50, 0, 0, 0, 1, 0, ""},
+        {"indent out of range", {"-i0", "-i33", "-ix"}, sTab, 14, 50, 0, 0, 0, 3, 0, ""},
+        {"later-sorting occurrence wins", {"-c7", "-c5"}, sTab, 7, 50, 0, 0, 0, 2, 0, ""},
+        {"-i sorts after --indent_width", {"-i4", "--indent_width=2"}, s4, 14, 50, 0, 0, 0, 2, 0, ""},
+        {"comma and part size", {"--num_comma=3", "-s20"}, sTab, 3, 20, 0, 0, 0, 2, 0, ""},
+        {"no range check", {"-c-5", "--part_size= +7x"}, sTab, -5, 7, 0, 0, 0, 2, 0, ""},
+        {"bare join", {"-j"}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
+        {"join value, long flags", {"-j100", "--recurently", "--stdio"}, sTab, 14, 50, 100, 1, 1, 3, 0, ""},
+        {"bare long join", {"--JOIN_AT="}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
+        {"join without digits", {"-jx"}, sTab, 14, 50, 0, 0, 0, 1, 0, ""},
+        {"prefix forms", {"-helpme", "-recurse", "-output"}, sTab, 14, 50, 0, 1, 1, 3, 1, ""},
+        {"unsupported", {"-x", "--indent_width", "--join_at"}, sTab, 14, 50, 0, 0, 0, 3, 0,
+         sWarn("--indent_width") + sWarn("--join_at") + sWarn("-x")},
+        {"paths have no effect", {"a.sql", "dir"}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
+    };
+    for (const auto &c : arCases) {
+        Parsed r = rParse(c.asArgs);
         SCOPED_TRACE(c.szName);
-        EXPECT_EQ(std::string(style.szIndent), c.sIndent);
-        EXPECT_EQ(style.iNumComma, c.iNumComma);
-        EXPECT_EQ(style.iPartSize, c.iPartSize);
-        EXPECT_EQ(style.iJoinAt, c.iJoinAt);
-        EXPECT_EQ(iRecurently, c.iRecurently);
-        EXPECT_EQ(iStdio, c.iStdio);
-        EXPECT_EQ(iNumOpts, c.iNumOpts);
-        EXPECT_EQ(iHelp, c.iHelp);
-        EXPECT_EQ(cap.sLines(), c.sWarnings);
+        EXPECT_EQ(c.sIndent, r.style.szIndent);
+        EXPECT_EQ(c.iNumComma, r.style.iNumComma);
+        EXPECT_EQ(c.iPartSize, r.style.iPartSize);
+        EXPECT_EQ(c.iJoinAt, r.style.iJoinAt);
+        EXPECT_EQ(c.iRecurently, r.iRecurently);
+        EXPECT_EQ(c.iStdio, r.iStdio);
+        EXPECT_EQ(c.iNumOpts, r.iNumOpts);
+        EXPECT_EQ(c.iHelp, r.iHelp);
+        EXPECT_EQ(c.sWarnings, r.sMsgs);
     }
+    // "/x" is an option only where it cannot be a path.
+    Parsed r = rParse({"/x"});
+    EXPECT_EQ(0, r.iNumOpts);
+    EXPECT_EQ(iPlatSlashOption ? sWarn("/x") : "", r.sMsgs);
 }
 
-TEST(ParseArgs, SlashFormIsAnOptionOnlyWhereItIsNoPath) {
-    char szArg[] = "/x";
-    char *apArgs[] = {szArg};
-    StmtStyle style;
-    vDefaultStmtStyle(&style);
-    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
-    ConsoleCapture cap;
-    rcParseArgs(1, apArgs, &iNumOpts, &iRecurently, &iStdio, &style);
-    EXPECT_EQ(iNumOpts, 0);
-    EXPECT_EQ(cap.sLines(), iPlatSlashOption ? sWarn("/x") : "");
-}
-
-TEST(SortPrefix, ByteOrderWithPrefixesFirst) {
+TEST(ParseArgs, SortByBytesWithPrefixesFirst) {
     std::vector<std::string> as = {"b.sql", "-r", "a.sql", "--help", "-i4", "a", "\xe0x", "Z"};
     std::vector<char *> ap;
     for (std::string &s : as) ap.push_back(&s[0]);
     vSortPrefix(ap.data(), static_cast<int32_t>(ap.size()));
-    std::vector<std::string> asSorted(ap.begin(), ap.end());
-    EXPECT_EQ(asSorted, (std::vector<std::string>{"--help", "-i4", "-r", "Z", "a", "a.sql", "b.sql", "\xe0x"}));
+    EXPECT_EQ((std::vector<std::string>{"--help", "-i4", "-r", "Z", "a", "a.sql", "b.sql", "\xe0x"}),
+              std::vector<std::string>(ap.begin(), ap.end()));
+}
+
+// Every message's bytes are the Shift_JIS form of its readable text.
+TEST(Messages, CatalogueBytesAreTheReadableTexts) {
+    ASSERT_GT(nMsgTexts, 40);
+    for (int i = 0; i < nMsgTexts; ++i)
+        EXPECT_EQ(sSjis(arMsgTexts[i].szUtf8), *arMsgTexts[i].pszMsg) << arMsgTexts[i].szUtf8;
+}
+
+TEST(Messages, ConsoleWritesCrLf) {
+    ConsoleCapture cap;
+    iConPrintf("a\nb%s\n", "\n");
+    const std::string sLong(3000, 'x');
+    iConPrintf("%s\n", sLong.c_str());  // longer than the formatting buffer
+    EXPECT_EQ("a\r\nb\r\n\r\n" + sLong + "\r\n", cap.sText());
+}
+
+TEST(Runtime, NumbersInGroupsOfThree) {
+    const struct { int64_t v; const char *szWant; } arCases[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {-1234, "-1,234"}, {1234567, "1,234,567"},
+        {INT64_MIN, "-9,223,372,036,854,775,808"}};
+    for (const auto &c : arCases) EXPECT_STREQ(c.szWant, szFmtNum(c.v, 3)) << c.v;
+}
+
+// A stop without a start is refused with its message, whatever the clock.
+TEST(Runtime, TimerStopWithoutStartIsRefused) {
+    tTmStats *p = nullptr;
+    ScopeExit free([&] { rcTmFinal(&p); });
+    ASSERT_EQ(RC_OK, rcTmInitial(&p, 2));
+    ConsoleCapture cap;
+    EXPECT_EQ(RC_TMSTATS, rcTmStop(p, 1));
+    const std::string sTid = std::to_string(uPlatThreadId());
+    EXPECT_EQ(sSjis("Error - 呼び出しが rcOnRepThrStart と対になっていません。Term=1 Tid=" + sTid + " Cnt=0 \n") +
+                  sTrail("rcOnRepThrStop", ".\\tTmStats", 247) + sTrail("rcMergeIntoVector", ".\\cVector", 731) +
+                  sTrail("rcTmStop", ".\\tTmStats", 428),
+              cap.sLines());
 }

@@ -1,0 +1,407 @@
+// The statement formatter through rcFmtStmt: layouts grouped by behaviour, each under the TAB
+// unit and under four blanks (-i4); the options; failure reports compared whole; the file that
+// STMTORGFNM names.
+#include <cstdlib>
+#include <cstring>
+
+#include "formatter/rcFmtStmt.h"
+#include "unitHelpers.h"
+
+namespace {
+struct rFmtCase {
+    const char *szName, *szIn, *szWant;  // szWant written with the TAB unit
+};
+
+struct FmtResult {
+    int rc;
+    std::string sOut;  // the formatted text, or what the failed call left in *szStmtFmt
+    bool bOut;         // an output buffer was handed over
+    int32_t iFmtLen;
+    std::string sMsg;  // console, CR LF read as LF
+};
+
+FmtResult rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t iNumComma = 14,
+                  int32_t iPartSize = 50, int32_t iJoinAt = 0) {
+    StmtStyle rStyle;
+    vDefaultStmtStyle(&rStyle);
+    std::strcpy(rStyle.szIndent, szIndent);
+    rStyle.iNumComma = iNumComma;
+    rStyle.iPartSize = iPartSize;
+    rStyle.iJoinAt = iJoinAt;
+    rStyle.iFmtLen = -1;
+    ConsoleCapture cap;
+    char *szOut = nullptr;
+    FmtResult r;
+    r.rc = rcFmtStmt(sIn.c_str(), &szOut, &rStyle);
+    r.bOut = szOut != nullptr;
+    r.sOut = szOut != nullptr ? szOut : "";
+    r.iFmtLen = rStyle.iFmtLen;
+    r.sMsg = cap.sLines();
+    vFree(szOut);
+    return r;
+}
+
+// Where two texts part, for a readable failure.
+std::string sFirstDiff(const std::string &sWant, const std::string &sGot) {
+    size_t i = 0;
+    while (i < sWant.size() && i < sGot.size() && sWant[i] == sGot[i]) ++i;
+    return "first difference at byte " + std::to_string(i) + ": got \"" + sGot.substr(i, 20) + "\"";
+}
+
+// Each case under the TAB unit and, unless the texts hold a TAB of their own, under -i4.
+void vCheck(const rFmtCase *arCases, size_t nCases, bool bBlankUnit = true, int32_t iJoinAt = 0) {
+    for (size_t i = 0; i < nCases; ++i) {
+        const rFmtCase &c = arCases[i];
+        for (const char *szUnit : {"\t", "    "}) {
+            if (szUnit[0] == ' ' && !bBlankUnit) break;
+            std::string sWant;
+            for (const char *p = c.szWant; *p != '\0'; ++p)
+                sWant += *p == '\t' ? std::string(szUnit) : std::string(1, *p);
+            FmtResult r = rFormat(c.szIn, szUnit, 14, 50, iJoinAt);
+            const char *szWhich = szUnit[0] == '\t' ? " (TAB)" : " (-i4)";
+            ASSERT_EQ(RC_OK, r.rc) << c.szName << szWhich << "\n" << r.sMsg;
+            EXPECT_EQ(sWant, r.sOut) << c.szName << szWhich << ": " << sFirstDiff(sWant, r.sOut);
+            EXPECT_EQ(static_cast<int32_t>(r.sOut.size()), r.iFmtLen) << c.szName << szWhich;
+            EXPECT_EQ("", r.sMsg) << c.szName << szWhich;
+        }
+    }
+}
+
+const rFmtCase arWorkedCases[] = {
+    {"query with join, IN list and subquery",
+     "SELECT a.id, b.name FROM tab_a a INNER JOIN tab_b b ON a.id = b.id WHERE a.x IN (1, 2, 3) AND a.y = "
+     "(SELECT MAX(y) FROM tab_c);",
+     "SELECT a.id\n, b.name\nFROM tab_a a\nINNER JOIN tab_b b\nON a.id = b.id\nWHERE a.x IN (1, 2, 3)\n"
+     "AND a.y = (\n\tSELECT MAX(y)\n\tFROM tab_c\n);\n"},
+    {"block with IF, LOOP and a handler",
+     "DECLARE v NUMBER; BEGIN IF v > 0 THEN v := 1; ELSIF v < 0 THEN v := -1; ELSE v := 0; END IF; "
+     "FOR i IN 1..10 LOOP NULL; END LOOP; EXCEPTION WHEN OTHERS THEN NULL; END;",
+     "DECLARE\n\tv NUMBER;\nBEGIN\n\tIF v > 0 THEN\n\t\tv := 1;\n\tELSIF v < 0 THEN\n\t\tv := - 1;\n\tELSE\n"
+     "\t\tv := 0;\n\tEND IF;\n\tFOR i IN 1..10 LOOP\n\t\tNULL;\n\tEND LOOP;\nEXCEPTION\n\tWHEN OTHERS THEN\n"
+     "\t\tNULL;\nEND;\n"},
+    {"procedure with a parameter list",
+     "CREATE OR REPLACE PROCEDURE p(a IN NUMBER, b OUT NUMBER) IS x NUMBER; BEGIN NULL; END p;",
+     "CREATE OR REPLACE PROCEDURE p(\n\ta IN NUMBER\n\t, b OUT NUMBER\n) IS\n\tx NUMBER;\nBEGIN\n\tNULL;\nEND p;\n"},
+};
+
+const rFmtCase arClauseCases[] = {
+    {"a statement keyword starts a line", "GRANT x; DROP TABLE t", "GRANT x;\nDROP TABLE t\n"},
+    {"all five statement keywords, in any case", "a show b execute c create d alter e drop f",
+     "a\nshow b\nexecute c\ncreate d\nalter e\ndrop f\n"},
+    {"no statement keyword inside a word, a longer word or a literal", "foo_drop x; x DROPS t 'a DROP b'",
+     "foo_drop x;\nx DROPS t 'a DROP b'\n"},
+    {"white space ends the text and nothing more", "x  \t\r\n \n", "x\n"},
+    {"line ends inside the statement become one blank", "x\r\n\n  y", "x y\n"},
+    {"blank before a semicolon goes", "SELECT 1 FROM dual ;  ", "SELECT 1\nFROM dual;\n"},
+    {"literals and quoted names untouched", "x \"a'b\"  'c\"d  \n ''e'  y", "x \"a'b\" 'c\"d  \n ''e' y\n"},
+    {"unclosed literal runs to the end", "SELECT 'abc FROM t", "SELECT 'abc FROM t\n"},
+    {"operators get blanks, two-byte ones stay whole", "BEGIN x:=a||b**c-d; y:=(a)-1; p(a=>1, b>=c); END;",
+     "BEGIN\n\tx := a || b ** c - d;\n\ty := (a) - 1;\n\tp(a => 1, b >= c);\nEND;\n"},
+    {"star after a qualifier is an operator, (*) and (+) are not", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
+     "SELECT t. * \n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
+    {"null tests", "SELECT a FROM t WHERE b IS NULL AND c IS NOT NULL",
+     "SELECT a\nFROM t\nWHERE b IS NULL\nAND c IS NOT NULL\n"},
+    {"IS only where it begins a word", "ALTER TABLE t MODIFY (thesis NOT NULL)",
+     "ALTER TABLE t MODIFY (thesis NOT NULL)\n"},
+    {"BETWEEN keeps its AND", "SELECT a FROM t WHERE b BETWEEN 1 AND 2 AND c = 3",
+     "SELECT a\nFROM t\nWHERE b BETWEEN 1 AND 2\nAND c = 3\n"},
+    {"MERGE branches",
+     "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET t.a = s.a WHEN NOT MATCHED THEN "
+     "INSERT (id) VALUES (s.id)",
+     "MERGE\nINTO t\nUSING s\nON (t.id = s.id) \nWHEN MATCHED THEN UPDATE\nSET t.a = s.a \n"
+     "WHEN NOT MATCHED THEN INSERT (id) VALUES (s.id)\n"},
+    {"SQL*Plus terminator", "SELECT 1 FROM dual;\n/\n", "SELECT 1\nFROM dual;\n/\n"},
+    {"CASE in a select list", "SELECT a, CASE WHEN b = 1 THEN 'x' ELSE 'y' END c FROM t",
+     "SELECT a\n, CASE \nWHEN b = 1 THEN 'x' \nELSE 'y' \nEND c\nFROM t\n"},
+    {"nested CASE", "SELECT CASE WHEN a THEN CASE WHEN b THEN 1 END ELSE 2 END FROM t",
+     "SELECT CASE \nWHEN a THEN CASE \nWHEN b THEN 1 \nEND \nELSE 2 \nEND\nFROM t\n"},
+    {"WHEN and END inside a literal or a word", "SELECT CASE WHEN s = 'SEND ' THEN weekend END FROM t",
+     "SELECT CASE \nWHEN s = 'SEND ' THEN weekend \nEND\nFROM t\n"},
+    {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE \nWHEN a THEN 1 FROM t\n"},
+    {"first line's indentation kept, in units", "        SELECT a FROM t", "\t\tSELECT a\n\t\tFROM t\n"},
+    {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},
+    {"output ending without indentation is not rotated", "\tSELECT 'abc", "SELECT 'abc\n"},
+};
+
+const rFmtCase arParenCases[] = {
+    {"blanks inside parentheses go", "( a )", "(a)\n"},
+    {"a short list stays on its line", "SELECT x FROM t WHERE (a, b) IN (1, 2)",
+     "SELECT x\nFROM t\nWHERE (a, b) IN (1, 2)\n"},
+    {"blank before ( after IN and AND, not after a longer word", "WHERE x IN(1,2) and(y) OR MYIF(z)",
+     "WHERE x IN (1, 2)\nand (y) OR MYIF(z)\n"},
+    {"no blank before ( at the start", "IN(1)", "IN(1)\n"},
+    {"a comma between parts starts a line", "f(a),(b)", "f(a) \n, (b)\n"},
+    {"a subquery breaks its part", "SELECT x FROM t WHERE a IN (SELECT 'a)' FROM u)",
+     "SELECT x\nFROM t\nWHERE a IN (\n\tSELECT 'a)'\n\tFROM u\n)\n"},
+    {"a condition breaks its part, in any case", "select x from t where (a = 1 and b = 2 and c = 3)",
+     "select x\nfrom t\nwhere (\n\ta = 1\n\tand b = 2\n\tand c = 3\n)\n"},
+    {"OR alone breaks nothing", "SELECT x FROM t WHERE (a = 1 OR b = 2)", "SELECT x\nFROM t\nWHERE (a = 1 OR b = 2)\n"},
+    {"the measure stops at the partner", "SELECT x FROM t WHERE (a) AND (SELECT 1 FROM u) = 1",
+     "SELECT x\nFROM t\nWHERE (a)\nAND (\n\tSELECT 1\n\tFROM u\n) = 1\n"},
+    {"nested parenthesis breaks its part", "SELECT NVL(x, TO_CHAR(y)) FROM t",
+     "SELECT NVL(\n\tx\n\t, TO_CHAR(y)\n)\nFROM t\n"},
+    {"parentheses in literals and comments do not count", "SELECT f('a)', b), g(a /* ) */ b) x FROM t",
+     "SELECT f('a)', b) \n, g(a /* ) */ b) x\nFROM t\n"},
+    {"every parenthesis of a header's list is broken", "CREATE PROCEDURE p(a NUMBER(10)) IS BEGIN NULL; END;",
+     "CREATE PROCEDURE p(\n\ta NUMBER(\n\t\t10\n\t)\n) IS\nBEGIN\n\tNULL;\nEND;\n"},
+    {"a ) after ; steps back", "SELECT * FROM (SELECT 1 FROM dual;)",
+     "SELECT *\nFROM (\n\tSELECT 1\n\tFROM dual;\n)\n"},
+};
+
+const rFmtCase arBlockCases[] = {
+    {"REF CURSOR declares no cursor", "DECLARE TYPE rc IS REF CURSOR RETURN emp%ROWTYPE; c rc; BEGIN NULL; END;",
+     "DECLARE\n\tTYPE rc IS\n\tREF CURSOR RETURN emp%ROWTYPE;\n\tc rc;\nBEGIN\n\tNULL;\nEND;\n"},
+    {"cursor declaration", "DECLARE CURSOR c IS SELECT a FROM t; BEGIN NULL; END;",
+     "DECLARE\n\tCURSOR c IS\n\t\tSELECT a\n\t\tFROM t\n\t;\nBEGIN\n\tNULL;\nEND;\n"},
+    {"EXIT WHEN stays on its line", "BEGIN LOOP EXIT WHEN x > 0; END LOOP; END;",
+     "BEGIN\n\tLOOP\n\t\tEXIT WHEN x > 0;\n\tEND LOOP;\nEND;\n"},
+    {"IF gets a blank before (", "BEGIN IF(a) THEN NULL; END IF; END;",
+     "BEGIN\n\tIF (a) THEN\n\t\tNULL;\n\tEND IF;\nEND;\n"},
+    {"package declaration with its named END",
+     "CREATE OR REPLACE PACKAGE pkg IS PROCEDURE a; FUNCTION b RETURN NUMBER; END pkg;",
+     "CREATE OR REPLACE PACKAGE pkg IS\n\tPROCEDURE a;\n\tFUNCTION b RETURN NUMBER;\nEND pkg;\n"},
+    {"package body with named ENDs",
+     "CREATE OR REPLACE PACKAGE BODY pkg IS PROCEDURE a IS BEGIN NULL; END a; "
+     "FUNCTION b RETURN NUMBER IS BEGIN RETURN 1; END b; END pkg;",
+     "CREATE OR REPLACE PACKAGE BODY pkg IS\n\tPROCEDURE a IS\n\tBEGIN\n\t\tNULL;\n\tEND a;\n"
+     "\tFUNCTION b RETURN NUMBER IS\n\tBEGIN\n\t\tRETURN 1;\n\tEND b;\nEND pkg;\n"},
+    {"a block name matches its END in any case", "CREATE PACKAGE body_x IS x NUMBER; END BODY_X;",
+     "CREATE PACKAGE body_x IS\n\tx NUMBER;\nEND BODY_X;\n"},
+    {"label copied whole", "BEGIN <<l1>> NULL; END;", "BEGIN\n\t<<l1>> NULL;\nEND;\n"},
+    {"END of a second block after one with an EXCEPTION section",
+     "BEGIN NULL; EXCEPTION WHEN OTHERS THEN NULL; END; BEGIN x := 1; END;",
+     "BEGIN\n\tNULL;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\nBEGIN\n\tx := 1;\nEND;\n"},
+    {"trigger WHEN clause after text, and without THEN",
+     "CREATE OR REPLACE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) BEGIN :new.b := 1; END;",
+     "CREATE OR REPLACE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW\nWHEN (new.a > 0) BEGIN :new.b := 1;END;"},
+    {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",
+     "\tDECLARE\n\t\tx NUMBER := 1\n\tBEGIN\n\t\tNULL;\n\tEND;\n"},
+    {"ELSE after a statement without its ;", "BEGIN IF a THEN x := 1 ELSE y := 2; END IF; END;",
+     "BEGIN\n\tIF a THEN\n\t\tx := 1\n\tELSE\n\t\ty := 2;\n\tEND IF;\nEND;\n"},
+    {"EXCEPTION after a statement without its ;", "BEGIN NULL EXCEPTION WHEN OTHERS THEN NULL; END;",
+     "BEGIN\n\tNULL\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\n"},
+    {"more block ends than openings stay at the first line's level", "\tBEGIN NULL; END; END; x := 1;",
+     "\tBEGIN\n\t\tNULL;\n\tEND;\n\tEND;\n\tx := 1;\n"},
+    {"CASE closed by END;", "BEGIN x := CASE WHEN a THEN 1 ELSE 2 END; END;",
+     "BEGIN\n\tx := CASE \n\tWHEN a THEN 1 \n\tELSE 2 \n\tEND;\nEND;\n"},
+    {"END IF inside a CASE statement closes nothing", "BEGIN CASE WHEN a THEN IF b THEN NULL; END IF; END CASE; END;",
+     "BEGIN\n\tCASE \n\tWHEN a THEN IF b THEN NULL;END IF;\n\tEND CASE;\nEND;\n"},
+};
+
+const rFmtCase arCommentCases[] = {
+    {"block comment lines lose their indentation", "/* a\r\n\n   b */", "/* a\nb */\n"},
+    {"line comment keeps its line end", "-- c\n   x", "-- c\nx\n"},
+    {"blank before a comment", "x/* c */y x--c\ny", "x /* c */y x --c\ny\n"},
+    {"unclosed block comment runs to the end", "x /* a", "x /* a\n"},
+    {"comment after AND moves before it", "a AND /* c */ b", "a /* c */AND  b\n"},
+    {"line comment after AND moves before it", "a AND -- c\nb", "a -- c\nAND b\n"},
+    {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND  c\n"},
+    {"comment after AND before the semicolon", "a AND /* c */;", "a /* c */AND ;\n"},
+    {"comment after a comma moves before it", "a,/* c */b", "a /* c */\n, b\n"},
+    {"line comment after a comma moves before it", "a, -- c\nb", "a -- c\n, b\n"},
+    {"comment at the end stays after AND and comma", "a AND -- c", "a\nAND -- c\n"},
+    {"unclosed comments stay after AND and comma", "a, b AND /* c", "a\n, b\nAND /* c\n"},
+    {"comments after a block header move before it", "x FUNCTION -- a\n/* b */ f", "x\n-- a\n/* b */ FUNCTION f\n"},
+    {"comment after PACKAGE BODY at the start", "PACKAGE BODY /* c */ pk IS", "/* c */ PACKAGE BODY pk IS\n"},
+    {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */ PROCEDURE p\n"},
+    {"no header in a literal, a longer word or at the end",
+     "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */",
+     "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */\n"},
+    {"comma after a line comment gets no second break", "SELECT a -- c\n, b FROM t", "SELECT a -- c\n, b\nFROM t\n"},
+    {"block comment lines take the indentation", "BEGIN /* a\n b */ NULL; END;", "BEGIN\n\t/* a\n\tb */ NULL;\nEND;\n"},
+    {"AND after a line comment is not broken again", "SELECT a FROM t WHERE (b = 1 -- c\nAND c = 2)",
+     "SELECT a\nFROM t\nWHERE (\n\tb = 1 -- c\n\tAND c = 2\n)\n"},
+    {"WHEN inside a comment of a CASE", "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a' END FROM t",
+     "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a' \nEND\nFROM t\n"},
+    {"THEN inside a comment of a condition", "BEGIN IF a > 0 -- THEN what\nTHEN x := 1; END IF; END;",
+     "BEGIN\n\tIF a > 0 -- THEN what\n\t\tTHEN\n\t\tx := 1;\n\tEND IF;\nEND;\n"},
+};
+
+// The second byte of a double-byte character is never a parenthesis, quote, comma, comment
+// mark, operator, line end or the start of a keyword.
+const rFmtCase arShiftJisCases[] = {
+    // ソ, whose second byte is a backslash
+    {"Japanese literal in a condition", "SELECT a FROM t WHERE b = '\x83\x5C' AND c = 1",
+     "SELECT a\nFROM t\nWHERE b = '\x83\x5C'\nAND c = 1\n"},
+    {"second byte is a parenthesis", "SELECT f(\x81)x), a\x81( FROM t", "SELECT f(\x81)x) \n, a\x81(\nFROM t\n"},
+    {"second byte is a quote", "x \x83'  y 'z'", "x \x83' y 'z'\n"},
+    {"second byte is a quote inside a literal", "x '\x83'  y' z", "x '\x83'  y' z\n"},
+    {"second byte is a comma", "a\x81,b", "a\x81,b\n"},
+    {"second byte is a backslash before AND", "\x95\\ AND /* c */ y", "\x95\\ /* c */AND  y\n"},
+    {"second byte is a bar", "SELECT a\x83\x7C\x7C" "b, x \x81|  y FROM t",
+     "SELECT a\x83\x7C\x7C" "b\n, x \x81| y\nFROM t\n"},
+    {"second byte is a dash", "SELECT a\x81-- b FROM t", "SELECT a\x81- - b\nFROM t\n"},
+    {"second byte is a semicolon", "x\x81;", "x\x81;\n"},
+    {"second byte is a star inside a comment", "/* \x81*/  x */", "/* \x81*/  x */\n"},
+    {"second byte is a line feed in a comment", "-- \x82\nx\ny", "-- \x82\nx\ny\n"},
+    {"second byte starts a keyword", "x \x82" "DROP t", "x \x82" "DROP t\n"},
+    {"second byte is a blank before a keyword", "x \x82 DROP t", "x \x82 DROP t\n"},
+    {"second byte is a blank before a header", "x \x82 PROCEDURE /* c */ p", "x \x82 PROCEDURE /* c */ p\n"},
+    {"lead byte at the end", "x\x82", "x\x82\n"},
+};
+
+// Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end
+// a line comment; a chunk that ends in a double-byte character (あ) before one empty line is
+// glued to the next with "__" while the next line is shorter than the limit.
+const rFmtCase arJoinCases[] = {
+    {"clauses run together", "  SELECT a\n\nFROM t\nWHERE b", "SELECT aFROM tWHERE b\n"},
+    {"line comment keeps its line feed", "SELECT a -- c\nFROM t", "SELECT a -- c\nFROM t\n"},
+    {"block and literal lose theirs", "SELECT /* x\ny */\n'a\nb' FROM t", "SELECT /* x\ny */'ab'\nFROM t\n"},
+    {"line feed as a second byte", "SELECT \x82\nx\ny", "SELECT \x82\nxy\n"},
+    {"glue keeps the next line whole", "SELECT ab\x82\xA0\n\nxyz FROM t", "SELECT ab\x82\xA0__xyz\nFROM t\n"},
+    {"no glue after two empty lines", "ab\x82\xA0\n\n\nxyz", "ab\x82\xA0xyz\n"},
+    {"no glue at the end of the text", "ab\x82\xA0\n\n", "ab\x82\xA0\n"},
+    {"no glue after a single-byte end", "abc\n\nxyz", "abcxyz\n"},
+};
+
+TEST(FmtLayout, WorkedExamples) { vCheck(arWorkedCases, std::size(arWorkedCases)); }
+TEST(FmtLayout, ClausesAndWhiteSpace) { vCheck(arClauseCases, std::size(arClauseCases)); }
+TEST(FmtLayout, ParenthesesAndCommas) { vCheck(arParenCases, std::size(arParenCases)); }
+TEST(FmtLayout, PlSqlBlocks) { vCheck(arBlockCases, std::size(arBlockCases)); }
+TEST(FmtLayout, Comments) { vCheck(arCommentCases, std::size(arCommentCases)); }
+TEST(FmtLayout, ShiftJisText) { vCheck(arShiftJisCases, std::size(arShiftJisCases)); }
+TEST(FmtOptions, JoinAt) { vCheck(arJoinCases, std::size(arJoinCases), true, 256); }
+
+TEST(FmtOptions, TabsInsideTextStay) {
+    const rFmtCase arCases[] = {{"TAB in a comment", "x /*a \t b*/", "x /*a \t b*/\n"}};
+    vCheck(arCases, std::size(arCases), false);
+}
+
+TEST(FmtOptions, IndentWidthAndGlueLimit) {
+    EXPECT_EQ("        SELECT a\n        FROM t\n", rFormat("        SELECT a FROM t", "  ").sOut);
+    EXPECT_EQ("        SELECT a\n        FROM t\n", rFormat("\t\t SELECT a FROM t", "    ").sOut);
+    EXPECT_EQ("ab\x82\xA0xyz\n", rFormat("ab\x82\xA0\n\nxyz", "\t", 14, 50, 4).sOut);
+    EXPECT_EQ("ab\x82\xA0__xyz\n", rFormat("ab\x82\xA0\n\nxyz", "\t", 14, 50, 5).sOut);
+}
+
+// A list of nElems elements whose part measures nSize bytes from "(" up to ")".
+std::string sList(int nElems, size_t nSize) {
+    std::string s = "(";
+    for (int i = 1; i < nElems; ++i) s += std::string(1, static_cast<char>('a' + i)) + ", ";
+    s += "a";
+    s.insert(1, std::string(nSize - s.size(), 'x'));
+    return s + ")";
+}
+
+TEST(FmtOptions, CommaAndSizeThresholds) {
+    const struct { const char *szName; int nElems; size_t nSize; bool bBroken; } arCases[] = {
+        {"13 commas, 50 bytes", 14, 50, false}, {"13 commas, 51 bytes", 14, 51, true}, {"14 commas", 15, 44, true}};
+    for (const auto &c : arCases) {
+        std::string sPart = sList(c.nElems, c.nSize), sWant = sPart;
+        if (c.bBroken) {
+            sWant = "(\n\t";
+            for (char ch : sPart.substr(1, sPart.size() - 2))
+                sWant += ch == ',' ? std::string("\n\t,") : std::string(1, ch);
+            sWant += "\n)";
+        }
+        FmtResult r = rFormat("SELECT a FROM t WHERE x IN " + sPart);
+        EXPECT_EQ("SELECT a\nFROM t\nWHERE x IN " + sWant + "\n", r.sOut) << c.szName;
+    }
+    EXPECT_EQ("SELECT f(a, b)\n", rFormat("SELECT f(a, b)", "\t", 2).sOut);
+    EXPECT_EQ("SELECT f(\n\ta\n\t, b\n\t, c\n)\n", rFormat("SELECT f(a, b, c)", "\t", 2).sOut);
+    EXPECT_EQ("SELECT f(\n\ta\n\t, g(b, c)\n)\nFROM t\n", rFormat("SELECT f(a, g(b, c)) FROM t", "\t", 2).sOut);
+    EXPECT_EQ("SELECT f(abcd)\n", rFormat("SELECT f(abcd)", "\t", 14, 5).sOut);
+    EXPECT_EQ("SELECT f(\n\tabcde\n)\n", rFormat("SELECT f(abcde)", "\t", 14, 5).sOut);
+}
+
+// Failures: the code, the message, the trail lines and the dump, compared whole; a failure
+// hands over no output buffer and sets no length.
+TEST(FmtFailure, ReportsWhole) {
+    const std::string sSkipCmt = sTrail("rcSkipCmt", ".\\rcFmtStmt", 125);
+    const std::string sHead = sOverrun + sSjis("関数に渡されたバッファ領域の先端部：\n");
+    const std::string sMetrix = sTrail("rcGetMetrix", ".\\rcFmtStmt", 211) + sTrail("rcFmtStmt", ".\\rcFmtStmt", 1034);
+    const std::string sLong = std::string(300, 'y'), sA(200, 'a'), sB = "-- " + std::string(150, 'b') + ";";
+    auto sFmt = [](int iSite) { return sTrail("rcFmtStmt", ".\\rcFmtStmt", iSite); };
+    const struct { const char *szName; std::string sIn; int32_t iJoinAt; int rc; std::string sMsg; } arCases[] = {
+        {"empty statement", "  \n ", 0, RC_OVERRUN, sOverrun + sFmt(526) + sDump("", "")},
+        {"line comment before the semicolon", "x -- c;", 0, RC_OVERRUN,
+         sOverrun + sSkipCmt + sFmt(892) + sDump("x ", "-- c;")},
+        {"dump of 128 bytes each side", sA + " " + sB, 0, RC_OVERRUN,
+         sOverrun + sSkipCmt + sFmt(892) + sDump(sA.substr(73) + " ", sB.substr(0, 128))},
+        {"line comment after a block header", "x PROCEDURE -- c;", 0, RC_OVERRUN,
+         sOverrun + sSkipCmt + sFmt(862) + sDump("x\nPROCEDURE ", "-- c;")},
+        {"joining meets a line comment without its line end", "a\n-- c", 256, RC_OVERRUN,
+         sOverrun + sSkipCmt + sTrail("rcJoinStmtChunk", ".\\rcFmtStmt", 331) + sFmt(478) + sDump("", "a\n-- c")},
+        {"( never closed", "SELECT (a FROM t", 0, RC_OVERRUN,
+         sHead + "(a FROM t\n\n" + sMetrix + sDump("SELECT ", "(a FROM t\n")},
+        {"( never closed, a literal hides its )", "SELECT f(a, 'b) FROM t", 0, RC_OVERRUN,
+         sHead + "(a, 'b) FROM t\n\n" + sMetrix + sDump("SELECT f", "(a, 'b) FROM t\n")},
+        {"the buffer's head is its first 255 bytes", "SELECT f(" + sLong, 0, RC_OVERRUN,
+         sHead + ("(" + sLong).substr(0, 255) + "\n" + sMetrix +
+             sDump("SELECT f", ("(" + sLong + "\n").substr(0, 128))},
+        {"one ) too many", "SELECT a) FROM t", 0, RC_PAREN,
+         sSjis("Error - 対応する開き括弧がありません。iIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
+             sDump("SELECT a", ") FROM t\n")},
+        {"block left open", "BEGIN NULL; END", 0, RC_PAREN,
+         sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
+             sDump("BEGIN NULL;END\n", "")},
+        {"first line indented by 512 levels", std::string(512, '\t') + "x;", 0, RC_MAXIDT,
+         sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") + sFmt(1043) + sDump("", "x;")},
+    };
+    for (const auto &c : arCases) {
+        FmtResult r = rFormat(c.sIn, "\t", 14, 50, c.iJoinAt);
+        EXPECT_EQ(c.rc, r.rc) << c.szName;
+        EXPECT_EQ(c.sMsg, r.sMsg) << c.szName << ": " << sFirstDiff(c.sMsg, r.sMsg);
+        EXPECT_FALSE(r.bOut) << c.szName;
+        EXPECT_EQ(-1, r.iFmtLen) << c.szName;
+    }
+}
+
+TEST(FmtFailure, MaximumIndentation) {
+    // A broken "(" and a block word that would open level 512; 511 levels still work.
+    const struct { const char *szName; std::string sIn; int rc; } arCases[] = {
+        {"513 parentheses", "SELECT " + std::string(513, '(') + "x" + std::string(513, ')'), RC_MAXIDT},
+        {"512 parentheses", "SELECT " + std::string(512, '(') + "x" + std::string(512, ')'), RC_OK},
+        {"BEGIN at level 511", std::string(511, '\t') + "BEGIN NULL; END;", RC_MAXIDT},
+        {"BEGIN at level 510", std::string(510, '\t') + "BEGIN NULL; END;", RC_OK},
+    };
+    for (const auto &c : arCases) {
+        FmtResult r = rFormat(c.sIn);
+        EXPECT_EQ(c.rc, r.rc) << c.szName;
+        EXPECT_TRUE(c.rc == RC_OK || r.sMsg.find(sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") +
+                                                 sTrail("rcFmtStmt", ".\\rcFmtStmt", 1043)) == 0)
+            << c.szName;
+    }
+}
+
+// STMTORGFNM names a file that receives the statement as it was handed over; it is removed
+// when the statement is formatted and stays when it fails.
+void vSetDumpName(const std::string &sValue) {
+#ifdef _WIN32
+    _putenv_s("STMTORGFNM", sValue.c_str());  // an empty value removes it
+#else
+    if (sValue.empty())
+        unsetenv("STMTORGFNM");
+    else
+        setenv("STMTORGFNM", sValue.c_str(), 1);
+#endif
+}
+
+TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
+    ScopeExit unset([] { vSetDumpName(""); });
+    vSetDumpName("fmtDump.sql");
+    EXPECT_EQ(RC_OK, rFormat("select 1\r\nfrom dual").rc);
+    EXPECT_EQ("<missing>", sReadBytes("fmtDump.sql"));
+    const std::string sBad = " \r\n\t\x82\x9F x -- c;";  // ぁ
+    EXPECT_EQ(RC_OVERRUN, rFormat(sBad).rc);
+    EXPECT_EQ(sBad, sReadBytes("fmtDump.sql"));
+    EXPECT_EQ(RC_OVERRUN, rFormat("  ").rc);
+    EXPECT_EQ("  ", sReadBytes("fmtDump.sql"));
+    std::remove("fmtDump.sql");
+
+    const std::string sName(300, 'n');
+    vSetDumpName(sName);
+    FmtResult r = rFormat("select 1");
+    EXPECT_EQ(RC_NAMELEN, r.rc);
+    EXPECT_EQ(sSjis("Error - ファイル名が長すぎます。現在の長さは 302 です。半角文字 260 字以内で指定して下さい。") +
+                  sName + "\n" + sTrail("rcFmtStmt", ".\\rcFmtStmt", 456),
+              r.sMsg);
+    EXPECT_FALSE(r.bOut);
+
+    vSetDumpName("noSuchDirForDump/x.sql");
+    r = rFormat("select 1");
+    EXPECT_EQ(RC_OPEN, r.rc);
+    EXPECT_EQ(0u, r.sMsg.find(sSjis("Error - ファイルのオープンに失敗しました。"))) << r.sMsg;
+    EXPECT_EQ(sTrail("rcFmtStmt", ".\\rcFmtStmt", 456), sLast(r.sMsg, sTrail("rcFmtStmt", ".\\rcFmtStmt", 456).size()));
+}
+}  // namespace
