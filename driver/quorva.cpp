@@ -16,6 +16,7 @@
 namespace {
 const char szModule[] = ".\\quorva";
 enum {
+    SITE_OPTIONS = 140,  // an option's value cannot be used
     SITE_VERSION_INFO = 145,
     SITE_BANNER = 165,
     SITE_EXE_LOC = 172,
@@ -30,7 +31,9 @@ enum {
 };
 enum { TIMING_SECTIONS = 10 };
 
-enum OptionEffect { OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_UNSUPPORTED };
+enum OptionEffect {
+    OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_ENCODING, OPT_UNSUPPORTED
+};
 
 struct OptionForm {
     const char *szForm;
@@ -47,6 +50,7 @@ const OptionForm arOptionForms[] = {
     {"-r", OPT_RECURSE, false},      {"--recurently", OPT_RECURSE, false},
     {"-o", OPT_STDIO, false},        {"--stdio", OPT_STDIO, false},
     {"-j", OPT_JOIN, false},         {"--join_at=", OPT_JOIN, false},
+    {"--encoding=", OPT_ENCODING, false},
     {"-", OPT_UNSUPPORTED, false},   {"/", OPT_UNSUPPORTED, true},
 };
 
@@ -63,6 +67,27 @@ int32_t iAtoi(const char *sz) {
     }
     if (bNeg) v = -v;
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
+// The names of the encodings, in any letter case; the common spellings of each are taken.
+const struct {
+    const char *szName;
+    int32_t eEncoding;
+} arEncodings[] = {
+    {"AUTO", ENC_AUTO},       {"SJIS", ENC_SJIS},     {"SHIFT_JIS", ENC_SJIS},  {"CP932", ENC_SJIS},
+    {"UTF8", ENC_UTF8},       {"UTF-8", ENC_UTF8},    {"LATIN1", ENC_LATIN1},   {"LATIN-1", ENC_LATIN1},
+    {"ISO-8859-1", ENC_LATIN1}, {"CP1252", ENC_LATIN1},
+};
+
+bool bSetEncoding(const char *szValue, StmtStyle *rStmtStyle) {
+    for (const auto &enc : arEncodings) {
+        size_t n = nKwLen(szValue, enc.szName);
+        if (n != 0 && szValue[n] == '\0') {
+            rStmtStyle->iEncoding = enc.eEncoding;
+            return true;
+        }
+    }
+    return false;
 }
 
 int rcFail(int rc, int iLine) {
@@ -107,7 +132,7 @@ int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyl
 }  // namespace
 
 int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecurently, int32_t *iStdio,
-                StmtStyle *rStmtStyle) {
+                StmtStyle *rStmtStyle, int32_t *piBadOpts) {
     int iHelp = 0;
     for (int32_t i = 0; i < iArgc; ++i)
         if (szArgv[i][0] == '-') ++*iNumOpts;
@@ -132,6 +157,12 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
             case OPT_RECURSE: *iRecurently = 1; break;
             case OPT_STDIO: *iStdio = 1; break;
             case OPT_JOIN: rStmtStyle->iJoinAt = *szValue == '\0' ? 256 : iAtoi(szValue); break;
+            case OPT_ENCODING:
+                if (!bSetEncoding(szValue, rStmtStyle)) {
+                    iConPrintf(szMsgBadOption, szErrorPrefix, szArg);
+                    if (piBadOpts != nullptr) ++*piBadOpts;
+                }
+                break;
             case OPT_UNSUPPORTED: iConPrintf(szMsgUnsupported, szWarningPrefix, szArg); break;
             }
             break;
@@ -156,7 +187,9 @@ int iQuorvaMain(int argc, char **argv) {
     console = stderr;
 
     int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
-    int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle);
+    int32_t iBadOpts = 0;
+    int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle, &iBadOpts);
+    if (iBadOpts > 0) return rcFail(RC_USAGE, SITE_OPTIONS);
 
     rVersionInfo *pInfo = nullptr;
     ScopeExit freeInfo([&] { vFreeVersionInfo(&pInfo); });

@@ -111,7 +111,7 @@ bool bLower(LayoutState *st) {
 // everything up to there as it would have: the statement is still formatted.
 
 void vCarryLiteral(LayoutState *st) {
-    vCopy(st, iQuotedLen(st->szSrc, st->szTail));  // vCopy never goes past szTail
+    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc);  // vCopy never goes past szTail
 }
 
 void vCarryLineCmt(LayoutState *st) {
@@ -158,6 +158,11 @@ int rcCarryRules(LayoutState *st) {
         return RULE_PASS;
     case '\'':
     case '"':
+        vCarryLiteral(st);
+        return RC_OK;
+    case 'q':
+    case 'Q':
+        if (!bLiteralAt(p, st->ssSrc, st->szTail)) return RULE_PASS;
         vCarryLiteral(st);
         return RC_OK;
     case '-':

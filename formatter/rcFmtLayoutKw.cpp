@@ -73,7 +73,7 @@ void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t
 // character or a newline; false when it is none of these.
 bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
-    if (*p == '\'' || *p == '"') {
+    if (bLiteralAt(p, st->ssSrc, st->szTail)) {
         vCarryLiteral(st);
     } else if (p[0] == '-' && p[1] == '-') {
         vCarryLineCmt(st);

@@ -52,7 +52,7 @@ size_t nWordAt(const char *p, const char *const (&arWords)[N]) {
 int rcFail(FmtWork *pWork, int rc, int iSite, const char *pPos) {
     pWork->iSite = iSite;
     if (pWork->ssSrc != nullptr) {
-        if (pWork->szTail == nullptr) pWork->szTail = pWork->ssSrc + std::strlen(pWork->ssSrc);
+        if (pWork->szTail == nullptr) pWork->szTail = pWork->ssSrc + pWork->nSrc;
         pWork->szSrc = pPos != nullptr ? pPos : pWork->ssSrc;
     }
     return rc;
@@ -85,19 +85,20 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
 // with a line feed unless it ends with a semicolon. *pnLen receives the length.
 int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     char *ssSrc = pWork->ssSrc;
-    size_t nAll = std::strlen(ssSrc);
+    size_t nAll = pWork->nSrc;
     const char *p = ssSrc;
-    while (bIsWhite(*p)) ++p;
+    while (p < ssSrc + nAll && bIsWhite(*p)) ++p;
     if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
     pWork->iOrgIdt = iOrgIndent(ssSrc, p, rStmtStyle, pWork->iUnitLen);
     size_t nLen = nAll - static_cast<size_t>(p - ssSrc);
     std::memmove(ssSrc, p, nLen + 1);
 
+    pWork->nSrc = nLen;
     if (nLen == 0) return rcFailOverrun(pWork, SITE_EMPTY, nullptr);
     size_t nKeep = nLen;
-    // The first byte is no white space, so the walk stops on it at the latest. A blank that is
-    // the second byte of a double-byte character stays.
-    while (bIsWhite(ssSrc[nKeep - 1]) && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]))) --nKeep;
+    // The first byte is no white space, so the walk stops on it at the latest. White space is
+    // never part of a multibyte character in any encoding read.
+    while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
     if (nKeep == nLen) {
         // Room for the final line feed.
         char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
@@ -105,12 +106,12 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
         pWork->ssSrc = ssSrc = pNew;
     }
     ssSrc[nKeep] = '\0';
-    bool bSemi = ssSrc[nKeep - 1] == ';' && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]));
+    bool bSemi = ssSrc[nKeep - 1] == ';';  // a semicolon is never part of a character either
     if (!bSemi) {
         ssSrc[nKeep++] = '\n';
         ssSrc[nKeep] = '\0';
     }
-    *pnLen = nKeep;
+    *pnLen = pWork->nSrc = nKeep;
     return RC_OK;
 }
 
@@ -180,7 +181,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
         char c = *s;
         if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
-        } else if (bQuoteAt(s)) {
+        } else if (bLiteralAt(s, tmp.get(), sEnd)) {
             copyTo(pLiteralEnd(s, sEnd));
         } else if (c == '-' && s[1] == '-') {
             copyTo(pCmtEnd(s, sEnd));
@@ -201,7 +202,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     }
     if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     if (static_cast<size_t>(d - pWork->ssSrc) > nLen) return rcFailOverrun(pWork, SITE_WHITE_WRITE, nullptr);
-    *pnLen = static_cast<size_t>(d - pWork->ssSrc);
+    *pnLen = pWork->nSrc = static_cast<size_t>(d - pWork->ssSrc);
     return RC_OK;
 }
 
@@ -239,7 +240,7 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
         size_t n = 1;
         if (iUnitLen(s, sEnd) == 2) {
             n = 2;
-        } else if (bQuoteAt(s)) {
+        } else if (bLiteralAt(s, szText, sEnd)) {
             n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
         } else if (bCmtAt(s)) {
             if (s > szText && !bNoBlankNext(s[-1])) blank();
@@ -280,7 +281,7 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     nBlankWalk(tmp.get(), tmp.get() + nLen, pNew, &pStop, &pOut);
     if (pStop > tmp.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
     if (static_cast<size_t>(pOut - pNew) > nNew) return rcFailOverrun(pWork, SITE_BLANK_WRITE, nullptr);
-    *pnLen = nNew;
+    *pnLen = pWork->nSrc = nNew;
     return RC_OK;
 }
 
@@ -350,7 +351,7 @@ int rcMoveComments(FmtWork *pWork) {
         if (p == ssSrc || (p != pUnitEnd && bIsSep(p[-1]))) nWord = nWordAt(p, arBlockWords);
         if (nWord != 0)
             rc = rcMoveHeaderComments(pWork, p, nWord, &p);
-        else if (bQuoteAt(p))
+        else if (bLiteralAt(p, ssSrc, szTail))
             p = const_cast<char *>(pLiteralEnd(p, szTail));
         else if (bCmtAt(p))
             rc = rcMoveCommentBack(pWork, p, &p);
@@ -376,7 +377,7 @@ int rcFlatten(FmtWork *pWork) {
             pUnitEnd = p;
             continue;
         }
-        if (bQuoteAt(p)) {
+        if (bLiteralAt(p, ssSrc, szTail)) {
             p = const_cast<char *>(pLiteralEnd(p, szTail));
             continue;
         }
@@ -408,15 +409,16 @@ int rcFlatten(FmtWork *pWork) {
 // Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
 // the caller on success and on failure; a failure has written its message (or its callee
 // has) and leaves the site, and where known the position, in pWork for the common exit.
-int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle) {
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
-    size_t nStmt = std::strlen(szStmt);
     pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
     if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
-    std::memcpy(pWork->ssSrc, szStmt, nStmt + 1);
+    std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    pWork->ssSrc[nStmt] = '\0';
+    pWork->nSrc = nStmt;
 
     if (rStmtStyle->iJoinAt != 0) {
-        int rc = rcJoinStmtChunk(&pWork->ssSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
+        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
     }
     size_t nLen = 0;

@@ -17,10 +17,13 @@ const char szModule[] = ".\\rcFmtStmt";
 
 enum {
     SITE_DUMP_WRITE = 456,
+    SITE_OUT_NOMEM = 1480,  // the output buffer, here with the byte order mark, cannot be had
     SITE_DUMP_UNLINK = 2146,
 };
 
 const size_t DUMP_SIDE_LEN = 128;  // bytes shown on each side of the failure position
+const char szBom[] = "\xEF\xBB\xBF";   // the UTF-8 byte order mark
+const size_t BOM_LEN = 3;
 
 // Shows the working text around the failure position: up to 128 bytes before it and up to
 // 128 bytes from it on, each as a text up to its first NUL.
@@ -52,38 +55,68 @@ int rcFmtFail(FmtWork *pWork, int rc) {
     pWork->ssSrc = nullptr;
     return rc;
 }
+
+// Puts the byte order mark that the text began with in front of its formatted text.
+int rcPrependBom(FmtWork *pWork, char **szStmtFmt, int32_t *piFmtLen) {
+    size_t nFmt = static_cast<size_t>(*piFmtLen);
+    char *pNew = static_cast<char *>(pvAlloc(nFmt + BOM_LEN + 1));
+    if (pNew == nullptr) {
+        iConPrintf(szMsgNoMem, szErrorPrefix);
+        pWork->iSite = SITE_OUT_NOMEM;
+        return RC_NOMEM;
+    }
+    std::memcpy(pNew, szBom, BOM_LEN);
+    std::memcpy(pNew + BOM_LEN, *szStmtFmt, nFmt + 1);
+    vFree(*szStmtFmt);
+    *szStmtFmt = pNew;
+    *piFmtLen += BOM_LEN;
+    return RC_OK;
+}
+
+// The statement as received goes to the dump file before anything changes; it is removed again
+// only after success. An empty value names no file and counts as unset. *pbDump tells whether a
+// dump was written to szDumpPath.
+int rcDumpStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, char *szDumpPath, size_t nPathCap, bool *pbDump) {
+    const char *szOrgFnm = std::getenv("STMTORGFNM");
+    *pbDump = szOrgFnm != nullptr && szOrgFnm[0] != '\0';
+    if (!*pbDump) return RC_OK;
+    int n = std::snprintf(szDumpPath, nPathCap, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
+    pWork->iSite = SITE_DUMP_WRITE;
+    if (n < 0 || static_cast<size_t>(n) >= nPathCap) {
+        // Too long for a path: refused like any over-long file name, nothing is written.
+        iConPrintf(szMsgNameLen, n, MAX_PATH_LEN, szOrgFnm);
+        return RC_NAMELEN;
+    }
+    return rcWriteStr(szDumpPath, pStmt, static_cast<uint32_t>(nStmt));
+}
 }  // namespace
 
 int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    assert(szStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
-    pfnIsLeadByte = iIsLeadByte;
+    return rcFmtStmtLen(szStmt, std::strlen(szStmt), szStmtFmt, rStmtStyle);
+}
+
+int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
     if (console == nullptr) console = stdout;
+    vSetUnitEncoding(rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt));
     FmtWork rWork;
 
-    // The statement as received goes to the dump file before anything changes; it is removed
-    // again only after success. An empty value names no file and counts as unset.
     char szDumpPath[MAX_PATH_LEN + 1];
-    const char *szOrgFnm = std::getenv("STMTORGFNM");
-    bool bDump = szOrgFnm != nullptr && szOrgFnm[0] != '\0';
-    if (bDump) {
-        int n = std::snprintf(szDumpPath, sizeof szDumpPath, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
-        if (n < 0 || static_cast<size_t>(n) >= sizeof szDumpPath) {
-            // Too long for a path: refused like any over-long file name, nothing is written.
-            iConPrintf(szMsgNameLen, n, MAX_PATH_LEN, szOrgFnm);
-            rWork.iSite = SITE_DUMP_WRITE;
-            return rcFmtFail(&rWork, RC_NAMELEN);
-        }
-        int rc = rcWriteStr(szDumpPath, szStmt, static_cast<uint32_t>(std::strlen(szStmt)));
-        if (rc != RC_OK) {
-            rWork.iSite = SITE_DUMP_WRITE;
-            return rcFmtFail(&rWork, rc);
-        }
-    }
+    bool bDump = false;
+    int rc = rcDumpStmt(&rWork, pStmt, nStmt, szDumpPath, sizeof szDumpPath, &bDump);
+    if (rc != RC_OK) return rcFmtFail(&rWork, rc);
 
-    int rc = rcNormStmt(&rWork, szStmt, rStmtStyle);
+    // A byte order mark is no part of the statement: it stays in front, with nothing after it.
+    bool bBom = nStmt >= BOM_LEN && std::memcmp(pStmt, szBom, BOM_LEN) == 0;
+    if (bBom) {
+        pStmt += BOM_LEN;
+        nStmt -= BOM_LEN;
+    }
+    rc = rcNormStmt(&rWork, pStmt, nStmt, rStmtStyle);
     if (rc != RC_OK) return rcFmtFail(&rWork, rc);
     int32_t iFmtLen = 0;
     rc = rcLayoutStmt(&rWork, szStmtFmt, rStmtStyle, &iFmtLen);
+    if (rc == RC_OK && bBom) rc = rcPrependBom(&rWork, szStmtFmt, &iFmtLen);
     if (rc != RC_OK) return rcFmtFail(&rWork, rc);
 
     vFree(rWork.ssSrc);

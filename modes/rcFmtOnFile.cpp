@@ -16,20 +16,23 @@
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtStmt.h"
 #include "modes/rcExtractStmt.h"
+#include "modes/rcTextCodec.h"
+#include "plat/platConv.h"
+#include "formatter/rcFmtLex.h"
 
 namespace {
 const char szModule[] = "..\\share\\rcFmtOnFile";
 enum {
     SITE_LIST_GROW = 43,
     SITE_PATH_ALLOC = 56,
-    SITE_LINE_BUF = 253,
     SITE_STAT = 270,
     SITE_DIR_ENTRIES = 291,
     SITE_FOR_EACH = 298,
     SITE_RECURSE = 322,
-    SITE_OPEN_IDENTIFY = 357,
-    SITE_IDENTIFY = 363,
-    SITE_OPEN_READ = 375,
+    SITE_OPEN = 357,
+    SITE_OPEN_READ = 375,  // the file could not be read to its end
+    SITE_BINARY = 378,    // a file that holds NUL bytes and is not UTF-16
+    SITE_BAD_TEXT = 380,  // a UTF-16 file that is not valid UTF-16
     SITE_GROW = 388,
     SITE_OPEN_WRITE = 405,
     SITE_WRITE_TEXT = 436,
@@ -94,92 +97,144 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
     }
 }
 
-// The document: the whole file as one NUL-terminated text, CR LF read as LF.
+// The document: the file's bytes as stored, then its text as the formatter reads it.
 struct DocText {
-    char *p = nullptr;
-    size_t n = 0, cap = 0;
-    ~DocText() { vFree(p); }
+    char *pRaw = nullptr;   // the bytes as stored (their line ends turned to LF, when not UTF-16)
+    size_t nRaw = 0, capRaw = 0;
+    char *pWide = nullptr;  // the text of a UTF-16 file, as UTF-8
+    const char *pText = nullptr;
+    size_t nText = 0;
+    TextForm rForm;
+    ~DocText() {
+        vFree(pRaw);
+        vFree(pWide);
+    }
 };
 
-int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *pDoc, int64_t *piInBytes) {
+// Reads the file's bytes into pDoc. A file that cannot be read is reported as one that cannot
+// be opened: nothing of it is written.
+int rcReadDoc(const char *szPath, DocText *pDoc) {
+    errno = 0;
     FILE *fp = rFileModeCalls.pfnOpen(szPath, "rb");
-    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
-    {
-        ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
-        TextReader in(fp);
-        int rc = rcIdentifyDocType(&in, szLineBuf, piDocType);
-        if (rc != RC_OK) return rcFail(rc, SITE_IDENTIFY);
-        // A file that cannot be read is reported as one that cannot be opened: nothing of it
-        // is written.
-        if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
-    }
-    fp = rFileModeCalls.pfnOpen(szPath, "rb");
-    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
+    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN);
     ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
-    TextReader in(fp);
-    if (!in.bReadAll(&pDoc->p, &pDoc->n, &pDoc->cap)) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-    if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
-    // The input counts each file's bytes once, as stored; the identification read is not
-    // counted again.
-    *piInBytes += in.iRawBytes;
+    int iErr = iReadAllBytes(fp, rFileModeCalls.pfnRead, rFileModeCalls.pfnError, &pDoc->pRaw, &pDoc->nRaw,
+                             &pDoc->capRaw);
+    if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+    if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_OPEN_READ);
     return RC_OK;
 }
 
-// One file: announced, identified, read, formatted into a new file, which then replaces it.
-// Its stream buffers (some 200 KB) live in its own frame, never in a frame of the recursion.
-__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf,
-                                        const Counters &rCnt, StmtStyle *rStmtStyle) {
-    iConPrintf("%s\n", szPath);
-    int32_t iDocType = DOC_SCRIPT;
-    DocText doc;
-    int rc = rcReadDoc(szPath, szLineBuf, &iDocType, &doc, rCnt.iInBytes);
-    if (rc != RC_OK) return rc;
+// The text of the document: a UTF-16 file as UTF-8, any other file as its bytes; line ends LF.
+// A file that holds NUL bytes and is not UTF-16 is binary: it is refused, and stays as it is.
+int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
+    size_t nBom = 0;
+    vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
+    if (pDoc->rForm.eUtf16 != 0) {
+        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pWide, &pDoc->nText);
+        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+        if (rc != RC_OK) {
+            iConPrintf(szMsgBadText, szErrorPrefix, pDoc->rForm.eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", szPath);
+            return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+        }
+        pDoc->nText = nCrLfToLf(pDoc->pWide, pDoc->nText);
+        pDoc->pText = pDoc->pWide;
+        return RC_OK;
+    }
+    if (bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
+        iConPrintf(szMsgBinary, szErrorPrefix, szPath);
+        return rcFail(RC_BADTEXT, SITE_BINARY);
+    }
+    pDoc->nText = nCrLfToLf(pDoc->pRaw, pDoc->nRaw);
+    pDoc->pText = pDoc->pRaw;
+    return RC_OK;
+}
 
-    char *szTemp = nullptr;
-    FILE *fpTemp = nullptr;
-    bool bCreated = false, bReplaced = false;
-    // Until the new file has taken the original's place it is closed and removed on every
-    // path; the original is never opened for writing. A name that could not be created may
-    // be another's file and is left alone.
-    ScopeExit dropTemp([&] {
-        if (fpTemp != nullptr) rFileModeCalls.pfnClose(fpTemp);
-        if (bCreated && !bReplaced) iPlatUnlink(szTemp);
-        vFree(szTemp);
-    });
-    // The resolved path comes from the program's allocator: its failure is a memory failure.
-    HeapPtr<char> real(static_cast<char *>(pvAlloc(nPlatPathCap)));
-    if (real == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
-    const char *szReal = real.get();
-    int iErrPath = iPlatResolvePath(szPath, real.get());
-    if (iErrPath != 0) return rcOpenFailed(szPath, iErrPath, SITE_OPEN_WRITE);
-    rc = rcCreateTemp(szReal, &szTemp, &fpTemp);
-    if (rc != RC_OK) return rc;
-    bCreated = true;
-
-    TextWriter out(fpTemp);
-    int32_t iNumStmts = 0;
+// Formats the document into the new file: a script as one text, the statements of a report
+// or trace file one by one. The text is read in the document's own encoding.
+int rcFmtDoc(const DocText &doc, TextWriter *pOut, const char *szTemp, StmtStyle *rStmtStyle, int32_t *piNumStmts) {
+    StmtStyle rDocStyle = *rStmtStyle;
+    rDocStyle.iEncoding = doc.rForm.eEncoding;
+    int32_t iDocType = iIdentifyDocType(doc.pText, doc.nText);
+    int rc;
     if (iDocType == DOC_SCRIPT)
-        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt, SITE_GROW,
-                          SITE_FMT_SCRIPT, SITE_WRITE_SCRIPT);
+        rc = rcFmtOneStmt(doc.pText, doc.nText, pOut, szTemp, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
+                          SITE_WRITE_SCRIPT);
     else
-        rc = rcExtractStmts(doc.p, doc.n, iDocType, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt);
+        rc = rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szTemp, &rDocStyle, piNumStmts, pfnFileFmtStmt);
     if (rc != RC_OK) return rc;
     // The last bytes reach the file here: a failure is one of the last write, which for a
     // report or trace file is text after the last statement.
-    int iSiteLast = iDocType == DOC_SCRIPT ? SITE_WRITE_SCRIPT : SITE_WRITE_TEXT;
-    errno = 0;
-    if (!out.bFlush()) return rcWriteFailed(szTemp, errno, iSiteLast);
-    FILE *fpClose = fpTemp;
-    fpTemp = nullptr;
-    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(szTemp, errno, iSiteLast);
+    if (!pOut->bFlush()) return rcWriteFailed(szTemp, pOut->iErr, iDocType == DOC_SCRIPT ? SITE_WRITE_SCRIPT : SITE_WRITE_TEXT);
+    return RC_OK;
+}
 
-    // The new file takes the original's permission bits, then its name. A failure here is
-    // reported as a write failure of the original, which is still as it was.
-    int iErr = rFileModeCalls.pfnSetMode(szTemp, rStat.uMode);
+// The new file that takes the original's place, beside it: closed and removed on every path
+// until it has taken the place.
+struct TempFile {
+    char *szTemp = nullptr;
+    FILE *fp = nullptr;
+    bool bCreated = false, bReplaced = false;
+    ~TempFile() {
+        if (fp != nullptr) rFileModeCalls.pfnClose(fp);
+        // A name that could not be created may be another's file and is left alone.
+        if (bCreated && !bReplaced) iPlatUnlink(szTemp);
+        vFree(szTemp);
+    }
+};
+
+// Creates the new file beside the file szPath leads to (links followed); *pszReal receives that
+// file's path.
+int rcOpenTemp(const char *szPath, HeapPtr<char> *pReal, TempFile *pTemp) {
+    // The resolved path comes from the program's allocator: its failure is a memory failure.
+    pReal->reset(static_cast<char *>(pvAlloc(nPlatPathCap)));
+    if (*pReal == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
+    int iErr = iPlatResolvePath(szPath, pReal->get());
+    if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_OPEN_WRITE);
+    int rc = rcCreateTemp(pReal->get(), &pTemp->szTemp, &pTemp->fp);
+    if (rc != RC_OK) return rc;
+    pTemp->bCreated = true;
+    return RC_OK;
+}
+
+// The new file takes the original's permission bits, then its name. A failure here is reported
+// as a write failure of the original, which is still as it was.
+int rcReplaceOriginal(const char *szPath, const char *szReal, const PlatStat &rStat, TempFile *pTemp, int iSiteLast) {
+    FILE *fpClose = pTemp->fp;
+    pTemp->fp = nullptr;
+    errno = 0;
+    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(pTemp->szTemp, errno, iSiteLast);
+    int iErr = rFileModeCalls.pfnSetMode(pTemp->szTemp, rStat.uMode);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    iErr = rFileModeCalls.pfnReplace(szTemp, szReal);
+    iErr = rFileModeCalls.pfnReplace(pTemp->szTemp, szReal);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    bReplaced = true;
+    pTemp->bReplaced = true;
+    return RC_OK;
+}
+
+// One file: announced, read, formatted into a new file, which then replaces it. The original is
+// never opened for writing. Its buffers live in its own frame, never in a frame of the recursion.
+__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt,
+                                        StmtStyle *rStmtStyle) {
+    iConPrintf("%s\n", szPath);
+    DocText doc;
+    int rc = rcReadDoc(szPath, &doc);
+    if (rc != RC_OK) return rc;
+    // The input counts each file's bytes once, as stored.
+    *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);
+    rc = rcDecodeDoc(szPath, rStmtStyle->iEncoding, &doc);
+    if (rc != RC_OK) return rc;
+
+    HeapPtr<char> real;
+    TempFile temp;
+    rc = rcOpenTemp(szPath, &real, &temp);
+    if (rc != RC_OK) return rc;
+    TextWriter out(temp.fp, doc.rForm, rFileModeCalls.pfnWrite);
+    int32_t iNumStmts = 0;
+    rc = rcFmtDoc(doc, &out, temp.szTemp, rStmtStyle, &iNumStmts);
+    if (rc != RC_OK) return rc;
+    rc = rcReplaceOriginal(szPath, real.get(), rStat, &temp, SITE_WRITE_SCRIPT);
+    if (rc != RC_OK) return rc;
 
     *rCnt.iNumStmts += iNumStmts;
     *rCnt.iOutBytes += out.iRawBytes;
@@ -218,8 +273,6 @@ int rcFmtDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Counte
 
 int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecurently, StmtStyle *rStmtStyle,
                const DirChain *pChain) {
-    HeapPtr<char> lineBuf(static_cast<char *>(pvAlloc(LINE_BUF_SIZE)));
-    if (lineBuf == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_LINE_BUF);
     for (int32_t i = 0; i < iArgc; ++i) {
         const char *szPath = szArgv[i];
         PlatStat rStat{};
@@ -236,7 +289,7 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
             int rc = rcFmtDir(szPath, uDevId, uFileId, rCnt, rStmtStyle, pChain);
             if (rc != RC_OK) return rc;
         } else if (rStat.iIsReg && rStat.iOwnerRead && rStat.iOwnerWrite && rStat.iSize > 0) {
-            int rc = rcFmtFile(szPath, rStat, lineBuf.get(), rCnt, rStmtStyle);
+            int rc = rcFmtFile(szPath, rStat, rCnt, rStmtStyle);
             if (rc != RC_OK) return rc;
         }
         // Anything else (a directory without -r, a read-only or empty file, a device) is
@@ -246,11 +299,10 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
 }
 }  // namespace
 
-int (*pfnFileFmtStmt)(const char *, char **, StmtStyle *) = rcFmtStmt;
+PfnFmtStmt pfnFileFmtStmt = rcFmtStmtLen;
 
 FileModeCalls rFileModeCalls = {
-    std::fopen, std::fread, std::ferror, std::fseek, std::fwrite, std::fclose, pPlatCreateNew, iPlatSetMode,
-    iPlatReplaceFile,
+    std::fopen, std::fread, std::ferror, std::fwrite, std::fclose, pPlatCreateNew, iPlatSetMode, iPlatReplaceFile,
 };
 
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName) {
