@@ -106,34 +106,54 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
 int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
     assert(szParen[0] == '(');
     int32_t iDepth = 0, iCommas = 0, iMetrix = 0;
+    // The part is measured as it will be written: with the blanks that the layout puts around
+    // operators, before a null test and after a comma, so that a second run judges it alike.
+    int64_t nBlanks = 0;
+    char cOut = '(';  // the byte the layout will have written last
+    auto blankBefore = [&] {
+        if (cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')') ++nBlanks;
+    };
     const char *p = szParen;
     while (p < pEnd) {
         char c = *p;
+        const char *q = p + 1;
+        size_t n = 0;
+        bool bBlankAfter = false;
         if (bLiteralAt(p, szParen, pEnd)) {  // szParen: "(" begins no word
-            p = pLiteralEnd(p, pEnd);
+            q = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             uint32_t uLen = 0;
             int rc = rcSkipCmt(p, pEnd, &uLen);
             if (rc != RC_OK) return rcTrail(rc, "rcGetMetrix()", szModule, SITE_METRIX_SKIPCMT);
-            p += uLen;
+            q = p + uLen;
         } else if (c == '(') {
             iMetrix = iDepth++;
-            ++p;
         } else if (c == ')') {
             if (--iDepth == 0) break;
-            ++p;
         } else if (c == ',') {
             ++iCommas;
-            ++p;
-        } else if (size_t n = iFold(c) == 'S' ? nKwLen(p, "SELECT ") : iFold(c) == 'A' ? nKwLen(p, "AND ") : 0) {
+            bBlankAfter = true;
+        } else if ((n = iFold(c) == 'S' ? nKwLen(p, "SELECT ") : iFold(c) == 'A' ? nKwLen(p, "AND ") : 0) != 0) {
             ++iMetrix;
-            p += n;
+            q = p + n;
+        } else if ((n = nOperatorAt(p)) != 0 || (c == '/' && p[-1] != ';' && p[-1] != '\n' && (n = 1))) {
+            blankBefore();
+            q = p + n;
+            bBlankAfter = true;
+        } else if (iFold(c) == 'I' && !bIsWordByte(p[-1]) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) {
+            blankBefore();
         } else {
-            p += iUnitLen(p, pEnd);
+            q = p + iUnitLen(p, pEnd);
         }
+        cOut = q[-1];
+        if (bBlankAfter && q < pEnd && *q != ' ') {
+            ++nBlanks;  // the blank after a comma or an operator
+            cOut = ' ';
+        }
+        p = q;
     }
     if (p >= pEnd) return rcNoCloseParen(szParen, pEnd);
-    int64_t nSize = p - szParen;
+    int64_t nSize = (p - szParen) + nBlanks;
     *piMetrix = (iCommas < iNumComma && nSize <= iPartSize) ? iMetrix : iMetrix + 1;
     return RC_OK;
 }

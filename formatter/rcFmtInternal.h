@@ -6,6 +6,7 @@
 
 #include "formatter/rStmtStyle.h"
 #include "formatter/rcFmtLex.h"
+#include "runtime/psGlobals.h"
 
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
@@ -16,7 +17,23 @@ struct FmtWork {
     int32_t iOrgIdt = 0;          // indentation level of the statement's first line
     int32_t iUnitLen = 0;         // length of szIndent
     int32_t iSite = 0;            // failure site, reported by the common exit
+    const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
+    size_t nText = 0;             // the line of a failure
+    int32_t iFirstLine = 1;
 };
+
+// The script command lines of a text (rcFmtScript.cpp), as offsets: each line from its start
+// to just past its line feed (or the text's end), continuation lines included.
+struct ScriptLine {
+    size_t iStart, iEnd;
+};
+struct ScriptLines {
+    ScriptLine *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~ScriptLines() { vFree(p); }
+};
+// Finds the command lines of the text in their order; RC_OK, or RC_NOMEM (nothing reported).
+int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines);
 
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
 // *pnText is the text's length in and out.

@@ -14,21 +14,36 @@
 // stores them, and never beyond the buffer: a write that would not fit is only counted, and the
 // end of the pass reports the overrun.
 
-void vPut(LayoutState *st, const char *p, int64_t n) {
+void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     if (n <= 0) return;
     if (st->pOut != nullptr && st->iDstLen + n <= st->iCap)
         std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
     st->iDstLen += n;
     st->cLast = p[n - 1];
+    // The blanks and TABs at the end of the output that a line break may drop: those the layout
+    // wrote or kept between words, never bytes of a literal or a comment.
+    if (bData) {
+        st->nTrailWhite = 0;
+        return;
+    }
+    int64_t i = n;
+    while (i > 0 && (p[i - 1] == ' ' || p[i - 1] == '\t')) --i;
+    st->nTrailWhite = i == 0 ? st->nTrailWhite + n : n - i;
 }
 
-void vCopy(LayoutState *st, int64_t n) {
+void vCopy(LayoutState *st, int64_t n, bool bData) {
     int64_t nLeft = st->szTail - st->szSrc;
     if (n > nLeft) n = nLeft;
     if (n <= 0) return;
-    vPut(st, st->szSrc, n);
+    vPut(st, st->szSrc, n, bData);
     st->szSrc += n;
     st->iLineIdt = -1;
+}
+
+// No line ends in a blank: the white space at the end of the output goes before a line break.
+void vDropTrailWhite(LayoutState *st) {
+    st->iDstLen -= st->nTrailWhite;
+    st->nTrailWhite = 0;
 }
 
 void vIndent(LayoutState *st, int32_t iLevel) {
@@ -38,11 +53,13 @@ void vIndent(LayoutState *st, int32_t iLevel) {
 }
 
 void vLineBreak(LayoutState *st) {
+    vDropTrailWhite(st);
     vPut(st, "\n", 1);
     vIndent(st, st->iIdt);
 }
 
 void vCopyNewline(LayoutState *st) {
+    vDropTrailWhite(st);
     vCopy(st, 1);
     vIndent(st, st->iIdt);
 }
@@ -58,12 +75,8 @@ void vBreakBefore(LayoutState *st, int32_t iLevel) {
     // A keyword that already begins its line (after a line break or a kept newline) is not
     // broken again: overwriting a byte of bare indentation would only leave an empty line.
     if (st->iLineIdt >= 0) return;
-    if (st->cLast == ' ' || st->cLast == '\t' || st->cLast == '\r') {
-        if (st->pOut != nullptr && st->iDstLen - 1 < st->iCap) st->pOut[st->iDstLen - 1] = '\n';
-        st->cLast = '\n';
-    } else {
-        vPut(st, "\n", 1);  // no blank to overwrite: the line break is added
-    }
+    vDropTrailWhite(st);  // the blank before the keyword becomes the line break
+    vPut(st, "\n", 1);
     vIndent(st, iLevel);
 }
 
@@ -72,6 +85,7 @@ void vStepBack(LayoutState *st) {
     // it; on a line that holds text or no indentation it takes back nothing.
     if (st->iLineIdt < 1) return;
     st->iDstLen -= st->iUnitLen;
+    st->nTrailWhite = st->nTrailWhite > st->iUnitLen ? st->nTrailWhite - st->iUnitLen : 0;
     st->iLineIdt -= 1;
     st->cLast = (st->iLineIdt > 0 && st->iUnitLen > 0) ? st->szIndent[st->iUnitLen - 1] : '\n';
 }
@@ -87,6 +101,17 @@ void vPutBlank(LayoutState *st) {
     vPut(st, " ", 1);
     st->iLineIdt = -1;
 }
+
+// The word that ends before p, past the white space before p; *pn its length (0: none).
+const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
+    while (p > st->ssSrc && bIsWhite(p[-1])) --p;
+    const char *q = p;
+    while (q > st->ssSrc && bIsWordByte(q[-1])) --q;
+    *pn = static_cast<size_t>(p - q);
+    return q;
+}
+
+bool bWordIs(const char *p, size_t n, const char *szWord) { return n == std::strlen(szWord) && nKwLen(p, szWord) == n; }
 
 int rcRaise(LayoutState *st) {
     if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
@@ -111,38 +136,38 @@ bool bLower(LayoutState *st) {
 // everything up to there as it would have: the statement is still formatted.
 
 void vCarryLiteral(LayoutState *st) {
-    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc);  // vCopy never goes past szTail
+    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc, true);  // vCopy never goes past szTail
 }
 
 void vCarryLineCmt(LayoutState *st) {
     const char *p = st->szSrc + 2;
     while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
-    vCopy(st, p - st->szSrc);
+    vCopy(st, p - st->szSrc, true);
 }
 
 void vCarryBlockCmt(LayoutState *st) {
-    vCopy(st, 2);
+    vCopy(st, 2, true);
     const char *p = st->szSrc;
     while (p < st->szTail) {
         if (p[0] == '*' && p[1] == '/') {
-            vCopy(st, p + 2 - st->szSrc);
+            vCopy(st, p + 2 - st->szSrc, true);
             return;
         }
         if (*p == '\n') {
-            vCopy(st, p + 1 - st->szSrc);
+            vCopy(st, p + 1 - st->szSrc, true);
             vIndent(st, st->iIdt);
             p = st->szSrc;
             continue;
         }
         p += iCharLen(st, p);
     }
-    vCopy(st, p - st->szSrc);
+    vCopy(st, p - st->szSrc, true);
 }
 
 void vCarryLabel(LayoutState *st) {
     const char *p = st->szSrc + 2;
     while (p < st->szTail && !(p[0] == '>' && p[1] == '>')) p += iCharLen(st, p);
-    vCopy(st, p + 2 - st->szSrc);
+    vCopy(st, p + 2 - st->szSrc, true);
 }
 
 namespace {

@@ -133,6 +133,18 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
     return 0;
 }
 
+size_t nOperatorAt(const char *p) {
+    static const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>",
+                                              "=",  "||", "**", "*",  "+",  "-"};
+    if (std::strchr(":<>!=|*+-", *p) == nullptr || *p == '\0') return 0;
+    for (const char *szOp : arOperators) {
+        if (p[0] != szOp[0]) continue;
+        if (szOp[1] == '\0') return 1;
+        if (p[1] == szOp[1]) return 2;
+    }
+    return 0;
+}
+
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
     // The delimiter: any character after the quote but white space.
     if (p + 2 >= pEnd || bIsWhite(p[2])) return false;

@@ -73,6 +73,10 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 // else 0. The first keyword that agrees in full decides, whatever follows it.
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 
+// Operators, so ordered that a two-byte operator is never split: the length of the operator at
+// p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
+size_t nOperatorAt(const char *p);
+
 // Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the
 // alternative quoting q'x...x' (also nq'...', letters in either case), whose delimiter x is any
 // character but white space, with [ ] { } ( ) < > closing as pairs, and no doubling inside.

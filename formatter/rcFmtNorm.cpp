@@ -81,6 +81,23 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
     return iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
 }
 
+// Whether the text ends inside a line comment (literals and block comments passed over).
+bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
+    for (const char *p = pStart; p < pEnd;) {
+        if (bLiteralAt(p, pStart, pEnd)) {
+            p = pLiteralEnd(p, pEnd);
+        } else if (bCmtAt(p)) {
+            bool bClosed = false;
+            const char *e = pCmtEnd(p, pEnd, &bClosed);
+            if (!bClosed && p[0] == '-') return true;
+            p = e;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
+    }
+    return false;
+}
+
 // The leading white space gives iOrgIdt and goes, trailing white space goes, and the text ends
 // with a line feed unless it ends with a semicolon. *pnLen receives the length.
 int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
@@ -106,7 +123,8 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
         pWork->ssSrc = ssSrc = pNew;
     }
     ssSrc[nKeep] = '\0';
-    bool bSemi = ssSrc[nKeep - 1] == ';';  // a semicolon is never part of a character either
+    // A semicolon is never part of a character; one that ends a line comment is comment.
+    bool bSemi = ssSrc[nKeep - 1] == ';' && !bEndsInLineCmt(ssSrc, ssSrc + nKeep);
     if (!bSemi) {
         ssSrc[nKeep++] = '\n';
         ssSrc[nKeep] = '\0';

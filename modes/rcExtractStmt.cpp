@@ -49,8 +49,10 @@ bool bIsTkprofTop(const char *p, const char *pEnd, size_t *pm) {
     return false;
 }
 
+// The end of a report's statement: its call table or the separator line. The empty lines before
+// it are not the statement's; empty lines inside a PL/SQL statement are.
 bool bIsTkprofEnd(const char *p, const char *pEnd) {
-    return bBeginsWith(p, pEnd, "\n\n", 2) || bBeginsWith(p, pEnd, "\ncall", 5) || bBeginsWith(p, pEnd, "\n***", 4);
+    return bBeginsWith(p, pEnd, "\ncall", 5) || bBeginsWith(p, pEnd, "\n***", 4);
 }
 
 // iIsTraceTop: a LF followed by a cursor line; the marker runs to the cursor line's own LF. A
@@ -87,6 +89,12 @@ const char *pFindEnd(const char *p, const char *pEnd, int32_t iDocType) {
         if (iDocType == DOC_TKPROF ? bIsTkprofEnd(pLead, pEnd) : bIsTraceEnd(pLead, pEnd)) return pLead;
         p = pLead + 1;
     }
+    return pEnd;
+}
+// A report without call table after the statement: the statement ends at its first empty line.
+const char *pFindEmptyLine(const char *p, const char *pEnd) {
+    for (; p + 1 < pEnd; ++p)
+        if (p[0] == '\n' && p[1] == '\n') return p + 1;
     return pEnd;
 }
 }  // namespace
@@ -144,8 +152,12 @@ int rcExtractStmts(const char *T, size_t L, int32_t iDocType, TextWriter *pOut, 
         // A statement whose end marker never comes runs to the end of the text. One ended by
         // an empty line keeps its own last LF.
         const char *q = pFindEnd(s, pEnd, iDocType);
-        size_t n = static_cast<size_t>(q - s);
-        if (q + 1 < pEnd && q[1] == '\n') ++n;
+        if (iDocType == DOC_TKPROF && q == pEnd) q = pFindEmptyLine(s, pEnd);
+        // The empty lines before the end marker stay with the text after the statement, which
+        // keeps its own last LF.
+        const char *qFirst = q;
+        while (iDocType == DOC_TKPROF && qFirst > s && qFirst[-1] == '\n') --qFirst;
+        size_t n = static_cast<size_t>(qFirst - s) + (qFirst < q ? 1 : 0);
         int rc = rcFmtOneStmt(s, n, pOut, szPath, rStmtStyle, iNumStmts, pfnFmtStmt, SITE_FMT_STMT, SITE_WRITE_STMT);
         if (rc != RC_OK) return rc;
         c = s + n;
