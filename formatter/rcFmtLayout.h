@@ -66,6 +66,7 @@ struct LayoutState {
     int32_t iLineIdt;
     char cLast;            // the last byte written (0: none yet)
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
+    bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
 
     // The pass.
@@ -111,11 +112,15 @@ void vBreakBefore(LayoutState *st, int32_t iLevel); // the blank last written be
 void vStepBack(LayoutState *st);                    // take back one unit of bare indentation
 void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break before when there is text
 void vPutBlank(LayoutState *st);
+void vBlankAfter(LayoutState *st);  // the blank after an operator or comma
 
 // The word that ends before p, past the white space before p; *pn its length (0: none).
 const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
 // Whether the n bytes at p are the word szWord (ASCII letters in any case).
 bool bWordIs(const char *p, size_t n, const char *szWord);
+
+// The block state of a new unit (a statement after the SQL*Plus terminator starts afresh).
+void vStartUnit(LayoutState *st);
 
 // Level changes. A raise that would reach level 512 fails (site 1043). A block word never takes
 // the level below the first line's; bLower tells whether it lowered, for a block word whose

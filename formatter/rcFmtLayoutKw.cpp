@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtLayout.h"
 
@@ -29,13 +30,29 @@ const char *const arClauses[] = {
 
 const char *const arStmtWords[] = {"CREATE", "ALTER", "DROP", "INSERT", "SELECT", "UPDATE", "DELETE", "WITH"};
 
-// The length of the keyword at the reading position when the byte after it is a blank, else 0.
+// Whether a keyword that ends before p stands as a word of its own: white space follows it, or
+// an operator, which the layout writes with a blank before it.
+bool bKwEndsAt(const char *p) { return bWordEndsAt(p); }
+
+// The length of the keyword at the reading position when it stands as a word of its own, else 0.
 int32_t iWordLen(const LayoutState *st, const char *szKw) {
     int32_t n = iKw(st->szSrc, szKw);
-    return (n > 0 && bIsWhite(iByteAt(st->szSrc + n))) ? n : 0;
+    return (n > 0 && bKwEndsAt(st->szSrc + n)) ? n : 0;
 }
 
-bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)); }
+// The same for a keyword written with its blank ("AND "): its length with the blank, or
+// without it where an operator follows the keyword directly.
+int32_t iKwBlank(const LayoutState *st, const char *szKw) {
+    int32_t n = iKw(st->szSrc, szKw);
+    if (n > 0) return n;
+    uint32_t uMatched = uMatchFolded(st->szSrc, szKw);
+    bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
+    return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
+}
+
+// What stands before a keyword: the byte of the text, or a blank that the layout wrote there
+// (after an operator), so that a second run, which finds that blank in its text, decides alike.
+bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
 
 // Whether the word at p is the object of a CREATE (CREATE OR REPLACE EDITIONABLE TYPE ...).
 bool bCreated(const LayoutState *st, const char *p) {
@@ -49,7 +66,7 @@ bool bCreated(const LayoutState *st, const char *p) {
     }
 }
 bool bPrevSepOrStart(const LayoutState *st) { return st->szSrc == st->ssSrc || bPrevSep(st); }
-bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)); }
+bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
 bool bPrevSemiOrNewline(const LayoutState *st) {
     int c = iPrevByte(st);
     return c == ';' || c == '\n';
@@ -65,7 +82,7 @@ void vBlankBefore(LayoutState *st) {
 void vOperator(LayoutState *st, int32_t n) {
     vBlankBefore(st);
     vCopy(st, n);
-    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vPutBlank(st);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
 }
 
 // Copies the name into a block-name field: at most 30 bytes, never ending inside a double-byte
@@ -107,6 +124,21 @@ bool bScanCarry(LayoutState *st) {
     return true;
 }
 
+// Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
+// gets the blank after it (one that a comment moved in front of a word has none yet), and a
+// blank beside another is dropped.
+void vScanByte(LayoutState *st) {
+    char c = *st->szSrc;
+    if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0)) {
+        st->szSrc += 1;  // no two blanks in a row, none at the start of a line
+        return;
+    }
+    vCopy(st, 1);
+    if (c != ',' || st->szSrc >= st->szTail) return;
+    char d = *st->szSrc;
+    if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
+}
+
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
 // (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
 // THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
@@ -118,7 +150,7 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
             p = pCmtEnd(p, st->szTail);
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
-            if (n > 0 && bIsWhite(p[n])) return p;
+            if (n > 0 && bWordEndsAt(p + n)) return p;
             p += iCharLen(st, p);
         }
     }
@@ -133,7 +165,7 @@ void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
             vCopy(st, static_cast<int64_t>(std::strlen(szThen)));
             return;
         }
-        if (!bScanCarry(st)) vCopy(st, 1);
+        if (!bScanCarry(st)) vScanByte(st);
     }
 }
 
@@ -167,8 +199,10 @@ void vScanCase(LayoutState *st) {
             ++iDepth;
             continue;
         }
-        vCopy(st, 1);
-        if (c == ' ' || c == '\t' || c == '\r' || c == ';') {  // a branch of a CASE statement ends in ";"
+        vScanByte(st);
+        // After white space (also the blank written after a comma) or the ";" that ends a branch
+        // of a CASE statement.
+        if (c == ' ' || c == '\t' || c == '\r' || c == ';' || st->cLast == ' ') {
             int32_t n = iKw(st->szSrc, "WHEN ");
             if (n == 0) n = iKw(st->szSrc, "ELSE ");
             if (n > 0) {
@@ -187,7 +221,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     vCopy(st, nKw);
     const char *pName = st->szSrc;
     const char *p = pName;
-    while (p < st->szTail && !bIsWhite(iByteAt(p)) && *p != '(' && *p != ';') p += iCharLen(st, p);
+    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';') p += iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     st->rFrameBeforeHdr = *pFrame;
@@ -237,6 +271,8 @@ int32_t iBlockEndLen(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, "END") == 0) return 0;
     if (p[3] == ';') return 3;
+    // An operator right after END stands where a second run finds "END " (the form with a name).
+    if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
     uint32_t uMatched = 0;
     if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
     if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
@@ -282,10 +318,21 @@ int rcNullTest(LayoutState *st) {
 // break follows. Anywhere else it is the division sign.
 int rcSlash(LayoutState *st) {
     if (!bPrevSemiOrNewline(st)) {
+        // A division sign that begins its line must not end it too: a line holding only "/"
+        // is the SQL*Plus terminator.
+        bool bLineStart = st->iLineIdt >= 0;
         vOperator(st, 1);
+        st->iSlashLine = bLineStart;
         return RC_OK;
     }
-    st->iInStmt = 0;
+    // The unit ends here: like the text before a "/" line, it must leave no level open, and the
+    // next unit starts afresh.
+    if (st->iIdt > st->iOrgIdt) {
+        if (st->pOut == nullptr) iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        st->iSite = SITE_NO_CLOSE_PAREN;
+        return RC_PAREN;
+    }
+    vStartUnit(st);
     vCopy(st, 1);
     if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
     return RC_OK;
@@ -303,7 +350,7 @@ int rcOperatorRule(LayoutState *st) {
 int rcHeaderRule(LayoutState *st) {
     if (!((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc) || st->iTypeSpec == 1) return RULE_PASS;
     for (const char *szHdr : arHeaders) {
-        int32_t n = iKw(st->szSrc, szHdr);
+        int32_t n = iKwBlank(st, szHdr);
         if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
     }
     return RULE_PASS;
@@ -417,10 +464,7 @@ int rcIsAs(LayoutState *st) {
     }
     if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
     vCopy(st, n);
-    if (st->szSrc < st->szTail && *st->szSrc == ' ') {
-        st->szSrc += 1;
-        vLineBreak(st);
-    }
+    vBreakForBlank(st);
     return RC_OK;
 }
 
@@ -587,7 +631,7 @@ int rcSemicolon(LayoutState *st) {
 // The AND that belongs to a BETWEEN is not broken.
 int rcBetween(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "BETWEEN ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "BETWEEN ")) == 0) return RULE_PASS;
     st->iInBetween = 1;
     vCopy(st, n);
     return RC_OK;
@@ -595,7 +639,7 @@ int rcBetween(LayoutState *st) {
 
 int rcAnd(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "AND ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "AND ")) == 0) return RULE_PASS;
     if (st->iInBetween == 1)
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
@@ -611,7 +655,7 @@ int rcClause(LayoutState *st) {
     int c0 = iFold(*st->szSrc);
     for (const char *szKw : arClauses) {
         if (static_cast<unsigned char>(szKw[0]) != c0) continue;
-        int32_t n = iKw(st->szSrc, szKw);
+        int32_t n = iKwBlank(st, szKw);
         if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
         vCopy(st, n);

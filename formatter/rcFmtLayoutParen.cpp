@@ -61,7 +61,7 @@ int rcCloseParen(LayoutState *st) {
 int rcComma(LayoutState *st) {
     if (bBroken(st) && iPrevByte(st) != '\n') vLineBreak(st);
     vCopy(st, 1);
-    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vPutBlank(st);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
     return RC_OK;
 }
 }  // namespace

@@ -128,10 +128,17 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
     for (size_t i = 0; i < nWords; ++i) {
         size_t n = nKwLen(p, arWords[i]);
-        if (n != 0) return bIsWhite(p[n]) ? n : 0;
+        if (n != 0) return bWordEndsAt(p + n) ? n : 0;
     }
     return 0;
 }
+
+size_t nLineKeywordAt(const char *p) {
+    static const char *const arWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
+    return nWordOfList(p, arWords, sizeof arWords / sizeof *arWords);
+}
+
+bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
 size_t nOperatorAt(const char *p) {
     static const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>",

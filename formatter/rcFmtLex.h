@@ -69,13 +69,20 @@ int iIsKeyword(const char *szText, const char *szKeyword, uint32_t *puMatched);
 // 1 when the text begins with szPrefix followed by szName (the END of a named block), else 0;
 // *puMatched receives the number of leading bytes that agreed. Cannot fail.
 int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uint32_t *puMatched);
-// The length of the first keyword of the list that begins at p and is followed by white space,
-// else 0. The first keyword that agrees in full decides, whatever follows it.
+// Whether a word that ends before p stands on its own: white space follows it, or an operator
+// or a comment, which get a blank before them.
+bool bWordEndsAt(const char *p);
+// The length of the first keyword of the list that begins at p and stands on its own, else 0.
+// The first keyword that agrees in full decides, whatever follows it.
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 
 // Operators, so ordered that a two-byte operator is never split: the length of the operator at
 // p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
 size_t nOperatorAt(const char *p);
+
+// The statement keywords that begin a line of their own wherever white space stands before them
+// (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
+size_t nLineKeywordAt(const char *p);
 
 // Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the
 // alternative quoting q'x...x' (also nq'...', letters in either case), whose delimiter x is any

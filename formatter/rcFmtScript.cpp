@@ -142,8 +142,8 @@ const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State 
             p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, pEnd);
-        } else if (*p == ';' && *peState == IN_SQL) {
-            *peState = IDLE;
+        } else if (*p == ';' && (*peState == IN_SQL || bSlashLine(p + 1, pEnd))) {
+            *peState = IDLE;  // a "/" right after the ";" ends a PL/SQL unit too
             return p + 1;
         } else if (*p == '\n') {
             if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
@@ -182,10 +182,12 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
             bLineStart = p > pText && p[-1] == '\n';
             continue;
         }
+        // A command that follows a statement's ";" on the same line goes on a line of its own:
+        // there a second run finds it at the start of its line.
         size_t nWord = nWordLen(q, pEnd);
-        if (bLineStart && (bSlashLine(q, pEnd) || *q == '@' || bCmdWord(q, nWord, pEnd))) {
+        if (bSlashLine(q, pEnd) || *q == '@' || bCmdWord(q, nWord, pEnd)) {
             const char *e = *q == '/' ? pLineEnd(q, pEnd) : pCmdEnd(q, pEnd);
-            if (rcAddLine(pLines, pText, p, e) != RC_OK) return RC_NOMEM;
+            if (rcAddLine(pLines, pText, bLineStart ? p : q, e) != RC_OK) return RC_NOMEM;
             p = e;
             bLineStart = true;
             continue;
