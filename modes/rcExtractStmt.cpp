@@ -24,9 +24,12 @@ const char szEndOfStmt[] = "END OF STMT";
 
 int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnFile()", szModule, iLine); }
 
-int rcWriteFailed(const char *szPath, int iErr, int iLine) {
-    iConPrintf(szMsgWrite, szErrorPrefix, szPath, std::strerror(iErr), "");
-    return rcFail(RC_WRITE, iLine);
+// The formatted text could not be put into its stored form: no memory, or a UTF-16 file whose
+// text UTF-16 cannot hold.
+int rcPutFailed(const char *szPath, int iErr, int iLine) {
+    if (iErr == ENOMEM) return rcNoMem("rcFmtOnFile()", szModule, iLine);
+    iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16", szPath);
+    return rcFail(RC_BADTEXT, iLine);
 }
 
 bool bBeginsWith(const char *p, const char *pEnd, const char *szWord, size_t nWord) {
@@ -133,7 +136,7 @@ int rcFmtOneStmt(const char *p, size_t n, TextWriter *pOut, const char *szPath, 
         nOut = static_cast<size_t>(rStmtStyle->iFmtLen);
     }
     ++*iNumStmts;
-    if (!pOut->bPut(pOutText, nOut)) return rcWriteFailed(szPath, pOut->iErr, iSiteWrite);
+    if (!pOut->bPut(pOutText, nOut)) return rcPutFailed(szPath, pOut->iErr, iSiteWrite);
     return RC_OK;
 }
 
@@ -147,7 +150,7 @@ int rcExtractStmts(const char *T, size_t L, int32_t iDocType, TextWriter *pOut, 
         size_t m = 0;
         const char *pTop = pFindTop(c, pEnd, iDocType, &m);
         const char *s = pTop == pEnd ? pEnd : pTop + m;  // the text up to here stays as it is
-        if (!pOut->bPut(c, static_cast<size_t>(s - c))) return rcWriteFailed(szPath, pOut->iErr, SITE_WRITE_TEXT);
+        if (!pOut->bPut(c, static_cast<size_t>(s - c))) return rcPutFailed(szPath, pOut->iErr, SITE_WRITE_TEXT);
         if (pTop == pEnd) return RC_OK;
         // A statement whose end marker never comes runs to the end of the text. One ended by
         // an empty line keeps its own last LF.

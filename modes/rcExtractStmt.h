@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "formatter/rStmtStyle.h"
+#include "plat/platFile.h"
 #include "modes/rcTextCodec.h"
 
 enum { DOC_SCRIPT = 0, DOC_TKPROF = 1, DOC_TRACE = 2 };
@@ -19,7 +20,7 @@ struct FileModeCalls {
     size_t (*pfnWrite)(const void *p, size_t nSize, size_t nCount, FILE *fp);
     int (*pfnClose)(FILE *fp);
     FILE *(*pfnCreateNew)(const char *szPath);                // pPlatCreateNew
-    int (*pfnSetMode)(const char *szPath, uint32_t uMode);    // iPlatSetMode
+    int (*pfnSetMode)(const char *szPath, const PlatStat *pStat);  // iPlatCopyAttributes
     int (*pfnReplace)(const char *szFrom, const char *szTo);  // iPlatReplaceFile
 };
 extern FileModeCalls rFileModeCalls;

@@ -14,6 +14,7 @@
 #include "formatter/rcFmtStmt.h"
 #include "formatter/rcFmtLex.h"
 #include "modes/rcReplaceStr.h"
+#include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
 
@@ -130,15 +131,33 @@ int rcRunSteps(ClipRun *run, StmtStyle *rStmtStyle) {
     int rc = rcCopyText(run);
     if (rc != RC_OK) return rc;
 
+    // With --check or --diff the clipboard's text is only compared with the result.
+    HeapPtr<char> orig;
+    if (rRunOptions.iCheck || rRunOptions.iDiff) {
+        orig.reset(static_cast<char *>(pvAlloc(std::strlen(run->szText) + 1)));
+        if (orig == nullptr) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
+        std::strcpy(orig.get(), run->szText);
+    }
     rc = rcReplaceStrSubCr(&run->szText);
     if (rc != RC_OK) return rcFail(rc, SITE_SUB_CR);
-    StmtStyle rTextStyle = *rStmtStyle;
+    StmtStyle rTextStyle;
+    int32_t eEol = EOL_CRLF;  // the clipboard's lines end in CR LF
+    rc = rcStyleFor("", rStmtStyle, &rTextStyle, &eEol);
+    if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     if (run->bWide) rTextStyle.iEncoding = ENC_UTF8;
     rc = rcFmtStmt(run->szText, &run->szStmtFmt, &rTextStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
     rc = rcReplaceStrAddCr(&run->szStmtFmt);
     if (rc != RC_OK) return rcFail(rc, SITE_ADD_CR);
+    if (orig != nullptr) {
+        bool bWrite = false;
+        rc = rcTakeResult("clipboard", orig.get(), std::strlen(orig.get()), run->szStmtFmt, std::strlen(run->szStmtFmt), &bWrite);
+        if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
+        run->bOpen = false;
+        if (!platClip.bClose()) return rcFail(rcCallFailed(), SITE_CLOSE);
+        return RC_OK;
+    }
 
     rc = rcFillNewBlock(run);
     if (rc != RC_OK) return rc;

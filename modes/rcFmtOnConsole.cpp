@@ -6,6 +6,7 @@
 
 #include "formatter/rcFmtLex.h"
 #include "formatter/rcFmtStmt.h"
+#include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
 #include "runtime/msgCatalog.h"
@@ -17,6 +18,7 @@ enum {
     SITE_GROW = 28,
     SITE_READ = 33,      // standard input could not be read to its end
     SITE_BAD_TEXT = 36,  // UTF-16 input that is not valid UTF-16
+    SITE_SETTINGS = 38,  // the settings of the current directory cannot be used
     SITE_FORMAT = 42,
     SITE_WRITE = 50,
 };
@@ -27,30 +29,37 @@ int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnConsole()", szModule,
 struct ConsoleRun {
     char *pRaw = nullptr;  // standard input as read
     size_t nRaw = 0, capRaw = 0;
-    char *pWide = nullptr;  // the text of UTF-16 input, as UTF-8
+    char *pText = nullptr;  // its text, when it is not pRaw itself: UTF-16 as UTF-8, or a copy
     char *szStmtFmt = nullptr;
     ~ConsoleRun() {
         vFree(pRaw);
-        vFree(pWide);
+        vFree(pText);
         vFree(szStmtFmt);
     }
 };
 
-// The text of the input: UTF-16 as UTF-8, anything else as it came; line ends LF.
-int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, const char **ppText, size_t *pnText) {
+// The text of the input: UTF-16 as UTF-8, anything else as it came; line ends LF. The input's
+// own bytes stay as they are when they are compared with the result (--check, --diff).
+int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, char **ppText, size_t *pnText) {
     size_t nBom = 0;
     vTextFormOf(run->pRaw, run->nRaw, eWant, 0, pForm, &nBom);
     char *pText = run->pRaw;
     size_t nText = run->nRaw;
     if (pForm->eUtf16 != 0) {
-        int rc = rcUtf16ToUtf8(run->pRaw + nBom, run->nRaw - nBom, pForm->eUtf16, &run->pWide, &nText);
+        int rc = rcUtf16ToUtf8(run->pRaw + nBom, run->nRaw - nBom, pForm->eUtf16, &run->pText, &nText);
         if (rc == RC_NOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
         if (rc != RC_OK) {
             iConPrintf(szMsgBadText, szErrorPrefix, pForm->eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", "stdin");
             return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
         }
-        pText = run->pWide;
+        pText = run->pText;
+    } else if (rRunOptions.iCheck || rRunOptions.iDiff) {
+        run->pText = static_cast<char *>(pvAlloc(nText + 1));
+        if (run->pText == nullptr) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+        std::memcpy(run->pText, run->pRaw, nText);
+        pText = run->pText;
     }
+    pForm->bCrLf = bCrLfText(pText, nText);
     *pnText = nCrLfToLf(pText, nText);
     *ppText = pText;
     return RC_OK;
@@ -67,21 +76,34 @@ int rcFmtOnConsole(StmtStyle *rStmtStyle) {
         iConPrintf(szMsgOpen, szErrorPrefix, "stdin", std::strerror(iErr), "");
         return rcFail(RC_OPEN, SITE_READ);
     }
+    StmtStyle rTextStyle;
+    int32_t eEol = EOL_CRLF;
+    int rc = rcStyleFor("", rStmtStyle, &rTextStyle, &eEol);
+    if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
     TextForm rForm;
-    const char *pText = nullptr;
+    char *pText = nullptr;
     size_t nText = 0;
-    int rc = rcDecodeInput(&run, rStmtStyle->iEncoding, &rForm, &pText, &nText);
+    rc = rcDecodeInput(&run, rTextStyle.iEncoding, &rForm, &pText, &nText);
     if (rc != RC_OK) return rc;
 
-    StmtStyle rTextStyle = *rStmtStyle;
     rTextStyle.iEncoding = rForm.eEncoding;
     rc = rcFmtStmtLen(pText, nText, &run.szStmtFmt, &rTextStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
 
-    TextWriter out(stdout, rForm, std::fwrite);
-    if (!out.bPut(run.szStmtFmt, static_cast<size_t>(rTextStyle.iFmtLen)) || !out.bFlush() || std::fflush(stdout) != 0) {
-        iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(out.iErr != 0 ? out.iErr : errno), "");
+    TextWriter out(rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && rForm.bCrLf));
+    if (!out.bPut(run.szStmtFmt, static_cast<size_t>(rTextStyle.iFmtLen))) {
+        if (out.iErr == ENOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16", "stdout");
+        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+    }
+    if (rRunOptions.iCheck || rRunOptions.iDiff) {
+        bool bWrite = false;
+        rc = rcTakeResult("stdin", run.pRaw, run.nRaw, out.p, out.n, &bWrite);
+        return rc != RC_OK ? rcFail(rc, SITE_WRITE) : RC_OK;
+    }
+    if (!bWriteAllBytes(stdout, std::fwrite, out.p, out.n) || std::fflush(stdout) != 0) {
+        iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(errno), "");
         return rcFail(RC_WRITE, SITE_WRITE);
     }
     return RC_OK;

@@ -16,6 +16,7 @@
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtStmt.h"
 #include "modes/rcExtractStmt.h"
+#include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
 #include "formatter/rcFmtLex.h"
@@ -39,6 +40,8 @@ enum {
     SITE_FMT_SCRIPT = 491,
     SITE_WRITE_SCRIPT = 501,
     SITE_REPLACE = 509,  // the new file could not take the original's mode or name
+    SITE_SETTINGS = 260,  // the settings of the file's directory cannot be used
+    SITE_RESULT = 512,    // the result cannot be listed or shown
 };
 enum { TEMP_TRIES = 100 };
 
@@ -99,15 +102,14 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
 
 // The document: the file's bytes as stored, then its text as the formatter reads it.
 struct DocText {
-    char *pRaw = nullptr;   // the bytes as stored (their line ends turned to LF, when not UTF-16)
+    char *pRaw = nullptr;   // the bytes as stored
     size_t nRaw = 0, capRaw = 0;
-    char *pWide = nullptr;  // the text of a UTF-16 file, as UTF-8
-    const char *pText = nullptr;
+    char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends LF
     size_t nText = 0;
     TextForm rForm;
     ~DocText() {
         vFree(pRaw);
-        vFree(pWide);
+        vFree(pText);
     }
 };
 
@@ -126,47 +128,43 @@ int rcReadDoc(const char *szPath, DocText *pDoc) {
 }
 
 // The text of the document: a UTF-16 file as UTF-8, any other file as its bytes; line ends LF.
-// A file that holds NUL bytes and is not UTF-16 is binary: it is refused, and stays as it is.
+// The stored bytes stay as they are, to be compared with the result. A file that holds NUL
+// bytes and is not UTF-16 is binary: it is refused, and stays as it is.
 int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
     size_t nBom = 0;
     vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
     if (pDoc->rForm.eUtf16 != 0) {
-        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pWide, &pDoc->nText);
+        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pText, &pDoc->nText);
         if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
         if (rc != RC_OK) {
             iConPrintf(szMsgBadText, szErrorPrefix, pDoc->rForm.eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", szPath);
             return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
         }
-        pDoc->nText = nCrLfToLf(pDoc->pWide, pDoc->nText);
-        pDoc->pText = pDoc->pWide;
-        return RC_OK;
+    } else {
+        if (bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
+            iConPrintf(szMsgBinary, szErrorPrefix, szPath);
+            return rcFail(RC_BADTEXT, SITE_BINARY);
+        }
+        pDoc->pText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
+        if (pDoc->pText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+        std::memcpy(pDoc->pText, pDoc->pRaw, pDoc->nRaw + 1);
+        pDoc->nText = pDoc->nRaw;
     }
-    if (bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
-        iConPrintf(szMsgBinary, szErrorPrefix, szPath);
-        return rcFail(RC_BADTEXT, SITE_BINARY);
-    }
-    pDoc->nText = nCrLfToLf(pDoc->pRaw, pDoc->nRaw);
-    pDoc->pText = pDoc->pRaw;
+    pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
+    pDoc->nText = nCrLfToLf(pDoc->pText, pDoc->nText);
     return RC_OK;
 }
 
-// Formats the document into the new file: a script as one text, the statements of a report
-// or trace file one by one. The text is read in the document's own encoding.
-int rcFmtDoc(const DocText &doc, TextWriter *pOut, const char *szTemp, StmtStyle *rStmtStyle, int32_t *piNumStmts) {
+// Formats the document into pOut: a script as one text, the statements of a report or trace
+// file one by one. The text is read in the document's own encoding.
+int rcFmtDoc(const char *szPath, const DocText &doc, TextWriter *pOut, StmtStyle *rStmtStyle, int32_t *piNumStmts) {
     StmtStyle rDocStyle = *rStmtStyle;
     rDocStyle.iEncoding = doc.rForm.eEncoding;
     int32_t iDocType = iIdentifyDocType(doc.pText, doc.nText);
-    int rc;
     if (iDocType == DOC_SCRIPT)
-        rc = rcFmtOneStmt(doc.pText, doc.nText, pOut, szTemp, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
-                          SITE_WRITE_SCRIPT);
-    else
-        rc = rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szTemp, &rDocStyle, piNumStmts, pfnFileFmtStmt);
-    if (rc != RC_OK) return rc;
-    // The last bytes reach the file here: a failure is one of the last write, which for a
-    // report or trace file is text after the last statement.
-    if (!pOut->bFlush()) return rcWriteFailed(szTemp, pOut->iErr, iDocType == DOC_SCRIPT ? SITE_WRITE_SCRIPT : SITE_WRITE_TEXT);
-    return RC_OK;
+        return rcFmtOneStmt(doc.pText, doc.nText, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
+                            SITE_WRITE_SCRIPT);
+    return rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt);
 }
 
 // The new file that takes the original's place, beside it: closed and removed on every path
@@ -183,7 +181,7 @@ struct TempFile {
     }
 };
 
-// Creates the new file beside the file szPath leads to (links followed); *pszReal receives that
+// Creates the new file beside the file szPath leads to (links followed); *pReal receives that
 // file's path.
 int rcOpenTemp(const char *szPath, HeapPtr<char> *pReal, TempFile *pTemp) {
     // The resolved path comes from the program's allocator: its failure is a memory failure.
@@ -197,47 +195,59 @@ int rcOpenTemp(const char *szPath, HeapPtr<char> *pReal, TempFile *pTemp) {
     return RC_OK;
 }
 
-// The new file takes the original's permission bits, then its name. A failure here is reported
-// as a write failure of the original, which is still as it was.
-int rcReplaceOriginal(const char *szPath, const char *szReal, const PlatStat &rStat, TempFile *pTemp, int iSiteLast) {
-    FILE *fpClose = pTemp->fp;
-    pTemp->fp = nullptr;
+// The new bytes go to a new file beside the original, which takes the original's permission
+// bits (and owner where it may), then its name. A failure after the new file's bytes are
+// written is reported as a write failure of the original, which is still as it was.
+int rcReplaceFile(const char *szPath, const PlatStat &rStat, const char *p, size_t n, int iSiteWrite) {
+    HeapPtr<char> real;
+    TempFile temp;
+    int rc = rcOpenTemp(szPath, &real, &temp);
+    if (rc != RC_OK) return rc;
+    if (!bWriteAllBytes(temp.fp, rFileModeCalls.pfnWrite, p, n)) return rcWriteFailed(temp.szTemp, errno, iSiteWrite);
+    FILE *fpClose = temp.fp;
+    temp.fp = nullptr;
     errno = 0;
-    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(pTemp->szTemp, errno, iSiteLast);
-    int iErr = rFileModeCalls.pfnSetMode(pTemp->szTemp, rStat.uMode);
+    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(temp.szTemp, errno, iSiteWrite);
+    int iErr = rFileModeCalls.pfnSetMode(temp.szTemp, &rStat);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    iErr = rFileModeCalls.pfnReplace(pTemp->szTemp, szReal);
+    iErr = rFileModeCalls.pfnReplace(temp.szTemp, real.get());
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    pTemp->bReplaced = true;
+    temp.bReplaced = true;
     return RC_OK;
 }
 
-// One file: announced, read, formatted into a new file, which then replaces it. The original is
-// never opened for writing. Its buffers live in its own frame, never in a frame of the recursion.
-__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt,
-                                        StmtStyle *rStmtStyle) {
-    iConPrintf("%s\n", szPath);
+// One file: announced, read, formatted in memory; unless the result equals what the file holds
+// (then the file is left alone) it is listed, shown as a diff, or it replaces the file. The
+// original is never opened for writing.
+int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, StmtStyle *rStmtStyle) {
+    if (!rRunOptions.iQuiet && !rRunOptions.iCheck) iConPrintf("%s\n", szPath);
     DocText doc;
     int rc = rcReadDoc(szPath, &doc);
     if (rc != RC_OK) return rc;
     // The input counts each file's bytes once, as stored.
     *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);
-    rc = rcDecodeDoc(szPath, rStmtStyle->iEncoding, &doc);
+    char szDir[MAX_PATH_LEN + 1];
+    vDirOf(szPath, szDir, sizeof szDir);
+    StmtStyle rFileStyle;
+    int32_t eEol = EOL_CRLF;
+    rc = rcStyleFor(szDir, rStmtStyle, &rFileStyle, &eEol);
+    if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
+    rc = rcDecodeDoc(szPath, rFileStyle.iEncoding, &doc);
     if (rc != RC_OK) return rc;
 
-    HeapPtr<char> real;
-    TempFile temp;
-    rc = rcOpenTemp(szPath, &real, &temp);
-    if (rc != RC_OK) return rc;
-    TextWriter out(temp.fp, doc.rForm, rFileModeCalls.pfnWrite);
+    TextWriter out(doc.rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && doc.rForm.bCrLf));
     int32_t iNumStmts = 0;
-    rc = rcFmtDoc(doc, &out, temp.szTemp, rStmtStyle, &iNumStmts);
+    rc = rcFmtDoc(szPath, doc, &out, &rFileStyle, &iNumStmts);
     if (rc != RC_OK) return rc;
-    rc = rcReplaceOriginal(szPath, real.get(), rStat, &temp, SITE_WRITE_SCRIPT);
-    if (rc != RC_OK) return rc;
-
+    bool bWrite = false;
+    rc = rcTakeResult(szPath, doc.pRaw, doc.nRaw, out.p, out.n, &bWrite);
+    if (rc != RC_OK) return rcFail(rc, SITE_RESULT);
+    if (bWrite) {
+        rc = rcReplaceFile(szPath, rStat, out.p, out.n, SITE_WRITE_SCRIPT);
+        if (rc != RC_OK) return rc;
+    }
     *rCnt.iNumStmts += iNumStmts;
-    *rCnt.iOutBytes += out.iRawBytes;
+    *rCnt.iOutBytes += static_cast<int64_t>(out.n);
     ++*rCnt.iNumFiles;
     return RC_OK;
 }
@@ -302,7 +312,7 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
 PfnFmtStmt pfnFileFmtStmt = rcFmtStmtLen;
 
 FileModeCalls rFileModeCalls = {
-    std::fopen, std::fread, std::ferror, std::fwrite, std::fclose, pPlatCreateNew, iPlatSetMode, iPlatReplaceFile,
+    std::fopen, std::fread, std::ferror, std::fwrite, std::fclose, pPlatCreateNew, iPlatCopyAttributes, iPlatReplaceFile,
 };
 
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName) {

@@ -88,57 +88,68 @@ int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), i
     }
 }
 
-TextWriter::TextWriter(FILE *fpOut, const TextForm &rFormOut, size_t (*pfnWriteOut)(const void *, size_t, size_t, FILE *))
-    : fp(fpOut), rForm(rFormOut), pfnWrite(pfnWriteOut) {}
+bool bCrLfText(const char *p, size_t n) {
+    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', n));
+    return pLf == nullptr || (pLf > p && pLf[-1] == '\r');
+}
 
-bool TextWriter::bPut(const char *p, size_t nLen) {
-    if (rForm.eUtf16 == 0) return bPutStored(p, nLen);
+bool TextWriter::bRoom(size_t nMore) {
+    if (cap - n >= nMore) return true;
+    size_t capNew = cap * 2 > n + nMore ? cap * 2 : n + nMore + 65536;  // geometric: linear time
+    char *pNew = static_cast<char *>(pvRealloc(p, capNew));
+    if (pNew == nullptr) {
+        iErr = ENOMEM;
+        return false;
+    }
+    p = pNew;
+    cap = capNew;
+    return true;
+}
+
+bool TextWriter::bPut(const char *pText, size_t nLen) {
+    if (rForm.eUtf16 == 0) return bPutStored(pText, nLen);
     if (!bBomDone && rForm.bBom) {
         bBomDone = true;
         const char *szBom = rForm.eUtf16 == CS_UTF16LE ? "\xFF\xFE" : "\xFE\xFF";
         if (!bPutRaw(szBom, 2)) return false;
     }
-    return bPutUtf16(p, nLen);
+    return bPutUtf16(pText, nLen);
 }
 
 // Bytes as they are.
-bool TextWriter::bPutRaw(const char *p, size_t nLen) {
-    while (nLen > 0) {
-        if (n == sizeof ab && !bFlush()) return false;
-        size_t nRun = sizeof ab - n < nLen ? sizeof ab - n : nLen;
-        std::memcpy(ab + n, p, nRun);
-        n += nRun;
-        p += nRun;
-        nLen -= nRun;
-    }
+bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
+    if (!bRoom(nLen)) return false;
+    std::memcpy(p + n, pText, nLen);
+    n += nLen;
     return true;
 }
 
-// Bytes as stored, every LF as CR LF.
-bool TextWriter::bPutStored(const char *p, size_t nLen) {
-    for (const char *pEnd = p + nLen; p < pEnd;) {
-        const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+// Bytes as stored: every LF as CR LF when the lines end so.
+bool TextWriter::bPutStored(const char *pText, size_t nLen) {
+    if (!bCrLf) return bPutRaw(pText, nLen);
+    for (const char *pEnd = pText + nLen; pText < pEnd;) {
+        const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pEnd - pText)));
         const char *pRunEnd = pLf != nullptr ? pLf : pEnd;
-        if (!bPutRaw(p, static_cast<size_t>(pRunEnd - p))) return false;
+        if (!bPutRaw(pText, static_cast<size_t>(pRunEnd - pText))) return false;
         if (pLf == nullptr) break;
         if (!bPutRaw("\r\n", 2)) return false;
-        p = pLf + 1;
+        pText = pLf + 1;
     }
     return true;
 }
 
 // UTF-8 converted to UTF-16 piece by piece; a piece ends on a character boundary.
-bool TextWriter::bPutUtf16(const char *p, size_t nLen) {
+bool TextWriter::bPutUtf16(const char *pText, size_t nLen) {
     PlatCodeset eTo = static_cast<PlatCodeset>(rForm.eUtf16);
-    const char *pEnd = p + nLen;
-    while (p < pEnd) {
-        char abUtf8[2 * UTF16_PIECE + 4];  // the piece with CR before every LF
+    const char *pEnd = pText + nLen;
+    while (pText < pEnd) {
+        char abUtf8[2 * UTF16_PIECE + 4];  // the piece with its line ends as stored
         size_t nIn = 0;
-        while (p < pEnd && nIn < UTF16_PIECE) {
-            if (*p == '\n') abUtf8[nIn++] = '\r';
-            abUtf8[nIn++] = *p++;
+        while (pText < pEnd && nIn < UTF16_PIECE) {
+            if (*pText == '\n' && bCrLf) abUtf8[nIn++] = '\r';
+            abUtf8[nIn++] = *pText++;
         }
-        while (p < pEnd && (static_cast<unsigned char>(*p) & 0xC0) == 0x80) abUtf8[nIn++] = *p++;
+        while (pText < pEnd && (static_cast<unsigned char>(*pText) & 0xC0) == 0x80) abUtf8[nIn++] = *pText++;
         char abWide[2 * sizeof abUtf8];
         size_t nOut = 0;
         if (iPlatConvert(CS_UTF8, eTo, abUtf8, nIn, abWide, sizeof abWide, &nOut) != 0) {
@@ -150,13 +161,16 @@ bool TextWriter::bPutUtf16(const char *p, size_t nLen) {
     return true;
 }
 
-bool TextWriter::bFlush() {
-    if (n == 0) return true;
-    errno = 0;
-    size_t nDone = pfnWrite(ab, 1, n, fp);
-    iRawBytes += static_cast<int64_t>(nDone);
-    bool bOk = nDone == n;
-    if (!bOk) iErr = errno != 0 ? errno : EIO;
-    n = 0;
-    return bOk;
+bool bWriteAllBytes(FILE *fp, size_t (*pfnWrite)(const void *, size_t, size_t, FILE *), const char *p, size_t n) {
+    while (n > 0) {
+        errno = 0;
+        size_t nDone = pfnWrite(p, 1, n, fp);
+        if (nDone == 0) {
+            if (errno == 0) errno = EIO;
+            return false;
+        }
+        p += nDone;
+        n -= nDone;
+    }
+    return true;
 }

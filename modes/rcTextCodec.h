@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "runtime/psGlobals.h"
+
 // How a text is stored.
 struct TextForm {
     int32_t eUtf16 = 0;     // 0: bytes as they are; CS_UTF16LE or CS_UTF16BE: UTF-16, read as UTF-8
     bool bBom = false;      // a UTF-16 byte order mark stood first, and is written first again
     int32_t eEncoding = 0;  // the encoding the formatter reads the text in (never ENC_AUTO)
+    bool bCrLf = true;      // its lines end in CR LF (see bCrLfText)
 };
 
 // The form of the stored bytes: UTF-16 when they begin with its byte order mark (or when
@@ -37,26 +40,37 @@ bool bHoldsNul(const char *p, size_t n);
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
                   size_t *pn, size_t *pcap);
 
-// A text written in its stored form: every LF as CR LF, and UTF-16 again (its byte order mark
-// first) where the form says so. Buffered: a failing write shows at this put or a later one, or
-// at the flush.
-struct TextWriter {
-    FILE *fp = nullptr;
-    TextForm rForm;
-    size_t (*pfnWrite)(const void *, size_t, size_t, FILE *) = nullptr;
-    int64_t iRawBytes = 0;  // bytes handed to the stream, as stored
-    int iErr = 0;           // why the last put or flush failed: errno, or ENOMEM, or EILSEQ
-    bool bBomDone = false;
-    size_t n = 0;
-    char ab[65536];
+// How the formatted text ends its lines: CR LF (the default), LF, or as the text came in.
+enum : int32_t { EOL_CRLF = 0, EOL_LF = 1, EOL_KEEP = 2 };
 
-    TextWriter(FILE *fpOut, const TextForm &rFormOut, size_t (*pfnWriteOut)(const void *, size_t, size_t, FILE *));
-    // false when the bytes could not be written; iErr tells why.
-    bool bPut(const char *p, size_t nLen);
-    bool bFlush();
+// The line end the text at p uses: that of its first line (CR LF or LF); CR LF for a text of
+// one line.
+bool bCrLfText(const char *p, size_t n);
+
+// A text put back into its stored form, in memory: every LF as CR LF where the form asks for
+// it, and UTF-16 again (its byte order mark first) where it came as UTF-16. The bytes gather in
+// p (n of cap bytes, the caller's block once taken); a put fails only for want of memory or
+// for a text that UTF-16 cannot hold.
+struct TextWriter {
+    TextForm rForm;
+    bool bCrLf = true;      // LF goes out as CR LF
+    char *p = nullptr;
+    size_t n = 0, cap = 0;
+    int iErr = 0;           // why the last put failed: ENOMEM, or EILSEQ
+    bool bBomDone = false;
+
+    TextWriter(const TextForm &rFormOut, bool bCrLfOut) : rForm(rFormOut), bCrLf(bCrLfOut) {}
+    ~TextWriter() { vFree(p); }
+    TextWriter(const TextWriter &) = delete;
+    TextWriter &operator=(const TextWriter &) = delete;
+    bool bPut(const char *pText, size_t nLen);
 
   private:
-    bool bPutRaw(const char *p, size_t nLen);
-    bool bPutStored(const char *p, size_t nLen);
-    bool bPutUtf16(const char *p, size_t nLen);
+    bool bRoom(size_t nMore);
+    bool bPutRaw(const char *pText, size_t nLen);
+    bool bPutStored(const char *pText, size_t nLen);
+    bool bPutUtf16(const char *pText, size_t nLen);
 };
+
+// Writes the n bytes at p to fp with pfnWrite; false with errno set when the stream refused.
+bool bWriteAllBytes(FILE *fp, size_t (*pfnWrite)(const void *, size_t, size_t, FILE *), const char *p, size_t n);
