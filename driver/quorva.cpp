@@ -12,10 +12,13 @@
 #include "modes/rcFmtOnClipBoard.h"
 #include "modes/rcFmtOnConsole.h"
 #include "modes/rcFmtOnFile.h"
+#include "modes/rcRunOptions.h"
+#include "modes/rcTextCodec.h"
 
 namespace {
 const char szModule[] = ".\\quorva";
 enum {
+    SITE_OPTIONS = 140,  // an option's value cannot be used
     SITE_VERSION_INFO = 145,
     SITE_BANNER = 165,
     SITE_EXE_LOC = 172,
@@ -30,7 +33,10 @@ enum {
 };
 enum { TIMING_SECTIONS = 10 };
 
-enum OptionEffect { OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_UNSUPPORTED };
+enum OptionEffect {
+    OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_ENCODING, OPT_EOL, OPT_CHECK,
+    OPT_DIFF, OPT_QUIET, OPT_NO_CONFIG, OPT_VERSION, OPT_UNSUPPORTED
+};
 
 struct OptionForm {
     const char *szForm;
@@ -47,6 +53,10 @@ const OptionForm arOptionForms[] = {
     {"-r", OPT_RECURSE, false},      {"--recurently", OPT_RECURSE, false},
     {"-o", OPT_STDIO, false},        {"--stdio", OPT_STDIO, false},
     {"-j", OPT_JOIN, false},         {"--join_at=", OPT_JOIN, false},
+    {"--encoding=", OPT_ENCODING, false}, {"--eol=", OPT_EOL, false},
+    {"--check", OPT_CHECK, false},   {"--diff", OPT_DIFF, false},
+    {"-q", OPT_QUIET, false},        {"--quiet", OPT_QUIET, false},
+    {"--no-config", OPT_NO_CONFIG, false}, {"--version", OPT_VERSION, false},
     {"-", OPT_UNSUPPORTED, false},   {"/", OPT_UNSUPPORTED, true},
 };
 
@@ -63,6 +73,56 @@ int32_t iAtoi(const char *sz) {
     }
     if (bNeg) v = -v;
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
+// The names of the encodings, in any letter case; the common spellings of each are taken.
+const struct {
+    const char *szName;
+    int32_t eEncoding;
+} arEncodings[] = {
+    {"AUTO", ENC_AUTO},       {"SJIS", ENC_SJIS},     {"SHIFT_JIS", ENC_SJIS},  {"CP932", ENC_SJIS},
+    {"UTF8", ENC_UTF8},       {"UTF-8", ENC_UTF8},    {"LATIN1", ENC_LATIN1},   {"LATIN-1", ENC_LATIN1},
+    {"ISO-8859-1", ENC_LATIN1}, {"CP1252", ENC_LATIN1},
+};
+
+const struct {
+    const char *szName;
+    int32_t eEol;
+} arEols[] = {{"CRLF", EOL_CRLF}, {"LF", EOL_LF}, {"KEEP", EOL_KEEP}};
+
+// The value of a named option's table entry, in any letter case; false for none.
+bool bSetEncoding(const char *szValue, StmtStyle *rStmtStyle) {
+    for (const auto &enc : arEncodings) {
+        size_t n = nKwLen(szValue, enc.szName);
+        if (n != 0 && szValue[n] == '\0') {
+            rStmtStyle->iEncoding = enc.eEncoding;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool bSetEol(const char *szValue) {
+    for (const auto &eol : arEols) {
+        size_t n = nKwLen(szValue, eol.szName);
+        if (n != 0 && szValue[n] == '\0') {
+            rRunOptions.eEol = eol.eEol;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The options that change how a run treats its text, beside the layout record.
+void vTakeRunOption(OptionEffect eEffect, int *piVersion) {
+    switch (eEffect) {
+    case OPT_CHECK: rRunOptions.iCheck = 1; break;
+    case OPT_DIFF: rRunOptions.iDiff = 1; break;
+    case OPT_QUIET: rRunOptions.iQuiet = 1; break;
+    case OPT_NO_CONFIG: rRunOptions.iNoConfig = 1; break;
+    case OPT_VERSION: *piVersion = 1; break;
+    default: break;
+    }
 }
 
 int rcFail(int rc, int iLine) {
@@ -94,12 +154,12 @@ int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyl
     if (rc != RC_OK) return rcFail(rc, SITE_TM_START);
     rc = rcFmtOnFile(aszPaths, nPaths, &iNumDirs, &iNumFiles, &iNumStmts, &iInBytes, &iOutBytes, iRecurently, pStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FILE);
-    vPrintSummary(iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes);
+    if (!rRunOptions.iQuiet) vPrintSummary(iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes);
     rc = rcTmStop(pStats, 0);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_STOP);
     rc = rcTmGetElaps(pStats, 0, &iElaps);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_ELAPS);
-    if (iNumStmts > 0) iConPrintf(szMsgElapsed, szFmtNum(iElaps / 1000, 3));
+    if (iNumStmts > 0 && !rRunOptions.iQuiet) iConPrintf(szMsgElapsed, szFmtNum(iElaps / 1000, 3));
     rc = rcTmFinal(&pStats);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_FINAL);
     return RC_OK;
@@ -107,8 +167,9 @@ int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyl
 }  // namespace
 
 int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecurently, int32_t *iStdio,
-                StmtStyle *rStmtStyle) {
-    int iHelp = 0;
+                StmtStyle *rStmtStyle, int32_t *piBadOpts, int *piVersion) {
+    int iHelp = 0, iVersion = 0;
+    int32_t iBad = 0;
     for (int32_t i = 0; i < iArgc; ++i)
         if (szArgv[i][0] == '-') ++*iNumOpts;
     for (int32_t i = 0; i < iArgc; ++i) {
@@ -124,19 +185,39 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
                 if (n >= 1 && n <= MAX_INDENT_WIDTH) {
                     std::memset(rStmtStyle->szIndent, ' ', static_cast<size_t>(n));
                     rStmtStyle->szIndent[n] = '\0';
+                    rRunOptions.uGiven |= GIVEN_INDENT;
                 }
                 break;
             }
-            case OPT_COMMA: rStmtStyle->iNumComma = iAtoi(szValue); break;
-            case OPT_PART: rStmtStyle->iPartSize = iAtoi(szValue); break;
+            case OPT_COMMA:
+                rStmtStyle->iNumComma = iAtoi(szValue);
+                rRunOptions.uGiven |= GIVEN_COMMA;
+                break;
+            case OPT_PART:
+                rStmtStyle->iPartSize = iAtoi(szValue);
+                rRunOptions.uGiven |= GIVEN_PART;
+                break;
             case OPT_RECURSE: *iRecurently = 1; break;
             case OPT_STDIO: *iStdio = 1; break;
             case OPT_JOIN: rStmtStyle->iJoinAt = *szValue == '\0' ? 256 : iAtoi(szValue); break;
+            case OPT_ENCODING:
+            case OPT_EOL: {
+                bool bOk = form.eEffect == OPT_ENCODING ? bSetEncoding(szValue, rStmtStyle) : bSetEol(szValue);
+                rRunOptions.uGiven |= form.eEffect == OPT_ENCODING ? GIVEN_ENCODING : GIVEN_EOL;
+                if (!bOk) {
+                    iConPrintf(szMsgBadOption, szErrorPrefix, szArg);
+                    ++iBad;
+                }
+                break;
+            }
             case OPT_UNSUPPORTED: iConPrintf(szMsgUnsupported, szWarningPrefix, szArg); break;
+            default: vTakeRunOption(form.eEffect, &iVersion); break;
             }
             break;
         }
     }
+    if (piBadOpts != nullptr) *piBadOpts += iBad;
+    if (piVersion != nullptr) *piVersion = iVersion;
     return iHelp;
 }
 
@@ -146,6 +227,32 @@ int rcShowBanner(const char *szProductName, const char *szVersion, const char *s
     return RC_OK;
 }
 
+namespace {
+// Runs the one run mode the arguments choose.
+int rcRunMode(char **aszArgs, int32_t nArgs, int32_t iRecurently, int32_t iStdio, StmtStyle *pStyle) {
+    // The path names are the arguments that do not begin with "-", in sorted order.
+    int32_t nPaths = 0;
+    for (int32_t i = 0; i < nArgs; ++i)
+        if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
+    if (nPaths > 0) return rcRunFileMode(aszArgs, nPaths, iRecurently, pStyle);  // its failure is reported
+    int rc = iStdio == 1 ? rcFmtOnConsole(pStyle) : rcFmtOnClipBoard(pStyle);
+    return rc != RC_OK ? rcFail(rc, iStdio == 1 ? SITE_CONSOLE : SITE_CLIPBOARD) : RC_OK;
+}
+
+int rcShowVersionBanner(const rVersionInfo *pInfo, int iVersion) {
+    // A resource without translation entry holds none of the three strings: the banner shows
+    // empty texts in their place.
+    const char *szName = pInfo->szProductName != nullptr ? pInfo->szProductName : "";
+    const char *szVersion = pInfo->szProductVersion != nullptr ? pInfo->szProductVersion : "";
+    if (iVersion == 1) {
+        std::printf("%s version %s\n", szName, szVersion);
+        return std::fflush(stdout) == 0 ? RC_OK : RC_WRITE;
+    }
+    if (rRunOptions.iQuiet) return RC_OK;
+    return rcShowBanner(szName, szVersion, pInfo->szCopyright != nullptr ? pInfo->szCopyright : "");
+}
+}  // namespace
+
 int iQuorvaMain(int argc, char **argv) {
     int32_t nArgs = argc > 1 ? argc - 1 : 0;
     char **aszArgs = argv + 1;
@@ -153,24 +260,26 @@ int iQuorvaMain(int argc, char **argv) {
 
     StmtStyle rStmtStyle;
     vDefaultStmtStyle(&rStmtStyle);
+    rRunOptions = RunOptions{};
+    vUseMessageCodeset();
     console = stderr;
 
-    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
-    int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle);
+    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0, iBadOpts = 0;
+    int iVersion = 0;
+    int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle, &iBadOpts, &iVersion);
+    if (iBadOpts > 0) return rcFail(RC_USAGE, SITE_OPTIONS);
 
     rVersionInfo *pInfo = nullptr;
     ScopeExit freeInfo([&] { vFreeVersionInfo(&pInfo); });
     int rc = rcVersionInfo(&pInfo);
     if (rc != RC_OK) return rcFail(rc, SITE_VERSION_INFO);
 
-    console = iStdio == 1 ? stderr : stdout;
-
-    // A resource without translation entry holds none of the three strings: the banner shows
-    // empty texts in their place.
-    rc = rcShowBanner(pInfo->szProductName != nullptr ? pInfo->szProductName : "",
-                      pInfo->szProductVersion != nullptr ? pInfo->szProductVersion : "",
-                      pInfo->szCopyright != nullptr ? pInfo->szCopyright : "");
+    // Standard output carries only the formatted text in console mode, and only the list or
+    // the diff of --check and --diff.
+    console = iStdio == 1 || rRunOptions.iCheck || rRunOptions.iDiff ? stderr : stdout;
+    rc = rcShowVersionBanner(pInfo, iVersion);
     if (rc != RC_OK) return rcFail(rc, SITE_BANNER);
+    if (iVersion == 1) return RC_OK;
 
     rc = rcGetExeLoc(pInfo->szModulePath, szExeDir, szExeName);
     if (rc != RC_OK) return rcFail(rc, SITE_EXE_LOC);
@@ -178,21 +287,10 @@ int iQuorvaMain(int argc, char **argv) {
     if (iHelp == 1) {
         iConPrintf("%s", szMsgUsage);
     } else {
-        // The path names are the arguments that do not begin with "-", in sorted order.
-        int32_t nPaths = 0;
-        for (int32_t i = 0; i < nArgs; ++i)
-            if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
-        if (nPaths > 0) {
-            rc = rcRunFileMode(aszArgs, nPaths, iRecurently, &rStmtStyle);
-            if (rc != RC_OK) return rc;  // the abnormal-end line is written
-        } else if (iStdio == 1) {
-            rc = rcFmtOnConsole(&rStmtStyle);
-            if (rc != RC_OK) return rcFail(rc, SITE_CONSOLE);
-        } else {
-            rc = rcFmtOnClipBoard(&rStmtStyle);
-            if (rc != RC_OK) return rcFail(rc, SITE_CLIPBOARD);
-        }
+        rc = rcRunMode(aszArgs, nArgs, iRecurently, iStdio, &rStmtStyle);
+        if (rc != RC_OK) return rc;  // the abnormal-end line is written
     }
-    iConPrintf("%s", szMsgNormalEnd);
-    return RC_OK;
+    if (!rRunOptions.iQuiet) iConPrintf("%s", szMsgNormalEnd);
+    // --check: a text that would change is what the run reports with its status.
+    return rRunOptions.iCheck && rRunOptions.iChanged > 0 ? RC_CHANGED : RC_OK;
 }

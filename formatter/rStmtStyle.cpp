@@ -7,4 +7,5 @@ void vDefaultStmtStyle(StmtStyle *pStyle) {
     pStyle->iPartSize = 50;
     pStyle->iFmtLen = 0;
     pStyle->iJoinAt = 0;
+    pStyle->iEncoding = 0;  // ENC_AUTO
 }

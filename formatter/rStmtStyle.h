@@ -10,7 +10,8 @@ struct StmtStyle {
     int32_t iPartSize;                    // bytes above which a part is broken
     int32_t iFmtLen;                      // length of the last formatted text
     int32_t iJoinAt;                      // chunk joining: 0 off, else the glue length limit
+    int32_t iEncoding;                    // ENC_AUTO (the text decides), ENC_SJIS, ENC_UTF8, ENC_LATIN1
 };
 
-// The defaults: one TAB, 14 commas, 50 bytes, joining off.
+// The defaults: one TAB, 14 commas, 50 bytes, joining off, the encoding read from the text.
 void vDefaultStmtStyle(StmtStyle *pStyle);

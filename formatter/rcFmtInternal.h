@@ -1,30 +1,50 @@
 // What the formatter's stages share: the working state of one call, chunk joining and the
 // metric, normalisation and the layout passes. The lexical layer is rcFmtLex.h.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "formatter/rStmtStyle.h"
 #include "formatter/rcFmtLex.h"
+#include "runtime/psGlobals.h"
 
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
-    char *szTail = nullptr;       // the terminating NUL of the normalised text
+    size_t nSrc = 0;              // bytes of text in ssSrc (NUL bytes are ordinary text)
+    char *szTail = nullptr;       // the end of the normalised text, where a NUL follows it
     const char *szSrc = nullptr;  // where a failure was found, for the dump (null: none)
     int32_t iOrgIdt = 0;          // indentation level of the statement's first line
     int32_t iUnitLen = 0;         // length of szIndent
     int32_t iSite = 0;            // failure site, reported by the common exit
+    const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
+    size_t nText = 0;             // the line of a failure
+    int32_t iFirstLine = 1;
 };
 
+// The script command lines of a text (rcFmtScript.cpp), as offsets: each line from its start
+// to just past its line feed (or the text's end), continuation lines included.
+struct ScriptLine {
+    size_t iStart, iEnd;
+};
+struct ScriptLines {
+    ScriptLine *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~ScriptLines() { vFree(p); }
+};
+// Finds the command lines of the text in their order; RC_OK, or RC_NOMEM (nothing reported).
+int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines);
+
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
-int rcJoinStmtChunk(char **pszText, uint32_t iJoinAt);
+// *pnText is the text's length in and out.
+int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt);
 // The metric of the part whose "(" is at szParen, in the text that ends at pEnd.
 int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize);
 
 // Normalisation (rcFmtNorm.cpp): from the statement as handed over to the normalised text in
 // pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure returns the code
 // with pWork->iSite (and pWork->szSrc where a position is known) set.
-int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle);
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle);
 
 // The measuring and the writing pass (rcFmtLayout.cpp), through the check that the output
 // did not overrun: *szStmtFmt receives the output buffer as soon as it is allocated, and

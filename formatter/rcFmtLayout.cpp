@@ -14,21 +14,49 @@
 // stores them, and never beyond the buffer: a write that would not fit is only counted, and the
 // end of the pass reports the overrun.
 
-void vPut(LayoutState *st, const char *p, int64_t n) {
+void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     if (n <= 0) return;
     if (st->pOut != nullptr && st->iDstLen + n <= st->iCap)
         std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
     st->iDstLen += n;
     st->cLast = p[n - 1];
+    if (p[n - 1] != ' ') st->iSlashLine = false;
+    // The blanks and TABs at the end of the output that a line break may drop: those the layout
+    // wrote or kept between words, never bytes of a literal or a comment.
+    if (bData) {
+        st->nTrailWhite = 0;
+        return;
+    }
+    int64_t i = n;
+    while (i > 0 && (p[i - 1] == ' ' || p[i - 1] == '\t')) --i;
+    st->nTrailWhite = i == 0 ? st->nTrailWhite + n : n - i;
 }
 
-void vCopy(LayoutState *st, int64_t n) {
+void vCopy(LayoutState *st, int64_t n, bool bData) {
     int64_t nLeft = st->szTail - st->szSrc;
     if (n > nLeft) n = nLeft;
     if (n <= 0) return;
-    vPut(st, st->szSrc, n);
+    vPut(st, st->szSrc, n, bData);
     st->szSrc += n;
     st->iLineIdt = -1;
+}
+
+// A line that holds nothing but a division sign is not ended: the text after it stays on it,
+// after one blank.
+bool bKeepSlashLine(LayoutState *st) {
+    if (!st->iSlashLine) return false;
+    // At the end of the text the "/" stands alone all the same: there it ends the text.
+    const char *p = st->szSrc;
+    while (p < st->szTail && bIsWhite(*p)) ++p;
+    if (p == st->szTail) return false;
+    if (st->cLast != ' ') vPutBlank(st);
+    return true;
+}
+
+// No line ends in a blank: the white space at the end of the output goes before a line break.
+void vDropTrailWhite(LayoutState *st) {
+    st->iDstLen -= st->nTrailWhite;
+    st->nTrailWhite = 0;
 }
 
 void vIndent(LayoutState *st, int32_t iLevel) {
@@ -37,33 +65,45 @@ void vIndent(LayoutState *st, int32_t iLevel) {
     st->iLineIdt = iLevel;
 }
 
+// A line that holds nothing but indentation gets no line break: it is indented anew. The layout
+// writes no empty line (a second run would not keep it).
 void vLineBreak(LayoutState *st) {
-    vPut(st, "\n", 1);
+    if (st->iDstLen == 0) return;  // the first line's indentation comes with the rotation
+    if (bKeepSlashLine(st)) return;
+    vDropTrailWhite(st);
+    if (st->iLineIdt < 0) vPut(st, "\n", 1);
     vIndent(st, st->iIdt);
 }
 
 void vCopyNewline(LayoutState *st) {
-    vCopy(st, 1);
+    if (bKeepSlashLine(st)) {
+        st->szSrc += 1;
+        return;
+    }
+    vDropTrailWhite(st);
+    if (st->iLineIdt < 0)
+        vCopy(st, 1);
+    else
+        st->szSrc += 1;
     vIndent(st, st->iIdt);
 }
 
 void vBreakForBlank(LayoutState *st) {
-    if (st->szSrc >= st->szTail || !bIsWhite(iByteAt(st->szSrc))) return;
-    if (*st->szSrc == '\n') return;  // the newline rule writes this line break
-    st->szSrc += 1;
-    vLineBreak(st);
+    if (st->szSrc >= st->szTail || *st->szSrc == '\n') return;  // the newline rule writes this one
+    if (bIsWhite(*st->szSrc)) {
+        st->szSrc += 1;
+        vLineBreak(st);
+    } else if (bWordEndsAt(st->szSrc)) {
+        vLineBreak(st);  // an operator right after the keyword: a second run finds a blank there
+    }
 }
 
 void vBreakBefore(LayoutState *st, int32_t iLevel) {
     // A keyword that already begins its line (after a line break or a kept newline) is not
     // broken again: overwriting a byte of bare indentation would only leave an empty line.
-    if (st->iLineIdt >= 0) return;
-    if (st->cLast == ' ' || st->cLast == '\t' || st->cLast == '\r') {
-        if (st->pOut != nullptr && st->iDstLen - 1 < st->iCap) st->pOut[st->iDstLen - 1] = '\n';
-        st->cLast = '\n';
-    } else {
-        vPut(st, "\n", 1);  // no blank to overwrite: the line break is added
-    }
+    if (st->iLineIdt >= 0 || bKeepSlashLine(st)) return;
+    vDropTrailWhite(st);  // the blank before the keyword becomes the line break
+    vPut(st, "\n", 1);
     vIndent(st, iLevel);
 }
 
@@ -72,6 +112,7 @@ void vStepBack(LayoutState *st) {
     // it; on a line that holds text or no indentation it takes back nothing.
     if (st->iLineIdt < 1) return;
     st->iDstLen -= st->iUnitLen;
+    st->nTrailWhite = st->nTrailWhite > st->iUnitLen ? st->nTrailWhite - st->iUnitLen : 0;
     st->iLineIdt -= 1;
     st->cLast = (st->iLineIdt > 0 && st->iUnitLen > 0) ? st->szIndent[st->iUnitLen - 1] : '\n';
 }
@@ -83,10 +124,30 @@ void vStepOut(LayoutState *st, int32_t iLevel) {
         vStepBack(st);
 }
 
+void vBlankAfter(LayoutState *st) {
+    // A statement keyword after the blank would begin its line in a second run's normalised
+    // text: it begins it now.
+    if (st->szSrc < st->szTail && nLineKeywordAt(st->szSrc) != 0 && !bIsWordByte(st->szSrc[-1]))
+        vLineBreak(st);
+    else
+        vPutBlank(st);
+}
+
 void vPutBlank(LayoutState *st) {
     vPut(st, " ", 1);
     st->iLineIdt = -1;
 }
+
+// The word that ends before p, past the white space before p; *pn its length (0: none).
+const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
+    while (p > st->ssSrc && bIsWhite(p[-1])) --p;
+    const char *q = p;
+    while (q > st->ssSrc && bIsWordByte(q[-1])) --q;
+    *pn = static_cast<size_t>(p - q);
+    return q;
+}
+
+bool bWordIs(const char *p, size_t n, const char *szWord) { return n == std::strlen(szWord) && nKwLen(p, szWord) == n; }
 
 int rcRaise(LayoutState *st) {
     if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
@@ -111,38 +172,47 @@ bool bLower(LayoutState *st) {
 // everything up to there as it would have: the statement is still formatted.
 
 void vCarryLiteral(LayoutState *st) {
-    vCopy(st, iQuotedLen(st->szSrc, st->szTail));  // vCopy never goes past szTail
+    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc, true);  // vCopy never goes past szTail
+}
+
+// A comment gets the blank before it that the normalisation gives every comment after a word
+// (one that a comment move left without it has none yet).
+void vBlankBeforeCmt(LayoutState *st) {
+    char c = st->cLast;
+    if (c != '\0' && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
 }
 
 void vCarryLineCmt(LayoutState *st) {
+    vBlankBeforeCmt(st);
     const char *p = st->szSrc + 2;
     while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
-    vCopy(st, p - st->szSrc);
+    vCopy(st, p - st->szSrc, true);
 }
 
 void vCarryBlockCmt(LayoutState *st) {
-    vCopy(st, 2);
+    vBlankBeforeCmt(st);
+    vCopy(st, 2, true);
     const char *p = st->szSrc;
     while (p < st->szTail) {
         if (p[0] == '*' && p[1] == '/') {
-            vCopy(st, p + 2 - st->szSrc);
+            vCopy(st, p + 2 - st->szSrc, true);
             return;
         }
         if (*p == '\n') {
-            vCopy(st, p + 1 - st->szSrc);
+            vCopy(st, p + 1 - st->szSrc, true);
             vIndent(st, st->iIdt);
             p = st->szSrc;
             continue;
         }
         p += iCharLen(st, p);
     }
-    vCopy(st, p - st->szSrc);
+    vCopy(st, p - st->szSrc, true);
 }
 
 void vCarryLabel(LayoutState *st) {
     const char *p = st->szSrc + 2;
     while (p < st->szTail && !(p[0] == '>' && p[1] == '>')) p += iCharLen(st, p);
-    vCopy(st, p + 2 - st->szSrc);
+    vCopy(st, p + 2 - st->szSrc, true);
 }
 
 namespace {
@@ -158,6 +228,11 @@ int rcCarryRules(LayoutState *st) {
         return RULE_PASS;
     case '\'':
     case '"':
+        vCarryLiteral(st);
+        return RC_OK;
+    case 'q':
+    case 'Q':
+        if (!bLiteralAt(p, st->ssSrc, st->szTail)) return RULE_PASS;
         vCarryLiteral(st);
         return RC_OK;
     case '-':
@@ -188,7 +263,12 @@ int rcWalk(LayoutState *st) {
         if (rc == RULE_PASS) rc = rcParenRules(st);
         if (rc == RULE_PASS) rc = rcKeywordRules(st);
         if (rc == RULE_PASS) {
-            vCopy(st, 1);
+            // A blank where the output already ends in white space (two blanks that comment moves
+            // left side by side) or at the start of a line is not written.
+            if (*st->szSrc == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0))
+                st->szSrc += 1;
+            else
+                vCopy(st, 1);
             rc = RC_OK;
         }
         if (rc != RC_OK) return rc;
@@ -196,13 +276,25 @@ int rcWalk(LayoutState *st) {
     return RC_OK;
 }
 
+}  // namespace
+
+void vStartUnit(LayoutState *st) {
+    st->iIdt = st->iOrgIdt;
+    st->iMetrix = 1;
+    st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
+    st->iTypeSpec = st->iHdrPending = 0;
+    st->iHdrRecord = 1;
+    std::memset(st->szBlkName, 0, sizeof st->szBlkName);
+    std::memset(st->arIdtFrame, 0, sizeof st->arIdtFrame);
+}
+
+namespace {
 void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle, char *pOut,
                 int64_t iCap) {
     std::memset(st, 0, sizeof *st);
     st->szSrc = pWork->ssSrc;
-    st->iIdt = pWork->iOrgIdt;
-    st->iMetrix = 1;
-    st->iHdrRecord = 1;
+    st->iOrgIdt = pWork->iOrgIdt;
+    vStartUnit(st);
     st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it
     st->pOut = pOut;
     st->iCap = iCap;
@@ -221,6 +313,15 @@ int rcFail(FmtWork *pWork, const LayoutState *st, int iSite, int rc) {
     pWork->iSite = iSite;
     pWork->szSrc = st->szSrc;
     return rc;
+}
+
+// The indentation of the statement's first line, which the output gets in front at its end.
+int64_t iFirstIndent(const LayoutState *st) { return static_cast<int64_t>(st->iIdt) * st->iUnitLen; }
+
+// Whether the output ends with a line break and that indentation after it.
+bool bEndsIndented(const LayoutState *st) {
+    int64_t k = iFirstIndent(st);
+    return k == 0 || (st->iLineIdt >= st->iIdt && st->iDstLen > k);
 }
 
 // The measuring pass and its end checks; on success *piMeasured holds the output length.
@@ -242,6 +343,7 @@ int rcMeasure(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, int6
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
         return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
     }
+    if (!bEndsIndented(st)) st->iDstLen += iFirstIndent(st);
     *piMeasured = st->iDstLen;
     return RC_OK;
 }
@@ -254,12 +356,17 @@ int rcWrite(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, char *
     if (rc != RC_OK) return rcFail(pWork, st, st->iSite, rc);
 
     // The statement's own indentation goes in front of its first line: the last k bytes are
-    // moved to the front, but only when they are indentation written after the output's final
-    // newline (a scan that stopped at the end of the text can leave the output without one).
-    int64_t k = static_cast<int64_t>(st->iIdt) * st->iUnitLen;
-    if (k > 0 && st->iDstLen <= iCap && st->iLineIdt >= st->iIdt && st->iDstLen > k) {
+    // moved to the front when they are indentation written after the output's final newline.
+    // An output without one (its end inside a literal or comment that is never closed) gets
+    // the indentation written in front instead.
+    int64_t k = iFirstIndent(st);
+    if (k > 0 && st->iDstLen <= iCap && bEndsIndented(st)) {
         rc = rcStrSwap(pOut, pOut + (st->iDstLen - k), pOut + st->iDstLen);
         if (rc != RC_OK) return rcFail(pWork, st, SITE_ROTATE, rc);
+    } else if (k > 0 && st->iDstLen + k <= iCap) {
+        std::memmove(pOut + k, pOut, static_cast<size_t>(st->iDstLen));
+        for (int64_t i = 0; i < k; i += st->iUnitLen) std::memcpy(pOut + i, st->szIndent, static_cast<size_t>(st->iUnitLen));
+        st->iDstLen += k;
     }
     pOut[st->iDstLen <= iCap ? st->iDstLen : iCap] = '\0';
     if (st->szSrc > st->szTail) {

@@ -54,10 +54,19 @@ struct LayoutState {
     int32_t iInCursor;     // 1 from CURSOR to its ";"
     int32_t iInBetween;    // 1 after BETWEEN until the next AND
     int32_t iInStmt;       // 1 from the first statement word to the SQL*Plus terminator
+    int32_t iTypeSpec;     // 1 from CREATE TYPE (not TYPE BODY) to its ";": no block headers in it
+    // What a pending header replaced (its level's entry, the block kind and name), put back when
+    // ";" comes before its IS or AS: it was a declaration (FUNCTION f RETURN x; DROP PACKAGE p;).
+    int32_t iHdrPending;   // 1 from a recorded header to its IS or AS
+    rIdtFrame rFrameBeforeHdr;
+    int32_t iKindBeforeHdr;
+    char szNameBeforeHdr[BLK_NAME_LEN + 1];
     // How the current output line stands: -1 it holds text; n >= 0 it holds nothing but n units
     // of indentation. A step back takes back only such indentation, never text.
     int32_t iLineIdt;
     char cLast;            // the last byte written (0: none yet)
+    int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
+    bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
 
     // The pass.
@@ -92,8 +101,9 @@ inline int32_t iKw(const char *p, const char *szKw) { return static_cast<int32_t
 inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(p, st->szTail); }
 
 // Output actions.
-void vPut(LayoutState *st, const char *p, int64_t n);
-void vCopy(LayoutState *st, int64_t n);             // copy n bytes of the text (never past szTail)
+// bData: the bytes belong to a literal or a comment, whose white space is never dropped.
+void vPut(LayoutState *st, const char *p, int64_t n, bool bData = false);
+void vCopy(LayoutState *st, int64_t n, bool bData = false);  // copy n bytes of the text (never past szTail)
 void vIndent(LayoutState *st, int32_t iLevel);      // iLevel units of indentation (none below 1)
 void vLineBreak(LayoutState *st);                   // newline and iIdt units
 void vCopyNewline(LayoutState *st);                 // copy the text's newline, then iIdt units
@@ -102,6 +112,15 @@ void vBreakBefore(LayoutState *st, int32_t iLevel); // the blank last written be
 void vStepBack(LayoutState *st);                    // take back one unit of bare indentation
 void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break before when there is text
 void vPutBlank(LayoutState *st);
+void vBlankAfter(LayoutState *st);  // the blank after an operator or comma
+
+// The word that ends before p, past the white space before p; *pn its length (0: none).
+const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
+// Whether the n bytes at p are the word szWord (ASCII letters in any case).
+bool bWordIs(const char *p, size_t n, const char *szWord);
+
+// The block state of a new unit (a statement after the SQL*Plus terminator starts afresh).
+void vStartUnit(LayoutState *st);
 
 // Level changes. A raise that would reach level 512 fails (site 1043). A block word never takes
 // the level below the first line's; bLower tells whether it lowered, for a block word whose

@@ -4,14 +4,20 @@
 #include <cassert>
 #include <cstring>
 
+#include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtLayout.h"
 
 namespace {
-// Operators, so ordered that a two-byte operator is never split.
-const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>", "=", "||", "**", "*", "+", "-"};
 
-const char *const arHeaders[] = {"PROCEDURE ", "FUNCTION ", "PACKAGE BODY ", "PACKAGE "};
+const char *const arHeaders[] = {"PROCEDURE ", "FUNCTION ", "PACKAGE BODY ", "PACKAGE ", "TYPE BODY "};
+
+// The timing points of a compound trigger: each a section with IS, BEGIN and END and its name.
+const char *const arTimingPoints[] = {"BEFORE STATEMENT IS", "BEFORE EACH ROW IS", "AFTER STATEMENT IS",
+                                      "AFTER EACH ROW IS", "INSTEAD OF EACH ROW IS"};
+
+// The words that may stand between CREATE and the object it creates.
+const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING"};
 
 // Clause keywords; a longer join comes before the shorter ones it contains.
 const char *const arClauses[] = {
@@ -22,32 +28,61 @@ const char *const arClauses[] = {
     "LEFT JOIN ", "RIGHT JOIN ", "FULL JOIN ", "NATURAL JOIN ", "CROSS JOIN ", "INNER JOIN ", "JOIN ", "ON ",
     "USING ", "RETURNING ", "PARTITION BY ", "SUBPARTITION BY ", "FREELISTS "};
 
-const char *const arStmtWords[] = {"CREATE", "ALTER", "DROP", "INSERT", "SELECT", "UPDATE", "DELETE"};
+const char *const arStmtWords[] = {"CREATE", "ALTER", "DROP", "INSERT", "SELECT", "UPDATE", "DELETE", "WITH"};
 
-// The length of the keyword at the reading position when the byte after it is a blank, else 0.
+// Whether a keyword that ends before p stands as a word of its own: white space follows it, or
+// an operator, which the layout writes with a blank before it.
+bool bKwEndsAt(const char *p) { return bWordEndsAt(p); }
+
+// The length of the keyword at the reading position when it stands as a word of its own, else 0.
 int32_t iWordLen(const LayoutState *st, const char *szKw) {
     int32_t n = iKw(st->szSrc, szKw);
-    return (n > 0 && bIsWhite(iByteAt(st->szSrc + n))) ? n : 0;
+    return (n > 0 && bKwEndsAt(st->szSrc + n)) ? n : 0;
 }
 
-bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)); }
+// The same for a keyword written with its blank ("AND "): its length with the blank, or
+// without it where an operator follows the keyword directly.
+int32_t iKwBlank(const LayoutState *st, const char *szKw) {
+    int32_t n = iKw(st->szSrc, szKw);
+    if (n > 0) return n;
+    uint32_t uMatched = uMatchFolded(st->szSrc, szKw);
+    bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
+    return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
+}
+
+// What stands before a keyword: the byte of the text, or a blank that the layout wrote there
+// (after an operator), so that a second run, which finds that blank in its text, decides alike.
+bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
+
+// Whether the word at p is the object of a CREATE (CREATE OR REPLACE EDITIONABLE TYPE ...).
+bool bCreated(const LayoutState *st, const char *p) {
+    for (;;) {
+        size_t n = 0;
+        p = pWordBefore(st, p, &n);
+        if (bWordIs(p, n, "CREATE")) return true;
+        bool bFlag = false;
+        for (const char *szFlag : arCreateFlags) bFlag = bFlag || bWordIs(p, n, szFlag);
+        if (!bFlag) return false;
+    }
+}
 bool bPrevSepOrStart(const LayoutState *st) { return st->szSrc == st->ssSrc || bPrevSep(st); }
-bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)); }
+bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
 bool bPrevSemiOrNewline(const LayoutState *st) {
     int c = iPrevByte(st);
     return c == ';' || c == '\n';
 }
 
 // A blank before an operator or null test unless a space or ")" stands before it.
+// The byte last written decides, so that two operators in a row get one blank between them.
 void vBlankBefore(LayoutState *st) {
-    int c = iPrevByte(st);
-    if (c != ' ' && c != ')') vPutBlank(st);
+    char c = st->cLast;
+    if (c != ' ' && c != '\t' && c != '\n' && c != ')' && c != '\0') vPutBlank(st);
 }
 
 void vOperator(LayoutState *st, int32_t n) {
     vBlankBefore(st);
     vCopy(st, n);
-    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vPutBlank(st);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
 }
 
 // Copies the name into a block-name field: at most 30 bytes, never ending inside a double-byte
@@ -73,7 +108,7 @@ void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t
 // character or a newline; false when it is none of these.
 bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
-    if (*p == '\'' || *p == '"') {
+    if (bLiteralAt(p, st->ssSrc, st->szTail)) {
         vCarryLiteral(st);
     } else if (p[0] == '-' && p[1] == '-') {
         vCarryLineCmt(st);
@@ -89,22 +124,55 @@ bool bScanCarry(LayoutState *st) {
     return true;
 }
 
-// Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its "THEN". Without
-// a THEN (a trigger's WHEN clause) it copies to the end of the text.
-void vScanCondition(LayoutState *st) {
+// Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
+// gets the blank after it (one that a comment moved in front of a word has none yet), and a
+// blank beside another is dropped.
+void vScanByte(LayoutState *st) {
+    char c = *st->szSrc;
+    if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0)) {
+        st->szSrc += 1;  // no two blanks in a row, none at the start of a line
+        return;
+    }
+    vCopy(st, 1);
+    if (c != ',' || st->szSrc >= st->szTail) return;
+    char d = *st->szSrc;
+    if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
+}
+
+// Where the word szThen (followed by white space) stands from p on, before the statement's ";"
+// (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
+// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
+const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen) {
+    while (p < st->szTail && *p != ';') {
+        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+        } else {
+            int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
+            if (n > 0 && bWordEndsAt(p + n)) return p;
+            p += iCharLen(st, p);
+        }
+    }
+    return nullptr;
+}
+
+// Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its szThen.
+void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
+    const char *pThen = pThenAhead(st, st->szSrc, szThen);
     while (st->szSrc < st->szTail) {
-        int32_t n = iKw(st->szSrc, "THEN");
-        if (n > 0 && bIsWhite(iByteAt(st->szSrc + n))) {
-            vCopy(st, n);
+        if (st->szSrc == pThen) {
+            vCopy(st, static_cast<int64_t>(std::strlen(szThen)));
             return;
         }
-        if (!bScanCarry(st)) vCopy(st, 1);
+        if (!bScanCarry(st)) vScanByte(st);
     }
 }
 
 // CASE scan: copies the CASE expression through the END of its own CASE, with a line break before
-// each WHEN and ELSE that follows a blank and before each END of a CASE. Nested CASEs are counted;
-// END IF and END LOOP close nothing. Without its END it copies to the end of the text.
+// each WHEN and ELSE that follows a blank and before each END of a CASE (an END that no word byte
+// follows). Nested CASEs are counted; END IF and END LOOP close nothing. Without its END it copies
+// to the end of the text.
 void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1;
@@ -119,8 +187,7 @@ void vScanCase(LayoutState *st) {
                 vCopy(st, n);
                 continue;
             }
-            int d = iByteAt(p + 3);
-            if (bIsWhite(d) || d == ')' || d == ';' || d == ',') {
+            if (!bIsWordByte(p[3]) && p + 3 <= st->szTail) {
                 vLineBreak(st);
                 vCopy(st, 3);
                 if (--iDepth == 0) return;
@@ -132,8 +199,10 @@ void vScanCase(LayoutState *st) {
             ++iDepth;
             continue;
         }
-        vCopy(st, 1);
-        if (c == ' ' || c == '\t' || c == '\r') {
+        vScanByte(st);
+        // After white space (also the blank written after a comma) or the ";" that ends a branch
+        // of a CASE statement.
+        if (c == ' ' || c == '\t' || c == '\r' || c == ';' || st->cLast == ' ') {
             int32_t n = iKw(st->szSrc, "WHEN ");
             if (n == 0) n = iKw(st->szSrc, "ELSE ");
             if (n > 0) {
@@ -152,14 +221,18 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     vCopy(st, nKw);
     const char *pName = st->szSrc;
     const char *p = pName;
-    while (p < st->szTail && !bIsWhite(iByteAt(p)) && *p != '(' && *p != ';') p += iCharLen(st, p);
+    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';') p += iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+    st->rFrameBeforeHdr = *pFrame;
+    st->iKindBeforeHdr = st->iBlkKind;
+    std::memcpy(st->szNameBeforeHdr, st->szBlkName, sizeof st->szBlkName);
     if (st->iHdrRecord == 1) {
         vSetBlkName(st, st->szBlkName, pName, nName);
         std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
         if (bPackageSpec) st->iHdrRecord = 0;
         st->iBlkKind = 2;
+        st->iHdrPending = 1;
     } else {
         st->iBlkKind = 0;
     }
@@ -170,6 +243,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
 
 int rcBegin(LayoutState *st) {
     int32_t k = st->iBlkKind;
+    st->iHdrPending = 0;
     if (k > 0) {
         bool bLowered = bLower(st);
         st->arIdtFrame[st->iIdt].iBlkKind = 0;
@@ -197,6 +271,8 @@ int32_t iBlockEndLen(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, "END") == 0) return 0;
     if (p[3] == ';') return 3;
+    // An operator right after END stands where a second run finds "END " (the form with a name).
+    if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
     uint32_t uMatched = 0;
     if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
     if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
@@ -208,6 +284,7 @@ void vBlockEnd(LayoutState *st, int32_t n) {
     bool bLowered = bLower(st);
     if (st->iIdt <= st->iOrgIdt) {
         st->iBlkKind = 0;
+        st->iHdrRecord = 1;  // a unit ended: the next one (a package body after its spec) is recorded
     } else {
         const rIdtFrame *pBelow = &st->arIdtFrame[st->iIdt - 1];
         st->iBlkKind = pBelow->iBlkKind;
@@ -241,34 +318,131 @@ int rcNullTest(LayoutState *st) {
 // break follows. Anywhere else it is the division sign.
 int rcSlash(LayoutState *st) {
     if (!bPrevSemiOrNewline(st)) {
+        // A division sign that begins its line must not end it too: a line holding only "/"
+        // is the SQL*Plus terminator.
+        bool bLineStart = st->iLineIdt >= 0;
         vOperator(st, 1);
+        st->iSlashLine = bLineStart;
         return RC_OK;
     }
-    st->iInStmt = 0;
+    // The unit ends here: like the text before a "/" line, it must leave no level open, and the
+    // next unit starts afresh.
+    if (st->iIdt > st->iOrgIdt) {
+        if (st->pOut == nullptr) iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        st->iSite = SITE_NO_CLOSE_PAREN;
+        return RC_PAREN;
+    }
+    vStartUnit(st);
     vCopy(st, 1);
     if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
     return RC_OK;
 }
 
 int rcOperatorRule(LayoutState *st) {
-    for (const char *szOp : arOperators) {
-        int32_t n = iKw(st->szSrc, szOp);
-        if (n > 0) {
-            vOperator(st, n);
-            return RC_OK;
-        }
+    size_t n = nOperatorAt(st->szSrc);
+    if (n == 0) return RULE_PASS;
+    vOperator(st, static_cast<int32_t>(n));
+    return RC_OK;
+}
+
+// PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
+// In the attribute list of an object type the methods are declarations, not blocks.
+int rcHeaderRule(LayoutState *st) {
+    if (!((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc) || st->iTypeSpec == 1) return RULE_PASS;
+    for (const char *szHdr : arHeaders) {
+        int32_t n = iKwBlank(st, szHdr);
+        if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
     }
     return RULE_PASS;
 }
 
-// PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
-int rcHeaderRule(LayoutState *st) {
-    if (!((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc)) return RULE_PASS;
-    for (const char *szHdr : arHeaders) {
-        int32_t n = iKw(st->szSrc, szHdr);
-        if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
+// CREATE TYPE (not TYPE BODY) declares an object type, a collection or a subtype: one statement
+// without blocks, whose attribute list is laid out like a parameter list.
+int rcTypeSpec(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "TYPE")) == 0 || iKw(st->szSrc, "TYPE BODY") > 0 || !bCreated(st, st->szSrc))
+        return RULE_PASS;
+    st->iTypeSpec = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// A timing point of a compound trigger opens a section like a procedure header, named by the
+// timing point, so that its END BEFORE STATEMENT (or the like) closes it.
+int rcTimingPoint(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    for (const char *szPoint : arTimingPoints) {
+        int32_t n = iKw(st->szSrc, szPoint);
+        if (n == 0 || !bIsWhite(st->szSrc[n])) continue;
+        n -= 3;  // its IS is read by rcIsAs
+        rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+        vSetBlkName(st, st->szBlkName, st->szSrc, n);
+        std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
+        st->iBlkKind = pFrame->iBlkKind = 2;
+        st->iAsOpens = 0;
+        vCopy(st, n);
+        return RC_OK;
     }
     return RULE_PASS;
+}
+
+// Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
+// $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END.
+int rcDollar(LayoutState *st) {
+    if (!bAtWordStart(st)) return RULE_PASS;
+    int32_t n;
+    int rc;
+    if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
+        if (pThenAhead(st, st->szSrc + n, "$THEN") == nullptr) return RULE_PASS;
+        if (n == 3) {
+            // A unit that ends inside the $IF (a procedure of a package body) finds below it the
+            // state in which the $IF stood.
+            rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+            pFrame->iBlkKind = st->iBlkKind;
+            std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
+            if ((rc = rcRaise(st)) != RC_OK) return rc;
+        }
+        if (n != 3) vStepOut(st, st->iIdt - 1);
+        vCopy(st, n);
+        vScanCondition(st, "$THEN");
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iWordLen(st, "$ELSE")) > 0) {
+        vStepOut(st, st->iIdt - 1);
+        vCopy(st, n);
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iKw(st->szSrc, "$END")) > 0 && !bIsWordByte(st->szSrc[n])) {
+        bool bLowered = bLower(st);
+        if (!bPrevSemiOrNewline(st))
+            vLineBreak(st);
+        else if (bLowered)
+            vStepBack(st);
+        vCopy(st, n);
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iWordLen(st, "$ERROR")) > 0 && pThenAhead(st, st->szSrc + n, "$END") != nullptr) {
+        vCopy(st, n);
+        vScanCondition(st, "$END");
+        return RC_OK;
+    }
+    return RULE_PASS;
+}
+
+// COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
+int rcCompound(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "COMPOUND TRIGGER")) == 0) return RULE_PASS;
+    st->iBlkKind = 1;
+    st->arIdtFrame[st->iIdt].iBlkKind = 1;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
 }
 
 // The IS (or AS) of a pending header opens its declaration section; in a declaration section
@@ -278,7 +452,11 @@ int rcIsAs(LayoutState *st) {
     int32_t n = iWordLen(st, "IS");
     if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, "AS");
     if (n == 0) return RULE_PASS;
+    size_t nBefore = 0;
+    const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
+    if (bWordIs(pBefore, nBefore, "SELF")) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
     int rc;
+    st->iHdrPending = 0;
     if (st->iBlkKind == 2) {
         st->iBlkKind = 1;
         st->iAsOpens = 0;
@@ -286,10 +464,7 @@ int rcIsAs(LayoutState *st) {
     }
     if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
     vCopy(st, n);
-    if (st->szSrc < st->szTail && *st->szSrc == ' ') {
-        st->szSrc += 1;
-        vLineBreak(st);
-    }
+    vBreakForBlank(st);
     return RC_OK;
 }
 
@@ -334,8 +509,9 @@ int rcWhenMatched(LayoutState *st) {
     return RC_OK;
 }
 
+// CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
 int rcCase(LayoutState *st) {
-    if (!(bPrevBlank(st) || iPrevByte(st) == '(') || iWordLen(st, "CASE") == 0) return RULE_PASS;
+    if (!bAtWordStart(st) || iPrevByte(st) < 0 || iWordLen(st, "CASE") == 0) return RULE_PASS;
     vScanCase(st);
     return RC_OK;
 }
@@ -343,7 +519,8 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "IF")) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, "IF")) == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr)
+        return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -352,10 +529,11 @@ int rcIf(LayoutState *st) {
     return RC_OK;
 }
 
-// EXIT WHEN keeps its condition on its line; its WHEN is no branch.
+// EXIT WHEN and CONTINUE WHEN keep their condition on their line; their WHEN is no branch.
 int rcExitWhen(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "EXIT WHEN")) == 0) return RULE_PASS;
+    if (!bPrevSep(st)) return RULE_PASS;
+    if ((n = iWordLen(st, "EXIT WHEN")) == 0 && (n = iWordLen(st, "CONTINUE WHEN")) == 0) return RULE_PASS;
     vCopy(st, n);
     return RC_OK;
 }
@@ -365,7 +543,7 @@ int rcElsifWhen(LayoutState *st) {
     if (!bPrevSep(st)) return RULE_PASS;
     int32_t n = iWordLen(st, "ELSIF");
     if (n == 0) n = iWordLen(st, "WHEN");
-    if (n == 0) return RULE_PASS;
+    if (n == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vScanCondition(st);
@@ -427,8 +605,16 @@ int rcBlockEndRule(LayoutState *st) {
 }
 
 // ";" ends its line; the ";" of a cursor declaration also closes the level its IS opened and
-// stands on a line of its own.
+// stands on a line of its own. It ends the declaration of an object type.
 int rcSemicolon(LayoutState *st) {
+    st->iTypeSpec = 0;
+    if (st->iHdrPending == 1) {
+        // A header without IS or AS was a declaration: the state before it comes back.
+        st->iHdrPending = 0;
+        st->arIdtFrame[st->iIdt] = st->rFrameBeforeHdr;
+        st->iBlkKind = st->iKindBeforeHdr;
+        std::memcpy(st->szBlkName, st->szNameBeforeHdr, sizeof st->szBlkName);
+    }
     if (st->iInCursor == 1) {
         st->iInCursor = 0;
         bool bLowered = bLower(st);
@@ -445,7 +631,7 @@ int rcSemicolon(LayoutState *st) {
 // The AND that belongs to a BETWEEN is not broken.
 int rcBetween(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "BETWEEN ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "BETWEEN ")) == 0) return RULE_PASS;
     st->iInBetween = 1;
     vCopy(st, n);
     return RC_OK;
@@ -453,7 +639,7 @@ int rcBetween(LayoutState *st) {
 
 int rcAnd(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKw(st->szSrc, "AND ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "AND ")) == 0) return RULE_PASS;
     if (st->iInBetween == 1)
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
@@ -469,7 +655,7 @@ int rcClause(LayoutState *st) {
     int c0 = iFold(*st->szSrc);
     for (const char *szKw : arClauses) {
         if (static_cast<unsigned char>(szKw[0]) != c0) continue;
-        int32_t n = iKw(st->szSrc, szKw);
+        int32_t n = iKwBlank(st, szKw);
         if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
         vCopy(st, n);
@@ -507,13 +693,14 @@ const struct {
     PfnRule pfnRule;
 } arRules[] = {
     {"I", rcNullTest},       {"/", rcSlash},         {":<>!=|*+-", rcOperatorRule},
-    {"PF", rcHeaderRule},    {"IA", rcIsAs},         {"D", rcDeclare},
-    {"B", rcBeginRule},      {"C", rcCursor},        {"W", rcWhenMatched},
+    {"PFT", rcHeaderRule},   {"T", rcTypeSpec},      {"BAI", rcTimingPoint},
+    {"$", rcDollar},         {"IA", rcIsAs},         {"D", rcDeclare},
+    {"B", rcBeginRule},      {"C", rcCursor},        {"C", rcCompound},      {"W", rcWhenMatched},
     {"C", rcCase},           {"I", rcIf},            {"E", rcExitWhen},
     {"EW", rcElsifWhen},     {"E", rcElse},          {"L", rcLoop},
     {"E", rcEndLoopIf},      {"E", rcException},     {"E", rcBlockEndRule},
     {";", rcSemicolon},      {"B", rcBetween},       {"A", rcAnd},
-    {"FWSOGHUIMCNLRJP", rcClause}, {"\n", rcNewline}, {"CADISU", rcStmtWord},
+    {"FWSOGHUIMCNLRJP", rcClause}, {"\n", rcNewline}, {"CADISUW", rcStmtWord},
 };
 enum { MAX_RULES_PER_BYTE = 8 };
 

@@ -9,12 +9,24 @@ namespace {
 // read (every parenthesis there is broken).
 bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
 
+// The attribute list of an object type (AS OBJECT (, UNDER supertype () is laid out like a
+// parameter list: one attribute or method per line.
+bool bAttributeList(const LayoutState *st) {
+    if (st->iTypeSpec != 1) return false;
+    size_t n = 0;
+    const char *p = pWordBefore(st, st->szSrc, &n);
+    if (bWordIs(p, n, "OBJECT")) return true;
+    p = pWordBefore(st, p, &n);
+    return bWordIs(p, n, "UNDER");
+}
+
 int rcOpenParen(LayoutState *st) {
     int rc = rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
     if (rc != RC_OK) {
         st->iSite = st->pOut == nullptr ? SITE_METRIX_MEASURE : SITE_METRIX_WRITE;
         return rc;
     }
+    if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
     vCopy(st, 1);
     if (!bBroken(st)) return RC_OK;
     st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
@@ -49,7 +61,7 @@ int rcCloseParen(LayoutState *st) {
 int rcComma(LayoutState *st) {
     if (bBroken(st) && iPrevByte(st) != '\n') vLineBreak(st);
     vCopy(st, 1);
-    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vPutBlank(st);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
     return RC_OK;
 }
 }  // namespace

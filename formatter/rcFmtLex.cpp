@@ -17,48 +17,88 @@ enum {
     SITE_SKIPCMT_OVERRUN = 125,
     SITE_STRSWAP_NOMEM = 1011,
 };
-
-struct Tables {
-    uint8_t arClass[256] = {};
-    uint8_t arFold[256] = {};
-    uint8_t arUnit[256] = {};
-    constexpr Tables() {
-        for (int c = 0; c < 256; ++c) {
-            bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
-            bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
-            arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
-                                              (bWord ? CC_WORD : 0));
-            arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
-            arUnit[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
-        }
-    }
-};
-constexpr Tables rTables;
 }  // namespace
 
-const uint8_t arCharClass[256] = {
-#define Q(i) rTables.arClass[i]
-#define R(i) Q(i), Q(i + 1), Q(i + 2), Q(i + 3), Q(i + 4), Q(i + 5), Q(i + 6), Q(i + 7)
-#define S(i) R(i), R(i + 8), R(i + 16), R(i + 24), R(i + 32), R(i + 40), R(i + 48), R(i + 56)
-    S(0), S(64), S(128), S(192)
-#undef Q
-};
-const uint8_t arFoldUpper[256] = {
-#define Q(i) rTables.arFold[i]
-    S(0), S(64), S(128), S(192)
-#undef Q
-};
-const uint8_t arUnitLen[256] = {
-#define Q(i) rTables.arUnit[i]
-    S(0), S(64), S(128), S(192)
-#undef Q
-#undef R
-#undef S
-};
+constexpr LexTables::LexTables() {
+    for (int c = 0; c < 256; ++c) {
+        bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
+        bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+        arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
+                                          (bWord ? CC_WORD : 0));
+        arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
+        arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
+        arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2
+                                         : c >= 0xE0 && c <= 0xEF ? 3
+                                         : c >= 0xF0 && c <= 0xF4 ? 4
+                                                                  : 1);
+        arLatin1[c] = 1;
+    }
+}
 
-int iIsLeadByte(int iByte) { return arUnitLen[static_cast<unsigned>(iByte) & 0xFFu] == 2; }
+constexpr LexTables rLex;
 
+namespace {
+const uint8_t *const arSjisUnit = rLex.arSjis;
+const uint8_t *const arUtf8Unit = rLex.arUtf8;
+const uint8_t *const arLatin1Unit = rLex.arLatin1;
+
+int32_t eEncoding = ENC_SJIS;
+int iIsUtf8Lead(int iByte) { return arUtf8Unit[static_cast<unsigned>(iByte) & 0xFFu] > 1; }
+int iIsNoLead(int) { return 0; }
+}  // namespace
+
+const uint8_t *pUnitFirst = arSjisUnit;
 int (*pfnIsLeadByte)(int) = iIsLeadByte;
+
+int iIsLeadByte(int iByte) { return arSjisUnit[static_cast<unsigned>(iByte) & 0xFFu] == 2; }
+
+void vSetUnitEncoding(int32_t eEnc) {
+    eEncoding = eEnc == ENC_UTF8 || eEnc == ENC_LATIN1 ? eEnc : ENC_SJIS;
+    pUnitFirst = eEncoding == ENC_UTF8 ? arUtf8Unit : eEncoding == ENC_LATIN1 ? arLatin1Unit : arSjisUnit;
+    pfnIsLeadByte = eEncoding == ENC_UTF8 ? iIsUtf8Lead : eEncoding == ENC_LATIN1 ? iIsNoLead : iIsLeadByte;
+}
+
+int32_t eUnitEncoding() { return eEncoding; }
+
+int iUnitLenMulti(const char *p, const char *pEnd) {
+    int n = pUnitFirst[static_cast<uint8_t>(*p)];
+    if (pEnd - p < n) return 1;
+    if (eEncoding == ENC_SJIS) return static_cast<uint8_t>(p[1]) >= 0x40 ? 2 : 1;
+    for (int i = 1; i < n; ++i)
+        if ((static_cast<uint8_t>(p[i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+bool bValidUtf8(const char *p, size_t n) {
+    const uint8_t *s = reinterpret_cast<const uint8_t *>(p);
+    const uint8_t *e = s + n;
+    while (s < e) {
+        uint8_t c = *s;
+        if (c < 0x80) {
+            ++s;
+            continue;
+        }
+        int k = arUtf8Unit[c];
+        if (k == 1 || e - s < k) return false;
+        // The second byte's range rules out overlong forms, surrogates and values past U+10FFFF.
+        uint8_t lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        uint8_t hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        if (s[1] < lo || s[1] > hi) return false;
+        for (int i = 2; i < k; ++i)
+            if ((s[i] & 0xC0) != 0x80) return false;
+        s += k;
+    }
+    return true;
+}
+
+int32_t eDetectEncoding(const char *p, size_t n) {
+    if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) return ENC_UTF8;
+    bool bMulti = false;
+    for (size_t i = 0; i < n && !bMulti; ++i) bMulti = static_cast<uint8_t>(p[i]) >= 0x80;
+    return bMulti && bValidUtf8(p, n) ? ENC_UTF8 : ENC_SJIS;
+}
+
+
 
 uint32_t uMatchFolded(const char *p, const char *szKw) {
     uint32_t n = 0;
@@ -88,13 +128,63 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
     for (size_t i = 0; i < nWords; ++i) {
         size_t n = nKwLen(p, arWords[i]);
-        if (n != 0) return bIsWhite(p[n]) ? n : 0;
+        if (n != 0) return bWordEndsAt(p + n) ? n : 0;
     }
     return 0;
 }
 
+size_t nLineKeywordAt(const char *p) {
+    static const char *const arWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
+    return nWordOfList(p, arWords, sizeof arWords / sizeof *arWords);
+}
+
+bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
+
+size_t nOperatorAt(const char *p) {
+    static const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>",
+                                              "=",  "||", "**", "*",  "+",  "-"};
+    if (std::strchr(":<>!=|*+-", *p) == nullptr || *p == '\0') return 0;
+    for (const char *szOp : arOperators) {
+        if (p[0] != szOp[0]) continue;
+        if (szOp[1] == '\0') return 1;
+        if (p[1] == szOp[1]) return 2;
+    }
+    return 0;
+}
+
+bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
+    // The delimiter: any character after the quote but white space.
+    if (p + 2 >= pEnd || bIsWhite(p[2])) return false;
+    if (p == pStart || !bIsWordByte(p[-1])) return true;
+    return (p[-1] == 'n' || p[-1] == 'N') && (p - 1 == pStart || !bIsWordByte(p[-2]));
+}
+
+namespace {
+// End of the alternative quoting q'x...x' at p: just past the x and the quote that close it.
+const char *pAltQuoteEnd(const char *p, const char *pEnd) {
+    const char *pDelim = p + 2;
+    int nDelim = iUnitLen(pDelim, pEnd);
+    char cClose = *pDelim;
+    switch (cClose) {
+    case '[': cClose = ']'; break;
+    case '{': cClose = '}'; break;
+    case '(': cClose = ')'; break;
+    case '<': cClose = '>'; break;
+    default: break;
+    }
+    for (const char *s = pDelim + nDelim; s < pEnd;) {
+        int n = iUnitLen(s, pEnd);
+        if (n == nDelim && s + n < pEnd && s[n] == '\'' &&
+            (nDelim == 1 ? *s == cClose : std::memcmp(s, pDelim, static_cast<size_t>(n)) == 0))
+            return s + n + 1;
+        s += n;
+    }
+    return pEnd;
+}
+}  // namespace
+
 const char *pLiteralEnd(const char *p, const char *pEnd) {
-    if (!bQuoteAt(p)) return p;
+    if (!bQuoteAt(p)) return pAltQuoteEnd(p, pEnd);
     const char q = *p;
     const char *s = p + 1;
     while (s < pEnd) {
@@ -108,7 +198,9 @@ const char *pLiteralEnd(const char *p, const char *pEnd) {
     return pEnd;
 }
 
-int32_t iQuotedLen(const char *p, const char *pEnd) { return static_cast<int32_t>(pLiteralEnd(p, pEnd) - p); }
+int32_t iQuotedLen(const char *p, const char *pEnd) {
+    return bQuoteAt(p) ? static_cast<int32_t>(pLiteralEnd(p, pEnd) - p) : 0;
+}
 
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed) {
     const char *s = p + 2;

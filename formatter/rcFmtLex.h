@@ -13,25 +13,48 @@ enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
 };
-extern const uint8_t arCharClass[256];
-extern const uint8_t arFoldUpper[256];  // ASCII lower-case letters to capitals, all else as is
+// The byte tables of the lexical layer, made once at compile time.
+struct LexTables {
+    uint8_t arClass[256] = {};   // CC_ bits of each byte
+    uint8_t arFold[256] = {};    // ASCII lower-case letters to capitals, every other byte as is
+    uint8_t arSjis[256] = {};    // per first byte: 2 for a Shift_JIS lead byte, else 1
+    uint8_t arUtf8[256] = {};    // per first byte: the length of the UTF-8 sequence it opens, else 1
+    uint8_t arLatin1[256] = {};  // 1 for every byte
+    constexpr LexTables();
+};
+extern const LexTables rLex;
 
-inline bool bIsWhite(int c) { return (arCharClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
+inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
-inline bool bIsWordByte(int c) { return (arCharClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
-inline int iFold(int c) { return arFoldUpper[static_cast<uint8_t>(c)]; }
+inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
+inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
 
-// The character unit. A Shift_JIS lead byte (0x81 to 0x9F, 0xE0 to 0xEF) and the byte after it
-// are one unit, which every scan steps over whole, so that no keyword, quote, comment mark,
-// parenthesis or white space is ever seen in its second byte.
-int iIsLeadByte(int iByte);
-extern int (*pfnIsLeadByte)(int);    // the lead-byte test in use; always iIsLeadByte
-extern const uint8_t arUnitLen[256]; // 2 for a byte that opens a double-byte unit, else 1
+// The character unit: the bytes that every scan steps over whole, so that no keyword, quote,
+// comment mark, parenthesis or white space is ever seen inside a character. Which bytes form a
+// unit depends on the text's encoding:
+//   Shift_JIS: a lead byte (0x81 to 0x9F, 0xE0 to 0xEF) and the byte after it, unless that byte
+//     lies below 0x40 (a quote, a blank, a line end, a parenthesis, a comma, a semicolon: such a
+//     pair is never a character);
+//   UTF-8: a whole multibyte sequence; a byte that begins none is a unit of its own;
+//   Latin-1 (every single-byte code page): every byte.
+enum : int32_t { ENC_AUTO = 0, ENC_SJIS = 1, ENC_UTF8 = 2, ENC_LATIN1 = 3 };
+// Selects the encoding for every scan from now on (ENC_AUTO is not one: the caller decides).
+void vSetUnitEncoding(int32_t eEnc);
+int32_t eUnitEncoding();
+// The encoding a text of unknown encoding is read in: UTF-8 when it begins with a UTF-8 byte
+// order mark or is valid UTF-8 holding at least one multibyte sequence, else Shift_JIS.
+int32_t eDetectEncoding(const char *p, size_t n);
+// Whether [p, p + n) is valid UTF-8 (no overlong form, no surrogate, nothing above U+10FFFF).
+bool bValidUtf8(const char *p, size_t n);
 
-// Length of the unit at p (p < pEnd): 2 for a lead byte with its companion, else 1. A lead byte
-// that is the text's last byte forms no unit.
+int iIsLeadByte(int iByte);  // the Shift_JIS lead-byte test
+extern int (*pfnIsLeadByte)(int);     // the lead-byte test of the encoding in use
+extern const uint8_t *pUnitFirst;     // per first byte: 1, or the length of the unit it may open
+int iUnitLenMulti(const char *p, const char *pEnd);
+
+// Length of the unit at p (p < pEnd); a unit is never cut by pEnd.
 inline int iUnitLen(const char *p, const char *pEnd) {
-    return (arUnitLen[static_cast<uint8_t>(*p)] == 2 && p + 1 < pEnd) ? 2 : 1;
+    return pUnitFirst[static_cast<uint8_t>(*p)] == 1 ? 1 : iUnitLenMulti(p, pEnd);
 }
 
 // Keywords. The text at p is compared with szKw byte by byte, ASCII letters of both folded to
@@ -46,16 +69,36 @@ int iIsKeyword(const char *szText, const char *szKeyword, uint32_t *puMatched);
 // 1 when the text begins with szPrefix followed by szName (the END of a named block), else 0;
 // *puMatched receives the number of leading bytes that agreed. Cannot fail.
 int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uint32_t *puMatched);
-// The length of the first keyword of the list that begins at p and is followed by white space,
-// else 0. The first keyword that agrees in full decides, whatever follows it.
+// Whether a word that ends before p stands on its own: white space follows it, or an operator
+// or a comment, which get a blank before them.
+bool bWordEndsAt(const char *p);
+// The length of the first keyword of the list that begins at p and stands on its own, else 0.
+// The first keyword that agrees in full decides, whatever follows it.
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 
-// Quoted literals: '...' or "...", a doubled quote of the opening kind standing for one.
+// Operators, so ordered that a two-byte operator is never split: the length of the operator at
+// p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
+size_t nOperatorAt(const char *p);
+
+// The statement keywords that begin a line of their own wherever white space stands before them
+// (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
+size_t nLineKeywordAt(const char *p);
+
+// Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the
+// alternative quoting q'x...x' (also nq'...', letters in either case), whose delimiter x is any
+// character but white space, with [ ] { } ( ) < > closing as pairs, and no doubling inside.
 inline bool bQuoteAt(const char *p) { return *p == '\'' || *p == '"'; }
-// End of the literal that begins at p, just past its closing quote; an opening quote without its
-// partner runs to pEnd. p itself when no literal begins there.
+// Whether q' at p (in the text that begins at pStart) opens an alternative quoting: q begins a
+// word, or follows an n that does, and a delimiter follows the quote.
+bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd);
+// Whether a literal begins at p.
+inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
+    return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
+}
+// End of the literal that begins at p (where bLiteralAt holds), just past its closing quote; a
+// literal without its end runs to pEnd.
 const char *pLiteralEnd(const char *p, const char *pEnd);
-// The literal's length in bytes, quotes included; 0 when no literal begins at p.
+// The length of the quoted literal ('...' or "...") at p, quotes included; 0 when p holds no quote.
 int32_t iQuotedLen(const char *p, const char *pEnd);
 
 // Comments: "--" to the end of the line, "/*" to "*/".

@@ -40,8 +40,6 @@ const char *const arParenWords[] = {"IF", "ELSIF", "WHERE", "AND", "OR", "NOT",
                                     "EXISTS", "IN", "IS", "VALUES", "WHEN"};
 // Block headers, longest first where one begins another.
 const char *const arBlockWords[] = {"PROCEDURE", "FUNCTION", "PACKAGE BODY", "PACKAGE"};
-// Statement keywords that begin a new line.
-const char *const arStmtWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
 
 template <size_t N>
 size_t nWordAt(const char *p, const char *const (&arWords)[N]) {
@@ -52,7 +50,7 @@ size_t nWordAt(const char *p, const char *const (&arWords)[N]) {
 int rcFail(FmtWork *pWork, int rc, int iSite, const char *pPos) {
     pWork->iSite = iSite;
     if (pWork->ssSrc != nullptr) {
-        if (pWork->szTail == nullptr) pWork->szTail = pWork->ssSrc + std::strlen(pWork->ssSrc);
+        if (pWork->szTail == nullptr) pWork->szTail = pWork->ssSrc + pWork->nSrc;
         pWork->szSrc = pPos != nullptr ? pPos : pWork->ssSrc;
     }
     return rc;
@@ -81,23 +79,41 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
     return iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
 }
 
+// Whether the text ends inside a line comment (literals and block comments passed over).
+bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
+    for (const char *p = pStart; p < pEnd;) {
+        if (bLiteralAt(p, pStart, pEnd)) {
+            p = pLiteralEnd(p, pEnd);
+        } else if (bCmtAt(p)) {
+            bool bClosed = false;
+            const char *e = pCmtEnd(p, pEnd, &bClosed);
+            if (!bClosed && p[0] == '-') return true;
+            p = e;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
+    }
+    return false;
+}
+
 // The leading white space gives iOrgIdt and goes, trailing white space goes, and the text ends
 // with a line feed unless it ends with a semicolon. *pnLen receives the length.
 int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     char *ssSrc = pWork->ssSrc;
-    size_t nAll = std::strlen(ssSrc);
+    size_t nAll = pWork->nSrc;
     const char *p = ssSrc;
-    while (bIsWhite(*p)) ++p;
+    while (p < ssSrc + nAll && bIsWhite(*p)) ++p;
     if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
     pWork->iOrgIdt = iOrgIndent(ssSrc, p, rStmtStyle, pWork->iUnitLen);
     size_t nLen = nAll - static_cast<size_t>(p - ssSrc);
     std::memmove(ssSrc, p, nLen + 1);
 
+    pWork->nSrc = nLen;
     if (nLen == 0) return rcFailOverrun(pWork, SITE_EMPTY, nullptr);
     size_t nKeep = nLen;
-    // The first byte is no white space, so the walk stops on it at the latest. A blank that is
-    // the second byte of a double-byte character stays.
-    while (bIsWhite(ssSrc[nKeep - 1]) && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]))) --nKeep;
+    // The first byte is no white space, so the walk stops on it at the latest. White space is
+    // never part of a multibyte character in any encoding read.
+    while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
     if (nKeep == nLen) {
         // Room for the final line feed.
         char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
@@ -105,12 +121,13 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
         pWork->ssSrc = ssSrc = pNew;
     }
     ssSrc[nKeep] = '\0';
-    bool bSemi = ssSrc[nKeep - 1] == ';' && !(nKeep >= 2 && iIsLeadByte(ssSrc[nKeep - 2]));
+    // A semicolon is never part of a character; one that ends a line comment is comment.
+    bool bSemi = ssSrc[nKeep - 1] == ';' && !bEndsInLineCmt(ssSrc, ssSrc + nKeep);
     if (!bSemi) {
         ssSrc[nKeep++] = '\n';
         ssSrc[nKeep] = '\0';
     }
-    *pnLen = nKeep;
+    *pnLen = pWork->nSrc = nKeep;
     return RC_OK;
 }
 
@@ -180,7 +197,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
         char c = *s;
         if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
-        } else if (bQuoteAt(s)) {
+        } else if (bLiteralAt(s, tmp.get(), sEnd)) {
             copyTo(pLiteralEnd(s, sEnd));
         } else if (c == '-' && s[1] == '-') {
             copyTo(pCmtEnd(s, sEnd));
@@ -201,19 +218,31 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     }
     if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     if (static_cast<size_t>(d - pWork->ssSrc) > nLen) return rcFailOverrun(pWork, SITE_WHITE_WRITE, nullptr);
-    *pnLen = static_cast<size_t>(d - pWork->ssSrc);
+    *pnLen = pWork->nSrc = static_cast<size_t>(d - pWork->ssSrc);
     return RC_OK;
+}
+
+// Whether an operator ends just before p (not the "*/" of a comment): the layout writes a blank
+// after it, so a word right after it counts as one after white space (a second run finds the
+// blank there).
+inline bool bAfterOperator(const char *pStart, const char *p) {
+    if (p <= pStart || p[-1] == '\0' || std::strchr(":<>!=|*+-/", p[-1]) == nullptr) return false;
+    return !(p[-1] == '/' && p - 1 > pStart && p[-2] == '*');
 }
 
 inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
 
 // Whether the opening parenthesis at s directly follows one of the listed words that has white
-// space before it. A word at the very start of the text has no byte before it: no blank then.
+// space (or a blank to come) before it. A word at the very start of the text has no byte before
+// it: no blank then.
 bool bParenWordBefore(const char *szText, const char *s) {
     for (const char *szWord : arParenWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(s - szText) < n + 1) continue;
-        if (nKwLen(s - n, szWord) != 0 && bIsWhite(s[-1 - static_cast<ptrdiff_t>(n)])) return true;
+        // A ")" or "," before the word gets its blank in this same walk.
+        char b = s[-1 - static_cast<ptrdiff_t>(n)];
+        if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n)))
+            return true;
     }
     return false;
 }
@@ -239,7 +268,7 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
         size_t n = 1;
         if (iUnitLen(s, sEnd) == 2) {
             n = 2;
-        } else if (bQuoteAt(s)) {
+        } else if (bLiteralAt(s, szText, sEnd)) {
             n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
         } else if (bCmtAt(s)) {
             if (s > szText && !bNoBlankNext(s[-1])) blank();
@@ -251,6 +280,8 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
             continue;
         } else if (c == '(' && bParenWordBefore(szText, s)) {
             blank();
+        } else if (bAfterOperator(szText, s) && nLineKeywordAt(s) != 0) {
+            blank();  // the statement keyword goes on a line of its own below, as after a blank
         }
         put(s, n);
         s += n;
@@ -280,16 +311,29 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     nBlankWalk(tmp.get(), tmp.get() + nLen, pNew, &pStop, &pOut);
     if (pStop > tmp.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
     if (static_cast<size_t>(pOut - pNew) > nNew) return rcFailOverrun(pWork, SITE_BLANK_WRITE, nullptr);
-    *pnLen = nNew;
+    *pnLen = pWork->nSrc = nNew;
     return RC_OK;
 }
 
 // A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
 // right after it move in front of it. *ppNext receives where the walk goes on.
+// The block header word that ends with the one white-space byte before p, at a place where a
+// header may stand; null when there is none.
+char *pHeaderBefore(char *ssSrc, char *p) {
+    if (p - ssSrc < 2 || !bIsWhite(p[-1])) return nullptr;
+    for (const char *szWord : arBlockWords) {
+        size_t n = std::strlen(szWord);
+        if (static_cast<size_t>(p - 1 - ssSrc) < n) continue;
+        char *w = p - 1 - n;
+        if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w))) return w;
+    }
+    return nullptr;
+}
+
 int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
     char *szTail = pWork->szTail;
     if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
-    char *pAfter = p + nWord + 1;  // past the word and its white-space byte
+    char *pAfter = p + nWord + (bIsWhite(p[nWord]) ? 1 : 0);  // past the word and its white-space byte
     char *q = pAfter;
     while (q < szTail && bCmtAt(q)) {
         uint32_t uLen = 0;
@@ -300,11 +344,29 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
     }
     // Comments that reach the end of the text stay where they are: moving the word behind them
     // would put it into an unclosed comment or after the final line feed.
-    if (q != pAfter && q < szTail) {
+    // They move in front of every header word that stands right before them, so that a second
+    // run finds none after a header.
+    *ppNext = q;
+    while (q != pAfter && q < szTail) {
         int rc = rcStrSwap(p, pAfter, q);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
+        // The word now follows the comments; the blank before it becomes a line feed as well,
+        // as it would in the text that a second run reads.
+        char *pWord = p + (q - pAfter);
+        // The word's white-space byte goes in front of it where a ",", ")" or ";" follows: no
+        // white space stands before those.
+        if (q < szTail && (*q == ',' || *q == ')' || *q == ';')) {
+            rc = rcStrSwap(pWord, q - 1, q);
+            if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pWord);
+            ++pWord;
+        }
+        if (pWord[-1] == ' ') pWord[-1] = '\n';
+        q = pWord;
+        pAfter = p;
+        p = pHeaderBefore(pWork->ssSrc, p);
+        if (p == nullptr) break;
+        if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     }
-    *ppNext = q;
     return RC_OK;
 }
 
@@ -315,18 +377,26 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, char **ppNext) {
     uint32_t uLen = 0;
     int rc = rcSkipCmt(p, pWork->szTail, &uLen);
     if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
-    char *q = p;  // the blanks and TABs before the comment start here
-    while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-    if (p + uLen >= pWork->szTail) {
-        // A comment that reaches the end of the text is not moved (see above).
-    } else if (q - ssSrc >= 4 && nKwLen(q - 3, "AND") != 0 && bIsWhite(q[-4])) {
-        rc = rcStrSwap(q - 3, p, p + uLen);
-    } else if (q - ssSrc >= 2 && q[-1] == ',') {
-        // The last blank before the comment goes with it, the others stay after the comma.
-        rc = rcStrSwap(q - 1, q < p ? p - 1 : p, p + uLen);
+    char *pEnd = p + uLen;
+    *ppNext = pEnd;
+    // A comment that reaches the end of the text is not moved (see above). The comment moves
+    // until neither AND nor a comma stands before it, so that a second run moves it no further.
+    while (pEnd < pWork->szTail) {
+        char *q = p;  // the blanks and TABs before the comment start here
+        while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
+        if (q - ssSrc >= 4 && nKwLen(q - 3, "AND") != 0 && (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3))) {
+            rc = rcStrSwap(q - 3, p, pEnd);
+            p = q - 3;
+        } else if (q - ssSrc >= 2 && q[-1] == ',') {
+            // The last blank before the comment goes with it, the others stay after the comma.
+            rc = rcStrSwap(q - 1, q < p ? p - 1 : p, pEnd);
+            p = q < p ? q : q - 1;
+        } else {
+            break;
+        }
+        if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
+        pEnd = p + uLen;
     }
-    if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
-    *ppNext = p + uLen;
     return RC_OK;
 }
 
@@ -347,10 +417,10 @@ int rcMoveComments(FmtWork *pWork) {
         // The second byte of a double-byte character is never taken for a separator, so it
         // is never overwritten either.
         size_t nWord = 0;
-        if (p == ssSrc || (p != pUnitEnd && bIsSep(p[-1]))) nWord = nWordAt(p, arBlockWords);
+        if (p == ssSrc || (p != pUnitEnd && (bIsSep(p[-1]) || bAfterOperator(ssSrc, p)))) nWord = nWordAt(p, arBlockWords);
         if (nWord != 0)
             rc = rcMoveHeaderComments(pWork, p, nWord, &p);
-        else if (bQuoteAt(p))
+        else if (bLiteralAt(p, ssSrc, szTail))
             p = const_cast<char *>(pLiteralEnd(p, szTail));
         else if (bCmtAt(p))
             rc = rcMoveCommentBack(pWork, p, &p);
@@ -376,7 +446,7 @@ int rcFlatten(FmtWork *pWork) {
             pUnitEnd = p;
             continue;
         }
-        if (bQuoteAt(p)) {
+        if (bLiteralAt(p, ssSrc, szTail)) {
             p = const_cast<char *>(pLiteralEnd(p, szTail));
             continue;
         }
@@ -389,7 +459,7 @@ int rcFlatten(FmtWork *pWork) {
             continue;
         }
         if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
-            size_t nWord = nWordAt(p, arStmtWords);
+            size_t nWord = nLineKeywordAt(p);
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;
@@ -408,15 +478,16 @@ int rcFlatten(FmtWork *pWork) {
 // Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
 // the caller on success and on failure; a failure has written its message (or its callee
 // has) and leaves the site, and where known the position, in pWork for the common exit.
-int rcNormStmt(FmtWork *pWork, const char *szStmt, const StmtStyle *rStmtStyle) {
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
-    size_t nStmt = std::strlen(szStmt);
     pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
     if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
-    std::memcpy(pWork->ssSrc, szStmt, nStmt + 1);
+    std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    pWork->ssSrc[nStmt] = '\0';
+    pWork->nSrc = nStmt;
 
     if (rStmtStyle->iJoinAt != 0) {
-        int rc = rcJoinStmtChunk(&pWork->ssSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
+        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
     }
     size_t nLen = 0;

@@ -17,10 +17,14 @@ const char szModule[] = ".\\rcFmtStmt";
 
 enum {
     SITE_DUMP_WRITE = 456,
+    SITE_SCRIPT_NOMEM = 470,  // the list of script commands cannot grow
+    SITE_OUT_NOMEM = 1480,    // the output cannot grow
     SITE_DUMP_UNLINK = 2146,
 };
 
 const size_t DUMP_SIDE_LEN = 128;  // bytes shown on each side of the failure position
+const char szBom[] = "\xEF\xBB\xBF";   // the UTF-8 byte order mark
+const size_t BOM_LEN = 3;
 
 // Shows the working text around the failure position: up to 128 bytes before it and up to
 // 128 bytes from it on, each as a text up to its first NUL.
@@ -40,54 +44,170 @@ void vDumpSrc(const FmtWork *pWork) {
     iConPrintf(szMsgDumpAfter, a, szAfter);
 }
 
+int rcFmtNoMem(int iSite) {
+    iConPrintf(szMsgNoMem, szErrorPrefix);
+    return rcTrail(RC_NOMEM, "rcFmtStmt()", szModule, iSite);
+}
+
+bool bAllWhite(const char *p, size_t n) {
+    for (const char *pEnd = p + n; p < pEnd; ++p)
+        if (!bIsWhite(*p)) return false;
+    return true;
+}
+
+// The line of the text on which the failure position of pWork lies: white space is all that
+// normalisation changes, so the failure lies after as many non-white bytes in the text as it
+// does in the working copy.
+int32_t iFailLine(const FmtWork *pWork) {
+    size_t nInk = 0;
+    for (const char *p = pWork->ssSrc; p < pWork->szSrc; ++p) nInk += !bIsWhite(*p);
+    int32_t iLine = pWork->iFirstLine;
+    for (const char *p = pWork->pText; p < pWork->pText + pWork->nText; ++p) {
+        if (!bIsWhite(*p) && nInk-- == 0) break;
+        iLine += *p == '\n';
+    }
+    return iLine;
+}
+
 // The common exit of every failure: the trail line with the failure site, the dump of the
 // working text when the failure position lies in it, and the release of the working copy.
 // The output buffer, once stored in *szStmtFmt, stays with the caller.
 int rcFmtFail(FmtWork *pWork, int rc) {
     rcTrail(rc, "rcFmtStmt()", szModule, pWork->iSite);
     if (pWork->ssSrc != nullptr && pWork->szSrc != nullptr && pWork->szTail != nullptr &&
-        pWork->szSrc >= pWork->ssSrc && pWork->szSrc <= pWork->szTail)
+        pWork->szSrc >= pWork->ssSrc && pWork->szSrc <= pWork->szTail) {
         vDumpSrc(pWork);
+        iConPrintf(szMsgFailLine, iFailLine(pWork));
+    }
     vFree(pWork->ssSrc);
     pWork->ssSrc = nullptr;
     return rc;
 }
+
+// The statement as received goes to the dump file before anything changes; it is removed again
+// only after success. An empty value names no file and counts as unset. *pbDump tells whether a
+// dump was written to szDumpPath.
+int rcDumpStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, char *szDumpPath, size_t nPathCap, bool *pbDump) {
+    const char *szOrgFnm = std::getenv("STMTORGFNM");
+    *pbDump = szOrgFnm != nullptr && szOrgFnm[0] != '\0';
+    if (!*pbDump) return RC_OK;
+    int n = std::snprintf(szDumpPath, nPathCap, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
+    pWork->iSite = SITE_DUMP_WRITE;
+    if (n < 0 || static_cast<size_t>(n) >= nPathCap) {
+        // Too long for a path: refused like any over-long file name, nothing is written.
+        iConPrintf(szMsgNameLen, n, MAX_PATH_LEN, szOrgFnm);
+        return RC_NAMELEN;
+    }
+    return rcWriteStr(szDumpPath, pStmt, static_cast<uint32_t>(nStmt));
+}
 }  // namespace
 
-int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    assert(szStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
-    pfnIsLeadByte = iIsLeadByte;
-    if (console == nullptr) console = stdout;
-    FmtWork rWork;
 
-    // The statement as received goes to the dump file before anything changes; it is removed
-    // again only after success. An empty value names no file and counts as unset.
-    char szDumpPath[MAX_PATH_LEN + 1];
-    const char *szOrgFnm = std::getenv("STMTORGFNM");
-    bool bDump = szOrgFnm != nullptr && szOrgFnm[0] != '\0';
-    if (bDump) {
-        int n = std::snprintf(szDumpPath, sizeof szDumpPath, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
-        if (n < 0 || static_cast<size_t>(n) >= sizeof szDumpPath) {
-            // Too long for a path: refused like any over-long file name, nothing is written.
-            iConPrintf(szMsgNameLen, n, MAX_PATH_LEN, szOrgFnm);
-            rWork.iSite = SITE_DUMP_WRITE;
-            return rcFmtFail(&rWork, RC_NAMELEN);
+namespace {
+// The formatted text put together from its pieces, geometrically grown.
+struct FmtOut {
+    char *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~FmtOut() { vFree(p); }
+    bool bAppend(const char *pMore, size_t nMore) {
+        if (n + nMore + 1 > cap) {
+            size_t capNew = cap * 2 > n + nMore + 1 ? cap * 2 : n + nMore + 1;
+            char *pNew = static_cast<char *>(pvRealloc(p, capNew));
+            if (pNew == nullptr) return false;
+            p = pNew;
+            cap = capNew;
         }
-        int rc = rcWriteStr(szDumpPath, szStmt, static_cast<uint32_t>(std::strlen(szStmt)));
-        if (rc != RC_OK) {
-            rWork.iSite = SITE_DUMP_WRITE;
-            return rcFmtFail(&rWork, rc);
-        }
+        std::memcpy(p + n, pMore, nMore);
+        n += nMore;
+        p[n] = '\0';
+        return true;
     }
+};
 
-    int rc = rcNormStmt(&rWork, szStmt, rStmtStyle);
-    if (rc != RC_OK) return rcFmtFail(&rWork, rc);
+// Formats one piece of the text (all of it, or the part between two script commands) and
+// appends the result to pOut. Every failure leaves through the common exit.
+int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, FmtOut *pOut) {
+    FmtWork rWork;
+    rWork.pText = pPiece;
+    rWork.nText = nPiece;
+    rWork.iFirstLine = iFirstLine;
+    int rc = rcNormStmt(&rWork, pPiece, nPiece, rStmtStyle);
+    char *szPieceFmt = nullptr;
     int32_t iFmtLen = 0;
-    rc = rcLayoutStmt(&rWork, szStmtFmt, rStmtStyle, &iFmtLen);
-    if (rc != RC_OK) return rcFmtFail(&rWork, rc);
-
+    if (rc == RC_OK) rc = rcLayoutStmt(&rWork, &szPieceFmt, rStmtStyle, &iFmtLen);
+    if (rc != RC_OK) {
+        vFree(szPieceFmt);
+        return rcFmtFail(&rWork, rc);
+    }
     vFree(rWork.ssSrc);
     rWork.ssSrc = nullptr;
+    if (pOut->p == nullptr) {  // the first piece's text is taken over as it is
+        pOut->p = szPieceFmt;
+        pOut->n = pOut->cap = static_cast<size_t>(iFmtLen);
+        return RC_OK;
+    }
+    bool bOk = pOut->bAppend(szPieceFmt, static_cast<size_t>(iFmtLen));
+    vFree(szPieceFmt);
+    if (!bOk) return rcFmtNoMem(SITE_OUT_NOMEM);
+    return RC_OK;
+}
+
+int32_t iLinesIn(const char *p, size_t n) {
+    int32_t i = 0;
+    for (const char *pEnd = p + n; (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr; ++p) ++i;
+    return i;
+}
+
+// Formats the text piece by piece between its script commands, which are copied as they are,
+// each on a line of its own.
+int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *pOut) {
+    ScriptLines lines;
+    if (rcFindScriptLines(pText, nText, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+    size_t iPos = 0;
+    int32_t iLine = 1;
+    for (size_t i = 0; i <= lines.n; ++i) {
+        size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
+        if (!bAllWhite(pText + iPos, iStop - iPos)) {
+            int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, pOut);
+            if (rc != RC_OK) return rc;
+        }
+        if (i == lines.n) break;
+        const ScriptLine &cmd = lines.p[i];
+        iLine += iLinesIn(pText + iPos, cmd.iEnd - iPos);
+        bool bLf = pText[cmd.iEnd - 1] == '\n';
+        if (pOut->p == nullptr && !pOut->bAppend("", 0)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        if (!pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart) || (!bLf && !pOut->bAppend("\n", 1)))
+            return rcFmtNoMem(SITE_OUT_NOMEM);
+        iPos = cmd.iEnd;
+    }
+    // A text of nothing but white space and commands: the empty statement of an empty text.
+    if (pOut->p == nullptr) return rcFmtPiece(pText, nText, 1, rStmtStyle, pOut);
+    return RC_OK;
+}
+}  // namespace
+
+int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
+    if (console == nullptr) console = stdout;
+    vSetUnitEncoding(rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt));
+    FmtWork rWork;
+
+    char szDumpPath[MAX_PATH_LEN + 1];
+    bool bDump = false;
+    int rc = rcDumpStmt(&rWork, pStmt, nStmt, szDumpPath, sizeof szDumpPath, &bDump);
+    if (rc != RC_OK) return rcFmtFail(&rWork, rc);
+
+    // A byte order mark is no part of the statement: it stays in front, with nothing after it.
+    FmtOut out;
+    bool bBom = nStmt >= BOM_LEN && std::memcmp(pStmt, szBom, BOM_LEN) == 0;
+    if (bBom) {
+        if (!out.bAppend(szBom, BOM_LEN)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        pStmt += BOM_LEN;
+        nStmt -= BOM_LEN;
+    }
+    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, &out);
+    if (rc != RC_OK) return rc;
+
     if (bDump) {
         rc = rcUnlink(szDumpPath);
         if (rc != RC_OK) {
@@ -95,6 +215,12 @@ int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
             return rcFmtFail(&rWork, rc);
         }
     }
-    rStmtStyle->iFmtLen = iFmtLen;
+    rStmtStyle->iFmtLen = static_cast<int32_t>(out.n);
+    *szStmtFmt = out.p;
+    out.p = nullptr;
     return RC_OK;
+}
+
+int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    return rcFmtStmtLen(szStmt, std::strlen(szStmt), szStmtFmt, rStmtStyle);
 }

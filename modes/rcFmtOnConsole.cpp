@@ -4,122 +4,105 @@
 #include <cerrno>
 #include <cstring>
 
+#include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtStmt.h"
+#include "modes/rcRunOptions.h"
+#include "modes/rcTextCodec.h"
+#include "plat/platConv.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
-#include "formatter/rcFmtStmt.h"
 
 namespace {
 const char szModule[] = "..\\share\\rcFmtOnConsole";
 enum {
     SITE_GROW = 28,
-    SITE_READ = 33,  // standard input could not be read to its end
+    SITE_READ = 33,      // standard input could not be read to its end
+    SITE_BAD_TEXT = 36,  // UTF-16 input that is not valid UTF-16
+    SITE_SETTINGS = 38,  // the settings of the current directory cannot be used
     SITE_FORMAT = 42,
     SITE_WRITE = 50,
 };
-enum { LINE_READ = 2048 };  // one read stores at most 2047 bytes and its NUL
 
 int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnConsole()", szModule, iLine); }
 
-// The text collected from standard input. The stream is read in binary and handled as a text
-// stream would hand it over line by line: CR LF arrives as LF, and a read ends after a LF or
-// after 2047 bytes; a NUL ends that read's contribution, so the bytes after it up to the end
-// of the read are lost.
-struct InputText {
-    char *p = nullptr;  // NUL-terminated; ours
-    size_t n = 0;
-    size_t cap = 0;
-    size_t iReadLen = 0;  // bytes of the current read so far
-    bool bNulSeen = false;
-
-    ~InputText() { vFree(p); }
-
-    bool bGrow(size_t nMore) {
-        if (n + nMore + 1 <= cap) return true;
-        size_t capNew = cap < size_t(LINE_READ) ? size_t(LINE_READ) : cap;
-        while (capNew < n + nMore + 1) capNew *= 2;  // geometric: many megabytes in linear time
-        char *pNew = static_cast<char *>(pvRealloc(p, capNew));
-        if (pNew == nullptr) return false;
-        p = pNew;
-        cap = capNew;
-        return true;
-    }
-
-    void vTake(char ch) {  // room for it is there
-        if (!bNulSeen) {
-            if (ch == '\0')
-                bNulSeen = true;
-            else
-                p[n++] = ch;
-        }
-        if (ch == '\n' || ++iReadLen == LINE_READ - 1) {  // this read ends here
-            iReadLen = 0;
-            bNulSeen = false;
-        }
+// What one run holds; released on every path.
+struct ConsoleRun {
+    char *pRaw = nullptr;  // standard input as read
+    size_t nRaw = 0, capRaw = 0;
+    char *pText = nullptr;  // its text, when it is not pRaw itself: UTF-16 as UTF-8, or a copy
+    char *szStmtFmt = nullptr;
+    ~ConsoleRun() {
+        vFree(pRaw);
+        vFree(pText);
+        vFree(szStmtFmt);
     }
 };
 
-// Reads all of a stream into *pText; false when the buffer could not grow.
-bool bReadInput(FILE *fp, InputText *pText) {
-    char abRaw[65536];
-    bool bPendingCr = false;  // a CR at the end of the previous block
-    for (;;) {
-        size_t nRaw = std::fread(abRaw, 1, sizeof abRaw, fp);
-        if (nRaw == 0) break;  // end of input or a read error: what was read is the text
-        if (!pText->bGrow(nRaw + 1)) return false;
-        size_t i = 0;
-        if (bPendingCr) {
-            bPendingCr = false;
-            if (abRaw[0] != '\n') pText->vTake('\r');
+// The text of the input: UTF-16 as UTF-8, anything else as it came; line ends LF. The input's
+// own bytes stay as they are when they are compared with the result (--check, --diff).
+int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, char **ppText, size_t *pnText) {
+    size_t nBom = 0;
+    vTextFormOf(run->pRaw, run->nRaw, eWant, 0, pForm, &nBom);
+    char *pText = run->pRaw;
+    size_t nText = run->nRaw;
+    if (pForm->eUtf16 != 0) {
+        int rc = rcUtf16ToUtf8(run->pRaw + nBom, run->nRaw - nBom, pForm->eUtf16, &run->pText, &nText);
+        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+        if (rc != RC_OK) {
+            iConPrintf(szMsgBadText, szErrorPrefix, pForm->eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", "stdin");
+            return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
         }
-        for (; i < nRaw; ++i) {
-            char ch = abRaw[i];
-            if (ch == '\r') {
-                if (i + 1 == nRaw) {
-                    bPendingCr = true;
-                    break;
-                }
-                if (abRaw[i + 1] == '\n') continue;  // CR LF reads as LF
-            }
-            pText->vTake(ch);
-        }
+        pText = run->pText;
+    } else if (rRunOptions.iCheck || rRunOptions.iDiff) {
+        run->pText = static_cast<char *>(pvAlloc(nText + 1));
+        if (run->pText == nullptr) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+        std::memcpy(run->pText, run->pRaw, nText);
+        pText = run->pText;
     }
-    if (!pText->bGrow(1)) return false;
-    if (bPendingCr) pText->vTake('\r');
-    pText->p[pText->n] = '\0';
-    return true;
+    pForm->bCrLf = bCrLfText(pText, nText);
+    *pnText = nCrLfToLf(pText, nText);
+    *ppText = pText;
+    return RC_OK;
 }
 }  // namespace
 
-bool bReadConsoleText(FILE *fp, char **pszText, size_t *pnText) {
-    InputText text;
-    if (!bReadInput(fp, &text)) return false;
-    *pszText = text.p;
-    *pnText = text.n;
-    text.p = nullptr;
-    return true;
-}
-
 int rcFmtOnConsole(StmtStyle *rStmtStyle) {
     assert(rStmtStyle != nullptr && console != nullptr);
-    char *szText = nullptr;
-    size_t nText = 0;
-    errno = 0;
-    if (!bReadConsoleText(stdin, &szText, &nText)) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
-    HeapPtr<char> text(szText);
-    if (std::ferror(stdin)) {
+    ConsoleRun run;
+    int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &run.pRaw, &run.nRaw, &run.capRaw);
+    if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+    if (iErr != 0) {
         // A read error is no end of input: a statement cut short must not be formatted as if whole.
-        iConPrintf(szMsgOpen, szErrorPrefix, "stdin", std::strerror(errno), "");
+        iConPrintf(szMsgOpen, szErrorPrefix, "stdin", std::strerror(iErr), "");
         return rcFail(RC_OPEN, SITE_READ);
     }
+    StmtStyle rTextStyle;
+    int32_t eEol = EOL_CRLF;
+    int rc = rcStyleFor("", rStmtStyle, &rTextStyle, &eEol);
+    if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
+    TextForm rForm;
+    char *pText = nullptr;
+    size_t nText = 0;
+    rc = rcDecodeInput(&run, rTextStyle.iEncoding, &rForm, &pText, &nText);
+    if (rc != RC_OK) return rc;
 
-    char *szStmtFmt = nullptr;  // ours once rcFmtStmt stores it, even if it fails afterwards
-    ScopeExit freeFmt([&] { vFree(szStmtFmt); });
-    int rc = rcFmtStmt(szText, &szStmtFmt, rStmtStyle);
+    rTextStyle.iEncoding = rForm.eEncoding;
+    rc = rcFmtStmtLen(pText, nText, &run.szStmtFmt, &rTextStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
+    rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
 
-    size_t nFmt = std::strlen(szStmtFmt);
-    errno = 0;
-    if (iPutText(stdout, szStmtFmt, nFmt) != 0 || std::fflush(stdout) != 0) {
+    TextWriter out(rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && rForm.bCrLf));
+    if (!out.bPut(run.szStmtFmt, static_cast<size_t>(rTextStyle.iFmtLen))) {
+        if (out.iErr == ENOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16", "stdout");
+        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+    }
+    if (rRunOptions.iCheck || rRunOptions.iDiff) {
+        bool bWrite = false;
+        rc = rcTakeResult("stdin", run.pRaw, run.nRaw, out.p, out.n, &bWrite);
+        return rc != RC_OK ? rcFail(rc, SITE_WRITE) : RC_OK;
+    }
+    if (!bWriteAllBytes(stdout, std::fwrite, out.p, out.n) || std::fflush(stdout) != 0) {
         iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(errno), "");
         return rcFail(RC_WRITE, SITE_WRITE);
     }

@@ -16,26 +16,32 @@
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtStmt.h"
 #include "modes/rcExtractStmt.h"
+#include "modes/rcRunOptions.h"
+#include "modes/rcTextCodec.h"
+#include "plat/platConv.h"
+#include "formatter/rcFmtLex.h"
 
 namespace {
 const char szModule[] = "..\\share\\rcFmtOnFile";
 enum {
     SITE_LIST_GROW = 43,
     SITE_PATH_ALLOC = 56,
-    SITE_LINE_BUF = 253,
     SITE_STAT = 270,
     SITE_DIR_ENTRIES = 291,
     SITE_FOR_EACH = 298,
     SITE_RECURSE = 322,
-    SITE_OPEN_IDENTIFY = 357,
-    SITE_IDENTIFY = 363,
-    SITE_OPEN_READ = 375,
+    SITE_OPEN = 357,
+    SITE_OPEN_READ = 375,  // the file could not be read to its end
+    SITE_BINARY = 378,    // a file that holds NUL bytes and is not UTF-16
+    SITE_BAD_TEXT = 380,  // a UTF-16 file that is not valid UTF-16
     SITE_GROW = 388,
     SITE_OPEN_WRITE = 405,
     SITE_WRITE_TEXT = 436,
     SITE_FMT_SCRIPT = 491,
     SITE_WRITE_SCRIPT = 501,
     SITE_REPLACE = 509,  // the new file could not take the original's mode or name
+    SITE_SETTINGS = 260,  // the settings of the file's directory cannot be used
+    SITE_RESULT = 512,    // the result cannot be listed or shown
 };
 enum { TEMP_TRIES = 100 };
 
@@ -94,95 +100,154 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
     }
 }
 
-// The document: the whole file as one NUL-terminated text, CR LF read as LF.
+// The document: the file's bytes as stored, then its text as the formatter reads it.
 struct DocText {
-    char *p = nullptr;
-    size_t n = 0, cap = 0;
-    ~DocText() { vFree(p); }
+    char *pRaw = nullptr;   // the bytes as stored
+    size_t nRaw = 0, capRaw = 0;
+    char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends LF
+    size_t nText = 0;
+    TextForm rForm;
+    ~DocText() {
+        vFree(pRaw);
+        vFree(pText);
+    }
 };
 
-int rcReadDoc(const char *szPath, char *szLineBuf, int32_t *piDocType, DocText *pDoc, int64_t *piInBytes) {
+// Reads the file's bytes into pDoc. A file that cannot be read is reported as one that cannot
+// be opened: nothing of it is written.
+int rcReadDoc(const char *szPath, DocText *pDoc) {
+    errno = 0;
     FILE *fp = rFileModeCalls.pfnOpen(szPath, "rb");
-    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
-    {
-        ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
-        TextReader in(fp);
-        int rc = rcIdentifyDocType(&in, szLineBuf, piDocType);
-        if (rc != RC_OK) return rcFail(rc, SITE_IDENTIFY);
-        // A file that cannot be read is reported as one that cannot be opened: nothing of it
-        // is written.
-        if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_IDENTIFY);
-    }
-    fp = rFileModeCalls.pfnOpen(szPath, "rb");
-    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
+    if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN);
     ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
-    TextReader in(fp);
-    if (!in.bReadAll(&pDoc->p, &pDoc->n, &pDoc->cap)) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-    if (in.bError) return rcOpenFailed(szPath, errno, SITE_OPEN_READ);
-    // The input counts each file's bytes once, as stored; the identification read is not
-    // counted again.
-    *piInBytes += in.iRawBytes;
+    int iErr = iReadAllBytes(fp, rFileModeCalls.pfnRead, rFileModeCalls.pfnError, &pDoc->pRaw, &pDoc->nRaw,
+                             &pDoc->capRaw);
+    if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+    if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_OPEN_READ);
     return RC_OK;
 }
 
-// One file: announced, identified, read, formatted into a new file, which then replaces it.
-// Its stream buffers (some 200 KB) live in its own frame, never in a frame of the recursion.
-__attribute__((noinline)) int rcFmtFile(const char *szPath, const PlatStat &rStat, char *szLineBuf,
-                                        const Counters &rCnt, StmtStyle *rStmtStyle) {
-    iConPrintf("%s\n", szPath);
-    int32_t iDocType = DOC_SCRIPT;
-    DocText doc;
-    int rc = rcReadDoc(szPath, szLineBuf, &iDocType, &doc, rCnt.iInBytes);
-    if (rc != RC_OK) return rc;
+// The text of the document: a UTF-16 file as UTF-8, any other file as its bytes; line ends LF.
+// The stored bytes stay as they are, to be compared with the result. A file that holds NUL
+// bytes and is not UTF-16 is binary: it is refused, and stays as it is.
+int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
+    size_t nBom = 0;
+    vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
+    if (pDoc->rForm.eUtf16 != 0) {
+        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pText, &pDoc->nText);
+        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+        if (rc != RC_OK) {
+            iConPrintf(szMsgBadText, szErrorPrefix, pDoc->rForm.eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", szPath);
+            return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+        }
+    } else {
+        if (bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
+            iConPrintf(szMsgBinary, szErrorPrefix, szPath);
+            return rcFail(RC_BADTEXT, SITE_BINARY);
+        }
+        pDoc->pText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
+        if (pDoc->pText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+        std::memcpy(pDoc->pText, pDoc->pRaw, pDoc->nRaw + 1);
+        pDoc->nText = pDoc->nRaw;
+    }
+    pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
+    pDoc->nText = nCrLfToLf(pDoc->pText, pDoc->nText);
+    return RC_OK;
+}
 
+// Formats the document into pOut: a script as one text, the statements of a report or trace
+// file one by one. The text is read in the document's own encoding.
+int rcFmtDoc(const char *szPath, const DocText &doc, TextWriter *pOut, StmtStyle *rStmtStyle, int32_t *piNumStmts) {
+    StmtStyle rDocStyle = *rStmtStyle;
+    rDocStyle.iEncoding = doc.rForm.eEncoding;
+    int32_t iDocType = iIdentifyDocType(doc.pText, doc.nText);
+    if (iDocType == DOC_SCRIPT)
+        return rcFmtOneStmt(doc.pText, doc.nText, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
+                            SITE_WRITE_SCRIPT);
+    return rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt);
+}
+
+// The new file that takes the original's place, beside it: closed and removed on every path
+// until it has taken the place.
+struct TempFile {
     char *szTemp = nullptr;
-    FILE *fpTemp = nullptr;
+    FILE *fp = nullptr;
     bool bCreated = false, bReplaced = false;
-    // Until the new file has taken the original's place it is closed and removed on every
-    // path; the original is never opened for writing. A name that could not be created may
-    // be another's file and is left alone.
-    ScopeExit dropTemp([&] {
-        if (fpTemp != nullptr) rFileModeCalls.pfnClose(fpTemp);
+    ~TempFile() {
+        if (fp != nullptr) rFileModeCalls.pfnClose(fp);
+        // A name that could not be created may be another's file and is left alone.
         if (bCreated && !bReplaced) iPlatUnlink(szTemp);
         vFree(szTemp);
-    });
+    }
+};
+
+// Creates the new file beside the file szPath leads to (links followed); *pReal receives that
+// file's path.
+int rcOpenTemp(const char *szPath, HeapPtr<char> *pReal, TempFile *pTemp) {
     // The resolved path comes from the program's allocator: its failure is a memory failure.
-    HeapPtr<char> real(static_cast<char *>(pvAlloc(nPlatPathCap)));
-    if (real == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
-    const char *szReal = real.get();
-    int iErrPath = iPlatResolvePath(szPath, real.get());
-    if (iErrPath != 0) return rcOpenFailed(szPath, iErrPath, SITE_OPEN_WRITE);
-    rc = rcCreateTemp(szReal, &szTemp, &fpTemp);
+    pReal->reset(static_cast<char *>(pvAlloc(nPlatPathCap)));
+    if (*pReal == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_OPEN_WRITE);
+    int iErr = iPlatResolvePath(szPath, pReal->get());
+    if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_OPEN_WRITE);
+    int rc = rcCreateTemp(pReal->get(), &pTemp->szTemp, &pTemp->fp);
     if (rc != RC_OK) return rc;
-    bCreated = true;
+    pTemp->bCreated = true;
+    return RC_OK;
+}
 
-    TextWriter out(fpTemp);
-    int32_t iNumStmts = 0;
-    if (iDocType == DOC_SCRIPT)
-        rc = rcFmtOneStmt(doc.p, doc.n, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt, SITE_GROW,
-                          SITE_FMT_SCRIPT, SITE_WRITE_SCRIPT);
-    else
-        rc = rcExtractStmts(doc.p, doc.n, iDocType, &out, szTemp, rStmtStyle, &iNumStmts, pfnFileFmtStmt);
+// The new bytes go to a new file beside the original, which takes the original's permission
+// bits (and owner where it may), then its name. A failure after the new file's bytes are
+// written is reported as a write failure of the original, which is still as it was.
+int rcReplaceFile(const char *szPath, const PlatStat &rStat, const char *p, size_t n, int iSiteWrite) {
+    HeapPtr<char> real;
+    TempFile temp;
+    int rc = rcOpenTemp(szPath, &real, &temp);
     if (rc != RC_OK) return rc;
-    // The last bytes reach the file here: a failure is one of the last write, which for a
-    // report or trace file is text after the last statement.
-    int iSiteLast = iDocType == DOC_SCRIPT ? SITE_WRITE_SCRIPT : SITE_WRITE_TEXT;
+    if (!bWriteAllBytes(temp.fp, rFileModeCalls.pfnWrite, p, n)) return rcWriteFailed(temp.szTemp, errno, iSiteWrite);
+    FILE *fpClose = temp.fp;
+    temp.fp = nullptr;
     errno = 0;
-    if (!out.bFlush()) return rcWriteFailed(szTemp, errno, iSiteLast);
-    FILE *fpClose = fpTemp;
-    fpTemp = nullptr;
-    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(szTemp, errno, iSiteLast);
-
-    // The new file takes the original's permission bits, then its name. A failure here is
-    // reported as a write failure of the original, which is still as it was.
-    int iErr = rFileModeCalls.pfnSetMode(szTemp, rStat.uMode);
+    if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(temp.szTemp, errno, iSiteWrite);
+    int iErr = rFileModeCalls.pfnSetMode(temp.szTemp, &rStat);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    iErr = rFileModeCalls.pfnReplace(szTemp, szReal);
+    iErr = rFileModeCalls.pfnReplace(temp.szTemp, real.get());
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    bReplaced = true;
+    temp.bReplaced = true;
+    return RC_OK;
+}
 
+// One file: announced, read, formatted in memory; unless the result equals what the file holds
+// (then the file is left alone) it is listed, shown as a diff, or it replaces the file. The
+// original is never opened for writing.
+int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, StmtStyle *rStmtStyle) {
+    if (!rRunOptions.iQuiet && !rRunOptions.iCheck) iConPrintf("%s\n", szPath);
+    DocText doc;
+    int rc = rcReadDoc(szPath, &doc);
+    if (rc != RC_OK) return rc;
+    // The input counts each file's bytes once, as stored.
+    *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);
+    char szDir[MAX_PATH_LEN + 1];
+    vDirOf(szPath, szDir, sizeof szDir);
+    StmtStyle rFileStyle;
+    int32_t eEol = EOL_CRLF;
+    rc = rcStyleFor(szDir, rStmtStyle, &rFileStyle, &eEol);
+    if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
+    rc = rcDecodeDoc(szPath, rFileStyle.iEncoding, &doc);
+    if (rc != RC_OK) return rc;
+
+    TextWriter out(doc.rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && doc.rForm.bCrLf));
+    int32_t iNumStmts = 0;
+    rc = rcFmtDoc(szPath, doc, &out, &rFileStyle, &iNumStmts);
+    if (rc != RC_OK) return rc;
+    bool bWrite = false;
+    rc = rcTakeResult(szPath, doc.pRaw, doc.nRaw, out.p, out.n, &bWrite);
+    if (rc != RC_OK) return rcFail(rc, SITE_RESULT);
+    if (bWrite) {
+        rc = rcReplaceFile(szPath, rStat, out.p, out.n, SITE_WRITE_SCRIPT);
+        if (rc != RC_OK) return rc;
+    }
     *rCnt.iNumStmts += iNumStmts;
-    *rCnt.iOutBytes += out.iRawBytes;
+    *rCnt.iOutBytes += static_cast<int64_t>(out.n);
     ++*rCnt.iNumFiles;
     return RC_OK;
 }
@@ -218,8 +283,6 @@ int rcFmtDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Counte
 
 int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecurently, StmtStyle *rStmtStyle,
                const DirChain *pChain) {
-    HeapPtr<char> lineBuf(static_cast<char *>(pvAlloc(LINE_BUF_SIZE)));
-    if (lineBuf == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_LINE_BUF);
     for (int32_t i = 0; i < iArgc; ++i) {
         const char *szPath = szArgv[i];
         PlatStat rStat{};
@@ -236,7 +299,7 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
             int rc = rcFmtDir(szPath, uDevId, uFileId, rCnt, rStmtStyle, pChain);
             if (rc != RC_OK) return rc;
         } else if (rStat.iIsReg && rStat.iOwnerRead && rStat.iOwnerWrite && rStat.iSize > 0) {
-            int rc = rcFmtFile(szPath, rStat, lineBuf.get(), rCnt, rStmtStyle);
+            int rc = rcFmtFile(szPath, rStat, rCnt, rStmtStyle);
             if (rc != RC_OK) return rc;
         }
         // Anything else (a directory without -r, a read-only or empty file, a device) is
@@ -246,11 +309,10 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
 }
 }  // namespace
 
-int (*pfnFileFmtStmt)(const char *, char **, StmtStyle *) = rcFmtStmt;
+PfnFmtStmt pfnFileFmtStmt = rcFmtStmtLen;
 
 FileModeCalls rFileModeCalls = {
-    std::fopen, std::fread, std::ferror, std::fseek, std::fwrite, std::fclose, pPlatCreateNew, iPlatSetMode,
-    iPlatReplaceFile,
+    std::fopen, std::fread, std::ferror, std::fwrite, std::fclose, pPlatCreateNew, iPlatCopyAttributes, iPlatReplaceFile,
 };
 
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName) {

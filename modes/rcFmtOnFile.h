@@ -1,6 +1,7 @@
 // File and directory mode: files named on the command line, and with -r the SQL entries of
 // named directories, rewritten in place.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "formatter/rStmtStyle.h"
@@ -21,5 +22,5 @@ struct FileNameList {
 // FileNameList at pvFnl, passing over "." and "..". Returns 0 or 5.
 int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileName);
 
-// The formatter that file mode calls: rcFmtStmt; tests put a stand-in here.
-extern int (*pfnFileFmtStmt)(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
+// The formatter that file mode calls: rcFmtStmtLen; tests put a stand-in here.
+extern int (*pfnFileFmtStmt)(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle);

@@ -435,7 +435,7 @@ bool bOpen() {
     return true;
 }
 
-HCLIPTEXT hGetText() {
+HCLIPTEXT hGetText(bool) {
     if (!bIsOpen) {
         bFailClosed();
         return nullptr;
@@ -467,7 +467,7 @@ void vRelease(HCLIPTEXT hText) { vFreeBlock(hText); }
 
 bool bEmpty() { return bIsOpen ? true : bFailClosed(); }
 
-HCLIPTEXT hSetText(HCLIPTEXT hText) {
+HCLIPTEXT hSetText(HCLIPTEXT hText, bool) {
     if (!bIsOpen) {
         bFailClosed();
         return nullptr;
@@ -503,6 +503,10 @@ bool bClose() {
     pClipText = pHandedOver = nullptr;
     return true;
 }
+
+// The desktop tools hand over bytes (UTF-8 as a rule).
+bool bWideText() { return false; }
 }  // namespace
 
-PlatClipApi platClip = {bHasText, bOpen, hGetText, szLock, vUnlock, nSize, hAlloc, vRelease, bEmpty, hSetText, bClose};
+PlatClipApi platClip = {bHasText, bOpen,    bWideText, hGetText, szLock,   vUnlock,
+                        nSize,    hAlloc,   vRelease,  bEmpty,   hSetText, bClose};

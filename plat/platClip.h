@@ -12,15 +12,18 @@ typedef PlatClipBlock *HCLIPTEXT;
 struct PlatClipApi {
     bool (*bHasText)();                       // is plain text on the clipboard?
     bool (*bOpen)();                          // open the clipboard, no owner window
-    HCLIPTEXT (*hGetText)();                  // the clipboard's text block; null on failure
+    // Whether the open clipboard holds its text as UTF-16 (little-endian, with a NUL unit at
+    // its end) rather than as bytes: Windows does, and then no character is lost to a code page.
+    bool (*bWideText)();
+    HCLIPTEXT (*hGetText)(bool bWide);        // the clipboard's text block; null on failure
     char *(*szLock)(HCLIPTEXT hText);         // the block's bytes; null on failure
     void (*vUnlock)(HCLIPTEXT hText);
     size_t (*nSize)(HCLIPTEXT hText);         // the block's size in bytes
     HCLIPTEXT (*hAlloc)(size_t nSize);        // a new block for the clipboard; null on failure
     void (*vRelease)(HCLIPTEXT hText);        // frees a new block that was not handed over
     bool (*bEmpty)();                         // discard the clipboard's contents
-    HCLIPTEXT (*hSetText)(HCLIPTEXT hText);   // hand a new block over; null on failure, and
-                                              // the block stays the caller's
+    HCLIPTEXT (*hSetText)(HCLIPTEXT hText, bool bWide);  // hand a new block over; null on
+                                                         // failure, and the block stays the caller's
     bool (*bClose)();
 };
 

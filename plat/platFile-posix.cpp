@@ -16,6 +16,8 @@ int iPlatStat(const char *szPath, PlatStat *pStat) {
     pStat->uMode = static_cast<uint32_t>(st.st_mode & 07777);
     pStat->uFileId = static_cast<uint64_t>(st.st_ino);
     pStat->uDevId = static_cast<uint64_t>(st.st_dev);
+    pStat->uOwner = static_cast<uint32_t>(st.st_uid);
+    pStat->uGroup = static_cast<uint32_t>(st.st_gid);
     return 0;
 }
 
@@ -27,8 +29,12 @@ int iPlatUnlink(const char *szPath) {
     return unlink(szPath) == 0 ? 0 : errno;
 }
 
-int iPlatSetMode(const char *szPath, uint32_t uMode) {
-    return chmod(szPath, static_cast<mode_t>(uMode)) == 0 ? 0 : errno;
+int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
+    // The owner first: a change of owner may clear the set-user-id bits that chmod then sets.
+    // A process that may not give the file away keeps it as its own.
+    if (chown(szPath, static_cast<uid_t>(pStat->uOwner), static_cast<gid_t>(pStat->uGroup)) != 0 && errno != EPERM)
+        return errno;
+    return chmod(szPath, static_cast<mode_t>(pStat->uMode)) == 0 ? 0 : errno;
 }
 
 int iPlatReplaceFile(const char *szFrom, const char *szTo) {

@@ -17,16 +17,20 @@ int iPlatStat(const char *szPath, PlatStat *pStat) {
     pStat->uMode = static_cast<uint32_t>(st.st_mode & (_S_IREAD | _S_IWRITE));
     pStat->uFileId = 0;
     pStat->uDevId = static_cast<uint64_t>(st.st_dev);
+    pStat->uOwner = pStat->uGroup = 0;
     return 0;
 }
 
 int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
 
-int iPlatSetMode(const char *szPath, uint32_t uMode) {
-    return _chmod(szPath, static_cast<int>(uMode)) == 0 ? 0 : errno;
+int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
+    return _chmod(szPath, static_cast<int>(pStat->uMode)) == 0 ? 0 : errno;
 }
 
 int iPlatReplaceFile(const char *szFrom, const char *szTo) {
+    // ReplaceFileA gives the new file the attributes and the security of the one it replaces;
+    // where it cannot (another volume, a system without it), the plain move is taken.
+    if (ReplaceFileA(szTo, szFrom, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return 0;
     if (MoveFileExA(szFrom, szTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     DWORD e = GetLastError();
     return e == ERROR_ACCESS_DENIED ? EACCES : e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;

@@ -11,6 +11,8 @@ struct PlatStat {
     uint32_t uMode;   // the permission bits, kept for a replacement file
     uint64_t uFileId; // identifies the file or directory on its volume (0 when unknown)
     uint64_t uDevId;  // identifies the volume (0 when unknown)
+    uint32_t uOwner;  // the owner and the group (POSIX; 0 elsewhere)
+    uint32_t uGroup;
 };
 
 // The status of a path; 0 or the C library's error number.
@@ -20,8 +22,10 @@ int iPlatStat(const char *szPath, PlatStat *pStat);
 // read-only (EACCES) on every platform.
 int iPlatUnlink(const char *szPath);
 
-// Gives szFrom the permission bits uMode; 0 or the C library's error number.
-int iPlatSetMode(const char *szPath, uint32_t uMode);
+// Gives szPath the permission bits of pStat, and on POSIX its owner and group where the process
+// may set them; 0 or the C library's error number.
+int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat);
 
-// Moves szFrom to szTo, replacing szTo; 0 or the C library's error number.
+// Moves szFrom to szTo, replacing szTo. On Windows the new file keeps the attributes and the
+// security of the one it replaces. 0 or the C library's error number.
 int iPlatReplaceFile(const char *szFrom, const char *szTo);

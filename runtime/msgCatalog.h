@@ -14,3 +14,7 @@ struct MsgText {
 };
 extern const MsgText arMsgTexts[];
 extern const int nMsgTexts;
+
+// Where the user's terminal shows another codeset than Shift_JIS (a UTF-8 or EUC-JP locale on
+// POSIX), every message is written in that codeset from now on; elsewhere nothing changes.
+void vUseMessageCodeset();

@@ -11,6 +11,8 @@
 // Result codes: every operation that can fail returns one of these; 0 is success.
 enum : int {
     RC_OK = 0,
+    RC_CHANGED = 1,    // --check: a text would change
+    RC_USAGE = 2,      // an option's value cannot be used
     RC_NOMEM = 5,      // memory allocation failed
     RC_OPEN = 6,       // opening, examining or searching a file failed
     RC_WRITE = 7,      // writing to a file or to standard output failed
@@ -23,8 +25,10 @@ enum : int {
     RC_EXELEN = 25,    // the executable's directory or base name is too long
     RC_OVERRUN = 26,   // a buffer overrun was detected
     RC_SEEK = 29,      // repositioning an input file failed
+    RC_BADTEXT = 30,   // a file is binary, or its text is not valid in its encoding
     RC_TMSTATS = 35,   // the timing statistics were misused or cannot work
     RC_NOTCMT = 36,    // the text at the given position does not start a comment
+    RC_CONFIG = 40,    // a line of a settings file cannot be used
     RC_WIN32 = 44,     // a platform call failed
 };
 

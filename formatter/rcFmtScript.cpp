@@ -1,0 +1,199 @@
+// The script commands of a text: the lines that a SQL*Plus script gives to the tool rather than
+// to the database (SET, PROMPT, REM, @file, "/" ...). They are found before anything is
+// formatted, the way the tool itself reads a script: a line is a command only where no
+// statement is being read, that is at the start of the text, after a statement's ";" or "/",
+// and never inside a PL/SQL block, which runs to its "/" line.
+#include <cstring>
+
+#include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtLex.h"
+#include "runtime/psGlobals.h"
+
+namespace {
+// The command words: "REM" up to "REMARK" means that any of REM, REMA, REMAR, REMARK is one.
+const struct {
+    const char *szWord;
+    size_t nMin;  // the shortest form
+} arCmdWords[] = {
+    {"REMARK", 3},    {"PROMPT", 3},    {"SET", 3},       {"SPOOL", 3},     {"DEFINE", 3},
+    {"UNDEFINE", 5},  {"COLUMN", 3},    {"WHENEVER", 8},  {"EXECUTE", 4},   {"START", 3},
+    {"CONNECT", 4},   {"SHOW", 3},      {"ACCEPT", 3},    {"VARIABLE", 3},  {"PRINT", 3},
+    {"PAUSE", 3},     {"HOST", 2},      {"EXIT", 4},      {"QUIT", 4},      {"TTITLE", 3},
+    {"BTITLE", 3},    {"BREAK", 3},     {"COMPUTE", 4},   {"CLEAR", 2},     {"DESCRIBE", 4},
+    {"TIMING", 6},    {"PASSWORD", 5},  {"RECOVER", 7},   {"STARTUP", 7},   {"SHUTDOWN", 8},
+    {"COPY", 4},      {"SAVE", 4},      {"GET", 3},       {"EDIT", 4},      {"INPUT", 5},
+    {"APPEND", 6},    {"CHANGE", 6},    {"DEL", 3},       {"LIST", 4},      {"RUN", 3},
+    {"ATTRIBUTE", 9}, {"REPFOOTER", 9}, {"REPHEADER", 9},
+};
+// SET followed by one of these is an SQL statement wherever it stands.
+const char *const arSqlSets[] = {"TRANSACTION", "ROLE", "CONSTRAINTS", "CONSTRAINT"};
+// After CREATE [OR REPLACE] [EDITIONABLE ...]: the objects whose source is a PL/SQL unit, which
+// the tool reads up to its "/" line.
+const char *const arPlsqlObjects[] = {"FUNCTION", "PROCEDURE", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY", "JAVA"};
+const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "NO", "FORCE"};
+
+enum State { IDLE, IN_SQL, IN_PLSQL };
+
+// The length of the ASCII word at p (letters, digits, "_", "$", "#").
+size_t nWordLen(const char *p, const char *pEnd) {
+    const char *q = p;
+    while (q < pEnd && bIsWordByte(*q)) ++q;
+    return static_cast<size_t>(q - p);
+}
+
+bool bWordIs(const char *p, size_t n, const char *szWord) { return n == std::strlen(szWord) && nKwLen(p, szWord) == n; }
+
+template <size_t N>
+bool bWordIn(const char *p, size_t n, const char *const (&arWords)[N]) {
+    for (const char *sz : arWords)
+        if (bWordIs(p, n, sz)) return true;
+    return false;
+}
+
+// The next word after the white space (line ends included) and comments at p; *pn its length.
+const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
+    for (;;) {
+        while (p < pEnd && bIsWhite(*p)) ++p;
+        if (p < pEnd && bCmtAt(p)) {
+            p = pCmtEnd(p, pEnd);
+            continue;
+        }
+        *pn = nWordLen(p, pEnd);
+        return p;
+    }
+}
+
+// Whether the word at p (n bytes, at a line start where no statement is read) is a command.
+bool bCmdWord(const char *p, size_t n, const char *pEnd) {
+    if (n == 0) return false;
+    for (const auto &cmd : arCmdWords) {
+        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n) continue;
+        if (!bWordIs(cmd.szWord, 3, "SET")) return true;
+        size_t nNext = 0;
+        const char *q = pNextWord(p + n, pEnd, &nNext);
+        return !bWordIn(q, nNext, arSqlSets);
+    }
+    if (bWordIs(p, n, "ARCHIVE")) {
+        size_t nNext = 0;
+        const char *q = pNextWord(p + n, pEnd, &nNext);
+        return bWordIs(q, nNext, "LOG");
+    }
+    return false;
+}
+
+// Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
+bool bPlsqlStart(const char *p, const char *pEnd) {
+    if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
+    size_t n = nWordLen(p, pEnd);
+    if (bWordIs(p, n, "DECLARE") || bWordIs(p, n, "BEGIN")) return true;
+    bool bWith = bWordIs(p, n, "WITH");
+    if (!bWith && !bWordIs(p, n, "CREATE")) return false;
+    for (;;) {
+        p = pNextWord(p + n, pEnd, &n);
+        if (bWith) return bWordIs(p, n, "FUNCTION") || bWordIs(p, n, "PROCEDURE");
+        if (!bWordIn(p, n, arCreateFlags)) return bWordIn(p, n, arPlsqlObjects);
+    }
+}
+
+// The end of the line at p: just past its line feed, or pEnd.
+const char *pLineEnd(const char *p, const char *pEnd) {
+    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+    return pLf != nullptr ? pLf + 1 : pEnd;
+}
+
+// Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
+bool bSlashLine(const char *p, const char *pEnd) {
+    while (p < pEnd && (*p == ' ' || *p == '\t')) ++p;
+    if (p >= pEnd || *p != '/') return false;
+    for (++p; p < pEnd && *p != '\n'; ++p)
+        if (*p != ' ' && *p != '\t' && *p != '\r') return false;
+    return true;
+}
+
+// The end of a command line at p, with the lines it continues onto: a line whose last byte
+// (blanks after it allowed) is "-" goes on in the next line.
+const char *pCmdEnd(const char *p, const char *pEnd) {
+    for (;;) {
+        const char *e = pLineEnd(p, pEnd);
+        const char *q = e;
+        while (q > p && bIsWhite(q[-1])) --q;
+        if (e >= pEnd || q == p || q[-1] != '-') return e;
+        p = e;
+    }
+}
+
+int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e) {
+    if (pLines->n == pLines->cap) {
+        size_t cap = pLines->cap == 0 ? 16 : pLines->cap * 2;
+        ScriptLine *pNew = static_cast<ScriptLine *>(pvRealloc(pLines->p, cap * sizeof(ScriptLine)));
+        if (pNew == nullptr) return RC_NOMEM;
+        pLines->p = pNew;
+        pLines->cap = cap;
+    }
+    pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText)};
+    return RC_OK;
+}
+
+// Reads a statement from p on up to where it ends: its ";" (an SQL statement) or a "/" line.
+// Returns where reading goes on, and *peState the state there.
+const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState) {
+    while (p < pEnd) {
+        if (bLiteralAt(p, pText, pEnd)) {
+            p = pLiteralEnd(p, pEnd);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, pEnd);
+        } else if (*p == ';' && (*peState == IN_SQL || bSlashLine(p + 1, pEnd))) {
+            *peState = IDLE;  // a "/" right after the ";" ends a PL/SQL unit too
+            return p + 1;
+        } else if (*p == '\n') {
+            if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
+            ++p;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
+    }
+    return p;
+}
+}  // namespace
+
+int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
+    const char *pEnd = pText + nText;
+    const char *p = pText;
+    State eState = IDLE;
+    bool bLineStart = true;
+    while (p < pEnd) {
+        if (eState != IDLE) {
+            p = pReadStmt(pText, p, pEnd, &eState);
+            bLineStart = p > pText && p[-1] == '\n';
+            if (bLineStart && bSlashLine(p, pEnd)) eState = IDLE;  // the "/" ends any statement
+            continue;
+        }
+        // No statement is read: white space, comments, commands, or the start of a statement.
+        const char *q = p;
+        while (q < pEnd && (*q == ' ' || *q == '\t' || *q == '\r')) ++q;
+        if (q >= pEnd) break;
+        if (*q == '\n') {
+            p = q + 1;
+            bLineStart = true;
+            continue;
+        }
+        if (bCmtAt(q)) {
+            p = pCmtEnd(q, pEnd);
+            bLineStart = p > pText && p[-1] == '\n';
+            continue;
+        }
+        // A command that follows a statement's ";" on the same line goes on a line of its own:
+        // there a second run finds it at the start of its line.
+        size_t nWord = nWordLen(q, pEnd);
+        if (bSlashLine(q, pEnd) || *q == '@' || bCmdWord(q, nWord, pEnd)) {
+            const char *e = *q == '/' ? pLineEnd(q, pEnd) : pCmdEnd(q, pEnd);
+            if (rcAddLine(pLines, pText, bLineStart ? p : q, e) != RC_OK) return RC_NOMEM;
+            p = e;
+            bLineStart = true;
+            continue;
+        }
+        eState = bPlsqlStart(q, pEnd) ? IN_PLSQL : IN_SQL;
+        p = q;
+    }
+    return RC_OK;
+}

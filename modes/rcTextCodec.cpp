@@ -1,0 +1,176 @@
+// The text of a run mode between its stored form and the formatter: UTF-16 and line ends.
+#include "modes/rcTextCodec.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "formatter/rcFmtLex.h"
+#include "plat/platConv.h"
+#include "runtime/psGlobals.h"
+
+namespace {
+enum { TEXT_MAX = 0x7fffffff };  // lengths of texts are 32-bit
+const size_t UTF16_PIECE = 8192;  // bytes of UTF-8 converted at a time when writing UTF-16
+
+bool bUtf16Bom(const char *p, size_t n, int32_t *peUtf16) {
+    if (n < 2) return false;
+    unsigned char a = static_cast<unsigned char>(p[0]), b = static_cast<unsigned char>(p[1]);
+    if (a == 0xFF && b == 0xFE) *peUtf16 = CS_UTF16LE;
+    else if (a == 0xFE && b == 0xFF) *peUtf16 = CS_UTF16BE;
+    else return false;
+    return true;
+}
+}  // namespace
+
+void vTextFormOf(const char *pRaw, size_t nRaw, int32_t eWant, int32_t eUtf16, TextForm *pForm, size_t *pnBom) {
+    *pForm = TextForm{};
+    *pnBom = 0;
+    int32_t eBom = 0;
+    if (bUtf16Bom(pRaw, nRaw, &eBom)) {
+        pForm->eUtf16 = eBom;
+        pForm->bBom = true;
+        *pnBom = 2;
+    } else {
+        pForm->eUtf16 = eUtf16;
+    }
+    if (pForm->eUtf16 != 0)
+        pForm->eEncoding = ENC_UTF8;  // read as the UTF-8 it is converted to
+    else
+        pForm->eEncoding = eWant != ENC_AUTO ? eWant : eDetectEncoding(pRaw, nRaw);
+}
+
+int rcUtf16ToUtf8(const char *p, size_t n, int32_t eUtf16, char **ppText, size_t *pnText) {
+    PlatCodeset eFrom = static_cast<PlatCodeset>(eUtf16);
+    size_t nCap = nPlatConvBound(eFrom, CS_UTF8, n);
+    if (nCap == SIZE_MAX || nCap > size_t(TEXT_MAX)) return RC_NOMEM;
+    HeapPtr<char> text(static_cast<char *>(pvAlloc(nCap + 1)));
+    if (text == nullptr) return RC_NOMEM;
+    size_t nOut = 0;
+    if (iPlatConvert(eFrom, CS_UTF8, p, n, text.get(), nCap, &nOut) != 0) return RC_BADTEXT;
+    text.get()[nOut] = '\0';
+    *ppText = text.release();
+    *pnText = nOut;
+    return RC_OK;
+}
+
+size_t nCrLfToLf(char *p, size_t n) {
+    char *pEnd = p + n;
+    char *d = static_cast<char *>(std::memchr(p, '\r', n));
+    if (d == nullptr) return n;
+    for (const char *s = d; s < pEnd; ++s) {
+        if (*s == '\r' && s + 1 < pEnd && s[1] == '\n') continue;  // the LF is copied next
+        *d++ = *s;
+    }
+    *d = '\0';
+    return static_cast<size_t>(d - p);
+}
+
+bool bHoldsNul(const char *p, size_t n) { return std::memchr(p, '\0', n) != nullptr; }
+
+int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
+                  size_t *pn, size_t *pcap) {
+    for (;;) {
+        if (*pcap - *pn < 65536 + 1) {
+            if (*pn > size_t(TEXT_MAX)) return EFBIG;
+            size_t cap = *pcap < 65536 ? 65536 + 1 : *pcap * 2;  // geometric: linear time
+            char *pNew = static_cast<char *>(pvRealloc(*pp, cap));
+            if (pNew == nullptr) return ENOMEM;
+            *pp = pNew;
+            *pcap = cap;
+        }
+        errno = 0;
+        size_t nRead = pfnRead(*pp + *pn, 1, *pcap - *pn - 1, fp);
+        *pn += nRead;
+        (*pp)[*pn] = '\0';
+        if (nRead > 0) continue;
+        if (pfnError(fp)) return errno != 0 ? errno : EIO;  // a read error is no end of the text
+        return *pn > size_t(TEXT_MAX) ? EFBIG : 0;
+    }
+}
+
+bool bCrLfText(const char *p, size_t n) {
+    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', n));
+    return pLf == nullptr || (pLf > p && pLf[-1] == '\r');
+}
+
+bool TextWriter::bRoom(size_t nMore) {
+    if (cap - n >= nMore) return true;
+    size_t capNew = cap * 2 > n + nMore ? cap * 2 : n + nMore + 65536;  // geometric: linear time
+    char *pNew = static_cast<char *>(pvRealloc(p, capNew));
+    if (pNew == nullptr) {
+        iErr = ENOMEM;
+        return false;
+    }
+    p = pNew;
+    cap = capNew;
+    return true;
+}
+
+bool TextWriter::bPut(const char *pText, size_t nLen) {
+    if (rForm.eUtf16 == 0) return bPutStored(pText, nLen);
+    if (!bBomDone && rForm.bBom) {
+        bBomDone = true;
+        const char *szBom = rForm.eUtf16 == CS_UTF16LE ? "\xFF\xFE" : "\xFE\xFF";
+        if (!bPutRaw(szBom, 2)) return false;
+    }
+    return bPutUtf16(pText, nLen);
+}
+
+// Bytes as they are.
+bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
+    if (!bRoom(nLen)) return false;
+    std::memcpy(p + n, pText, nLen);
+    n += nLen;
+    return true;
+}
+
+// Bytes as stored: every LF as CR LF when the lines end so.
+bool TextWriter::bPutStored(const char *pText, size_t nLen) {
+    if (!bCrLf) return bPutRaw(pText, nLen);
+    for (const char *pEnd = pText + nLen; pText < pEnd;) {
+        const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pEnd - pText)));
+        const char *pRunEnd = pLf != nullptr ? pLf : pEnd;
+        if (!bPutRaw(pText, static_cast<size_t>(pRunEnd - pText))) return false;
+        if (pLf == nullptr) break;
+        if (!bPutRaw("\r\n", 2)) return false;
+        pText = pLf + 1;
+    }
+    return true;
+}
+
+// UTF-8 converted to UTF-16 piece by piece; a piece ends on a character boundary.
+bool TextWriter::bPutUtf16(const char *pText, size_t nLen) {
+    PlatCodeset eTo = static_cast<PlatCodeset>(rForm.eUtf16);
+    const char *pEnd = pText + nLen;
+    while (pText < pEnd) {
+        char abUtf8[2 * UTF16_PIECE + 4];  // the piece with its line ends as stored
+        size_t nIn = 0;
+        while (pText < pEnd && nIn < UTF16_PIECE) {
+            if (*pText == '\n' && bCrLf) abUtf8[nIn++] = '\r';
+            abUtf8[nIn++] = *pText++;
+        }
+        while (pText < pEnd && (static_cast<unsigned char>(*pText) & 0xC0) == 0x80) abUtf8[nIn++] = *pText++;
+        char abWide[2 * sizeof abUtf8];
+        size_t nOut = 0;
+        if (iPlatConvert(CS_UTF8, eTo, abUtf8, nIn, abWide, sizeof abWide, &nOut) != 0) {
+            iErr = EILSEQ;
+            return false;
+        }
+        if (!bPutRaw(abWide, nOut)) return false;
+    }
+    return true;
+}
+
+bool bWriteAllBytes(FILE *fp, size_t (*pfnWrite)(const void *, size_t, size_t, FILE *), const char *p, size_t n) {
+    while (n > 0) {
+        errno = 0;
+        size_t nDone = pfnWrite(p, 1, n, fp);
+        if (nDone == 0) {
+            if (errno == 0) errno = EIO;
+            return false;
+        }
+        p += nDone;
+        n -= nDone;
+    }
+    return true;
+}

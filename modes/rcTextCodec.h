@@ -1,0 +1,76 @@
+// The text of a run mode as it is stored and as the formatter reads it: the bytes of a file,
+// of standard input or of the clipboard become a text with LF line ends in the encoding the
+// formatter reads (a UTF-16 text as UTF-8), and the formatted text goes back in the same form.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "runtime/psGlobals.h"
+
+// How a text is stored.
+struct TextForm {
+    int32_t eUtf16 = 0;     // 0: bytes as they are; CS_UTF16LE or CS_UTF16BE: UTF-16, read as UTF-8
+    bool bBom = false;      // a UTF-16 byte order mark stood first, and is written first again
+    int32_t eEncoding = 0;  // the encoding the formatter reads the text in (never ENC_AUTO)
+    bool bCrLf = true;      // its lines end in CR LF (see bCrLfText)
+};
+
+// The form of the stored bytes: UTF-16 when they begin with its byte order mark (or when
+// eUtf16 names it: a clipboard's UTF-16 has none), else bytes in eWant or, for ENC_AUTO, in the
+// encoding they show. *pnBom receives the length of the UTF-16 byte order mark (0 or 2).
+void vTextFormOf(const char *pRaw, size_t nRaw, int32_t eWant, int32_t eUtf16, TextForm *pForm, size_t *pnBom);
+
+// Converts n bytes of UTF-16 (eUtf16) to UTF-8 in a new block *ppText (NUL after its *pnText
+// bytes) that the caller frees with vFree. Returns RC_OK, RC_NOMEM or RC_BADTEXT (not valid
+// UTF-16: an odd length, an unpaired surrogate); nothing is reported and nothing is stored on
+// failure.
+int rcUtf16ToUtf8(const char *p, size_t n, int32_t eUtf16, char **ppText, size_t *pnText);
+
+// Turns every CR LF of [p, p + n) into LF, in place; a lone CR stays. Returns the new length.
+size_t nCrLfToLf(char *p, size_t n);
+
+// Whether [p, p + n) holds a NUL byte: a file that does, and is not UTF-16, is binary.
+bool bHoldsNul(const char *p, size_t n);
+
+// Reads a whole stream into *pp (length *pn, capacity *pcap, a NUL after the bytes), growing the
+// block geometrically: linear time for any size. pfnRead and pfnError are the stream calls to
+// use (a test may put in failing ones). Returns 0, ENOMEM, EFBIG (beyond 2 GiB) or the error of a
+// failed read (errno, at least EIO).
+int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
+                  size_t *pn, size_t *pcap);
+
+// How the formatted text ends its lines: CR LF (the default), LF, or as the text came in.
+enum : int32_t { EOL_CRLF = 0, EOL_LF = 1, EOL_KEEP = 2 };
+
+// The line end the text at p uses: that of its first line (CR LF or LF); CR LF for a text of
+// one line.
+bool bCrLfText(const char *p, size_t n);
+
+// A text put back into its stored form, in memory: every LF as CR LF where the form asks for
+// it, and UTF-16 again (its byte order mark first) where it came as UTF-16. The bytes gather in
+// p (n of cap bytes, the caller's block once taken); a put fails only for want of memory or
+// for a text that UTF-16 cannot hold.
+struct TextWriter {
+    TextForm rForm;
+    bool bCrLf = true;      // LF goes out as CR LF
+    char *p = nullptr;
+    size_t n = 0, cap = 0;
+    int iErr = 0;           // why the last put failed: ENOMEM, or EILSEQ
+    bool bBomDone = false;
+
+    TextWriter(const TextForm &rFormOut, bool bCrLfOut) : rForm(rFormOut), bCrLf(bCrLfOut) {}
+    ~TextWriter() { vFree(p); }
+    TextWriter(const TextWriter &) = delete;
+    TextWriter &operator=(const TextWriter &) = delete;
+    bool bPut(const char *pText, size_t nLen);
+
+  private:
+    bool bRoom(size_t nMore);
+    bool bPutRaw(const char *pText, size_t nLen);
+    bool bPutStored(const char *pText, size_t nLen);
+    bool bPutUtf16(const char *pText, size_t nLen);
+};
+
+// Writes the n bytes at p to fp with pfnWrite; false with errno set when the stream refused.
+bool bWriteAllBytes(FILE *fp, size_t (*pfnWrite)(const void *, size_t, size_t, FILE *), const char *p, size_t n);
