@@ -221,7 +221,9 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     vCopy(st, nKw);
     const char *pName = st->szSrc;
     const char *p = pName;
-    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';') p += iCharLen(st, p);
+    // A quoted name ("a;b") is read whole: nothing inside it ends the name.
+    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';')
+        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     st->rFrameBeforeHdr = *pFrame;

@@ -384,7 +384,11 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, char **ppNext) {
     while (pEnd < pWork->szTail) {
         char *q = p;  // the blanks and TABs before the comment start here
         while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-        if (q - ssSrc >= 4 && nKwLen(q - 3, "AND") != 0 && (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3))) {
+        // Before ")" or ";" the blank after AND would be left where no blank stays: the comment
+        // stays behind AND there.
+        const bool bCloses = *pEnd == ')' || *pEnd == ';';
+        if (q - ssSrc >= 4 && !bCloses && nKwLen(q - 3, "AND") != 0 &&
+            (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3))) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
         } else if (q - ssSrc >= 2 && q[-1] == ',') {

@@ -57,16 +57,19 @@ bool bAllWhite(const char *p, size_t n) {
 
 // The line of the text on which the failure position of pWork lies: white space is all that
 // normalisation changes, so the failure lies after as many non-white bytes in the text as it
-// does in the working copy.
+// does in the working copy. A failure past the last word lies on that word's line.
 int32_t iFailLine(const FmtWork *pWork) {
     size_t nInk = 0;
     for (const char *p = pWork->ssSrc; p < pWork->szSrc; ++p) nInk += !bIsWhite(*p);
-    int32_t iLine = pWork->iFirstLine;
+    int32_t iLine = pWork->iFirstLine, iInkLine = iLine;
     for (const char *p = pWork->pText; p < pWork->pText + pWork->nText; ++p) {
-        if (!bIsWhite(*p) && nInk-- == 0) break;
+        if (!bIsWhite(*p)) {
+            if (nInk-- == 0) return iLine;
+            iInkLine = iLine;
+        }
         iLine += *p == '\n';
     }
-    return iLine;
+    return iInkLine;
 }
 
 // The common exit of every failure: the trail line with the failure site, the dump of the
@@ -77,7 +80,8 @@ int rcFmtFail(FmtWork *pWork, int rc) {
     if (pWork->ssSrc != nullptr && pWork->szSrc != nullptr && pWork->szTail != nullptr &&
         pWork->szSrc >= pWork->ssSrc && pWork->szSrc <= pWork->szTail) {
         vDumpSrc(pWork);
-        iConPrintf(szMsgFailLine, iFailLine(pWork));
+        // the line points the user at the text that defeated the layout; memory says nothing of it
+        if (rc != RC_NOMEM && pWork->szTail > pWork->ssSrc) iConPrintf(szMsgFailLine, iFailLine(pWork));
     }
     vFree(pWork->ssSrc);
     pWork->ssSrc = nullptr;
@@ -165,23 +169,25 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
     if (rcFindScriptLines(pText, nText, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
     size_t iPos = 0;
     int32_t iLine = 1;
+    bool bAny = false;  // a piece or a command went out
     for (size_t i = 0; i <= lines.n; ++i) {
         size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
         if (!bAllWhite(pText + iPos, iStop - iPos)) {
             int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, pOut);
             if (rc != RC_OK) return rc;
+            bAny = true;
         }
         if (i == lines.n) break;
         const ScriptLine &cmd = lines.p[i];
         iLine += iLinesIn(pText + iPos, cmd.iEnd - iPos);
         bool bLf = pText[cmd.iEnd - 1] == '\n';
-        if (pOut->p == nullptr && !pOut->bAppend("", 0)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        bAny = true;
         if (!pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart) || (!bLf && !pOut->bAppend("\n", 1)))
             return rcFmtNoMem(SITE_OUT_NOMEM);
         iPos = cmd.iEnd;
     }
     // A text of nothing but white space and commands: the empty statement of an empty text.
-    if (pOut->p == nullptr) return rcFmtPiece(pText, nText, 1, rStmtStyle, pOut);
+    if (!bAny) return rcFmtPiece(pText, nText, 1, rStmtStyle, pOut);
     return RC_OK;
 }
 }  // namespace
@@ -197,13 +203,15 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
     int rc = rcDumpStmt(&rWork, pStmt, nStmt, szDumpPath, sizeof szDumpPath, &bDump);
     if (rc != RC_OK) return rcFmtFail(&rWork, rc);
 
-    // A byte order mark is no part of the statement: it stays in front, with nothing after it.
+    // A byte order mark is no part of the statement: it stays in front, and white space before
+    // it is dropped like any before the first word (else a second run would find it in front).
     FmtOut out;
-    bool bBom = nStmt >= BOM_LEN && std::memcmp(pStmt, szBom, BOM_LEN) == 0;
-    if (bBom) {
+    size_t nLead = 0;
+    while (nLead < nStmt && bIsWhite(pStmt[nLead])) ++nLead;
+    if (nStmt - nLead >= BOM_LEN && std::memcmp(pStmt + nLead, szBom, BOM_LEN) == 0) {
         if (!out.bAppend(szBom, BOM_LEN)) return rcFmtNoMem(SITE_OUT_NOMEM);
-        pStmt += BOM_LEN;
-        nStmt -= BOM_LEN;
+        pStmt += nLead + BOM_LEN;
+        nStmt -= nLead + BOM_LEN;
     }
     rc = rcFmtScript(pStmt, nStmt, rStmtStyle, &out);
     if (rc != RC_OK) return rc;
