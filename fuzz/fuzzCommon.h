@@ -1,6 +1,6 @@
-// What every fuzz target shares: messages go to the null device, inputs become NUL-terminated
-// heap texts, the formatting options can be taken from the first input bytes, and the promises
-// of the formatter are checked (a finding aborts).
+// What every fuzz target shares: messages go to the null device, the formatting options can be
+// taken from the first input bytes, and the promises of the formatter are checked (a finding
+// aborts).
 #pragma once
 #include <climits>
 #include <cstddef>
@@ -22,13 +22,6 @@ inline void vQuietConsole() {
     console = fpNull;
 }
 
-// The bytes up to the first NUL (or all of them) as a text from pvAlloc; null when memory ran out.
-inline char *szHeapText(const uint8_t *p, size_t n) {
-    char *sz = static_cast<char *>(pvAlloc(n + 1));
-    if (sz != nullptr) std::memcpy(sz, p, n);
-    return sz;
-}
-
 // A 32-bit option value from one byte: small values near the interesting limits mostly, and now
 // and then an extreme that the command line also lets through (no range check).
 inline int32_t iOptValue(uint8_t b) {
@@ -36,10 +29,10 @@ inline int32_t iOptValue(uint8_t b) {
     return (b & 0x80) ? aiExtreme[b & 7] : static_cast<int32_t>(b & 0x7f) - 4;  // -4 .. 123
 }
 
-// Takes four bytes off the front of the input as the -i, -c, -s and -j values. Returns false
-// when the input is too short.
+// Takes five bytes off the front of the input as the -i, -c, -s, -j and --encoding values.
+// Returns false when the input is too short.
 inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
-    if (*pn < 4) return false;
+    if (*pn < 5) return false;
     const uint8_t *p = *pp;
     vDefaultStmtStyle(pStyle);
     int iWidth = p[0] % 34;  // 0 or 33: the TAB; 1..32 blanks
@@ -50,34 +43,45 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     pStyle->iNumComma = iOptValue(p[1]);
     pStyle->iPartSize = iOptValue(p[2]);
     pStyle->iJoinAt = (p[3] & 0x40) ? 0 : iOptValue(p[3]);
-    *pp += 4;
-    *pn -= 4;
+    pStyle->iEncoding = p[4] % 4;  // automatic, Shift_JIS, UTF-8, Latin-1
+    *pp += 5;
+    *pn -= 5;
     return true;
 }
 
-// The formatter's promises on success: the output is NUL-terminated at its length, its bytes
-// other than white space (and than "_", which joining's glue adds) are the input's, and without
-// joining no two words are joined where they kept their order. A finding aborts.
-inline void vCheckFormatted(const char *szIn, const char *szOut, const StmtStyle &rStyle) {
-    if (szOut == nullptr || szOut[rStyle.iFmtLen] != '\0') std::abort();
-    const std::string sIn = szIn, sOut(szOut, static_cast<size_t>(rStyle.iFmtLen));
-    if (sInk(sIn, true, rStyle.iJoinAt != 0) != sInk(sOut, true, rStyle.iJoinAt != 0)) {
-        std::fprintf(stderr, "the bytes other than white space differ\n");
-        std::abort();
-    }
-    size_t i = rStyle.iJoinAt != 0 ? std::string::npos : iJoinedAt(sIn, sOut, false);
-    if (i != std::string::npos) {
-        std::fprintf(stderr, "words joined at output offset %zu\n", i);
-        std::abort();
-    }
+// Formats n bytes with a copy of the options; the output (empty on failure) and the code.
+inline int rcFormatCopy(const char *p, size_t n, const StmtStyle &rStyle, std::string *psOut) {
+    StmtStyle style = rStyle;
+    char *szFmt = nullptr;
+    int rc = rcFmtStmtLen(p, n, &szFmt, &style);
+    HeapPtr<char> fmt(szFmt);
+    if (rc == RC_OK && (szFmt == nullptr || szFmt[style.iFmtLen] != '\0')) std::abort();
+    psOut->assign(rc == RC_OK ? szFmt : "", rc == RC_OK ? static_cast<size_t>(style.iFmtLen) : 0);
+    return rc;
 }
 
-// Formats the text with the options and checks the promises.
-inline void vFormatAndCheck(const uint8_t *pData, size_t nData, StmtStyle *pStyle) {
-    HeapPtr<char> szStmt(szHeapText(pData, nData));
-    if (szStmt == nullptr) return;
-    char *szFmt = nullptr;
-    int rc = rcFmtStmt(szStmt.get(), &szFmt, pStyle);
-    HeapPtr<char> fmt(szFmt);
-    if (rc == RC_OK) vCheckFormatted(szStmt.get(), szFmt, *pStyle);
+inline void vFinding(const char *szWhat) {
+    std::fprintf(stderr, "%s\n", szWhat);
+    std::abort();
+}
+
+// The formatter's promises on success: its bytes other than white space (and than "_", which
+// joining's glue adds) are the input's; without joining, no two words are joined where they kept
+// their order, every literal keeps its bytes and a second run changes nothing. A finding aborts.
+inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
+    const bool bJoin = rStyle.iJoinAt != 0;
+    if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
+    if (bJoin) return;  // joining glues lines on purpose: its output is another text
+    if (iJoinedAt(sIn, sOut, false) != std::string::npos) vFinding("two words joined");
+    if (vsLiterals(sIn, rStyle.iEncoding) != vsLiterals(sOut, rStyle.iEncoding)) vFinding("a literal changed");
+    std::string sAgain;
+    if (rcFormatCopy(sOut.data(), sOut.size(), rStyle, &sAgain) != RC_OK || sAgain != sOut)
+        vFinding("a second run changes the output");
+}
+
+// Formats the bytes with the options and checks the promises.
+inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle) {
+    const std::string sIn(reinterpret_cast<const char *>(pData), nData);
+    std::string sOut;
+    if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sOut) == RC_OK) vCheckFormatted(sIn, sOut, rStyle);
 }

@@ -1,20 +1,16 @@
 // The extraction of statements from TKPROF reports and trace files: the first byte chooses the
 // document type (bit 0: trace), -j (bit 1) and the formatter (bit 2: a stand-in that puts the
 // statement between markers, whose output without the markers must be the input byte for byte;
-// else the real formatter, whose output goes to the null device). The rest is the document's
-// text, CR LF already read as LF.
+// else the real formatter). The rest is the document's text, CR LF already read as LF.
 #include "fuzz/fuzzCommon.h"
 #include "modes/rcExtractStmt.h"
 
 namespace {
-FILE *fpNull = nullptr;
-
-int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    size_t n = std::strlen(szStmt);
+int rcMark(const char *pStmt, size_t n, char **szStmtFmt, StmtStyle *rStmtStyle) {
     char *p = static_cast<char *>(pvAlloc(n + 3));
     if (p == nullptr) return RC_NOMEM;
     p[0] = '\x01';
-    std::memcpy(p + 1, szStmt, n);
+    std::memcpy(p + 1, pStmt, n);
     p[n + 1] = '\x02';
     *szStmtFmt = p;
     rStmtStyle->iFmtLen = static_cast<int32_t>(n + 2);
@@ -24,8 +20,6 @@ int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     vQuietConsole();
-    fpNull = std::fopen("/dev/null", "wb");
-    if (fpNull == nullptr) std::abort();
     return 0;
 }
 
@@ -42,28 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     HeapPtr<char> text(static_cast<char *>(pvAlloc(nData)));
     if (text == nullptr) return 0;
     std::memcpy(text.get(), pData + 1, n);
-    char *pOut = nullptr;
-    size_t nOut = 0;
-    FILE *fp = bMark ? open_memstream(&pOut, &nOut) : fpNull;
-    if (fp == nullptr) std::abort();
-    static TextWriter rOut(nullptr);  // its buffer is large: not on the stack
-    rOut.fp = fp;
-    rOut.n = 0;
-    rOut.iRawBytes = 0;
+    TextWriter out(TextForm{}, false);
     int32_t iNumStmts = 0;
-    int rc = rcExtractStmts(text.get(), n, (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF, &rOut, "fuzz.trc", &rStyle,
-                            &iNumStmts, bMark ? rcMark : rcFmtStmt);
-    if (!bMark) return 0;
-    if (rc == RC_OK && !rOut.bFlush()) std::abort();
-    std::fclose(fp);
-    // Back from the file's bytes to the text (CR LF as LF), without the markers.
+    int rc = rcExtractStmts(text.get(), n, (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF, &out, "fuzz.trc", &rStyle,
+                            &iNumStmts, bMark ? rcMark : rcFmtStmtLen);
+    if (!bMark || rc != RC_OK) return 0;
+    // Back to the text without the markers.
     size_t j = 0;
-    for (size_t i = 0; rc == RC_OK && i < nOut; ++i) {
-        if ((pOut[i] == '\r' && i + 1 < nOut && pOut[i + 1] == '\n') || pOut[i] == '\x01' || pOut[i] == '\x02')
-            continue;
-        if (j >= n || pOut[i] != text.get()[j++]) std::abort();
+    for (size_t i = 0; i < out.n; ++i) {
+        if (out.p[i] == '\x01' || out.p[i] == '\x02') continue;
+        if (j >= n || out.p[i] != text.get()[j++]) std::abort();
     }
-    if (rc == RC_OK && j != n) std::abort();
-    std::free(pOut);
+    if (j != n) std::abort();
     return 0;
 }

@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     StmtStyle rStyle;
     vDefaultStmtStyle(&rStyle);
-    vFormatAndCheck(pData, nData, &rStyle);
+    vFormatAndCheck(pData, nData, rStyle);
     return 0;
 }

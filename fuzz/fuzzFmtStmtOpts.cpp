@@ -1,5 +1,5 @@
-// rcFmtStmt under option values taken from the first four input bytes (-i, -c, -s, -j), the
-// extremes that the command line lets through included.
+// rcFmtStmt under option values taken from the first five input bytes (-i, -c, -s, -j,
+// --encoding), the extremes that the command line lets through included.
 #include "fuzz/fuzzCommon.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     StmtStyle rStyle;
-    if (bStyleFromBytes(&pData, &nData, &rStyle)) vFormatAndCheck(pData, nData, &rStyle);
+    if (bStyleFromBytes(&pData, &nData, &rStyle)) vFormatAndCheck(pData, nData, rStyle);
     return 0;
 }

@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     vDefaultStmtStyle(&rStyle);
     rStyle.iJoinAt = iOptValue(pData[0]);
     if (rStyle.iJoinAt == 0) rStyle.iJoinAt = 256;
-    vFormatAndCheck(pData + 1, nData - 1, &rStyle);
+    vFormatAndCheck(pData + 1, nData - 1, rStyle);
     return 0;
 }

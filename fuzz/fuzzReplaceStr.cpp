@@ -13,8 +13,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 namespace {
 void vExpect(int (*pfnOp)(char **), const char *szIn, const std::string &sWant) {
-    char *szText = szHeapText(reinterpret_cast<const uint8_t *>(szIn), std::strlen(szIn));
+    const size_t n = std::strlen(szIn);
+    char *szText = static_cast<char *>(pvAlloc(n + 1));
     if (szText == nullptr) return;
+    std::memcpy(szText, szIn, n);
     int rc = pfnOp(&szText);
     HeapPtr<char> got(szText);
     if (rc == RC_OK && sWant != szText) std::abort();

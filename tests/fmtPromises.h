@@ -1,9 +1,13 @@
 // The formatter's promises on every text it formats, checked by the corpus properties and the
-// fuzz targets: the bytes other than white space are kept, and two words that white space
-// separated never touch.
+// fuzz targets: the bytes other than white space are kept, two words that white space separated
+// never touch, every literal keeps its bytes, and formatting the output again changes nothing.
 #pragma once
 #include <algorithm>
 #include <string>
+#include <vector>
+
+#include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtLex.h"
 
 inline bool bPromiseWhite(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
 // Bytes that continue a word: letters, digits, "_", "$", "#", non-ASCII bytes, and the quotes
@@ -28,8 +32,15 @@ inline std::string sInk(const std::string &s, bool bSorted = false, bool bIgnore
 // would open or close a comment): the output's offset, or npos. Exact when the output keeps the
 // bytes other than white space in their order; when a comment moved, with bAnyOrder every run of
 // word bytes of the output must be found in the input, else nothing is checked.
-inline size_t iJoinedAt(const std::string &sIn, const std::string &sOut, bool bAnyOrder) {
+inline size_t iJoinedAt(const std::string &sIn0, const std::string &sOut0, bool bAnyOrder) {
     const size_t npos = std::string::npos;
+    // A byte order mark in front (after white space) is no word: the text proper follows it.
+    auto nBomEnd = [](const std::string &s) {
+        size_t i = s.find_first_not_of(" \t\r\n");
+        return i != npos && s.compare(i, 3, "\xEF\xBB\xBF") == 0 ? i + 3 : 0;
+    };
+    const size_t nInBom = nBomEnd(sIn0), nOutBom = nBomEnd(sOut0);
+    const std::string sIn = sIn0.substr(nInBom), sOut = sOut0.substr(nOutBom);
     if (sInk(sIn) == sInk(sOut)) {
         char a = 0;
         for (size_t p = 0, q = 0; p < sIn.size(); a = sIn[p++], ++q) {
@@ -41,7 +52,7 @@ inline size_t iJoinedAt(const std::string &sIn, const std::string &sOut, bool bA
             if (a != 0 && bGapIn && !bGapOut &&
                 ((bPromiseWord(a) && bPromiseWord(b)) || (a == '-' && b == '-') || (a == '/' && b == '*') ||
                  (a == '*' && b == '/')))
-                return q;
+                return q + nOutBom;
         }
         return npos;
     }
@@ -49,8 +60,35 @@ inline size_t iJoinedAt(const std::string &sIn, const std::string &sOut, bool bA
         while (i < sOut.size() && !bPromiseWord(sOut[i])) ++i;
         size_t j = i;
         while (j < sOut.size() && bPromiseWord(sOut[j])) ++j;
-        if (j > i && sIn.find(sOut.substr(i, j - i)) == npos) return i;
+        if (j > i && sIn.find(sOut.substr(i, j - i)) == npos) return i + nOutBom;
         i = j;
     }
     return npos;
+}
+
+// The literals of a text read in eEnc, in their order, as the formatter sees them: script
+// command lines are no statement text, and a literal ends at the end of its piece at the latest.
+inline std::vector<std::string> vsLiterals(const std::string &s, int32_t eEnc) {
+    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(s.data(), s.size()));
+    ScriptLines lines;
+    std::vector<std::string> v;
+    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return v;
+    const char *p0 = s.data();
+    size_t iPiece = 0;
+    for (size_t i = 0; i <= lines.n; ++i) {
+        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
+        for (const char *p = p0 + iPiece; p < pEnd;) {
+            const char *q = bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd)
+                            : bCmtAt(p)              ? pCmtEnd(p, pEnd)
+                                                     : p + iUnitLen(p, pEnd);
+            if (bLiteralAt(p, p0, pEnd)) {
+                v.emplace_back(p, q);
+                // an unclosed literal runs to the end of its piece, and the line end there is layout
+                while (q == pEnd && !v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
+            }
+            p = q;
+        }
+        if (i < lines.n) iPiece = lines.p[i].iEnd;
+    }
+    return v;
 }

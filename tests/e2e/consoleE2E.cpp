@@ -6,6 +6,8 @@ namespace {
 const std::string sUsage = sSjis(
     "Usage: \nquorva \n\t[-h|--help] \n\t[-ixx|--indent_width=xx] \n\t[-cxx|--num_comma=xx] \n"
     "\t[-sxx|--part_size=xx] \n\t[-r|--recurently] \n\t[-o|--stdio] \n\t[-j[xx]|--join_at[=xx]] \n"
+    "\t[--encoding=auto|sjis|utf8|latin1] \n\t[--eol=crlf|lf|keep] \n\t[--check] \n\t[--diff] \n\t[-q|--quiet] \n"
+    "\t[--no-config] \n\t[--version] \n"
     "\t[[ディレクトリ名|ファイル名]...] \n\n");
 std::string sWarn(const std::string &sArg) {
     return sSjis("Warning - オプション:'" + sArg + "' はサポートされていません。\n");
@@ -41,12 +43,13 @@ TEST(Console, FormatsStandardInput) {
          "SELECT a.id\n, b.name\nFROM tab_a a\nINNER JOIN tab_b b\nON a.id = b.id\nWHERE a.x IN (1, 2, 3)\n"
          "AND a.y = (\n\tSELECT MAX(y)\n\tFROM tab_c\n);\n"},
         {"four blanks and a short comma limit", "-o -i4 -c2", "  select f(a, b, c), g(d, e) from t\n",
-         "select f(\n    a\n    , b\n    , c\n) \n, g(d, e)\nfrom t\n"},
+         "select f(\n    a\n    , b\n    , c\n)\n, g(d, e)\nfrom t\n"},
         {"joining, long options", "--stdio --join_at=", "select a,\nb\nfrom t\n", "select a\n, bfrom t\n"},
         {"CR LF line ends, Shift_JIS text (ソ)", "-o", "select '\x83\x5C'\r\nfrom dual\r\n",
          "select '\x83\x5C'\nfrom dual\n"},
         {"last line without line end", "-o", "select 1\nfrom dual", "select 1\nfrom dual\n"},
-        {"a NUL loses the rest of its line", "-o", std::string("select 1\0junk\nfrom dual", 24), "select 1from dual\n"},
+        {"a NUL is an ordinary byte", "-o", std::string("select 1\0junk\nfrom dual", 23),
+         std::string("select 1\0junk\nfrom dual\n", 24)},
     };
     for (const auto &c : arCases) {
         RunResult r = rRunQuorva(c.szArgs, c.sIn);
@@ -74,7 +77,8 @@ TEST(Console, FormatterFailuresAreReportedWhole) {
              sDump("", "")},
         {"block left open", "BEGIN NULL; END\n", 24,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") +
-             sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("BEGIN NULL;END\n", "")},
+             sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("BEGIN NULL;END\n", "") +
+             sSjis("整形できなかった位置は入力の 1 行目です。\n")},
     };
     for (const auto &c : arCases) {
         RunResult r = rRunQuorva("-o", c.sIn);

@@ -34,7 +34,8 @@ bool bFails(const char *szCall) {
 const PlatClipApi rFakeClip = {
     [] { return !bFails("has"); },
     [] { return !bFails("open"); },
-    [] { return bFails("get") ? nullptr : reinterpret_cast<HCLIPTEXT>(&fake.src); },
+    [] { return false; },  // the text is bytes
+    [](bool) { return bFails("get") ? nullptr : reinterpret_cast<HCLIPTEXT>(&fake.src); },
     [](HCLIPTEXT h) -> char * {
         if (bFails(pBlock(h) == &fake.src ? "lock" : "lock new")) return nullptr;
         ++pBlock(h)->iLocks;
@@ -52,7 +53,7 @@ const PlatClipApi rFakeClip = {
         delete pBlock(h);
     },
     [] { return !bFails("empty"); },
-    [](HCLIPTEXT h) {
+    [](HCLIPTEXT h, bool) {
         if (bFails("set")) return HCLIPTEXT(nullptr);
         fake.pPlaced = pBlock(h);
         return h;

@@ -1,4 +1,4 @@
-// File and console mode below the formatter: how text streams are read, document types, the
+// File and console mode below the formatter: stored bytes and their text, document types, the
 // extraction of statements (with a stand-in formatter that marks each one), and file-mode runs
 // on temporary directories.
 #include <cstring>
@@ -7,82 +7,68 @@
 #include "modes/rcExtractStmt.h"
 #include "modes/rcFmtOnConsole.h"
 #include "modes/rcFmtOnFile.h"
+#include "modes/rcTextCodec.h"
+#include "plat/platConv.h"
+#include "formatter/rcFmtLex.h"
 #include "unitHelpers.h"
 
 namespace {
 // Wraps the statement in "<" and ">", so that its edges show in the output.
-int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    std::string s = "<" + std::string(szStmt) + ">";
+int rcMark(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    std::string s = "<" + std::string(pStmt, nStmt) + ">";
     *szStmtFmt = static_cast<char *>(pvAlloc(s.size() + 1));
     if (*szStmtFmt == nullptr) return RC_NOMEM;
     std::memcpy(*szStmtFmt, s.data(), s.size());
     rStmtStyle->iFmtLen = static_cast<int32_t>(s.size());
     return RC_OK;
 }
-
-FILE *pTempWith(const std::string &s) {
-    FILE *fp = std::tmpfile();
-    std::fwrite(s.data(), 1, s.size(), fp);
-    std::rewind(fp);
-    return fp;
-}
-
-std::string sAll(FILE *fp) {
-    std::string s;
-    std::rewind(fp);
-    for (int c; (c = std::fgetc(fp)) != EOF;) s += static_cast<char>(c);
-    return s;
-}
 }  // namespace
 
-TEST(TextStream, FileModeReadsCrLfAsLfAndKeepsEveryOtherByte) {
-    const std::string sBlock(65535, 'a');
-    const struct { const char *szName; std::string sFile, sWant; } arCases[] = {
-        {"lone CR, CR CR LF, CR at the end", "a\r\nb\rc\r\r\nd\r", "a\nb\rc\r\nd\r"},
-        {"Ctrl-Z and NUL are data", std::string("a\x1a" "b\0c", 5), std::string("a\x1a" "b\0c", 5)},
-        {"CR LF across two reads", sBlock + "\r\nz", sBlock + "\nz"},
-        {"CR ending a read", sBlock + "\rz", sBlock + "\rz"},
-        {"empty", "", ""},
+TEST(TextCodec, StoredBytesToTextAndBack) {
+    const std::string sNul("a\0b", 3);
+    const struct { const char *szName; std::string sRaw, sText; int32_t eUtf16, eEncoding; bool bCrLf; } arCases[] = {
+        {"CR LF read as LF, lone CR kept", "a\r\nb\rc\r\r\nd\r", "a\nb\rc\r\nd\r", 0, ENC_SJIS, true},
+        {"LF lines", "a\nb\r\n", "a\nb\n", 0, ENC_SJIS, false},
+        {"NUL and Ctrl-Z are data", sNul + "\x1a", sNul + "\x1a", 0, ENC_SJIS, true},
+        {"valid UTF-8 with a multibyte character", "\xE3\x81\x82\n", "\xE3\x81\x82\n", 0, ENC_UTF8, false},
+        {"UTF-8 byte order mark", "\xEF\xBB\xBFx", "\xEF\xBB\xBFx", 0, ENC_UTF8, true},
+        {"Latin-1 bytes are no UTF-8", "caf\xE9\n", "caf\xE9\n", 0, ENC_SJIS, false},
+        {"UTF-16LE with its mark", std::string("\xFF\xFEx\0\r\0\n\0\x42\x30", 10), "x\n\xE3\x81\x82",
+         CS_UTF16LE, ENC_UTF8, true},
+        {"UTF-16BE with its mark", std::string("\xFE\xFF\0x\0\n", 6), "x\n", CS_UTF16BE, ENC_UTF8, false},
     };
     for (const auto &c : arCases) {
-        FILE *fp = pTempWith(c.sFile);
-        TextReader in(fp);
-        char *p = nullptr;
-        size_t n = 0, cap = 0;
-        ASSERT_TRUE(in.bReadAll(&p, &n, &cap)) << c.szName;
-        EXPECT_EQ(c.sWant, std::string(p, n)) << c.szName;
-        EXPECT_EQ('\0', p[n]) << c.szName;
-        EXPECT_EQ(static_cast<int64_t>(c.sFile.size()), in.iRawBytes) << c.szName;
-        vFree(p);
-        std::fclose(fp);
+        TextForm rForm;
+        size_t nBom = 0;
+        vTextFormOf(c.sRaw.data(), c.sRaw.size(), ENC_AUTO, 0, &rForm, &nBom);
+        EXPECT_EQ(c.eUtf16, rForm.eUtf16) << c.szName;
+        EXPECT_EQ(c.eEncoding, rForm.eEncoding) << c.szName;
+        std::string sText = c.sRaw;
+        if (rForm.eUtf16 != 0) {
+            char *p = nullptr;
+            size_t n = 0;
+            ASSERT_EQ(RC_OK, rcUtf16ToUtf8(c.sRaw.data() + nBom, c.sRaw.size() - nBom, rForm.eUtf16, &p, &n));
+            sText.assign(p, n);
+            vFree(p);
+        }
+        EXPECT_EQ(c.bCrLf, bCrLfText(sText.data(), sText.size())) << c.szName;
+        sText.resize(nCrLfToLf(&sText[0], sText.size()));
+        EXPECT_EQ(c.sText, sText) << c.szName;
+        // Back again in the form it came in: the same bytes, where its line ends were alike.
+        TextWriter out(rForm, c.bCrLf);
+        ASSERT_TRUE(out.bPut(sText.data(), sText.size())) << c.szName;
+        if (c.sRaw.find("\r\r") == std::string::npos && c.sRaw.find("\r\n") != std::string::npos == c.bCrLf)
+            EXPECT_EQ(c.sRaw, std::string(out.p, out.n)) << c.szName;
     }
-}
-
-// Console mode reads standard input line by line: a read ends after a LF or 2047 bytes, and a
-// NUL ends that read's contribution.
-TEST(TextStream, ConsoleModeReadsLines) {
-    std::string sLong(5000, 'x');
-    sLong[10] = '\0';  // in the first of the reads of 2047, 2047 and 906 bytes
-    const struct { const char *szName; std::string sIn, sWant; } arCases[] = {
-        {"CR LF, lone CR, CR CR LF, Ctrl-Z", "a\r\nb\rc\r\r\nd\x1a", "a\nb\rc\r\nd\x1a"},
-        {"NUL at the start of a line", std::string("\0x\ny", 4), "y"},
-        {"NUL loses only the rest of its 2047-byte read", sLong + "\n", std::string(2963, 'x') + "\n"},
-    };
-    for (const auto &c : arCases) {
-        FILE *fp = pTempWith(c.sIn);
-        char *szText = nullptr;
-        size_t n = 0;
-        ASSERT_TRUE(bReadConsoleText(fp, &szText, &n)) << c.szName;
-        EXPECT_EQ(c.sWant, std::string(szText, n)) << c.szName;
-        EXPECT_EQ(n, std::strlen(szText)) << c.szName;
-        vFree(szText);
-        std::fclose(fp);
-    }
+    char *p = nullptr;
+    size_t n = 0;
+    EXPECT_EQ(RC_BADTEXT, rcUtf16ToUtf8("\x00\xD8x\x00", 4, CS_UTF16LE, &p, &n)) << "an unpaired surrogate";
+    EXPECT_EQ(RC_BADTEXT, rcUtf16ToUtf8("x\x00y", 3, CS_UTF16LE, &p, &n)) << "an odd length";
 }
 
 TEST(DocType, IdentifiedByTheFirstBlockOrACursorLine) {
     const std::string sLong(40000, 'x');
-    const struct { const char *szName; std::string sFile; int32_t iWant; } arCases[] = {
+    const struct { const char *szName; std::string sText; int32_t iWant; } arCases[] = {
         {"TKPROF at bytes 1 to 6", "\nTKPROF: Release\n", DOC_TKPROF},
         {"TKPROF too short", "\nTKPRO", DOC_SCRIPT},
         {"cursor as first line", "PARSING IN CURSOR #1\n", DOC_TRACE},
@@ -90,15 +76,7 @@ TEST(DocType, IdentifiedByTheFirstBlockOrACursorLine) {
         {"a long line is read in pieces", sLong.substr(0, 32767) + "PARSING IN CURSOR\n", DOC_TRACE},
         {"plain script", "select 1 from dual;\n" + sLong, DOC_SCRIPT},
     };
-    std::vector<char> vLineBuf(LINE_BUF_SIZE);
-    for (const auto &c : arCases) {
-        FILE *fp = pTempWith(c.sFile);
-        TextReader in(fp);
-        int32_t iDocType = -1;
-        EXPECT_EQ(RC_OK, rcIdentifyDocType(&in, vLineBuf.data(), &iDocType)) << c.szName;
-        EXPECT_EQ(c.iWant, iDocType) << c.szName;
-        std::fclose(fp);
-    }
+    for (const auto &c : arCases) EXPECT_EQ(c.iWant, iIdentifyDocType(c.sText.data(), c.sText.size())) << c.szName;
 }
 
 TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
@@ -111,6 +89,8 @@ TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
         {"tkprof: parenthesis and comment", DOC_TKPROF, "\n(a)\n\n/* c */\n\n", "\n<(a)\n>\n</* c */\n>\n", 2},
         {"tkprof: no end marker", DOC_TKPROF, "\ndrop t", "\n<drop t>", 1},
         {"tkprof: no statement", DOC_TKPROF, "\nTKPROF\n\ncall\n", "\nTKPROF\n\ncall\n", 0},
+        {"tkprof: empty lines inside a block", DOC_TKPROF, "\nBEGIN\n\nx;\n\nEND;\n\n\ncall",
+         "\n<BEGIN\n\nx;\n\nEND;\n>\n\ncall", 1},
         {"trace", DOC_TRACE, "x\nPARSING IN CURSOR #1 len=8\nselect 1\nEND OF STMT\nPARSE #1\n",
          "x\nPARSING IN CURSOR #1 len=8\n<select 1\n>END OF STMT\nPARSE #1\n", 1},
         {"trace: first line is a cursor line", DOC_TRACE, "PARSING IN CURSOR #1\nselect 1\nEND OF STMT\n",
@@ -121,21 +101,17 @@ TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
         {"trace: no end marker", DOC_TRACE, "\nPARSING IN CURSOR\nselect 1\n", "\nPARSING IN CURSOR\n<select 1\n>", 1},
         {"trace: two statements", DOC_TRACE, "\nPARSING IN CURSOR\na\nEND OF STMT\nPARSING IN CURSOR\nb\nEND OF STMT",
          "\nPARSING IN CURSOR\n<a\n>END OF STMT\nPARSING IN CURSOR\n<b\n>END OF STMT", 2},
-        {"trace: statement holding a NUL", DOC_TRACE, std::string("\nPARSING IN CURSOR\na\0b\nEND OF STMT", 31),
-         std::string("\nPARSING IN CURSOR\na\0b\nEND OF STMT", 31), 1},
+        {"trace: statement holding a NUL", DOC_TRACE, std::string("\nPARSING IN CURSOR\na\0b\nEND OF STMT", 34),
+         std::string("\nPARSING IN CURSOR\n<a\0b\n>END OF STMT", 36), 1},
     };
     for (const auto &c : arCases) {
-        FILE *fp = std::tmpfile();
-        TextWriter out(fp);
+        TextWriter out(TextForm{}, true);
         StmtStyle style{};
         int32_t iStmts = 0;
         EXPECT_EQ(RC_OK, rcExtractStmts(c.sIn.c_str(), c.sIn.size(), c.iDocType, &out, "t", &style, &iStmts, rcMark))
             << c.szName;
-        ASSERT_TRUE(out.bFlush());
-        EXPECT_EQ(sCrLf(c.sWant), sAll(fp)) << c.szName;
-        EXPECT_EQ(static_cast<int64_t>(sCrLf(c.sWant).size()), out.iRawBytes) << c.szName;
+        EXPECT_EQ(sCrLf(c.sWant), std::string(out.p, out.n)) << c.szName;
         EXPECT_EQ(c.iStmts, iStmts) << c.szName;
-        std::fclose(fp);
     }
 }
 

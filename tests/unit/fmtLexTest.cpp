@@ -26,15 +26,34 @@ TEST(Lex, UnitsAndKeywords) {
 }
 
 TEST(Lex, Literals) {
-    const struct { const char *szName, *szText; int32_t iWant; } arCases[] = {
-        {"doubled apostrophe", "'It''s' x", 7},        {"apostrophe inside double quotes", "\"a'b\" x", 5},
-        {"doubled double quote", "\"a\"\"b\"x", 6},     {"not a quote", "x'a'", 0},
-        {"line feed inside", "'a\nb' c", 5},             {"second byte is a quote", "'\x83'' x", 4},
-        {"unclosed runs to the end", "'abc", 4},         {"lead byte before the end", "'ab\x82", 4},
-        {"doubled quote at the end", "'a''", 4},
+    // iWant: the literal's length from the first byte, 0 where none begins there.
+    const struct { const char *szName; int32_t eEnc; const char *szText; int32_t iWant; } arCases[] = {
+        {"doubled apostrophe", ENC_SJIS, "'It''s' x", 7},
+        {"apostrophe inside double quotes", ENC_SJIS, "\"a'b\" x", 5},
+        {"doubled double quote", ENC_SJIS, "\"a\"\"b\"x", 6},
+        {"not a quote", ENC_SJIS, "x'a'", 0},
+        {"line feed inside", ENC_SJIS, "'a\nb' c", 5},
+        {"second byte is a backslash", ENC_SJIS, "'\x83\\' x", 4},
+        {"lead byte before a quote is a byte of its own", ENC_SJIS, "'\x83' x", 3},
+        {"UTF-8 sequence whole", ENC_UTF8, "'\xE3\x81\x82' x", 5},
+        {"Latin-1 byte before a quote", ENC_LATIN1, "'caf\xE9''s' x", 9},
+        {"unclosed runs to the end", ENC_SJIS, "'abc", 4},
+        {"doubled quote at the end", ENC_SJIS, "'a''", 4},
+        {"alternative quoting with brackets", ENC_SJIS, "q'[it's]' x", 9},
+        {"alternative quoting, any delimiter, nested quotes", ENC_SJIS, "Q'!a'b!' x", 8},
+        {"alternative quoting after n", ENC_SJIS, "nq'<it's>' x", 10},
+        {"alternative quoting with a UTF-8 delimiter", ENC_UTF8, "q'\xE3\x81\x82x\xE3\x81\x82' y", 10},
+        {"no alternative quoting inside a word", ENC_SJIS, "xq'[a]'", 0},
+        {"no alternative quoting without a delimiter", ENC_SJIS, "q' x'", 0},
     };
-    for (const auto &c : arCases)
-        EXPECT_EQ(c.iWant, iQuotedLen(c.szText, c.szText + std::strlen(c.szText))) << c.szName;
+    for (const auto &c : arCases) {
+        vSetUnitEncoding(c.eEnc);
+        const char *p = c.szText, *pEnd = p + std::strlen(p);
+        if (*p == 'n') ++p;  // the quoting q after an n
+        int32_t iGot = bLiteralAt(p, c.szText, pEnd) ? static_cast<int32_t>(pLiteralEnd(p, pEnd) - c.szText) : 0;
+        EXPECT_EQ(c.iWant, iGot) << c.szName;
+    }
+    vSetUnitEncoding(ENC_SJIS);
 }
 
 TEST(Lex, Comments) {
@@ -47,12 +66,13 @@ TEST(Lex, Comments) {
         {"block comment", "/* a */b", -1, RC_OK, 7, ""},
         {"unclosed block comment runs to the end", "/* a b", -1, RC_OK, 6, ""},
         {"second byte is a star", "/* \x81* */x", -1, RC_OK, 8, ""},
-        {"second byte is a line feed", "-- \x82\nx\ny", -1, RC_OK, 7, ""},
+        {"lead byte before a line feed is a byte of its own", "-- \x82\nx\ny", -1, RC_OK, 5, ""},
         {"star slash across the end", "/* a */", 6, RC_OK, 6, ""},
         {"line comment without line feed", "-- x", -1, RC_OVERRUN, 77, sOverrun125},
         {"line feed beyond the end", "-- x\n", 4, RC_OVERRUN, 77, sOverrun125},
         {"not a comment", "-x\n", -1, RC_NOTCMT, 77, sNotCmt},
     };
+    vSetUnitEncoding(ENC_SJIS);
     for (const auto &c : arCases) {
         uint32_t u = 77;
         const char *pEnd = c.iEndAt < 0 ? c.szText + std::strlen(c.szText) : c.szText + c.iEndAt;

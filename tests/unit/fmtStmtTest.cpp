@@ -98,7 +98,7 @@ const rFmtCase arClauseCases[] = {
     {"operators get blanks, two-byte ones stay whole", "BEGIN x:=a||b**c-d; y:=(a)-1; p(a=>1, b>=c); END;",
      "BEGIN\n\tx := a || b ** c - d;\n\ty := (a) - 1;\n\tp(a => 1, b >= c);\nEND;\n"},
     {"star after a qualifier is an operator, (*) and (+) are not", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
-     "SELECT t. * \n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
+     "SELECT t. *\n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
     {"null tests", "SELECT a FROM t WHERE b IS NULL AND c IS NOT NULL",
      "SELECT a\nFROM t\nWHERE b IS NULL\nAND c IS NOT NULL\n"},
     {"IS only where it begins a word", "ALTER TABLE t MODIFY (thesis NOT NULL)",
@@ -108,19 +108,18 @@ const rFmtCase arClauseCases[] = {
     {"MERGE branches",
      "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET t.a = s.a WHEN NOT MATCHED THEN "
      "INSERT (id) VALUES (s.id)",
-     "MERGE\nINTO t\nUSING s\nON (t.id = s.id) \nWHEN MATCHED THEN UPDATE\nSET t.a = s.a \n"
-     "WHEN NOT MATCHED THEN INSERT (id) VALUES (s.id)\n"},
+     "MERGE\nINTO t\nUSING s\nON (t.id = s.id)\nWHEN MATCHED THEN UPDATE\nSET t.a = s.a\nWHEN NOT MATCHED THEN INSERT (id) VALUES (s.id)\n"},
     {"SQL*Plus terminator", "SELECT 1 FROM dual;\n/\n", "SELECT 1\nFROM dual;\n/\n"},
     {"CASE in a select list", "SELECT a, CASE WHEN b = 1 THEN 'x' ELSE 'y' END c FROM t",
-     "SELECT a\n, CASE \nWHEN b = 1 THEN 'x' \nELSE 'y' \nEND c\nFROM t\n"},
+     "SELECT a\n, CASE\nWHEN b = 1 THEN 'x'\nELSE 'y'\nEND c\nFROM t\n"},
     {"nested CASE", "SELECT CASE WHEN a THEN CASE WHEN b THEN 1 END ELSE 2 END FROM t",
-     "SELECT CASE \nWHEN a THEN CASE \nWHEN b THEN 1 \nEND \nELSE 2 \nEND\nFROM t\n"},
+     "SELECT CASE\nWHEN a THEN CASE\nWHEN b THEN 1\nEND\nELSE 2\nEND\nFROM t\n"},
     {"WHEN and END inside a literal or a word", "SELECT CASE WHEN s = 'SEND ' THEN weekend END FROM t",
-     "SELECT CASE \nWHEN s = 'SEND ' THEN weekend \nEND\nFROM t\n"},
-    {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE \nWHEN a THEN 1 FROM t\n"},
+     "SELECT CASE\nWHEN s = 'SEND ' THEN weekend\nEND\nFROM t\n"},
+    {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE\nWHEN a THEN 1 FROM t\n"},
     {"first line's indentation kept, in units", "        SELECT a FROM t", "\t\tSELECT a\n\t\tFROM t\n"},
     {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},
-    {"output ending without indentation is not rotated", "\tSELECT 'abc", "SELECT 'abc\n"},
+    {"an output that ends inside a literal gets its indentation in front", "\tSELECT 'abc", "\tSELECT 'abc\n"},
 };
 
 const rFmtCase arParenCases[] = {
@@ -130,7 +129,7 @@ const rFmtCase arParenCases[] = {
     {"blank before ( after IN and AND, not after a longer word", "WHERE x IN(1,2) and(y) OR MYIF(z)",
      "WHERE x IN (1, 2)\nand (y) OR MYIF(z)\n"},
     {"no blank before ( at the start", "IN(1)", "IN(1)\n"},
-    {"a comma between parts starts a line", "f(a),(b)", "f(a) \n, (b)\n"},
+    {"a comma between parts starts a line", "f(a),(b)", "f(a)\n, (b)\n"},
     {"a subquery breaks its part", "SELECT x FROM t WHERE a IN (SELECT 'a)' FROM u)",
      "SELECT x\nFROM t\nWHERE a IN (\n\tSELECT 'a)'\n\tFROM u\n)\n"},
     {"a condition breaks its part, in any case", "select x from t where (a = 1 and b = 2 and c = 3)",
@@ -141,7 +140,7 @@ const rFmtCase arParenCases[] = {
     {"nested parenthesis breaks its part", "SELECT NVL(x, TO_CHAR(y)) FROM t",
      "SELECT NVL(\n\tx\n\t, TO_CHAR(y)\n)\nFROM t\n"},
     {"parentheses in literals and comments do not count", "SELECT f('a)', b), g(a /* ) */ b) x FROM t",
-     "SELECT f('a)', b) \n, g(a /* ) */ b) x\nFROM t\n"},
+     "SELECT f('a)', b)\n, g(a /* ) */ b) x\nFROM t\n"},
     {"every parenthesis of a header's list is broken", "CREATE PROCEDURE p(a NUMBER(10)) IS BEGIN NULL; END;",
      "CREATE PROCEDURE p(\n\ta NUMBER(\n\t\t10\n\t)\n) IS\nBEGIN\n\tNULL;\nEND;\n"},
     {"a ) after ; steps back", "SELECT * FROM (SELECT 1 FROM dual;)",
@@ -171,9 +170,9 @@ const rFmtCase arBlockCases[] = {
     {"END of a second block after one with an EXCEPTION section",
      "BEGIN NULL; EXCEPTION WHEN OTHERS THEN NULL; END; BEGIN x := 1; END;",
      "BEGIN\n\tNULL;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\nBEGIN\n\tx := 1;\nEND;\n"},
-    {"trigger WHEN clause after text, and without THEN",
+    {"a trigger's WHEN clause has no THEN: no branch",
      "CREATE OR REPLACE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) BEGIN :new.b := 1; END;",
-     "CREATE OR REPLACE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW\nWHEN (new.a > 0) BEGIN :new.b := 1;END;"},
+     "CREATE OR REPLACE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) BEGIN\n\t:new.b := 1;\nEND;\n"},
     {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",
      "\tDECLARE\n\t\tx NUMBER := 1\n\tBEGIN\n\t\tNULL;\n\tEND;\n"},
     {"ELSE after a statement without its ;", "BEGIN IF a THEN x := 1 ELSE y := 2; END IF; END;",
@@ -183,9 +182,9 @@ const rFmtCase arBlockCases[] = {
     {"more block ends than openings stay at the first line's level", "\tBEGIN NULL; END; END; x := 1;",
      "\tBEGIN\n\t\tNULL;\n\tEND;\n\tEND;\n\tx := 1;\n"},
     {"CASE closed by END;", "BEGIN x := CASE WHEN a THEN 1 ELSE 2 END; END;",
-     "BEGIN\n\tx := CASE \n\tWHEN a THEN 1 \n\tELSE 2 \n\tEND;\nEND;\n"},
+     "BEGIN\n\tx := CASE\n\tWHEN a THEN 1\n\tELSE 2\n\tEND;\nEND;\n"},
     {"END IF inside a CASE statement closes nothing", "BEGIN CASE WHEN a THEN IF b THEN NULL; END IF; END CASE; END;",
-     "BEGIN\n\tCASE \n\tWHEN a THEN IF b THEN NULL;END IF;\n\tEND CASE;\nEND;\n"},
+     "BEGIN\n\tCASE\n\tWHEN a THEN IF b THEN NULL;END IF;\n\tEND CASE;\nEND;\n"},
 };
 
 const rFmtCase arCommentCases[] = {
@@ -193,17 +192,17 @@ const rFmtCase arCommentCases[] = {
     {"line comment keeps its line end", "-- c\n   x", "-- c\nx\n"},
     {"blank before a comment", "x/* c */y x--c\ny", "x /* c */y x --c\ny\n"},
     {"unclosed block comment runs to the end", "x /* a", "x /* a\n"},
-    {"comment after AND moves before it", "a AND /* c */ b", "a /* c */AND  b\n"},
+    {"comment after AND moves before it", "a AND /* c */ b", "a /* c */AND b\n"},
     {"line comment after AND moves before it", "a AND -- c\nb", "a -- c\nAND b\n"},
-    {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND  c\n"},
-    {"comment after AND before the semicolon", "a AND /* c */;", "a /* c */AND ;\n"},
+    {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND c\n"},
+    {"comment after AND before the semicolon stays", "a AND /* c */;", "a\nAND /* c */;\n"},
     {"comment after a comma moves before it", "a,/* c */b", "a /* c */\n, b\n"},
     {"line comment after a comma moves before it", "a, -- c\nb", "a -- c\n, b\n"},
     {"comment at the end stays after AND and comma", "a AND -- c", "a\nAND -- c\n"},
     {"unclosed comments stay after AND and comma", "a, b AND /* c", "a\n, b\nAND /* c\n"},
-    {"comments after a block header move before it", "x FUNCTION -- a\n/* b */ f", "x\n-- a\n/* b */ FUNCTION f\n"},
-    {"comment after PACKAGE BODY at the start", "PACKAGE BODY /* c */ pk IS", "/* c */ PACKAGE BODY pk IS\n"},
-    {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */ PROCEDURE p\n"},
+    {"comments after a block header move before it", "x FUNCTION -- a\n/* b */ f", "x\n-- a\n/* b */\nFUNCTION f\n"},
+    {"comment after PACKAGE BODY at the start", "PACKAGE BODY /* c */ pk IS", "/* c */\nPACKAGE BODY pk IS\n"},
+    {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */\nPROCEDURE p\n"},
     {"no header in a literal, a longer word or at the end",
      "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */",
      "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */\n"},
@@ -212,32 +211,50 @@ const rFmtCase arCommentCases[] = {
     {"AND after a line comment is not broken again", "SELECT a FROM t WHERE (b = 1 -- c\nAND c = 2)",
      "SELECT a\nFROM t\nWHERE (\n\tb = 1 -- c\n\tAND c = 2\n)\n"},
     {"WHEN inside a comment of a CASE", "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a' END FROM t",
-     "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a' \nEND\nFROM t\n"},
+     "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a'\nEND\nFROM t\n"},
     {"THEN inside a comment of a condition", "BEGIN IF a > 0 -- THEN what\nTHEN x := 1; END IF; END;",
      "BEGIN\n\tIF a > 0 -- THEN what\n\t\tTHEN\n\t\tx := 1;\n\tEND IF;\nEND;\n"},
 };
 
-// The second byte of a double-byte character is never a parenthesis, quote, comma, comment
-// mark, operator, line end or the start of a keyword.
+// The second byte of a Shift_JIS character (0x40 and above) is never the start of a keyword, an
+// operator or a comment mark; a lead byte before a byte below 0x40 (a quote, a blank, a line
+// end, a parenthesis, a comma, a semicolon) is a byte of its own, for such a pair is no character.
 const rFmtCase arShiftJisCases[] = {
     // ソ, whose second byte is a backslash
     {"Japanese literal in a condition", "SELECT a FROM t WHERE b = '\x83\x5C' AND c = 1",
      "SELECT a\nFROM t\nWHERE b = '\x83\x5C'\nAND c = 1\n"},
-    {"second byte is a parenthesis", "SELECT f(\x81)x), a\x81( FROM t", "SELECT f(\x81)x) \n, a\x81(\nFROM t\n"},
-    {"second byte is a quote", "x \x83'  y 'z'", "x \x83' y 'z'\n"},
-    {"second byte is a quote inside a literal", "x '\x83'  y' z", "x '\x83'  y' z\n"},
-    {"second byte is a comma", "a\x81,b", "a\x81,b\n"},
-    {"second byte is a backslash before AND", "\x95\\ AND /* c */ y", "\x95\\ /* c */AND  y\n"},
+    {"second byte is a backslash before AND", "\x95\\ AND /* c */ y", "\x95\\ /* c */AND y\n"},
     {"second byte is a bar", "SELECT a\x83\x7C\x7C" "b, x \x81|  y FROM t",
      "SELECT a\x83\x7C\x7C" "b\n, x \x81| y\nFROM t\n"},
-    {"second byte is a dash", "SELECT a\x81-- b FROM t", "SELECT a\x81- - b\nFROM t\n"},
-    {"second byte is a semicolon", "x\x81;", "x\x81;\n"},
-    {"second byte is a star inside a comment", "/* \x81*/  x */", "/* \x81*/  x */\n"},
-    {"second byte is a line feed in a comment", "-- \x82\nx\ny", "-- \x82\nx\ny\n"},
     {"second byte starts a keyword", "x \x82" "DROP t", "x \x82" "DROP t\n"},
-    {"second byte is a blank before a keyword", "x \x82 DROP t", "x \x82 DROP t\n"},
-    {"second byte is a blank before a header", "x \x82 PROCEDURE /* c */ p", "x \x82 PROCEDURE /* c */ p\n"},
+    {"second byte is a letter of a quoting q", "x \x83q'a'", "x \x83q'a'\n"},
+    {"lead byte before a quote", "x \x83'  y 'z'", "x \x83'  y 'z'\n"},
+    {"lead byte closing a literal", "x '\x83'  y' z", "x '\x83' y' z\n"},
+    {"lead byte before a parenthesis", "SELECT f(\x81), g(x\x81) FROM t", "SELECT f(\x81)\n, g(x\x81)\nFROM t\n"},
+    {"lead byte before a comma", "a\x81,b", "a\x81\n, b\n"},
+    {"lead byte before a line comment", "SELECT a\x81-- b\nFROM t", "SELECT a\x81 -- b\nFROM t\n"},
+    {"lead byte before a comment's end", "/* \x81*/  x", "/* \x81*/ x\n"},
+    {"lead byte before a line feed", "-- \x82\nx\ny", "-- \x82\nx y\n"},
+    {"lead byte before a blank and a keyword", "x \x82 DROP t", "x \x82\nDROP t\n"},
+    {"lead byte before a semicolon", "x\x81;", "x\x81;\n"},
     {"lead byte at the end", "x\x82", "x\x82\n"},
+};
+
+// UTF-8 and Latin-1 text: a whole UTF-8 sequence is one character, and a Latin-1 byte never takes
+// the byte after it (the text shows its encoding; --encoding may name it).
+const rFmtCase arOtherEncodingCases[] = {
+    {"UTF-8 literal, the statement goes on", "select 'あいう' from dual where x = 1;",
+     "select 'あいう'\nfrom dual\nwhere x = 1;\n"},
+    {"UTF-8 comment before a comma", "select a /* コメント（注） */, b from t;",
+     "select a /* コメント（注） */\n, b\nfrom t;\n"},
+    {"UTF-8 byte order mark stays in front", "\xEF\xBB\xBF  select 1 from dual",
+     "\xEF\xBB\xBF" "select 1\nfrom dual\n"},
+    {"Latin-1 before a doubled quote", "select 'caf\xE9''s', x\xE9 , '\xE9' from t",
+     "select 'caf\xE9''s'\n, x\xE9\n, '\xE9'\nfrom t\n"},
+    {"alternative quoting with brackets", "select q'[it's]', 'a  b' from dual",
+     "select q'[it's]'\n, 'a  b'\nfrom dual\n"},
+    {"alternative quoting in a block, any delimiter, nq", "begin x := q'{it's  here}'; y := nQ'!a!'; end;",
+     "begin\n\tx := q'{it's  here}';\n\ty := nQ'!a!';\nend;\n"},
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end
@@ -246,8 +263,9 @@ const rFmtCase arShiftJisCases[] = {
 const rFmtCase arJoinCases[] = {
     {"clauses run together", "  SELECT a\n\nFROM t\nWHERE b", "SELECT aFROM tWHERE b\n"},
     {"line comment keeps its line feed", "SELECT a -- c\nFROM t", "SELECT a -- c\nFROM t\n"},
-    {"block and literal lose theirs", "SELECT /* x\ny */\n'a\nb' FROM t", "SELECT /* x\ny */'ab'\nFROM t\n"},
-    {"line feed as a second byte", "SELECT \x82\nx\ny", "SELECT \x82\nxy\n"},
+    {"a block comment loses its line feeds, a literal keeps them", "SELECT /* x\ny */\n'a\nb' FROM t",
+     "SELECT /* x\ny */'a\nb'\nFROM t\n"},
+    {"a lead byte before a line feed is a byte of its own", "SELECT \x82\nx\ny", "SELECT \x82xy\n"},
     {"glue keeps the next line whole", "SELECT ab\x82\xA0\n\nxyz FROM t", "SELECT ab\x82\xA0__xyz\nFROM t\n"},
     {"no glue after two empty lines", "ab\x82\xA0\n\n\nxyz", "ab\x82\xA0xyz\n"},
     {"no glue at the end of the text", "ab\x82\xA0\n\n", "ab\x82\xA0\n"},
@@ -260,6 +278,18 @@ TEST(FmtLayout, ParenthesesAndCommas) { vCheck(arParenCases, std::size(arParenCa
 TEST(FmtLayout, PlSqlBlocks) { vCheck(arBlockCases, std::size(arBlockCases)); }
 TEST(FmtLayout, Comments) { vCheck(arCommentCases, std::size(arCommentCases)); }
 TEST(FmtLayout, ShiftJisText) { vCheck(arShiftJisCases, std::size(arShiftJisCases)); }
+TEST(FmtLayout, OtherEncodings) { vCheck(arOtherEncodingCases, std::size(arOtherEncodingCases)); }
+
+TEST(FmtLayout, NulIsAnOrdinaryByte) {
+    const std::string sIn("select a,\0b from t", 18), sWant("select a\n, \0b\nfrom t\n", 21);
+    StmtStyle rStyle;
+    vDefaultStmtStyle(&rStyle);
+    char *szOut = nullptr;
+    ConsoleCapture cap;
+    ASSERT_EQ(RC_OK, rcFmtStmtLen(sIn.data(), sIn.size(), &szOut, &rStyle));
+    EXPECT_EQ(sWant, std::string(szOut, static_cast<size_t>(rStyle.iFmtLen)));
+    vFree(szOut);
+}
 TEST(FmtOptions, JoinAt) { vCheck(arJoinCases, std::size(arJoinCases), true, 256); }
 
 TEST(FmtOptions, TabsInsideTextStay) {
@@ -310,33 +340,32 @@ TEST(FmtFailure, ReportsWhole) {
     const std::string sSkipCmt = sTrail("rcSkipCmt", ".\\rcFmtStmt", 125);
     const std::string sHead = sOverrun + sSjis("関数に渡されたバッファ領域の先端部：\n");
     const std::string sMetrix = sTrail("rcGetMetrix", ".\\rcFmtStmt", 211) + sTrail("rcFmtStmt", ".\\rcFmtStmt", 1034);
-    const std::string sLong = std::string(300, 'y'), sA(200, 'a'), sB = "-- " + std::string(150, 'b') + ";";
+    const std::string sLong = std::string(300, 'y'), sA(200, 'a'), sBs(150, 'b');
+    // The line of the text where the failure was found.
+    auto sAt = [](int iLine) { return sSjis(("整形できなかった位置は入力の " + std::to_string(iLine) + " 行目です。\n").c_str()); };
     auto sFmt = [](int iSite) { return sTrail("rcFmtStmt", ".\\rcFmtStmt", iSite); };
     const struct { const char *szName; std::string sIn; int32_t iJoinAt; int rc; std::string sMsg; } arCases[] = {
         {"empty statement", "  \n ", 0, RC_OVERRUN, sOverrun + sFmt(526) + sDump("", "")},
-        {"line comment before the semicolon", "x -- c;", 0, RC_OVERRUN,
-         sOverrun + sSkipCmt + sFmt(892) + sDump("x ", "-- c;")},
-        {"dump of 128 bytes each side", sA + " " + sB, 0, RC_OVERRUN,
-         sOverrun + sSkipCmt + sFmt(892) + sDump(sA.substr(73) + " ", sB.substr(0, 128))},
-        {"line comment after a block header", "x PROCEDURE -- c;", 0, RC_OVERRUN,
-         sOverrun + sSkipCmt + sFmt(862) + sDump("x\nPROCEDURE ", "-- c;")},
+        {"dump of 128 bytes each side", sA + ") " + sBs, 0, RC_PAREN,
+         sSjis("Error - 対応する開き括弧がありません。iIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
+             sDump(sA.substr(72), (") " + sBs).substr(0, 128)) + sAt(1)},
         {"joining meets a line comment without its line end", "a\n-- c", 256, RC_OVERRUN,
-         sOverrun + sSkipCmt + sTrail("rcJoinStmtChunk", ".\\rcFmtStmt", 331) + sFmt(478) + sDump("", "a\n-- c")},
+         sOverrun + sSkipCmt + sTrail("rcJoinStmtChunk", ".\\rcFmtStmt", 331) + sFmt(478) + sDump("", "a\n-- c") + sAt(1)},
         {"( never closed", "SELECT (a FROM t", 0, RC_OVERRUN,
-         sHead + "(a FROM t\n\n" + sMetrix + sDump("SELECT ", "(a FROM t\n")},
+         sHead + "(a FROM t\n\n" + sMetrix + sDump("SELECT ", "(a FROM t\n") + sAt(1)},
         {"( never closed, a literal hides its )", "SELECT f(a, 'b) FROM t", 0, RC_OVERRUN,
-         sHead + "(a, 'b) FROM t\n\n" + sMetrix + sDump("SELECT f", "(a, 'b) FROM t\n")},
+         sHead + "(a, 'b) FROM t\n\n" + sMetrix + sDump("SELECT f", "(a, 'b) FROM t\n") + sAt(1)},
         {"the buffer's head is its first 255 bytes", "SELECT f(" + sLong, 0, RC_OVERRUN,
          sHead + ("(" + sLong).substr(0, 255) + "\n" + sMetrix +
-             sDump("SELECT f", ("(" + sLong + "\n").substr(0, 128))},
+             sDump("SELECT f", ("(" + sLong + "\n").substr(0, 128)) + sAt(1)},
         {"one ) too many", "SELECT a) FROM t", 0, RC_PAREN,
          sSjis("Error - 対応する開き括弧がありません。iIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
-             sDump("SELECT a", ") FROM t\n")},
+             sDump("SELECT a", ") FROM t\n") + sAt(1)},
         {"block left open", "BEGIN NULL; END", 0, RC_PAREN,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
-             sDump("BEGIN NULL;END\n", "")},
+             sDump("BEGIN NULL;END\n", "") + sAt(1)},
         {"first line indented by 512 levels", std::string(512, '\t') + "x;", 0, RC_MAXIDT,
-         sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") + sFmt(1043) + sDump("", "x;")},
+         sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") + sFmt(1043) + sDump("", "x;") + sAt(1)},
     };
     for (const auto &c : arCases) {
         FmtResult r = rFormat(c.sIn, "\t", 14, 50, c.iJoinAt);
@@ -382,8 +411,8 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
     vSetDumpName("fmtDump.sql");
     EXPECT_EQ(RC_OK, rFormat("select 1\r\nfrom dual").rc);
     EXPECT_EQ("<missing>", sReadBytes("fmtDump.sql"));
-    const std::string sBad = " \r\n\t\x82\x9F x -- c;";  // ぁ
-    EXPECT_EQ(RC_OVERRUN, rFormat(sBad).rc);
+    const std::string sBad = " \r\n\t\x82\x9F x )";  // ぁ
+    EXPECT_EQ(RC_PAREN, rFormat(sBad).rc);
     EXPECT_EQ(sBad, sReadBytes("fmtDump.sql"));
     EXPECT_EQ(RC_OVERRUN, rFormat("  ").rc);
     EXPECT_EQ("  ", sReadBytes("fmtDump.sql"));

@@ -1,13 +1,17 @@
 // Properties over every file of the corpus of real statements, reports and traces (tests/data,
-// and the directory QUORVA_EXTRA_CORPUS names, if any): formatting keeps every non-white byte
-// and never joins two words that white space separated, gives the same bytes every time, and
-// file mode changes nothing outside the statements of a report or trace file.
+// and the directory QUORVA_EXTRA_CORPUS names, if any): formatting keeps every non-white byte,
+// every literal's bytes and the text's encoding, never joins two words that white space
+// separated, gives the same bytes every time and again when it formats its own output; file
+// mode changes nothing outside the statements of a report or trace file; a UTF-16 file comes
+// back as UTF-16 of its byte order with the same characters.
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "formatter/rcFmtStmt.h"
+#include "formatter/rcFmtLex.h"
 #include "modes/rcExtractStmt.h"
+#include "modes/rcTextCodec.h"
 #include "fmtPromises.h"
 #include "unitHelpers.h"
 
@@ -21,11 +25,7 @@ std::vector<fs::path> vCorpusFiles() {
         for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
              it.increment(ec)) {
             if (it->is_directory() && it->path().filename() == "licenses") it.disable_recursion_pending();
-            if (!it->is_regular_file() || it->path().extension() == ".md") continue;
-            // Files in UTF-16 are skipped until UTF-16 is read: as bytes they are no statement.
-            std::string sHead = sReadBytes(it->path()).substr(0, 2);
-            if (sHead == "\xFF\xFE" || sHead == "\xFE\xFF") continue;
-            v.push_back(it->path());
+            if (it->is_regular_file() && it->path().extension() != ".md") v.push_back(it->path());
         }
     }
     std::sort(v.begin(), v.end());
@@ -54,44 +54,56 @@ struct Formatted {
     int rc;
     std::string sOut;
 };
-Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t iNumComma = 14, int32_t iPartSize = 50) {
+Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t iNumComma = 14, int32_t iPartSize = 50,
+                  int32_t eEnc = ENC_AUTO) {
     StmtStyle style;
     vDefaultStmtStyle(&style);
     std::snprintf(style.szIndent, sizeof style.szIndent, "%s", szIndent);
     style.iNumComma = iNumComma;
     style.iPartSize = iPartSize;
+    style.iEncoding = eEnc;
     char *szFmt = nullptr;
     ConsoleCapture cap;
-    Formatted r{rcFmtStmt(sIn.c_str(), &szFmt, &style), ""};
+    Formatted r{rcFmtStmtLen(sIn.data(), sIn.size(), &szFmt, &style), ""};
     if (r.rc == RC_OK) r.sOut.assign(szFmt, static_cast<size_t>(style.iFmtLen));
     vFree(szFmt);
     return r;
 }
 }  // namespace
 
-TEST(CorpusProperty, FormattingKeepsWordsAndIsDeterministic) {
+bool bUtf16(const std::string &s) { return s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0; }
+
+TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
     const struct { const char *szName, *szIndent; int32_t iNumComma, iPartSize; } arOptions[] = {
         {"defaults", "\t", 14, 50}, {"-i4", "    ", 14, 50}, {"-c3 -s20", "\t", 3, 20}};
     int nTexts = 0, nOk = 0;
     for (const fs::path &p : vCorpusFiles()) {
         std::string sRaw = sReadBytes(p);
-        if (sRaw.find('\0') != std::string::npos) continue;  // file mode writes such a text unchanged
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;  // UTF-16 below; binary refused
         std::vector<std::string> vs = vsTexts(sRaw);
         for (size_t iText = 0; iText < vs.size(); ++iText) {
+            const std::string &sIn = vs[iText];
+            if (sInk(sIn).empty()) continue;  // an empty statement is refused
             ++nTexts;
+            const bool bUtf8 = bValidUtf8(sIn.data(), sIn.size());
             for (const auto &o : arOptions) {
                 const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " " + o.szName;
-                Formatted r = rFormat(vs[iText], o.szIndent, o.iNumComma, o.iPartSize);
+                Formatted r = rFormat(sIn, o.szIndent, o.iNumComma, o.iPartSize);
                 if (&o == arOptions) {
-                    Formatted r2 = rFormat(vs[iText]);
+                    Formatted r2 = rFormat(sIn);
                     EXPECT_TRUE(r.rc == r2.rc && r.sOut == r2.sOut) << sWhat << ": formatting twice differs";
                 }
+                EXPECT_EQ(RC_OK, r.rc) << sWhat;
                 if (r.rc != RC_OK) continue;
                 ++nOk;
-                EXPECT_TRUE(sInk(vs[iText], true) == sInk(r.sOut, true)) << sWhat << ": the non-white bytes differ";
-                size_t i = iJoinedAt(vs[iText], r.sOut, true);
+                EXPECT_TRUE(sInk(sIn, true) == sInk(r.sOut, true)) << sWhat << ": the non-white bytes differ";
+                size_t i = iJoinedAt(sIn, r.sOut, true);
                 EXPECT_EQ(std::string::npos, i)
                     << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
+                EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO) == vsLiterals(r.sOut, ENC_AUTO)) << sWhat << ": a literal changed";
+                EXPECT_TRUE(!bUtf8 || bValidUtf8(r.sOut.data(), r.sOut.size())) << sWhat << ": no longer UTF-8";
+                Formatted rAgain = rFormat(r.sOut, o.szIndent, o.iNumComma, o.iPartSize);
+                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
             }
         }
     }
@@ -99,11 +111,40 @@ TEST(CorpusProperty, FormattingKeepsWordsAndIsDeterministic) {
     EXPECT_GT(nOk, 100);
 }
 
+// A UTF-16 file is read as UTF-8 and written back in its own form.
+TEST(CorpusProperty, Utf16ComesBackAsUtf16OfItsByteOrder) {
+    int nFiles = 0;
+    for (const fs::path &p : vCorpusFiles()) {
+        const std::string sRaw = sReadBytes(p), sWhat = p.filename().string();
+        if (!bUtf16(sRaw)) continue;
+        ++nFiles;
+        TextForm rForm;
+        size_t nBom = 0;
+        vTextFormOf(sRaw.data(), sRaw.size(), ENC_AUTO, 0, &rForm, &nBom);
+        char *pText = nullptr;
+        size_t nText = 0;
+        ASSERT_EQ(RC_OK, rcUtf16ToUtf8(sRaw.data() + nBom, sRaw.size() - nBom, rForm.eUtf16, &pText, &nText)) << sWhat;
+        std::string sText(pText, nText);
+        vFree(pText);
+        sText.resize(nCrLfToLf(&sText[0], sText.size()));
+        Formatted r = rFormat(sText, "\t", 14, 50, rForm.eEncoding);
+        ASSERT_EQ(RC_OK, r.rc) << sWhat;
+        TextWriter out(rForm, true);
+        ASSERT_TRUE(out.bPut(r.sOut.data(), r.sOut.size())) << sWhat;
+        const std::string sBack(out.p, out.n);
+        EXPECT_EQ(sRaw.substr(0, 2), sBack.substr(0, 2)) << sWhat << ": the byte order mark";
+        ASSERT_EQ(RC_OK, rcUtf16ToUtf8(sBack.data() + 2, sBack.size() - 2, rForm.eUtf16, &pText, &nText)) << sWhat;
+        EXPECT_EQ(sInk(sText), sInk(std::string(pText, nText))) << sWhat;
+        vFree(pText);
+    }
+    EXPECT_GE(nFiles, 2);
+}
+
 namespace {
 // The stand-in formatter of the first pass: the statement between two markers.
 const std::string sOpen = "\x01<<", sClose = ">>\x01";
-int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    std::string s = sOpen + szStmt + sClose;
+int rcMark(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    std::string s = sOpen + std::string(pStmt, nStmt) + sClose;
     *szStmtFmt = static_cast<char *>(pvAlloc(s.size() + 1));
     if (*szStmtFmt == nullptr) return RC_NOMEM;
     std::memcpy(*szStmtFmt, s.data(), s.size());
@@ -111,41 +152,24 @@ int rcMark(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
     return RC_OK;
 }
 
-// The extraction's output read back as text (CR LF as LF); "rc=N" when it failed.
+// The extraction's output (LF line ends); "rc=N" when it failed.
 std::string sExtract(const std::string &t, int32_t iDocType, PfnFmtStmt pfn) {
-    FILE *fp = std::tmpfile();
     StmtStyle style;
     vDefaultStmtStyle(&style);
     int32_t iStmts = 0;
-    int rc;
-    {
-        TextWriter out(fp);
-        ConsoleCapture cap;
-        rc = rcExtractStmts(t.c_str(), t.size(), iDocType, &out, "t", &style, &iStmts, pfn);
-        EXPECT_TRUE(out.bFlush());
-    }
-    std::rewind(fp);
-    std::string s;
-    for (int c; (c = std::fgetc(fp)) != EOF;) s += static_cast<char>(c);
-    std::fclose(fp);
-    return rc == RC_OK ? sFromCrLf(s) : "rc=" + std::to_string(rc);
+    TextWriter out(TextForm{}, false);
+    ConsoleCapture cap;
+    int rc = rcExtractStmts(t.c_str(), t.size(), iDocType, &out, "t", &style, &iStmts, pfn);
+    return rc == RC_OK ? std::string(out.p, out.n) : "rc=" + std::to_string(rc);
 }
 }  // namespace
 
 TEST(CorpusProperty, FileModeKeepsEveryByteOutsideStatements) {
     int nDocs = 0, nStmts = 0;
     for (const fs::path &p : vCorpusFiles()) {
-        FILE *fp = std::fopen(p.string().c_str(), "rb");
-        ASSERT_NE(fp, nullptr);
-        std::vector<char> vLineBuf(LINE_BUF_SIZE);
-        int32_t iDocType = DOC_SCRIPT;
-        {
-            TextReader in(fp);
-            ASSERT_EQ(rcIdentifyDocType(&in, vLineBuf.data(), &iDocType), RC_OK);
-        }
-        std::fclose(fp);
-        if (iDocType == DOC_SCRIPT) continue;
         const std::string t = sFromCrLf(sReadBytes(p)), sWhat = p.filename().string();
+        int32_t iDocType = iIdentifyDocType(t.data(), t.size());
+        if (iDocType == DOC_SCRIPT) continue;
         ++nDocs;
         // First pass: the statements marked. Without the markers the output is the input.
         const std::string sMarked = sExtract(t, iDocType, rcMark);
@@ -169,7 +193,7 @@ TEST(CorpusProperty, FileModeKeepsEveryByteOutsideStatements) {
         }
         EXPECT_TRUE(sBack == t) << sWhat << ": bytes outside the statements changed";
         // Second pass: the real formatter; the text around the statements is the same.
-        const std::string sReal = sExtract(t, iDocType, rcFmtStmt);
+        const std::string sReal = sExtract(t, iDocType, rcFmtStmtLen);
         EXPECT_TRUE(sReal == (rcExpected == RC_OK ? sExpected : "rc=" + std::to_string(rcExpected))) << sWhat;
     }
     std::printf("corpus: %d reports and traces, %d statements\n", nDocs, nStmts);
