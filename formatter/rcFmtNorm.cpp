@@ -271,7 +271,7 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
         } else if (bLiteralAt(s, szText, sEnd)) {
             n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
         } else if (bCmtAt(s)) {
-            if (s > szText && !bNoBlankNext(s[-1])) blank();
+            if (s > szText && !bNoBlankNext(s[-1]) && s[-1] != ',') blank();  // a comma has had its blank
             n = static_cast<size_t>(pCmtEnd(s, sEnd) - s);
         } else if (c == ')' || c == ',') {
             put(s, 1);

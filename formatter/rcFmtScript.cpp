@@ -161,10 +161,15 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
     const char *p = pText;
     State eState = IDLE;
     bool bLineStart = true;
+    // Whether a "/" here ends a statement though text follows it on its line: the layout takes
+    // it so right after a ";" or a line end that it keeps (that after a comment).
+    bool bSlashEnds = false, bAfterBlockCmt = false;
     while (p < pEnd) {
         if (eState != IDLE) {
             p = pReadStmt(pText, p, pEnd, &eState);
             bLineStart = p > pText && p[-1] == '\n';
+            bSlashEnds = p > pText && p[-1] == ';';
+            bAfterBlockCmt = false;
             if (bLineStart && bSlashLine(p, pEnd)) eState = IDLE;  // the "/" ends any statement
             continue;
         }
@@ -175,11 +180,14 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
         if (*q == '\n') {
             p = q + 1;
             bLineStart = true;
+            bSlashEnds = bSlashEnds || bAfterBlockCmt;
             continue;
         }
         if (bCmtAt(q)) {
             p = pCmtEnd(q, pEnd);
             bLineStart = p > pText && p[-1] == '\n';
+            bSlashEnds = q[0] == '-';
+            bAfterBlockCmt = q[0] == '/';
             continue;
         }
         // A command that follows a statement's ";" on the same line goes on a line of its own:
@@ -190,6 +198,13 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
             if (rcAddLine(pLines, pText, bLineStart ? p : q, e) != RC_OK) return RC_NOMEM;
             p = e;
             bLineStart = true;
+            bSlashEnds = bAfterBlockCmt = false;
+            continue;
+        }
+        // Such a "/" gets a line of its own from the layout, where a second run finds it.
+        if (bSlashEnds && *q == '/' && !(q + 1 < pEnd && q[1] == '*')) {
+            p = q + 1;
+            bLineStart = bSlashEnds = bAfterBlockCmt = false;
             continue;
         }
         eState = bPlsqlStart(q, pEnd) ? IN_PLSQL : IN_SQL;

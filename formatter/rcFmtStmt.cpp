@@ -170,6 +170,7 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
     size_t iPos = 0;
     int32_t iLine = 1;
     bool bAny = false;  // a piece or a command went out
+    const size_t nBom = pOut->n;  // a byte order mark in front
     for (size_t i = 0; i <= lines.n; ++i) {
         size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
         if (!bAllWhite(pText + iPos, iStop - iPos)) {
@@ -182,6 +183,8 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
         iLine += iLinesIn(pText + iPos, cmd.iEnd - iPos);
         bool bLf = pText[cmd.iEnd - 1] == '\n';
         bAny = true;
+        // a command begins its line, also after a piece whose layout left its last line open
+        if (pOut->n > nBom && pOut->p[pOut->n - 1] != '\n' && !pOut->bAppend("\n", 1)) return rcFmtNoMem(SITE_OUT_NOMEM);
         if (!pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart) || (!bLf && !pOut->bAppend("\n", 1)))
             return rcFmtNoMem(SITE_OUT_NOMEM);
         iPos = cmd.iEnd;
