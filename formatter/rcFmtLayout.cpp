@@ -211,7 +211,9 @@ void vCarryBlockCmt(LayoutState *st) {
 
 void vCarryLabel(LayoutState *st) {
     const char *p = st->szSrc + 2;
-    while (p < st->szTail && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) p += iCharLen(st, p);
+    // a quoted name inside (<<"a>>b">>) is read whole
+    while (p < st->szTail && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>'))
+        p = bQuoteAt(p) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
     // an unclosed label runs to the end of the text, and no further
     vCopy(st, (p < st->szTail ? p + 2 : st->szTail) - st->szSrc, true);
 }

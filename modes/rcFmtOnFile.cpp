@@ -65,6 +65,11 @@ bool bInChain(const DirChain *pChain, uint64_t uDevId, uint64_t uFileId) {
 
 int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnFile()", szModule, iLine); }
 
+// Each file and directory is named as its turn comes; quiet and check runs name only results.
+void vAnnounce(const char *szPath) {
+    if (!rRunOptions.iQuiet && !rRunOptions.iCheck) iConPrintf("%s\n", szPath);
+}
+
 int rcOpenFailed(const char *szPath, int iErr, int iLine) {
     iConPrintf(szMsgOpen, szErrorPrefix, szPath, std::strerror(iErr), "");
     return rcFail(RC_OPEN, iLine);
@@ -220,7 +225,7 @@ int rcReplaceFile(const char *szPath, const PlatStat &rStat, const char *p, size
 // (then the file is left alone) it is listed, shown as a diff, or it replaces the file. The
 // original is never opened for writing.
 int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, StmtStyle *rStmtStyle) {
-    if (!rRunOptions.iQuiet && !rRunOptions.iCheck) iConPrintf("%s\n", szPath);
+    vAnnounce(szPath);
     DocText doc;
     int rc = rcReadDoc(szPath, &doc);
     if (rc != RC_OK) return rc;
@@ -258,7 +263,7 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
 // One directory: announced, its SQL entries collected, sorted and processed, then counted.
 int rcFmtDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Counters &rCnt, StmtStyle *rStmtStyle,
              const DirChain *pChain) {
-    iConPrintf("%s\n", szPath);
+    vAnnounce(szPath);
     FileNameList oFnl{};
     ScopeExit freeNames([&] { vFreeNames(&oFnl); });
     {

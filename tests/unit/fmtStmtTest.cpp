@@ -48,7 +48,8 @@ std::string sFirstDiff(const std::string &sWant, const std::string &sGot) {
     return "first difference at byte " + std::to_string(i) + ": got \"" + sGot.substr(i, 20) + "\"";
 }
 
-// Each case under the TAB unit and, unless the texts hold a TAB of their own, under -i4.
+// Each case under the TAB unit and, unless the texts hold a TAB of their own, under -i4; a
+// second run of the output changes nothing.
 void vCheck(const rFmtCase *arCases, size_t nCases, bool bBlankUnit = true, int32_t iJoinAt = 0) {
     for (size_t i = 0; i < nCases; ++i) {
         const rFmtCase &c = arCases[i];
@@ -63,6 +64,7 @@ void vCheck(const rFmtCase *arCases, size_t nCases, bool bBlankUnit = true, int3
             EXPECT_EQ(sWant, r.sOut) << c.szName << szWhich << ": " << sFirstDiff(sWant, r.sOut);
             EXPECT_EQ(static_cast<int32_t>(r.sOut.size()), r.iFmtLen) << c.szName << szWhich;
             EXPECT_EQ("", r.sMsg) << c.szName << szWhich;
+            if (iJoinAt == 0) EXPECT_EQ(r.sOut, rFormat(r.sOut, szUnit).sOut) << c.szName << szWhich << ": second run";
         }
     }
 }
@@ -257,6 +259,75 @@ const rFmtCase arOtherEncodingCases[] = {
      "begin\n\tx := q'{it's  here}';\n\ty := nQ'!a!';\nend;\n"},
 };
 
+// SQL*Plus scripts: command lines come out as they went in, each on a line of its own; the
+// statements between them are formatted.
+const rFmtCase arScriptCases[] = {
+    {"a command line, an empty line and a block with its \"/\"",
+     "set serveroutput on\n\nbegin null; end;\n/",
+     "set serveroutput on\nbegin\n\tnull;\nend;\n/\n"},
+    {"commands are never joined, a prompt swallows nothing",
+     "whenever sqlerror exit failure\nset define off\nprompt creating t; (x\nselect 1 from dual;",
+     "whenever sqlerror exit failure\nset define off\nprompt creating t; (x\nselect 1\nfrom dual;\n"},
+    {"@ and @@ lines around a block",
+     "@other.sql\nbegin null; end;\n/\n@@next x",
+     "@other.sql\nbegin\n\tnull;\nend;\n/\n@@next x\n"},
+    {"a remark keeps its parenthesis and its and/or",
+     "rem see (note\nREM a and/or b\nselect 1 from dual;",
+     "rem see (note\nREM a and/or b\nselect 1\nfrom dual;\n"},
+    {"a command continued with \"-\"",
+     "column a format a10 -\n  heading 'A'\nselect a from t;",
+     "column a format a10 -\n  heading 'A'\nselect a\nfrom t;\n"},
+    {"SET TRANSACTION is a statement",
+     "set transaction read only;\nselect 1 from dual;",
+     "set transaction read only;\nselect 1\nfrom dual;\n"},
+    {"EXIT inside a block is PL/SQL, after its \"/\" a command",
+     "begin loop exit; end loop; end;\n/\nexit",
+     "begin\n\tloop\n\t\texit;\n\tend loop;\nend;\n/\nexit\n"},
+    {"a command after \";\" on the same line goes on a line of its own",
+     "select 1 from dual; spool off",
+     "select 1\nfrom dual;\nspool off\n"},
+    {"abbreviated command words in any case",
+     "pro hi\nspo off\nrema x\ndesc t",
+     "pro hi\nspo off\nrema x\ndesc t\n"},
+    {"a package spec and its body, each ended by \"/\"",
+     "create package p is procedure a; end p;\n/\ncreate package body p is procedure a is begin null; end a; end p;\n/",
+     "create package p is\n\tprocedure a;\nend p;\n/\ncreate package body p is\n\tprocedure a is\n\tbegin\n\t\tnull;\n\tend a;\nend p;\n/\n"},
+};
+
+// The constructs of today's PL/SQL and DDL.
+const rFmtCase arConstructCases[] = {
+    {"IF EXISTS and IF NOT EXISTS in DDL open no block",
+     "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);",
+     "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);\n"},
+    {"CONTINUE WHEN stays on its line",
+     "BEGIN LOOP CONTINUE WHEN i > 1; i := i + 1; END LOOP; END;",
+     "BEGIN\n\tLOOP\n\t\tCONTINUE WHEN i > 1;\n\t\ti := i + 1;\n\tEND LOOP;\nEND;\n"},
+    {"CASE after || and after (",
+     "BEGIN x := 'a' || CASE WHEN b THEN 'c' END; y := f(CASE d WHEN 1 THEN 2 END); END;",
+     "BEGIN\n\tx := 'a' || CASE\n\tWHEN b THEN 'c'\n\tEND;\n\ty := f(CASE d\n\tWHEN 1 THEN 2\n\tEND);\nEND;\n"},
+    {"object type attributes like a parameter list",
+     "CREATE TYPE t AS OBJECT (a NUMBER, b VARCHAR2(10), MEMBER FUNCTION f RETURN NUMBER);",
+     "CREATE TYPE t AS OBJECT (\n\ta NUMBER\n\t, b VARCHAR2(10)\n\t, MEMBER FUNCTION f RETURN NUMBER\n);\n"},
+    {"type body with a constructor",
+     "CREATE TYPE BODY t AS CONSTRUCTOR FUNCTION t RETURN SELF AS RESULT IS BEGIN RETURN; END; END;",
+     "CREATE TYPE BODY t AS\n\tCONSTRUCTOR FUNCTION t RETURN SELF AS RESULT IS\n\tBEGIN\n\t\tRETURN;\n\tEND;\nEND;\n"},
+    {"conditional compilation indented like IF",
+     "BEGIN $IF DBMS_DB_VERSION.VER_LE_11 $THEN x := 1; $ELSE x := 2; $END END;",
+     "BEGIN\n\t$IF DBMS_DB_VERSION.VER_LE_11 $THEN\n\t\tx := 1;\n\t$ELSE\n\t\tx := 2;\n\t$END\nEND;\n"},
+    {"compound trigger with a timing point",
+     "CREATE TRIGGER tr FOR INSERT ON t COMPOUND TRIGGER BEFORE STATEMENT IS BEGIN NULL; END BEFORE STATEMENT; END tr;",
+     "CREATE TRIGGER tr FOR INSERT\nON t COMPOUND TRIGGER\n\tBEFORE STATEMENT IS\n\tBEGIN\n\t\tNULL;\n\tEND BEFORE STATEMENT;\nEND tr;\n"},
+    {"WITH FUNCTION in a query",
+     "WITH FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END; SELECT f FROM dual",
+     "WITH FUNCTION f RETURN NUMBER IS\nBEGIN\n\tRETURN 1;\nEND;\nSELECT f\nFROM dual\n"},
+    {"END LOOP with its label",
+     "BEGIN <<outer>> LOOP NULL; END LOOP outer; END;",
+     "BEGIN\n\t<<outer>> LOOP\n\t\tNULL;\n\tEND LOOP outer;\nEND;\n"},
+    {"a line comment after the last \";\"",
+     "x VARCHAR2(255);-- := v('P0')",
+     "x VARCHAR2(255);\n-- := v('P0')\n"},
+};
+
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end
 // a line comment; a chunk that ends in a double-byte character (あ) before one empty line is
 // glued to the next with "__" while the next line is shorter than the limit.
@@ -279,6 +350,8 @@ TEST(FmtLayout, PlSqlBlocks) { vCheck(arBlockCases, std::size(arBlockCases)); }
 TEST(FmtLayout, Comments) { vCheck(arCommentCases, std::size(arCommentCases)); }
 TEST(FmtLayout, ShiftJisText) { vCheck(arShiftJisCases, std::size(arShiftJisCases)); }
 TEST(FmtLayout, OtherEncodings) { vCheck(arOtherEncodingCases, std::size(arOtherEncodingCases)); }
+TEST(FmtLayout, ScriptCommands) { vCheck(arScriptCases, std::size(arScriptCases)); }
+TEST(FmtLayout, NewerConstructs) { vCheck(arConstructCases, std::size(arConstructCases)); }
 
 TEST(FmtLayout, NulIsAnOrdinaryByte) {
     const std::string sIn("select a,\0b from t", 18), sWant("select a\n, \0b\nfrom t\n", 21);
