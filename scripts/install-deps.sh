@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian machine lacks for building and testing quorva on both platforms:
-# the MinGW-w64 cross compiler, Wine, GoogleTest and Google Benchmark, Xvfb with xclip for the
-# clipboard tests, and clang with its runtime and Python for the fuzz targets and their seeds.
-# Does nothing when everything is there.
+# Installs what a fresh Debian machine lacks. "build" (the first argument): only what building
+# quorva on Linux needs, CMake and g++. Without it, also what the tests need on both platforms:
+# the MinGW-w64 cross compiler and Wine, GoogleTest and Google Benchmark, Xvfb with xclip for the
+# clipboard tests, clang with its runtime and Python for the sanitized run and the fuzz targets,
+# patch for the diff test, and the Debian packaging tools. Does nothing when everything is there.
 set -euo pipefail
-packages=(cmake g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip
-          clang libclang-rt-14-dev python3)
+packages=(cmake g++)
+if [ "${1:-}" != build ]; then
+  packages+=(googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip
+             clang libclang-rt-14-dev python3 patch dpkg-dev zip unzip)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -13,6 +13,14 @@ cmake -S . -B build -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUIL
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure
 
+echo "== Linux, the Debian package installs and runs"
+rm -rf build/pkg && mkdir -p build/pkg
+(cd build && cpack -G DEB >/dev/null)
+dpkg-deb -x build/quorva_*.deb build/pkg/root
+build/pkg/root/usr/bin/quorva --version
+echo "select a,b from t" | build/pkg/root/usr/bin/quorva -q -o | grep -q "^, b" || { echo "the packaged quorva does not format" >&2; exit 1; }
+test -s build/pkg/root/usr/share/man/man1/quorva.1*
+
 echo "== Linux, clang, sanitized"
 command -v clang++ >/dev/null || { echo "clang is missing" >&2; exit 1; }
 cmake -S . -B build-asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
@@ -38,3 +46,10 @@ wineboot --init >/dev/null 2>&1 || true
 wineserver -p 120 2>/dev/null || true  # one server for the whole run (it may run already)
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 ctest --test-dir build-win --output-on-failure
+
+echo "== Windows, the zip holds a quorva.exe that runs"
+rm -rf build-win/pkg && mkdir -p build-win/pkg
+(cd build-win && cpack -G ZIP >/dev/null)
+(cd build-win/pkg && unzip -q ../quorva-*.zip)
+wine "$(find build-win/pkg -name quorva.exe | head -n 1)" --version | grep -q "quorva version" ||
+  { echo "the zipped quorva.exe does not run" >&2; exit 1; }
