@@ -51,6 +51,16 @@ bool bGlued(const char *pLf, const char *pEnd, size_t nChunk, int iLastUnit, uin
     return nChunk < iJoinAt && iLastUnit >= 2 && pEnd - pLf > 2 && pLf[1] == '\n' && pLf[2] != '\n';
 }
 
+// SELECT or AND with a blank after it, or before an operator (the layout writes the blank there):
+// its length with the blank, else 0.
+size_t nMetricWordAt(const char *p) {
+    const char *szWord = iFold(*p) == 'S' ? "SELECT" : iFold(*p) == 'A' ? "AND" : nullptr;
+    size_t n = szWord != nullptr ? nKwLen(p, szWord) : 0;
+    if (n == 0) return 0;
+    if (p[n] == ' ') return n + 1;
+    return nOperatorAt(p + n) != 0 ? n : 0;
+}
+
 // Shows the head of a part that has no closing parenthesis and reports the overrun.
 int rcNoCloseParen(const char *szParen, const char *pEnd) {
     char szHead[METRIX_HEAD_LEN + 1] = {};
@@ -133,7 +143,7 @@ int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_
         } else if (c == ',') {
             ++iCommas;
             bBlankAfter = true;
-        } else if ((n = iFold(c) == 'S' ? nKwLen(p, "SELECT ") : iFold(c) == 'A' ? nKwLen(p, "AND ") : 0) != 0) {
+        } else if ((n = nMetricWordAt(p)) != 0) {
             ++iMetrix;
             q = p + n;
         } else if ((n = nOperatorAt(p)) != 0 || (c == '/' && p[-1] != ';' && p[-1] != '\n' && (n = 1))) {
