@@ -295,7 +295,7 @@ namespace {
 void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle, char *pOut,
                 int64_t iCap) {
     std::memset(st, 0, sizeof *st);
-    st->szSrc = pWork->ssSrc;
+    st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);
     st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it

@@ -43,6 +43,7 @@ struct rIdtFrame {
 struct LayoutState {
     // The rules' state; both passes start it alike and nothing carries over between them.
     const char *szSrc;     // reading position in ssSrc
+    const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
     int64_t iDstLen;       // output bytes so far; szDst is pOut + iDstLen in the writing pass
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
@@ -83,6 +84,11 @@ struct LayoutState {
 };
 
 // The byte before the reading position, or -1 at the start of the statement.
+// At the start of the text, or of a unit after a "/" terminator (its blank passed over): where
+// a second run, which finds the "/" on a line of its own, starts a text afresh.
+inline bool bAtUnitStart(const LayoutState *st) {
+    return st->szSrc == st->pUnitStart || (st->szSrc == st->pUnitStart + 1 && *st->pUnitStart == ' ');
+}
 inline int iPrevByte(const LayoutState *st) {
     return st->szSrc > st->ssSrc ? static_cast<unsigned char>(st->szSrc[-1]) : -1;
 }

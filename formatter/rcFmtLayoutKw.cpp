@@ -65,7 +65,7 @@ bool bCreated(const LayoutState *st, const char *p) {
         if (!bFlag) return false;
     }
 }
-bool bPrevSepOrStart(const LayoutState *st) { return st->szSrc == st->ssSrc || bPrevSep(st); }
+bool bPrevSepOrStart(const LayoutState *st) { return bAtUnitStart(st) || bPrevSep(st); }
 bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
 bool bPrevSemiOrNewline(const LayoutState *st) {
     int c = iPrevByte(st);
@@ -336,6 +336,7 @@ int rcSlash(LayoutState *st) {
     }
     vStartUnit(st);
     vCopy(st, 1);
+    st->pUnitStart = st->szSrc;
     if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
     return RC_OK;
 }
@@ -350,7 +351,7 @@ int rcOperatorRule(LayoutState *st) {
 // PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
 // In the attribute list of an object type the methods are declarations, not blocks.
 int rcHeaderRule(LayoutState *st) {
-    if (!((bPrevSep(st) && st->iInStmt == 1) || st->szSrc == st->ssSrc) || st->iTypeSpec == 1) return RULE_PASS;
+    if (!((bPrevSep(st) && st->iInStmt == 1) || bAtUnitStart(st)) || st->iTypeSpec == 1) return RULE_PASS;
     for (const char *szHdr : arHeaders) {
         int32_t n = iKwBlank(st, szHdr);
         if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
@@ -513,7 +514,7 @@ int rcWhenMatched(LayoutState *st) {
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
 int rcCase(LayoutState *st) {
-    if (!bAtWordStart(st) || iPrevByte(st) < 0 || iWordLen(st, "CASE") == 0) return RULE_PASS;
+    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, "CASE") == 0) return RULE_PASS;
     vScanCase(st);
     return RC_OK;
 }

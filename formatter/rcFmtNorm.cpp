@@ -222,12 +222,13 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     return RC_OK;
 }
 
-// Whether an operator ends just before p (not the "*/" of a comment): the layout writes a blank
-// after it, so a word right after it counts as one after white space (a second run finds the
-// blank there).
-inline bool bAfterOperator(const char *pStart, const char *p) {
+// Whether an operator ends just before p: the layout writes a blank after it, so a word right
+// after it counts as one after white space (a second run finds the blank there). pCmtEnd is the
+// end of the last comment the walk stepped over: a "*/" that ends there closes a comment, any
+// other "*/" is two operators.
+inline bool bAfterOperator(const char *pStart, const char *p, const char *pCmtEnd) {
     if (p <= pStart || p[-1] == '\0' || std::strchr(":<>!=|*+-/", p[-1]) == nullptr) return false;
-    return !(p[-1] == '/' && p - 1 > pStart && p[-2] == '*');
+    return p != pCmtEnd;
 }
 
 inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
@@ -235,13 +236,13 @@ inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c
 // Whether the opening parenthesis at s directly follows one of the listed words that has white
 // space (or a blank to come) before it. A word at the very start of the text has no byte before
 // it: no blank then.
-bool bParenWordBefore(const char *szText, const char *s) {
+bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     for (const char *szWord : arParenWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(s - szText) < n + 1) continue;
         // A ")" or "," before the word gets its blank in this same walk.
         char b = s[-1 - static_cast<ptrdiff_t>(n)];
-        if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n)))
+        if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n, pCmtEnd)))
             return true;
     }
     return false;
@@ -253,6 +254,7 @@ bool bParenWordBefore(const char *szText, const char *s) {
 size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **ppStop, char **ppOut) {
     size_t nBlanks = 0;
     const char *s = szText;
+    const char *pCmtEnd = nullptr;  // the end of the last comment stepped over
     auto put = [&](const char *p, size_t n) {
         if (d != nullptr) {
             std::memcpy(d, p, n);
@@ -272,15 +274,16 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
             n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
         } else if (bCmtAt(s)) {
             if (s > szText && !bNoBlankNext(s[-1]) && s[-1] != ',') blank();  // a comma has had its blank
-            n = static_cast<size_t>(pCmtEnd(s, sEnd) - s);
+            n = static_cast<size_t>(::pCmtEnd(s, sEnd) - s);
+            pCmtEnd = s + n;
         } else if (c == ')' || c == ',') {
             put(s, 1);
             ++s;
             if (s < sEnd && !bNoBlankNext(*s)) blank();
             continue;
-        } else if (c == '(' && bParenWordBefore(szText, s)) {
+        } else if (c == '(' && bParenWordBefore(szText, s, pCmtEnd)) {
             blank();
-        } else if (bAfterOperator(szText, s) && nLineKeywordAt(s) != 0) {
+        } else if (bAfterOperator(szText, s, pCmtEnd) && nLineKeywordAt(s) != 0) {
             blank();  // the statement keyword goes on a line of its own below, as after a blank
         }
         put(s, n);
@@ -319,18 +322,18 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
 // right after it move in front of it. *ppNext receives where the walk goes on.
 // The block header word that ends with the one white-space byte before p, at a place where a
 // header may stand; null when there is none.
-char *pHeaderBefore(char *ssSrc, char *p) {
+char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd) {
     if (p - ssSrc < 2 || !bIsWhite(p[-1])) return nullptr;
     for (const char *szWord : arBlockWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(p - 1 - ssSrc) < n) continue;
         char *w = p - 1 - n;
-        if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w))) return w;
+        if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w, pCmtEnd))) return w;
     }
     return nullptr;
 }
 
-int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
+int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmtEnd, char **ppNext) {
     char *szTail = pWork->szTail;
     if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     char *pAfter = p + nWord + (bIsWhite(p[nWord]) ? 1 : 0);  // past the word and its white-space byte
@@ -363,7 +366,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
         if (pWord[-1] == ' ') pWord[-1] = '\n';
         q = pWord;
         pAfter = p;
-        p = pHeaderBefore(pWork->ssSrc, p);
+        p = pHeaderBefore(pWork->ssSrc, p, pCmtEnd);
         if (p == nullptr) break;
         if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     }
@@ -371,14 +374,16 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, char **ppNext) {
 }
 
 // The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
-// between them allowed). *ppNext receives the position after the comment.
-int rcMoveCommentBack(FmtWork *pWork, char *p, char **ppNext) {
+// between them allowed). *ppNext receives the position after the comment, and *ppCmtEnd the
+// comment's end where it now stands; pCmtEnd is that of the comment before it.
+int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNext, const char **ppCmtEnd) {
     char *ssSrc = pWork->ssSrc;
     uint32_t uLen = 0;
     int rc = rcSkipCmt(p, pWork->szTail, &uLen);
     if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SKIPCMT, p);
     char *pEnd = p + uLen;
     *ppNext = pEnd;
+    *ppCmtEnd = pEnd;
     // A comment that reaches the end of the text is not moved (see above). The comment moves
     // until neither AND nor a comma stands before it, so that a second run moves it no further.
     while (pEnd < pWork->szTail) {
@@ -388,18 +393,30 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, char **ppNext) {
         // stays behind AND there.
         const bool bCloses = *pEnd == ')' || *pEnd == ';';
         if (q - ssSrc >= 4 && !bCloses && nKwLen(q - 3, "AND") != 0 &&
-            (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3))) {
+            (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
+        } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd)) {
+            // A word right after the comment keeps white space before it: the blanks stay
+            // after the comma, where a second run finds the blank the layout writes there.
+            rc = rcStrSwap(q - 1, p, pEnd);
+            p = q - 1;
         } else if (q - ssSrc >= 2 && q[-1] == ',') {
             // The last blank before the comment goes with it, the others stay after the comma.
             rc = rcStrSwap(q - 1, q < p ? p - 1 : p, pEnd);
             p = q < p ? q : q - 1;
         } else {
-            break;
+            // Moved behind a block header, the comment goes on in front of it, as the header's
+            // own comments do.
+            char *w = p != *ppNext - uLen ? pHeaderBefore(ssSrc, p, pCmtEnd) : nullptr;
+            if (w == nullptr) break;
+            char *pDummy = nullptr;
+            *ppCmtEnd = nullptr;
+            return rcMoveHeaderComments(pWork, w, static_cast<size_t>(p - 1 - w), pCmtEnd, &pDummy);
         }
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
         pEnd = p + uLen;
+        *ppCmtEnd = pEnd;
     }
     return RC_OK;
 }
@@ -411,6 +428,7 @@ int rcMoveComments(FmtWork *pWork) {
     char *szTail = pWork->szTail;
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
+    const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
     while (p < szTail) {
         int rc = RC_OK;
         if (iUnitLen(p, szTail) == 2) {
@@ -421,13 +439,14 @@ int rcMoveComments(FmtWork *pWork) {
         // The second byte of a double-byte character is never taken for a separator, so it
         // is never overwritten either.
         size_t nWord = 0;
-        if (p == ssSrc || (p != pUnitEnd && (bIsSep(p[-1]) || bAfterOperator(ssSrc, p)))) nWord = nWordAt(p, arBlockWords);
+        if (p == ssSrc || (p != pUnitEnd && (bIsSep(p[-1]) || bAfterOperator(ssSrc, p, pCmtEnd))))
+            nWord = nWordAt(p, arBlockWords);
         if (nWord != 0)
-            rc = rcMoveHeaderComments(pWork, p, nWord, &p);
+            rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &p);
         else if (bLiteralAt(p, ssSrc, szTail))
             p = const_cast<char *>(pLiteralEnd(p, szTail));
         else if (bCmtAt(p))
-            rc = rcMoveCommentBack(pWork, p, &p);
+            rc = rcMoveCommentBack(pWork, p, pCmtEnd, &p, &pCmtEnd);
         else
             ++p;
         if (rc != RC_OK) return rc;
