@@ -110,60 +110,143 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
     return RC_OK;
 }
 
+namespace {
+// One step of the metric's walk over the text: what the unit at p is, and where the next
+// begins. The walk of one part and the walk of a whole text take the same steps, so that both
+// see the same parentheses, commas, keywords and blanks.
+enum StepKind { STEP_OTHER, STEP_OPEN, STEP_CLOSE, STEP_COMMA, STEP_KEYWORD, STEP_BAD_CMT };
+struct MetricStep {
+    StepKind eKind;
+    const char *q;      // where the next step begins
+    int32_t nBlanks;    // blanks the layout writes before and after the unit
+};
+
+// Walks the unit at p. cOut is the byte the layout will have written last, updated.
+MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOut) {
+    MetricStep r{STEP_OTHER, p + 1, 0};
+    const char c = *p;
+    bool bBlankAfter = false;
+    auto blankBefore = [&] {
+        if (*pcOut != ' ' && *pcOut != '\t' && *pcOut != '\n' && *pcOut != ')') ++r.nBlanks;
+    };
+    size_t n = 0;
+    if (bLiteralAt(p, pStart, pEnd)) {
+        r.q = pLiteralEnd(p, pEnd);
+    } else if (bCmtAt(p)) {
+        bool bClosed = false;
+        r.q = pCmtEnd(p, pEnd, &bClosed);
+        if (p[0] == '-' && !bClosed) {  // a line comment needs its line feed
+            r.eKind = STEP_BAD_CMT;
+            return r;
+        }
+    } else if (c == '(') {
+        r.eKind = STEP_OPEN;
+    } else if (c == ')') {
+        r.eKind = STEP_CLOSE;
+    } else if (c == ',') {
+        r.eKind = STEP_COMMA;
+        bBlankAfter = true;
+    } else if ((n = nMetricWordAt(p)) != 0) {
+        r.eKind = STEP_KEYWORD;
+        r.q = p + n;
+    } else if ((n = nOperatorAt(p)) != 0 || (c == '/' && (p == pStart || (p[-1] != ';' && p[-1] != '\n')) && (n = 1))) {
+        blankBefore();
+        r.q = p + n;
+        bBlankAfter = true;
+    } else if (iFold(c) == 'I' && (p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) {
+        blankBefore();
+    } else {
+        r.q = p + iUnitLen(p, pEnd);
+    }
+    *pcOut = r.q[-1];
+    if (bBlankAfter && r.q < pEnd && *r.q != ' ') {
+        ++r.nBlanks;  // the blank after a comma or an operator
+        *pcOut = ' ';
+    }
+    return r;
+}
+
+int32_t iMetrixOf(int32_t iMetrix, int64_t nCommas, int64_t nSize, int32_t iNumComma, int32_t iPartSize) {
+    return (nCommas < iNumComma && nSize <= iPartSize) ? iMetrix : iMetrix + 1;
+}
+}  // namespace
+
 // Measures the part that begins at the opening parenthesis szParen: the depth of its deepest
 // recent nesting plus its SELECT and AND keywords, one more when it holds iNumComma commas or
 // more or is longer than iPartSize bytes. Sets *piMetrix only on success.
 int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
     assert(szParen[0] == '(');
-    int32_t iDepth = 0, iCommas = 0, iMetrix = 0;
-    // The part is measured as it will be written: with the blanks that the layout puts around
-    // operators, before a null test and after a comma, so that a second run judges it alike.
-    int64_t nBlanks = 0;
+    int32_t iDepth = 0, iMetrix = 0;
+    int64_t iCommas = 0, nBlanks = 0;
     char cOut = '(';  // the byte the layout will have written last
-    auto blankBefore = [&] {
-        if (cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')') ++nBlanks;
-    };
     const char *p = szParen;
     while (p < pEnd) {
-        char c = *p;
-        const char *q = p + 1;
-        size_t n = 0;
-        bool bBlankAfter = false;
-        if (bLiteralAt(p, szParen, pEnd)) {  // szParen: "(" begins no word
-            q = pLiteralEnd(p, pEnd);
-        } else if (bCmtAt(p)) {
+        MetricStep r = rStep(szParen, p, pEnd, &cOut);  // szParen: "(" begins no word
+        if (r.eKind == STEP_BAD_CMT) {
             uint32_t uLen = 0;
-            int rc = rcSkipCmt(p, pEnd, &uLen);
-            if (rc != RC_OK) return rcTrail(rc, "rcGetMetrix()", szModule, SITE_METRIX_SKIPCMT);
-            q = p + uLen;
-        } else if (c == '(') {
-            iMetrix = iDepth++;
-        } else if (c == ')') {
-            if (--iDepth == 0) break;
-        } else if (c == ',') {
-            ++iCommas;
-            bBlankAfter = true;
-        } else if ((n = nMetricWordAt(p)) != 0) {
-            ++iMetrix;
-            q = p + n;
-        } else if ((n = nOperatorAt(p)) != 0 || (c == '/' && p[-1] != ';' && p[-1] != '\n' && (n = 1))) {
-            blankBefore();
-            q = p + n;
-            bBlankAfter = true;
-        } else if (iFold(c) == 'I' && !bIsWordByte(p[-1]) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) {
-            blankBefore();
-        } else {
-            q = p + iUnitLen(p, pEnd);
+            int rc = rcSkipCmt(p, pEnd, &uLen);  // tells why
+            return rcTrail(rc, "rcGetMetrix()", szModule, SITE_METRIX_SKIPCMT);
         }
-        cOut = q[-1];
-        if (bBlankAfter && q < pEnd && *q != ' ') {
-            ++nBlanks;  // the blank after a comma or an operator
-            cOut = ' ';
-        }
-        p = q;
+        if (r.eKind == STEP_OPEN) iMetrix = iDepth++;
+        if (r.eKind == STEP_CLOSE && --iDepth == 0) break;
+        iCommas += r.eKind == STEP_COMMA;
+        iMetrix += r.eKind == STEP_KEYWORD;
+        nBlanks += r.nBlanks;
+        p = r.q;
     }
     if (p >= pEnd) return rcNoCloseParen(szParen, pEnd);
-    int64_t nSize = (p - szParen) + nBlanks;
-    *piMetrix = (iCommas < iNumComma && nSize <= iPartSize) ? iMetrix : iMetrix + 1;
+    *piMetrix = iMetrixOf(iMetrix, iCommas, (p - szParen) + nBlanks, iNumComma, iPartSize);
+    return RC_OK;
+}
+
+// The walk of rcGetMetrix over the whole text at once, with a stack of the open parts. The
+// metric of a part is the depth, relative to the part, of the last "(" opened inside it (its
+// own counts, at depth 0) plus the keywords from there on; both come from counters running over
+// the whole text, so each byte is walked once whatever the nesting.
+int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32_t iPartSize, MetricTable *pTable) {
+    struct Open {
+        size_t iEntry;
+        int64_t iCommas, nBlanks;  // the counters just after its "("
+    };
+    HeapPtr<Open> stack;
+    size_t nOpen = 0, nStackCap = 0;
+    int64_t iCommas = 0, nBlanks = 0, iKeywords = 0;
+    int64_t iLastDepth = 0, iLastKeywords = 0;  // the last "(" opened: its depth, the keywords then
+    char cOut = '\0';
+    pTable->n = 0;
+    for (const char *p = pText; p < pEnd;) {
+        MetricStep r = rStep(pText, p, pEnd, &cOut);
+        if (r.eKind == STEP_BAD_CMT) break;  // the parts still open are measured where met
+        if (r.eKind == STEP_OPEN) {
+            if (pTable->n == pTable->cap || nOpen == nStackCap) {
+                // both grow together: no more open parts than parts
+                size_t cap = pTable->cap == 0 ? 256 : pTable->cap * 2;
+                PartMetric *pNew = static_cast<PartMetric *>(pvRealloc(pTable->p, cap * sizeof(PartMetric)));
+                if (pNew == nullptr) return RC_NOMEM;
+                pTable->p = pNew;
+                pTable->cap = cap;
+                Open *pStack = static_cast<Open *>(pvRealloc(stack.get(), cap * sizeof(Open)));
+                if (pStack == nullptr) return RC_NOMEM;
+                stack.release();
+                stack.reset(pStack);
+                nStackCap = cap;
+            }
+            pTable->p[pTable->n] = PartMetric{static_cast<uint32_t>(p - pText), METRIX_UNKNOWN};
+            stack.get()[nOpen] = Open{pTable->n++, iCommas, nBlanks};
+            iLastDepth = static_cast<int64_t>(nOpen++);
+            iLastKeywords = iKeywords;
+        } else if (r.eKind == STEP_CLOSE && nOpen > 0) {
+            const Open &o = stack.get()[--nOpen];
+            int64_t iMetrix = iLastDepth - static_cast<int64_t>(nOpen) + (iKeywords - iLastKeywords);
+            int64_t nSize = static_cast<int64_t>(p - pText) - pTable->p[o.iEntry].uPos + (nBlanks - o.nBlanks);
+            if (iMetrix < INT32_MAX)
+                pTable->p[o.iEntry].iMetrix =
+                    iMetrixOf(static_cast<int32_t>(iMetrix), iCommas - o.iCommas, nSize, iNumComma, iPartSize);
+        }
+        iCommas += r.eKind == STEP_COMMA;
+        iKeywords += r.eKind == STEP_KEYWORD;
+        nBlanks += r.nBlanks;
+        p = r.q;
+    }
     return RC_OK;
 }

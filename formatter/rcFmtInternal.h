@@ -1,6 +1,7 @@
 // What the formatter's stages share: the working state of one call, chunk joining and the
 // metric, normalisation and the layout passes. The lexical layer is rcFmtLex.h.
 #pragma once
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -40,6 +41,23 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines);
 int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt);
 // The metric of the part whose "(" is at szParen, in the text that ends at pEnd.
 int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize);
+
+// The metrics of all parts of a text, measured in one pass, in the order of their "(".
+// A part left open, or one whose measure fails, has METRIX_UNKNOWN: rcGetMetrix measures it
+// where it is met and reports why it cannot.
+enum : int32_t { METRIX_UNKNOWN = INT32_MIN };
+struct PartMetric {
+    uint32_t uPos;    // offset of the "(" in the text
+    int32_t iMetrix;
+};
+struct MetricTable {
+    PartMetric *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~MetricTable() { vFree(p); }
+};
+// Measures the text [pText, pEnd) (at most UINT32_MAX bytes) into *pTable; RC_OK, or RC_NOMEM
+// (nothing reported). The metric of each part is the one rcGetMetrix gives it.
+int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32_t iPartSize, MetricTable *pTable);
 
 // Normalisation (rcFmtNorm.cpp): from the statement as handed over to the normalised text in
 // pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure returns the code

@@ -61,8 +61,21 @@ void vDropTrailWhite(LayoutState *st) {
 
 void vIndent(LayoutState *st, int32_t iLevel) {
     if (iLevel < 0) iLevel = 0;
-    for (int32_t i = 0; i < iLevel; ++i) vPut(st, st->szIndent, st->iUnitLen);
     st->iLineIdt = iLevel;
+    if (iLevel == 0) return;
+    // One bookkeeping for the whole indentation, as vPut would leave it after each unit.
+    const int64_t nUnit = st->iUnitLen, n = nUnit * iLevel;
+    if (st->pOut != nullptr && st->iDstLen + n <= st->iCap) {
+        char *d = st->pOut + st->iDstLen;
+        if (nUnit == 1)
+            std::memset(d, st->szIndent[0], static_cast<size_t>(n));
+        else
+            for (int32_t i = 0; i < iLevel; ++i, d += nUnit) std::memcpy(d, st->szIndent, static_cast<size_t>(nUnit));
+    }
+    st->iDstLen += n;
+    st->cLast = st->szIndent[nUnit - 1];
+    if (st->cLast != ' ') st->iSlashLine = false;
+    st->nTrailWhite += n;
 }
 
 // A line that holds nothing but indentation gets no line break: it is indented anew. The layout
@@ -179,7 +192,7 @@ void vCarryLiteral(LayoutState *st) {
 // (one that a comment move left without it has none yet).
 void vBlankBeforeCmt(LayoutState *st) {
     char c = st->cLast;
-    if (c != '\0' && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
+    if (st->iDstLen > 0 && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
 }
 
 void vCarryLineCmt(LayoutState *st) {
@@ -294,7 +307,9 @@ void vStartUnit(LayoutState *st) {
 namespace {
 void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle, char *pOut,
                 int64_t iCap) {
+    const MetricTable *pParts = st->pParts;
     std::memset(st, 0, sizeof *st);
+    st->pParts = pParts;
     st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);
@@ -396,6 +411,19 @@ int rcWrite(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, char *
 int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen) {
     LayoutState rState;  // the call's own storage: one state serves both passes in turn
     LayoutState *st = &rState;
+    // The parts are measured once for both passes; a text too long for the table, or short of
+    // memory for it, has each part measured where it is met.
+    MetricTable rParts;
+    st->pParts = nullptr;
+    if (static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX) {
+        if (rcMeasureParts(pWork->ssSrc, pWork->szTail, rStmtStyle->iNumComma, rStmtStyle->iPartSize, &rParts) != RC_OK) {
+            iConPrintf(szMsgNoMem, szErrorPrefix);
+            pWork->iSite = SITE_PARTS_NOMEM;
+            pWork->szSrc = nullptr;
+            return RC_NOMEM;
+        }
+        st->pParts = &rParts;
+    }
 
     int64_t iMeasured = 0;
     int rc = rcMeasure(pWork, st, rStmtStyle, &iMeasured);

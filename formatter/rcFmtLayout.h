@@ -26,6 +26,7 @@ enum {
     SITE_SRC_OVERRUN = 1454,     // the measuring pass read past the end of the text
     SITE_NO_CLOSE_PAREN = 1466,  // levels left open at the end of the text
     SITE_OUT_NOMEM = 1480,       // the output buffer cannot be obtained
+    SITE_PARTS_NOMEM = 1476,     // the table of the parts' metrics cannot be obtained
     SITE_METRIX_WRITE = 1564,    // rcGetMetrix failed in the writing pass
     SITE_ROTATE = 2100,          // rotating the indentation to the front failed
     SITE_SRC_OVERRUN_W = 2115,   // the writing pass read past the end of the text
@@ -44,6 +45,8 @@ struct LayoutState {
     // The rules' state; both passes start it alike and nothing carries over between them.
     const char *szSrc;     // reading position in ssSrc
     const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
+    const MetricTable *pParts;  // the metrics of the text's parts, or null
+    size_t iNextPart;           // the first entry of pParts not yet passed
     int64_t iDstLen;       // output bytes so far; szDst is pOut + iDstLen in the writing pass
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)

@@ -76,7 +76,7 @@ bool bPrevSemiOrNewline(const LayoutState *st) {
 // The byte last written decides, so that two operators in a row get one blank between them.
 void vBlankBefore(LayoutState *st) {
     char c = st->cLast;
-    if (c != ' ' && c != '\t' && c != '\n' && c != ')' && c != '\0') vPutBlank(st);
+    if (c != ' ' && c != '\t' && c != '\n' && c != ')' && st->iDstLen > 0) vPutBlank(st);
 }
 
 void vOperator(LayoutState *st, int32_t n) {

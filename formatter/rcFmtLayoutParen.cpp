@@ -20,8 +20,22 @@ bool bAttributeList(const LayoutState *st) {
     return bWordIs(p, n, "UNDER");
 }
 
+// The metric of the part at the reading position: from the table, or measured here when the
+// table has none for it (then the measure also reports why it cannot be had).
+int rcPartMetric(LayoutState *st) {
+    if (const MetricTable *t = st->pParts) {
+        const uint32_t uPos = static_cast<uint32_t>(st->szSrc - st->ssSrc);
+        while (st->iNextPart < t->n && t->p[st->iNextPart].uPos < uPos) ++st->iNextPart;
+        if (st->iNextPart < t->n && t->p[st->iNextPart].uPos == uPos && t->p[st->iNextPart].iMetrix != METRIX_UNKNOWN) {
+            st->iMetrix = t->p[st->iNextPart].iMetrix;
+            return RC_OK;
+        }
+    }
+    return rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
+}
+
 int rcOpenParen(LayoutState *st) {
-    int rc = rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
+    int rc = rcPartMetric(st);
     if (rc != RC_OK) {
         st->iSite = st->pOut == nullptr ? SITE_METRIX_MEASURE : SITE_METRIX_WRITE;
         return rc;
