@@ -1,14 +1,20 @@
-// Throughput of rcFmtStmt in MB/s on three generated texts of 1 MB each: a script of 10,000 small
-// statements, one SELECT with some 2,800 nested SELECTs (joins, CASE, AND chains, nested
-// conditions), and a package body with some 400 subprograms; and on the largest file of each of
-// tests/data/sql and tests/data/plsql that formats without failure.
+// Throughput of the statement formatter beside a plain byte copy of the same buffer, on texts
+// generated here at 1 MB and 10 MB: a script of small statements, one SELECT whose blocks hold
+// nested SELECTs (joins, CASE, AND chains, nested conditions), and a package body of many
+// subprograms; and on the largest file of tests/data/sql and tests/data/plsql that formats. After
+// the runs a table gives MB/s of both and their ratio.
+//
+//   quorva_bench [benchmark options]      run and print the table
+//   quorva_bench --write-inputs DIR       write the generated texts to DIR (for whole-process runs)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,9 +25,9 @@
 namespace {
 const size_t MB = 1u << 20;
 
-std::string sSmallStatements() {
+std::string sSmallStatements(size_t nBytes) {
     std::string s;
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; s.size() < nBytes; ++i) {
         std::string n = std::to_string(i);
         s += "UPDATE t_" + n + " SET a = a + 1, b = 'x" + n + "', e = NULL WHERE id IN (1, 2, 3) AND c > " + n +
              " AND d IS NOT NULL;\n";
@@ -29,10 +35,10 @@ std::string sSmallStatements() {
     return s;
 }
 
-// Blocks joined by UNION ALL, each with two nested SELECTs, until the text holds 1 MB.
-std::string sNestedSelect(int *piNested) {
+// Blocks joined by UNION ALL, each with two nested SELECTs.
+std::string sNestedSelect(size_t nBytes) {
     std::string s;
-    for (int i = 0; s.size() < MB; ++i, *piNested += 2) {
+    for (int i = 0; s.size() < nBytes; ++i) {
         std::string n = std::to_string(i);
         if (i > 0) s += " UNION ALL ";
         s += "SELECT a.c1, b.c2, CASE WHEN a.x = 1 THEN 'one' WHEN a.x = 2 THEN 'two' ELSE 'many' END c3, "
@@ -45,13 +51,13 @@ std::string sNestedSelect(int *piNested) {
              "AND b.y LIKE 'q%' AND c.z NOT IN ('a', 'b', 'c', 'd', 'e') AND a.aa >= b.bb AND a.cc <= c.dd "
              "AND TO_DATE(a.ee, 'YYYYMMDD') < SYSDATE - 30";
     }
-    return s + ";";
+    return s + ";\n";
 }
 
-// A package body of subprograms of about 2.6 KB each, until the text holds 1 MB.
-std::string sPackageBody(int *piSubprograms) {
+// A package body of subprograms of about 2.6 KB each.
+std::string sPackageBody(size_t nBytes) {
     std::string s = "CREATE OR REPLACE PACKAGE BODY pkg IS ";
-    for (int i = 0; s.size() < MB; ++i, ++*piSubprograms) {
+    for (int i = 0; s.size() < nBytes; ++i) {
         std::string p = "p" + std::to_string(i);
         s += "PROCEDURE " + p + "(a IN NUMBER, b OUT VARCHAR2) IS v NUMBER := 0; "
              "CURSOR c IS SELECT x FROM t WHERE y = a AND z > 0; BEGIN ";
@@ -61,14 +67,14 @@ std::string sPackageBody(int *piSubprograms) {
                  "ON x.id = y.id WHERE x.k = v AND y.m IN (1, 2, 3); v := CASE WHEN v > 10 THEN 10 ELSE v END; ";
         s += "b := TO_CHAR(v); EXCEPTION WHEN OTHERS THEN b := NULL; END " + p + "; ";
     }
-    return s + "END pkg;";
+    return s + "END pkg;\n/\n";
 }
 
 bool bFormats(const std::string &sText) {
     StmtStyle rStyle;
     vDefaultStmtStyle(&rStyle);
     char *szOut = nullptr;
-    int rc = rcFmtStmt(sText.c_str(), &szOut, &rStyle);
+    int rc = rcFmtStmtLen(sText.data(), sText.size(), &szOut, &rStyle);
     vFree(szOut);
     return rc == RC_OK;
 }
@@ -78,16 +84,30 @@ void vFormat(benchmark::State &state, const std::string &sText) {
     vDefaultStmtStyle(&rStyle);
     for (auto _ : state) {
         char *szOut = nullptr;
-        int rc = rcFmtStmt(sText.c_str(), &szOut, &rStyle);
+        int rc = rcFmtStmtLen(sText.data(), sText.size(), &szOut, &rStyle);
         benchmark::DoNotOptimize(szOut);
         vFree(szOut);
         if (rc != RC_OK) {
-            state.SkipWithError("rcFmtStmt failed");
+            state.SkipWithError("the formatter failed");
             break;
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sText.size()));
-    state.counters["out_bytes"] = rStyle.iFmtLen;
+}
+
+// The floor: every byte read and written once, one at a time, into a new buffer.
+void vCopy(benchmark::State &state, const std::string &sText) {
+    for (auto _ : state) {
+        char *p = static_cast<char *>(pvAlloc(sText.size() + 1));
+        const char *s = sText.data();
+        for (size_t i = 0, n = sText.size(); i < n; ++i) {
+            p[i] = s[i];
+            benchmark::ClobberMemory();
+        }
+        benchmark::DoNotOptimize(p);
+        vFree(p);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sText.size()));
 }
 
 // The largest file of a directory of tests/data that formats as one text.
@@ -101,29 +121,64 @@ void vAddLargest(const char *szDir, std::vector<std::pair<std::string, std::stri
         std::ifstream in(f.second, std::ios::binary);
         std::string sText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!bFormats(sText)) continue;
-        parInputs->emplace_back(std::string("tests/data/") + szDir + "/" + f.second.filename().string(), sText);
+        parInputs->emplace_back(std::string(szDir) + "_" + f.second.filename().string(), sText);
         return;
     }
 }
+
+// Prints the usual lines, then a table of each input's MB/s formatted and copied.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs) {
+            auto it = r.counters.find("bytes_per_second");
+            if (r.error_occurred || it == r.counters.end()) continue;
+            std::string sName = r.benchmark_name();
+            size_t iSlash = sName.find('/');
+            if (iSlash == std::string::npos) continue;
+            std::string sKind = sName.substr(0, iSlash), sInput = sName.substr(iSlash + 1);
+            sInput = sInput.substr(0, sInput.find('/'));
+            (sKind == "format" ? m_[sInput].first : m_[sInput].second) = it->second.value / 1e6;
+        }
+    }
+    void Finalize() override {
+        std::printf("\n%-40s %12s %12s %8s\n", "input", "format MB/s", "copy MB/s", "ratio");
+        for (const auto &e : m_)
+            std::printf("%-40s %12.1f %12.1f %7.1fx\n", e.first.c_str(), e.second.first, e.second.second,
+                        e.second.first > 0 ? e.second.second / e.second.first : 0.0);
+        ConsoleReporter::Finalize();
+    }
+
+  private:
+    std::map<std::string, std::pair<double, double>> m_;
+};
 }  // namespace
 
 int main(int argc, char **argv) {
     console = std::fopen("/dev/null", "wb");  // failure reports of the probes are not shown
-    int iNested = 0, iSubprograms = 0;
-    static std::vector<std::pair<std::string, std::string>> arInputs = {
-        {"10,000 small statements", sSmallStatements()}};
-    arInputs.emplace_back("SELECT with nested SELECTs", sNestedSelect(&iNested));
-    arInputs.emplace_back("package body", sPackageBody(&iSubprograms));
-    arInputs[1].first += " (" + std::to_string(iNested) + " nested)";
-    arInputs[2].first += " (" + std::to_string(iSubprograms) + " subprograms)";
+    static std::vector<std::pair<std::string, std::string>> arInputs;
+    for (size_t n : {MB, 10 * MB}) {
+        const std::string sSize = std::to_string(n / MB) + "MB";
+        arInputs.emplace_back("small_statements_" + sSize, sSmallStatements(n));
+        arInputs.emplace_back("nested_select_" + sSize, sNestedSelect(n));
+        arInputs.emplace_back("package_body_" + sSize, sPackageBody(n));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--write-inputs") == 0) {
+        for (const auto &r : arInputs) std::ofstream(std::string(argv[2]) + "/" + r.first + ".sql", std::ios::binary) << r.second;
+        return 0;
+    }
     for (const char *szDir : {"sql", "plsql"}) vAddLargest(szDir, &arInputs);
     for (const auto &r : arInputs) {
         const std::string *pText = &r.second;
-        benchmark::RegisterBenchmark(r.first.c_str(), [pText](benchmark::State &st) { vFormat(st, *pText); })
+        benchmark::RegisterBenchmark(("format/" + r.first).c_str(), [pText](benchmark::State &st) { vFormat(st, *pText); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("copy/" + r.first).c_str(), [pText](benchmark::State &st) { vCopy(st, *pText); })
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
