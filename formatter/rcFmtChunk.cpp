@@ -51,14 +51,14 @@ bool bGlued(const char *pLf, const char *pEnd, size_t nChunk, int iLastUnit, uin
     return nChunk < iJoinAt && iLastUnit >= 2 && pEnd - pLf > 2 && pLf[1] == '\n' && pLf[2] != '\n';
 }
 
-// SELECT or AND with a blank after it, or before an operator (the layout writes the blank there):
-// its length with the blank, else 0.
+// SELECT or AND with a blank after it, or before an operator or a "/" (the layout writes the
+// blank there): its length with the blank, else 0.
 size_t nMetricWordAt(const char *p) {
     const char *szWord = iFold(*p) == 'S' ? "SELECT" : iFold(*p) == 'A' ? "AND" : nullptr;
     size_t n = szWord != nullptr ? nKwLen(p, szWord) : 0;
     if (n == 0) return 0;
     if (p[n] == ' ') return n + 1;
-    return nOperatorAt(p + n) != 0 ? n : 0;
+    return nOperatorAt(p + n) != 0 || p[n] == '/' ? n : 0;
 }
 
 // Shows the head of a part that has no closing parenthesis and reports the overrun.

@@ -24,7 +24,11 @@ constexpr LexTables::LexTables() {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
         bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
         arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
-                                          (bWord ? CC_WORD : 0));
+                                          (bWord ? CC_WORD : 0) |
+                                          (c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
+                                                   c == '-'
+                                               ? CC_OPER
+                                               : 0));
         arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
         arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
         arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2
@@ -143,7 +147,7 @@ bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || 
 size_t nOperatorAt(const char *p) {
     static const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>",
                                               "=",  "||", "**", "*",  "+",  "-"};
-    if (std::strchr(":<>!=|*+-", *p) == nullptr || *p == '\0') return 0;
+    if (!bIsOperByte(*p)) return 0;
     for (const char *szOp : arOperators) {
         if (p[0] != szOp[0]) continue;
         if (szOp[1] == '\0') return 1;

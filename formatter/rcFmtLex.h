@@ -12,6 +12,7 @@
 enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
+    CC_OPER = 0x04,   // ":<>!=|*+-": a byte that begins an operator
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
@@ -28,6 +29,7 @@ inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
 inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
+inline bool bIsOperByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_OPER) != 0; }
 
 // The character unit: the bytes that every scan steps over whole, so that no keyword, quote,
 // comment mark, parenthesis or white space is ever seen inside a character. Which bytes form a

@@ -227,7 +227,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
 // end of the last comment the walk stepped over: a "*/" that ends there closes a comment, any
 // other "*/" is two operators.
 inline bool bAfterOperator(const char *pStart, const char *p, const char *pCmtEnd) {
-    if (p <= pStart || p[-1] == '\0' || std::strchr(":<>!=|*+-/", p[-1]) == nullptr) return false;
+    if (p <= pStart || (!bIsOperByte(p[-1]) && p[-1] != '/')) return false;
     return p != pCmtEnd;
 }
 

@@ -57,8 +57,10 @@ TEST(TextCodec, StoredBytesToTextAndBack) {
         // Back again in the form it came in: the same bytes, where its line ends were alike.
         TextWriter out(rForm, c.bCrLf);
         ASSERT_TRUE(out.bPut(sText.data(), sText.size())) << c.szName;
-        if (c.sRaw.find("\r\r") == std::string::npos && c.sRaw.find("\r\n") != std::string::npos == c.bCrLf)
+        const bool bHasCrLf = c.sRaw.find("\r\n") != std::string::npos;
+        if (c.sRaw.find("\r\r") == std::string::npos && bHasCrLf == c.bCrLf) {
             EXPECT_EQ(c.sRaw, std::string(out.p, out.n)) << c.szName;
+        }
     }
     char *p = nullptr;
     size_t n = 0;
