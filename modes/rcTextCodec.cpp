@@ -118,6 +118,7 @@ bool TextWriter::bPut(const char *pText, size_t nLen) {
 
 // Bytes as they are.
 bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
+    if (nLen == 0) return true;  // nothing to copy, perhaps into no buffer yet
     if (!bRoom(nLen)) return false;
     std::memcpy(p + n, pText, nLen);
     n += nLen;
