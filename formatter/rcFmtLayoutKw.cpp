@@ -435,10 +435,8 @@ int rcDollar(LayoutState *st) {
     return RULE_PASS;
 }
 
-// COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
-int rcCompound(LayoutState *st) {
-    int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "COMPOUND TRIGGER")) == 0) return RULE_PASS;
+// The n bytes of DECLARE (or COMPOUND TRIGGER) open a declaration section one level in.
+int rcOpenDeclarations(LayoutState *st, int32_t n) {
     st->iBlkKind = 1;
     st->arIdtFrame[st->iIdt].iBlkKind = 1;
     int rc = rcRaise(st);
@@ -446,6 +444,13 @@ int rcCompound(LayoutState *st) {
     vCopy(st, n);
     vBreakForBlank(st);
     return RC_OK;
+}
+
+// COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
+int rcCompound(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "COMPOUND TRIGGER")) == 0) return RULE_PASS;
+    return rcOpenDeclarations(st, n);
 }
 
 // The IS (or AS) of a pending header opens its declaration section; in a declaration section
@@ -474,13 +479,7 @@ int rcIsAs(LayoutState *st) {
 int rcDeclare(LayoutState *st) {
     int32_t n;
     if (!bPrevSepOrStart(st) || (n = iWordLen(st, "DECLARE")) == 0) return RULE_PASS;
-    st->iBlkKind = 1;
-    st->arIdtFrame[st->iIdt].iBlkKind = 1;
-    int rc = rcRaise(st);
-    if (rc != RC_OK) return rc;
-    vCopy(st, n);
-    vBreakForBlank(st);
-    return RC_OK;
+    return rcOpenDeclarations(st, n);
 }
 
 int rcBeginRule(LayoutState *st) {
