@@ -1,6 +1,7 @@
 // The layout engine: the measuring pass and the writing pass over the normalised statement, the
 // output actions both passes share, the text-carrying rules, the sizing of the output buffer
 // and the finishing of the output.
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -10,14 +11,27 @@
 #include "formatter/rcFmtLayout.h"
 
 // ---------------------------------------------------------------------------------------------
-// Output actions. iDstLen counts the bytes of output in both passes; the writing pass also
-// stores them, and never beyond the buffer: a write that would not fit is only counted, and the
-// end of the pass reports the overrun.
+// Output actions. The output buffer grows as the walk writes; when it cannot, the walk goes on
+// counting and its end reports the want of memory.
+
+// Room for n more bytes and a NUL.
+bool bRoom(LayoutState *st, int64_t n) {
+    if (st->iDstLen + n <= st->iCap) return true;
+    if (st->bNoRoom) return false;
+    int64_t iCap = std::max<int64_t>(st->iCap * 2, st->iDstLen + n + 4096);
+    char *pNew = iCap < INT32_MAX ? static_cast<char *>(pvRealloc(st->pOut, static_cast<size_t>(iCap) + 1)) : nullptr;
+    if (pNew == nullptr) {
+        st->bNoRoom = true;
+        return false;
+    }
+    st->pOut = pNew;
+    st->iCap = iCap;
+    return true;
+}
 
 void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     if (n <= 0) return;
-    if (st->pOut != nullptr && st->iDstLen + n <= st->iCap)
-        std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
+    if (bRoom(st, n)) std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
     st->iDstLen += n;
     st->cLast = p[n - 1];
     if (p[n - 1] != ' ') st->iSlashLine = false;
@@ -65,7 +79,7 @@ void vIndent(LayoutState *st, int32_t iLevel) {
     if (iLevel == 0) return;
     // One bookkeeping for the whole indentation, as vPut would leave it after each unit.
     const int64_t nUnit = st->iUnitLen, n = nUnit * iLevel;
-    if (st->pOut != nullptr && st->iDstLen + n <= st->iCap) {
+    if (bRoom(st, n)) {
         char *d = st->pOut + st->iDstLen;
         if (nUnit == 1)
             std::memset(d, st->szIndent[0], static_cast<size_t>(n));
@@ -316,8 +330,7 @@ void vStartUnit(LayoutState *st) {
 }
 
 namespace {
-void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle, char *pOut,
-                int64_t iCap) {
+void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle) {
     const MetricTable *pParts = st->pParts;
     std::memset(st, 0, sizeof *st);
     st->pParts = pParts;
@@ -325,8 +338,6 @@ void vStartPass(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);
     st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it
-    st->pOut = pOut;
-    st->iCap = iCap;
     st->ssSrc = pWork->ssSrc;
     st->szTail = pWork->szTail;
     st->szIndent = rStmtStyle->szIndent;
@@ -353,9 +364,8 @@ bool bEndsIndented(const LayoutState *st) {
     return k == 0 || (st->iLineIdt >= st->iIdt && st->iDstLen > k);
 }
 
-// The measuring pass and its end checks; on success *piMeasured holds the output length.
-int rcMeasure(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, int64_t *piMeasured) {
-    vStartPass(st, pWork, rStmtStyle, nullptr, 0);
+// The walk and its end checks.
+int rcWalkAll(FmtWork *pWork, LayoutState *st) {
     if (st->iIdt >= MAX_IDT_LEVELS) {
         // A first line indented by 512 levels or more has no entry in the stack.
         iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
@@ -372,58 +382,38 @@ int rcMeasure(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, int6
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
         return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
     }
-    if (!bEndsIndented(st)) st->iDstLen += iFirstIndent(st);
-    *piMeasured = st->iDstLen;
     return RC_OK;
 }
 
-// The writing pass and the finishing of the output in pOut (iCap bytes before its NUL).
-int rcWrite(FmtWork *pWork, LayoutState *st, const StmtStyle *rStmtStyle, char *pOut, int64_t iCap,
-            int64_t iMeasured) {
-    vStartPass(st, pWork, rStmtStyle, pOut, iCap);
-    int rc = rcWalk(st);
-    if (rc != RC_OK) return rcFail(pWork, st, st->iSite, rc);
-
-    // The statement's own indentation goes in front of its first line: the last k bytes are
-    // moved to the front when they are indentation written after the output's final newline.
-    // An output without one (its end inside a literal or comment that is never closed) gets
-    // the indentation written in front instead.
+// The statement's own indentation goes in front of its first line. When the output ends with
+// it (written after the final newline) those k bytes move to the front; an output without a
+// final newline (its end inside a literal or comment that is never closed) gets it in front.
+int rcFinish(LayoutState *st) {
     int64_t k = iFirstIndent(st);
-    if (k > 0 && st->iDstLen <= iCap && bEndsIndented(st)) {
-        rc = rcStrSwap(pOut, pOut + (st->iDstLen - k), pOut + st->iDstLen);
-        if (rc != RC_OK) return rcFail(pWork, st, SITE_ROTATE, rc);
-    } else if (k > 0 && st->iDstLen + k <= iCap) {
-        std::memmove(pOut + k, pOut, static_cast<size_t>(st->iDstLen));
-        for (int64_t i = 0; i < k; i += st->iUnitLen) std::memcpy(pOut + i, st->szIndent, static_cast<size_t>(st->iUnitLen));
-        st->iDstLen += k;
+    if (k > 0) {
+        bool bRotate = bEndsIndented(st);
+        if (!bRotate && !bRoom(st, k)) return RC_NOMEM;
+        int64_t nText = bRotate ? st->iDstLen - k : st->iDstLen;
+        std::memmove(st->pOut + k, st->pOut, static_cast<size_t>(nText));
+        for (int64_t i = 0; i < k; i += st->iUnitLen)
+            std::memcpy(st->pOut + i, st->szIndent, static_cast<size_t>(st->iUnitLen));
+        st->iDstLen = nText + k;
     }
-    pOut[st->iDstLen <= iCap ? st->iDstLen : iCap] = '\0';
-    if (st->szSrc > st->szTail) {
-        iConPrintf(szMsgOverrunSrc, ullPtr(st->szTail), ullPtr(st->szSrc),
-                   static_cast<int>(static_cast<int32_t>(st->szTail - st->szSrc)));
-        return rcFail(pWork, st, SITE_SRC_OVERRUN_W, RC_OVERRUN);
-    }
-    if (st->iDstLen > iMeasured) {
-        unsigned long long ullStart = ullPtr(pOut);
-        iConPrintf(szMsgOverrunDst, ullStart + static_cast<unsigned long long>(iMeasured),
-                   ullStart + static_cast<unsigned long long>(st->iDstLen),
-                   static_cast<int>(static_cast<int32_t>(st->iDstLen - iMeasured)));
-        return rcFail(pWork, st, SITE_DST_OVERRUN, RC_OVERRUN);
-    }
-    assert(st->iDstLen == iMeasured);  // both passes take the same decisions
+    st->pOut[st->iDstLen] = '\0';
     return RC_OK;
 }
 }  // namespace
 
-// Lays out the normalised text of pWork in two passes. *szStmtFmt receives the output buffer as
-// soon as it is allocated (the caller's from then on, also when a later step fails) and
-// *piFmtLen the output length on success. On failure returns the code with pWork->iSite and
-// pWork->szSrc set; the message has been written, the trail and the dump are the caller's.
+// Lays out the normalised text of pWork in one walk into an output buffer that grows as it is
+// written. *szStmtFmt receives the output buffer (the caller's from then on, also when a later
+// step fails) and *piFmtLen the output length on success. On failure returns the code with
+// pWork->iSite and pWork->szSrc set; the message has been written, the trail and the dump are
+// the caller's.
 int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen) {
-    LayoutState rState;  // the call's own storage: one state serves both passes in turn
+    LayoutState rState;  // the call's own storage
     LayoutState *st = &rState;
-    // The parts are measured once for both passes; a text too long for the table, or short of
-    // memory for it, has each part measured where it is met.
+    // The parts are measured once, before the walk; a text too long for the table has each part
+    // measured where it is met.
     MetricTable rParts;
     st->pParts = nullptr;
     if (static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX) {
@@ -435,24 +425,19 @@ int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, 
         }
         st->pParts = &rParts;
     }
-
-    int64_t iMeasured = 0;
-    int rc = rcMeasure(pWork, st, rStmtStyle, &iMeasured);
-    if (rc != RC_OK) return rc;
-
-    // (iIdt + 2) units of room beyond the measured length, and the terminating NUL. An output
-    // too long for a 32-bit length cannot be obtained either.
-    int64_t iSize = static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen + iMeasured + 1;
-    char *pOut = nullptr;
-    if (iSize <= INT32_MAX) pOut = static_cast<char *>(pvAlloc(static_cast<size_t>(iSize)));
-    *szStmtFmt = pOut;
-    if (pOut == nullptr) {
+    vStartWalk(st, pWork, rStmtStyle);
+    // The output is about as long as the text; (first line's levels + 2) units more leave room
+    // for the indentation the end puts in front.
+    bRoom(st, (pWork->szTail - pWork->ssSrc) + (pWork->szTail - pWork->ssSrc) / 4 +
+                  static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen);
+    int rc = rcWalkAll(pWork, st);
+    if (rc == RC_OK) rc = st->bNoRoom ? RC_NOMEM : rcFinish(st);
+    *szStmtFmt = st->pOut;  // the caller frees it, also after a failure
+    if (rc == RC_NOMEM) {
         iConPrintf(szMsgNoMem, szErrorPrefix);
         return rcFail(pWork, st, SITE_OUT_NOMEM, RC_NOMEM);
     }
-
-    rc = rcWrite(pWork, st, rStmtStyle, pOut, iSize - 1, iMeasured);
     if (rc != RC_OK) return rc;
-    *piFmtLen = static_cast<int32_t>(iMeasured);
+    *piFmtLen = static_cast<int32_t>(st->iDstLen);
     return RC_OK;
 }

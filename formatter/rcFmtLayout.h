@@ -1,10 +1,8 @@
 // The layout engine's own state and output actions, shared by its walk (rcFmtLayout.cpp), its
 // keyword rules (rcFmtLayoutKw.cpp) and its parenthesis and comma rules (rcFmtLayoutParen.cpp).
 //
-// Both passes run the same walk over the normalised text with the same rules. Only the output
-// actions know the pass: in the measuring pass pOut is null and they only count, in the writing
-// pass they also store the bytes. Every decision is taken from the state, which both passes
-// keep alike, so the writing pass writes exactly the bytes the measuring pass counted.
+// One walk over the normalised text applies the rules at each position; the output actions
+// append to an output buffer that grows as needed.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -20,17 +18,13 @@ enum {
 
 // Failure sites of the layout engine (reported by the common exit of rcFmtStmt).
 enum {
-    SITE_METRIX_MEASURE = 1034,  // rcGetMetrix failed in the measuring pass
+    SITE_METRIX_MEASURE = 1034,  // rcGetMetrix failed
     SITE_MAX_IDT = 1043,         // the indentation would leave the 512 levels
     SITE_NO_OPEN_PAREN = 1058,   // a ")" takes the level below the first line's
-    SITE_SRC_OVERRUN = 1454,     // the measuring pass read past the end of the text
+    SITE_SRC_OVERRUN = 1454,     // the walk read past the end of the text
     SITE_NO_CLOSE_PAREN = 1466,  // levels left open at the end of the text
     SITE_OUT_NOMEM = 1480,       // the output buffer cannot be obtained
     SITE_PARTS_NOMEM = 1476,     // the table of the parts' metrics cannot be obtained
-    SITE_METRIX_WRITE = 1564,    // rcGetMetrix failed in the writing pass
-    SITE_ROTATE = 2100,          // rotating the indentation to the front failed
-    SITE_SRC_OVERRUN_W = 2115,   // the writing pass read past the end of the text
-    SITE_DST_OVERRUN = 2126,     // the writing pass wrote more than was measured
 };
 
 // One entry of the indentation stack: what was opened while iIdt was its index.
@@ -47,7 +41,7 @@ struct LayoutState {
     const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
     const MetricTable *pParts;  // the metrics of the text's parts, or null
     size_t iNextPart;           // the first entry of pParts not yet passed
-    int64_t iDstLen;       // output bytes so far; szDst is pOut + iDstLen in the writing pass
+    int64_t iDstLen;       // output bytes so far
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
     int32_t iBlkKind;      // 0 none or block body, 1 declaration section, 2 header before IS/AS
@@ -74,8 +68,9 @@ struct LayoutState {
     rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
 
     // The pass.
-    char *pOut;            // output buffer in the writing pass; null in the measuring pass
+    char *pOut;            // the output buffer (null until the first byte)
     int64_t iCap;          // bytes the output buffer takes before its terminating NUL
+    bool bNoRoom;          // the buffer could not grow: the walk only counts from there
     const char *ssSrc;     // start of the normalised text
     const char *szTail;    // its terminating NUL
     const char *szIndent;  // the indentation unit

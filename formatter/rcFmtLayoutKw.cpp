@@ -330,7 +330,7 @@ int rcSlash(LayoutState *st) {
     // The unit ends here: like the text before a "/" line, it must leave no level open, and the
     // next unit starts afresh.
     if (st->iIdt > st->iOrgIdt) {
-        if (st->pOut == nullptr) iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
         st->iSite = SITE_NO_CLOSE_PAREN;
         return RC_PAREN;
     }

@@ -37,7 +37,7 @@ int rcPartMetric(LayoutState *st) {
 int rcOpenParen(LayoutState *st) {
     int rc = rcPartMetric(st);
     if (rc != RC_OK) {
-        st->iSite = st->pOut == nullptr ? SITE_METRIX_MEASURE : SITE_METRIX_WRITE;
+        st->iSite = SITE_METRIX_MEASURE;
         return rc;
     }
     if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
