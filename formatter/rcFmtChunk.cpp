@@ -124,6 +124,16 @@ struct MetricStep {
 // Walks the unit at p. cOut is the byte the layout will have written last, updated.
 MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOut) {
     MetricStep r{STEP_OTHER, p + 1, 0};
+    if (bQuiet(*p, Q_METRIC)) {
+        r.q = pQuietRunEnd(p + 1, pEnd, Q_METRIC);
+        *pcOut = r.q[-1];
+        return r;
+    }
+    if (p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_MPLAIN) != 0) {
+        r.q = pClassRunEnd(p + 1, pEnd, CC_MPLAIN);  // the inside of a word
+        *pcOut = r.q[-1];
+        return r;
+    }
     const char c = *p;
     bool bBlankAfter = false;
     auto blankBefore = [&] {

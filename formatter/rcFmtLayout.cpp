@@ -246,8 +246,6 @@ void vCarryLabel(LayoutState *st) {
 }
 
 namespace {
-inline bool bQuoteAfterQ(const char *p) { return (*p == 'q' || *p == 'Q') && p[1] == '\''; }
-
 // The text carried whole: double-byte characters, "(+)" and "(*)", literals, comments, labels.
 int rcCarryRules(LayoutState *st) {
     const char *p = st->szSrc;
@@ -291,13 +289,10 @@ int rcCarryRules(LayoutState *st) {
 // The walk: at each position the first rule that applies consumes its bytes.
 int rcWalk(LayoutState *st) {
     while (st->szSrc < st->szTail) {
-        // Inside a word of a statement no rule applies: the rest of the word is copied at once,
-        // up to a q before a quote (nq'...' opens a literal).
+        // Inside a word of a statement no rule applies: the rest of the word is copied at once.
         const char *p = st->szSrc;
-        if (st->iInStmt != 0 && p > st->ssSrc && bIsWordByte(p[-1]) && bIsWordByte(*p) && !bQuoteAfterQ(p)) {
-            const char *e = p + 1;
-            while (e < st->szTail && bIsWordByte(*e) && !bQuoteAfterQ(e)) ++e;
-            vCopy(st, e - p);
+        if (st->iInStmt != 0 && bInWordAt(p, st->ssSrc)) {
+            vCopy(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
             continue;
         }
         int rc = rcCarryRules(st);

@@ -23,8 +23,11 @@ constexpr LexTables::LexTables() {
     for (int c = 0; c < 256; ++c) {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
         bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+        bool bInWord = bWord && c != 'q' && c != 'Q';
+        bool bMetricPlain = bInWord && c != 'S' && c != 's' && c != 'A' && c != 'a';
         arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
-                                          (bWord ? CC_WORD : 0) |
+                                          (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
+                                          (bMetricPlain ? CC_MPLAIN : 0) |
                                           (c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
                                                    c == '-'
                                                ? CC_OPER
@@ -36,6 +39,21 @@ constexpr LexTables::LexTables() {
                                          : c >= 0xF0 && c <= 0xF4 ? 4
                                                                   : 1);
         arLatin1[c] = 1;
+        auto in = [c](const char *sz) {
+            for (; *sz != '\0'; ++sz)
+                if (*sz == c) return true;
+            return false;
+        };
+        if (c != 0 && c < 0x80) {
+            const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
+            const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+            arQuiet[c] = static_cast<uint8_t>((bCommon && !bWhite && !in("(;") ? Q_SQUEEZE : 0) |
+                                              (bCommon && !in("(),:<>!=|*+") ? Q_BLANKS : 0) |
+                                              (bCommon && !in("PpFf") ? Q_MOVE : 0) |
+                                              (bCommon && !bWhite && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
+                                              (bCommon && !in(";\n") ? Q_FIND : 0) |
+                                              (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0));
+        }
     }
 }
 
@@ -130,7 +148,9 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 }
 
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
+    const int c = iFold(*p);
     for (size_t i = 0; i < nWords; ++i) {
+        if (arWords[i][0] != c) continue;
         size_t n = nKwLen(p, arWords[i]);
         if (n != 0) return bWordEndsAt(p + n) ? n : 0;
     }

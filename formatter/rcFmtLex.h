@@ -13,6 +13,18 @@ enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
     CC_OPER = 0x04,   // ":<>!=|*+-": a byte that begins an operator
+    CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
+    CC_MPLAIN = 0x10, // CC_INWORD but S and A: nor does the metric, which finds SELECT and AND anywhere
+};
+// The bytes that a scan steps over without looking at them one by one, a bit per scan. No byte
+// of 0x80 or more is quiet (it may begin a character of several bytes).
+enum : uint8_t {
+    Q_SQUEEZE = 0x01,  // white-space squeezing: all but white space, quotes, q, "-", "/", "(", ";"
+    Q_BLANKS = 0x02,   // blank insertion: all but quotes, q, "-", "/", "(", ")", ",", operators
+    Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and P and F (PROCEDURE, ...)
+    Q_FLAT = 0x08,     // flattening: all but white space, quotes, q, "-", "/", and S E C A D
+    Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
+    Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
@@ -21,6 +33,7 @@ struct LexTables {
     uint8_t arSjis[256] = {};    // per first byte: 2 for a Shift_JIS lead byte, else 1
     uint8_t arUtf8[256] = {};    // per first byte: the length of the UTF-8 sequence it opens, else 1
     uint8_t arLatin1[256] = {};  // 1 for every byte
+    uint8_t arQuiet[256] = {};   // Q_ bits: the scans for which the byte needs no look of its own
     constexpr LexTables();
 };
 extern const LexTables rLex;
@@ -30,6 +43,23 @@ inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
 inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
 inline bool bIsOperByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_OPER) != 0; }
+inline bool bQuiet(int c, uint8_t q) { return (rLex.arQuiet[static_cast<uint8_t>(c)] & q) != 0; }
+// The end of the run of bytes quiet for the scan q from p on.
+inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint8_t q) {
+    while (p < pEnd && (rLex.arQuiet[static_cast<uint8_t>(*p)] & q) != 0) ++p;
+    return p;
+}
+// Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
+inline bool bInWordAt(const char *p, const char *pStart) {
+    return p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_INWORD) != 0;
+}
+// The end of the run of bytes of class cc from p on. Inside a word (a word byte before p) the
+// bytes of CC_INWORD need no look of their own in any pass: no keyword, literal, comment or
+// operator begins there (q' after n opens a literal, so q and Q are not among them).
+inline const char *pClassRunEnd(const char *p, const char *pEnd, uint8_t cc) {
+    while (p < pEnd && (rLex.arClass[static_cast<uint8_t>(*p)] & cc) != 0) ++p;
+    return p;
+}
 
 // The character unit: the bytes that every scan steps over whole, so that no keyword, quote,
 // comment mark, parenthesis or white space is ever seen inside a character. Which bytes form a

@@ -195,7 +195,11 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     };
     while (s < sEnd) {
         char c = *s;
-        if (iUnitLen(s, sEnd) == 2) {
+        if (bQuiet(c, Q_SQUEEZE)) {
+            copyTo(pQuietRunEnd(s + 1, sEnd, Q_SQUEEZE));
+        } else if (bInWordAt(s, tmp.get())) {
+            copyTo(pClassRunEnd(s, sEnd, CC_INWORD));
+        } else if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
         } else if (bLiteralAt(s, tmp.get(), sEnd)) {
             copyTo(pLiteralEnd(s, sEnd));
@@ -268,7 +272,11 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
     while (s < sEnd) {
         char c = *s;
         size_t n = 1;
-        if (iUnitLen(s, sEnd) == 2) {
+        if (bQuiet(c, Q_BLANKS) && !bAfterOperator(szText, s, pCmtEnd)) {
+            n = static_cast<size_t>(pQuietRunEnd(s + 1, sEnd, Q_BLANKS) - s);
+        } else if (bInWordAt(s, szText)) {
+            n = static_cast<size_t>(pClassRunEnd(s, sEnd, CC_INWORD) - s);
+        } else if (iUnitLen(s, sEnd) == 2) {
             n = 2;
         } else if (bLiteralAt(s, szText, sEnd)) {
             n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
@@ -431,6 +439,14 @@ int rcMoveComments(FmtWork *pWork) {
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
     while (p < szTail) {
         int rc = RC_OK;
+        if (bQuiet(*p, Q_MOVE)) {
+            p = const_cast<char *>(pQuietRunEnd(p + 1, szTail, Q_MOVE));
+            continue;
+        }
+        if (bInWordAt(p, ssSrc)) {
+            p = const_cast<char *>(pClassRunEnd(p, szTail, CC_INWORD));
+            continue;
+        }
         if (iUnitLen(p, szTail) == 2) {
             p += 2;
             pUnitEnd = p;
@@ -464,6 +480,14 @@ int rcFlatten(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
+        if (bQuiet(*p, Q_FLAT)) {
+            p = const_cast<char *>(pQuietRunEnd(p + 1, pLast, Q_FLAT));
+            continue;
+        }
+        if (bInWordAt(p, ssSrc)) {
+            p = const_cast<char *>(pClassRunEnd(p, pLast, CC_INWORD));
+            continue;
+        }
         if (iUnitLen(p, szTail) == 2) {
             p += 2;
             pUnitEnd = p;

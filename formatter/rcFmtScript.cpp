@@ -138,7 +138,11 @@ int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char 
 // Returns where reading goes on, and *peState the state there.
 const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState) {
     while (p < pEnd) {
-        if (bLiteralAt(p, pText, pEnd)) {
+        if (bQuiet(*p, Q_FIND)) {
+            p = pQuietRunEnd(p + 1, pEnd, Q_FIND);
+        } else if (bInWordAt(p, pText)) {
+            p = pClassRunEnd(p, pEnd, CC_INWORD);
+        } else if (bLiteralAt(p, pText, pEnd)) {
             p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, pEnd);

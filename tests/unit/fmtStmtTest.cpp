@@ -64,7 +64,9 @@ void vCheck(const rFmtCase *arCases, size_t nCases, bool bBlankUnit = true, int3
             EXPECT_EQ(sWant, r.sOut) << c.szName << szWhich << ": " << sFirstDiff(sWant, r.sOut);
             EXPECT_EQ(static_cast<int32_t>(r.sOut.size()), r.iFmtLen) << c.szName << szWhich;
             EXPECT_EQ("", r.sMsg) << c.szName << szWhich;
-            if (iJoinAt == 0) EXPECT_EQ(r.sOut, rFormat(r.sOut, szUnit).sOut) << c.szName << szWhich << ": second run";
+            if (iJoinAt == 0) {
+                EXPECT_EQ(r.sOut, rFormat(r.sOut, szUnit).sOut) << c.szName << szWhich << ": second run";
+            }
         }
     }
 }
