@@ -14,9 +14,8 @@
 // Output actions. The output buffer grows as the walk writes; when it cannot, the walk goes on
 // counting and its end reports the want of memory.
 
-// Room for n more bytes and a NUL.
-bool bRoom(LayoutState *st, int64_t n) {
-    if (st->iDstLen + n <= st->iCap) return true;
+// Grows the buffer for n more bytes and a NUL.
+bool bGrow(LayoutState *st, int64_t n) {
     if (st->bNoRoom) return false;
     int64_t iCap = std::max<int64_t>(st->iCap * 2, st->iDstLen + n + 4096);
     char *pNew = iCap < INT32_MAX ? static_cast<char *>(pvRealloc(st->pOut, static_cast<size_t>(iCap) + 1)) : nullptr;
@@ -29,9 +28,18 @@ bool bRoom(LayoutState *st, int64_t n) {
     return true;
 }
 
+// Room for n more bytes and a NUL.
+inline bool bRoom(LayoutState *st, int64_t n) { return st->iDstLen + n <= st->iCap || bGrow(st, n); }
+
 void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     if (n <= 0) return;
-    if (bRoom(st, n)) std::memcpy(st->pOut + st->iDstLen, p, static_cast<size_t>(n));
+    if (bRoom(st, n)) {
+        char *d = st->pOut + st->iDstLen;
+        if (n <= 8)
+            for (int64_t i = 0; i < n; ++i) d[i] = p[i];  // most pieces are a byte or a word
+        else
+            std::memcpy(d, p, static_cast<size_t>(n));
+    }
     st->iDstLen += n;
     st->cLast = p[n - 1];
     if (p[n - 1] != ' ') st->iSlashLine = false;

@@ -1,8 +1,10 @@
 // The keyword layout rules: null tests, the SQL*Plus terminator, operators, PL/SQL block words,
 // ";", BETWEEN and AND, clause keywords, kept newlines and statement words, tried in this order
 // after the parenthesis and comma rules; the first that applies at the reading position wins.
+#include <array>
 #include <cassert>
 #include <cstring>
+#include <vector>
 
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
@@ -654,9 +656,13 @@ int rcAnd(LayoutState *st) {
 // copied whole either way. SET is a clause only inside a statement.
 int rcClause(LayoutState *st) {
     if (!bPrevBlank(st)) return RULE_PASS;
-    int c0 = iFold(*st->szSrc);
-    for (const char *szKw : arClauses) {
-        if (static_cast<unsigned char>(szKw[0]) != c0) continue;
+    // The clause keywords by their first letter, in their order.
+    static const std::array<std::vector<const char *>, 256> arByLetter = [] {
+        std::array<std::vector<const char *>, 256> ar;
+        for (const char *szKw : arClauses) ar[static_cast<unsigned char>(szKw[0])].push_back(szKw);
+        return ar;
+    }();
+    for (const char *szKw : arByLetter[static_cast<unsigned char>(iFold(*st->szSrc))]) {
         int32_t n = iKwBlank(st, szKw);
         if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
