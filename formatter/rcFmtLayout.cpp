@@ -244,14 +244,17 @@ void vCarryBlockCmt(LayoutState *st) {
     vCopy(st, p - st->szSrc, true);
 }
 
-void vCarryLabel(LayoutState *st) {
-    const char *p = st->szSrc + 2;
+// The end of the label "<<name>>" at the reading position, or null when no ">>" closes it
+// within the length of a name: then "<<" is no label but two operators.
+const char *pLabelEnd(const LayoutState *st) {
+    const char *p = st->szSrc + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
     // a quoted name inside (<<"a>>b">>) is read whole
-    while (p < st->szTail && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>'))
-        p = bQuoteAt(p) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
-    // an unclosed label runs to the end of the text, and no further
-    vCopy(st, (p < st->szTail ? p + 2 : st->szTail) - st->szSrc, true);
+    while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>'))
+        p = bQuoteAt(p) ? pLiteralEnd(p, pStop) : p + iCharLen(st, p);
+    return p < pStop ? p + 2 : nullptr;
 }
+
+void vCarryLabel(LayoutState *st, const char *pEnd) { vCopy(st, pEnd - st->szSrc, true); }
 
 namespace {
 // The text carried whole: double-byte characters, "(+)" and "(*)", literals, comments, labels.
@@ -281,10 +284,12 @@ int rcCarryRules(LayoutState *st) {
         if (p[1] != '*') return RULE_PASS;
         vCarryBlockCmt(st);
         return RC_OK;
-    case '<':
-        if (p[1] != '<') return RULE_PASS;
-        vCarryLabel(st);
+    case '<': {
+        const char *pEnd = p[1] == '<' ? pLabelEnd(st) : nullptr;
+        if (pEnd == nullptr) return RULE_PASS;
+        vCarryLabel(st, pEnd);
         return RC_OK;
+    }
     default:
         if (iCharLen(st, p) == 2) {
             vCopy(st, 2);

@@ -13,6 +13,7 @@
 enum {
     MAX_IDT_LEVELS = 512,  // levels 0 to 511
     BLK_NAME_LEN = 30,     // bytes of a block name kept in szBlkName
+    LABEL_MAX = 260,       // bytes a label's name may take (a quoted name of 128 characters)
     RULE_PASS = -1,        // a rule's answer when it does not apply at the reading position
 };
 
@@ -137,7 +138,7 @@ bool bLower(LayoutState *st);
 void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // with the indentation after each newline inside
-void vCarryLabel(LayoutState *st);
+void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
 // with st->iSite set.
