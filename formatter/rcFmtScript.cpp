@@ -21,7 +21,7 @@ const struct {
     {"PAUSE", 3},     {"HOST", 2},      {"EXIT", 4},      {"QUIT", 4},      {"TTITLE", 3},
     {"BTITLE", 3},    {"BREAK", 3},     {"COMPUTE", 4},   {"CLEAR", 2},     {"DESCRIBE", 4},
     {"TIMING", 6},    {"PASSWORD", 5},  {"RECOVER", 7},   {"STARTUP", 7},   {"SHUTDOWN", 8},
-    {"COPY", 4},      {"SAVE", 4},      {"GET", 3},       {"EDIT", 4},      {"INPUT", 5},
+    {"COPY", 4},      {"SAVE", 4},      {"GET", 3},       {"EDIT", 2},      {"INPUT", 5},
     {"APPEND", 6},    {"CHANGE", 6},    {"DEL", 3},       {"LIST", 4},      {"RUN", 3},
     {"ATTRIBUTE", 9}, {"REPFOOTER", 9}, {"REPHEADER", 9},
 };
@@ -110,6 +110,13 @@ bool bSlashLine(const char *p, const char *pEnd) {
     return true;
 }
 
+// Whether a "/" (not a comment's "/*") is the next byte after the white space at p: after a
+// ";" the layout takes it for the terminator wherever it stands.
+bool bSlashAhead(const char *p, const char *pEnd) {
+    while (p < pEnd && bIsWhite(*p)) ++p;
+    return p < pEnd && *p == '/' && !(p + 1 < pEnd && p[1] == '*');
+}
+
 // The end of a command line at p, with the lines it continues onto: a line whose last byte
 // (blanks after it allowed) is "-" goes on in the next line.
 const char *pCmdEnd(const char *p, const char *pEnd) {
@@ -146,8 +153,9 @@ const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State 
             p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, pEnd);
-        } else if (*p == ';' && (*peState == IN_SQL || bSlashLine(p + 1, pEnd))) {
-            *peState = IDLE;  // a "/" right after the ";" ends a PL/SQL unit too
+            if (p[-1] == '\n' && bSlashLine(p, pEnd)) return p;  // a line comment's line feed ends its line
+        } else if (*p == ';' && (*peState == IN_SQL || bSlashAhead(p + 1, pEnd))) {
+            *peState = IDLE;  // a "/" after the ";" ends a PL/SQL unit too
             return p + 1;
         } else if (*p == '\n') {
             if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
