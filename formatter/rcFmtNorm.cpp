@@ -114,6 +114,9 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     // The first byte is no white space, so the walk stops on it at the latest. White space is
     // never part of a multibyte character in any encoding read.
     while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
+    // A line comment at the end keeps its bytes up to its line end, as it does anywhere else.
+    if (bEndsInLineCmt(ssSrc, ssSrc + nKeep))
+        while (nKeep < nLen && bIsWhite(ssSrc[nKeep]) && ssSrc[nKeep] != '\n') ++nKeep;
     if (nKeep == nLen) {
         // Room for the final line feed.
         char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
@@ -400,11 +403,15 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         // Before ")" or ";" the blank after AND would be left where no blank stays: the comment
         // stays behind AND there.
         const bool bCloses = *pEnd == ')' || *pEnd == ';';
-        if (q - ssSrc >= 4 && !bCloses && nKwLen(q - 3, "AND") != 0 &&
+        // A line comment never comes to stand right after a minus sign: "---" would begin one
+        // byte earlier.
+        const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && q[-4] == '-';
+        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
-        } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd)) {
+        } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd) &&
+                   !(p[0] == '-' && q[-2] == '-')) {
             // A word right after the comment keeps white space before it: the blanks stay
             // after the comma, where a second run finds the blank the layout writes there.
             rc = rcStrSwap(q - 1, p, pEnd);
