@@ -245,12 +245,15 @@ void vCarryBlockCmt(LayoutState *st) {
 }
 
 // The end of the label "<<name>>" at the reading position, or null when no ">>" closes it
-// within the length of a name: then "<<" is no label but two operators.
+// within the length of a name, or a comment or a line end comes first: then "<<" is no label
+// but two operators.
 const char *pLabelEnd(const LayoutState *st) {
     const char *p = st->szSrc + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
     // a quoted name inside (<<"a>>b">>) is read whole
-    while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>'))
+    while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
+        if (bCmtAt(p) || *p == '\n') return nullptr;
         p = bQuoteAt(p) ? pLiteralEnd(p, pStop) : p + iCharLen(st, p);
+    }
     return p < pStop ? p + 2 : nullptr;
 }
 

@@ -378,7 +378,7 @@ int rcTimingPoint(LayoutState *st) {
     if (!bPrevSep(st)) return RULE_PASS;
     for (const char *szPoint : arTimingPoints) {
         int32_t n = iKw(st->szSrc, szPoint);
-        if (n == 0 || !bIsWhite(st->szSrc[n])) continue;
+        if (n == 0 || !bWordEndsAt(st->szSrc + n)) continue;
         n -= 3;  // its IS is read by rcIsAs
         rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
         vSetBlkName(st, st->szBlkName, st->szSrc, n);
