@@ -333,12 +333,14 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
 // right after it move in front of it. *ppNext receives where the walk goes on.
 // The block header word that ends with the one white-space byte before p, at a place where a
 // header may stand; null when there is none.
-char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd) {
-    if (p - ssSrc < 2 || !bIsWhite(p[-1])) return nullptr;
+char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = false) {
+    // With bGlued the word may also end right at p (the layout writes the blank there).
+    char *e = p > ssSrc && bIsWhite(p[-1]) ? p - 1 : bGlued ? p : nullptr;
+    if (e == nullptr || e == ssSrc) return nullptr;
     for (const char *szWord : arBlockWords) {
         size_t n = std::strlen(szWord);
-        if (static_cast<size_t>(p - 1 - ssSrc) < n) continue;
-        char *w = p - 1 - n;
+        if (static_cast<size_t>(e - ssSrc) < n) continue;
+        char *w = e - n;
         if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w, pCmtEnd))) return w;
     }
     return nullptr;
@@ -423,11 +425,12 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         } else {
             // Moved behind a block header, the comment goes on in front of it, as the header's
             // own comments do.
-            char *w = p != *ppNext - uLen ? pHeaderBefore(ssSrc, p, pCmtEnd) : nullptr;
+            char *w = p != *ppNext - uLen ? pHeaderBefore(ssSrc, p, pCmtEnd, true) : nullptr;
             if (w == nullptr) break;
             char *pDummy = nullptr;
             *ppCmtEnd = nullptr;
-            return rcMoveHeaderComments(pWork, w, static_cast<size_t>(p - 1 - w), pCmtEnd, &pDummy);
+            return rcMoveHeaderComments(pWork, w, static_cast<size_t>((bIsWhite(p[-1]) ? p - 1 : p) - w), pCmtEnd,
+                                        &pDummy);
         }
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
         pEnd = p + uLen;
