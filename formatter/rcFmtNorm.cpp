@@ -439,6 +439,14 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
     return RC_OK;
 }
 
+// The end of the run of bytes at p that the scan q passes over (quiet bytes, or the inside of a
+// word), or null when p begins none.
+char *pPlainRunEnd(const char *pStart, char *p, const char *pEnd, uint8_t q) {
+    if (bQuiet(*p, q)) return const_cast<char *>(pQuietRunEnd(p + 1, pEnd, q));
+    if (bInWordAt(p, pStart)) return const_cast<char *>(pClassRunEnd(p, pEnd, CC_INWORD));
+    return nullptr;
+}
+
 // Block headers go on lines of their own with the comments after them in front of them; a
 // comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
@@ -449,12 +457,8 @@ int rcMoveComments(FmtWork *pWork) {
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
     while (p < szTail) {
         int rc = RC_OK;
-        if (bQuiet(*p, Q_MOVE)) {
-            p = const_cast<char *>(pQuietRunEnd(p + 1, szTail, Q_MOVE));
-            continue;
-        }
-        if (bInWordAt(p, ssSrc)) {
-            p = const_cast<char *>(pClassRunEnd(p, szTail, CC_INWORD));
+        if (char *e = pPlainRunEnd(ssSrc, p, szTail, Q_MOVE)) {
+            p = e;
             continue;
         }
         if (iUnitLen(p, szTail) == 2) {
@@ -490,12 +494,8 @@ int rcFlatten(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
-        if (bQuiet(*p, Q_FLAT)) {
-            p = const_cast<char *>(pQuietRunEnd(p + 1, pLast, Q_FLAT));
-            continue;
-        }
-        if (bInWordAt(p, ssSrc)) {
-            p = const_cast<char *>(pClassRunEnd(p, pLast, CC_INWORD));
+        if (char *e = pPlainRunEnd(ssSrc, p, pLast, Q_FLAT)) {
+            p = e;
             continue;
         }
         if (iUnitLen(p, szTail) == 2) {
