@@ -218,7 +218,8 @@ int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32
         size_t iEntry;
         int64_t iCommas, nBlanks;  // the counters just after its "("
     };
-    HeapPtr<Open> stack;
+    Open *pStack = nullptr;
+    ScopeExit freeStack([&] { vFree(pStack); });
     size_t nOpen = 0, nStackCap = 0;
     int64_t iCommas = 0, nBlanks = 0, iKeywords = 0;
     int64_t iLastDepth = 0, iLastKeywords = 0;  // the last "(" opened: its depth, the keywords then
@@ -228,25 +229,14 @@ int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32
         MetricStep r = rStep(pText, p, pEnd, &cOut);
         if (r.eKind == STEP_BAD_CMT) break;  // the parts still open are measured where met
         if (r.eKind == STEP_OPEN) {
-            if (pTable->n == pTable->cap || nOpen == nStackCap) {
-                // both grow together: no more open parts than parts
-                size_t cap = pTable->cap == 0 ? 256 : pTable->cap * 2;
-                PartMetric *pNew = static_cast<PartMetric *>(pvRealloc(pTable->p, cap * sizeof(PartMetric)));
-                if (pNew == nullptr) return RC_NOMEM;
-                pTable->p = pNew;
-                pTable->cap = cap;
-                Open *pStack = static_cast<Open *>(pvRealloc(stack.get(), cap * sizeof(Open)));
-                if (pStack == nullptr) return RC_NOMEM;
-                stack.release();
-                stack.reset(pStack);
-                nStackCap = cap;
-            }
+            if (!bGrowTo(&pTable->p, &pTable->cap, pTable->n + 1) || !bGrowTo(&pStack, &nStackCap, nOpen + 1))
+                return RC_NOMEM;
             pTable->p[pTable->n] = PartMetric{static_cast<uint32_t>(p - pText), METRIX_UNKNOWN};
-            stack.get()[nOpen] = Open{pTable->n++, iCommas, nBlanks};
+            pStack[nOpen] = Open{pTable->n++, iCommas, nBlanks};
             iLastDepth = static_cast<int64_t>(nOpen++);
             iLastKeywords = iKeywords;
         } else if (r.eKind == STEP_CLOSE && nOpen > 0) {
-            const Open &o = stack.get()[--nOpen];
+            const Open &o = pStack[--nOpen];
             int64_t iMetrix = iLastDepth - static_cast<int64_t>(nOpen) + (iKeywords - iLastKeywords);
             int64_t nSize = static_cast<int64_t>(p - pText) - pTable->p[o.iEntry].uPos + (nBlanks - o.nBlanks);
             if (iMetrix < INT32_MAX)

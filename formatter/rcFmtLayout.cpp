@@ -16,15 +16,13 @@
 
 // Grows the buffer for n more bytes and a NUL.
 bool bGrow(LayoutState *st, int64_t n) {
-    if (st->bNoRoom) return false;
-    int64_t iCap = std::max<int64_t>(st->iCap * 2, st->iDstLen + n + 4096);
-    char *pNew = iCap < INT32_MAX ? static_cast<char *>(pvRealloc(st->pOut, static_cast<size_t>(iCap) + 1)) : nullptr;
-    if (pNew == nullptr) {
+    size_t nCap = st->pOut != nullptr ? static_cast<size_t>(st->iCap) + 1 : 0;
+    const int64_t nNeed = st->iDstLen + n + 1;
+    if (st->bNoRoom || nNeed >= INT32_MAX || !bGrowTo(&st->pOut, &nCap, static_cast<size_t>(nNeed))) {
         st->bNoRoom = true;
         return false;
     }
-    st->pOut = pNew;
-    st->iCap = iCap;
+    st->iCap = static_cast<int64_t>(nCap) - 1;
     return true;
 }
 

@@ -60,6 +60,13 @@ inline const char *pClassRunEnd(const char *p, const char *pEnd, uint8_t cc) {
     while (p < pEnd && (rLex.arClass[static_cast<uint8_t>(*p)] & cc) != 0) ++p;
     return p;
 }
+// The end of the run of bytes at p that the scan q passes over without a look of its own (its
+// quiet bytes, or the inside of a word), or null when p begins no such run.
+inline const char *pPlainRunEnd(const char *pStart, const char *p, const char *pEnd, uint8_t q) {
+    if (bQuiet(*p, q)) return pQuietRunEnd(p + 1, pEnd, q);
+    if (bInWordAt(p, pStart)) return pClassRunEnd(p, pEnd, CC_INWORD);
+    return nullptr;
+}
 
 // The character unit: the bytes that every scan steps over whole, so that no keyword, quote,
 // comment mark, parenthesis or white space is ever seen inside a character. Which bytes form a

@@ -198,10 +198,8 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     };
     while (s < sEnd) {
         char c = *s;
-        if (bQuiet(c, Q_SQUEEZE)) {
-            copyTo(pQuietRunEnd(s + 1, sEnd, Q_SQUEEZE));
-        } else if (bInWordAt(s, tmp.get())) {
-            copyTo(pClassRunEnd(s, sEnd, CC_INWORD));
+        if (const char *e = pPlainRunEnd(tmp.get(), s, sEnd, Q_SQUEEZE)) {
+            copyTo(e);
         } else if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
         } else if (bLiteralAt(s, tmp.get(), sEnd)) {
@@ -275,10 +273,9 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
     while (s < sEnd) {
         char c = *s;
         size_t n = 1;
-        if (bQuiet(c, Q_BLANKS) && !bAfterOperator(szText, s, pCmtEnd)) {
-            n = static_cast<size_t>(pQuietRunEnd(s + 1, sEnd, Q_BLANKS) - s);
-        } else if (bInWordAt(s, szText)) {
-            n = static_cast<size_t>(pClassRunEnd(s, sEnd, CC_INWORD) - s);
+        const char *e = nullptr;
+        if (!bAfterOperator(szText, s, pCmtEnd) && (e = pPlainRunEnd(szText, s, sEnd, Q_BLANKS)) != nullptr) {
+            n = static_cast<size_t>(e - s);  // a word after an operator may be a statement keyword
         } else if (iUnitLen(s, sEnd) == 2) {
             n = 2;
         } else if (bLiteralAt(s, szText, sEnd)) {
@@ -439,14 +436,6 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
     return RC_OK;
 }
 
-// The end of the run of bytes at p that the scan q passes over (quiet bytes, or the inside of a
-// word), or null when p begins none.
-char *pPlainRunEnd(const char *pStart, char *p, const char *pEnd, uint8_t q) {
-    if (bQuiet(*p, q)) return const_cast<char *>(pQuietRunEnd(p + 1, pEnd, q));
-    if (bInWordAt(p, pStart)) return const_cast<char *>(pClassRunEnd(p, pEnd, CC_INWORD));
-    return nullptr;
-}
-
 // Block headers go on lines of their own with the comments after them in front of them; a
 // comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
@@ -457,8 +446,8 @@ int rcMoveComments(FmtWork *pWork) {
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
     while (p < szTail) {
         int rc = RC_OK;
-        if (char *e = pPlainRunEnd(ssSrc, p, szTail, Q_MOVE)) {
-            p = e;
+        if (const char *e = pPlainRunEnd(ssSrc, p, szTail, Q_MOVE)) {
+            p = const_cast<char *>(e);
             continue;
         }
         if (iUnitLen(p, szTail) == 2) {
@@ -494,8 +483,8 @@ int rcFlatten(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
-        if (char *e = pPlainRunEnd(ssSrc, p, pLast, Q_FLAT)) {
-            p = e;
+        if (const char *e = pPlainRunEnd(ssSrc, p, pLast, Q_FLAT)) {
+            p = const_cast<char *>(e);
             continue;
         }
         if (iUnitLen(p, szTail) == 2) {

@@ -130,13 +130,7 @@ const char *pCmdEnd(const char *p, const char *pEnd) {
 }
 
 int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e) {
-    if (pLines->n == pLines->cap) {
-        size_t cap = pLines->cap == 0 ? 16 : pLines->cap * 2;
-        ScriptLine *pNew = static_cast<ScriptLine *>(pvRealloc(pLines->p, cap * sizeof(ScriptLine)));
-        if (pNew == nullptr) return RC_NOMEM;
-        pLines->p = pNew;
-        pLines->cap = cap;
-    }
+    if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
     pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText)};
     return RC_OK;
 }
@@ -145,10 +139,8 @@ int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char 
 // Returns where reading goes on, and *peState the state there.
 const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState) {
     while (p < pEnd) {
-        if (bQuiet(*p, Q_FIND)) {
-            p = pQuietRunEnd(p + 1, pEnd, Q_FIND);
-        } else if (bInWordAt(p, pText)) {
-            p = pClassRunEnd(p, pEnd, CC_INWORD);
+        if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
+            p = e;
         } else if (bLiteralAt(p, pText, pEnd)) {
             p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {

@@ -114,13 +114,7 @@ struct FmtOut {
     size_t n = 0, cap = 0;
     ~FmtOut() { vFree(p); }
     bool bAppend(const char *pMore, size_t nMore) {
-        if (n + nMore + 1 > cap) {
-            size_t capNew = cap * 2 > n + nMore + 1 ? cap * 2 : n + nMore + 1;
-            char *pNew = static_cast<char *>(pvRealloc(p, capNew));
-            if (pNew == nullptr) return false;
-            p = pNew;
-            cap = capNew;
-        }
+        if (!bGrowTo(&p, &cap, n + nMore + 1)) return false;
         std::memcpy(p + n, pMore, nMore);
         n += nMore;
         p[n] = '\0';

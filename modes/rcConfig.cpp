@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "modes/rcTextCodec.h"
 #include "plat/platDir.h"
 #include "plat/platFile.h"
 #include "plat/platStdio.h"
@@ -150,28 +151,6 @@ int rcParseConfig(const char *p, size_t n, ConfigSet *pSet, ConfigError *pErr) {
     return RC_OK;
 }
 
-namespace {
-// Reads the whole stream into *ppText (a pvAlloc block that becomes the caller's at once, also
-// on failure) and its length into *pn. Returns RC_OK, RC_OPEN for a read error, or RC_NOMEM
-// without a report.
-int rcReadStream(FILE *fp, char **ppText, size_t *pn) {
-    size_t nCap = 0;
-    *pn = 0;
-    for (;;) {
-        if (*pn == nCap) {
-            size_t nNew = nCap == 0 ? 4096 : nCap * 2;
-            if (nNew < nCap) return RC_NOMEM;
-            char *p = static_cast<char *>(pvRealloc(*ppText, nNew));
-            if (p == nullptr) return RC_NOMEM;
-            *ppText = p;
-            nCap = nNew;
-        }
-        size_t nGot = std::fread(*ppText + *pn, 1, nCap - *pn, fp);
-        *pn += nGot;
-        if (*pn < nCap) return std::ferror(fp) ? RC_OPEN : RC_OK;
-    }
-}
-}  // namespace
 
 int rcLoadConfig(const char *szPath, ConfigSet *pSet, ConfigError *pErr) {
     // The file's bytes are ours for the call; *pSet and *pErr as rcParseConfig leaves them.
@@ -185,12 +164,12 @@ int rcLoadConfig(const char *szPath, ConfigSet *pSet, ConfigError *pErr) {
         std::fclose(fp);
         vFree(pText);
     });
-    size_t n = 0;
-    int rc = rcReadStream(fp, &pText, &n);
-    if (rc == RC_NOMEM) return rcNoMem("rcLoadConfig()", szModule, SITE_LOAD_GROW);
-    if (rc != RC_OK) {
+    size_t n = 0, nCap = 0;
+    int iErr = iReadAllBytes(fp, std::fread, std::ferror, &pText, &n, &nCap);
+    if (iErr == ENOMEM) return rcNoMem("rcLoadConfig()", szModule, SITE_LOAD_GROW);
+    if (iErr != 0) {
         *pErr = ConfigError{0, "cannot read"};
-        return rc;
+        return RC_OPEN;
     }
     return rcParseConfig(pText, n, pSet, pErr);
 }

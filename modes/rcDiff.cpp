@@ -275,15 +275,7 @@ void vDiffRange(Work *w, uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, uin
 }
 
 bool bPut(DiffOut *pOut, const char *p, size_t n) {
-    if (n > pOut->cap - pOut->n) {
-        if (n > SIZE_MAX / 2 - pOut->n) return false;
-        size_t nCap = pOut->cap < 4096 ? 4096 : pOut->cap;
-        while (nCap - pOut->n < n) nCap *= 2;
-        char *pNew = static_cast<char *>(pvRealloc(pOut->p, nCap));
-        if (pNew == nullptr) return false;
-        pOut->p = pNew;
-        pOut->cap = nCap;
-    }
+    if (n > SIZE_MAX - pOut->n || !bGrowTo(&pOut->p, &pOut->cap, pOut->n + n)) return false;
     if (n > 0) std::memcpy(pOut->p + pOut->n, p, n);
     pOut->n += n;
     return true;

@@ -72,11 +72,7 @@ int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), i
     for (;;) {
         if (*pcap - *pn < 65536 + 1) {
             if (*pn > size_t(TEXT_MAX)) return EFBIG;
-            size_t cap = *pcap < 65536 ? 65536 + 1 : *pcap * 2;  // geometric: linear time
-            char *pNew = static_cast<char *>(pvRealloc(*pp, cap));
-            if (pNew == nullptr) return ENOMEM;
-            *pp = pNew;
-            *pcap = cap;
+            if (!bGrowTo(pp, pcap, *pn + 65536 + 1)) return ENOMEM;  // reads in blocks of 64 KiB
         }
         errno = 0;
         size_t nRead = pfnRead(*pp + *pn, 1, *pcap - *pn - 1, fp);
@@ -94,16 +90,9 @@ bool bCrLfText(const char *p, size_t n) {
 }
 
 bool TextWriter::bRoom(size_t nMore) {
-    if (cap - n >= nMore) return true;
-    size_t capNew = cap * 2 > n + nMore ? cap * 2 : n + nMore + 65536;  // geometric: linear time
-    char *pNew = static_cast<char *>(pvRealloc(p, capNew));
-    if (pNew == nullptr) {
-        iErr = ENOMEM;
-        return false;
-    }
-    p = pNew;
-    cap = capNew;
-    return true;
+    if (nMore <= SIZE_MAX - n && bGrowTo(&p, &cap, n + nMore)) return true;
+    iErr = ENOMEM;
+    return false;
 }
 
 bool TextWriter::bPut(const char *pText, size_t nLen) {

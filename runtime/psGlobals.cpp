@@ -1,6 +1,7 @@
 #include "runtime/psGlobals.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -103,6 +104,18 @@ void *pvRealloc(void *p, size_t n) {
 }
 
 void vFree(void *p) { std::free(p); }
+
+bool bGrowBlock(void **pp, size_t *pCap, size_t nNeed, size_t nSize) {
+    if (nNeed <= *pCap) return true;
+    size_t nCap = *pCap > SIZE_MAX / 2 ? nNeed : std::max(nNeed, *pCap * 2);
+    if (nCap < 64) nCap = 64;
+    if (nCap > SIZE_MAX / nSize) return false;
+    void *pNew = pvRealloc(*pp, nCap * nSize);
+    if (pNew == nullptr) return false;
+    *pp = pNew;
+    *pCap = nCap;
+    return true;
+}
 
 void vFailAllocAt(long n, bool bPersist) {
     lFailAt = n;

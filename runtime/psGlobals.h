@@ -60,6 +60,18 @@ void *pvAlloc(size_t n);
 void *pvRealloc(void *p, size_t n);  // on failure the old block stays valid
 void vFree(void *p);
 
+// Grows the block *pp of *pCap elements of nSize bytes to hold nNeed elements or more, at least
+// doubling it so that many appends take linear time. False, with the block as it was, when
+// memory is short or the size cannot be had.
+bool bGrowBlock(void **pp, size_t *pCap, size_t nNeed, size_t nSize);
+template <class T>
+bool bGrowTo(T **pp, size_t *pCap, size_t nNeed) {
+    void *pv = *pp;
+    if (!bGrowBlock(&pv, pCap, nNeed, sizeof(T))) return false;
+    *pp = static_cast<T *>(pv);
+    return true;
+}
+
 // Test hook: make the n-th allocation from now fail (n >= 1), and every later one too when
 // bPersist is set; n == 0 switches failures off.
 void vFailAllocAt(long n, bool bPersist);
