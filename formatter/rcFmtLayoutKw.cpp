@@ -694,55 +694,84 @@ int rcStmtWord(LayoutState *st) {
 
 typedef int (*PfnRule)(LayoutState *st);
 
-// The rules in the order they are tried, each with the bytes it can begin with (letters in
-// either case). At a position only the rules of its byte are tried, in this order.
+// The rules in the order they are tried, each with the bytes it can begin with, or, for the
+// rules of keywords, the first two letters of its keywords (either case). At a position only
+// the rules of its byte, or of its first two letters, are tried, in this order; a word that
+// begins none of the keywords is passed over at once. The clause and statement keywords name
+// their own first letters.
+const char *const szOwnWords = "*";
 const struct {
+    const char *szBytes;
     const char *szStarts;
     PfnRule pfnRule;
 } arRules[] = {
-    {"I", rcNullTest},       {"/", rcSlash},         {":<>!=|*+-", rcOperatorRule},
-    {"PFT", rcHeaderRule},   {"T", rcTypeSpec},      {"BAI", rcTimingPoint},
-    {"$", rcDollar},         {"IA", rcIsAs},         {"D", rcDeclare},
-    {"B", rcBeginRule},      {"C", rcCursor},        {"C", rcCompound},      {"W", rcWhenMatched},
-    {"C", rcCase},           {"I", rcIf},            {"E", rcExitWhen},
-    {"EW", rcElsifWhen},     {"E", rcElse},          {"L", rcLoop},
-    {"E", rcEndLoopIf},      {"E", rcException},     {"E", rcBlockEndRule},
-    {";", rcSemicolon},      {"B", rcBetween},       {"A", rcAnd},
-    {"FWSOGHUIMCNLRJP", rcClause}, {"\n", rcNewline}, {"CADISUW", rcStmtWord},
+    {"", "IS", rcNullTest},           {"/", "", rcSlash},          {":<>!=|*+-", "", rcOperatorRule},
+    {"", "PR FU PA TY", rcHeaderRule}, {"", "TY", rcTypeSpec},      {"", "BE AF IN", rcTimingPoint},
+    {"$", "", rcDollar},              {"", "IS AS", rcIsAs},       {"", "DE", rcDeclare},
+    {"", "BE", rcBeginRule},          {"", "CU", rcCursor},        {"", "CO", rcCompound},
+    {"", "WH", rcWhenMatched},        {"", "CA", rcCase},          {"", "IF", rcIf},
+    {"", "EX", rcExitWhen},           {"", "EL WH", rcElsifWhen},  {"", "EL", rcElse},
+    {"", "LO", rcLoop},               {"", "EN", rcEndLoopIf},     {"", "EX", rcException},
+    {"", "EN", rcBlockEndRule},       {";", "", rcSemicolon},      {"", "BE", rcBetween},
+    {"", "AN", rcAnd},                {"", szOwnWords, rcClause},  {"\n", "", rcNewline},
+    {"", szOwnWords, rcStmtWord},
 };
-enum { MAX_RULES_PER_BYTE = 8 };
+enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 
-// For each byte the rules that can apply there, in their order, ending with a null.
-struct RulesByByte {
-    PfnRule ar[256][MAX_RULES_PER_BYTE + 1] = {};
-    RulesByByte() {
-        for (const auto &rule : arRules) {
-            for (const char *p = rule.szStarts; *p != '\0'; ++p) {
-                vAdd(static_cast<unsigned char>(*p), rule.pfnRule);
-                if (*p >= 'A' && *p <= 'Z') vAdd(static_cast<unsigned char>(*p + 0x20), rule.pfnRule);
+int iLetter(int c) {
+    int f = iFold(c);
+    return f >= 'A' && f <= 'Z' ? f - 'A' : -1;
+}
+
+// For each byte, and for each pair of first letters, the rules that can apply there, in their
+// order (indexes into arRules), ending with NO_RULE.
+struct RulesByStart {
+    uint8_t arByte[256][MAX_RULES_PER_START + 1];
+    uint8_t arPair[26][26][MAX_RULES_PER_START + 1];
+    RulesByStart() {
+        std::memset(arByte, NO_RULE, sizeof arByte);
+        std::memset(arPair, NO_RULE, sizeof arPair);
+        for (uint8_t i = 0; i < sizeof arRules / sizeof *arRules; ++i) {
+            const auto &rule = arRules[i];
+            for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
+            if (rule.szStarts == szOwnWords) {
+                if (rule.pfnRule == rcClause)
+                    for (const char *szKw : arClauses) vAddPair(szKw, i);
+                else
+                    for (const char *szKw : arStmtWords) vAddPair(szKw, i);
+                continue;
             }
+            for (const char *p = rule.szStarts; *p != '\0'; p += p[2] == ' ' ? 3 : 2) vAddPair(p, i);
         }
     }
-    void vAdd(unsigned char c, PfnRule pfn) {
-        int i = 0;
-        while (ar[c][i] != nullptr) ++i;
-        assert(i < MAX_RULES_PER_BYTE);
-        ar[c][i] = pfn;
+    void vAddPair(const char *szKw, uint8_t i) {
+        assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);
+        vAdd(arPair[iLetter(szKw[0])][iLetter(szKw[1])], i);
+    }
+    static void vAdd(uint8_t *arList, uint8_t i) {
+        int n = 0;
+        while (arList[n] != NO_RULE && arList[n] != i) ++n;
+        assert(n < MAX_RULES_PER_START);
+        arList[n] = i;
     }
 };
-const RulesByByte rRulesByByte;
+const RulesByStart rRulesByStart;
 }  // namespace
 
 int rcKeywordRules(LayoutState *st) {
-    int c = iByteAt(st->szSrc);
-    const PfnRule *pRule = rRulesByByte.ar[c];
-    if (*pRule == nullptr) return RULE_PASS;
-    // Inside a word only a statement word can begin (every other rule needs a separator, a blank
-    // or a word start before it), and only before the first one.
-    bool bLetter = iFold(c) >= 'A' && iFold(c) <= 'Z';
-    if (bLetter && !bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
-    for (; *pRule != nullptr; ++pRule) {
-        int rc = (*pRule)(st);
+    const char *p = st->szSrc;
+    const uint8_t *pRule = rRulesByStart.arByte[iByteAt(p)];
+    int iFirst = iLetter(*p);
+    if (iFirst >= 0) {
+        // Inside a word only a statement word can begin (every other rule needs a separator, a
+        // blank or a word start before it), and only before the first one.
+        if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
+        int iSecond = iLetter(p[1]);  // every keyword has a second letter
+        if (iSecond < 0) return RULE_PASS;
+        pRule = rRulesByStart.arPair[iFirst][iSecond];
+    }
+    for (; *pRule != NO_RULE; ++pRule) {
+        int rc = arRules[*pRule].pfnRule(st);
         if (rc != RULE_PASS) return rc;
     }
     return RULE_PASS;

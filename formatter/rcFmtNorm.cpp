@@ -82,7 +82,9 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
 // Whether the text ends inside a line comment (literals and block comments passed over).
 bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
     for (const char *p = pStart; p < pEnd;) {
-        if (bLiteralAt(p, pStart, pEnd)) {
+        if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
+            p = e;  // no literal or comment begins inside the run
+        } else if (bLiteralAt(p, pStart, pEnd)) {
             p = pLiteralEnd(p, pEnd);
         } else if (bCmtAt(p)) {
             bool bClosed = false;
@@ -115,7 +117,8 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     // never part of a multibyte character in any encoding read.
     while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
     // A line comment at the end keeps its bytes up to its line end, as it does anywhere else.
-    if (bEndsInLineCmt(ssSrc, ssSrc + nKeep))
+    bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep);
+    if (bInLineCmt)
         while (nKeep < nLen && bIsWhite(ssSrc[nKeep]) && ssSrc[nKeep] != '\n') ++nKeep;
     if (nKeep == nLen) {
         // Room for the final line feed.
@@ -125,7 +128,7 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     }
     ssSrc[nKeep] = '\0';
     // A semicolon is never part of a character; one that ends a line comment is comment.
-    bool bSemi = ssSrc[nKeep - 1] == ';' && !bEndsInLineCmt(ssSrc, ssSrc + nKeep);
+    bool bSemi = ssSrc[nKeep - 1] == ';' && !bInLineCmt;
     if (!bSemi) {
         ssSrc[nKeep++] = '\n';
         ssSrc[nKeep] = '\0';
