@@ -24,7 +24,6 @@ enum {
     SITE_WHITE_WRITE = 659,
     SITE_BLANK_COUNT = 729,
     SITE_BLANK_NOMEM = 739,
-    SITE_BLANK_GROW = 748,
     SITE_BLANK_READ = 819,
     SITE_BLANK_WRITE = 825,
     SITE_HDR_SKIPCMT = 862,
@@ -177,15 +176,15 @@ const char *pSqueezeBlockCmt(const char *s, const char *sEnd, char **pd) {
 
 // Runs of white space become one blank or one line feed, or nothing before a comma, a closing
 // parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line comment;
-// inside a block comment a run with a line feed becomes one line feed. The text only shrinks,
-// so it is rebuilt in its own buffer from a copy.
+// inside a block comment a run with a line feed becomes one line feed. The text only shrinks:
+// it is rebuilt in a new block of its length, and the old one goes.
 int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     size_t nLen = *pnLen;
-    HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nLen + 1)));
-    if (tmp == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
-    std::memcpy(tmp.get(), pWork->ssSrc, nLen);
-    std::memset(pWork->ssSrc, 0, nLen + 1);
-    const char *s = tmp.get();
+    char *pNew = static_cast<char *>(pvAlloc(nLen + 1));
+    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
+    HeapPtr<char> old(pWork->ssSrc);
+    pWork->ssSrc = pNew;
+    const char *s = old.get();
     const char *sEnd = s + nLen;
     char *d = pWork->ssSrc;
     // White space dropped after "(", ";" or a line comment never includes the last byte: the
@@ -201,11 +200,11 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     };
     while (s < sEnd) {
         char c = *s;
-        if (const char *e = pPlainRunEnd(tmp.get(), s, sEnd, Q_SQUEEZE)) {
+        if (const char *e = pPlainRunEnd(old.get(), s, sEnd, Q_SQUEEZE)) {
             copyTo(e);
         } else if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
-        } else if (bLiteralAt(s, tmp.get(), sEnd)) {
+        } else if (bLiteralAt(s, old.get(), sEnd)) {
             copyTo(pLiteralEnd(s, sEnd));
         } else if (c == '-' && s[1] == '-') {
             copyTo(pCmtEnd(s, sEnd));
@@ -226,6 +225,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
     }
     if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     if (static_cast<size_t>(d - pWork->ssSrc) > nLen) return rcFailOverrun(pWork, SITE_WHITE_WRITE, nullptr);
+    std::memset(d, 0, nLen + 1 - static_cast<size_t>(d - pWork->ssSrc));
     *pnLen = pWork->nSrc = static_cast<size_t>(d - pWork->ssSrc);
     return RC_OK;
 }
@@ -314,17 +314,16 @@ int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     size_t nBlanks = nBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, nullptr, &pStop, &pOut);
     if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_COUNT, nullptr);
     if (nBlanks == 0) return RC_OK;
-    HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nLen + 1)));
-    if (tmp == nullptr) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
-    std::memcpy(tmp.get(), pWork->ssSrc, nLen);
+    // The text with its blanks goes to a new block; the old one goes.
     size_t nNew = nLen + nBlanks;
-    char *pNew = static_cast<char *>(pvRealloc(pWork->ssSrc, nNew + 1));
-    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_BLANK_GROW);
+    char *pNew = static_cast<char *>(pvAlloc(nNew + 1));
+    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
+    HeapPtr<char> old(pWork->ssSrc);
     pWork->ssSrc = pNew;
-    std::memset(pNew, 0, nNew + 1);
-    nBlankWalk(tmp.get(), tmp.get() + nLen, pNew, &pStop, &pOut);
-    if (pStop > tmp.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
+    nBlankWalk(old.get(), old.get() + nLen, pNew, &pStop, &pOut);
+    if (pStop > old.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
     if (static_cast<size_t>(pOut - pNew) > nNew) return rcFailOverrun(pWork, SITE_BLANK_WRITE, nullptr);
+    std::memset(pOut, 0, nNew + 1 - static_cast<size_t>(pOut - pNew));
     *pnLen = pWork->nSrc = nNew;
     return RC_OK;
 }

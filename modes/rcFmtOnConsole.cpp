@@ -32,11 +32,21 @@ struct ConsoleRun {
     char *pText = nullptr;  // its text, when it is not pRaw itself: UTF-16 as UTF-8, or a copy
     char *szStmtFmt = nullptr;
     ~ConsoleRun() {
-        vFree(pRaw);
-        vFree(pText);
+        vFreeInput();
         vFree(szStmtFmt);
     }
+    void vFreeInput() {
+        vFree(pRaw);
+        vFree(pText);
+        pRaw = pText = nullptr;
+        nRaw = capRaw = 0;
+    }
 };
+
+int rcWriteFailed(int iErr) {
+    iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(iErr), "");
+    return rcFail(RC_WRITE, SITE_WRITE);
+}
 
 // The text of the input: UTF-16 as UTF-8, anything else as it came; line ends LF. The input's
 // own bytes stay as they are when they are compared with the result (--check, --diff).
@@ -91,20 +101,24 @@ int rcFmtOnConsole(StmtStyle *rStmtStyle) {
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
 
+    // Without a comparison the input is done with, and the result goes out as it is made.
+    const bool bCompare = rRunOptions.iCheck || rRunOptions.iDiff;
     TextWriter out(rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && rForm.bCrLf));
-    if (!out.bPut(run.szStmtFmt, static_cast<size_t>(rTextStyle.iFmtLen))) {
+    if (!bCompare && rForm.eUtf16 == 0) {
+        run.vFreeInput();
+        out.vSinkTo(stdout);
+    }
+    if (!out.bPut(run.szStmtFmt, static_cast<size_t>(rTextStyle.iFmtLen)) || !out.bFlush()) {
+        if (out.bSinkFailed) return rcWriteFailed(out.iErr);
         if (out.iErr == ENOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
         iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16", "stdout");
         return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
     }
-    if (rRunOptions.iCheck || rRunOptions.iDiff) {
+    if (bCompare) {
         bool bWrite = false;
         rc = rcTakeResult("stdin", run.pRaw, run.nRaw, out.p, out.n, &bWrite);
         return rc != RC_OK ? rcFail(rc, SITE_WRITE) : RC_OK;
     }
-    if (!bWriteAllBytes(stdout, std::fwrite, out.p, out.n) || std::fflush(stdout) != 0) {
-        iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(errno), "");
-        return rcFail(RC_WRITE, SITE_WRITE);
-    }
+    if (!bWriteAllBytes(stdout, std::fwrite, out.p, out.n) || std::fflush(stdout) != 0) return rcWriteFailed(errno);
     return RC_OK;
 }

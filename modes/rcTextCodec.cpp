@@ -105,9 +105,21 @@ bool TextWriter::bPut(const char *pText, size_t nLen) {
     return bPutUtf16(pText, nLen);
 }
 
+bool TextWriter::bFlush() {
+    if (pSink == nullptr || n == 0) return true;
+    if (!bWriteAllBytes(pSink, std::fwrite, p, n)) {
+        iErr = errno;
+        bSinkFailed = true;
+        return false;
+    }
+    n = 0;
+    return true;
+}
+
 // Bytes as they are.
 bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
     if (nLen == 0) return true;  // nothing to copy, perhaps into no buffer yet
+    if (pSink != nullptr && n + nLen > SINK_BLOCK && !bFlush()) return false;
     if (!bRoom(nLen)) return false;
     std::memcpy(p + n, pText, nLen);
     n += nLen;

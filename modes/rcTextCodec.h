@@ -50,22 +50,31 @@ bool bCrLfText(const char *p, size_t n);
 // A text put back into its stored form, in memory: every LF as CR LF where the form asks for
 // it, and UTF-16 again (its byte order mark first) where it came as UTF-16. The bytes gather in
 // p (n of cap bytes, the caller's block once taken); a put fails only for want of memory or
-// for a text that UTF-16 cannot hold.
+// for a text that UTF-16 cannot hold. A writer given a stream (vSinkTo) instead writes its bytes
+// to it block by block, holding no more than a block: a put may then also fail for the stream.
 struct TextWriter {
     TextForm rForm;
     bool bCrLf = true;      // LF goes out as CR LF
     char *p = nullptr;
     size_t n = 0, cap = 0;
-    int iErr = 0;           // why the last put failed: ENOMEM, or EILSEQ
+    int iErr = 0;           // why the last put failed: ENOMEM, EILSEQ, or the stream's errno
     bool bBomDone = false;
+    FILE *pSink = nullptr;  // the stream the bytes go to, or null: they gather in p
+    bool bSinkFailed = false;  // the stream refused bytes (iErr holds its errno)
 
     TextWriter(const TextForm &rFormOut, bool bCrLfOut) : rForm(rFormOut), bCrLf(bCrLfOut) {}
     ~TextWriter() { vFree(p); }
     TextWriter(const TextWriter &) = delete;
     TextWriter &operator=(const TextWriter &) = delete;
+    // From now on the bytes go to fp in blocks; only for text stored as bytes (not UTF-16),
+    // which no put can refuse but the stream.
+    void vSinkTo(FILE *fp) { pSink = fp; }
     bool bPut(const char *pText, size_t nLen);
+    // Writes what a sink writer still holds; true at once for a writer without a stream.
+    bool bFlush();
 
   private:
+    enum : size_t { SINK_BLOCK = 65536 };
     bool bRoom(size_t nMore);
     bool bPutRaw(const char *pText, size_t nLen);
     bool bPutStored(const char *pText, size_t nLen);
