@@ -165,15 +165,28 @@ size_t nLineKeywordAt(const char *p) {
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
 size_t nOperatorAt(const char *p) {
-    static const char *const arOperators[] = {":=", "<=", ">=", "!=", "<>", "<", ">", "=>",
-                                              "=",  "||", "**", "*",  "+",  "-"};
-    if (!bIsOperByte(*p)) return 0;
-    for (const char *szOp : arOperators) {
-        if (p[0] != szOp[0]) continue;
-        if (szOp[1] == '\0') return 1;
-        if (p[1] == szOp[1]) return 2;
+    // The operators ":=", "<=", "<>", ">=", "!=", "=>", "||", "**" and "<", ">", "=", "*", "+",
+    // "-": the two-byte one where its second byte follows.
+    switch (p[0]) {
+    case ':':
+    case '!':
+        return p[1] == '=' ? 2 : 0;
+    case '|':
+        return p[1] == '|' ? 2 : 0;
+    case '<':
+        return p[1] == '=' || p[1] == '>' ? 2 : 1;
+    case '>':
+        return p[1] == '=' ? 2 : 1;
+    case '=':
+        return p[1] == '>' ? 2 : 1;
+    case '*':
+        return p[1] == '*' ? 2 : 1;
+    case '+':
+    case '-':
+        return 1;
+    default:
+        return 0;
     }
-    return 0;
 }
 
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {

@@ -245,6 +245,7 @@ inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c
 // space (or a blank to come) before it. A word at the very start of the text has no byte before
 // it: no blank then.
 bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
+    if (s == szText || (iFold(s[-1]) < 'A' || iFold(s[-1]) > 'Z')) return false;  // every word ends in a letter
     for (const char *szWord : arParenWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(s - szText) < n + 1) continue;
@@ -336,6 +337,8 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = fal
     // With bGlued the word may also end right at p (the layout writes the blank there).
     char *e = p > ssSrc && bIsWhite(p[-1]) ? p - 1 : bGlued ? p : nullptr;
     if (e == nullptr || e == ssSrc) return nullptr;
+    const int cLast = iFold(e[-1]);  // the header words end in E, N or Y
+    if (cLast != 'E' && cLast != 'N' && cLast != 'Y') return nullptr;
     for (const char *szWord : arBlockWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(e - ssSrc) < n) continue;

@@ -41,7 +41,9 @@ size_t nWordLen(const char *p, const char *pEnd) {
     return static_cast<size_t>(q - p);
 }
 
-bool bWordIs(const char *p, size_t n, const char *szWord) { return n == std::strlen(szWord) && nKwLen(p, szWord) == n; }
+bool bWordIs(const char *p, size_t n, const char *szWord) {
+    return n != 0 && iFold(*p) == szWord[0] && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
+}
 
 template <size_t N>
 bool bWordIn(const char *p, size_t n, const char *const (&arWords)[N]) {
@@ -67,7 +69,8 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
     for (const auto &cmd : arCmdWords) {
-        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n) continue;
+        if (n < cmd.nMin || iFold(*p) != cmd.szWord[0] || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n)
+            continue;
         if (!bWordIs(cmd.szWord, 3, "SET")) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
