@@ -226,6 +226,14 @@ int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32
     char cOut = '\0';
     pTable->n = 0;
     for (const char *p = pText; p < pEnd;) {
+        // Outside every part only where the next one opens matters: the counters are read as
+        // differences within a part, and its "(" sets the byte written last.
+        if (nOpen == 0) {
+            if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_PARTS)) {
+                p = e;
+                continue;
+            }
+        }
         MetricStep r = rStep(pText, p, pEnd, &cOut);
         if (r.eKind == STEP_BAD_CMT) break;  // the parts still open are measured where met
         if (r.eKind == STEP_OPEN) {

@@ -325,11 +325,24 @@ int rcCarryRules(LayoutState *st) {
     }
 }
 
+// A blank where the output already ends in white space (two blanks that comment moves left
+// side by side) or at the start of a line is not written.
+void vWalkBlank(LayoutState *st) {
+    if (st->nTrailWhite > 0 || st->iLineIdt >= 0)
+        st->szSrc += 1;
+    else
+        vCopy(st, 1);
+}
+
 // The walk: at each position the first rule that applies consumes its bytes.
 int rcWalk(LayoutState *st) {
     while (st->szSrc < st->szTail) {
-        // Inside a word of a statement no rule applies: the rest of the word is copied at once.
         const char *p = st->szSrc;
+        if (*p == ' ') {  // no rule begins with a blank
+            vWalkBlank(st);
+            continue;
+        }
+        // Inside a word of a statement no rule applies: the rest of the word is copied at once.
         if (st->iInStmt != 0 && bInWordAt(p, st->ssSrc)) {
             vCopy(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
             continue;
@@ -338,12 +351,10 @@ int rcWalk(LayoutState *st) {
         if (rc == RULE_PASS) rc = rcParenRules(st);
         if (rc == RULE_PASS) rc = rcKeywordRules(st);
         if (rc == RULE_PASS) {
-            // A blank where the output already ends in white space (two blanks that comment moves
-            // left side by side) or at the start of a line is not written.
-            if (*st->szSrc == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0))
-                st->szSrc += 1;
-            else
-                vCopy(st, 1);
+            // No rule begins here; in a statement a word that begins here goes out whole.
+            const char *s = st->szSrc;
+            const char *q = st->iInStmt != 0 && bIsWordByte(*s) ? pClassRunEnd(s + 1, st->szTail, CC_INWORD) : s + 1;
+            vCopy(st, q - s);
             rc = RC_OK;
         }
         if (rc != RC_OK) return rc;

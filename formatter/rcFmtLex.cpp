@@ -52,7 +52,8 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !in("PpFf") ? Q_MOVE : 0) |
                                               (bCommon && !bWhite && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
-                                              (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0));
+                                              (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0) |
+                                              (bCommon && c != '(' ? Q_PARTS : 0));
         }
     }
 }
@@ -91,13 +92,25 @@ int iUnitLenMulti(const char *p, const char *pEnd) {
     return n;
 }
 
+namespace {
+// The end of the run of ASCII bytes at s, eight bytes at a time.
+const uint8_t *pAsciiRunEnd(const uint8_t *s, const uint8_t *e) {
+    for (uint64_t w; e - s >= 8; s += 8) {
+        std::memcpy(&w, s, 8);
+        if ((w & 0x8080808080808080ull) != 0) break;
+    }
+    while (s < e && *s < 0x80) ++s;
+    return s;
+}
+}  // namespace
+
 bool bValidUtf8(const char *p, size_t n) {
     const uint8_t *s = reinterpret_cast<const uint8_t *>(p);
     const uint8_t *e = s + n;
     while (s < e) {
         uint8_t c = *s;
         if (c < 0x80) {
-            ++s;
+            s = pAsciiRunEnd(s, e);
             continue;
         }
         int k = arUtf8Unit[c];
@@ -115,8 +128,8 @@ bool bValidUtf8(const char *p, size_t n) {
 
 int32_t eDetectEncoding(const char *p, size_t n) {
     if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) return ENC_UTF8;
-    bool bMulti = false;
-    for (size_t i = 0; i < n && !bMulti; ++i) bMulti = static_cast<uint8_t>(p[i]) >= 0x80;
+    const uint8_t *s = reinterpret_cast<const uint8_t *>(p);
+    bool bMulti = pAsciiRunEnd(s, s + n) != s + n;
     return bMulti && bValidUtf8(p, n) ? ENC_UTF8 : ENC_SJIS;
 }
 

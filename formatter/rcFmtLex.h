@@ -25,6 +25,7 @@ enum : uint8_t {
     Q_FLAT = 0x08,     // flattening: all but white space, quotes, q, "-", "/", and S E C A D
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
+    Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
