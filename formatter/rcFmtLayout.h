@@ -107,8 +107,11 @@ inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(
 
 // Output actions.
 // bData: the bytes belong to a literal or a comment, whose white space is never dropped.
-void vPut(LayoutState *st, const char *p, int64_t n, bool bData = false);
-void vCopy(LayoutState *st, int64_t n, bool bData = false);  // copy n bytes of the text (never past szTail)
+// Grows the output for n more bytes and a NUL; false (and the walk only counts from then on)
+// when it cannot.
+bool bGrow(LayoutState *st, int64_t n);
+inline void vPut(LayoutState *st, const char *p, int64_t n, bool bData = false);
+inline void vCopy(LayoutState *st, int64_t n, bool bData = false);  // copy n bytes of the text (never past szTail)
 void vIndent(LayoutState *st, int32_t iLevel);      // iLevel units of indentation (none below 1)
 void vLineBreak(LayoutState *st);                   // newline and iIdt units
 void vCopyNewline(LayoutState *st);                 // copy the text's newline, then iIdt units
@@ -144,3 +147,62 @@ void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
 // with st->iSite set.
 int rcParenRules(LayoutState *st);
 int rcKeywordRules(LayoutState *st);
+
+// The output actions that run for every piece, inline.
+// Room for n more bytes and a NUL.
+inline bool bRoom(LayoutState *st, int64_t n) { return st->iDstLen + n <= st->iCap || bGrow(st, n); }
+
+// Most pieces are a byte or a word: up to 16 bytes are copied in two overlapping moves of a
+// fixed size, which need no call.
+inline void vCopyBytes(char *d, const char *p, int64_t n) {
+    if (n == 1) {
+        *d = *p;
+    } else if (n <= 3) {
+        d[0] = p[0];
+        d[n - 2] = p[n - 2];
+        d[n - 1] = p[n - 1];
+    } else if (n <= 8) {
+        uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n <= 16) {
+        uint64_t a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else {
+        std::memcpy(d, p, static_cast<size_t>(n));
+    }
+}
+
+inline void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
+    if (n <= 0) return;
+    if (bRoom(st, n)) {
+        char *d = st->pOut + st->iDstLen;
+        vCopyBytes(d, p, n);
+    }
+    st->iDstLen += n;
+    st->cLast = p[n - 1];
+    if (p[n - 1] != ' ') st->iSlashLine = false;
+    // The blanks and TABs at the end of the output that a line break may drop: those the layout
+    // wrote or kept between words, never bytes of a literal or a comment.
+    if (bData) {
+        st->nTrailWhite = 0;
+        return;
+    }
+    int64_t i = n;
+    while (i > 0 && (p[i - 1] == ' ' || p[i - 1] == '\t')) --i;
+    st->nTrailWhite = i == 0 ? st->nTrailWhite + n : n - i;
+}
+
+inline void vCopy(LayoutState *st, int64_t n, bool bData) {
+    int64_t nLeft = st->szTail - st->szSrc;
+    if (n > nLeft) n = nLeft;
+    if (n <= 0) return;
+    vPut(st, st->szSrc, n, bData);
+    st->szSrc += n;
+    st->iLineIdt = -1;
+}

@@ -46,9 +46,21 @@ inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
 inline bool bIsOperByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_OPER) != 0; }
 inline bool bQuiet(int c, uint8_t q) { return (rLex.arQuiet[static_cast<uint8_t>(c)] & q) != 0; }
 // The end of the run of bytes quiet for the scan q from p on.
-inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint8_t q) {
-    while (p < pEnd && (rLex.arQuiet[static_cast<uint8_t>(*p)] & q) != 0) ++p;
+// Both runs are walked four bytes a step.
+template <const uint8_t (LexTables::*arTable)[256]>
+inline const char *pTableRunEnd(const char *p, const char *pEnd, uint8_t bits) {
+    const uint8_t *t = rLex.*arTable;
+    for (; pEnd - p >= 4; p += 4) {
+        if ((t[static_cast<uint8_t>(p[0])] & bits) == 0) return p;
+        if ((t[static_cast<uint8_t>(p[1])] & bits) == 0) return p + 1;
+        if ((t[static_cast<uint8_t>(p[2])] & bits) == 0) return p + 2;
+        if ((t[static_cast<uint8_t>(p[3])] & bits) == 0) return p + 3;
+    }
+    while (p < pEnd && (t[static_cast<uint8_t>(*p)] & bits) != 0) ++p;
     return p;
+}
+inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint8_t q) {
+    return pTableRunEnd<&LexTables::arQuiet>(p, pEnd, q);
 }
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
 inline bool bInWordAt(const char *p, const char *pStart) {
@@ -58,8 +70,7 @@ inline bool bInWordAt(const char *p, const char *pStart) {
 // bytes of CC_INWORD need no look of their own in any pass: no keyword, literal, comment or
 // operator begins there (q' after n opens a literal, so q and Q are not among them).
 inline const char *pClassRunEnd(const char *p, const char *pEnd, uint8_t cc) {
-    while (p < pEnd && (rLex.arClass[static_cast<uint8_t>(*p)] & cc) != 0) ++p;
-    return p;
+    return pTableRunEnd<&LexTables::arClass>(p, pEnd, cc);
 }
 // The end of the run of bytes at p that the scan q passes over without a look of its own (its
 // quiet bytes, or the inside of a word), or null when p begins no such run.

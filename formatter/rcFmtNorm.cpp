@@ -22,10 +22,8 @@ enum {
     SITE_WHITE_NOMEM = 559,
     SITE_WHITE_READ = 653,
     SITE_WHITE_WRITE = 659,
-    SITE_BLANK_COUNT = 729,
     SITE_BLANK_NOMEM = 739,
     SITE_BLANK_READ = 819,
-    SITE_BLANK_WRITE = 825,
     SITE_HDR_SKIPCMT = 862,
     SITE_HDR_SWAP = 873,
     SITE_CMT_SKIPCMT = 892,
@@ -257,24 +255,33 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     return false;
 }
 
-// The walk of the blank insertion over [szText, sEnd): counts the blanks to insert, and writes
-// the text with them to d unless d is null. Returns the count; *ppStop receives where reading
-// stopped and *ppOut where writing stopped.
-size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **ppStop, char **ppOut) {
-    size_t nBlanks = 0;
+// The text with its blanks, in a block that grows as it is written (a NUL after its n bytes).
+struct BlankOut {
+    char *p = nullptr;
+    size_t n = 0, cap = 0;
+    bool bNoMem = false;
+    ~BlankOut() { vFree(p); }
+    bool bRoom(size_t nMore) {
+        if (n + nMore < cap || bGrowTo(&p, &cap, n + nMore + 1)) return true;
+        bNoMem = true;
+        return false;
+    }
+};
+
+// The walk of the blank insertion over [szText, sEnd): writes the text with its blanks to
+// *pOut. *ppStop receives where reading stopped (early when memory ran short).
+void vBlankWalk(const char *szText, const char *sEnd, BlankOut *pOut, const char **ppStop) {
     const char *s = szText;
     const char *pCmtEnd = nullptr;  // the end of the last comment stepped over
     auto put = [&](const char *p, size_t n) {
-        if (d != nullptr) {
-            std::memcpy(d, p, n);
-            d += n;
-        }
+        if (!pOut->bRoom(n)) return;
+        std::memcpy(pOut->p + pOut->n, p, n);
+        pOut->n += n;
     };
     auto blank = [&] {
-        ++nBlanks;
-        if (d != nullptr) *d++ = ' ';
+        if (pOut->bRoom(1)) pOut->p[pOut->n++] = ' ';
     };
-    while (s < sEnd) {
+    while (s < sEnd && !pOut->bNoMem) {
         char c = *s;
         size_t n = 1;
         const char *e = nullptr;
@@ -302,30 +309,22 @@ size_t nBlankWalk(const char *szText, const char *sEnd, char *d, const char **pp
         s += n;
     }
     *ppStop = s;
-    *ppOut = d;
-    return nBlanks;
 }
 
 // Blanks before comments, after closing parentheses and commas, and between some words and an
-// opening parenthesis. Counts first and enlarges the text exactly once.
+// opening parenthesis. The text with them goes to a new block; the old one goes.
 int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     size_t nLen = *pnLen;
+    BlankOut out;
     const char *pStop = nullptr;
-    char *pOut = nullptr;
-    size_t nBlanks = nBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, nullptr, &pStop, &pOut);
-    if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_COUNT, nullptr);
-    if (nBlanks == 0) return RC_OK;
-    // The text with its blanks goes to a new block; the old one goes.
-    size_t nNew = nLen + nBlanks;
-    char *pNew = static_cast<char *>(pvAlloc(nNew + 1));
-    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
-    HeapPtr<char> old(pWork->ssSrc);
-    pWork->ssSrc = pNew;
-    nBlankWalk(old.get(), old.get() + nLen, pNew, &pStop, &pOut);
-    if (pStop > old.get() + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
-    if (static_cast<size_t>(pOut - pNew) > nNew) return rcFailOverrun(pWork, SITE_BLANK_WRITE, nullptr);
-    std::memset(pOut, 0, nNew + 1 - static_cast<size_t>(pOut - pNew));
-    *pnLen = pWork->nSrc = nNew;
+    if (out.bRoom(nLen + nLen / 16)) vBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, &out, &pStop);
+    if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
+    if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
+    out.p[out.n] = '\0';
+    vFree(pWork->ssSrc);
+    pWork->ssSrc = out.p;
+    out.p = nullptr;
+    *pnLen = pWork->nSrc = out.n;
     return RC_OK;
 }
 
