@@ -152,37 +152,11 @@ int rcKeywordRules(LayoutState *st);
 // Room for n more bytes and a NUL.
 inline bool bRoom(LayoutState *st, int64_t n) { return st->iDstLen + n <= st->iCap || bGrow(st, n); }
 
-// Most pieces are a byte or a word: up to 16 bytes are copied in two overlapping moves of a
-// fixed size, which need no call.
-inline void vCopyBytes(char *d, const char *p, int64_t n) {
-    if (n == 1) {
-        *d = *p;
-    } else if (n <= 3) {
-        d[0] = p[0];
-        d[n - 2] = p[n - 2];
-        d[n - 1] = p[n - 1];
-    } else if (n <= 8) {
-        uint32_t a, b;
-        std::memcpy(&a, p, 4);
-        std::memcpy(&b, p + n - 4, 4);
-        std::memcpy(d, &a, 4);
-        std::memcpy(d + n - 4, &b, 4);
-    } else if (n <= 16) {
-        uint64_t a, b;
-        std::memcpy(&a, p, 8);
-        std::memcpy(&b, p + n - 8, 8);
-        std::memcpy(d, &a, 8);
-        std::memcpy(d + n - 8, &b, 8);
-    } else {
-        std::memcpy(d, p, static_cast<size_t>(n));
-    }
-}
-
 inline void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     if (n <= 0) return;
     if (bRoom(st, n)) {
         char *d = st->pOut + st->iDstLen;
-        vCopyBytes(d, p, n);
+        vCopyRun(d, p, static_cast<size_t>(n));
     }
     st->iDstLen += n;
     st->cLast = p[n - 1];

@@ -50,7 +50,7 @@ constexpr LexTables::LexTables() {
             arQuiet[c] = static_cast<uint8_t>((bCommon && !bWhite && !in("(;") ? Q_SQUEEZE : 0) |
                                               (bCommon && !in("(),:<>!=|*+") ? Q_BLANKS : 0) |
                                               (bCommon && !in("PpFf") ? Q_MOVE : 0) |
-                                              (bCommon && !bWhite && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
+                                              (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0));

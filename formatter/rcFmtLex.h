@@ -7,6 +7,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Character classes, one table for every pass.
 enum : uint8_t {
@@ -22,7 +23,7 @@ enum : uint8_t {
     Q_SQUEEZE = 0x01,  // white-space squeezing: all but white space, quotes, q, "-", "/", "(", ";"
     Q_BLANKS = 0x02,   // blank insertion: all but quotes, q, "-", "/", "(", ")", ",", operators
     Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and P and F (PROCEDURE, ...)
-    Q_FLAT = 0x08,     // flattening: all but white space, quotes, q, "-", "/", and S E C A D
+    Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and S E C A D
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
@@ -78,6 +79,32 @@ inline const char *pPlainRunEnd(const char *pStart, const char *p, const char *p
     if (bQuiet(*p, q)) return pQuietRunEnd(p + 1, pEnd, q);
     if (bInWordAt(p, pStart)) return pClassRunEnd(p, pEnd, CC_INWORD);
     return nullptr;
+}
+
+// Copies the n bytes at p to d. Most runs the passes copy are a byte or a word: up to 16 bytes
+// are copied in two overlapping moves of a fixed size, which need no call.
+inline void vCopyRun(char *d, const char *p, size_t n) {
+    if (n == 1) {
+        *d = *p;
+    } else if (n <= 3) {
+        d[0] = p[0];
+        d[n - 2] = p[n - 2];
+        d[n - 1] = p[n - 1];
+    } else if (n <= 8) {
+        uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n <= 16) {
+        uint64_t a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else {
+        std::memcpy(d, p, n);
+    }
 }
 
 // The character unit: the bytes that every scan steps over whole, so that no keyword, quote,

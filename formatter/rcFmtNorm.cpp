@@ -192,13 +192,16 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
         while (s < sLast && bIsWhite(*s)) ++s;
     };
     auto copyTo = [&](const char *e) {
-        std::memcpy(d, s, static_cast<size_t>(e - s));
+        vCopyRun(d, s, static_cast<size_t>(e - s));
         d += e - s;
         s = e;
     };
     while (s < sEnd) {
         char c = *s;
         if (const char *e = pPlainRunEnd(old.get(), s, sEnd, Q_SQUEEZE)) {
+            // A lone blank before a word stays as it is: the run goes on past it.
+            while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_SQUEEZE) && e[1] != ',' && e[1] != ')')
+                e = pQuietRunEnd(e + 2, sEnd, Q_SQUEEZE);
             copyTo(e);
         } else if (iUnitLen(s, sEnd) == 2) {
             copyTo(s + 2);
@@ -275,7 +278,7 @@ void vBlankWalk(const char *szText, const char *sEnd, BlankOut *pOut, const char
     const char *pCmtEnd = nullptr;  // the end of the last comment stepped over
     auto put = [&](const char *p, size_t n) {
         if (!pOut->bRoom(n)) return;
-        std::memcpy(pOut->p + pOut->n, p, n);
+        vCopyRun(pOut->p + pOut->n, p, n);
         pOut->n += n;
     };
     auto blank = [&] {
