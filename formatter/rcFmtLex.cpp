@@ -170,7 +170,7 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
     return 0;
 }
 
-size_t nLineKeywordAt(const char *p) {
+size_t nLineKeywordOf(const char *p) {
     static const char *const arWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
     return nWordOfList(p, arWords, sizeof arWords / sizeof *arWords);
 }
@@ -233,17 +233,16 @@ const char *pAltQuoteEnd(const char *p, const char *pEnd) {
 }
 }  // namespace
 
+// Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
+// holds one after its first byte, so the scans for them look at bytes, not units.
 const char *pLiteralEnd(const char *p, const char *pEnd) {
     if (!bQuoteAt(p)) return pAltQuoteEnd(p, pEnd);
     const char q = *p;
-    const char *s = p + 1;
-    while (s < pEnd) {
-        if (*s == q) {
-            if (s + 1 >= pEnd || s[1] != q) return s + 1;
-            s += 2;  // a doubled quote stands for one
-        } else {
-            s += iUnitLen(s, pEnd);
-        }
+    for (const char *s = p + 1; s < pEnd;) {
+        s = static_cast<const char *>(std::memchr(s, q, static_cast<size_t>(pEnd - s)));
+        if (s == nullptr) break;
+        if (s + 1 >= pEnd || s[1] != q) return s + 1;
+        s += 2;  // a doubled quote stands for one
     }
     return pEnd;
 }
@@ -253,23 +252,23 @@ int32_t iQuotedLen(const char *p, const char *pEnd) {
 }
 
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed) {
-    const char *s = p + 2;
-    bool bClosed = false;
+    const char *s = p + 2 < pEnd ? p + 2 : pEnd;
+    const char *pStop = nullptr;  // just past the end mark
     if (p[0] == '-') {
-        while (s < pEnd && *s != '\n') s += iUnitLen(s, pEnd);
-        if (s < pEnd) {
-            ++s;  // a line comment keeps its line feed
-            bClosed = true;
-        }
+        const char *pLf = static_cast<const char *>(std::memchr(s, '\n', static_cast<size_t>(pEnd - s)));
+        if (pLf != nullptr) pStop = pLf + 1;  // a line comment keeps its line feed
     } else {
-        while (s < pEnd && !(s[0] == '*' && s + 1 < pEnd && s[1] == '/')) s += iUnitLen(s, pEnd);
-        if (s < pEnd) {
-            s += 2;
-            bClosed = true;
+        for (; s < pEnd; ++s) {
+            s = static_cast<const char *>(std::memchr(s, '*', static_cast<size_t>(pEnd - s)));
+            if (s == nullptr) break;
+            if (s + 1 < pEnd && s[1] == '/') {
+                pStop = s + 2;
+                break;
+            }
         }
     }
-    if (pbClosed != nullptr) *pbClosed = bClosed;
-    return s > pEnd ? pEnd : s;
+    if (pbClosed != nullptr) *pbClosed = pStop != nullptr;
+    return pStop != nullptr ? pStop : pEnd;
 }
 
 int rcSkipCmt(const char *szCmt, const char *szEnd, uint32_t *puLen) {

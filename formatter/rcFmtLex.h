@@ -160,7 +160,14 @@ size_t nOperatorAt(const char *p);
 
 // The statement keywords that begin a line of their own wherever white space stands before them
 // (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
-size_t nLineKeywordAt(const char *p);
+size_t nLineKeywordOf(const char *p);
+inline size_t nLineKeywordAt(const char *p) {
+    // Their first two letters pass over every other word at once.
+    const int c0 = iFold(p[0]), c1 = iFold(p[1]);
+    const bool bMay = (c0 == 'S' && c1 == 'H') || (c0 == 'E' && c1 == 'X') || (c0 == 'C' && c1 == 'R') ||
+                      (c0 == 'A' && c1 == 'L') || (c0 == 'D' && c1 == 'R');
+    return bMay ? nLineKeywordOf(p) : 0;
+}
 
 // Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the
 // alternative quoting q'x...x' (also nq'...', letters in either case), whose delimiter x is any
