@@ -162,10 +162,15 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
 // Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its szThen.
 void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
     const char *pThen = pThenAhead(st, st->szSrc, szThen);
+    const char *pStop = pThen != nullptr ? pThen : st->szTail;
     while (st->szSrc < st->szTail) {
         if (st->szSrc == pThen) {
             vCopy(st, static_cast<int64_t>(std::strlen(szThen)));
             return;
+        }
+        if (const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN)) {
+            vCopy(st, e - st->szSrc);  // bytes that each would be copied as they are
+            continue;
         }
         if (!bScanCarry(st)) vScanByte(st);
     }
@@ -179,6 +184,10 @@ void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1;
     while (st->szSrc < st->szTail) {
+        if (const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, st->szTail, Q_SCAN)) {
+            vCopy(st, e - st->szSrc);  // bytes that each would be copied as they are
+            continue;
+        }
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);

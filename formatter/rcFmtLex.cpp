@@ -53,7 +53,8 @@ constexpr LexTables::LexTables() {
                                               (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0) |
-                                              (bCommon && c != '(' ? Q_PARTS : 0));
+                                              (bCommon && c != '(' ? Q_PARTS : 0) |
+                                              (bCommon && !bWhite && !in(",;EeCc") ? Q_SCAN : 0));
         }
     }
 }

@@ -27,6 +27,8 @@ enum : uint8_t {
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
+    Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
+                       // "/", ",", ";", and E and C (END, CASE)
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
