@@ -3,6 +3,7 @@
 // and the finishing of the output.
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -156,6 +157,10 @@ int rcRaise(LayoutState *st) {
         return RC_MAXIDT;
     }
     st->iIdt += 1;
+    if (st->iIdt > st->iTopIdt) {  // a level not reached before starts empty
+        st->iTopIdt = st->iIdt;
+        std::memset(&st->arIdtFrame[st->iIdt], 0, sizeof st->arIdtFrame[0]);
+    }
     return RC_OK;
 }
 
@@ -313,13 +318,18 @@ void vStartUnit(LayoutState *st) {
     st->iTypeSpec = st->iHdrPending = 0;
     st->iHdrRecord = 1;
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
-    std::memset(st->arIdtFrame, 0, sizeof st->arIdtFrame);
+    // The stack is emptied up to the highest level used; the levels above it are emptied when
+    // first reached.
+    int32_t iTop = st->iTopIdt > st->iOrgIdt ? st->iTopIdt : st->iOrgIdt;
+    if (iTop >= MAX_IDT_LEVELS) iTop = MAX_IDT_LEVELS - 1;
+    std::memset(st->arIdtFrame, 0, static_cast<size_t>(iTop + 1) * sizeof st->arIdtFrame[0]);
+    st->iTopIdt = iTop;
 }
 
 namespace {
 void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle) {
     const MetricTable *pParts = st->pParts;
-    std::memset(st, 0, sizeof *st);
+    std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
     st->pParts = pParts;
     st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;

@@ -66,7 +66,6 @@ struct LayoutState {
     char cLast;            // the last byte written (0: none yet)
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
-    rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
 
     // The pass.
     char *pOut;            // the output buffer (null until the first byte)
@@ -80,6 +79,11 @@ struct LayoutState {
     int32_t iNumComma;
     int32_t iPartSize;
     int32_t iSite;         // failure site, when a rule fails
+
+    // The indentation stack, last: only its levels up to iTopIdt hold anything (the higher ones
+    // are emptied when first reached), so a statement does not clear all of it.
+    int32_t iTopIdt;
+    rIdtFrame arIdtFrame[MAX_IDT_LEVELS];
 };
 
 // The byte before the reading position, or -1 at the start of the statement.
