@@ -175,8 +175,9 @@ const char *pSqueezeBlockCmt(const char *s, const char *sEnd, char **pd) {
 // Runs of white space become one blank or one line feed, or nothing before a comma, a closing
 // parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line comment;
 // inside a block comment a run with a line feed becomes one line feed. The text only shrinks:
-// it is rebuilt in a new block of its length, and the old one goes.
-int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
+// it is rebuilt in a new block of its length, and the old one goes. *pbCmt tells whether the
+// text holds a comment.
+int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     size_t nLen = *pnLen;
     char *pNew = static_cast<char *>(pvAlloc(nLen + 1));
     if (pNew == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
@@ -208,9 +209,11 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen) {
         } else if (bLiteralAt(s, old.get(), sEnd)) {
             copyTo(pLiteralEnd(s, sEnd));
         } else if (c == '-' && s[1] == '-') {
+            *pbCmt = true;
             copyTo(pCmtEnd(s, sEnd));
             skipWhite();
         } else if (c == '/' && s[1] == '*') {
+            *pbCmt = true;
             s = pSqueezeBlockCmt(s, sEnd, &d);
         } else if (c == '(' || c == ';') {
             *d++ = *s++;
@@ -544,12 +547,15 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
     }
     size_t nLen = 0;
+    bool bCmt = false;
     int rc = rcTrimStmt(pWork, rStmtStyle, &nLen);
-    if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen);
+    if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen, &bCmt);
     if (rc == RC_OK) rc = rcInsertBlanks(pWork, &nLen);
     if (rc != RC_OK) return rc;
     pWork->szTail = pWork->ssSrc + nLen;
-    rc = rcMoveComments(pWork);
+    // Without a comment the moves would only turn the blank before a block header into a line
+    // feed, which the flattening turns back: they are left out.
+    if (bCmt) rc = rcMoveComments(pWork);
     if (rc == RC_OK) rc = rcFlatten(pWork);
     return rc;
 }
