@@ -295,7 +295,7 @@ int rcWalk(LayoutState *st) {
             continue;
         }
         int rc = rcCarryRules(st);
-        if (rc == RULE_PASS) rc = rcParenRules(st);
+        if (rc == RULE_PASS && (*p == '(' || *p == ')' || *p == ',')) rc = rcParenRules(st);
         if (rc == RULE_PASS) rc = rcKeywordRules(st);
         if (rc == RULE_PASS) {
             // No rule begins here; in a statement a word that begins here goes out whole.

@@ -136,17 +136,6 @@ int32_t eDetectEncoding(const char *p, size_t n) {
 
 
 
-uint32_t uMatchFolded(const char *p, const char *szKw) {
-    uint32_t n = 0;
-    while (szKw[n] != '\0' && iFold(p[n]) == iFold(szKw[n])) ++n;
-    return n;
-}
-
-size_t nKwLen(const char *p, const char *szKw) {
-    uint32_t n = uMatchFolded(p, szKw);
-    return szKw[n] == '\0' ? n : 0;
-}
-
 int iIsKeyword(const char *szText, const char *szKeyword, uint32_t *puMatched) {
     uint32_t n = uMatchFolded(szText, szKeyword);
     if (puMatched != nullptr) *puMatched = n;

@@ -140,9 +140,16 @@ inline int iUnitLen(const char *p, const char *pEnd) {
 // Keywords. The text at p is compared with szKw byte by byte, ASCII letters of both folded to
 // capitals and nothing else folded; there is no notion of words (ANDREW begins with AND).
 // The number of leading bytes that agreed.
-uint32_t uMatchFolded(const char *p, const char *szKw);
+inline uint32_t uMatchFolded(const char *p, const char *szKw) {
+    uint32_t n = 0;
+    while (szKw[n] != '\0' && iFold(p[n]) == iFold(szKw[n])) ++n;
+    return n;
+}
 // The length of szKw when the text at p begins with it, else 0.
-size_t nKwLen(const char *p, const char *szKw);
+inline size_t nKwLen(const char *p, const char *szKw) {
+    uint32_t n = uMatchFolded(p, szKw);
+    return szKw[n] == '\0' ? n : 0;
+}
 // 1 when the text begins with the keyword, else 0; *puMatched (when given) receives the number
 // of leading bytes that agreed. An empty keyword matches.
 int iIsKeyword(const char *szText, const char *szKeyword, uint32_t *puMatched);
