@@ -127,15 +127,27 @@ bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
 }
 
 // Bytes as stored: every LF as CR LF when the lines end so.
+// The text goes in pieces of a block, each with room for a CR before every byte.
 bool TextWriter::bPutStored(const char *pText, size_t nLen) {
     if (!bCrLf) return bPutRaw(pText, nLen);
     for (const char *pEnd = pText + nLen; pText < pEnd;) {
-        const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pEnd - pText)));
-        const char *pRunEnd = pLf != nullptr ? pLf : pEnd;
-        if (!bPutRaw(pText, static_cast<size_t>(pRunEnd - pText))) return false;
-        if (pLf == nullptr) break;
-        if (!bPutRaw("\r\n", 2)) return false;
-        pText = pLf + 1;
+        const size_t nPiece = static_cast<size_t>(pEnd - pText) < SINK_BLOCK ? static_cast<size_t>(pEnd - pText) : SINK_BLOCK;
+        if (pSink != nullptr && n + 2 * nPiece > 2 * SINK_BLOCK && !bFlush()) return false;
+        if (!bRoom(2 * nPiece)) return false;
+        const char *pStop = pText + nPiece;
+        char *d = p + n;
+        while (pText < pStop) {
+            const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pStop - pText)));
+            const char *pRunEnd = pLf != nullptr ? pLf : pStop;
+            std::memcpy(d, pText, static_cast<size_t>(pRunEnd - pText));
+            d += pRunEnd - pText;
+            pText = pRunEnd;
+            if (pLf == nullptr) break;
+            *d++ = '\r';
+            *d++ = '\n';
+            ++pText;
+        }
+        n = static_cast<size_t>(d - p);
     }
     return true;
 }
