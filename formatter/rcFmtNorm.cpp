@@ -409,9 +409,9 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
     while (pEnd < pWork->szTail) {
         char *q = p;  // the blanks and TABs before the comment start here
         while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-        // Before ")" or ";" the blank after AND would be left where no blank stays: the comment
-        // stays behind AND there.
-        const bool bCloses = *pEnd == ')' || *pEnd == ';';
+        // Before ")", ";" or "," the blank after AND would be left where no blank stays: the
+        // comment stays behind AND there.
+        const bool bCloses = *pEnd == ')' || *pEnd == ';' || *pEnd == ',';
         // A line comment never comes to stand right after a minus sign: "---" would begin one
         // byte earlier.
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && q[-4] == '-';
