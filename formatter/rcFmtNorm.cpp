@@ -78,6 +78,17 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
 
 // Whether the text ends inside a line comment (literals and block comments passed over).
 bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
+    // A line comment ends at its line feed: only one that begins on the last line can be open
+    // at the end, and without "--" there the text need not be read.
+    const char *pLine = pStart;
+    for (const char *pLf; (pLf = static_cast<const char *>(std::memchr(pLine, '\n', static_cast<size_t>(pEnd - pLine)))) != nullptr;)
+        pLine = pLf + 1;
+    bool bDashes = false;
+    for (const char *d; !bDashes && (d = static_cast<const char *>(std::memchr(pLine, '-', static_cast<size_t>(pEnd - pLine)))) != nullptr;) {
+        bDashes = d + 1 < pEnd && d[1] == '-';
+        pLine = d + 1;
+    }
+    if (!bDashes) return false;
     for (const char *p = pStart; p < pEnd;) {
         if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
             p = e;  // no literal or comment begins inside the run
