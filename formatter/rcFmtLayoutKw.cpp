@@ -145,7 +145,9 @@ void vScanByte(LayoutState *st) {
 // THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
 const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen) {
     while (p < st->szTail && *p != ';') {
-        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+        if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
+            p = e;  // neither a literal, a comment, a ";" nor a word's start
+        } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);

@@ -47,14 +47,15 @@ constexpr LexTables::LexTables() {
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
             const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
-            arQuiet[c] = static_cast<uint8_t>((bCommon && !bWhite && !in("(;") ? Q_SQUEEZE : 0) |
+            arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(;") ? Q_SQUEEZE : 0) |
                                               (bCommon && !in("(),:<>!=|*+") ? Q_BLANKS : 0) |
                                               (bCommon && !in("PpFf") ? Q_MOVE : 0) |
                                               (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
-                                              (bCommon && !bWhite && !in(",;EeCc") ? Q_SCAN : 0));
+                                              (bCommon && !bWhite && !in(",;EeCc") ? Q_SCAN : 0) |
+                                              (bCommon && !in(";Tt$") ? Q_THEN : 0));
         }
     }
 }

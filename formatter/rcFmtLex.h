@@ -19,7 +19,7 @@ enum : uint8_t {
 };
 // The bytes that a scan steps over without looking at them one by one, a bit per scan. No byte
 // of 0x80 or more is quiet (it may begin a character of several bytes).
-enum : uint8_t {
+enum : uint16_t {
     Q_SQUEEZE = 0x01,  // white-space squeezing: all but white space, quotes, q, "-", "/", "(", ";"
     Q_BLANKS = 0x02,   // blank insertion: all but quotes, q, "-", "/", "(", ")", ",", operators
     Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and P and F (PROCEDURE, ...)
@@ -29,6 +29,7 @@ enum : uint8_t {
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
                        // "/", ",", ";", and E and C (END, CASE)
+    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", T and $
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
@@ -37,7 +38,7 @@ struct LexTables {
     uint8_t arSjis[256] = {};    // per first byte: 2 for a Shift_JIS lead byte, else 1
     uint8_t arUtf8[256] = {};    // per first byte: the length of the UTF-8 sequence it opens, else 1
     uint8_t arLatin1[256] = {};  // 1 for every byte
-    uint8_t arQuiet[256] = {};   // Q_ bits: the scans for which the byte needs no look of its own
+    uint16_t arQuiet[256] = {};  // Q_ bits: the scans for which the byte needs no look of its own
     constexpr LexTables();
 };
 extern const LexTables rLex;
@@ -47,12 +48,12 @@ inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
 inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
 inline bool bIsOperByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_OPER) != 0; }
-inline bool bQuiet(int c, uint8_t q) { return (rLex.arQuiet[static_cast<uint8_t>(c)] & q) != 0; }
+inline bool bQuiet(int c, uint16_t q) { return (rLex.arQuiet[static_cast<uint8_t>(c)] & q) != 0; }
 // The end of the run of bytes quiet for the scan q from p on.
 // Both runs are walked four bytes a step.
-template <const uint8_t (LexTables::*arTable)[256]>
-inline const char *pTableRunEnd(const char *p, const char *pEnd, uint8_t bits) {
-    const uint8_t *t = rLex.*arTable;
+template <class T, const T (LexTables::*arTable)[256]>
+inline const char *pTableRunEnd(const char *p, const char *pEnd, T bits) {
+    const T *t = rLex.*arTable;
     for (; pEnd - p >= 4; p += 4) {
         if ((t[static_cast<uint8_t>(p[0])] & bits) == 0) return p;
         if ((t[static_cast<uint8_t>(p[1])] & bits) == 0) return p + 1;
@@ -62,8 +63,8 @@ inline const char *pTableRunEnd(const char *p, const char *pEnd, uint8_t bits) {
     while (p < pEnd && (t[static_cast<uint8_t>(*p)] & bits) != 0) ++p;
     return p;
 }
-inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint8_t q) {
-    return pTableRunEnd<&LexTables::arQuiet>(p, pEnd, q);
+inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint16_t q) {
+    return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, q);
 }
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
 inline bool bInWordAt(const char *p, const char *pStart) {
@@ -73,11 +74,11 @@ inline bool bInWordAt(const char *p, const char *pStart) {
 // bytes of CC_INWORD need no look of their own in any pass: no keyword, literal, comment or
 // operator begins there (q' after n opens a literal, so q and Q are not among them).
 inline const char *pClassRunEnd(const char *p, const char *pEnd, uint8_t cc) {
-    return pTableRunEnd<&LexTables::arClass>(p, pEnd, cc);
+    return pTableRunEnd<uint8_t, &LexTables::arClass>(p, pEnd, cc);
 }
 // The end of the run of bytes at p that the scan q passes over without a look of its own (its
 // quiet bytes, or the inside of a word), or null when p begins no such run.
-inline const char *pPlainRunEnd(const char *pStart, const char *p, const char *pEnd, uint8_t q) {
+inline const char *pPlainRunEnd(const char *pStart, const char *p, const char *pEnd, uint16_t q) {
     if (bQuiet(*p, q)) return pQuietRunEnd(p + 1, pEnd, q);
     if (bInWordAt(p, pStart)) return pClassRunEnd(p, pEnd, CC_INWORD);
     return nullptr;
