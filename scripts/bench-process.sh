@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process speed: quorva -o on the benchmark's generated texts, and file mode on a 10 MB SQL
 # trace file, each beside its floor (a getc/putc copy of standard input; cp of the file). Prints
-# the median of 7 runs of each. Needs a build with -DQUORVA_BENCH=ON.
+# the median of 7 runs of each, and the peak memory of quorva -o against the input's size (with
+# GNU time installed). Needs a build with -DQUORVA_BENCH=ON.
 # Usage: scripts/bench-process.sh [BUILD_DIR]   (default build)
 set -euo pipefail
 build=${1:-build}
@@ -23,11 +24,18 @@ median() {  # median of 7 runs of a command, in milliseconds
   printf '%s\n' "${t[@]}" | sort -n | sed -n 4p
 }
 
-printf '%-32s %10s %10s %8s\n' input quorva_ms floor_ms ratio
+peak() {  # peak resident memory of quorva -o on a file against the file's size
+  [ -x /usr/bin/time ] || { echo -; return; }
+  /usr/bin/time -f %M -o "$work/rss" "$build/quorva" -q -o <"$1" >/dev/null 2>&1 || true
+  awk -v k="$(tail -n 1 "$work/rss")" -v n="$(stat -c %s "$1")" 'BEGIN { printf "%.1fx", k * 1024 / n }'
+}
+
+printf '%-32s %10s %10s %8s %8s\n' input quorva_ms floor_ms ratio memory
 for f in "$work"/*.sql; do
   q=$(median sh -c "'$build/quorva' -q -o < '$f' > /dev/null")
   c=$(median sh -c "'$build/bench/byteCopy' < '$f' > /dev/null")
-  printf '%-32s %10s %10s %8s\n' "$(basename "$f" .sql)" "$q" "$c" "$(awk -v a="$q" -v b="$c" 'BEGIN { printf "%.1fx", a / (b > 0 ? b : 1) }')"
+  printf '%-32s %10s %10s %8s %8s\n' "$(basename "$f" .sql)" "$q" "$c" \
+    "$(awk -v a="$q" -v b="$c" 'BEGIN { printf "%.1fx", a / (b > 0 ? b : 1) }')" "$(peak "$f")"
 done
 cp "$work/trace.trc" "$work/orig.trc"
 q=$(median sh -c "cp '$work/orig.trc' '$work/t.trc' && '$build/quorva' -q '$work/t.trc'")
