@@ -95,8 +95,12 @@ int iUnitLenMulti(const char *p, const char *pEnd) {
 }
 
 namespace {
-// The end of the run of ASCII bytes at s, eight bytes at a time.
+// The end of the run of ASCII bytes at s, 32 and then eight bytes at a time.
 const uint8_t *pAsciiRunEnd(const uint8_t *s, const uint8_t *e) {
+    for (uint64_t w[4]; e - s >= 32; s += 32) {
+        std::memcpy(w, s, 32);
+        if (((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) != 0) break;
+    }
     for (uint64_t w; e - s >= 8; s += 8) {
         std::memcpy(&w, s, 8);
         if ((w & 0x8080808080808080ull) != 0) break;
