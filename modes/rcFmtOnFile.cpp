@@ -109,12 +109,13 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
 struct DocText {
     char *pRaw = nullptr;   // the bytes as stored
     size_t nRaw = 0, capRaw = 0;
-    char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends LF
+    const char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends LF
     size_t nText = 0;
+    char *pOwnText = nullptr;  // the text's own block, where it is not the stored bytes themselves
     TextForm rForm;
     ~DocText() {
         vFree(pRaw);
-        vFree(pText);
+        vFree(pOwnText);
     }
 };
 
@@ -139,7 +140,7 @@ int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
     size_t nBom = 0;
     vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
     if (pDoc->rForm.eUtf16 != 0) {
-        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pText, &pDoc->nText);
+        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pOwnText, &pDoc->nText);
         if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
         if (rc != RC_OK) {
             iConPrintf(szMsgBadText, szErrorPrefix, pDoc->rForm.eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", szPath);
@@ -150,13 +151,21 @@ int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
             iConPrintf(szMsgBinary, szErrorPrefix, szPath);
             return rcFail(RC_BADTEXT, SITE_BINARY);
         }
-        pDoc->pText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
-        if (pDoc->pText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-        std::memcpy(pDoc->pText, pDoc->pRaw, pDoc->nRaw + 1);
         pDoc->nText = pDoc->nRaw;
+        pDoc->rForm.bCrLf = bCrLfText(pDoc->pRaw, pDoc->nRaw);
+        // Without a carriage return the text is the stored bytes themselves; else it is a copy
+        // whose line ends become LF.
+        if (std::memchr(pDoc->pRaw, '\r', pDoc->nRaw) == nullptr) {
+            pDoc->pText = pDoc->pRaw;
+            return RC_OK;
+        }
+        pDoc->pOwnText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
+        if (pDoc->pOwnText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+        std::memcpy(pDoc->pOwnText, pDoc->pRaw, pDoc->nRaw + 1);
     }
-    pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
-    pDoc->nText = nCrLfToLf(pDoc->pText, pDoc->nText);
+    pDoc->pText = pDoc->pOwnText;
+    pDoc->rForm.bCrLf = bCrLfText(pDoc->pOwnText, pDoc->nText);
+    pDoc->nText = nCrLfToLf(pDoc->pOwnText, pDoc->nText);
     return RC_OK;
 }
 

@@ -66,6 +66,7 @@ void vFree(void *p);
 bool bGrowBlock(void **pp, size_t *pCap, size_t nNeed, size_t nSize);
 template <class T>
 bool bGrowTo(T **pp, size_t *pCap, size_t nNeed) {
+    if (nNeed <= *pCap) return true;  // most calls find room
     void *pv = *pp;
     if (!bGrowBlock(&pv, pCap, nNeed, sizeof(T))) return false;
     *pp = static_cast<T *>(pv);
