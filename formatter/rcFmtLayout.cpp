@@ -275,10 +275,26 @@ int rcCarryRules(LayoutState *st) {
 // A blank where the output already ends in white space (two blanks that comment moves left
 // side by side) or at the start of a line is not written.
 void vWalkBlank(LayoutState *st) {
-    if (st->nTrailWhite > 0 || st->iLineIdt >= 0)
-        st->szSrc += 1;
-    else
-        vCopy(st, 1);
+    if (st->nTrailWhite == 0 && st->iLineIdt < 0) {
+        // vCopy's bookkeeping for one blank after text
+        if (bRoom(st, 1)) st->pOut[st->iDstLen] = ' ';
+        st->iDstLen += 1;
+        st->cLast = ' ';
+        st->nTrailWhite = 1;
+    }
+    st->szSrc += 1;
+}
+
+// Copies the n bytes of a word at the reading position (within the text): vCopy's bookkeeping
+// for bytes that hold no white space.
+void vCopyWord(LayoutState *st, int64_t n) {
+    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = st->szSrc[n - 1];
+    st->iSlashLine = false;
+    st->nTrailWhite = 0;
+    st->iLineIdt = -1;
+    st->szSrc += n;
 }
 
 // The walk: at each position the first rule that applies consumes its bytes.
@@ -291,7 +307,7 @@ int rcWalk(LayoutState *st) {
         }
         // Inside a word of a statement no rule applies: the rest of the word is copied at once.
         if (st->iInStmt != 0 && bInWordAt(p, st->ssSrc)) {
-            vCopy(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
+            vCopyWord(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
             continue;
         }
         int rc = rcCarryRules(st);
@@ -300,8 +316,10 @@ int rcWalk(LayoutState *st) {
         if (rc == RULE_PASS) {
             // No rule begins here; in a statement a word that begins here goes out whole.
             const char *s = st->szSrc;
-            const char *q = st->iInStmt != 0 && bIsWordByte(*s) ? pClassRunEnd(s + 1, st->szTail, CC_INWORD) : s + 1;
-            vCopy(st, q - s);
+            if (bIsWordByte(*s))
+                vCopyWord(st, (st->iInStmt != 0 ? pClassRunEnd(s + 1, st->szTail, CC_INWORD) : s + 1) - s);
+            else
+                vCopy(st, 1);
             rc = RC_OK;
         }
         if (rc != RC_OK) return rc;
