@@ -59,6 +59,9 @@ inline RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = s
                              (szStdoutRedirect != nullptr ? szStdoutRedirect : "> " + sBase + ".out") + " 2> " +
                              sBase + ".err";
     int iRaw = std::system(sCmd.c_str());
+    // -1: the command interpreter itself did not start (Wine does this now and then under load);
+    // that is no run of quorva, which is tried again.
+    for (int iTry = 0; iRaw == -1 && iTry < 3; ++iTry) iRaw = std::system(sCmd.c_str());
 #if defined(_WIN32)
     RunResult r{iRaw, sReadFile(sBase + ".out"), sReadFile(sBase + ".err")};
 #else
