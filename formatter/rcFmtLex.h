@@ -84,6 +84,16 @@ inline const char *pPlainRunEnd(const char *pStart, const char *p, const char *p
     return nullptr;
 }
 
+// Copies n bytes (sizeof(T) <= n <= 2 * sizeof(T)) as a first and a last T, which may overlap.
+template <class T>
+inline void vCopyEnds(char *d, const char *p, size_t n) {
+    T a, b;
+    std::memcpy(&a, p, sizeof a);
+    std::memcpy(&b, p + n - sizeof b, sizeof b);
+    std::memcpy(d, &a, sizeof a);
+    std::memcpy(d + n - sizeof b, &b, sizeof b);
+}
+
 // Copies the n bytes at p to d. Most runs the passes copy are a byte or a word: up to 16 bytes
 // are copied in two overlapping moves of a fixed size, which need no call.
 inline void vCopyRun(char *d, const char *p, size_t n) {
@@ -94,17 +104,9 @@ inline void vCopyRun(char *d, const char *p, size_t n) {
         d[n - 2] = p[n - 2];
         d[n - 1] = p[n - 1];
     } else if (n <= 8) {
-        uint32_t a, b;
-        std::memcpy(&a, p, 4);
-        std::memcpy(&b, p + n - 4, 4);
-        std::memcpy(d, &a, 4);
-        std::memcpy(d + n - 4, &b, 4);
+        vCopyEnds<uint32_t>(d, p, n);
     } else if (n <= 16) {
-        uint64_t a, b;
-        std::memcpy(&a, p, 8);
-        std::memcpy(&b, p + n - 8, 8);
-        std::memcpy(d, &a, 8);
-        std::memcpy(d + n - 8, &b, 8);
+        vCopyEnds<uint64_t>(d, p, n);
     } else {
         std::memcpy(d, p, n);
     }
