@@ -302,7 +302,11 @@ void vBlankWalk(const char *szText, const char *sEnd, BlankOut *pOut, const char
         char c = *s;
         size_t n = 1;
         const char *e = nullptr;
-        if (!bAfterOperator(szText, s, pCmtEnd) && (e = pPlainRunEnd(szText, s, sEnd, Q_BLANKS)) != nullptr) {
+        if (bIsOperByte(c) && c != '-') {
+            // An operator (not a comment's "-") goes as it is, and so does a blank after it:
+            // only a word after it may get a blank.
+            n = s + 1 < sEnd && s[1] == ' ' ? 2 : 1;
+        } else if (!bAfterOperator(szText, s, pCmtEnd) && (e = pPlainRunEnd(szText, s, sEnd, Q_BLANKS)) != nullptr) {
             n = static_cast<size_t>(e - s);  // a word after an operator may be a statement keyword
         } else if (iUnitLen(s, sEnd) == 2) {
             n = 2;
