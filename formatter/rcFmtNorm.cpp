@@ -506,15 +506,25 @@ int rcFlatten(FmtWork *pWork) {
     char *szTail = pWork->szTail;
     char *pLast = szTail - 1;
     char *p = ssSrc;
-    const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     while (p < pLast) {
         if (const char *e = pPlainRunEnd(ssSrc, p, pLast, Q_FLAT)) {
             p = const_cast<char *>(e);
             continue;
         }
+        if (bIsWordByte(*p) && *p != 'q' && *p != 'Q') {
+            // S, E, C, A or D: a statement keyword begins here only after a blank; any other
+            // word is passed whole.
+            size_t nWord = p > ssSrc && p[-1] == ' ' ? nLineKeywordAt(p) : 0;
+            if (nWord != 0) {
+                p[-1] = '\n';
+                p += nWord;
+            } else {
+                p = const_cast<char *>(pClassRunEnd(p + 1, pLast, CC_INWORD));
+            }
+            continue;
+        }
         if (iUnitLen(p, szTail) == 2) {
             p += 2;
-            pUnitEnd = p;
             continue;
         }
         if (bLiteralAt(p, ssSrc, szTail)) {
@@ -528,14 +538,6 @@ int rcFlatten(FmtWork *pWork) {
             if (pCmt[0] == '/' && e < szTail && *e == '\n') ++e;
             p = e;
             continue;
-        }
-        if (p > ssSrc && p != pUnitEnd && p[-1] == ' ') {
-            size_t nWord = nLineKeywordAt(p);
-            if (nWord != 0) {
-                p[-1] = '\n';
-                p += nWord;
-                continue;
-            }
         }
         if (bIsWhite(*p)) *p = ' ';
         ++p;
