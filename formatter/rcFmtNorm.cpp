@@ -428,8 +428,15 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         // comment stays behind AND there.
         const bool bCloses = *pEnd == ')' || *pEnd == ';' || *pEnd == ',';
         // A line comment never comes to stand right after a minus sign: "---" would begin one
-        // byte earlier.
-        const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && q[-4] == '-';
+        // byte earlier. Nor does it move to a minus sign that white space parts from AND: the
+        // layout writes such white space where the text had none ("a-AND" becomes "a -" and
+        // "AND" on the next line), and a second run must leave the comment where the first did.
+        bool bAfterMinus = false;
+        if (p[0] == '-' && q - ssSrc >= 4) {
+            const char *b = q - 3;
+            while (b > ssSrc && bIsWhite(b[-1])) --b;
+            bAfterMinus = b > ssSrc && b[-1] == '-';
+        }
         if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);

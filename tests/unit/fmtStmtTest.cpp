@@ -201,6 +201,7 @@ const rFmtCase arCommentCases[] = {
     {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND c\n"},
     {"comment after AND before the semicolon stays", "a AND /* c */;", "a\nAND /* c */;\n"},
     {"comment after AND before a comma stays", "b,AND /*C */ ,c", "b\n,\nAND /*C */\n, c\n"},
+    {"line comment after AND stays after a minus sign", "a-AND -- c\nb", "a -\nAND -- c\nb\n"},
     {"comment after a comma moves before it", "a,/* c */b", "a /* c */\n, b\n"},
     {"line comment after a comma moves before it", "a, -- c\nb", "a -- c\n, b\n"},
     {"comment at the end stays after AND and comma", "a AND -- c", "a\nAND -- c\n"},
