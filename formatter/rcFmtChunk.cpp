@@ -139,34 +139,63 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
     auto blankBefore = [&] {
         if (*pcOut != ' ' && *pcOut != '\t' && *pcOut != '\n' && *pcOut != ')') ++r.nBlanks;
     };
+    auto operatorOf = [&](size_t n) {  // an operator of n bytes, with a blank on each side
+        blankBefore();
+        r.q = p + n;
+        bBlankAfter = true;
+    };
     size_t n = 0;
-    if (bLiteralAt(p, pStart, pEnd)) {
+    switch (c) {
+    case '\'':
+    case '"':
         r.q = pLiteralEnd(p, pEnd);
-    } else if (bCmtAt(p)) {
-        bool bClosed = false;
-        r.q = pCmtEnd(p, pEnd, &bClosed);
-        if (p[0] == '-' && !bClosed) {  // a line comment needs its line feed
-            r.eKind = STEP_BAD_CMT;
-            return r;
+        break;
+    case 'q':
+    case 'Q':
+        if (bLiteralAt(p, pStart, pEnd)) r.q = pLiteralEnd(p, pEnd);
+        break;
+    case '-':
+    case '/':
+        if (bCmtAt(p)) {
+            bool bClosed = false;
+            r.q = pCmtEnd(p, pEnd, &bClosed);
+            if (p[0] == '-' && !bClosed) {  // a line comment needs its line feed
+                r.eKind = STEP_BAD_CMT;
+                return r;
+            }
+        } else if (c == '-' || p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
+            operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
         }
-    } else if (c == '(') {
+        break;
+    case '(':
         r.eKind = STEP_OPEN;
-    } else if (c == ')') {
+        break;
+    case ')':
         r.eKind = STEP_CLOSE;
-    } else if (c == ',') {
+        break;
+    case ',':
         r.eKind = STEP_COMMA;
         bBlankAfter = true;
-    } else if ((n = nMetricWordAt(p)) != 0) {
-        r.eKind = STEP_KEYWORD;
-        r.q = p + n;
-    } else if ((n = nOperatorAt(p)) != 0 || (c == '/' && (p == pStart || (p[-1] != ';' && p[-1] != '\n')) && (n = 1))) {
-        blankBefore();
-        r.q = p + n;
-        bBlankAfter = true;
-    } else if (iFold(c) == 'I' && (p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) {
-        blankBefore();
-    } else {
-        r.q = p + iUnitLen(p, pEnd);
+        break;
+    case 'S':
+    case 's':
+    case 'A':
+    case 'a':
+        if ((n = nMetricWordAt(p)) != 0) {
+            r.eKind = STEP_KEYWORD;
+            r.q = p + n;
+        }
+        break;
+    case 'I':
+    case 'i':
+        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) blankBefore();
+        break;
+    default:
+        if ((n = nOperatorAt(p)) != 0)
+            operatorOf(n);
+        else
+            r.q = p + iUnitLen(p, pEnd);
+        break;
     }
     *pcOut = r.q[-1];
     if (bBlankAfter && r.q < pEnd && *r.q != ' ') {
