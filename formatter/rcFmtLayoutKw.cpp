@@ -125,6 +125,15 @@ bool bScanCarry(LayoutState *st) {
     return true;
 }
 
+// Copies the run of bytes at the reading position (up to pStop) that the scans would copy one
+// by one as they are; false when none begins there.
+bool bScanPlainRun(LayoutState *st, const char *pStop) {
+    const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN);
+    if (e == nullptr) return false;
+    vCopy(st, e - st->szSrc);
+    return true;
+}
+
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
 // blank beside another is dropped.
@@ -169,10 +178,7 @@ void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
             vCopy(st, static_cast<int64_t>(std::strlen(szThen)));
             return;
         }
-        if (const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN)) {
-            vCopy(st, e - st->szSrc);  // bytes that each would be copied as they are
-            continue;
-        }
+        if (bScanPlainRun(st, pStop)) continue;
         if (!bScanCarry(st)) vScanByte(st);
     }
 }
@@ -185,10 +191,7 @@ void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1;
     while (st->szSrc < st->szTail) {
-        if (const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, st->szTail, Q_SCAN)) {
-            vCopy(st, e - st->szSrc);  // bytes that each would be copied as they are
-            continue;
-        }
+        if (bScanPlainRun(st, st->szTail)) continue;
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);

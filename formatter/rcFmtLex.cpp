@@ -19,7 +19,11 @@ enum {
 };
 }  // namespace
 
+// The statement keywords that begin a line of their own wherever white space stands before them.
+constexpr const char *arLineKeywords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
+
 constexpr LexTables::LexTables() {
+    for (const char *szKw : arLineKeywords) arLineKwSecond[szKw[0] - 'A'] |= 1u << (szKw[1] - 'A');
     for (int c = 0; c < 256; ++c) {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
         bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
@@ -166,8 +170,7 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
 }
 
 size_t nLineKeywordOf(const char *p) {
-    static const char *const arWords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
-    return nWordOfList(p, arWords, sizeof arWords / sizeof *arWords);
+    return nWordOfList(p, arLineKeywords, sizeof arLineKeywords / sizeof *arLineKeywords);
 }
 
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }

@@ -38,6 +38,7 @@ struct LexTables {
     uint8_t arSjis[256] = {};    // per first byte: 2 for a Shift_JIS lead byte, else 1
     uint8_t arUtf8[256] = {};    // per first byte: the length of the UTF-8 sequence it opens, else 1
     uint8_t arLatin1[256] = {};  // 1 for every byte
+    uint32_t arLineKwSecond[26] = {};  // per first letter A to Z: the second letters of the line keywords, a bit each
     uint16_t arQuiet[256] = {};  // Q_ bits: the scans for which the byte needs no look of its own
     constexpr LexTables();
 };
@@ -175,10 +176,8 @@ size_t nOperatorAt(const char *p);
 size_t nLineKeywordOf(const char *p);
 inline size_t nLineKeywordAt(const char *p) {
     // Their first two letters pass over every other word at once.
-    const int c0 = iFold(p[0]), c1 = iFold(p[1]);
-    const bool bMay = (c0 == 'S' && c1 == 'H') || (c0 == 'E' && c1 == 'X') || (c0 == 'C' && c1 == 'R') ||
-                      (c0 == 'A' && c1 == 'L') || (c0 == 'D' && c1 == 'R');
-    return bMay ? nLineKeywordOf(p) : 0;
+    const unsigned c0 = static_cast<unsigned>(iFold(p[0]) - 'A'), c1 = static_cast<unsigned>(iFold(p[1]) - 'A');
+    return c0 < 26 && c1 < 26 && ((rLex.arLineKwSecond[c0] >> c1) & 1u) != 0 ? nLineKeywordOf(p) : 0;
 }
 
 // Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the

@@ -357,11 +357,9 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = fal
     // With bGlued the word may also end right at p (the layout writes the blank there).
     char *e = p > ssSrc && bIsWhite(p[-1]) ? p - 1 : bGlued ? p : nullptr;
     if (e == nullptr || e == ssSrc) return nullptr;
-    const int cLast = iFold(e[-1]);  // the header words end in E, N or Y
-    if (cLast != 'E' && cLast != 'N' && cLast != 'Y') return nullptr;
     for (const char *szWord : arBlockWords) {
         size_t n = std::strlen(szWord);
-        if (static_cast<size_t>(e - ssSrc) < n) continue;
+        if (iFold(e[-1]) != szWord[n - 1] || static_cast<size_t>(e - ssSrc) < n) continue;  // its last letter first
         char *w = e - n;
         if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w, pCmtEnd))) return w;
     }

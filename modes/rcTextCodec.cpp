@@ -90,6 +90,8 @@ bool bCrLfText(const char *p, size_t n) {
 }
 
 bool TextWriter::bRoom(size_t nMore) {
+    // A writer with a stream first writes what it holds when the block would be passed.
+    if (pSink != nullptr && n + nMore > SINK_BLOCK && !bFlush()) return false;
     if (nMore <= SIZE_MAX - n && bGrowTo(&p, &cap, n + nMore)) return true;
     iErr = ENOMEM;
     return false;
@@ -119,7 +121,6 @@ bool TextWriter::bFlush() {
 // Bytes as they are.
 bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
     if (nLen == 0) return true;  // nothing to copy, perhaps into no buffer yet
-    if (pSink != nullptr && n + nLen > SINK_BLOCK && !bFlush()) return false;
     if (!bRoom(nLen)) return false;
     std::memcpy(p + n, pText, nLen);
     n += nLen;
@@ -131,8 +132,8 @@ bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
 bool TextWriter::bPutStored(const char *pText, size_t nLen) {
     if (!bCrLf) return bPutRaw(pText, nLen);
     for (const char *pEnd = pText + nLen; pText < pEnd;) {
-        const size_t nPiece = static_cast<size_t>(pEnd - pText) < SINK_BLOCK ? static_cast<size_t>(pEnd - pText) : SINK_BLOCK;
-        if (pSink != nullptr && n + 2 * nPiece > 2 * SINK_BLOCK && !bFlush()) return false;
+        const size_t nLeft = static_cast<size_t>(pEnd - pText);
+        const size_t nPiece = nLeft < SINK_BLOCK / 2 ? nLeft : SINK_BLOCK / 2;
         if (!bRoom(2 * nPiece)) return false;
         const char *pStop = pText + nPiece;
         char *d = p + n;
