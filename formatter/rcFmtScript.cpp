@@ -65,12 +65,28 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
     }
 }
 
+// The command words by their first letter (A to Z), in their order, each list ending with -1.
+struct CmdsByLetter {
+    int8_t ar[26][8];
+    constexpr CmdsByLetter() : ar() {
+        for (auto &list : ar)
+            for (auto &i : list) i = -1;
+        for (int i = 0; i < int(sizeof arCmdWords / sizeof *arCmdWords); ++i) {
+            int8_t *pList = ar[arCmdWords[i].szWord[0] - 'A'];
+            while (*pList >= 0) ++pList;  // no letter begins more than 7 of them
+            *pList = static_cast<int8_t>(i);
+        }
+    }
+};
+constexpr CmdsByLetter rCmdsByLetter;
+
 // Whether the word at p (n bytes, at a line start where no statement is read) is a command.
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
-    for (const auto &cmd : arCmdWords) {
-        if (n < cmd.nMin || iFold(*p) != cmd.szWord[0] || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n)
-            continue;
+    const unsigned uLetter = static_cast<unsigned>(iFold(*p) - 'A');
+    for (const int8_t *pi = uLetter < 26 ? rCmdsByLetter.ar[uLetter] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
+        const auto &cmd = arCmdWords[*pi];
+        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n) continue;
         if (!bWordIs(cmd.szWord, 3, "SET")) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);

@@ -120,14 +120,15 @@ struct DocText {
 };
 
 // Reads the file's bytes into pDoc. A file that cannot be read is reported as one that cannot
-// be opened: nothing of it is written.
-int rcReadDoc(const char *szPath, DocText *pDoc) {
+// be opened: nothing of it is written. The block is made for the size the file had when listed
+// (and a read's worth more), so that a file that did not grow since is read in one go.
+int rcReadDoc(const char *szPath, int64_t iSize, DocText *pDoc) {
     errno = 0;
     FILE *fp = rFileModeCalls.pfnOpen(szPath, "rb");
     if (fp == nullptr) return rcOpenFailed(szPath, errno, SITE_OPEN);
     ScopeExit closeIn([&] { rFileModeCalls.pfnClose(fp); });
     int iErr = iReadAllBytes(fp, rFileModeCalls.pfnRead, rFileModeCalls.pfnError, &pDoc->pRaw, &pDoc->nRaw,
-                             &pDoc->capRaw);
+                             &pDoc->capRaw, iSize > 0 ? static_cast<uint64_t>(iSize) : 0);
     if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
     if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_OPEN_READ);
     return RC_OK;
@@ -236,7 +237,7 @@ int rcReplaceFile(const char *szPath, const PlatStat &rStat, const char *p, size
 int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, StmtStyle *rStmtStyle) {
     vAnnounce(szPath);
     DocText doc;
-    int rc = rcReadDoc(szPath, &doc);
+    int rc = rcReadDoc(szPath, rStat.iSize, &doc);
     if (rc != RC_OK) return rc;
     // The input counts each file's bytes once, as stored.
     *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);

@@ -68,11 +68,15 @@ size_t nCrLfToLf(char *p, size_t n) {
 bool bHoldsNul(const char *p, size_t n) { return std::memchr(p, '\0', n) != nullptr; }
 
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
-                  size_t *pn, size_t *pcap) {
+                  size_t *pn, size_t *pcap, uint64_t uExpect) {
+    const size_t nBlock = 65536;  // reads in blocks of 64 KiB at least
+    // The expected bytes and a block more: the read that finds the end has room.
+    if (uExpect > 0 && uExpect <= uint64_t(TEXT_MAX) && !bGrowTo(pp, pcap, *pn + size_t(uExpect) + nBlock + 1))
+        return ENOMEM;
     for (;;) {
-        if (*pcap - *pn < 65536 + 1) {
+        if (*pcap - *pn < nBlock + 1) {
             if (*pn > size_t(TEXT_MAX)) return EFBIG;
-            if (!bGrowTo(pp, pcap, *pn + 65536 + 1)) return ENOMEM;  // reads in blocks of 64 KiB
+            if (!bGrowTo(pp, pcap, *pn + nBlock + 1)) return ENOMEM;
         }
         errno = 0;
         size_t nRead = pfnRead(*pp + *pn, 1, *pcap - *pn - 1, fp);

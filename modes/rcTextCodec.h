@@ -36,9 +36,10 @@ bool bHoldsNul(const char *p, size_t n);
 // Reads a whole stream into *pp (length *pn, capacity *pcap, a NUL after the bytes), growing the
 // block geometrically: linear time for any size. pfnRead and pfnError are the stream calls to
 // use (a test may put in failing ones). Returns 0, ENOMEM, EFBIG (beyond 2 GiB) or the error of a
-// failed read (errno, at least EIO).
+// failed read (errno, at least EIO). uExpect, when known, is the size the stream should have: the
+// block is made for it at once, and a stream of that size is read in one go.
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
-                  size_t *pn, size_t *pcap);
+                  size_t *pn, size_t *pcap, uint64_t uExpect = 0);
 
 // How the formatted text ends its lines: CR LF (the default), LF, or as the text came in.
 enum : int32_t { EOL_CRLF = 0, EOL_LF = 1, EOL_KEEP = 2 };

@@ -68,6 +68,26 @@ TEST(TextCodec, StoredBytesToTextAndBack) {
     EXPECT_EQ(RC_BADTEXT, rcUtf16ToUtf8("x\x00y", 3, CS_UTF16LE, &p, &n)) << "an odd length";
 }
 
+// A stream is read whole whatever size it was expected to have (a file may have grown or
+// shrunk since it was listed).
+TEST(TextCodec, ReadsAStreamWholeWhateverSizeWasExpected) {
+    std::string sAll(200000, 'x');
+    for (size_t i = 0; i < sAll.size(); i += 97) sAll[i] = '\n';
+    for (uint64_t uExpect : {uint64_t(0), uint64_t(1), uint64_t(65536), uint64_t(sAll.size()), uint64_t(sAll.size() * 3)}) {
+        FILE *fp = std::tmpfile();
+        ASSERT_NE(nullptr, fp);
+        ASSERT_EQ(sAll.size(), std::fwrite(sAll.data(), 1, sAll.size(), fp));
+        std::rewind(fp);
+        char *p = nullptr;
+        size_t n = 0, cap = 0;
+        EXPECT_EQ(0, iReadAllBytes(fp, std::fread, std::ferror, &p, &n, &cap, uExpect)) << uExpect;
+        EXPECT_EQ(sAll, std::string(p, n)) << uExpect;
+        EXPECT_EQ('\0', p[n]) << uExpect;
+        vFree(p);
+        std::fclose(fp);
+    }
+}
+
 TEST(DocType, IdentifiedByTheFirstBlockOrACursorLine) {
     const std::string sLong(40000, 'x');
     const struct { const char *szName; std::string sText; int32_t iWant; } arCases[] = {
