@@ -21,6 +21,21 @@ struct FmtWork {
     const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
     size_t nText = 0;             // the line of a failure
     int32_t iFirstLine = 1;
+    // A block that the working copy has left, which the next pass writes into instead of taking a
+    // new one (a block of the text's size taken anew costs its pages' first touch again), and the
+    // bytes it holds at least.
+    HeapPtr<char> spare;
+    size_t nSpareCap = 0;
+
+    void vKeepSpare(char *p, size_t nCap) {
+        spare.reset(p);
+        nSpareCap = nCap;
+    }
+    char *pTakeSpare(size_t *pnCap) {
+        *pnCap = spare != nullptr ? nSpareCap : 0;
+        nSpareCap = 0;
+        return spare.release();
+    }
 };
 
 // The script command lines of a text (rcFmtScript.cpp), as offsets: each line from its start

@@ -441,6 +441,9 @@ int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, 
         st->pParts = &rParts;
     }
     vStartWalk(st, pWork, rStmtStyle);
+    size_t nSpare = 0;
+    st->pOut = pWork->pTakeSpare(&nSpare);
+    st->iCap = nSpare > 0 ? static_cast<int64_t>(nSpare) - 1 : 0;
     // The output is about as long as the text; (first line's levels + 2) units more leave room
     // for the indentation the end puts in front.
     bRoom(st, (pWork->szTail - pWork->ssSrc) + (pWork->szTail - pWork->ssSrc) / 4 +

@@ -194,6 +194,8 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     if (pNew == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
     HeapPtr<char> old(pWork->ssSrc);
     pWork->ssSrc = pNew;
+    // The old block holds the trimmed text and its NUL: the next pass writes into it.
+    ScopeExit keep([&] { pWork->vKeepSpare(old.release(), nLen + 1); });
     const char *s = old.get();
     const char *sEnd = s + nLen;
     char *d = pWork->ssSrc;
@@ -337,12 +339,13 @@ void vBlankWalk(const char *szText, const char *sEnd, BlankOut *pOut, const char
 int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
     size_t nLen = *pnLen;
     BlankOut out;
+    out.p = pWork->pTakeSpare(&out.cap);
     const char *pStop = nullptr;
     if (out.bRoom(nLen + nLen / 16)) vBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, &out, &pStop);
     if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
     if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
     out.p[out.n] = '\0';
-    vFree(pWork->ssSrc);
+    pWork->vKeepSpare(pWork->ssSrc, nLen + 1);  // the squeezed text's block, for the layout's output
     pWork->ssSrc = out.p;
     out.p = nullptr;
     *pnLen = pWork->nSrc = out.n;

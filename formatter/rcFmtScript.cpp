@@ -11,7 +11,7 @@
 
 namespace {
 // The command words: "REM" up to "REMARK" means that any of REM, REMA, REMAR, REMARK is one.
-const struct {
+constexpr struct {
     const char *szWord;
     size_t nMin;  // the shortest form
 } arCmdWords[] = {
