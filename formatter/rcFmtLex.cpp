@@ -51,8 +51,7 @@ constexpr LexTables::LexTables() {
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
             const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
-            arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(;") ? Q_SQUEEZE : 0) |
-                                              (bCommon && !in("(),:<>!=|*+") ? Q_BLANKS : 0) |
+            arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(),;:<>!=|*+") ? Q_NORM : 0) |
                                               (bCommon && !in("PpFf") ? Q_MOVE : 0) |
                                               (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |

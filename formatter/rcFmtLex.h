@@ -20,8 +20,8 @@ enum : uint8_t {
 // The bytes that a scan steps over without looking at them one by one, a bit per scan. No byte
 // of 0x80 or more is quiet (it may begin a character of several bytes).
 enum : uint16_t {
-    Q_SQUEEZE = 0x01,  // white-space squeezing: all but white space, quotes, q, "-", "/", "(", ";"
-    Q_BLANKS = 0x02,   // blank insertion: all but quotes, q, "-", "/", "(", ")", ",", operators
+    Q_NORM = 0x01,     // squeezing with blank insertion: all but white space, quotes, q, "-", "/",
+                       // "(", ")", ",", ";", operators
     Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and P and F (PROCEDURE, ...)
     Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and S E C A D
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed

@@ -21,9 +21,7 @@ enum {
     SITE_TRAIL_GROW = 539,
     SITE_WHITE_NOMEM = 559,
     SITE_WHITE_READ = 653,
-    SITE_WHITE_WRITE = 659,
     SITE_BLANK_NOMEM = 739,
-    SITE_BLANK_READ = 819,
     SITE_HDR_SKIPCMT = 862,
     SITE_HDR_SWAP = 873,
     SITE_CMT_SKIPCMT = 892,
@@ -183,70 +181,6 @@ const char *pSqueezeBlockCmt(const char *s, const char *sEnd, char **pd) {
     return s;
 }
 
-// Runs of white space become one blank or one line feed, or nothing before a comma, a closing
-// parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line comment;
-// inside a block comment a run with a line feed becomes one line feed. The text only shrinks:
-// it is rebuilt in a new block of its length, and the old one goes. *pbCmt tells whether the
-// text holds a comment.
-int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
-    size_t nLen = *pnLen;
-    char *pNew = static_cast<char *>(pvAlloc(nLen + 1));
-    if (pNew == nullptr) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
-    HeapPtr<char> old(pWork->ssSrc);
-    pWork->ssSrc = pNew;
-    // The old block holds the trimmed text and its NUL: the next pass writes into it.
-    ScopeExit keep([&] { pWork->vKeepSpare(old.release(), nLen + 1); });
-    const char *s = old.get();
-    const char *sEnd = s + nLen;
-    char *d = pWork->ssSrc;
-    // White space dropped after "(", ";" or a line comment never includes the last byte: the
-    // final line feed stays, also after a statement that ends in "(".
-    const char *sLast = sEnd - 1;
-    auto skipWhite = [&] {
-        while (s < sLast && bIsWhite(*s)) ++s;
-    };
-    auto copyTo = [&](const char *e) {
-        vCopyRun(d, s, static_cast<size_t>(e - s));
-        d += e - s;
-        s = e;
-    };
-    while (s < sEnd) {
-        char c = *s;
-        if (const char *e = pPlainRunEnd(old.get(), s, sEnd, Q_SQUEEZE)) {
-            // A lone blank before a word stays as it is: the run goes on past it.
-            while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_SQUEEZE) && e[1] != ',' && e[1] != ')')
-                e = pQuietRunEnd(e + 2, sEnd, Q_SQUEEZE);
-            copyTo(e);
-        } else if (iUnitLen(s, sEnd) == 2) {
-            copyTo(s + 2);
-        } else if (bLiteralAt(s, old.get(), sEnd)) {
-            copyTo(pLiteralEnd(s, sEnd));
-        } else if (c == '-' && s[1] == '-') {
-            *pbCmt = true;
-            copyTo(pCmtEnd(s, sEnd));
-            skipWhite();
-        } else if (c == '/' && s[1] == '*') {
-            *pbCmt = true;
-            s = pSqueezeBlockCmt(s, sEnd, &d);
-        } else if (c == '(' || c == ';') {
-            *d++ = *s++;
-            skipWhite();
-        } else if (bIsWhite(c)) {
-            bool bLf = false;
-            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
-            if (*e != ',' && *e != ')' && *e != ';') *d++ = bLf ? '\n' : ' ';
-            s = e;
-        } else {
-            *d++ = *s++;
-        }
-    }
-    if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
-    if (static_cast<size_t>(d - pWork->ssSrc) > nLen) return rcFailOverrun(pWork, SITE_WHITE_WRITE, nullptr);
-    std::memset(d, 0, nLen + 1 - static_cast<size_t>(d - pWork->ssSrc));
-    *pnLen = pWork->nSrc = static_cast<size_t>(d - pWork->ssSrc);
-    return RC_OK;
-}
-
 // Whether an operator ends just before p: the layout writes a blank after it, so a word right
 // after it counts as one after white space (a second run finds the blank there). pCmtEnd is the
 // end of the last comment the walk stepped over: a "*/" that ends there closes a comment, any
@@ -266,7 +200,7 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     for (const char *szWord : arParenWords) {
         size_t n = std::strlen(szWord);
         if (static_cast<size_t>(s - szText) < n + 1) continue;
-        // A ")" or "," before the word gets its blank in this same walk.
+        // A ")" or "," before the word has its blank after it already.
         char b = s[-1 - static_cast<ptrdiff_t>(n)];
         if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n, pCmtEnd)))
             return true;
@@ -274,78 +208,172 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     return false;
 }
 
-// The text with its blanks, in a block that grows as it is written (a NUL after its n bytes).
-struct BlankOut {
+// The normalised text as it is written, in a block that grows (a NUL after its n bytes).
+struct NormOut {
     char *p = nullptr;
     size_t n = 0, cap = 0;
     bool bNoMem = false;
-    ~BlankOut() { vFree(p); }
+    ~NormOut() { vFree(p); }
     bool bRoom(size_t nMore) {
         if (n + nMore < cap || bGrowTo(&p, &cap, n + nMore + 1)) return true;
         bNoMem = true;
         return false;
     }
+    char cLast() const { return n > 0 ? p[n - 1] : '\0'; }
 };
 
-// The walk of the blank insertion over [szText, sEnd): writes the text with its blanks to
-// *pOut. *ppStop receives where reading stopped (early when memory ran short).
-void vBlankWalk(const char *szText, const char *sEnd, BlankOut *pOut, const char **ppStop) {
-    const char *s = szText;
-    const char *pCmtEnd = nullptr;  // the end of the last comment stepped over
-    auto put = [&](const char *p, size_t n) {
-        if (!pOut->bRoom(n)) return;
-        vCopyRun(pOut->p + pOut->n, p, n);
-        pOut->n += n;
-    };
-    auto blank = [&] {
-        if (pOut->bRoom(1)) pOut->p[pOut->n++] = ' ';
-    };
-    while (s < sEnd && !pOut->bNoMem) {
-        char c = *s;
-        size_t n = 1;
-        const char *e = nullptr;
-        if (bIsOperByte(c) && c != '-') {
-            // An operator (not a comment's "-") goes as it is, and so does a blank after it:
-            // only a word after it may get a blank.
-            n = s + 1 < sEnd && s[1] == ' ' ? 2 : 1;
-        } else if (!bAfterOperator(szText, s, pCmtEnd) && (e = pPlainRunEnd(szText, s, sEnd, Q_BLANKS)) != nullptr) {
-            n = static_cast<size_t>(e - s);  // a word after an operator may be a statement keyword
-        } else if (iUnitLen(s, sEnd) == 2) {
-            n = 2;
-        } else if (bLiteralAt(s, szText, sEnd)) {
-            n = static_cast<size_t>(pLiteralEnd(s, sEnd) - s);
-        } else if (bCmtAt(s)) {
-            if (s > szText && !bNoBlankNext(s[-1]) && s[-1] != ',') blank();  // a comma has had its blank
-            n = static_cast<size_t>(::pCmtEnd(s, sEnd) - s);
-            pCmtEnd = s + n;
-        } else if (c == ')' || c == ',') {
-            put(s, 1);
-            ++s;
-            if (s < sEnd && !bNoBlankNext(*s)) blank();
-            continue;
-        } else if (c == '(' && bParenWordBefore(szText, s, pCmtEnd)) {
-            blank();
-        } else if (bAfterOperator(szText, s, pCmtEnd) && nLineKeywordAt(s) != 0) {
-            blank();  // the statement keyword goes on a line of its own below, as after a blank
-        }
-        put(s, n);
-        s += n;
-    }
-    *ppStop = s;
+// The byte that follows at s once white space is squeezed: a run of white space stays white
+// space (a blank here) unless a ",", ")" or ";" follows it, which then follows at once; -1 at
+// the end of the text.
+int iSqueezedAt(const char *s, const char *sEnd) {
+    if (s >= sEnd) return -1;
+    if (!bIsWhite(*s)) return static_cast<unsigned char>(*s);
+    while (s < sEnd && bIsWhite(*s)) ++s;
+    return *s == ',' || *s == ')' || *s == ';' ? *s : ' ';
 }
 
-// Blanks before comments, after closing parentheses and commas, and between some words and an
-// opening parenthesis. The text with them goes to a new block; the old one goes.
-int rcInsertBlanks(FmtWork *pWork, size_t *pnLen) {
+// The length of the statement keyword at s that a blank or a line feed will follow (or an
+// operator), else 0.
+size_t nLineKeywordSqueezed(const char *s, const char *sEnd) {
+    size_t n = nLineKeywordAt(s);
+    return n != 0 && bIsWhite(s[n]) && iSqueezedAt(s + n, sEnd) != ' ' ? 0 : n;
+}
+
+// One walk squeezes the white space and inserts the blanks the layout expects.
+// Squeezing: runs of white space become one blank or one line feed, or nothing before a comma, a
+// closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
+// comment; inside a block comment a run with a line feed becomes one line feed.
+// Blanks: before comments, after closing parentheses and commas, between some words and an
+// opening parenthesis, and before a statement keyword right after an operator. Each blank is
+// decided on the squeezed text, which is what has been written so far: a blank written after a
+// ")" or "," counts there as the ")" or "," would.
+// The text goes to a new block; the old one is kept for the layout. *pbCmt tells whether the
+// text holds a comment.
+int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     size_t nLen = *pnLen;
-    BlankOut out;
-    out.p = pWork->pTakeSpare(&out.cap);
-    const char *pStop = nullptr;
-    if (out.bRoom(nLen + nLen / 16)) vBlankWalk(pWork->ssSrc, pWork->ssSrc + nLen, &out, &pStop);
+    NormOut out;
+    if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
+    const char *s = pWork->ssSrc;
+    const char *const sStart = s, *const sEnd = s + nLen;
+    // White space dropped after "(", ";" or a line comment never includes the last byte: the
+    // final line feed stays, also after a statement that ends in "(".
+    const char *sLast = sEnd - 1;
+    size_t iCmtEnd = SIZE_MAX;  // the end of the last comment written, in the output
+    // The output so far, and where its last comment ends (the block moves as it grows).
+    auto written = [&] { return out.p + out.n; };
+    auto cmtEnd = [&]() -> const char * { return iCmtEnd != SIZE_MAX ? out.p + iCmtEnd : nullptr; };
+    auto skipWhite = [&] {
+        while (s < sLast && bIsWhite(*s)) ++s;
+    };
+    auto copyTo = [&](const char *e) {
+        const size_t n = static_cast<size_t>(e - s);
+        if (out.bRoom(n)) {
+            vCopyRun(out.p + out.n, s, n);
+            out.n += n;
+        }
+        s = e;
+    };
+    auto put = [&](char c) {
+        if (out.bRoom(1)) out.p[out.n++] = c;
+    };
+    // A byte copied as it is, and a lone blank after it that squeezing leaves as it is (one
+    // before a word, an operator, a literal, a comment or "("): the common case needs no look of
+    // its own.
+    auto putKeepBlank = [&](char c) {
+        put(c);
+        ++s;
+        if (*s == ' ' && s + 1 < sEnd && !bIsWhite(s[1]) && s[1] != ',' && s[1] != ')' && s[1] != ';') {
+            put(' ');
+            ++s;
+            return true;
+        }
+        return false;
+    };
+    auto blankBeforeCmt = [&] {
+        char c = out.cLast();
+        if (out.n > 0 && !bNoBlankNext(c) && c != ',') put(' ');
+    };
+    while (s < sEnd && !out.bNoMem) {
+        const char c = *s;
+        if (const char *e = pPlainRunEnd(sStart, s, sEnd, Q_NORM)) {
+            // A statement keyword right after an operator gets the blank it would have after
+            // white space.
+            if (bAfterOperator(out.p, written(), cmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) put(' ');
+            // A lone blank before a word stays as it is: the run goes on past it.
+            while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
+            copyTo(e);
+            continue;
+        }
+        // No byte below 0x80 begins a unit of two bytes: those are looked at in the default case.
+        switch (c) {
+        case ' ':
+        case '\n':
+        case '\t':
+        case '\r': {
+            bool bLf = false;
+            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
+            if (*e != ',' && *e != ')' && *e != ';') put(bLf ? '\n' : ' ');
+            s = e;
+            break;
+        }
+        case '\'':
+        case '"':
+            copyTo(pLiteralEnd(s, sEnd));
+            break;
+        case 'q':
+        case 'Q':
+            if (bLiteralAt(s, sStart, sEnd)) {
+                copyTo(pLiteralEnd(s, sEnd));
+            } else {
+                put(c);
+                ++s;
+            }
+            break;
+        case '-':
+        case '/':
+            if (s[1] != (c == '-' ? '-' : '*')) {
+                putKeepBlank(c);
+                break;
+            }
+            *pbCmt = true;
+            blankBeforeCmt();
+            if (c == '-') {
+                copyTo(pCmtEnd(s, sEnd));
+                skipWhite();
+            } else if (out.bRoom(static_cast<size_t>(pCmtEnd(s, sEnd) - s))) {  // the comment only shrinks
+                char *d = written();
+                s = pSqueezeBlockCmt(s, sEnd, &d);
+                out.n = static_cast<size_t>(d - out.p);
+            }
+            iCmtEnd = out.n;
+            break;
+        case '(':
+        case ';':
+            if (c == '(' && bParenWordBefore(out.p, written(), cmtEnd())) put(' ');
+            put(c);
+            ++s;
+            skipWhite();
+            break;
+        case ')':
+        case ',': {
+            if (putKeepBlank(c)) break;
+            // A blank after a ")" or "," unless white space, ";" or ")" follows it.
+            int iNext = iSqueezedAt(s, sEnd);
+            if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext))) put(' ');
+            break;
+        }
+        default:
+            if (iUnitLen(s, sEnd) == 2)
+                copyTo(s + 2);
+            else
+                putKeepBlank(c);
+            break;
+        }
+    }
     if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
-    if (pStop > pWork->ssSrc + nLen) return rcFailOverrun(pWork, SITE_BLANK_READ, nullptr);
+    if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     out.p[out.n] = '\0';
-    pWork->vKeepSpare(pWork->ssSrc, nLen + 1);  // the squeezed text's block, for the layout's output
+    pWork->vKeepSpare(pWork->ssSrc, nLen + 1);  // the trimmed text's block, for the layout's output
     pWork->ssSrc = out.p;
     out.p = nullptr;
     *pnLen = pWork->nSrc = out.n;
@@ -575,7 +603,6 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
     bool bCmt = false;
     int rc = rcTrimStmt(pWork, rStmtStyle, &nLen);
     if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen, &bCmt);
-    if (rc == RC_OK) rc = rcInsertBlanks(pWork, &nLen);
     if (rc != RC_OK) return rc;
     pWork->szTail = pWork->ssSrc + nLen;
     // Without a comment the moves would only turn the blank before a block header into a line
