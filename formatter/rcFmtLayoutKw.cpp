@@ -1,10 +1,8 @@
 // The keyword layout rules: null tests, the SQL*Plus terminator, operators, PL/SQL block words,
 // ";", BETWEEN and AND, clause keywords, kept newlines and statement words, tried in this order
 // after the parenthesis and comma rules; the first that applies at the reading position wins.
-#include <array>
 #include <cassert>
 #include <cstring>
-#include <vector>
 
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
@@ -22,7 +20,7 @@ const char *const arTimingPoints[] = {"BEFORE STATEMENT IS", "BEFORE EACH ROW IS
 const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING"};
 
 // Clause keywords; a longer join comes before the shorter ones it contains.
-const char *const arClauses[] = {
+constexpr const char *arClauses[] = {
     "FROM ", "WHERE ", "FOR UPDATE", "SET ", "ORDER BY ", "GROUP BY ", "HAVING ", "UNION ALL ", "UNION ",
     "INTERSECT ", "MINUS ", "INTO ", "START WITH ", "CONNECT BY ", "NATURAL LEFT OUTER JOIN ",
     "NATURAL RIGHT OUTER JOIN ", "NATURAL FULL OUTER JOIN ", "NATURAL LEFT JOIN ", "NATURAL RIGHT JOIN ",
@@ -669,13 +667,26 @@ int rcAnd(LayoutState *st) {
 // copied whole either way. SET is a clause only inside a statement.
 int rcClause(LayoutState *st) {
     if (!bPrevBlank(st)) return RULE_PASS;
-    // The clause keywords by their first letter, in their order.
-    static const std::array<std::vector<const char *>, 256> arByLetter = [] {
-        std::array<std::vector<const char *>, 256> ar;
-        for (const char *szKw : arClauses) ar[static_cast<unsigned char>(szKw[0])].push_back(szKw);
-        return ar;
-    }();
-    for (const char *szKw : arByLetter[static_cast<unsigned char>(iFold(*st->szSrc))]) {
+    // The clause keywords by their first two letters, in their order (8 at most: NATURAL ...).
+    struct ByPair {
+        int8_t ar[26][26][9];
+        constexpr ByPair() : ar() {
+            for (auto &row : ar)
+                for (auto &list : row)
+                    for (auto &i : list) i = -1;
+            for (int i = 0; i < int(sizeof arClauses / sizeof *arClauses); ++i) {
+                int8_t *pList = ar[arClauses[i][0] - 'A'][arClauses[i][1] - 'A'];
+                while (*pList >= 0) ++pList;
+                *pList = static_cast<int8_t>(i);
+            }
+        }
+    };
+    static constexpr ByPair rByPair;
+    const char *p = st->szSrc;
+    const unsigned c0 = static_cast<unsigned>(iFold(p[0]) - 'A'), c1 = static_cast<unsigned>(iFold(p[1]) - 'A');
+    if (c0 >= 26 || c1 >= 26) return RULE_PASS;
+    for (const int8_t *pi = rByPair.ar[c0][c1]; *pi >= 0; ++pi) {
+        const char *szKw = arClauses[*pi];
         int32_t n = iKwBlank(st, szKw);
         if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
