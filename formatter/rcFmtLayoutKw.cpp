@@ -124,10 +124,14 @@ bool bScanCarry(LayoutState *st) {
 }
 
 // Copies the run of bytes at the reading position (up to pStop) that the scans would copy one
-// by one as they are; false when none begins there.
-bool bScanPlainRun(LayoutState *st, const char *pStop) {
+// by one as they are; false when none begins there. A lone blank between two such bytes goes
+// with them, as the scans would copy it (the byte before it is no white space), unless the CASE
+// scan (bCase) must look at the word after it (a W: WHEN).
+bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
     const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN);
     if (e == nullptr) return false;
+    while (e + 1 < pStop && *e == ' ' && bQuiet(e[1], Q_SCAN) && !(bCase && iFold(e[1]) == 'W'))
+        e = pQuietRunEnd(e + 2, pStop, Q_SCAN);
     vCopy(st, e - st->szSrc);
     return true;
 }
@@ -189,7 +193,7 @@ void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1;
     while (st->szSrc < st->szTail) {
-        if (bScanPlainRun(st, st->szTail)) continue;
+        if (bScanPlainRun(st, st->szTail, true)) continue;
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);
