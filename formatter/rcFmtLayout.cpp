@@ -53,10 +53,12 @@ void vIndent(LayoutState *st, int32_t iLevel) {
     const int64_t nUnit = st->iUnitLen, n = nUnit * iLevel;
     if (bRoom(st, n)) {
         char *d = st->pOut + st->iDstLen;
-        if (nUnit == 1)
-            std::memset(d, st->szIndent[0], static_cast<size_t>(n));
-        else
+        if (st->cIndentFill == 0)
             for (int32_t i = 0; i < iLevel; ++i, d += nUnit) std::memcpy(d, st->szIndent, static_cast<size_t>(nUnit));
+        else if (n <= 16)
+            for (int64_t i = 0; i < n; ++i) d[i] = st->cIndentFill;  // most lines: a few levels, no call
+        else
+            std::memset(d, st->cIndentFill, static_cast<size_t>(n));
     }
     st->iDstLen += n;
     st->cLast = st->szIndent[nUnit - 1];
@@ -356,6 +358,9 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     st->ssSrc = pWork->ssSrc;
     st->szTail = pWork->szTail;
     st->szIndent = rStmtStyle->szIndent;
+    st->cIndentFill = st->szIndent[0];
+    for (const char *p = st->szIndent; *p != '\0'; ++p)
+        if (*p != st->cIndentFill) st->cIndentFill = '\0';
     st->iUnitLen = pWork->iUnitLen;
     st->iOrgIdt = pWork->iOrgIdt;
     st->iNumComma = rStmtStyle->iNumComma;

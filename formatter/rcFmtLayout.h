@@ -74,6 +74,7 @@ struct LayoutState {
     const char *ssSrc;     // start of the normalised text
     const char *szTail;    // its terminating NUL
     const char *szIndent;  // the indentation unit
+    char cIndentFill;      // the byte every byte of the unit is, or 0 when they differ
     int32_t iUnitLen;
     int32_t iOrgIdt;
     int32_t iNumComma;
