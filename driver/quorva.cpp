@@ -90,10 +90,16 @@ const struct {
     int32_t eEol;
 } arEols[] = {{"CRLF", EOL_CRLF}, {"LF", EOL_LF}, {"KEEP", EOL_KEEP}};
 
+// The length of szWord when szArg begins with it, letters compared in any case, else 0.
+size_t nFormLen(const char *szArg, const char *szWord) {
+    uint32_t n = 0;
+    return iIsKeyword(szArg, szWord, &n) != 0 ? n : 0;
+}
+
 // The value of a named option's table entry, in any letter case; false for none.
 bool bSetEncoding(const char *szValue, StmtStyle *rStmtStyle) {
     for (const auto &enc : arEncodings) {
-        size_t n = nKwLen(szValue, enc.szName);
+        size_t n = nFormLen(szValue, enc.szName);
         if (n != 0 && szValue[n] == '\0') {
             rStmtStyle->iEncoding = enc.eEncoding;
             return true;
@@ -104,7 +110,7 @@ bool bSetEncoding(const char *szValue, StmtStyle *rStmtStyle) {
 
 bool bSetEol(const char *szValue) {
     for (const auto &eol : arEols) {
-        size_t n = nKwLen(szValue, eol.szName);
+        size_t n = nFormLen(szValue, eol.szName);
         if (n != 0 && szValue[n] == '\0') {
             rRunOptions.eEol = eol.eEol;
             return true;
@@ -176,7 +182,7 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
         const char *szArg = szArgv[i];
         for (const OptionForm &form : arOptionForms) {
             if (form.bSlash && !iPlatSlashOption) continue;
-            if (nKwLen(szArg, form.szForm) == 0) continue;  // letters compared in any case
+            if (nFormLen(szArg, form.szForm) == 0) continue;
             const char *szValue = szArg + std::strlen(form.szForm);
             switch (form.eEffect) {
             case OPT_HELP: iHelp = 1; break;

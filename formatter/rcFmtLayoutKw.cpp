@@ -43,7 +43,7 @@ int32_t iWordLen(const LayoutState *st, const char *szKw) {
 // The same for a keyword written with its blank ("AND "): its length with the blank, or
 // without it where an operator follows the keyword directly.
 int32_t iKwBlank(const LayoutState *st, const char *szKw) {
-    uint32_t uMatched = uMatchFolded(st->szSrc, szKw);
+    uint32_t uMatched = uMatchCapitals(st->szSrc, szKw);
     if (szKw[uMatched] == '\0') return static_cast<int32_t>(uMatched);
     bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
     return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;

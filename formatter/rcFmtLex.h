@@ -149,9 +149,16 @@ inline uint32_t uMatchFolded(const char *p, const char *szKw) {
     while (szKw[n] != '\0' && iFold(p[n]) == iFold(szKw[n])) ++n;
     return n;
 }
-// The length of szKw when the text at p begins with it, else 0.
+// The same for a keyword written in capitals, as every keyword of the formatter's own lists is:
+// only the text needs folding.
+inline uint32_t uMatchCapitals(const char *p, const char *szKw) {
+    uint32_t n = 0;
+    while (szKw[n] != '\0' && iFold(p[n]) == static_cast<uint8_t>(szKw[n])) ++n;
+    return n;
+}
+// The length of szKw (in capitals) when the text at p begins with it, else 0.
 inline size_t nKwLen(const char *p, const char *szKw) {
-    uint32_t n = uMatchFolded(p, szKw);
+    uint32_t n = uMatchCapitals(p, szKw);
     return szKw[n] == '\0' ? n : 0;
 }
 // 1 when the text begins with the keyword, else 0; *puMatched (when given) receives the number

@@ -86,7 +86,7 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     const unsigned uLetter = static_cast<unsigned>(iFold(*p) - 'A');
     for (const int8_t *pi = uLetter < 26 ? rCmdsByLetter.ar[uLetter] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const auto &cmd = arCmdWords[*pi];
-        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchFolded(p, cmd.szWord) < n) continue;
+        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchCapitals(p, cmd.szWord) < n) continue;
         if (!bWordIs(cmd.szWord, 3, "SET")) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
