@@ -397,6 +397,16 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = fal
     return nullptr;
 }
 
+// Whether a minus sign stands before p, white space between or not. A line comment never comes
+// to stand after one: "---" would begin a byte earlier. Nor does it move to one that white space
+// parts from the word before it: the layout writes such white space where the text had none
+// ("a-AND" becomes "a -" and "AND" on the next line), and a second run must leave the comment
+// where the first did.
+bool bMinusBefore(const char *ssSrc, const char *p) {
+    while (p > ssSrc && bIsWhite(p[-1])) --p;
+    return p > ssSrc && p[-1] == '-';
+}
+
 int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmtEnd, char **ppNext) {
     char *szTail = pWork->szTail;
     if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
@@ -414,7 +424,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     // They move in front of every header word that stands right before them, so that a second
     // run finds none after a header.
     *ppNext = q;
-    while (q != pAfter && q < szTail) {
+    while (q != pAfter && q < szTail && !(pAfter[0] == '-' && bMinusBefore(pWork->ssSrc, p))) {
         int rc = rcStrSwap(p, pAfter, q);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
         // The word now follows the comments; the blank before it becomes a line feed as well,
@@ -456,16 +466,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         // Before ")", ";" or "," the blank after AND would be left where no blank stays: the
         // comment stays behind AND there.
         const bool bCloses = *pEnd == ')' || *pEnd == ';' || *pEnd == ',';
-        // A line comment never comes to stand right after a minus sign: "---" would begin one
-        // byte earlier. Nor does it move to a minus sign that white space parts from AND: the
-        // layout writes such white space where the text had none ("a-AND" becomes "a -" and
-        // "AND" on the next line), and a second run must leave the comment where the first did.
-        bool bAfterMinus = false;
-        if (p[0] == '-' && q - ssSrc >= 4) {
-            const char *b = q - 3;
-            while (b > ssSrc && bIsWhite(b[-1])) --b;
-            bAfterMinus = b > ssSrc && b[-1] == '-';
-        }
+        const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
         if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);
