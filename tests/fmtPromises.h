@@ -68,8 +68,13 @@ inline size_t iJoinedAt(const std::string &sIn0, const std::string &sOut0, bool 
 
 // The literals of a text read in eEnc, in their order, as the formatter sees them: script
 // command lines are no statement text, and a literal ends at the end of its piece at the latest.
-inline std::vector<std::string> vsLiterals(const std::string &s, int32_t eEnc) {
-    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(s.data(), s.size()));
+inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc) {
+    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
+    // A byte order mark (white space before it allowed) is no part of the text: the text begins
+    // after it, where a script command may begin.
+    size_t nLead = 0;
+    while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
+    const std::string s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
     ScriptLines lines;
     std::vector<std::string> v;
     if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return v;
