@@ -148,10 +148,6 @@ const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
     return q;
 }
 
-bool bWordIs(const char *p, size_t n, const char *szWord) {
-    return n != 0 && iFold(*p) == szWord[0] && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
-}
-
 int rcRaise(LayoutState *st) {
     if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
         iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));

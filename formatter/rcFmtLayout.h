@@ -129,8 +129,6 @@ void vBlankAfter(LayoutState *st);  // the blank after an operator or comma
 
 // The word that ends before p, past the white space before p; *pn its length (0: none).
 const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
-// Whether the n bytes at p are the word szWord (ASCII letters in any case).
-bool bWordIs(const char *p, size_t n, const char *szWord);
 
 // The block state of a new unit (a statement after the SQL*Plus terminator starts afresh).
 void vStartUnit(LayoutState *st);

@@ -671,25 +671,13 @@ int rcAnd(LayoutState *st) {
 // copied whole either way. SET is a clause only inside a statement.
 int rcClause(LayoutState *st) {
     if (!bPrevBlank(st)) return RULE_PASS;
-    // The clause keywords by their first two letters, in their order (8 at most: NATURAL ...).
-    struct ByPair {
-        int8_t ar[26][26][9];
-        constexpr ByPair() : ar() {
-            for (auto &row : ar)
-                for (auto &list : row)
-                    for (auto &i : list) i = -1;
-            for (int i = 0; i < int(sizeof arClauses / sizeof *arClauses); ++i) {
-                int8_t *pList = ar[arClauses[i][0] - 'A'][arClauses[i][1] - 'A'];
-                while (*pList >= 0) ++pList;
-                *pList = static_cast<int8_t>(i);
-            }
-        }
-    };
-    static constexpr ByPair rByPair;
-    const char *p = st->szSrc;
-    const unsigned c0 = static_cast<unsigned>(iFold(p[0]) - 'A'), c1 = static_cast<unsigned>(iFold(p[1]) - 'A');
-    if (c0 >= 26 || c1 >= 26) return RULE_PASS;
-    for (const int8_t *pi = rByPair.ar[c0][c1]; *pi >= 0; ++pi) {
+    // The clause keywords by their first two letters (8 at most: NATURAL ...).
+    static constexpr WordsByKey<26 * 26, 8> rByPair(sizeof arClauses / sizeof *arClauses, [](size_t i) {
+        return static_cast<size_t>((arClauses[i][0] - 'A') * 26 + (arClauses[i][1] - 'A'));
+    });
+    const int iFirst = iLetter(st->szSrc[0]), iSecond = iLetter(st->szSrc[1]);
+    if (iFirst < 0 || iSecond < 0) return RULE_PASS;
+    for (const int8_t *pi = rByPair.ar[iFirst * 26 + iSecond]; *pi >= 0; ++pi) {
         const char *szKw = arClauses[*pi];
         int32_t n = iKwBlank(st, szKw);
         if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
@@ -745,11 +733,6 @@ const struct {
     {"", szOwnWords, rcStmtWord},
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
-
-int iLetter(int c) {
-    int f = iFold(c);
-    return f >= 'A' && f <= 'Z' ? f - 'A' : -1;
-}
 
 // For each byte, and for each pair of first letters, the rules that can apply there, in their
 // order (indexes into arRules), ending with NO_RULE.

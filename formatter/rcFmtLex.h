@@ -161,6 +161,35 @@ inline size_t nKwLen(const char *p, const char *szKw) {
     uint32_t n = uMatchCapitals(p, szKw);
     return szKw[n] == '\0' ? n : 0;
 }
+// Whether the n bytes at p are the word szWord (in capitals; the text's letters in any case).
+inline bool bWordIs(const char *p, size_t n, const char *szWord) {
+    return n != 0 && iFold(*p) == static_cast<uint8_t>(szWord[0]) && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
+}
+// The index of the letter c (A to Z in either case) in the alphabet, else -1.
+inline int iLetter(int c) {
+    const int f = iFold(c);
+    return f >= 'A' && f <= 'Z' ? f - 'A' : -1;
+}
+// The indexes of a list's words by a key of each (their first letter, their first two), in the
+// list's order, each list ending with -1; made at compile time, where a key with more than
+// nPerKey words fails the build.
+template <size_t nKeys, size_t nPerKey>
+struct WordsByKey {
+    int8_t ar[nKeys][nPerKey + 1];
+    template <class FnKey>
+    constexpr WordsByKey(size_t nWords, FnKey fnKey) : ar() {
+        for (auto &list : ar)
+            for (auto &i : list) i = -1;
+        for (size_t i = 0; i < nWords; ++i) {
+            int8_t *pList = ar[fnKey(i)];
+            size_t n = 0;
+            while (pList[n] >= 0) ++n;
+            pList[n] = static_cast<int8_t>(i);
+            const int8_t iEndMark = ar[fnKey(i)][n + 1];  // one word too many reads past the list
+            static_cast<void>(iEndMark);
+        }
+    }
+};
 // 1 when the text begins with the keyword, else 0; *puMatched (when given) receives the number
 // of leading bytes that agreed. An empty keyword matches.
 int iIsKeyword(const char *szText, const char *szKeyword, uint32_t *puMatched);

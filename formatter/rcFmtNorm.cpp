@@ -208,6 +208,9 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     return false;
 }
 
+// No white space stays before a comma, a closing parenthesis or a semicolon.
+inline bool bNoWhiteBefore(char c) { return c == ',' || c == ')' || c == ';'; }
+
 // The normalised text as it is written, in a block that grows (a NUL after its n bytes).
 struct NormOut {
     char *p = nullptr;
@@ -228,8 +231,9 @@ struct NormOut {
 int iSqueezedAt(const char *s, const char *sEnd) {
     if (s >= sEnd) return -1;
     if (!bIsWhite(*s)) return static_cast<unsigned char>(*s);
-    while (s < sEnd && bIsWhite(*s)) ++s;
-    return *s == ',' || *s == ')' || *s == ';' ? *s : ' ';
+    bool bLf = false;
+    s = pWhiteRunEnd(s, sEnd, &bLf);
+    return bNoWhiteBefore(*s) ? *s : ' ';
 }
 
 // The length of the statement keyword at s that a blank or a line feed will follow (or an
@@ -282,7 +286,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     auto putKeepBlank = [&](char c) {
         put(c);
         ++s;
-        if (*s == ' ' && s + 1 < sEnd && !bIsWhite(s[1]) && s[1] != ',' && s[1] != ')' && s[1] != ';') {
+        if (*s == ' ' && s + 1 < sEnd && !bIsWhite(s[1]) && !bNoWhiteBefore(s[1])) {
             put(' ');
             ++s;
             return true;
@@ -312,7 +316,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
         case '\r': {
             bool bLf = false;
             const char *e = pWhiteRunEnd(s, sEnd, &bLf);
-            if (*e != ',' && *e != ')' && *e != ';') put(bLf ? '\n' : ' ');
+            if (!bNoWhiteBefore(*e)) put(bLf ? '\n' : ' ');
             s = e;
             break;
         }

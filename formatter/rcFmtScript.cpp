@@ -41,10 +41,6 @@ size_t nWordLen(const char *p, const char *pEnd) {
     return static_cast<size_t>(q - p);
 }
 
-bool bWordIs(const char *p, size_t n, const char *szWord) {
-    return n != 0 && iFold(*p) == szWord[0] && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
-}
-
 template <size_t N>
 bool bWordIn(const char *p, size_t n, const char *const (&arWords)[N]) {
     for (const char *sz : arWords)
@@ -65,26 +61,15 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
     }
 }
 
-// The command words by their first letter (A to Z), in their order, each list ending with -1.
-struct CmdsByLetter {
-    int8_t ar[26][8];
-    constexpr CmdsByLetter() : ar() {
-        for (auto &list : ar)
-            for (auto &i : list) i = -1;
-        for (int i = 0; i < int(sizeof arCmdWords / sizeof *arCmdWords); ++i) {
-            int8_t *pList = ar[arCmdWords[i].szWord[0] - 'A'];
-            while (*pList >= 0) ++pList;  // no letter begins more than 7 of them
-            *pList = static_cast<int8_t>(i);
-        }
-    }
-};
-constexpr CmdsByLetter rCmdsByLetter;
+// The command words by their first letter.
+constexpr WordsByKey<26, 7> rCmdsByLetter(sizeof arCmdWords / sizeof *arCmdWords,
+                                          [](size_t i) { return static_cast<size_t>(arCmdWords[i].szWord[0] - 'A'); });
 
 // Whether the word at p (n bytes, at a line start where no statement is read) is a command.
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
-    const unsigned uLetter = static_cast<unsigned>(iFold(*p) - 'A');
-    for (const int8_t *pi = uLetter < 26 ? rCmdsByLetter.ar[uLetter] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
+    const int iFirst = iLetter(*p);
+    for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const auto &cmd = arCmdWords[*pi];
         if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchCapitals(p, cmd.szWord) < n) continue;
         if (!bWordIs(cmd.szWord, 3, "SET")) return true;

@@ -153,11 +153,11 @@ int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
             return rcFail(RC_BADTEXT, SITE_BINARY);
         }
         pDoc->nText = pDoc->nRaw;
-        pDoc->rForm.bCrLf = bCrLfText(pDoc->pRaw, pDoc->nRaw);
         // Without a carriage return the text is the stored bytes themselves; else it is a copy
         // whose line ends become LF.
         if (std::memchr(pDoc->pRaw, '\r', pDoc->nRaw) == nullptr) {
             pDoc->pText = pDoc->pRaw;
+            pDoc->rForm.bCrLf = bCrLfText(pDoc->pRaw, pDoc->nRaw);
             return RC_OK;
         }
         pDoc->pOwnText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
