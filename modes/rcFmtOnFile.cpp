@@ -155,18 +155,15 @@ int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
         pDoc->nText = pDoc->nRaw;
         // Without a carriage return the text is the stored bytes themselves; else it is a copy
         // whose line ends become LF.
-        if (std::memchr(pDoc->pRaw, '\r', pDoc->nRaw) == nullptr) {
-            pDoc->pText = pDoc->pRaw;
-            pDoc->rForm.bCrLf = bCrLfText(pDoc->pRaw, pDoc->nRaw);
-            return RC_OK;
+        if (std::memchr(pDoc->pRaw, '\r', pDoc->nRaw) != nullptr) {
+            pDoc->pOwnText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
+            if (pDoc->pOwnText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+            std::memcpy(pDoc->pOwnText, pDoc->pRaw, pDoc->nRaw + 1);
         }
-        pDoc->pOwnText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
-        if (pDoc->pOwnText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-        std::memcpy(pDoc->pOwnText, pDoc->pRaw, pDoc->nRaw + 1);
     }
-    pDoc->pText = pDoc->pOwnText;
-    pDoc->rForm.bCrLf = bCrLfText(pDoc->pOwnText, pDoc->nText);
-    pDoc->nText = nCrLfToLf(pDoc->pOwnText, pDoc->nText);
+    pDoc->pText = pDoc->pOwnText != nullptr ? pDoc->pOwnText : pDoc->pRaw;
+    pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
+    if (pDoc->pOwnText != nullptr) pDoc->nText = nCrLfToLf(pDoc->pOwnText, pDoc->nText);
     return RC_OK;
 }
 
