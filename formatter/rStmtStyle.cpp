@@ -8,4 +8,5 @@ void vDefaultStmtStyle(StmtStyle *pStyle) {
     pStyle->iFmtLen = 0;
     pStyle->iJoinAt = 0;
     pStyle->iEncoding = 0;  // ENC_AUTO
+    pStyle->bCrLf = false;
 }

@@ -11,7 +11,12 @@ struct StmtStyle {
     int32_t iFmtLen;                      // length of the last formatted text
     int32_t iJoinAt;                      // chunk joining: 0 off, else the glue length limit
     int32_t iEncoding;                    // ENC_AUTO (the text decides), ENC_SJIS, ENC_UTF8, ENC_LATIN1
+    // The line end of every line break the formatter writes and of every line end that stands
+    // between tokens: CR LF when set, else LF. Line ends inside literals, block comments,
+    // wrapped units and Java sources are data and stay as they came.
+    bool bCrLf;
 };
 
-// The defaults: one TAB, 14 commas, 50 bytes, joining off, the encoding read from the text.
+// The defaults: one TAB, 14 commas, 50 bytes, joining off, the encoding read from the text,
+// line ends LF.
 void vDefaultStmtStyle(StmtStyle *pStyle);

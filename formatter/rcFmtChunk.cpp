@@ -163,7 +163,7 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
                 r.eKind = STEP_BAD_CMT;
                 return r;
             }
-        } else if (c == '-' || p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
+        } else if (c == '-' ? !bExponentSignAt(p, pStart) : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
             operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
         }
         break;
@@ -191,7 +191,7 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) blankBefore();
         break;
     default:
-        if ((n = nOperatorAt(p)) != 0)
+        if ((n = nOperatorIn(p, pStart)) != 0)
             operatorOf(n);
         else
             r.q = p + iUnitLen(p, pEnd);

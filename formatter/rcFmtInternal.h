@@ -39,9 +39,11 @@ struct FmtWork {
 };
 
 // The script command lines of a text (rcFmtScript.cpp), as offsets: each line from its start
-// to just past its line feed (or the text's end), continuation lines included.
+// to just past its line feed (or the text's end), continuation lines included; and the units
+// that go through byte for byte (wrapped units, Java, XQuery), up to their "/" line.
 struct ScriptLine {
     size_t iStart, iEnd;
+    bool bVerbatim;  // a unit whose bytes, line ends included, are data
 };
 struct ScriptLines {
     ScriptLine *p = nullptr;

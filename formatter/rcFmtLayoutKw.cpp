@@ -359,7 +359,7 @@ int rcSlash(LayoutState *st) {
 }
 
 int rcOperatorRule(LayoutState *st) {
-    size_t n = nOperatorAt(st->szSrc);
+    size_t n = nOperatorIn(st->szSrc, st->ssSrc);
     if (n == 0) return RULE_PASS;
     vOperator(st, static_cast<int32_t>(n));
     return RC_OK;
@@ -721,7 +721,7 @@ const struct {
     const char *szStarts;
     PfnRule pfnRule;
 } arRules[] = {
-    {"", "IS", rcNullTest},           {"/", "", rcSlash},          {":<>!=|*+-", "", rcOperatorRule},
+    {"", "IS", rcNullTest},           {"/", "", rcSlash},          {":<>!=|*+-^~", "", rcOperatorRule},
     {"", "PR FU PA TY", rcHeaderRule}, {"", "TY", rcTypeSpec},      {"", "BE AF IN", rcTimingPoint},
     {"$", "", rcDollar},              {"", "IS AS", rcIsAs},       {"", "DE", rcDeclare},
     {"", "BE", rcBeginRule},          {"", "CU", rcCursor},        {"", "CO", rcCompound},

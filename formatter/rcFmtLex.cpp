@@ -29,13 +29,15 @@ constexpr LexTables::LexTables() {
         bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
         bool bInWord = bWord && c != 'q' && c != 'Q';
         bool bMetricPlain = bInWord && c != 'S' && c != 's' && c != 'A' && c != 'a';
+        auto in = [c](const char *sz) {
+            for (; *sz != '\0'; ++sz)
+                if (*sz == c) return true;
+            return false;
+        };
         arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
                                           (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
                                           (bMetricPlain ? CC_MPLAIN : 0) |
-                                          (c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
-                                                   c == '-'
-                                               ? CC_OPER
-                                               : 0));
+                                          (in(":<>!=|*+-^~") ? CC_OPER : 0));
         arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
         arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
         arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2
@@ -43,19 +45,14 @@ constexpr LexTables::LexTables() {
                                          : c >= 0xF0 && c <= 0xF4 ? 4
                                                                   : 1);
         arLatin1[c] = 1;
-        auto in = [c](const char *sz) {
-            for (; *sz != '\0'; ++sz)
-                if (*sz == c) return true;
-            return false;
-        };
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
             const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
-            arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(),;:<>!=|*+") ? Q_NORM : 0) |
+            arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(),;:<>!=|*+^~") ? Q_NORM : 0) |
                                               (bCommon && !in("PpFf") ? Q_MOVE : 0) |
                                               (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
-                                              (bCommon && !in("(),:<>!=|*+SsAaIi") ? Q_METRIC : 0) |
+                                              (bCommon && !in("(),:<>!=|*+^~SsAaIi") ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
                                               (bCommon && !bWhite && !in(",;EeCc") ? Q_SCAN : 0) |
                                               (bCommon && !in(";Tt$") ? Q_THEN : 0));
@@ -175,11 +172,13 @@ size_t nLineKeywordOf(const char *p) {
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
 size_t nOperatorAt(const char *p) {
-    // The operators ":=", "<=", "<>", ">=", "!=", "=>", "||", "**" and "<", ">", "=", "*", "+",
-    // "-": the two-byte one where its second byte follows.
+    // The operators ":=", "<=", "<>", ">=", "!=", "^=", "~=", "=>", "||", "**" and "<", ">", "=",
+    // "*", "+", "-": the two-byte one where its second byte follows.
     switch (p[0]) {
     case ':':
     case '!':
+    case '^':
+    case '~':
         return p[1] == '=' ? 2 : 0;
     case '|':
         return p[1] == '|' ? 2 : 0;
@@ -199,6 +198,20 @@ size_t nOperatorAt(const char *p) {
     }
 }
 
+bool bExponentSignAt(const char *p, const char *pStart) {
+    auto bDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!bDigit(p[1]) || p - pStart < 2 || iFold(p[-1]) != 'E') return false;
+    const char *q = p - 1;
+    bool bPoint = false, bDigits = false;
+    while (q > pStart && (bDigit(q[-1]) || (q[-1] == '.' && !bPoint))) {
+        bPoint = bPoint || q[-1] == '.';
+        bDigits = bDigits || q[-1] != '.';
+        --q;
+    }
+    // The number begins a word: no word byte or point before it (t1.e-5 is a column minus 5).
+    return bDigits && (q == pStart || (!bIsWordByte(q[-1]) && q[-1] != '.'));
+}
+
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
     // The delimiter: any character after the quote but white space.
     if (p + 2 >= pEnd || bIsWhite(p[2])) return false;
@@ -208,7 +221,7 @@ bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
 
 namespace {
 // End of the alternative quoting q'x...x' at p: just past the x and the quote that close it.
-const char *pAltQuoteEnd(const char *p, const char *pEnd) {
+const char *pAltQuoteEnd(const char *p, const char *pEnd, bool *pbClosed) {
     const char *pDelim = p + 2;
     int nDelim = iUnitLen(pDelim, pEnd);
     char cClose = *pDelim;
@@ -222,26 +235,55 @@ const char *pAltQuoteEnd(const char *p, const char *pEnd) {
     for (const char *s = pDelim + nDelim; s < pEnd;) {
         int n = iUnitLen(s, pEnd);
         if (n == nDelim && s + n < pEnd && s[n] == '\'' &&
-            (nDelim == 1 ? *s == cClose : std::memcmp(s, pDelim, static_cast<size_t>(n)) == 0))
+            (nDelim == 1 ? *s == cClose : std::memcmp(s, pDelim, static_cast<size_t>(n)) == 0)) {
+            *pbClosed = true;
             return s + n + 1;
+        }
         s += n;
     }
+    *pbClosed = false;
     return pEnd;
 }
 }  // namespace
 
 // Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
 // holds one after its first byte, so the scans for them look at bytes, not units.
-const char *pLiteralEnd(const char *p, const char *pEnd) {
-    if (!bQuoteAt(p)) return pAltQuoteEnd(p, pEnd);
+const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed) {
+    bool bClosed = false;
+    if (pbClosed == nullptr) pbClosed = &bClosed;
+    if (!bQuoteAt(p)) return pAltQuoteEnd(p, pEnd, pbClosed);
     const char q = *p;
     for (const char *s = p + 1; s < pEnd;) {
         s = static_cast<const char *>(std::memchr(s, q, static_cast<size_t>(pEnd - s)));
         if (s == nullptr) break;
-        if (s + 1 >= pEnd || s[1] != q) return s + 1;
+        if (s + 1 >= pEnd || s[1] != q) {
+            *pbClosed = true;
+            return s + 1;
+        }
         s += 2;  // a doubled quote stands for one
     }
+    *pbClosed = false;
     return pEnd;
+}
+
+const char *pUnclosedAt(const char *pStart, const char *pEnd) {
+    bool bClosed = true;
+    for (const char *p = pStart; p < pEnd;) {
+        if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
+            p = e;  // no literal or comment begins inside the run
+        } else if (bLiteralAt(p, pStart, pEnd)) {
+            const char *e = pLiteralEnd(p, pEnd, &bClosed);
+            if (!bClosed) return p;
+            p = e;
+        } else if (bCmtAt(p)) {
+            const char *e = pCmtEnd(p, pEnd, &bClosed);
+            if (!bClosed && p[0] == '/') return p;
+            p = e;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
+    }
+    return nullptr;
 }
 
 int32_t iQuotedLen(const char *p, const char *pEnd) {

@@ -13,7 +13,7 @@
 enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
-    CC_OPER = 0x04,   // ":<>!=|*+-": a byte that begins an operator
+    CC_OPER = 0x04,   // ":<>!=|*+-^~": a byte that begins an operator
     CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
     CC_MPLAIN = 0x10, // CC_INWORD but S and A: nor does the metric, which finds SELECT and AND anywhere
 };
@@ -206,6 +206,16 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 // Operators, so ordered that a two-byte operator is never split: the length of the operator at
 // p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
 size_t nOperatorAt(const char *p);
+// Whether the "+" or "-" at p (in the text that begins at pStart) is the sign of a number's
+// exponent (1e-5, 2.5E+3, .5e-3, 1.e-3): a digit follows it, and the e before it ends digits (with
+// one point among them) that begin a word. Such a sign belongs to the number.
+bool bExponentSignAt(const char *p, const char *pStart);
+// The operator at p in the text that begins at pStart, as nOperatorAt, but none at a number's
+// exponent sign: every scan that lays out or measures operators asks this.
+inline size_t nOperatorIn(const char *p, const char *pStart) {
+    const size_t n = nOperatorAt(p);
+    return n == 1 && (*p == '-' || *p == '+') && bExponentSignAt(p, pStart) ? 0 : n;
+}
 
 // The statement keywords that begin a line of their own wherever white space stands before them
 // (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
@@ -228,8 +238,8 @@ inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
     return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
 }
 // End of the literal that begins at p (where bLiteralAt holds), just past its closing quote; a
-// literal without its end runs to pEnd.
-const char *pLiteralEnd(const char *p, const char *pEnd);
+// literal without its end runs to pEnd. *pbClosed (when given) tells which.
+const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 // The length of the quoted literal ('...' or "...") at p, quotes included; 0 when p holds no quote.
 int32_t iQuotedLen(const char *p, const char *pEnd);
 
@@ -238,6 +248,9 @@ inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0]
 // End of the comment at p: a line comment just past its line feed, a block comment just past
 // its "*/". One without its end mark runs to pEnd; *pbClosed (when given) tells which.
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
+// The literal or block comment that begins in [pStart, pEnd) and is not closed before pEnd, or
+// null when every one closes. A line comment that reaches pEnd is closed by the end of the text.
+const char *pUnclosedAt(const char *pStart, const char *pEnd);
 // Measures the comment at szCmt within [szCmt, szEnd) into *puLen. Reports and returns 36 when
 // no comment begins there, 26 when a line comment has no line feed before szEnd; an unclosed
 // block comment runs to szEnd without complaint. *puLen is set only on success.

@@ -10,20 +10,22 @@
 #include "runtime/psGlobals.h"
 
 namespace {
-// The command words: "REM" up to "REMARK" means that any of REM, REMA, REMAR, REMARK is one.
+// The command words, each with its shortest form: "REMARK", 3 means that REM, REMA, REMAR and
+// REMARK are all the one command.
 constexpr struct {
     const char *szWord;
     size_t nMin;  // the shortest form
 } arCmdWords[] = {
-    {"REMARK", 3},    {"PROMPT", 3},    {"SET", 3},       {"SPOOL", 3},     {"DEFINE", 3},
-    {"UNDEFINE", 5},  {"COLUMN", 3},    {"WHENEVER", 8},  {"EXECUTE", 4},   {"START", 3},
-    {"CONNECT", 4},   {"SHOW", 3},      {"ACCEPT", 3},    {"VARIABLE", 3},  {"PRINT", 3},
-    {"PAUSE", 3},     {"HOST", 2},      {"EXIT", 4},      {"QUIT", 4},      {"TTITLE", 3},
-    {"BTITLE", 3},    {"BREAK", 3},     {"COMPUTE", 4},   {"CLEAR", 2},     {"DESCRIBE", 4},
-    {"TIMING", 6},    {"PASSWORD", 5},  {"RECOVER", 7},   {"STARTUP", 7},   {"SHUTDOWN", 8},
-    {"COPY", 4},      {"SAVE", 4},      {"GET", 3},       {"EDIT", 2},      {"INPUT", 5},
-    {"APPEND", 6},    {"CHANGE", 6},    {"DEL", 3},       {"LIST", 4},      {"RUN", 3},
-    {"ATTRIBUTE", 9}, {"REPFOOTER", 9}, {"REPHEADER", 9},
+    {"ACCEPT", 3},    {"APPEND", 1},    {"ATTRIBUTE", 9}, {"BREAK", 3},     {"BTITLE", 3},
+    {"CHANGE", 1},    {"CLEAR", 2},     {"COLUMN", 3},    {"COMPUTE", 4},   {"CONNECT", 4},
+    {"COPY", 4},      {"DEFINE", 3},    {"DEL", 3},       {"DESCRIBE", 4},  {"DISCONNECT", 4},
+    {"EDIT", 2},      {"EXECUTE", 4},   {"EXIT", 4},      {"GET", 3},       {"HELP", 4},
+    {"HISTORY", 4},   {"HOST", 2},      {"INPUT", 1},     {"LIST", 1},      {"ORADEBUG", 8},
+    {"PASSWORD", 5},  {"PAUSE", 3},     {"PRINT", 3},     {"PROMPT", 3},    {"QUIT", 4},
+    {"RECOVER", 7},   {"REMARK", 3},    {"REPFOOTER", 4}, {"REPHEADER", 4}, {"RUN", 1},
+    {"SAVE", 3},      {"SET", 3},       {"SHOW", 3},      {"SHUTDOWN", 8},  {"SPOOL", 3},
+    {"START", 3},     {"STARTUP", 7},   {"STORE", 5},     {"TIMING", 4},    {"TTITLE", 3},
+    {"UNDEFINE", 5},  {"VARIABLE", 3},  {"WHENEVER", 8},
 };
 // SET followed by one of these is an SQL statement wherever it stands.
 const char *const arSqlSets[] = {"TRANSACTION", "ROLE", "CONSTRAINTS", "CONSTRAINT"};
@@ -31,6 +33,10 @@ const char *const arSqlSets[] = {"TRANSACTION", "ROLE", "CONSTRAINTS", "CONSTRAI
 // the tool reads up to its "/" line.
 const char *const arPlsqlObjects[] = {"FUNCTION", "PROCEDURE", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY", "JAVA"};
 const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "NO", "FORCE"};
+// The flags that only CREATE JAVA takes.
+const char *const arJavaFlags[] = {"AND", "RESOLVE", "COMPILE", "NOFORCE"};
+// The units that a wrapped body may follow: CREATE ... PACKAGE BODY x WRAPPED.
+const char *const arWrappedObjects[] = {"FUNCTION", "PROCEDURE", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY"};
 
 enum State { IDLE, IN_SQL, IN_PLSQL };
 
@@ -62,16 +68,35 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 }
 
 // The command words by their first letter.
-constexpr WordsByKey<26, 7> rCmdsByLetter(sizeof arCmdWords / sizeof *arCmdWords,
+constexpr WordsByKey<26, 9> rCmdsByLetter(sizeof arCmdWords / sizeof *arCmdWords,
                                           [](size_t i) { return static_cast<size_t>(arCmdWords[i].szWord[0] - 'A'); });
 
-// Whether the word at p (n bytes, at a line start where no statement is read) is a command.
+// Whether the one-letter form at p (A, C, I, L, R) is the command and not the first word of a
+// statement: the tool would take "a := 1" for APPEND and "i := 0;" for INPUT, but a text piped
+// through the formatter is often a piece of a unit, so A and I count only written longer. L is
+// LIST where only line numbers follow it (L, L 3, L 2 5, L *), R is RUN alone on its line, and
+// C is CHANGE before its delimiter (C/old/new/).
+bool bOneLetterCmd(const char *p, const char *pEnd) {
+    const char *q = p + 1;
+    const int c = iFold(*p);
+    if (c == 'C') return q < pEnd && (*q == '/' || *q == '|' || *q == '!');
+    if (c != 'L' && c != 'R') return false;
+    for (; q < pEnd && *q != '\n'; ++q)
+        if (!(*q == ' ' || *q == '\t' || *q == '\r' || (c == 'L' && (*q == '*' || (*q >= '0' && *q <= '9')))))
+            return false;
+    return true;
+}
+
+// Whether the word at p (n bytes, at a line start where no statement is read) is a command. A
+// command word stands alone: white space, ";" or the end of the text follows it.
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
+    if (!(p + n >= pEnd || bIsWhite(p[n]) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const auto &cmd = arCmdWords[*pi];
         if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchCapitals(p, cmd.szWord) < n) continue;
+        if (n == 1) return bOneLetterCmd(p, pEnd);
         if (!bWordIs(cmd.szWord, 3, "SET")) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
@@ -97,6 +122,33 @@ bool bPlsqlStart(const char *p, const char *pEnd) {
         if (bWith) return bWordIs(p, n, "FUNCTION") || bWordIs(p, n, "PROCEDURE");
         if (!bWordIn(p, n, arCreateFlags)) return bWordIn(p, n, arPlsqlObjects);
     }
+}
+
+// The end of the name that begins at p: a quoted name or a word, and the parts after its points
+// (hr."Pay".calc).
+const char *pNameEnd(const char *p, const char *pEnd) {
+    for (;;) {
+        p = p < pEnd && *p == '"' ? pLiteralEnd(p, pEnd) : p + nWordLen(p, pEnd);
+        if (p >= pEnd || *p != '.') return p;
+        ++p;
+    }
+}
+
+// Whether the statement at p is a unit whose body is no SQL: a wrapped unit (its body encoded
+// after WRAPPED), a Java source, class or resource, or an XQuery. Such a unit goes through byte
+// for byte up to its "/" line; laid out, it could no longer be loaded.
+bool bVerbatimStart(const char *p, const char *pEnd) {
+    size_t n = nWordLen(p, pEnd);
+    if (bWordIs(p, n, "XQUERY")) return true;
+    if (!bWordIs(p, n, "CREATE")) return false;
+    do p = pNextWord(p + n, pEnd, &n);
+    while (bWordIn(p, n, arCreateFlags) || bWordIn(p, n, arJavaFlags));
+    if (bWordIs(p, n, "JAVA")) return true;
+    if (!bWordIn(p, n, arWrappedObjects)) return false;
+    const char *q = pNextWord(p + n, pEnd, &n);
+    if (bWordIs(q, n, "BODY")) q = pNextWord(q + n, pEnd, &n);
+    q = pNextWord(pNameEnd(q, pEnd), pEnd, &n);
+    return bWordIs(q, n, "WRAPPED");
 }
 
 // The end of the line at p: just past its line feed, or pEnd.
@@ -133,9 +185,18 @@ const char *pCmdEnd(const char *p, const char *pEnd) {
     }
 }
 
-int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e) {
+// Where a unit that goes through byte for byte ends: at the start of the first line after p
+// that holds nothing but "/", or at pEnd. Its bytes are not read as SQL: a Java comment or
+// literal is no SQL comment or literal.
+const char *pVerbatimEnd(const char *p, const char *pEnd) {
+    for (p = pLineEnd(p, pEnd); p < pEnd; p = pLineEnd(p, pEnd))
+        if (bSlashLine(p, pEnd)) return p;
+    return pEnd;
+}
+
+int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e, bool bVerbatim = false) {
     if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
-    pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText)};
+    pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText), bVerbatim};
     return RC_OK;
 }
 
@@ -201,7 +262,16 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
         // A command that follows a statement's ";" on the same line goes on a line of its own:
         // there a second run finds it at the start of its line.
         size_t nWord = nWordLen(q, pEnd);
-        if (bSlashLine(q, pEnd) || *q == '@' || bCmdWord(q, nWord, pEnd)) {
+        if (bVerbatimStart(q, pEnd)) {
+            const char *e = pVerbatimEnd(q, pEnd);
+            if (rcAddLine(pLines, pText, bLineStart ? p : q, e, true) != RC_OK) return RC_NOMEM;
+            p = e;
+            bLineStart = true;
+            bSlashEnds = bAfterBlockCmt = false;
+            continue;
+        }
+        // "!" runs a host command, "?" asks for help.
+        if (bSlashLine(q, pEnd) || *q == '@' || *q == '!' || *q == '?' || bCmdWord(q, nWord, pEnd)) {
             const char *e = *q == '/' ? pLineEnd(q, pEnd) : pCmdEnd(q, pEnd);
             if (rcAddLine(pLines, pText, bLineStart ? p : q, e) != RC_OK) return RC_NOMEM;
             p = e;

@@ -19,6 +19,7 @@ enum {
     SITE_DUMP_WRITE = 456,
     SITE_SCRIPT_NOMEM = 470,  // the list of script commands cannot grow
     SITE_OUT_NOMEM = 1480,    // the output cannot grow
+    SITE_UNCLOSED = 1484,     // a literal or block comment runs to the end of the text
     SITE_DUMP_UNLINK = 2146,
 };
 
@@ -122,9 +123,22 @@ struct FmtOut {
     }
 };
 
+int32_t iLinesIn(const char *p, size_t n) {
+    int32_t i = 0;
+    for (const char *pEnd = p + n; (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr; ++p) ++i;
+    return i;
+}
+
 // Formats one piece of the text (all of it, or the part between two script commands) and
 // appends the result to pOut. Every failure leaves through the common exit.
 int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, FmtOut *pOut) {
+    // A literal or block comment that never closes would make the author's text after it code
+    // (whose white space is squeezed) or code part of it: such a text is refused as it is.
+    if (const char *pOpen = pUnclosedAt(pPiece, pPiece + nPiece)) {
+        const int32_t iLine = iFirstLine + iLinesIn(pPiece, static_cast<size_t>(pOpen - pPiece));
+        iConPrintf(bCmtAt(pOpen) ? szMsgOpenComment : szMsgOpenLiteral, szErrorPrefix, iLine);
+        return rcTrail(RC_OVERRUN, "rcFmtStmt()", szModule, SITE_UNCLOSED);
+    }
     FmtWork rWork;
     rWork.pText = pPiece;
     rWork.nText = nPiece;
@@ -148,12 +162,6 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
     vFree(szPieceFmt);
     if (!bOk) return rcFmtNoMem(SITE_OUT_NOMEM);
     return RC_OK;
-}
-
-int32_t iLinesIn(const char *p, size_t n) {
-    int32_t i = 0;
-    for (const char *pEnd = p + n; (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr; ++p) ++i;
-    return i;
 }
 
 // Formats the text piece by piece between its script commands, which are copied as they are,

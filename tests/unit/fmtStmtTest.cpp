@@ -98,7 +98,6 @@ const rFmtCase arClauseCases[] = {
     {"line ends inside the statement become one blank", "x\r\n\n  y", "x y\n"},
     {"blank before a semicolon goes", "SELECT 1 FROM dual ;  ", "SELECT 1\nFROM dual;\n"},
     {"literals and quoted names untouched", "x \"a'b\"  'c\"d  \n ''e'  y", "x \"a'b\" 'c\"d  \n ''e' y\n"},
-    {"unclosed literal runs to the end", "SELECT 'abc FROM t", "SELECT 'abc FROM t\n"},
     {"operators get blanks, two-byte ones stay whole", "BEGIN x:=a||b**c-d; y:=(a)-1; p(a=>1, b>=c); END;",
      "BEGIN\n\tx := a || b ** c - d;\n\ty := (a) - 1;\n\tp(a => 1, b >= c);\nEND;\n"},
     {"star after a qualifier is an operator, (*) and (+) are not", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
@@ -123,7 +122,6 @@ const rFmtCase arClauseCases[] = {
     {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE\nWHEN a THEN 1 FROM t\n"},
     {"first line's indentation kept, in units", "        SELECT a FROM t", "\t\tSELECT a\n\t\tFROM t\n"},
     {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},
-    {"an output that ends inside a literal gets its indentation in front", "\tSELECT 'abc", "\tSELECT 'abc\n"},
 };
 
 const rFmtCase arParenCases[] = {
@@ -203,7 +201,6 @@ const rFmtCase arCommentCases[] = {
     {"block comment lines lose their indentation", "/* a\r\n\n   b */", "/* a\nb */\n"},
     {"line comment keeps its line end", "-- c\n   x", "-- c\nx\n"},
     {"blank before a comment", "x/* c */y x--c\ny", "x /* c */y x --c\ny\n"},
-    {"unclosed block comment runs to the end", "x /* a", "x /* a\n"},
     {"comment after AND moves before it", "a AND /* c */ b", "a /* c */AND b\n"},
     {"line comment after AND moves before it", "a AND -- c\nb", "a -- c\nAND b\n"},
     {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND c\n"},
@@ -221,7 +218,6 @@ const rFmtCase arCommentCases[] = {
     {"\"--\" inside a block comment that reaches the last line", "select a /* x\n-- y */ from t;",
      "select a /* x\n-- y */\nfrom t;\n"},
     {"a semicolon that ends a line comment is comment", "select a\nfrom t -- c;", "select a\nfrom t -- c;\n"},
-    {"unclosed comments stay after AND and comma", "a, b AND /* c", "a\n, b\nAND /* c\n"},
     {"comments after a block header move before it", "x FUNCTION -- a\n/* b */ f", "x\n-- a\n/* b */\nFUNCTION f\n"},
     {"comment after PACKAGE BODY at the start", "PACKAGE BODY /* c */ pk IS", "/* c */\nPACKAGE BODY pk IS\n"},
     {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */\nPROCEDURE p\n"},
@@ -250,8 +246,8 @@ const rFmtCase arShiftJisCases[] = {
      "SELECT a\x83\x7C\x7C" "b\n, x \x81| y\nFROM t\n"},
     {"second byte starts a keyword", "x \x82" "DROP t", "x \x82" "DROP t\n"},
     {"second byte is a letter of a quoting q", "x \x83q'a'", "x \x83q'a'\n"},
-    {"lead byte before a quote", "x \x83'  y 'z'", "x \x83'  y 'z'\n"},
-    {"lead byte closing a literal", "x '\x83'  y' z", "x '\x83' y' z\n"},
+    {"lead byte before a quote", "x \x83'  y 'z''", "x \x83'  y 'z''\n"},
+    {"lead byte closing a literal", "x '\x83'  y' z'", "x '\x83' y' z'\n"},
     {"lead byte before a parenthesis", "SELECT f(\x81), g(x\x81) FROM t", "SELECT f(\x81)\n, g(x\x81)\nFROM t\n"},
     {"lead byte before a comma", "a\x81,b", "a\x81\n, b\n"},
     {"lead byte before a line comment", "SELECT a\x81-- b\nFROM t", "SELECT a\x81 -- b\nFROM t\n"},
@@ -318,6 +314,79 @@ const rFmtCase arScriptCases[] = {
 };
 
 // The constructs of today's PL/SQL and DDL.
+// Numbers and operators are one unit each: a number's exponent sign is no minus, and every
+// operator of two bytes stays whole.
+const rFmtCase arNumberOperatorCases[] = {
+    {"exponents with a sign stay in their number", "select 1e-5, 2.5E-3, 1E+10, 1.5f, 1e-5d, .5e-3, 1.e-3 from dual",
+     "select 1e-5\n, 2.5E-3\n, 1E+10\n, 1.5f\n, 1e-5d\n, .5e-3\n, 1.e-3\nfrom dual\n"},
+    {"a word ending in e before a minus is a word", "select t1.e-5, x1e-5, 2e3-1, e-1 from t",
+     "select t1.e - 5\n, x1e - 5\n, 2e3 - 1\n, e - 1\nfrom t\n"},
+    {"an exponent in a condition and a call", "select f(1e-3) from t where a<1E-10 and b=-1e+2",
+     "select f(1e-3)\nfrom t\nwhere a < 1E-10\nand b = - 1e+2\n"},
+    {"every operator of two bytes stays whole", "x:=a^=b;y:=a~=b;z:=a!=b;w:=a<>b;v:=a<=b;u:=a>=b;t:=a||b;s:=a**2;f(p=>1);",
+     "x := a ^= b;\ny := a ~= b;\nz := a != b;\nw := a <> b;\nv := a <= b;\nu := a >= b;\nt := a || b;\ns := a ** 2;\n"
+     "f(p => 1);\n"},
+    {"a range keeps its two points", "BEGIN FOR i IN 1..10 LOOP NULL; END LOOP; END;",
+     "BEGIN\n\tFOR i IN 1..10 LOOP\n\t\tNULL;\n\tEND LOOP;\nEND;\n"},
+    {"not equal in a WHERE", "select a from t where a ^= 1 and b ~= 2",
+     "select a\nfrom t\nwhere a ^= 1\nand b ~= 2\n"},
+};
+
+// Every command of the tool, in its shortest and its full form, stays on its line as it was;
+// the statement after it is laid out.
+const rFmtCase arCommandSetCases[] = {
+    {"disconnect, then a prompt", "disconnect\nprompt   a   b\nselect 1 from dual;",
+     "disconnect\nprompt   a   b\nselect 1\nfrom dual;\n"},
+    {"shortest forms, part one",
+     "disc\nacc x  prompt 'x'\nbre on a\nbti off\ncl scr\ncol a  format a10\ncomp sum of a on b\nconn u/p\n"
+     "def x  = 1\ndesc  t\nselect 1 from dual;",
+     "disc\nacc x  prompt 'x'\nbre on a\nbti off\ncl scr\ncol a  format a10\ncomp sum of a on b\nconn u/p\n"
+     "def x  = 1\ndesc  t\nselect 1\nfrom dual;\n"},
+    {"shortest forms, part two",
+     "ed  f\nexec  p\nhelp  set\nhist\nho  ls\npassw\npau  x\npri  v\npro  x\nrepf off\nreph off\nsav  f\n"
+     "sho  all\nspo  f\nsta  f\nstore  set f\ntimi  start\ntti off\nundef  x\nvar  v number\nselect 1 from dual;",
+     "ed  f\nexec  p\nhelp  set\nhist\nho  ls\npassw\npau  x\npri  v\npro  x\nrepf off\nreph off\nsav  f\n"
+     "sho  all\nspo  f\nsta  f\nstore  set f\ntimi  start\ntti off\nundef  x\nvar  v number\nselect 1\nfrom dual;\n"},
+    {"full forms of the rest",
+     "accept  x\nappend  , b\nattribute  t.a  format a9\nchange  /a/b/\nclear  breaks\ncopy  from u to v\n"
+     "del  2\nget  f\ninput  x  y\nlist  1 2\nrecover  database\nrun\nstartup  mount\nshutdown  abort\n"
+     "oradebug  setmypid\narchive  log list\nselect 1 from dual;",
+     "accept  x\nappend  , b\nattribute  t.a  format a9\nchange  /a/b/\nclear  breaks\ncopy  from u to v\n"
+     "del  2\nget  f\ninput  x  y\nlist  1 2\nrecover  database\nrun\nstartup  mount\nshutdown  abort\n"
+     "oradebug  setmypid\narchive  log list\nselect 1\nfrom dual;\n"},
+    {"one-letter forms where only the command can be meant", "l\nl 2  5\nr\nc/a/b/\nselect 1 from dual;",
+     "l\nl 2  5\nr\nc/a/b/\nselect 1\nfrom dual;\n"},
+    {"a host command and help", "!ls  -l\n? set\nselect 1 from dual;", "!ls  -l\n? set\nselect 1\nfrom dual;\n"},
+    {"a one-letter word that begins a statement is code", "a := b;\ni := i + 1;", "a := b;\ni := i + 1;\n"},
+    {"a command word glued to more text is no command", "prompt:=1;", "prompt := 1;\n"},
+    {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
+};
+
+// Wrapped units, Java sources and XQuery go through byte for byte up to their "/" line.
+const rFmtCase arVerbatimCases[] = {
+    {"a wrapped procedure",
+     "create or replace procedure p wrapped\na000000\n1\nabcd\nAb+/cD==\n  x  y\n/\nselect 1 from dual;",
+     "create or replace procedure p wrapped\na000000\n1\nabcd\nAb+/cD==\n  x  y\n/\nselect 1\nfrom dual;\n"},
+    {"a wrapped package body with a quoted schema",
+     "CREATE OR REPLACE EDITIONABLE PACKAGE BODY \"HR\".\"PAY\" wrapped \na000000\n  b2 ==\n/",
+     "CREATE OR REPLACE EDITIONABLE PACKAGE BODY \"HR\".\"PAY\" wrapped \na000000\n  b2 ==\n/\n"},
+    {"a wrapped type body", "create type body hr.t_obj wrapped\n0\n/", "create type body hr.t_obj wrapped\n0\n/\n"},
+    {"a Java source with its comments and quotes",
+     "create or replace and compile noforce java source named \"Hello\" as\n// x\npublic class Hello {\n"
+     "  static String s() { return \"it's\"; } // c; /* d\n}\n/\nselect 1 from dual;",
+     "create or replace and compile noforce java source named \"Hello\" as\n// x\npublic class Hello {\n"
+     "  static String s() { return \"it's\"; } // c; /* d\n}\n/\nselect 1\nfrom dual;\n"},
+    {"every header form of a Java source",
+     "CREATE AND RESOLVE JAVA SOURCE NAMED a AS class A {  int i;  }\n/\nCREATE JAVA SOURCE NAMED b AS\nclass B {}\n/",
+     "CREATE AND RESOLVE JAVA SOURCE NAMED a AS class A {  int i;  }\n/\nCREATE JAVA SOURCE NAMED b AS\nclass B {}\n/\n"},
+    {"a Java source after a statement on its line", "select 1 from dual; create java source named x as class X {}\n/",
+     "select 1\nfrom dual;\ncreate java source named x as class X {}\n/\n"},
+    {"an XQuery", "xquery for $i in (1,  2) return $i\n/\nselect 1 from dual;",
+     "xquery for $i in (1,  2) return $i\n/\nselect 1\nfrom dual;\n"},
+    {"a unit named wrapped is code", "create or replace procedure wrapped is begin null; end;\n/",
+     "create or replace procedure wrapped is\nbegin\n\tnull;\nend;\n/\n"},
+};
+
 const rFmtCase arConstructCases[] = {
     {"IF EXISTS and IF NOT EXISTS in DDL open no block",
      "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);",
@@ -375,6 +444,9 @@ TEST(FmtLayout, ShiftJisText) { vCheck(arShiftJisCases, std::size(arShiftJisCase
 TEST(FmtLayout, OtherEncodings) { vCheck(arOtherEncodingCases, std::size(arOtherEncodingCases)); }
 TEST(FmtLayout, ScriptCommands) { vCheck(arScriptCases, std::size(arScriptCases)); }
 TEST(FmtLayout, NewerConstructs) { vCheck(arConstructCases, std::size(arConstructCases)); }
+TEST(FmtLayout, NumbersAndOperators) { vCheck(arNumberOperatorCases, std::size(arNumberOperatorCases)); }
+TEST(FmtLayout, EveryCommandOfTheTool) { vCheck(arCommandSetCases, std::size(arCommandSetCases)); }
+TEST(FmtLayout, UnitsCarriedWhole) { vCheck(arVerbatimCases, std::size(arVerbatimCases)); }
 
 TEST(FmtLayout, NulIsAnOrdinaryByte) {
     const std::string sIn("select a,\0b from t", 18), sWant("select a\n, \0b\nfrom t\n", 21);
@@ -449,8 +521,8 @@ TEST(FmtFailure, ReportsWhole) {
          sOverrun + sSkipCmt + sTrail("rcJoinStmtChunk", ".\\rcFmtStmt", 331) + sFmt(478) + sDump("", "a\n-- c") + sAt(1)},
         {"( never closed", "SELECT (a FROM t", 0, RC_OVERRUN,
          sHead + "(a FROM t\n\n" + sMetrix + sDump("SELECT ", "(a FROM t\n") + sAt(1)},
-        {"( never closed, a literal hides its )", "SELECT f(a, 'b) FROM t", 0, RC_OVERRUN,
-         sHead + "(a, 'b) FROM t\n\n" + sMetrix + sDump("SELECT f", "(a, 'b) FROM t\n") + sAt(1)},
+        {"( never closed, a literal hides its )", "SELECT f(a, 'b) FROM t'", 0, RC_OVERRUN,
+         sHead + "(a, 'b) FROM t'\n\n" + sMetrix + sDump("SELECT f", "(a, 'b) FROM t'\n") + sAt(1)},
         {"the buffer's head is its first 255 bytes", "SELECT f(" + sLong, 0, RC_OVERRUN,
          sHead + ("(" + sLong).substr(0, 255) + "\n" + sMetrix +
              sDump("SELECT f", ("(" + sLong + "\n").substr(0, 128)) + sAt(1)},
@@ -470,6 +542,40 @@ TEST(FmtFailure, ReportsWhole) {
         EXPECT_FALSE(r.bOut) << c.szName;
         EXPECT_EQ(-1, r.iFmtLen) << c.szName;
     }
+}
+
+// A text that ends inside a literal, a q-quote, a quoted name or a block comment is refused as
+// it is, naming the line where it opened: the stray quote would make the author's text code.
+TEST(FmtFailure, TextLeftOpenIsRefused) {
+    auto sOpenLit = [](int iLine) {
+        return sSjis(("Error - 入力の " + std::to_string(iLine) + " 行目で始まるリテラルが閉じられていません。\n").c_str()) +
+               sTrail("rcFmtStmt", ".\\rcFmtStmt", 1484);
+    };
+    auto sOpenCmt = [](int iLine) {
+        return sSjis(("Error - 入力の " + std::to_string(iLine) + " 行目で始まるコメントが閉じられていません。\n").c_str()) +
+               sTrail("rcFmtStmt", ".\\rcFmtStmt", 1484);
+    };
+    const struct { const char *szName, *szIn; std::string sMsg; } arCases[] = {
+        {"a quote left open pairs with the next statement's", "select 'x from dual;\nselect 'y  z' from dual;\n",
+         sOpenLit(2)},
+        {"a literal left open", "SELECT 'abc FROM t", sOpenLit(1)},
+        {"a doubled quote at the end closes nothing", "SELECT 'abc''", sOpenLit(1)},
+        {"a q-quote", "select 1 from dual;\n\nselect q'[a from dual;\n", sOpenLit(3)},
+        {"an nq-quote", "select nq'{a} from dual;", sOpenLit(1)},
+        {"a quoted name", "select \"a from dual;", sOpenLit(1)},
+        {"a block comment", "select 1\nfrom dual; /* open\n x", sOpenCmt(2)},
+        {"a block comment after a statement word", "x /* a", sOpenCmt(1)},
+        {"a command's quote counts no line of its own", "prompt it's\nselect 'a from dual;", sOpenLit(2)},
+        {"a letter as the second byte of a character before q'", "select \x83\x41q'[it's]' from dual;", sOpenLit(1)},
+    };
+    for (const auto &c : arCases) {
+        FmtResult r = rFormat(c.szIn);
+        EXPECT_EQ(RC_OVERRUN, r.rc) << c.szName;
+        EXPECT_EQ(c.sMsg, r.sMsg) << c.szName << ": " << sFirstDiff(c.sMsg, r.sMsg);
+        EXPECT_FALSE(r.bOut) << c.szName;
+    }
+    // A line comment that reaches the end is closed by it.
+    EXPECT_EQ("select 1\nfrom dual;\n-- c\n", rFormat("select 1 from dual; -- c").sOut);
 }
 
 TEST(FmtFailure, MaximumIndentation) {
