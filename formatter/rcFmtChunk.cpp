@@ -163,6 +163,8 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
                 r.eKind = STEP_BAD_CMT;
                 return r;
             }
+            // the indentation of a block comment's further lines is the layout's to move
+            if (p[0] == '/') r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
         } else if (c == '-' ? !bExponentSignAt(p, pStart) : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
             operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
         }

@@ -9,6 +9,36 @@
 #include "formatter/rcFmtLex.h"
 #include "runtime/psGlobals.h"
 
+// The indentation of the line on which each block comment of several lines begins, as the text
+// had it: the layout moves the comment's further lines by as much as it moved that line, so
+// that they keep their indentation relative to it. One entry per such comment, in the order of
+// the text (comments keep their order when they move), with the comment's length and a hash of
+// its bytes to find it again; the indentations' bytes lie in one block.
+struct CmtIndent {
+    size_t nCmt;
+    uint64_t uHash;
+    size_t iIndent, nIndent;  // the indentation: nIndent bytes from pBytes + iIndent
+};
+struct CmtIndents {
+    CmtIndent *p = nullptr;
+    size_t n = 0, cap = 0;
+    char *pBytes = nullptr;
+    size_t nBytes = 0, capBytes = 0;
+    size_t iFirst = 0, nFirst = 0;  // the indentation of the text's first line
+    ~CmtIndents() {
+        vFree(p);
+        vFree(pBytes);
+    }
+    // Keeps the n bytes at pIndent; *piAt receives where. False for want of memory.
+    bool bKeepBytes(const char *pIndent, size_t nIndent, size_t *piAt);
+    // Adds the comment [pCmt, pCmt + nCmt) whose line begins with the indentation given. False
+    // for want of memory.
+    bool bAdd(const char *pCmt, size_t nCmt, const char *pIndent, size_t nIndent);
+    // The entry of the comment [pCmt, pCmt + nCmt), looked for from entry *piNext on (a few
+    // entries ahead at most), which then moves past it; null when it is not found.
+    const CmtIndent *pFind(size_t *piNext, const char *pCmt, size_t nCmt) const;
+};
+
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
@@ -26,6 +56,7 @@ struct FmtWork {
     // bytes it holds at least.
     HeapPtr<char> spare;
     size_t nSpareCap = 0;
+    CmtIndents rCmtIndents;  // the indentation of each block comment's first line
 
     void vKeepSpare(char *p, size_t nCap) {
         spare.reset(p);

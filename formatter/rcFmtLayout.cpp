@@ -192,24 +192,74 @@ void vCarryLineCmt(LayoutState *st) {
     vCopy(st, p - st->szSrc, true);
 }
 
+namespace {
+// Whether the line at p (up to pEnd) holds nothing but white space.
+bool bBlankLine(const char *p, const char *pEnd) {
+    while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+    return p >= pEnd || *p == '\n';
+}
+
+// Whether every line after the first of [p, pEnd) that is not blank begins with the n bytes at
+// pIndent.
+bool bLinesBeginWith(const char *p, const char *pEnd, const char *pIndent, size_t n) {
+    for (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p))); p != nullptr;
+         p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) {
+        ++p;
+        if (!bBlankLine(p, pEnd) && (static_cast<size_t>(pEnd - p) < n || std::memcmp(p, pIndent, n) != 0)) return false;
+    }
+    return true;
+}
+
+// The output's own n bytes from iFrom on, written again at its end.
+void vPutOwn(LayoutState *st, int64_t iFrom, int64_t n) {
+    if (n <= 0) return;
+    const bool bWritten = bRoom(st, n);
+    if (bWritten) std::memcpy(st->pOut + st->iDstLen, st->pOut + iFrom, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = bWritten ? st->pOut[st->iDstLen - 1] : ' ';
+    st->nTrailWhite = 0;
+}
+
+}  // namespace
+
+// A block comment keeps its bytes. Its further lines keep their indentation relative to the line
+// it begins on: where each of them begins with that line's indentation in the text, it is
+// written with the indentation the layout gives the line instead. A comment with a line that is
+// indented less (or otherwise) goes out as it is; so does one of one line.
 void vCarryBlockCmt(LayoutState *st) {
     vBlankBeforeCmt(st);
-    vCopy(st, 2, true);
-    const char *p = st->szSrc;
-    while (p < st->szTail) {
-        if (p[0] == '*' && p[1] == '/') {
-            vCopy(st, p + 2 - st->szSrc, true);
-            return;
-        }
-        if (*p == '\n') {
-            vCopy(st, p + 1 - st->szSrc, true);
-            vIndent(st, st->iIdt);
-            p = st->szSrc;
-            continue;
-        }
-        p += iCharLen(st, p);
+    const char *pEnd = pCmtEnd(st->szSrc, st->szTail);
+    const size_t nCmt = static_cast<size_t>(pEnd - st->szSrc);
+    const CmtIndent *pIndent = nullptr;
+    if (std::memchr(st->szSrc, '\n', nCmt) != nullptr && st->pCmtIndents != nullptr && !st->bNoRoom)
+        pIndent = st->pCmtIndents->pFind(&st->iNextCmt, st->szSrc, nCmt);
+    const char *pOld = pIndent != nullptr ? st->pCmtIndents->pBytes + pIndent->iIndent : nullptr;
+    if (pIndent == nullptr || !bLinesBeginWith(st->szSrc, pEnd, pOld, pIndent->nIndent)) {
+        vCopy(st, static_cast<int64_t>(nCmt), true);
+        return;
     }
-    vCopy(st, p - st->szSrc, true);
+    // The line the comment begins on as the layout writes it: its start.
+    int64_t iLine = st->iDstLen;
+    while (iLine > 0 && st->pOut[iLine - 1] != '\n') --iLine;
+    for (const char *p = st->szSrc; p < pEnd;) {
+        const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+        const char *e = pLf != nullptr ? pLf + 1 : pEnd;
+        vCopy(st, e - p, true);
+        p = e;
+        if (p >= pEnd || bBlankLine(p, pEnd)) continue;
+        if (st->bNoRoom) continue;  // the walk only counts now: the lines go out as they are
+        // The first line's indentation, as it was written there, then the rest of this one's.
+        int64_t iSave = st->iDstLen;
+        int64_t iStart = iLine;
+        if (iStart == 0) {
+            for (int32_t k = 0; k < st->iOrgIdt; ++k) vPut(st, st->szIndent, st->iUnitLen, true);
+        }
+        int64_t iEnd = iStart;
+        while (iEnd < iSave && (st->pOut[iEnd] == ' ' || st->pOut[iEnd] == '\t')) ++iEnd;
+        vPutOwn(st, iStart, iEnd - iStart);
+        st->szSrc += pIndent->nIndent;
+        p += pIndent->nIndent;
+    }
 }
 
 // The end of the label "<<name>>" at the reading position, or null when no ">>" closes it
@@ -347,6 +397,7 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     const MetricTable *pParts = st->pParts;
     std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
     st->pParts = pParts;
+    st->pCmtIndents = &pWork->rCmtIndents;
     st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);

@@ -42,6 +42,8 @@ struct LayoutState {
     const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
     const MetricTable *pParts;  // the metrics of the text's parts, or null
     size_t iNextPart;           // the first entry of pParts not yet passed
+    const CmtIndents *pCmtIndents;  // the indentation each block comment's first line had
+    size_t iNextCmt;                // the first entry of pCmtIndents not yet passed
     int64_t iDstLen;       // output bytes so far
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
@@ -143,7 +145,7 @@ bool bLower(LayoutState *st);
 // szTail when its end mark never comes.
 void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
-void vCarryBlockCmt(LayoutState *st);  // with the indentation after each newline inside
+void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code

@@ -310,6 +310,13 @@ const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed) {
     return pStop != nullptr ? pStop : pEnd;
 }
 
+size_t nLineIndentsIn(const char *p, const char *pEnd) {
+    size_t n = 0;
+    while ((p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr)
+        for (++p; p < pEnd && (*p == ' ' || *p == '\t'); ++p) ++n;
+    return n;
+}
+
 int rcSkipCmt(const char *szCmt, const char *szEnd, uint32_t *puLen) {
     if (!bCmtAt(szCmt)) {
         iConPrintf("%s", szMsgNotCmt);

@@ -251,6 +251,9 @@ const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 // The literal or block comment that begins in [pStart, pEnd) and is not closed before pEnd, or
 // null when every one closes. A line comment that reaches pEnd is closed by the end of the text.
 const char *pUnclosedAt(const char *pStart, const char *pEnd);
+// The blanks and TABs at the starts of the lines after the first of [p, pEnd): the indentation
+// of a block comment's further lines, which the layout may move and nothing measures.
+size_t nLineIndentsIn(const char *p, const char *pEnd);
 // Measures the comment at szCmt within [szCmt, szEnd) into *puLen. Reports and returns 36 when
 // no comment begins there, 26 when a line comment has no line feed before szEnd; an unclosed
 // block comment runs to szEnd without complaint. *puLen is set only on success.

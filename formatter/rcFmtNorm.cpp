@@ -113,6 +113,12 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     while (p < ssSrc + nAll && bIsWhite(*p)) ++p;
     if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
     pWork->iOrgIdt = iOrgIndent(ssSrc, p, rStmtStyle, pWork->iUnitLen);
+    // The first line's own indentation, for a block comment that begins on it.
+    const char *pIndent = p;
+    while (pIndent > ssSrc && (pIndent[-1] == ' ' || pIndent[-1] == '\t')) --pIndent;
+    CmtIndents &r = pWork->rCmtIndents;
+    r.nFirst = static_cast<size_t>(p - pIndent);
+    if (!r.bKeepBytes(pIndent, r.nFirst, &r.iFirst)) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
     size_t nLen = nAll - static_cast<size_t>(p - ssSrc);
     std::memmove(ssSrc, p, nLen + 1);
 
@@ -151,34 +157,17 @@ const char *pWhiteRunEnd(const char *s, const char *sEnd, bool *pbLf) {
     return s;
 }
 
-// Copies the block comment at s to d; a run of white space inside it that holds a line feed
-// becomes one line feed. Returns where reading stopped.
-const char *pSqueezeBlockCmt(const char *s, const char *sEnd, char **pd) {
-    char *d = *pd;
-    *d++ = *s++;
-    *d++ = *s++;
-    while (s < sEnd) {
-        if (s[0] == '*' && s[1] == '/') {
-            *d++ = *s++;
-            *d++ = *s++;
-            break;
-        }
-        if (bIsWhite(*s)) {
-            bool bLf = false;
-            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
-            if (bLf) {
-                *d++ = '\n';
-            } else {
-                std::memcpy(d, s, static_cast<size_t>(e - s));
-                d += e - s;
-            }
-            s = e;
-        } else {
-            for (int n = iUnitLen(s, sEnd); n > 0; --n) *d++ = *s++;
-        }
-    }
-    *pd = d;
-    return s;
+// Keeps the indentation of the line on which the block comment [pCmt, pCmtEnd) begins in the text
+// that begins at pStart (its first line's indentation was taken off before: it was kept then).
+bool bKeepCmtIndent(FmtWork *pWork, const char *pStart, const char *pCmt, const char *pCmtEnd) {
+    const char *q = pCmt;
+    while (q > pStart && q[-1] != '\n') --q;
+    CmtIndents &r = pWork->rCmtIndents;
+    const size_t nCmt = static_cast<size_t>(pCmtEnd - pCmt);
+    if (q == pStart) return r.bAdd(pCmt, nCmt, r.pBytes != nullptr ? r.pBytes + r.iFirst : "", r.nFirst);
+    const char *e = q;
+    while (*e == ' ' || *e == '\t') ++e;
+    return r.bAdd(pCmt, nCmt, q, static_cast<size_t>(e - q));
 }
 
 // Whether an operator ends just before p: the layout writes a blank after it, so a word right
@@ -344,10 +333,13 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
             if (c == '-') {
                 copyTo(pCmtEnd(s, sEnd));
                 skipWhite();
-            } else if (out.bRoom(static_cast<size_t>(pCmtEnd(s, sEnd) - s))) {  // the comment only shrinks
-                char *d = written();
-                s = pSqueezeBlockCmt(s, sEnd, &d);
-                out.n = static_cast<size_t>(d - out.p);
+            } else {
+                // A block comment keeps its bytes; one of several lines keeps in mind the
+                // indentation of the line it begins on.
+                const char *e = pCmtEnd(s, sEnd);
+                if (std::memchr(s, '\n', static_cast<size_t>(e - s)) != nullptr && !bKeepCmtIndent(pWork, sStart, s, e))
+                    out.bNoMem = true;
+                copyTo(e);
             }
             iCmtEnd = out.n;
             break;
@@ -588,6 +580,40 @@ int rcFlatten(FmtWork *pWork) {
 }
 
 }  // namespace
+
+namespace {
+uint64_t uHashBytes(const char *p, size_t n) {
+    uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (const char *e = p + n; p < e; ++p) h = (h ^ static_cast<uint8_t>(*p)) * 1099511628211ull;
+    return h;
+}
+}  // namespace
+
+bool CmtIndents::bKeepBytes(const char *pIndent, size_t nIndent, size_t *piAt) {
+    if (!bGrowTo(&pBytes, &capBytes, nBytes + nIndent + 1)) return false;
+    std::memcpy(pBytes + nBytes, pIndent, nIndent);
+    *piAt = nBytes;
+    nBytes += nIndent;
+    return true;
+}
+
+bool CmtIndents::bAdd(const char *pCmt, size_t nCmt, const char *pIndent, size_t nIndent) {
+    size_t iAt = 0;
+    if (!bGrowTo(&p, &cap, n + 1) || !bKeepBytes(pIndent, nIndent, &iAt)) return false;
+    p[n++] = CmtIndent{nCmt, uHashBytes(pCmt, nCmt), iAt, nIndent};
+    return true;
+}
+
+const CmtIndent *CmtIndents::pFind(size_t *piNext, const char *pCmt, size_t nCmt) const {
+    const uint64_t uHash = uHashBytes(pCmt, nCmt);
+    for (size_t i = *piNext; i < n && i < *piNext + 8; ++i) {
+        if (p[i].nCmt == nCmt && p[i].uHash == uHash) {
+            *piNext = i + 1;
+            return &p[i];
+        }
+    }
+    return nullptr;
+}
 
 // Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
 // the caller on success and on failure; a failure has written its message (or its callee

@@ -90,13 +90,15 @@ int rcFmtFail(FmtWork *pWork, int rc) {
 }
 
 // The statement as received goes to the dump file before anything changes; it is removed again
-// only after success. An empty value names no file and counts as unset. *pbDump tells whether a
-// dump was written to szDumpPath.
+// only after success. An empty value names no file and counts as unset. A relative name is
+// taken from the current directory, an absolute one (on Windows also a drive, a rooted or a
+// UNC name) as it is. *pbDump tells whether a dump was written to szDumpPath.
 int rcDumpStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, char *szDumpPath, size_t nPathCap, bool *pbDump) {
     const char *szOrgFnm = std::getenv("STMTORGFNM");
     *pbDump = szOrgFnm != nullptr && szOrgFnm[0] != '\0';
     if (!*pbDump) return RC_OK;
-    int n = std::snprintf(szDumpPath, nPathCap, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
+    int n = bPlatAbsolutePath(szOrgFnm) ? std::snprintf(szDumpPath, nPathCap, "%s", szOrgFnm)
+                                        : std::snprintf(szDumpPath, nPathCap, "%s%c%s", ".", cPlatPathSep, szOrgFnm);
     pWork->iSite = SITE_DUMP_WRITE;
     if (n < 0 || static_cast<size_t>(n) >= nPathCap) {
         // Too long for a path: refused like any over-long file name, nothing is written.
@@ -121,7 +123,55 @@ struct FmtOut {
         p[n] = '\0';
         return true;
     }
+    // Appends [pMore, pMore + nMore) with each of its line feeds written as the line end asked
+    // for: the carriage returns right before it go (white space, or the end of a line comment),
+    // and one goes in front of it for CR LF. No byte before nFloor is taken back (the last bytes
+    // of a literal, a block comment or an earlier piece).
+    bool bAppendLineEnds(const char *pMore, size_t nMore, bool bCrLf) {
+        if (!bGrowTo(&p, &cap, n + 2 * nMore + 1)) return false;
+        const char *pEnd = pMore + nMore;
+        while (pMore < pEnd) {
+            const char *pLf = static_cast<const char *>(std::memchr(pMore, '\n', static_cast<size_t>(pEnd - pMore)));
+            const char *e = pLf != nullptr ? pLf : pEnd;
+            std::memcpy(p + n, pMore, static_cast<size_t>(e - pMore));
+            n += static_cast<size_t>(e - pMore);
+            pMore = e;
+            if (pLf == nullptr) break;
+            while (n > nFloor && p[n - 1] == '\r') --n;
+            if (bCrLf) p[n++] = '\r';
+            p[n++] = '\n';
+            ++pMore;
+        }
+        p[n] = '\0';
+        return true;
+    }
+    size_t nFloor = 0;
 };
+
+// Appends the formatted piece [p, p + n) to pOut with the line ends asked for: the line ends the
+// layout wrote and those between tokens; those inside literals and block comments are data.
+bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, bool bCrLf) {
+    const char *pEnd = p + n, *pRun = p;
+    pOut->nFloor = pOut->n;
+    while (p < pEnd) {
+        if (const char *e = pPlainRunEnd(pRun, p, pEnd, Q_FIND)) {
+            p = e;
+            continue;
+        }
+        const bool bLit = bLiteralAt(p, pRun, pEnd);
+        if (!bLit && !(p[0] == '/' && p[1] == '*')) {
+            p += iUnitLen(p, pEnd);
+            continue;
+        }
+        // The code before it with its line ends, then the literal or comment as it is.
+        const char *e = bLit ? pLiteralEnd(p, pEnd) : pCmtEnd(p, pEnd);
+        if (!pOut->bAppendLineEnds(pRun, static_cast<size_t>(p - pRun), bCrLf) || !pOut->bAppend(p, static_cast<size_t>(e - p)))
+            return false;
+        pOut->nFloor = pOut->n;
+        pRun = p = e;
+    }
+    return pOut->bAppendLineEnds(pRun, static_cast<size_t>(pEnd - pRun), bCrLf);
+}
 
 int32_t iLinesIn(const char *p, size_t n) {
     int32_t i = 0;
@@ -153,12 +203,15 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
     }
     vFree(rWork.ssSrc);
     rWork.ssSrc = nullptr;
-    if (pOut->p == nullptr) {  // the first piece's text is taken over as it is
+    // The layout writes LF: a text that wants LF and holds no CR is taken over as it is.
+    const bool bAsIs = !rStmtStyle->bCrLf && std::memchr(pPiece, '\r', nPiece) == nullptr;
+    if (pOut->p == nullptr && bAsIs) {  // the first piece's text is taken over as it is
         pOut->p = szPieceFmt;
         pOut->n = pOut->cap = static_cast<size_t>(iFmtLen);
         return RC_OK;
     }
-    bool bOk = pOut->bAppend(szPieceFmt, static_cast<size_t>(iFmtLen));
+    bool bOk = bAsIs ? pOut->bAppend(szPieceFmt, static_cast<size_t>(iFmtLen))
+                     : bAppendPiece(pOut, szPieceFmt, static_cast<size_t>(iFmtLen), rStmtStyle->bCrLf);
     vFree(szPieceFmt);
     if (!bOk) return rcFmtNoMem(SITE_OUT_NOMEM);
     return RC_OK;
@@ -185,10 +238,18 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
         iLine += iLinesIn(pText + iPos, cmd.iEnd - iPos);
         bool bLf = pText[cmd.iEnd - 1] == '\n';
         bAny = true;
-        // a command begins its line, also after a piece whose layout left its last line open
-        if (pOut->n > nBom && pOut->p[pOut->n - 1] != '\n' && !pOut->bAppend("\n", 1)) return rcFmtNoMem(SITE_OUT_NOMEM);
-        if (!pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart) || (!bLf && !pOut->bAppend("\n", 1)))
+        // A command begins its line, also after a piece whose layout left its last line open.
+        // Its line ends are written as asked; a wrapped unit's or a Java source's are its data
+        // (its last line end is the line end before the "/" line).
+        const bool bCrLf = rStmtStyle->bCrLf;
+        const char *szEol = bCrLf ? "\r\n" : "\n";
+        if (pOut->n > nBom && pOut->p[pOut->n - 1] != '\n' && !pOut->bAppend(szEol, bCrLf ? 2 : 1))
             return rcFmtNoMem(SITE_OUT_NOMEM);
+        pOut->nFloor = pOut->n;
+        bool bOk = cmd.bVerbatim ? pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart)
+                                 : pOut->bAppendLineEnds(pText + cmd.iStart, cmd.iEnd - cmd.iStart, bCrLf);
+        if (!bOk || (!bLf && !pOut->bAppend(szEol, bCrLf ? 2 : 1))) return rcFmtNoMem(SITE_OUT_NOMEM);
+        pOut->nFloor = pOut->n;
         iPos = cmd.iEnd;
     }
     // A text of nothing but white space and commands: the empty statement of an empty text.

@@ -198,7 +198,17 @@ const rFmtCase arBlockCases[] = {
 };
 
 const rFmtCase arCommentCases[] = {
-    {"block comment lines lose their indentation", "/* a\r\n\n   b */", "/* a\nb */\n"},
+    {"a block comment keeps its lines, blanks and line ends", "/* a\r\n\n   b */", "/* a\r\n\n   b */\n"},
+    {"a comment's star column stays", "/**\n * Returns the total.\n */\nSELECT 1 FROM dual;",
+     "/**\n * Returns the total.\n */\nSELECT 1\nFROM dual;\n"},
+    {"runs of blanks inside a comment stay", "/* a\n      b */ select 1 from dual", "/* a\n      b */ select 1\nfrom dual\n"},
+    {"further lines move as far as the comment's line",
+     "BEGIN\n    /* x\n     * y\n     */\n    NULL;\nEND;", "BEGIN\n\t/* x\n\t * y\n\t */\n\tNULL;\nEND;\n"},
+    {"a comment with a line indented less than its own goes out as it is",
+     "BEGIN\n    /* x\n  y */\n    NULL;\nEND;", "BEGIN\n\t/* x\n  y */\n\tNULL;\nEND;\n"},
+    {"blank lines inside a comment stay blank", "BEGIN\n  /* x\n\n    y */\n  NULL;\nEND;",
+     "BEGIN\n\t/* x\n\n\t  y */\n\tNULL;\nEND;\n"},
+    {"a comment on an indented first line", "  /* a\n     b */ x", "/* a\n   b */ x\n"},
     {"line comment keeps its line end", "-- c\n   x", "-- c\nx\n"},
     {"blank before a comment", "x/* c */y x--c\ny", "x /* c */y x --c\ny\n"},
     {"comment after AND moves before it", "a AND /* c */ b", "a /* c */AND b\n"},
@@ -225,7 +235,8 @@ const rFmtCase arCommentCases[] = {
      "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */",
      "x 'PROCEDURE /* c */' PROCEDURES /* c */ p PROCEDURE /* d */\n"},
     {"comma after a line comment gets no second break", "SELECT a -- c\n, b FROM t", "SELECT a -- c\n, b\nFROM t\n"},
-    {"block comment lines take the indentation", "BEGIN /* a\n b */ NULL; END;", "BEGIN\n\t/* a\n\tb */ NULL;\nEND;\n"},
+    {"block comment lines move with the comment's line", "BEGIN /* a\n b */ NULL; END;",
+     "BEGIN\n\t/* a\n\t b */ NULL;\nEND;\n"},
     {"AND after a line comment is not broken again", "SELECT a FROM t WHERE (b = 1 -- c\nAND c = 2)",
      "SELECT a\nFROM t\nWHERE (\n\tb = 1 -- c\n\tAND c = 2\n)\n"},
     {"WHEN inside a comment of a CASE", "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a' END FROM t",
@@ -500,6 +511,45 @@ TEST(FmtOptions, CommaAndSizeThresholds) {
     EXPECT_EQ("SELECT f(\n\ta\n\t, g(b, c)\n)\nFROM t\n", rFormat("SELECT f(a, g(b, c)) FROM t", "\t", 2).sOut);
     EXPECT_EQ("SELECT f(abcd)\n", rFormat("SELECT f(abcd)", "\t", 14, 5).sOut);
     EXPECT_EQ("SELECT f(\n\tabcde\n)\n", rFormat("SELECT f(abcde)", "\t", 14, 5).sOut);
+}
+
+// Line ends: those the layout writes and those between tokens come out as asked (LF or CR LF),
+// whatever the text had; those inside literals and block comments, wrapped units and Java
+// sources are data. Each output is a fixed point under its option.
+TEST(FmtLineEnds, OnlyThoseBetweenTokensChange) {
+    const struct { const char *szName, *szIn, *szLf, *szCrLf; } arCases[] = {
+        {"a literal's LF", "select 'a\nb' from t;", "select 'a\nb'\nfrom t;\n", "select 'a\nb'\r\nfrom t;\r\n"},
+        {"a literal's CR LF", "select 'c\r\nd' from t;\r\n", "select 'c\r\nd'\nfrom t;\n", "select 'c\r\nd'\r\nfrom t;\r\n"},
+        {"a q-quote's mixed line ends", "select q'[a\r\nb\nc]' from t;", "select q'[a\r\nb\nc]'\nfrom t;\n",
+         "select q'[a\r\nb\nc]'\r\nfrom t;\r\n"},
+        {"a line comment's line end", "select a -- c\r\nfrom t;", "select a -- c\nfrom t;\n", "select a -- c\r\nfrom t;\r\n"},
+        {"carriage returns before a line end", "-- x\r\r\nselect a\r\r\nfrom t;", "-- x\nselect a\nfrom t;\n",
+         "-- x\r\nselect a\r\nfrom t;\r\n"},
+        {"a block comment's line ends", "/* a\r\n b\n */ select 1 from dual;", "/* a\r\n b\n */ select 1\nfrom dual;\n",
+         "/* a\r\n b\n */ select 1\r\nfrom dual;\r\n"},
+        {"a command's line end", "prompt x\r\nselect 1 from dual;\r\n", "prompt x\nselect 1\nfrom dual;\n",
+         "prompt x\r\nselect 1\r\nfrom dual;\r\n"},
+        {"a wrapped unit's line ends", "create procedure p wrapped\r\na\nb\r\n/\r\n", "create procedure p wrapped\r\na\nb\r\n/\n",
+         "create procedure p wrapped\r\na\nb\r\n/\r\n"},
+    };
+    for (const auto &c : arCases) {
+        for (bool bCrLf : {false, true}) {
+            StmtStyle rStyle;
+            vDefaultStmtStyle(&rStyle);
+            rStyle.bCrLf = bCrLf;
+            const std::string sWant = bCrLf ? c.szCrLf : c.szLf;
+            std::string sOut = c.szIn;
+            for (int iRun = 0; iRun < 2; ++iRun) {
+                char *szOut = nullptr;
+                ConsoleCapture cap;
+                ASSERT_EQ(RC_OK, rcFmtStmtLen(sOut.data(), sOut.size(), &szOut, &rStyle)) << c.szName;
+                sOut.assign(szOut, static_cast<size_t>(rStyle.iFmtLen));
+                vFree(szOut);
+                EXPECT_EQ(sWant, sOut) << c.szName << (bCrLf ? " (CR LF)" : " (LF)") << (iRun > 0 ? ", second run" : "")
+                                       << ": " << sFirstDiff(sWant, sOut);
+            }
+        }
+    }
 }
 
 // Failures: the code, the message, the trail lines and the dump, compared whole; a failure
