@@ -460,8 +460,13 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         char *q = p;  // the blanks and TABs before the comment start here
         while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
         // Before ")", ";" or "," the blank after AND would be left where no blank stays: the
-        // comment stays behind AND there.
-        const bool bCloses = *pEnd == ')' || *pEnd == ';' || *pEnd == ',';
+        // comment stays behind AND there. The comments after it count for nothing: one that
+        // moves in front of that "," would leave it after AND with no "," behind it, and a second
+        // run would move it.
+        const char *pNext = pEnd;
+        while (pNext < pWork->szTail && (bIsWhite(*pNext) || bCmtAt(pNext)))
+            pNext = bCmtAt(pNext) ? ::pCmtEnd(pNext, pWork->szTail) : pNext + 1;
+        const bool bCloses = *pNext == ')' || *pNext == ';' || *pNext == ',';
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
         if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {

@@ -66,9 +66,22 @@ inline size_t iJoinedAt(const std::string &sIn0, const std::string &sOut0, bool 
     return npos;
 }
 
+// A block comment as its data: the indentation of its further lines is the layout's to move.
+inline std::string sCmtData(const char *p, const char *q) {
+    std::string r;
+    for (bool bLineStart = false; p < q; ++p) {
+        if (bLineStart && (*p == ' ' || *p == '\t')) continue;
+        bLineStart = *p == '\n';
+        r += *p;
+    }
+    return r;
+}
+
 // The literals of a text read in eEnc, in their order, as the formatter sees them: script
 // command lines are no statement text, and a literal ends at the end of its piece at the latest.
-inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc) {
+// With bAllData also the other data, in the order of the text: block comments (sCmtData), line
+// comments without their line end, and the units that go through whole (wrapped, Java).
+inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc, bool bAllData = false) {
     vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
     // A byte order mark (white space before it allowed) is no part of the text: the text begins
     // after it, where a script command may begin.
@@ -90,9 +103,14 @@ inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc
                 v.emplace_back(p, q);
                 // an unclosed literal runs to the end of its piece, and the line end there is layout
                 while (q == pEnd && !v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
+            } else if (bAllData && bCmtAt(p)) {
+                v.push_back(p[0] == '/' ? sCmtData(p, q) : std::string(p, q));
+                if (p[0] == '-')
+                    while (!v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
             }
             p = q;
         }
+        if (i < lines.n && bAllData && lines.p[i].bVerbatim) v.emplace_back(p0 + lines.p[i].iStart, p0 + lines.p[i].iEnd);
         if (i < lines.n) iPiece = lines.p[i].iEnd;
     }
     return v;

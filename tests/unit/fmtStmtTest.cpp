@@ -216,6 +216,8 @@ const rFmtCase arCommentCases[] = {
     {"no AND in BRAND, none at the start", "BRAND /* c */ b AND /* d */ c", "BRAND /* c */ b /* d */AND c\n"},
     {"comment after AND before the semicolon stays", "a AND /* c */;", "a\nAND /* c */;\n"},
     {"comment after AND before a comma stays", "b,AND /*C */ ,c", "b\n,\nAND /*C */\n, c\n"},
+    {"... also when the comment after it moves in front of that comma", "b,AND /*C */ ,/*D */ ,c",
+     "b\n,\nAND /*C */ /*D */\n,\n, c\n"},
     {"line comment after AND stays after a minus sign", "a-AND -- c\nb", "a -\nAND -- c\nb\n"},
     {"line comment after a block header stays after a minus sign", "x-FUNCTION -- c\ny", "x - FUNCTION -- c\ny\n"},
     {"... also where white space parts them", "x-\nFUNCTION -- c\ny", "x - FUNCTION -- c\ny\n"},
