@@ -151,14 +151,19 @@ struct FmtOut {
 // Appends the formatted piece [p, p + n) to pOut with the line ends asked for: the line ends the
 // layout wrote and those between tokens; those inside literals and block comments are data.
 bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, bool bCrLf) {
-    const char *pEnd = p + n, *pRun = p;
+    const char *const pStart = p, *pEnd = p + n, *pRun = p;
     pOut->nFloor = pOut->n;
     while (p < pEnd) {
-        if (const char *e = pPlainRunEnd(pRun, p, pEnd, Q_FIND)) {
+        if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
             p = e;
             continue;
         }
-        const bool bLit = bLiteralAt(p, pRun, pEnd);
+        const bool bLit = bLiteralAt(p, pStart, pEnd);
+        if (p[0] == '-' && p[1] == '-') {  // its line end is the layout's, its text no code
+            const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+            p = pLf != nullptr ? pLf : pEnd;
+            continue;
+        }
         if (!bLit && !(p[0] == '/' && p[1] == '*')) {
             p += iUnitLen(p, pEnd);
             continue;

@@ -29,7 +29,8 @@ inline int32_t iOptValue(uint8_t b) {
     return (b & 0x80) ? aiExtreme[b & 7] : static_cast<int32_t>(b & 0x7f) - 4;  // -4 .. 123
 }
 
-// Takes five bytes off the front of the input as the -i, -c, -s, -j and --encoding values.
+// Takes five bytes off the front of the input as the -i, -c, -s, -j and --encoding values (the
+// last also the line end written).
 // Returns false when the input is too short.
 inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     if (*pn < 5) return false;
@@ -44,6 +45,7 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     pStyle->iPartSize = iOptValue(p[2]);
     pStyle->iJoinAt = (p[3] & 0x40) ? 0 : iOptValue(p[3]);
     pStyle->iEncoding = p[4] % 4;  // automatic, Shift_JIS, UTF-8, Latin-1
+    pStyle->bCrLf = (p[4] & 0x10) != 0;
     *pp += 5;
     *pn -= 5;
     return true;

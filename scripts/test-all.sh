@@ -28,9 +28,10 @@ cmake -S . -B build-asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 
+# A fixed seed keeps the short runs of this command repeatable; fuzz/run.sh alone explores afresh.
 echo "== Linux, fuzz targets (half a minute each)"
 for t in fuzzFmtStmt fuzzFmtStmtOpts fuzzExtract fuzzJoinChunk fuzzReplaceStr; do
-  FUZZ_BUILD=build-fuzz bash fuzz/run.sh "$t" "${QUORVA_FUZZ_SECONDS:-30}" >"build-asan/$t.log" 2>&1 ||
+  FUZZ_BUILD=build-fuzz bash fuzz/run.sh "$t" "${QUORVA_FUZZ_SECONDS:-30}" -seed="${QUORVA_FUZZ_SEED:-1}" >"build-asan/$t.log" 2>&1 ||
     { tail -n 60 "build-asan/$t.log" >&2; echo "fuzz target $t found a fault" >&2; exit 1; }
   grep -E "^#[0-9]+[[:space:]]+DONE" "build-asan/$t.log" || true
 done

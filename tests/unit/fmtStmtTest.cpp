@@ -529,6 +529,8 @@ TEST(FmtLineEnds, OnlyThoseBetweenTokensChange) {
          "-- x\r\nselect a\r\nfrom t;\r\n"},
         {"a block comment's line ends", "/* a\r\n b\n */ select 1 from dual;", "/* a\r\n b\n */ select 1\nfrom dual;\n",
          "/* a\r\n b\n */ select 1\r\nfrom dual;\r\n"},
+        {"a quote inside a line comment opens no literal", "-- it's\r\nselect 'a\r\nb' from t;",
+         "-- it's\nselect 'a\r\nb'\nfrom t;\n", "-- it's\r\nselect 'a\r\nb'\r\nfrom t;\r\n"},
         {"a command's line end", "prompt x\r\nselect 1 from dual;\r\n", "prompt x\nselect 1\nfrom dual;\n",
          "prompt x\r\nselect 1\r\nfrom dual;\r\n"},
         {"a wrapped unit's line ends", "create procedure p wrapped\r\na\nb\r\n/\r\n", "create procedure p wrapped\r\na\nb\r\n/\n",
