@@ -1,7 +1,7 @@
 // The extraction of statements from TKPROF reports and trace files: the first byte chooses the
 // document type (bit 0: trace), -j (bit 1) and the formatter (bit 2: a stand-in that puts the
 // statement between markers, whose output without the markers must be the input byte for byte;
-// else the real formatter). The rest is the document's text, CR LF already read as LF.
+// else the real formatter). The rest is the document's text, its line ends as stored.
 #include "fuzz/fuzzCommon.h"
 #include "modes/rcExtractStmt.h"
 
@@ -41,12 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     int rc = rcExtractStmts(text.get(), n, (pData[0] & 1) ? DOC_TRACE : DOC_TKPROF, &out, "fuzz.trc", &rStyle,
                             &iNumStmts, bMark ? rcMark : rcFmtStmtLen);
     if (!bMark || rc != RC_OK) return 0;
-    // Back to the text without the markers.
-    size_t j = 0;
+    // Back to the text without the markers: the same bytes, but that each CR LF around the
+    // statements is written as LF (a statement's own bytes come back as they were).
+    const char *pIn = text.get(), *pInEnd = pIn + n;
+    bool bInStmt = false;
     for (size_t i = 0; i < out.n; ++i) {
-        if (out.p[i] == '\x01' || out.p[i] == '\x02') continue;
-        if (j >= n || out.p[i] != text.get()[j++]) std::abort();
+        const char c = out.p[i];
+        if (c == '\x01' || c == '\x02') {
+            bInStmt = c == '\x01';
+            continue;
+        }
+        if (!bInStmt && c == '\n' && pInEnd - pIn >= 2 && pIn[0] == '\r' && pIn[1] == '\n') ++pIn;
+        if (pIn >= pInEnd || *pIn++ != c) std::abort();
     }
-    if (j != n) std::abort();
+    if (pIn != pInEnd) std::abort();
     return 0;
 }

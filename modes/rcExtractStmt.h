@@ -28,9 +28,12 @@ extern FileModeCalls rFileModeCalls;
 // The statement formatter as the extraction calls it (rcFmtStmtLen, or a stand-in in tests).
 typedef int (*PfnFmtStmt)(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
 
-// The document type of a text (LF line ends): DOC_TKPROF when its bytes 1 to 6 are "TKPROF" (a
-// report begins with an empty line), DOC_TRACE when one of its lines begins with "PARSING IN
-// CURSOR" (a line longer than 32767 bytes counting as several), else DOC_SCRIPT.
+// The document type of a text (lines ending in LF or CR LF), known from its first line that is
+// not empty, as the tools that write these files begin them: DOC_TKPROF for "TKPROF: Release ",
+// DOC_TRACE for a line of a trace file's header ("Trace file ", "Oracle Database ", "*** ", the
+// system lines, a separator of "="), or a record of a call ("PARSING IN CURSOR #1 len=22 ...",
+// "PARSE ERROR #1:len=9 ...", "WAIT #1: ..."), else DOC_SCRIPT. No script can begin with one of
+// them, and nothing further into a text (inside a comment or a literal) counts.
 int32_t iIdentifyDocType(const char *T, size_t L);
 
 // True when the text is empty or holds nothing but blanks, TABs, CRs and LFs: such a text is
@@ -38,14 +41,20 @@ int32_t iIdentifyDocType(const char *T, size_t L);
 bool bKeepUnformatted(const char *p, size_t n);
 
 // Writes the text T of length L to pOut with every statement of a TKPROF report or trace file
-// (iDocType 1 or 2) replaced by its formatted form; every other byte is copied. Adds one to
-// *iNumStmts per statement found. szPath names the output file in messages. Reports its
-// failures under rcFmtOnFile(); returns 0, 7 or the formatter's code.
+// (iDocType 1 or 2) replaced by its formatted form; the text around the statements is copied
+// with each line end as pOut's chosen one (they stand between records, never inside a literal).
+// Adds one to *iNumStmts per statement formatted. The statement of a trace's PARSE ERROR
+// record is copied as it is. A document whose statements cannot be found where its records say
+// (a statement that never ends, one cut short of the length its record gives, a record that
+// cannot be read, a SQL ID record without statement) is refused with RC_BADTEXT: nothing of it
+// may be written. szPath names the output file in messages. Reports its failures under
+// rcFmtOnFile(); returns 0, 5, 7, 30 or the formatter's code.
 int rcExtractStmts(const char *T, size_t L, int32_t iDocType, TextWriter *pOut, const char *szPath,
                    StmtStyle *rStmtStyle, int32_t *iNumStmts, PfnFmtStmt pfnFmtStmt);
 
-// Formats one statement text of n bytes with pfnFmtStmt and writes the result, or writes it
-// unchanged when bKeepUnformatted; adds one to *iNumStmts. iSiteFmt and iSiteWrite are the
+// Formats one statement text of n bytes with pfnFmtStmt and writes the result as the formatter
+// made it; a text of nothing but white space (bKeepUnformatted) is written with its line ends
+// as the chosen one. Adds one to *iNumStmts. iSiteFmt and iSiteWrite are the
 // failure sites of the caller. Returns 0, 7 or the formatter's code, after the trail line under
 // rcFmtOnFile().
 int rcFmtOneStmt(const char *p, size_t n, TextWriter *pOut, const char *szPath, StmtStyle *rStmtStyle,

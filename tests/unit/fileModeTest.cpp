@@ -1,6 +1,7 @@
 // File and console mode below the formatter: stored bytes and their text, document types, the
 // extraction of statements (with a stand-in formatter that marks each one), and file-mode runs
 // on temporary directories.
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "modes/rcFmtOnFile.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
+#include "plat/platStdio.h"
 #include "formatter/rcFmtLex.h"
 #include "unitHelpers.h"
 
@@ -22,50 +24,122 @@ int rcMark(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtSt
     rStmtStyle->iFmtLen = static_cast<int32_t>(s.size());
     return RC_OK;
 }
+
+// The text of UTF-8 sUtf8 as UTF-16 of the byte order eUtf16, without a byte order mark.
+std::string sUtf16(const std::string &sUtf8, int32_t eUtf16) {
+    std::string s(2 * sUtf8.size(), '\0');
+    size_t n = 0;
+    EXPECT_EQ(0, iPlatConvert(CS_UTF8, static_cast<PlatCodeset>(eUtf16), sUtf8.data(), sUtf8.size(), &s[0], s.size(), &n));
+    s.resize(n);
+    return s;
+}
+
+// STMTORGFNM for as long as it lives.
+struct DumpNameSet {
+    explicit DumpNameSet(const std::string &sValue) {
+#ifdef _WIN32
+        _putenv_s("STMTORGFNM", sValue.c_str());
+#else
+        setenv("STMTORGFNM", sValue.c_str(), 1);
+#endif
+    }
+    ~DumpNameSet() {
+#ifdef _WIN32
+        _putenv_s("STMTORGFNM", "");  // an empty value removes it
+#else
+        unsetenv("STMTORGFNM");
+#endif
+    }
+};
 }  // namespace
 
-TEST(TextCodec, StoredBytesToTextAndBack) {
-    const std::string sNul("a\0b", 3);
-    const struct { const char *szName; std::string sRaw, sText; int32_t eUtf16, eEncoding; bool bCrLf; } arCases[] = {
-        {"CR LF read as LF, lone CR kept", "a\r\nb\rc\r\r\nd\r", "a\nb\rc\r\nd\r", 0, ENC_SJIS, true},
-        {"LF lines", "a\nb\r\n", "a\nb\n", 0, ENC_SJIS, false},
-        {"NUL and Ctrl-Z are data", sNul + "\x1a", sNul + "\x1a", 0, ENC_SJIS, true},
-        {"valid UTF-8 with a multibyte character", "\xE3\x81\x82\n", "\xE3\x81\x82\n", 0, ENC_UTF8, false},
-        {"UTF-8 byte order mark", "\xEF\xBB\xBFx", "\xEF\xBB\xBFx", 0, ENC_UTF8, true},
-        {"Latin-1 bytes are no UTF-8", "caf\xE9\n", "caf\xE9\n", 0, ENC_SJIS, false},
-        {"UTF-16LE with its mark", std::string("\xFF\xFEx\0\r\0\n\0\x42\x30", 10), "x\n\xE3\x81\x82",
-         CS_UTF16LE, ENC_UTF8, true},
-        {"UTF-16BE with its mark", std::string("\xFE\xFF\0x\0\n", 6), "x\n", CS_UTF16BE, ENC_UTF8, false},
+// How stored bytes are read: the encoding, UTF-16 with and without its byte order mark, UTF-32
+// refused; the text keeps its line ends, and the first line's tells what "keep" writes.
+TEST(TextCodec, StoredBytesAndTheirText) {
+    const std::string sNul("a\0b", 3), sSql = "select a, b from t where x = 1;\r\n";
+    const std::string sJa = "-- \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xB3\xE3\x83\xA1\xE3\x83\xB3\xE3\x83\x88\n";
+    const struct {
+        const char *szName;
+        std::string sRaw, sText;
+        int32_t eUtf16;
+        bool bBom, bUtf32;
+        int32_t eEncoding;
+        bool bCrLf;
+    } arCases[] = {
+        {"CR LF lines kept as they are", "a\r\nb\rc\nd\r", "a\r\nb\rc\nd\r", 0, false, false, ENC_SJIS, true},
+        {"LF lines", "a\nb\r\n", "a\nb\r\n", 0, false, false, ENC_SJIS, false},
+        {"one line: the platform's line end", "select 1", "select 1", 0, false, false, ENC_SJIS, bPlatCrLfNative},
+        {"NUL and Ctrl-Z are data", sNul + "\x1a", sNul + "\x1a", 0, false, false, ENC_SJIS, bPlatCrLfNative},
+        {"valid UTF-8 with a multibyte character", "\xE3\x81\x82\n", "\xE3\x81\x82\n", 0, false, false, ENC_UTF8, false},
+        {"UTF-8 byte order mark", "\xEF\xBB\xBFx\r\n", "\xEF\xBB\xBFx\r\n", 0, false, false, ENC_UTF8, true},
+        {"Latin-1 bytes are no UTF-8", "caf\xE9\n", "caf\xE9\n", 0, false, false, ENC_SJIS, false},
+        {"UTF-16LE with its mark", std::string("\xFF\xFEx\0\r\0\n\0\x42\x30", 10), "x\r\n\xE3\x81\x82", CS_UTF16LE, true,
+         false, ENC_UTF8, true},
+        {"UTF-16BE with its mark", std::string("\xFE\xFF\0x\0\n", 6), "x\n", CS_UTF16BE, true, false, ENC_UTF8, false},
+        {"UTF-16LE without a mark", sUtf16(sSql, CS_UTF16LE), sSql, CS_UTF16LE, false, false, ENC_UTF8, true},
+        {"UTF-16BE without a mark", sUtf16(sSql, CS_UTF16BE), sSql, CS_UTF16BE, false, false, ENC_UTF8, true},
+        {"UTF-16LE without a mark, Japanese comment", sUtf16(sJa + sSql, CS_UTF16LE), sJa + sSql, CS_UTF16LE, false,
+         false, ENC_UTF8, false},
+        {"UTF-16BE without a mark, one character", std::string("\0x", 2), "x", CS_UTF16BE, false, false, ENC_UTF8,
+         bPlatCrLfNative},
+        {"a few NUL bytes among characters stay bytes", std::string("select 1\0junk\nfrom dual", 23),
+         std::string("select 1\0junk\nfrom dual", 23), 0, false, false, ENC_SJIS, false},
+        {"NUL every fourth byte (UTF-32 without a mark) stays bytes", std::string("x\0\0\0y\0\0\0", 8),
+         std::string("x\0\0\0y\0\0\0", 8), 0, false, false, ENC_SJIS, bPlatCrLfNative},
+        {"UTF-32LE with its mark", std::string("\xFF\xFE\0\0x\0\0\0", 8), "", 0, false, true, 0, true},
+        {"UTF-32BE with its mark", std::string("\0\0\xFE\xFF\0\0\0x", 8), "", 0, false, true, 0, true},
     };
     for (const auto &c : arCases) {
         TextForm rForm;
         size_t nBom = 0;
         vTextFormOf(c.sRaw.data(), c.sRaw.size(), ENC_AUTO, 0, &rForm, &nBom);
+        EXPECT_EQ(c.bUtf32, rForm.bUtf32) << c.szName;
         EXPECT_EQ(c.eUtf16, rForm.eUtf16) << c.szName;
+        EXPECT_EQ(c.bBom, rForm.bBom) << c.szName;
+        if (c.bUtf32) continue;
         EXPECT_EQ(c.eEncoding, rForm.eEncoding) << c.szName;
         std::string sText = c.sRaw;
         if (rForm.eUtf16 != 0) {
             char *p = nullptr;
             size_t n = 0;
-            ASSERT_EQ(RC_OK, rcUtf16ToUtf8(c.sRaw.data() + nBom, c.sRaw.size() - nBom, rForm.eUtf16, &p, &n));
+            ASSERT_EQ(RC_OK, rcUtf16ToUtf8(c.sRaw.data() + nBom, c.sRaw.size() - nBom, rForm.eUtf16, &p, &n)) << c.szName;
             sText.assign(p, n);
             vFree(p);
         }
-        EXPECT_EQ(c.bCrLf, bCrLfText(sText.data(), sText.size())) << c.szName;
-        sText.resize(nCrLfToLf(&sText[0], sText.size()));
         EXPECT_EQ(c.sText, sText) << c.szName;
-        // Back again in the form it came in: the same bytes, where its line ends were alike.
+        EXPECT_EQ(c.bCrLf, bCrLfText(sText.data(), sText.size())) << c.szName;
+        // Back again in the form it came in: the same bytes.
         TextWriter out(rForm, c.bCrLf);
         ASSERT_TRUE(out.bPut(sText.data(), sText.size())) << c.szName;
-        const bool bHasCrLf = c.sRaw.find("\r\n") != std::string::npos;
-        if (c.sRaw.find("\r\r") == std::string::npos && bHasCrLf == c.bCrLf) {
-            EXPECT_EQ(c.sRaw, std::string(out.p, out.n)) << c.szName;
-        }
+        EXPECT_EQ(c.sRaw, std::string(out.p, out.n)) << c.szName;
     }
     char *p = nullptr;
     size_t n = 0;
     EXPECT_EQ(RC_BADTEXT, rcUtf16ToUtf8("\x00\xD8x\x00", 4, CS_UTF16LE, &p, &n)) << "an unpaired surrogate";
     EXPECT_EQ(RC_BADTEXT, rcUtf16ToUtf8("x\x00y", 3, CS_UTF16LE, &p, &n)) << "an odd length";
+}
+
+// The text around the statements of a report or trace file goes out with the chosen line end;
+// the formatted text as the formatter wrote it.
+TEST(TextCodec, WriterLineEnds) {
+    const struct { const char *szName; bool bCrLf, bLines; std::string sIn, sWant; } arCases[] = {
+        {"LF to CR LF", true, true, "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
+        {"CR LF to LF", false, true, "a\r\nb\r\n\r\n", "a\nb\n\n"},
+        {"mixed to CR LF, a lone CR stays", true, true, "a\r\nb\nc\rd\r\r\n", "a\r\nb\r\nc\rd\r\r\n"},
+        {"mixed to LF", false, true, "\r\na\nb\r\n", "\na\nb\n"},
+        {"formatted text as it is", true, false, "a\nb\r\nc", "a\nb\r\nc"},
+        {"formatted text as it is, LF chosen", false, false, "a\r\nb\n", "a\r\nb\n"},
+    };
+    for (const auto &c : arCases) {
+        for (int32_t eUtf16 : {0, int32_t(CS_UTF16LE), int32_t(CS_UTF16BE)}) {
+            TextForm rForm;
+            rForm.eUtf16 = eUtf16;
+            TextWriter out(rForm, c.bCrLf);
+            ASSERT_TRUE(c.bLines ? out.bPutLines(c.sIn.data(), c.sIn.size()) : out.bPut(c.sIn.data(), c.sIn.size()))
+                << c.szName;
+            EXPECT_EQ(eUtf16 == 0 ? c.sWant : sUtf16(c.sWant, eUtf16), std::string(out.p, out.n)) << c.szName << " " << eUtf16;
+        }
+    }
 }
 
 // A stream is read whole whatever size it was expected to have (a file may have grown or
@@ -88,69 +162,220 @@ TEST(TextCodec, ReadsAStreamWholeWhateverSizeWasExpected) {
     }
 }
 
-TEST(DocType, IdentifiedByTheFirstBlockOrACursorLine) {
-    const std::string sLong(40000, 'x');
+// A document's type comes from its first line that is not empty, as the tools write it; what
+// stands further in, in a comment or a literal of a script, does not count.
+TEST(DocType, KnownFromTheFirstLine) {
     const struct { const char *szName; std::string sText; int32_t iWant; } arCases[] = {
-        {"TKPROF at bytes 1 to 6", "\nTKPROF: Release\n", DOC_TKPROF},
-        {"TKPROF too short", "\nTKPRO", DOC_SCRIPT},
-        {"cursor as first line", "PARSING IN CURSOR #1\n", DOC_TRACE},
-        {"cursor mentioned mid-line", "-- see PARSING IN CURSOR\nselect 1;\n", DOC_SCRIPT},
-        {"a long line is read in pieces", sLong.substr(0, 32767) + "PARSING IN CURSOR\n", DOC_TRACE},
-        {"plain script", "select 1 from dual;\n" + sLong, DOC_SCRIPT},
+        {"report", "\nTKPROF: Release 12.2.0.1.0 - Development on Tue Aug 14\n", DOC_TKPROF},
+        {"report with CR LF", "\r\nTKPROF: Release 12.2.0.1.0\r\n", DOC_TKPROF},
+        {"report without the empty line", "TKPROF: Release 11.2.0.4.0 - Production\n", DOC_TKPROF},
+        {"script calling a TKPROF script", "@TKPROF_setup.sql\nselect 1 from dual;\n", DOC_SCRIPT},
+        {"script whose comment quotes a report", "-- TKPROF: Release 12.2\nselect 1 from dual;\n", DOC_SCRIPT},
+        {"trace header", "Trace file /u01/diag/trace/x_ora_1.trc\nOracle Database 12c\n", DOC_TRACE},
+        {"trace from its database line", "Oracle Database 18c Enterprise Edition\n", DOC_TRACE},
+        {"trace cut after its header", "System name:\tLinux\nNode name:\tx\n", DOC_TRACE},
+        {"trace of trcsess", "*** [ Unix process pid: 9850 ]\n", DOC_TRACE},
+        {"trace of parse errors only", "\n=====================\nPARSE ERROR #14:len=9 dep=0 err=922\n", DOC_TRACE},
+        {"trace from a cursor record", "PARSING IN CURSOR #14 len=8 dep=0 uid=5\nselect 1\nEND OF STMT\n", DOC_TRACE},
+        {"trace from a wait record", "WAIT #14: nam='SQL*Net message to client' ela= 1\n", DOC_TRACE},
+        {"trace with CR LF", "\r\n*** 2018-08-11T11:58:52.154837-05:00\r\n", DOC_TRACE},
+        {"cursor record in a comment", "/*\nPARSING IN CURSOR #1 len=8 dep=0\n*/\nselect 1 from dual;\n", DOC_SCRIPT},
+        {"cursor record in a literal", "select '\nPARSING IN CURSOR #1 len=3 dep=0\n' from dual;\n", DOC_SCRIPT},
+        {"cursor words without the record's form", "PARSING IN CURSOR\nselect 1\n", DOC_SCRIPT},
+        {"a short row of =", "=====\n", DOC_SCRIPT},
+        {"only empty lines", "\n\r\n\n", DOC_SCRIPT},
+        {"empty", "", DOC_SCRIPT},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.iWant, iIdentifyDocType(c.sText.data(), c.sText.size())) << c.szName;
 }
 
+// The files of the test data are what their folders say.
+TEST(DocType, TestDataFilesByFolder) {
+    const struct { const char *szDir; int32_t iWant; } arDirs[] = {
+        {"tkprof", DOC_TKPROF}, {"trace", DOC_TRACE}, {"sql", DOC_SCRIPT}, {"plsql", DOC_SCRIPT}};
+    int nFiles = 0;
+    for (const auto &d : arDirs) {
+        for (const auto &e : fs::directory_iterator(fs::path(QUORVA_TEST_DATA) / d.szDir)) {
+            const std::string s = sReadBytes(e.path());
+            EXPECT_EQ(d.iWant, iIdentifyDocType(s.data(), s.size())) << e.path().filename().string();
+            ++nFiles;
+        }
+    }
+    EXPECT_GT(nFiles, 90);
+}
+
+namespace {
+struct Extracted {
+    int rc;
+    std::string sOut, sMsgs;
+    int32_t iStmts;
+};
+// The extraction with the stand-in formatter, the chosen line end CR LF or LF.
+Extracted rExtract(const std::string &sIn, int32_t iDocType, bool bCrLf) {
+    TextWriter out(TextForm{}, bCrLf);
+    StmtStyle style{};
+    Extracted r{};
+    ConsoleCapture cap;
+    r.rc = rcExtractStmts(sIn.c_str(), sIn.size(), iDocType, &out, "t", &style, &r.iStmts, rcMark);
+    r.sOut.assign(out.p != nullptr ? out.p : "", out.n);
+    r.sMsgs = cap.sLines();
+    return r;
+}
+}  // namespace
+
+// Each case runs with LF lines and LF chosen, and with CR LF lines and CR LF chosen: the output
+// is the same text with the same line ends (the stand-in keeps a statement's own).
 TEST(Extract, ReplacesEachStatementAndCopiesEveryOtherByte) {
+    const std::string sTk = "\nTKPROF: Release 12.2.0.1.0\n\n";
     const struct { const char *szName; int32_t iDocType; std::string sIn, sWant; int32_t iStmts; } arCases[] = {
-        {"tkprof: empty line keeps the statement's LF", DOC_TKPROF, "x\nselect 1\nfrom d\n\ncall",
-         "x\n<select 1\nfrom d\n>\ncall", 1},
+        {"tkprof: empty line keeps the statement's line end", DOC_TKPROF, "x\nselect 1\nfrom d\n\ncall  count",
+         "x\n<select 1\nfrom d\n>\ncall  count", 1},
         {"tkprof: call line", DOC_TKPROF, "\nSELECT 1\ncall  count", "\n<SELECT 1>\ncall  count", 1},
         {"tkprof: stars line", DOC_TKPROF, "\nupdate t\n***", "\n<update t>\n***", 1},
         {"tkprof: any case, no word boundary", DOC_TKPROF, "\nSelected x\n\n", "\n<Selected x\n>\n", 1},
         {"tkprof: parenthesis and comment", DOC_TKPROF, "\n(a)\n\n/* c */\n\n", "\n<(a)\n>\n</* c */\n>\n", 2},
-        {"tkprof: no end marker", DOC_TKPROF, "\ndrop t", "\n<drop t>", 1},
-        {"tkprof: no statement", DOC_TKPROF, "\nTKPROF\n\ncall\n", "\nTKPROF\n\ncall\n", 0},
-        {"tkprof: empty lines inside a block", DOC_TKPROF, "\nBEGIN\n\nx;\n\nEND;\n\n\ncall",
-         "\n<BEGIN\n\nx;\n\nEND;\n>\n\ncall", 1},
-        {"trace", DOC_TRACE, "x\nPARSING IN CURSOR #1 len=8\nselect 1\nEND OF STMT\nPARSE #1\n",
-         "x\nPARSING IN CURSOR #1 len=8\n<select 1\n>END OF STMT\nPARSE #1\n", 1},
-        {"trace: first line is a cursor line", DOC_TRACE, "PARSING IN CURSOR #1\nselect 1\nEND OF STMT\n",
-         "PARSING IN CURSOR #1\nselect 1\nEND OF STMT\n", 0},
-        {"trace: blank statement", DOC_TRACE, "\nPARSING IN CURSOR\n \t\r\nEND OF STMT",
-         "\nPARSING IN CURSOR\n \t\r\nEND OF STMT", 1},
-        {"trace: cursor line without LF", DOC_TRACE, "a\nPARSING IN CURSOR #1", "a\nPARSING IN CURSOR #1", 0},
-        {"trace: no end marker", DOC_TRACE, "\nPARSING IN CURSOR\nselect 1\n", "\nPARSING IN CURSOR\n<select 1\n>", 1},
-        {"trace: two statements", DOC_TRACE, "\nPARSING IN CURSOR\na\nEND OF STMT\nPARSING IN CURSOR\nb\nEND OF STMT",
-         "\nPARSING IN CURSOR\n<a\n>END OF STMT\nPARSING IN CURSOR\n<b\n>END OF STMT", 2},
-        {"trace: statement holding a NUL", DOC_TRACE, std::string("\nPARSING IN CURSOR\na\0b\nEND OF STMT", 34),
-         std::string("\nPARSING IN CURSOR\n<a\0b\n>END OF STMT", 36), 1},
+        {"tkprof: no statement", DOC_TKPROF, "\nTKPROF\n\ncall  count\n", "\nTKPROF\n\ncall  count\n", 0},
+        {"tkprof: empty lines inside a block", DOC_TKPROF, "\nBEGIN\n\nx;\n\nEND;\n\n\ncall  count",
+         "\n<BEGIN\n\nx;\n\nEND;\n>\n\ncall  count", 1},
+        {"tkprof: the statement after a SQL ID record, whatever its first word", DOC_TKPROF,
+         sTk + "SQL ID: 8ggw94h7mvxd7 Plan Hash: 0\n\nCOMMIT\n\n\ncall     count\n",
+         sTk + "SQL ID: 8ggw94h7mvxd7 Plan Hash: 0\n\n<COMMIT\n>\n\ncall     count\n", 1},
+        {"tkprof: a CALL statement after its SQL ID record", DOC_TKPROF,
+         sTk + "SQL ID: 1a Plan Hash: 7\n\ncall p(1)\n\ncall     count\n",
+         sTk + "SQL ID: 1a Plan Hash: 7\n\n<call p(1)\n>\ncall     count\n", 1},
+        {"trace", DOC_TRACE, "x\nPARSING IN CURSOR #1 len=8 dep=0\nselect 1\nEND OF STMT\nPARSE #1:c=0\n",
+         "x\nPARSING IN CURSOR #1 len=8 dep=0\n<select 1\n>END OF STMT\nPARSE #1:c=0\n", 1},
+        {"trace: first line is a cursor record", DOC_TRACE, "PARSING IN CURSOR #1 len=8\nselect 1\nEND OF STMT\n",
+         "PARSING IN CURSOR #1 len=8\n<select 1\n>END OF STMT\n", 1},
+        {"trace: END OF STMT in a literal of the line", DOC_TRACE,
+         "*** x\nPARSING IN CURSOR #1 len=29 dep=0\nselect 'END OF STMT' from dual\nEND OF STMT\n",
+         "*** x\nPARSING IN CURSOR #1 len=29 dep=0\n<select 'END OF STMT' from dual\n>END OF STMT\n", 1},
+        {"trace: END OF STMT followed by more on its line", DOC_TRACE,
+         "*** x\nPARSING IN CURSOR #1 len=25 dep=0\nselect 1 from dual\nEND OF STMT -- c\nEND OF STMT\n",
+         "*** x\nPARSING IN CURSOR #1 len=25 dep=0\n<select 1 from dual\nEND OF STMT -- c\n>END OF STMT\n", 1},
+        {"trace: blank statement", DOC_TRACE, "*** x\nPARSING IN CURSOR #1 len=0\n \t\nEND OF STMT",
+         "*** x\nPARSING IN CURSOR #1 len=0\n \t\nEND OF STMT", 1},
+        {"trace: two statements", DOC_TRACE,
+         "*** x\nPARSING IN CURSOR #1 len=1\na\nEND OF STMT\nPARSING IN CURSOR #2 len=1\nb\nEND OF STMT",
+         "*** x\nPARSING IN CURSOR #1 len=1\n<a\n>END OF STMT\nPARSING IN CURSOR #2 len=1\n<b\n>END OF STMT", 2},
+        {"trace: statement holding a NUL", DOC_TRACE, std::string("*** x\nPARSING IN CURSOR #1 len=3\na\0b\nEND OF STMT", 48),
+         std::string("*** x\nPARSING IN CURSOR #1 len=3\n<a\0b\n>END OF STMT", 50), 1},
+        {"trace: a PARSE ERROR statement is copied, lines like records within its length too", DOC_TRACE,
+         "\n=====\nPARSE ERROR #9:len=50 dep=0 err=922\ncreate x (\n/*\nPARSING IN CURSOR #3 len=1\n*/ a int\n\n"
+         "*** 2018\nPARSING IN CURSOR #4 len=8\nselect 1\nEND OF STMT\n",
+         "\n=====\nPARSE ERROR #9:len=50 dep=0 err=922\ncreate x (\n/*\nPARSING IN CURSOR #3 len=1\n*/ a int\n\n"
+         "*** 2018\nPARSING IN CURSOR #4 len=8\n<select 1\n>END OF STMT\n", 1},
+        {"trace: a PARSE ERROR statement at the end of the file", DOC_TRACE, "*** x\nPARSE ERROR #9:len=99 err=1\nx (",
+         "*** x\nPARSE ERROR #9:len=99 err=1\nx (", 0},
     };
     for (const auto &c : arCases) {
-        TextWriter out(TextForm{}, true);
-        StmtStyle style{};
-        int32_t iStmts = 0;
-        EXPECT_EQ(RC_OK, rcExtractStmts(c.sIn.c_str(), c.sIn.size(), c.iDocType, &out, "t", &style, &iStmts, rcMark))
-            << c.szName;
-        EXPECT_EQ(sCrLf(c.sWant), std::string(out.p, out.n)) << c.szName;
-        EXPECT_EQ(c.iStmts, iStmts) << c.szName;
+        for (bool bCrLf : {false, true}) {
+            const std::string sIn = bCrLf ? sCrLf(c.sIn) : c.sIn;
+            Extracted r = rExtract(sIn, c.iDocType, bCrLf);
+            EXPECT_EQ(RC_OK, r.rc) << c.szName << r.sMsgs;
+            EXPECT_EQ(bCrLf ? sCrLf(c.sWant) : c.sWant, r.sOut) << c.szName << (bCrLf ? " (CR LF)" : "");
+            EXPECT_EQ(c.iStmts, r.iStmts) << c.szName;
+        }
     }
+}
+
+// The line ends of the text around the statements become the chosen one; those of a statement
+// are the formatter's to write, and a PARSE ERROR statement keeps its own.
+TEST(Extract, LineEndsAroundTheStatementsAreTheChosenOne) {
+    const struct { const char *szName; int32_t iDocType; bool bCrLf; std::string sIn, sWant; } arCases[] = {
+        {"trace, LF to CR LF", DOC_TRACE, true, "*** x\nPARSING IN CURSOR #1 len=8\nselect 1\nEND OF STMT\nEXEC #1\n",
+         "*** x\r\nPARSING IN CURSOR #1 len=8\r\n<select 1\n>END OF STMT\r\nEXEC #1\r\n"},
+        {"trace, CR LF to LF", DOC_TRACE, false, "*** x\r\nPARSING IN CURSOR #1 len=8\r\nselect 1\r\nEND OF STMT\r\n",
+         "*** x\nPARSING IN CURSOR #1 len=8\n<select 1\r\n>END OF STMT\n"},
+        {"trace, mixed", DOC_TRACE, true, "*** x\r\nWAIT #1: a\nPARSE ERROR #2:len=4 err=1\nx\ny\n\r\nEXEC #3\n",
+         "*** x\r\nWAIT #1: a\r\nPARSE ERROR #2:len=4 err=1\r\nx\ny\n\r\nEXEC #3\r\n"},
+        {"report, CR LF to LF", DOC_TKPROF, false, "\r\nTKPROF: Release 1\r\n\r\nselect 1\r\n\r\ncall  count\r\n",
+         "\nTKPROF: Release 1\n\n<select 1\r\n>\ncall  count\n"},
+        {"report, LF to CR LF", DOC_TKPROF, true, "\nSQL ID: a Plan Hash: 1\n\n(\n\n\ncall  count\n",
+         "\r\nSQL ID: a Plan Hash: 1\r\n\r\n<(\n>\r\n\r\ncall  count\r\n"},
+        {"report, a blank statement is text around", DOC_TKPROF, true, "\nSQL ID: a Plan Hash: 1\n\n \n\n\ncall  count\n",
+         "\r\nSQL ID: a Plan Hash: 1\r\n\r\n \r\n\r\n\r\ncall  count\r\n"},
+    };
+    for (const auto &c : arCases) {
+        Extracted r = rExtract(c.sIn, c.iDocType, c.bCrLf);
+        EXPECT_EQ(RC_OK, r.rc) << c.szName << r.sMsgs;
+        EXPECT_EQ(c.sWant, r.sOut) << c.szName;
+    }
+}
+
+// A document whose statements cannot be found where its records say is refused, naming the
+// line of the record (file mode then writes nothing of it).
+TEST(Extract, StatementsThatCannotBeFoundRefuseTheDocument) {
+    const struct { const char *szName; int32_t iDocType; std::string sIn; int iLine; const char *szWhy; } arCases[] = {
+        {"trace: no END OF STMT", DOC_TRACE, "*** x\nPARSING IN CURSOR #1 len=8\nselect 1\nEXEC #1\n", 2,
+         "statement never ends"},
+        {"trace: cursor record on the last line", DOC_TRACE, "*** x\nEXEC #1\nPARSING IN CURSOR #1 len=8", 3,
+         "statement never ends"},
+        {"trace: END OF STMT as a line inside a literal", DOC_TRACE,
+         "*** x\nWAIT #1\nPARSING IN CURSOR #1 len=29 dep=0\nselect '\nEND OF STMT\n' x from t\nEND OF STMT\n", 3,
+         "statement shorter than its len="},
+        {"trace: cursor record without its length", DOC_TRACE, "*** x\nPARSING IN CURSOR #1 dep=0\nselect 1\nEND OF STMT\n",
+         2, "cursor record cannot be read"},
+        {"trace: cursor record without its number", DOC_TRACE, "*** x\n\nPARSING IN CURSOR len=8\nselect 1\nEND OF STMT\n",
+         3, "cursor record cannot be read"},
+        {"trace: later statement never ends", DOC_TRACE,
+         "*** x\nPARSING IN CURSOR #1 len=1\na\nEND OF STMT\nPARSING IN CURSOR #2 len=1\nb\n", 5, "statement never ends"},
+        {"trace: PARSE ERROR record without its length", DOC_TRACE, "*** x\nPARSE ERROR #1: err=922\nx\n", 2,
+         "parse error record cannot be read"},
+        {"tkprof: statement at the end of the file", DOC_TKPROF, "\nTKPROF: Release 1\n\nselect 1\nfrom t\n", 4,
+         "statement never ends"},
+        {"tkprof: SQL ID record without statement", DOC_TKPROF,
+         "\nTKPROF: Release 1\n\nSQL ID: 8ggw94h7mvxd7 Plan Hash: 0\n\n\ncall     count\n", 4,
+         "no statement after its SQL ID"},
+        {"tkprof: SQL ID record before the call table", DOC_TKPROF,
+         "\nTKPROF: Release 1\n\nSQL ID: 8ggw94h7mvxd7 Plan Hash: 0\n\ncall     count\n", 4,
+         "no statement after its SQL ID"},
+    };
+    for (const auto &c : arCases) {
+        for (bool bCrLf : {false, true}) {
+            Extracted r = rExtract(bCrLf ? sCrLf(c.sIn) : c.sIn, c.iDocType, bCrLf);
+            EXPECT_EQ(RC_BADTEXT, r.rc) << c.szName;
+            EXPECT_EQ(sSjis("Error - t の " + std::to_string(c.iLine) + " 行目から文を取り出せません（" + c.szWhy +
+                            "）。ファイルは変更しません。\n") +
+                          sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 452),
+                      r.sMsgs)
+                << c.szName;
+        }
+    }
+}
+
+namespace {
+struct FileRun {
+    int rc;
+    int32_t iDirs, iFiles;
+    std::string sMsgs;
+};
+// File mode with the stand-in on the paths (-r when bRecurse).
+FileRun rRunFiles(std::vector<std::string> vsPaths, bool bRecurse) {
+    std::vector<char *> apArgs;
+    for (std::string &s : vsPaths) apArgs.push_back(&s[0]);
+    StmtStyle style;
+    vDefaultStmtStyle(&style);
+    int32_t iStmts = 0;
+    int64_t iIn = 0, iOut = 0;
+    FileRun r{};
+    auto pfnOld = pfnFileFmtStmt;
+    pfnFileFmtStmt = rcMark;
+    ConsoleCapture cap;
+    r.rc = rcFmtOnFile(apArgs.data(), static_cast<int32_t>(apArgs.size()), &r.iDirs, &r.iFiles, &iStmts, &iIn, &iOut,
+                       bRecurse, &style);
+    pfnFileFmtStmt = pfnOld;
+    r.sMsgs = cap.sLines();
+    return r;
 }
 
 // File mode with the stand-in on one path (-r when bRecurse); the directories and files counted.
 std::pair<int32_t, int32_t> prRun(std::string sPath, bool bRecurse) {
-    char *apArgs[] = {&sPath[0]};
-    StmtStyle style;
-    vDefaultStmtStyle(&style);
-    int32_t iDirs = 0, iFiles = 0, iStmts = 0;
-    int64_t iIn = 0, iOut = 0;
-    auto pfnOld = pfnFileFmtStmt;
-    pfnFileFmtStmt = rcMark;
-    ConsoleCapture cap;
-    EXPECT_EQ(RC_OK, rcFmtOnFile(apArgs, 1, &iDirs, &iFiles, &iStmts, &iIn, &iOut, bRecurse, &style)) << cap.sLines();
-    pfnFileFmtStmt = pfnOld;
-    return {iDirs, iFiles};
+    FileRun r = rRunFiles({sPath}, bRecurse);
+    EXPECT_EQ(RC_OK, r.rc) << r.sMsgs;
+    return {r.iDirs, r.iFiles};
 }
+}  // namespace
 
 // The rewritten file keeps its permission bits, a link to it stays a link, and a directory link
 // back into the walk is not entered again.
@@ -160,13 +385,13 @@ TEST(FileMode, ModesLinksAndLoops) {
     fs::create_directories(d / "a.sql" / "b.sql");
     ScopeExit remove([&] { fs::remove_all(d); });
     vPut(d / "x.sql", "select 1;\n");
-    vPut(d / "a.sql" / "b.sql" / "y.sql", "select 2;\n");
+    vPut(d / "a.sql" / "b.sql" / "y.sql", "select 2;\r\n");
     fs::permissions(d / "x.sql", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const fs::perms perms = fs::status(d / "x.sql").permissions();
     std::error_code ec, ecDir;
     fs::create_symlink("x.sql", d / "l.sql", ec);
     EXPECT_EQ(std::make_pair(0, 1), prRun((d / (ec ? "x.sql" : "l.sql")).string(), false));
-    EXPECT_EQ("<select 1;\r\n>", sReadBytes(d / "x.sql"));
+    EXPECT_EQ("<select 1;\n>", sReadBytes(d / "x.sql"));
     EXPECT_EQ(perms, fs::status(d / "x.sql").permissions());
     EXPECT_TRUE(ec || fs::is_symlink(d / "l.sql"));
     EXPECT_EQ(ec ? 2 : 3, std::distance(fs::directory_iterator(d), fs::directory_iterator()));  // nothing left behind
@@ -174,4 +399,83 @@ TEST(FileMode, ModesLinksAndLoops) {
     if (ecDir) GTEST_SKIP() << "no directory links here";
     EXPECT_EQ(std::make_pair(2, 1), prRun((d / "a.sql").string(), true));
     EXPECT_EQ("<select 2;\r\n>", sReadBytes(d / "a.sql" / "b.sql" / "y.sql"));
+}
+
+// A report or trace file whose statements cannot be found is left as it was.
+TEST(FileMode, ADocumentWhoseStatementsCannotBeFoundStaysAsItWas) {
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_doc";
+    fs::remove_all(d);
+    fs::create_directories(d);
+    ScopeExit remove([&] { fs::remove_all(d); });
+    const std::string sTrace = "*** x\nPARSING IN CURSOR #1 len=8\nselect 1\nEND OF STMT\n"
+                               "PARSING IN CURSOR #2 len=8\nselect 2\nEXEC #2\n";
+    vPut(d / "a.trc", sTrace);
+    FileRun r = rRunFiles({(d / "a.trc").string()}, false);
+    EXPECT_EQ(RC_BADTEXT, r.rc);
+    EXPECT_EQ(sTrace, sReadBytes(d / "a.trc"));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(d), fs::directory_iterator()));
+}
+
+// A UTF-16 file without a byte order mark is read as UTF-16 and written back so; a UTF-32 file
+// is refused and stays as it was.
+TEST(FileMode, Utf16WithoutAMarkAndUtf32) {
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_utf";
+    fs::remove_all(d);
+    fs::create_directories(d);
+    ScopeExit remove([&] { fs::remove_all(d); });
+    const std::string sUtf32 = std::string("\xFF\xFE\0\0s\0\0\0", 8);
+    const struct { const char *szName; std::string sIn, sWant; int rc; } arCases[] = {
+        {"UTF-16LE", sUtf16("select 1\r\n", CS_UTF16LE), sUtf16("<select 1\r\n>", CS_UTF16LE), RC_OK},
+        {"UTF-16BE", sUtf16("select 1\n", CS_UTF16BE), sUtf16("<select 1\n>", CS_UTF16BE), RC_OK},
+        {"UTF-16LE of odd length", sUtf16("select 1\n", CS_UTF16LE) + "x", sUtf16("select 1\n", CS_UTF16LE) + "x",
+         RC_BADTEXT},
+        {"UTF-32", sUtf32, sUtf32, RC_BADTEXT},
+    };
+    for (const auto &c : arCases) {
+        vPut(d / "a.sql", c.sIn);
+        FileRun r = rRunFiles({(d / "a.sql").string()}, false);
+        EXPECT_EQ(c.rc, r.rc) << c.szName << r.sMsgs;
+        EXPECT_EQ(c.sWant, sReadBytes(d / "a.sql")) << c.szName;
+    }
+}
+
+// A run whose dump file (STMTORGFNM) is one of the files it would read or write is refused
+// before any file is touched, however the dump file is spelled; other dump files are no
+// concern of file mode.
+TEST(FileMode, TheDumpFileMustBeNoFileOfTheRun) {
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_dump";
+    const std::string s = d.string() + cPlatPathSep;
+    std::error_code ec;
+    const struct { const char *szName; std::string sDump; std::vector<std::string> vsPaths; bool bRecurse; int rc; } arCases[] = {
+        {"the named file", s + "x.sql", {s + "x.sql"}, false, RC_USAGE},
+        {"the second named file", s + "y.sql", {s + "x.sql", s + "y.sql"}, false, RC_USAGE},
+        {"another spelling", s + "s.sql" + cPlatPathSep + ".." + cPlatPathSep + "x.sql", {s + "x.sql"}, false, RC_USAGE},
+        {"a link to it", s + "l.sql", {s + "x.sql"}, false, RC_USAGE},
+        {"a file found with -r", s + "s.sql" + cPlatPathSep + "z.sql", {s + "x.sql", d.string()}, true, RC_USAGE},
+        {"an empty file found with -r", s + "s.sql" + cPlatPathSep + "e.sql", {d.string()}, true, RC_USAGE},
+        {"a file of the directory without -r", s + "s.sql" + cPlatPathSep + "z.sql", {s + "x.sql", s + "s.sql"}, false, RC_OK},
+        {"a file the run does not meet", s + "other.txt", {s + "x.sql"}, false, RC_OK},
+        {"a file that is not there", s + "new.sql", {s + "x.sql"}, false, RC_OK},
+    };
+    for (const auto &c : arCases) {
+        fs::remove_all(d);
+        fs::create_directories(d / "s.sql");
+        ScopeExit remove([&] { fs::remove_all(d); });
+        for (const char *sz : {"x.sql", "y.sql", "s.sql/z.sql", "other.txt"}) vPut(d / sz, "select 1;\n");
+        vPut(d / "s.sql" / "e.sql", "");
+        fs::create_symlink("x.sql", d / "l.sql", ec);
+        if (ec && c.sDump == s + "l.sql") continue;
+        DumpNameSet dump(c.sDump);
+        FileRun r = rRunFiles(c.vsPaths, c.bRecurse);
+        EXPECT_EQ(c.rc, r.rc) << c.szName << r.sMsgs;
+        if (c.rc == RC_USAGE) {
+            EXPECT_EQ(0u, r.sMsgs.find(sSjis("Error - 環境変数 STMTORGFNM のファイル " + c.sDump +
+                                             " は、この実行が読み書きするファイル ")))
+                << c.szName << r.sMsgs;
+            EXPECT_NE(std::string::npos, r.sMsgs.find(sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 262))) << c.szName;
+        }
+        for (const char *sz : {"x.sql", "y.sql", "s.sql/z.sql"})
+            EXPECT_EQ(c.rc == RC_OK && std::string(sz) == "x.sql" ? "<select 1;\n>" : "select 1;\n", sReadBytes(d / sz))
+                << c.szName << " " << sz;
+    }
 }
