@@ -1,6 +1,6 @@
-// Clipboard mode: the clipboard's text, its CR LF line ends read as LF, is formatted as one
-// statement and replaces the clipboard's contents with CR LF line ends. Where the clipboard
-// holds its text as UTF-16 it is formatted as UTF-8 and goes back as UTF-16.
+// Clipboard mode: the clipboard's text, line ends and all, is formatted as one statement and
+// replaces the clipboard's contents; the formatter writes the line end the run chooses. Where
+// the clipboard holds its text as UTF-16 it is formatted as UTF-8 and goes back as UTF-16.
 #include "modes/rcFmtOnClipBoard.h"
 
 #include <cassert>
@@ -13,7 +13,6 @@
 #include "runtime/rcChkWin32Api.h"
 #include "formatter/rcFmtStmt.h"
 #include "formatter/rcFmtLex.h"
-#include "modes/rcReplaceStr.h"
 #include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
@@ -26,10 +25,8 @@ enum {
     SITE_GET_TEXT = 37,
     SITE_LOCK_TEXT = 40,  // the clipboard's block cannot be locked
     SITE_COPY = 43,
-    SITE_BAD_TEXT = 46,   // the clipboard's UTF-16 is not valid UTF-16
-    SITE_SUB_CR = 55,
+    SITE_BAD_TEXT = 46,   // the clipboard's UTF-16 is not valid UTF-16, or its bytes are UTF-32
     SITE_FORMAT = 78,
-    SITE_ADD_CR = 89,
     SITE_NEW_BLOCK = 93,  // the new block cannot be had or locked
     SITE_EMPTY = 98,
     SITE_SET_TEXT = 102,
@@ -48,33 +45,51 @@ int rcCallFailed() {
 // What a run holds; released in one place after the failure report.
 struct ClipRun {
     bool bOpen = false;          // the clipboard is open
-    bool bWide = false;          // its text is UTF-16, formatted as UTF-8
+    bool bWide = false;          // the clipboard holds its text as UTF-16 (Windows)
     bool bSrcLocked = false;     // the clipboard's own block is locked
     HCLIPTEXT hSrc = nullptr;    // the clipboard's block: never changed or freed here
     HCLIPTEXT hNew = nullptr;    // the new block until the clipboard takes it
+    TextForm rForm;              // how the text is stored: UTF-16 (formatted as UTF-8) or bytes
     char *szText = nullptr;      // the copy of the clipboard's text
     char *szStmtFmt = nullptr;   // the formatted text
 };
 
-// The clipboard's text up to its NUL (or the block's end when it has none), as UTF-8 when the
-// block holds UTF-16; a new block in *ppText.
-int rcTextOfBlock(bool bWide, const char *pBlock, size_t nSize, char **ppText) {
-    if (!bWide) {
-        size_t nLen = strnlen(pBlock, nSize);
-        *ppText = static_cast<char *>(pvAlloc(nLen + 1));
-        if (*ppText == nullptr) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
-        std::memcpy(*ppText, pBlock, nLen);
-        return RC_OK;
+const char *szUtf16Name(int32_t eUtf16) { return eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE"; }
+
+// The clipboard's text as the formatter reads it, a new block in run->szText. A UTF-16 block
+// (Windows) is read up to its NUL unit. A block of bytes is read as the other run modes read
+// bytes: UTF-32 is refused; UTF-16, with its byte order mark or known by its NUL pattern, is
+// read up to its NUL unit; any other text up to its NUL (or the block's end when it has none).
+int rcTextOfBlock(ClipRun *run, const char *pBlock, size_t nSize) {
+    size_t nBom = 0;
+    if (run->bWide) {
+        run->rForm = TextForm{};
+        run->rForm.eUtf16 = CS_UTF16LE;
+    } else {
+        // The NUL that ends the block is no part of the text whose form is looked at.
+        vTextFormOf(pBlock, nSize > 0 && pBlock[nSize - 1] == '\0' ? nSize - 1 : nSize, ENC_AUTO, 0, &run->rForm, &nBom);
     }
-    size_t nLen = 0;
-    while (nLen + 1 < nSize && (pBlock[nLen] != '\0' || pBlock[nLen + 1] != '\0')) nLen += 2;
+    if (run->rForm.bUtf32) {
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", "clipboard");
+        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+    }
     size_t nText = 0;
-    int rc = rcUtf16ToUtf8(pBlock, nLen, CS_UTF16LE, ppText, &nText);
-    if (rc == RC_NOMEM) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
-    if (rc != RC_OK) {
-        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16LE", "clipboard");
-        return rcFail(rc, SITE_BAD_TEXT);
+    if (run->rForm.eUtf16 == 0) {
+        nText = strnlen(pBlock, nSize);
+        run->szText = static_cast<char *>(pvAlloc(nText + 1));
+        if (run->szText == nullptr) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
+        std::memcpy(run->szText, pBlock, nText);
+    } else {
+        size_t nLen = nBom;
+        while (nLen + 1 < nSize && (pBlock[nLen] != '\0' || pBlock[nLen + 1] != '\0')) nLen += 2;
+        int rc = rcUtf16ToUtf8(pBlock + nBom, nLen - nBom, run->rForm.eUtf16, &run->szText, &nText);
+        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
+        if (rc != RC_OK) {
+            iConPrintf(szMsgBadText, szErrorPrefix, szUtf16Name(run->rForm.eUtf16), "clipboard");
+            return rcFail(rc, SITE_BAD_TEXT);
+        }
     }
+    run->rForm.bCrLf = bCrLfText(run->szText, nText);
     return RC_OK;
 }
 
@@ -83,20 +98,23 @@ int rcCopyText(ClipRun *run) {
     const char *szSrc = platClip.szLock(run->hSrc);
     if (szSrc == nullptr) return rcFail(rcCallFailed(), SITE_LOCK_TEXT);
     run->bSrcLocked = true;
-    int rc = rcTextOfBlock(run->bWide, szSrc, platClip.nSize(run->hSrc), &run->szText);
+    int rc = rcTextOfBlock(run, szSrc, platClip.nSize(run->hSrc));
     if (rc != RC_OK) return rc;
     run->bSrcLocked = false;
     platClip.vUnlock(run->hSrc);
     return RC_OK;
 }
 
-// Puts run->szStmtFmt with its NUL into a new block for the clipboard, in run->hNew: as UTF-16
-// with a NUL unit when the clipboard's text was UTF-16.
+// Puts run->szStmtFmt into a new block for the clipboard, in run->hNew, in the form the text
+// came in: bytes with a NUL, or UTF-16 of its byte order (its byte order mark first where it had
+// one) with a NUL unit.
 int rcFillNewBlock(ClipRun *run) {
-    size_t nText = std::strlen(run->szStmtFmt);
+    const size_t nText = std::strlen(run->szStmtFmt);
+    const bool bUtf16 = run->rForm.eUtf16 != 0;
+    const size_t nBom = run->rForm.bBom ? 2 : 0;
     size_t nSize = nText + 1;
-    if (run->bWide) {
-        nSize = nPlatConvBound(CS_UTF8, CS_UTF16LE, nText) + 2;
+    if (bUtf16) {
+        nSize = nPlatConvBound(CS_UTF8, static_cast<PlatCodeset>(run->rForm.eUtf16), nText) + nBom + 2;
         if (nSize < nText) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_NEW_BLOCK);
     }
     run->hNew = platClip.hAlloc(nSize);
@@ -105,15 +123,19 @@ int rcFillNewBlock(ClipRun *run) {
     if (p == nullptr) return rcFail(rcCallFailed(), SITE_NEW_BLOCK);
     size_t nOut = nText;
     int iConv = 0;
-    if (run->bWide)
-        iConv = iPlatConvert(CS_UTF8, CS_UTF16LE, run->szStmtFmt, nText, p, nSize - 2, &nOut);
-    else
+    if (bUtf16) {
+        if (nBom != 0) std::memcpy(p, run->rForm.eUtf16 == CS_UTF16LE ? "\xFF\xFE" : "\xFE\xFF", 2);
+        iConv = iPlatConvert(CS_UTF8, static_cast<PlatCodeset>(run->rForm.eUtf16), run->szStmtFmt, nText, p + nBom,
+                             nSize - nBom - 2, &nOut);
+        nOut += nBom;
+    } else {
         std::memcpy(p, run->szStmtFmt, nText);
+    }
     p[nOut] = '\0';
-    if (run->bWide) p[nOut + 1] = '\0';
+    if (bUtf16) p[nOut + 1] = '\0';
     platClip.vUnlock(run->hNew);
     if (iConv != 0) {
-        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-16LE", "clipboard");
+        iConPrintf(szMsgBadText, szErrorPrefix, szUtf16Name(run->rForm.eUtf16), "clipboard");
         return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
     }
     return RC_OK;
@@ -131,28 +153,20 @@ int rcRunSteps(ClipRun *run, StmtStyle *rStmtStyle) {
     int rc = rcCopyText(run);
     if (rc != RC_OK) return rc;
 
-    // With --check or --diff the clipboard's text is only compared with the result.
-    HeapPtr<char> orig;
-    if (rRunOptions.iCheck || rRunOptions.iDiff) {
-        orig.reset(static_cast<char *>(pvAlloc(std::strlen(run->szText) + 1)));
-        if (orig == nullptr) return rcNoMem("rcFmtOnClipBoard()", szModule, SITE_COPY);
-        std::strcpy(orig.get(), run->szText);
-    }
-    rc = rcReplaceStrSubCr(&run->szText);
-    if (rc != RC_OK) return rcFail(rc, SITE_SUB_CR);
     StmtStyle rTextStyle;
-    int32_t eEol = EOL_CRLF;  // the clipboard's lines end in CR LF
+    int32_t eEol = EOL_KEEP;
     rc = rcStyleFor("", rStmtStyle, &rTextStyle, &eEol);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
-    if (run->bWide) rTextStyle.iEncoding = ENC_UTF8;
+    if (run->rForm.eUtf16 != 0) rTextStyle.iEncoding = ENC_UTF8;
+    rTextStyle.bCrLf = bCrLfFor(eEol, run->rForm);
     rc = rcFmtStmt(run->szText, &run->szStmtFmt, &rTextStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
-    rc = rcReplaceStrAddCr(&run->szStmtFmt);
-    if (rc != RC_OK) return rcFail(rc, SITE_ADD_CR);
-    if (orig != nullptr) {
+    // With --check or --diff the clipboard's text is only compared with the result.
+    if (rRunOptions.iCheck || rRunOptions.iDiff) {
         bool bWrite = false;
-        rc = rcTakeResult("clipboard", orig.get(), std::strlen(orig.get()), run->szStmtFmt, std::strlen(run->szStmtFmt), &bWrite);
+        rc = rcTakeResult("clipboard", run->szText, std::strlen(run->szText), run->szStmtFmt,
+                          std::strlen(run->szStmtFmt), &bWrite);
         if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
         run->bOpen = false;
         if (!platClip.bClose()) return rcFail(rcCallFailed(), SITE_CLOSE);
@@ -163,7 +177,7 @@ int rcRunSteps(ClipRun *run, StmtStyle *rStmtStyle) {
     if (rc != RC_OK) return rc;
     // Up to here the clipboard's contents are as they were.
     if (!platClip.bEmpty()) return rcFail(rcCallFailed(), SITE_EMPTY);
-    if (platClip.hSetText(run->hNew, run->bWide) == nullptr) return rcFail(rcCallFailed(), SITE_SET_TEXT);
+    if (platClip.hSetText(run->hNew, run->rForm.eUtf16 != 0) == nullptr) return rcFail(rcCallFailed(), SITE_SET_TEXT);
     run->hNew = nullptr;  // the clipboard's now
     run->bOpen = false;
     if (!platClip.bClose()) return rcFail(rcCallFailed(), SITE_CLOSE);

@@ -1,4 +1,5 @@
-// Clipboard mode: the clipboard's text is formatted and replaces the clipboard's contents.
+// Clipboard mode: the clipboard's text is formatted with the line end the run chooses (--eol)
+// and replaces the clipboard's contents, in the form it came in.
 #pragma once
 #include "formatter/rStmtStyle.h"
 

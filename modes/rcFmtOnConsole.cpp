@@ -17,7 +17,7 @@ const char szModule[] = "..\\share\\rcFmtOnConsole";
 enum {
     SITE_GROW = 28,
     SITE_READ = 33,      // standard input could not be read to its end
-    SITE_BAD_TEXT = 36,  // UTF-16 input that is not valid UTF-16
+    SITE_BAD_TEXT = 36,  // UTF-16 input that is not valid UTF-16, or UTF-32 input
     SITE_SETTINGS = 38,  // the settings of the current directory cannot be used
     SITE_FORMAT = 42,
     SITE_WRITE = 50,
@@ -29,7 +29,7 @@ int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnConsole()", szModule,
 struct ConsoleRun {
     char *pRaw = nullptr;  // standard input as read
     size_t nRaw = 0, capRaw = 0;
-    char *pText = nullptr;  // its text, when it is not pRaw itself: UTF-16 as UTF-8, or a copy
+    char *pText = nullptr;  // its text, when it is not pRaw itself: UTF-16 as UTF-8
     char *szStmtFmt = nullptr;
     ~ConsoleRun() {
         vFreeInput();
@@ -48,13 +48,18 @@ int rcWriteFailed(int iErr) {
     return rcFail(RC_WRITE, SITE_WRITE);
 }
 
-// The text of the input: UTF-16 as UTF-8, anything else as it came; line ends LF. The input's
-// own bytes stay as they are when they are compared with the result (--check, --diff).
+// The text of the input: UTF-16 as UTF-8, anything else as it came, line ends and all. UTF-32
+// is refused. The input's own bytes stay as they are, to be compared with the result (--check,
+// --diff).
 int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, char **ppText, size_t *pnText) {
     size_t nBom = 0;
     vTextFormOf(run->pRaw, run->nRaw, eWant, 0, pForm, &nBom);
     char *pText = run->pRaw;
     size_t nText = run->nRaw;
+    if (pForm->bUtf32) {
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", "stdin");
+        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+    }
     if (pForm->eUtf16 != 0) {
         int rc = rcUtf16ToUtf8(run->pRaw + nBom, run->nRaw - nBom, pForm->eUtf16, &run->pText, &nText);
         if (rc == RC_NOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
@@ -63,14 +68,9 @@ int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, char **ppText
             return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
         }
         pText = run->pText;
-    } else if (rRunOptions.iCheck || rRunOptions.iDiff) {
-        run->pText = static_cast<char *>(pvAlloc(nText + 1));
-        if (run->pText == nullptr) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
-        std::memcpy(run->pText, run->pRaw, nText);
-        pText = run->pText;
     }
     pForm->bCrLf = bCrLfText(pText, nText);
-    *pnText = nCrLfToLf(pText, nText);
+    *pnText = nText;
     *ppText = pText;
     return RC_OK;
 }
@@ -87,7 +87,7 @@ int rcFmtOnConsole(StmtStyle *rStmtStyle) {
         return rcFail(RC_OPEN, SITE_READ);
     }
     StmtStyle rTextStyle;
-    int32_t eEol = EOL_CRLF;
+    int32_t eEol = EOL_KEEP;
     int rc = rcStyleFor("", rStmtStyle, &rTextStyle, &eEol);
     if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
     TextForm rForm;
@@ -97,13 +97,14 @@ int rcFmtOnConsole(StmtStyle *rStmtStyle) {
     if (rc != RC_OK) return rc;
 
     rTextStyle.iEncoding = rForm.eEncoding;
+    rTextStyle.bCrLf = bCrLfFor(eEol, rForm);
     rc = rcFmtStmtLen(pText, nText, &run.szStmtFmt, &rTextStyle);
     if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
     rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
 
     // Without a comparison the input is done with, and the result goes out as it is made.
     const bool bCompare = rRunOptions.iCheck || rRunOptions.iDiff;
-    TextWriter out(rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && rForm.bCrLf));
+    TextWriter out(rForm, rTextStyle.bCrLf);
     if (!bCompare && rForm.eUtf16 == 0) {
         run.vFreeInput();
         out.vSinkTo(stdout);

@@ -6,11 +6,17 @@
 
 #include "formatter/rcFmtLex.h"
 #include "plat/platConv.h"
+#include "plat/platStdio.h"
 #include "runtime/psGlobals.h"
 
 namespace {
 enum { TEXT_MAX = 0x7fffffff };  // lengths of texts are 32-bit
 const size_t UTF16_PIECE = 8192;  // bytes of UTF-8 converted at a time when writing UTF-16
+const size_t UTF16_SNIFF = 4096;  // the first bytes whose NUL pattern shows UTF-16 without a mark
+
+bool bUtf32Bom(const char *p, size_t n) {
+    return n >= 4 && (std::memcmp(p, "\xFF\xFE\0\0", 4) == 0 || std::memcmp(p, "\0\0\xFE\xFF", 4) == 0);
+}
 
 bool bUtf16Bom(const char *p, size_t n, int32_t *peUtf16) {
     if (n < 2) return false;
@@ -22,16 +28,32 @@ bool bUtf16Bom(const char *p, size_t n, int32_t *peUtf16) {
 }
 }  // namespace
 
+int32_t eUtf16Unmarked(const char *p, size_t n) {
+    const size_t nUnits = (n < UTF16_SNIFF ? n : UTF16_SNIFF) / 2;
+    if (nUnits == 0) return 0;
+    size_t nEvenNul = 0, nOddNul = 0;  // NUL bytes at even and at odd offsets
+    for (size_t i = 0; i < nUnits; ++i) {
+        nEvenNul += p[2 * i] == '\0';
+        nOddNul += p[2 * i + 1] == '\0';
+    }
+    // In UTF-16LE the high byte of a unit is its second, at an odd offset.
+    if (5 * nOddNul >= 3 * nUnits && 20 * nEvenNul <= nUnits) return CS_UTF16LE;
+    if (5 * nEvenNul >= 3 * nUnits && 20 * nOddNul <= nUnits) return CS_UTF16BE;
+    return 0;
+}
+
 void vTextFormOf(const char *pRaw, size_t nRaw, int32_t eWant, int32_t eUtf16, TextForm *pForm, size_t *pnBom) {
     *pForm = TextForm{};
     *pnBom = 0;
     int32_t eBom = 0;
-    if (bUtf16Bom(pRaw, nRaw, &eBom)) {
+    if (bUtf32Bom(pRaw, nRaw)) {
+        pForm->bUtf32 = true;  // read as nothing: the caller refuses it
+    } else if (bUtf16Bom(pRaw, nRaw, &eBom)) {
         pForm->eUtf16 = eBom;
         pForm->bBom = true;
         *pnBom = 2;
     } else {
-        pForm->eUtf16 = eUtf16;
+        pForm->eUtf16 = eUtf16 != 0 ? eUtf16 : eUtf16Unmarked(pRaw, nRaw);
     }
     if (pForm->eUtf16 != 0)
         pForm->eEncoding = ENC_UTF8;  // read as the UTF-8 it is converted to
@@ -88,9 +110,16 @@ int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), i
     }
 }
 
+int32_t eDefaultEol() { return bPlatCrLfNative ? EOL_CRLF : EOL_KEEP; }
+
 bool bCrLfText(const char *p, size_t n) {
     const char *pLf = static_cast<const char *>(std::memchr(p, '\n', n));
-    return pLf == nullptr || (pLf > p && pLf[-1] == '\r');
+    if (pLf == nullptr) return bPlatCrLfNative;
+    return pLf > p && pLf[-1] == '\r';
+}
+
+bool bCrLfFor(int32_t eEol, const TextForm &rForm) {
+    return eEol == EOL_CRLF || (eEol == EOL_KEEP && rForm.bCrLf);
 }
 
 bool TextWriter::bRoom(size_t nMore) {
@@ -102,7 +131,7 @@ bool TextWriter::bRoom(size_t nMore) {
 }
 
 bool TextWriter::bPut(const char *pText, size_t nLen) {
-    if (rForm.eUtf16 == 0) return bPutStored(pText, nLen);
+    if (rForm.eUtf16 == 0) return bPutRaw(pText, nLen);
     if (!bBomDone && rForm.bBom) {
         bBomDone = true;
         const char *szBom = rForm.eUtf16 == CS_UTF16LE ? "\xFF\xFE" : "\xFE\xFF";
@@ -122,37 +151,34 @@ bool TextWriter::bFlush() {
     return true;
 }
 
-// Bytes as they are.
+// Bytes as they are. A writer with a stream passes a text of a block or more straight on.
 bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
     if (nLen == 0) return true;  // nothing to copy, perhaps into no buffer yet
+    if (pSink != nullptr && nLen >= SINK_BLOCK) {
+        if (!bFlush()) return false;
+        if (!bWriteAllBytes(pSink, std::fwrite, pText, nLen)) {
+            iErr = errno;
+            bSinkFailed = true;
+            return false;
+        }
+        return true;
+    }
     if (!bRoom(nLen)) return false;
     std::memcpy(p + n, pText, nLen);
     n += nLen;
     return true;
 }
 
-// Bytes as stored: every LF as CR LF when the lines end so.
-// The text goes in pieces of a block, each with room for a CR before every byte.
-bool TextWriter::bPutStored(const char *pText, size_t nLen) {
-    if (!bCrLf) return bPutRaw(pText, nLen);
+// The runs between line ends as they are, each line end as the chosen one.
+bool TextWriter::bPutLines(const char *pText, size_t nLen) {
+    const char *szEol = bCrLf ? "\r\n" : "\n";
+    const size_t nEol = bCrLf ? 2 : 1;
     for (const char *pEnd = pText + nLen; pText < pEnd;) {
-        const size_t nLeft = static_cast<size_t>(pEnd - pText);
-        const size_t nPiece = nLeft < SINK_BLOCK / 2 ? nLeft : SINK_BLOCK / 2;
-        if (!bRoom(2 * nPiece)) return false;
-        const char *pStop = pText + nPiece;
-        char *d = p + n;
-        while (pText < pStop) {
-            const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pStop - pText)));
-            const char *pRunEnd = pLf != nullptr ? pLf : pStop;
-            std::memcpy(d, pText, static_cast<size_t>(pRunEnd - pText));
-            d += pRunEnd - pText;
-            pText = pRunEnd;
-            if (pLf == nullptr) break;
-            *d++ = '\r';
-            *d++ = '\n';
-            ++pText;
-        }
-        n = static_cast<size_t>(d - p);
+        const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pEnd - pText)));
+        if (pLf == nullptr) return bPut(pText, static_cast<size_t>(pEnd - pText));
+        const char *pRunEnd = pLf > pText && pLf[-1] == '\r' ? pLf - 1 : pLf;
+        if (!bPut(pText, static_cast<size_t>(pRunEnd - pText)) || !bPut(szEol, nEol)) return false;
+        pText = pLf + 1;
     }
     return true;
 }
@@ -162,16 +188,16 @@ bool TextWriter::bPutUtf16(const char *pText, size_t nLen) {
     PlatCodeset eTo = static_cast<PlatCodeset>(rForm.eUtf16);
     const char *pEnd = pText + nLen;
     while (pText < pEnd) {
-        char abUtf8[2 * UTF16_PIECE + 4];  // the piece with its line ends as stored
-        size_t nIn = 0;
-        while (pText < pEnd && nIn < UTF16_PIECE) {
-            if (*pText == '\n' && bCrLf) abUtf8[nIn++] = '\r';
-            abUtf8[nIn++] = *pText++;
-        }
-        while (pText < pEnd && (static_cast<unsigned char>(*pText) & 0xC0) == 0x80) abUtf8[nIn++] = *pText++;
-        char abWide[2 * sizeof abUtf8];
+        // A piece ends before a byte that continues a UTF-8 sequence.
+        const size_t nLeft = static_cast<size_t>(pEnd - pText);
+        const char *pStop = pText + (nLeft < UTF16_PIECE ? nLeft : UTF16_PIECE);
+        while (pStop < pEnd && (static_cast<unsigned char>(*pStop) & 0xC0) == 0x80) ++pStop;
+        const size_t nIn = static_cast<size_t>(pStop - pText);
+        char abWide[2 * (UTF16_PIECE + 4)];
         size_t nOut = 0;
-        if (iPlatConvert(CS_UTF8, eTo, abUtf8, nIn, abWide, sizeof abWide, &nOut) != 0) {
+        int iConv = iPlatConvert(CS_UTF8, eTo, pText, nIn, abWide, sizeof abWide, &nOut);
+        pText = pStop;
+        if (iConv != 0) {
             iErr = EILSEQ;
             return false;
         }

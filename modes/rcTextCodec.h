@@ -1,6 +1,7 @@
 // The text of a run mode as it is stored and as the formatter reads it: the bytes of a file,
-// of standard input or of the clipboard become a text with LF line ends in the encoding the
-// formatter reads (a UTF-16 text as UTF-8), and the formatted text goes back in the same form.
+// of standard input or of the clipboard become a text in the encoding the formatter reads (a
+// UTF-16 text as UTF-8) with its line ends as they are, and the formatted text goes back in the
+// same form. Which line end the formatter writes is the run's choice (--eol).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,14 +13,24 @@
 struct TextForm {
     int32_t eUtf16 = 0;     // 0: bytes as they are; CS_UTF16LE or CS_UTF16BE: UTF-16, read as UTF-8
     bool bBom = false;      // a UTF-16 byte order mark stood first, and is written first again
+    bool bUtf32 = false;    // a UTF-32 byte order mark stands first: the text is refused
     int32_t eEncoding = 0;  // the encoding the formatter reads the text in (never ENC_AUTO)
     bool bCrLf = true;      // its lines end in CR LF (see bCrLfText)
 };
 
-// The form of the stored bytes: UTF-16 when they begin with its byte order mark (or when
-// eUtf16 names it: a clipboard's UTF-16 has none), else bytes in eWant or, for ENC_AUTO, in the
+// The form of the stored bytes: UTF-32 (refused) when they begin with its byte order mark
+// (FF FE 00 00 or 00 00 FE FF); UTF-16 when they begin with its byte order mark, when eUtf16
+// names it (a clipboard's UTF-16 has none), or when their first bytes show the NUL pattern of
+// UTF-16 without a mark (see eUtf16Unmarked); else bytes in eWant or, for ENC_AUTO, in the
 // encoding they show. *pnBom receives the length of the UTF-16 byte order mark (0 or 2).
 void vTextFormOf(const char *pRaw, size_t nRaw, int32_t eWant, int32_t eUtf16, TextForm *pForm, size_t *pnBom);
+
+// The byte order of UTF-16 without a byte order mark, or 0: SQL text is mostly ASCII, so in
+// UTF-16 the high byte of most units is NUL while their low byte is not. Of the units in the
+// first 4 KiB, at least three in five must have a NUL high byte and at most one in twenty a NUL
+// low byte (U+3000, the ideographic space, is one), in one byte order. A text with a few NUL
+// bytes among its characters shows no such pattern and stays bytes.
+int32_t eUtf16Unmarked(const char *p, size_t n);
 
 // Converts n bytes of UTF-16 (eUtf16) to UTF-8 in a new block *ppText (NUL after its *pnText
 // bytes) that the caller frees with vFree. Returns RC_OK, RC_NOMEM or RC_BADTEXT (not valid
@@ -28,6 +39,8 @@ void vTextFormOf(const char *pRaw, size_t nRaw, int32_t eWant, int32_t eUtf16, T
 int rcUtf16ToUtf8(const char *p, size_t n, int32_t eUtf16, char **ppText, size_t *pnText);
 
 // Turns every CR LF of [p, p + n) into LF, in place; a lone CR stays. Returns the new length.
+// The run modes hand the formatter the line ends as they are; this is for texts compared
+// without regard to them.
 size_t nCrLfToLf(char *p, size_t n);
 
 // Whether [p, p + n) holds a NUL byte: a file that does, and is not UTF-16, is binary.
@@ -41,21 +54,32 @@ bool bHoldsNul(const char *p, size_t n);
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
                   size_t *pn, size_t *pcap, uint64_t uExpect = 0);
 
-// How the formatted text ends its lines: CR LF (the default), LF, or as the text came in.
+// How the formatted text ends its lines: CR LF, LF, or as the text came in (that of its first
+// line).
 enum : int32_t { EOL_CRLF = 0, EOL_LF = 1, EOL_KEEP = 2 };
 
-// The line end the text at p uses: that of its first line (CR LF or LF); CR LF for a text of
-// one line.
+// The choice of a run that names none, on the command line or in a settings file: on Windows,
+// where lines end in CR LF as a rule, CR LF; elsewhere each text keeps its own.
+int32_t eDefaultEol();
+
+// The line end the text at p uses: that of its first line (CR LF or LF); the platform's own
+// for a text without a line end.
 bool bCrLfText(const char *p, size_t n);
 
-// A text put back into its stored form, in memory: every LF as CR LF where the form asks for
-// it, and UTF-16 again (its byte order mark first) where it came as UTF-16. The bytes gather in
-// p (n of cap bytes, the caller's block once taken); a put fails only for want of memory or
-// for a text that UTF-16 cannot hold. A writer given a stream (vSinkTo) instead writes its bytes
-// to it block by block, holding no more than a block: a put may then also fail for the stream.
+// Whether the formatter writes CR LF (else LF) into a text of the form rForm under the choice
+// eEol.
+bool bCrLfFor(int32_t eEol, const TextForm &rForm);
+
+// A text put back into its stored form, in memory: UTF-16 again (its byte order mark first)
+// where it came as UTF-16. The formatted text keeps the line ends the formatter wrote (bPut);
+// the text between the statements of a report or trace file has each of its line ends written
+// as the chosen one (bPutLines). The bytes gather in p (n of cap bytes, the caller's block once
+// taken); a put fails only for want of memory or for a text that UTF-16 cannot hold. A writer
+// given a stream (vSinkTo) instead writes its bytes to it block by block, holding no more than
+// a block: a put may then also fail for the stream.
 struct TextWriter {
     TextForm rForm;
-    bool bCrLf = true;      // LF goes out as CR LF
+    bool bCrLf = true;      // the chosen line end of bPutLines: CR LF, else LF
     char *p = nullptr;
     size_t n = 0, cap = 0;
     int iErr = 0;           // why the last put failed: ENOMEM, EILSEQ, or the stream's errno
@@ -70,7 +94,10 @@ struct TextWriter {
     // From now on the bytes go to fp in blocks; only for text stored as bytes (not UTF-16),
     // which no put can refuse but the stream.
     void vSinkTo(FILE *fp) { pSink = fp; }
+    // The text as it is (only re-encoded as UTF-16 where the form asks for it).
     bool bPut(const char *pText, size_t nLen);
+    // The text with every line end, LF or CR LF, as the chosen one; a lone CR stays.
+    bool bPutLines(const char *pText, size_t nLen);
     // Writes what a sink writer still holds; true at once for a writer without a stream.
     bool bFlush();
 
@@ -78,7 +105,6 @@ struct TextWriter {
     enum : size_t { SINK_BLOCK = 65536 };
     bool bRoom(size_t nMore);
     bool bPutRaw(const char *pText, size_t nLen);
-    bool bPutStored(const char *pText, size_t nLen);
     bool bPutUtf16(const char *pText, size_t nLen);
 };
 

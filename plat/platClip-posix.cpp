@@ -467,7 +467,15 @@ void vRelease(HCLIPTEXT hText) { vFreeBlock(hText); }
 
 bool bEmpty() { return bIsOpen ? true : bFailClosed(); }
 
-HCLIPTEXT hSetText(HCLIPTEXT hText, bool) {
+// The bytes of a block's text: up to its NUL, or for UTF-16 up to its NUL unit.
+size_t nTextBytes(const PlatClipBlock *pBlock, bool bWide) {
+    if (!bWide) return strnlen(pBlock->p, pBlock->n);
+    size_t n = 0;
+    while (n + 1 < pBlock->n && (pBlock->p[n] != '\0' || pBlock->p[n + 1] != '\0')) n += 2;
+    return n;
+}
+
+HCLIPTEXT hSetText(HCLIPTEXT hText, bool bWide) {
     if (!bIsOpen) {
         bFailClosed();
         return nullptr;
@@ -480,7 +488,7 @@ HCLIPTEXT hSetText(HCLIPTEXT hText, bool) {
     bool bPlaced;
     {
         ToolRun run;
-        bPlaced = bRunTool(pTool->argvWrite, hText->p, strnlen(hText->p, hText->n), false, &run);
+        bPlaced = bRunTool(pTool->argvWrite, hText->p, nTextBytes(hText, bWide), false, &run);
         if (bPlaced && run.iStatus != 0) {
             vFailStatus(pTool->argvWrite[0], run);
             bPlaced = false;
@@ -504,7 +512,8 @@ bool bClose() {
     return true;
 }
 
-// The desktop tools hand over bytes (UTF-8 as a rule).
+// The desktop tools hand over bytes (UTF-8 as a rule); a text of UTF-16 bytes is told by the
+// run mode, which hands it back as UTF-16 (hSetText with bWide).
 bool bWideText() { return false; }
 }  // namespace
 

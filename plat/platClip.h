@@ -22,8 +22,10 @@ struct PlatClipApi {
     HCLIPTEXT (*hAlloc)(size_t nSize);        // a new block for the clipboard; null on failure
     void (*vRelease)(HCLIPTEXT hText);        // frees a new block that was not handed over
     bool (*bEmpty)();                         // discard the clipboard's contents
-    HCLIPTEXT (*hSetText)(HCLIPTEXT hText, bool bWide);  // hand a new block over; null on
-                                                         // failure, and the block stays the caller's
+    // Hands a new block over: a text up to its NUL, or with bWide UTF-16 up to its NUL unit
+    // (Windows: little-endian, without a byte order mark; POSIX: the bytes go to the tool as
+    // they are, of either byte order). Null on failure, and the block stays the caller's.
+    HCLIPTEXT (*hSetText)(HCLIPTEXT hText, bool bWide);
     bool (*bClose)();
 };
 

@@ -7,6 +7,17 @@
 
 #include "plat/platConv.h"
 
+// UTF-8 text as UTF-16 of the byte order eUtf16, without a byte order mark; a marker that
+// matches no output when the text is no valid UTF-8.
+inline std::string sUtf16(const std::string &sUtf8, PlatCodeset eUtf16) {
+    std::string s(2 * sUtf8.size(), '\0');
+    size_t n = 0;
+    if (iPlatConvert(CS_UTF8, eUtf16, sUtf8.data(), sUtf8.size(), &s[0], s.size(), &n) != 0)
+        return "<no UTF-16 form: " + sUtf8 + ">";
+    s.resize(n);
+    return s;
+}
+
 // The Shift_JIS bytes of a UTF-8 text; a marker that matches no output when the text has no
 // Shift_JIS form (a test then fails on it).
 inline std::string sSjis(const std::string &sUtf8) {

@@ -1,5 +1,6 @@
 // Clipboard mode against a clipboard kept in the test (the order of the calls, the report of
-// each failing call and the clean-up after it), and the line-end conversion of its text.
+// each failing call and the clean-up after it, the forms of its text and their line ends), and
+// the two-pass line-end rewriting.
 #include <cstring>
 
 #include "formatter/rcFmtStmt.h"
@@ -7,6 +8,7 @@
 #include "modes/rcReplaceStr.h"
 #include "plat/platClip.h"
 #include "plat/platError.h"
+#include "plat/platStdio.h"
 #include "unitHelpers.h"
 
 namespace {
@@ -19,7 +21,9 @@ FakeBlock *pBlock(HCLIPTEXT h) { return reinterpret_cast<FakeBlock *>(h); }
 // The clipboard in the test and what the mode did with it.
 struct FakeClip {
     FakeBlock src;                 // the clipboard's text block
+    bool bWide = false;            // it holds UTF-16 (as Windows does)
     FakeBlock *pPlaced = nullptr;  // a block handed over
+    bool bPlacedWide = false;      // as UTF-16
     int iCloses = 0, iAllocs = 0, iReleases = 0;
     std::string sFailing;  // the call that fails
     uint32_t uErr = 5;     // the last error it leaves
@@ -34,7 +38,7 @@ bool bFails(const char *szCall) {
 const PlatClipApi rFakeClip = {
     [] { return !bFails("has"); },
     [] { return !bFails("open"); },
-    [] { return false; },  // the text is bytes
+    [] { return fake.bWide; },
     [](bool) { return bFails("get") ? nullptr : reinterpret_cast<HCLIPTEXT>(&fake.src); },
     [](HCLIPTEXT h) -> char * {
         if (bFails(pBlock(h) == &fake.src ? "lock" : "lock new")) return nullptr;
@@ -53,9 +57,10 @@ const PlatClipApi rFakeClip = {
         delete pBlock(h);
     },
     [] { return !bFails("empty"); },
-    [](HCLIPTEXT h, bool) {
+    [](HCLIPTEXT h, bool bWide) {
         if (bFails("set")) return HCLIPTEXT(nullptr);
         fake.pPlaced = pBlock(h);
+        fake.bPlacedWide = bWide;
         return h;
     },
     [] {
@@ -73,9 +78,10 @@ class ClipBoard : public ::testing::Test {
     void TearDown() override { platClip = saved_; }
     // Runs the mode on the text; the clipboard's text afterwards (up to its NUL) in *psClip.
     int rcRun(const std::string &sText, std::string *psClip, std::string *psMsgs, const char *szFailing = "",
-              uint32_t uErr = 5) {
+              uint32_t uErr = 5, bool bWide = false) {
         fake = FakeClip();
         fake.src.s = sText;
+        fake.bWide = bWide;
         fake.sFailing = szFailing;
         fake.uErr = uErr;
         StmtStyle style;
@@ -83,7 +89,14 @@ class ClipBoard : public ::testing::Test {
         ConsoleCapture cap;
         int rc = rcFmtOnClipBoard(&style);
         *psMsgs = cap.sLines();
-        *psClip = (fake.pPlaced != nullptr ? fake.pPlaced : &fake.src)->s.c_str();
+        // The text up to its NUL, or up to its NUL unit where it was handed over as UTF-16.
+        const std::string &s = (fake.pPlaced != nullptr ? fake.pPlaced : &fake.src)->s;
+        size_t n = 0;
+        if (fake.pPlaced != nullptr && fake.bPlacedWide)
+            while (n + 1 < s.size() && (s[n] != '\0' || s[n + 1] != '\0')) n += 2;
+        else
+            n = std::strlen(s.c_str());
+        *psClip = s.substr(0, n);
         delete fake.pPlaced;
         return rc;
     }
@@ -126,6 +139,44 @@ TEST_F(ClipBoard, EachCallFailsInTurn) {
             EXPECT_EQ(0, fake.src.iLocks) << c.szCall;
             EXPECT_EQ(c.iReleases, fake.iReleases) << c.szCall;
             EXPECT_EQ(c.iSite && c.iSite < 102 ? sOld : c.iSite != 102 ? sNew : sClip, sClip) << c.szCall;
+        }
+    }
+}
+
+// The clipboard's text in each of its forms comes back in the same form: bytes, UTF-16 of the
+// system's clipboard, UTF-16 bytes with or without their byte order mark; UTF-32 is refused
+// and the clipboard keeps its text. The line end is the text's own (that of its first line), or
+// the platform's for a text without one; on Windows CR LF, the default there.
+TEST_F(ClipBoard, FormsOfTheTextAndTheirLineEnds) {
+    const std::string sCrLfOut = sCrLf("select a\n, b\nfrom t\n");
+    const std::string sLf = bPlatCrLfNative ? sCrLfOut : "select a\n, b\nfrom t\n", sOne = sLf;
+    const std::string sBomLe = "\xFF\xFE", sBomBe = "\xFE\xFF";
+    const struct { const char *szName; bool bWide; std::string sIn, sWant; int rc; } arCases[] = {
+        {"bytes, CR LF", false, "select a, b\r\nfrom t", sCrLfOut, RC_OK},
+        {"bytes, LF", false, "select a, b\nfrom t\r\n", sLf, RC_OK},
+        {"bytes, one line", false, "select a, b from t", sOne, RC_OK},
+        {"the system's UTF-16", true, sUtf16("select a, b\r\nfrom t", CS_UTF16LE) + std::string(2, '\0'),
+         sUtf16(sCrLfOut, CS_UTF16LE), RC_OK},
+        {"UTF-16LE bytes without a mark", false, sUtf16("select a, b\nfrom t", CS_UTF16LE) + std::string(2, '\0'),
+         sUtf16(sLf, CS_UTF16LE), RC_OK},
+        {"UTF-16BE bytes without a mark", false, sUtf16("select a, b\r\nfrom t", CS_UTF16BE),
+         sUtf16(sCrLfOut, CS_UTF16BE), RC_OK},
+        {"UTF-16BE bytes with their mark", false, sBomBe + sUtf16("select a, b\nfrom t", CS_UTF16BE),
+         sBomBe + sUtf16(sLf, CS_UTF16BE), RC_OK},
+        {"UTF-16LE bytes with their mark", false, sBomLe + sUtf16("select a, b from t", CS_UTF16LE),
+         sBomLe + sUtf16(sOne, CS_UTF16LE), RC_OK},
+        {"UTF-32", false, std::string("\xFF\xFE\0\0s\0\0\0", 8), "\xFF\xFE", RC_BADTEXT},
+    };
+    for (const auto &c : arCases) {
+        std::string sClip, sMsgs;
+        EXPECT_EQ(c.rc, rcRun(c.sIn, &sClip, &sMsgs, "", 5, c.bWide)) << c.szName << sMsgs;
+        EXPECT_EQ(c.sWant, sClip) << c.szName;
+        if (c.rc == RC_BADTEXT) {
+            EXPECT_EQ(nullptr, fake.pPlaced) << c.szName;
+            EXPECT_EQ(sSjis("Error - UTF-32 のテキストとして読み書きできません。clipboard\n") +
+                          sTrail("rcFmtOnClipBoard", "..\\share\\rcFmtOnClipBoard", 46),
+                      sMsgs)
+                << c.szName;
         }
     }
 }
