@@ -9,6 +9,7 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "runtime/tTmStats.h"
+#include "modes/rcDumpName.h"
 #include "modes/rcFmtOnClipBoard.h"
 #include "modes/rcFmtOnConsole.h"
 #include "modes/rcFmtOnFile.h"
@@ -22,6 +23,7 @@ enum {
     SITE_VERSION_INFO = 145,
     SITE_BANNER = 165,
     SITE_EXE_LOC = 172,
+    SITE_DUMP = 200,  // the formatter's dump file is a file of the run
     SITE_CONSOLE = 207,
     SITE_CLIPBOARD = 217,
     SITE_TM_INITIAL = 232,
@@ -240,8 +242,12 @@ int rcRunMode(char **aszArgs, int32_t nArgs, int32_t iRecurently, int32_t iStdio
     int32_t nPaths = 0;
     for (int32_t i = 0; i < nArgs; ++i)
         if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
+    // The formatter's dump file may be none of the files the run reads or writes: the standard
+    // streams here, the files of file mode before the first of them is read.
+    int rc = rcCheckDumpName(nPaths == 0 && iStdio == 1);
+    if (rc != RC_OK) return rcFail(rc, SITE_DUMP);
     if (nPaths > 0) return rcRunFileMode(aszArgs, nPaths, iRecurently, pStyle);  // its failure is reported
-    int rc = iStdio == 1 ? rcFmtOnConsole(pStyle) : rcFmtOnClipBoard(pStyle);
+    rc = iStdio == 1 ? rcFmtOnConsole(pStyle) : rcFmtOnClipBoard(pStyle);
     return rc != RC_OK ? rcFail(rc, iStdio == 1 ? SITE_CONSOLE : SITE_CLIPBOARD) : RC_OK;
 }
 

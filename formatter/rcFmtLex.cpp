@@ -266,7 +266,7 @@ const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed) {
     return pEnd;
 }
 
-const char *pUnclosedAt(const char *pStart, const char *pEnd) {
+const char *pOpenAtEnd(const char *pStart, const char *pEnd) {
     bool bClosed = true;
     for (const char *p = pStart; p < pEnd;) {
         if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
@@ -277,7 +277,7 @@ const char *pUnclosedAt(const char *pStart, const char *pEnd) {
             p = e;
         } else if (bCmtAt(p)) {
             const char *e = pCmtEnd(p, pEnd, &bClosed);
-            if (!bClosed && p[0] == '/') return p;
+            if (!bClosed) return p;
             p = e;
         } else {
             p += iUnitLen(p, pEnd);

@@ -248,9 +248,9 @@ inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0]
 // End of the comment at p: a line comment just past its line feed, a block comment just past
 // its "*/". One without its end mark runs to pEnd; *pbClosed (when given) tells which.
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
-// The literal or block comment that begins in [pStart, pEnd) and is not closed before pEnd, or
-// null when every one closes. A line comment that reaches pEnd is closed by the end of the text.
-const char *pUnclosedAt(const char *pStart, const char *pEnd);
+// The literal or comment of [pStart, pEnd) that is still open at pEnd (its end mark never comes:
+// a closing quote, "*/", a line comment's line feed), or null when every one closes.
+const char *pOpenAtEnd(const char *pStart, const char *pEnd);
 // The blanks and TABs at the starts of the lines after the first of [p, pEnd): the indentation
 // of a block comment's further lines, which the layout may move and nothing measures.
 size_t nLineIndentsIn(const char *p, const char *pEnd);

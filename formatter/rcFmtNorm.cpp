@@ -87,21 +87,8 @@ bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
         pLine = d + 1;
     }
     if (!bDashes) return false;
-    for (const char *p = pStart; p < pEnd;) {
-        if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
-            p = e;  // no literal or comment begins inside the run
-        } else if (bLiteralAt(p, pStart, pEnd)) {
-            p = pLiteralEnd(p, pEnd);
-        } else if (bCmtAt(p)) {
-            bool bClosed = false;
-            const char *e = pCmtEnd(p, pEnd, &bClosed);
-            if (!bClosed && p[0] == '-') return true;
-            p = e;
-        } else {
-            p += iUnitLen(p, pEnd);
-        }
-    }
-    return false;
+    const char *pOpen = pOpenAtEnd(pStart, pEnd);
+    return pOpen != nullptr && pOpen[0] == '-';
 }
 
 // The leading white space gives iOrgIdt and goes, trailing white space goes, and the text ends

@@ -88,10 +88,11 @@ bool bOneLetterCmd(const char *p, const char *pEnd) {
 }
 
 // Whether the word at p (n bytes, at a line start where no statement is read) is a command. A
-// command word stands alone: white space, ";" or the end of the text follows it.
+// command word stands alone: white space, ";", an operator or the end of the text follows it (the
+// layout writes a blank before an operator, and a second run would find the command there).
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
-    if (!(p + n >= pEnd || bIsWhite(p[n]) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
+    if (!(p + n >= pEnd || bWordEndsAt(p + n) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const auto &cmd = arCmdWords[*pi];

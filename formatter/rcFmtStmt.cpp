@@ -189,7 +189,9 @@ int32_t iLinesIn(const char *p, size_t n) {
 int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, FmtOut *pOut) {
     // A literal or block comment that never closes would make the author's text after it code
     // (whose white space is squeezed) or code part of it: such a text is refused as it is.
-    if (const char *pOpen = pUnclosedAt(pPiece, pPiece + nPiece)) {
+    // (A line comment that reaches the end is closed by it.)
+    const char *pOpen = pOpenAtEnd(pPiece, pPiece + nPiece);
+    if (pOpen != nullptr && pOpen[0] != '-') {
         const int32_t iLine = iFirstLine + iLinesIn(pPiece, static_cast<size_t>(pOpen - pPiece));
         iConPrintf(bCmtAt(pOpen) ? szMsgOpenComment : szMsgOpenLiteral, szErrorPrefix, iLine);
         return rcTrail(RC_OVERRUN, "rcFmtStmt()", szModule, SITE_UNCLOSED);

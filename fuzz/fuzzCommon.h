@@ -95,15 +95,20 @@ inline bool bLiteralsKept(const std::string &sIn, const std::string &sOut, int32
 // The formatter's promises on success: its bytes other than white space (and than "_", which
 // joining's glue adds) are the input's; without joining, no two words are joined where they kept
 // their order, every literal keeps its bytes and a second run moves no byte other than white
-// space (strictly: changes nothing, and reads the same literals: garbage still finds lines that
-// the layout splits so that a script command, "@" or EXECUTE, begins the second one). A finding
-// aborts.
+// space (strictly: changes nothing, reads the same literals, comments and units carried whole,
+// and the output reads as the input's tokens: garbage still finds lines that the layout splits
+// so that a script command, "@" or EXECUTE, begins the second one). A finding aborts.
 inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
     const bool bJoin = rStyle.iJoinAt != 0;
     if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
     if (bJoin) return;  // joining glues lines on purpose: its output is another text
     if (iJoinedAt(sIn, sOut, false) != std::string::npos) vFinding("two words joined");
     if (!bLiteralsKept(sIn, sOut, rStyle.iEncoding)) vFinding("a literal changed");
+    // Garbage can make a line a script command in one run and statement text in the other, which
+    // reads its tokens otherwise: the strict runs only.
+    if (bStrictSecondRun() && sInk(sIn) == sInk(sOut) &&
+        vsTokens(sIn, rStyle.iEncoding, false) != vsTokens(sOut, rStyle.iEncoding, false))
+        vFinding("a token split or joined");
     if (bStrictSecondRun() && vsLiterals(sIn, rStyle.iEncoding, true) != vsLiterals(sOut, rStyle.iEncoding, true))
         vFinding("a second run reads other literals, comments or units carried whole");
     std::string sAgain;

@@ -15,6 +15,7 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtStmt.h"
+#include "modes/rcDumpName.h"
 #include "modes/rcExtractStmt.h"
 #include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
@@ -33,7 +34,8 @@ enum {
     SITE_OPEN = 357,
     SITE_OPEN_READ = 375,  // the file could not be read to its end
     SITE_BINARY = 378,    // a file that holds NUL bytes and is not UTF-16
-    SITE_BAD_TEXT = 380,  // a UTF-16 file that is not valid UTF-16
+    SITE_BAD_TEXT = 380,  // a UTF-16 file that is not valid UTF-16, or a UTF-32 file
+    SITE_DUMP = 262,      // the file is the dump file of the formatter
     SITE_GROW = 388,
     SITE_OPEN_WRITE = 405,
     SITE_WRITE_TEXT = 436,
@@ -109,9 +111,9 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
 struct DocText {
     char *pRaw = nullptr;   // the bytes as stored
     size_t nRaw = 0, capRaw = 0;
-    const char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends LF
+    const char *pText = nullptr;  // the text: a UTF-16 file as UTF-8, line ends as stored
     size_t nText = 0;
-    char *pOwnText = nullptr;  // the text's own block, where it is not the stored bytes themselves
+    char *pOwnText = nullptr;  // the text's own block (UTF-16 as UTF-8), else null: the stored bytes
     TextForm rForm;
     ~DocText() {
         vFree(pRaw);
@@ -134,12 +136,16 @@ int rcReadDoc(const char *szPath, int64_t iSize, DocText *pDoc) {
     return RC_OK;
 }
 
-// The text of the document: a UTF-16 file as UTF-8, any other file as its bytes; line ends LF.
-// The stored bytes stay as they are, to be compared with the result. A file that holds NUL
-// bytes and is not UTF-16 is binary: it is refused, and stays as it is.
+// The text of the document: a UTF-16 file as UTF-8, any other file as its bytes, line ends and
+// all. The stored bytes stay as they are, to be compared with the result. A UTF-32 file, and a
+// file that holds NUL bytes and is not UTF-16 (binary), are refused and stay as they are.
 int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
     size_t nBom = 0;
     vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
+    if (pDoc->rForm.bUtf32) {
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", szPath);
+        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
+    }
     if (pDoc->rForm.eUtf16 != 0) {
         int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pOwnText, &pDoc->nText);
         if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
@@ -153,17 +159,9 @@ int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
             return rcFail(RC_BADTEXT, SITE_BINARY);
         }
         pDoc->nText = pDoc->nRaw;
-        // Without a carriage return the text is the stored bytes themselves; else it is a copy
-        // whose line ends become LF.
-        if (std::memchr(pDoc->pRaw, '\r', pDoc->nRaw) != nullptr) {
-            pDoc->pOwnText = static_cast<char *>(pvAlloc(pDoc->nRaw + 1));
-            if (pDoc->pOwnText == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-            std::memcpy(pDoc->pOwnText, pDoc->pRaw, pDoc->nRaw + 1);
-        }
     }
     pDoc->pText = pDoc->pOwnText != nullptr ? pDoc->pOwnText : pDoc->pRaw;
     pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
-    if (pDoc->pOwnText != nullptr) pDoc->nText = nCrLfToLf(pDoc->pOwnText, pDoc->nText);
     return RC_OK;
 }
 
@@ -241,13 +239,16 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, S
     char szDir[MAX_PATH_LEN + 1];
     vDirOf(szPath, szDir, sizeof szDir);
     StmtStyle rFileStyle;
-    int32_t eEol = EOL_CRLF;
+    int32_t eEol = EOL_KEEP;
     rc = rcStyleFor(szDir, rStmtStyle, &rFileStyle, &eEol);
     if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
     rc = rcDecodeDoc(szPath, rFileStyle.iEncoding, &doc);
     if (rc != RC_OK) return rc;
 
-    TextWriter out(doc.rForm, eEol == EOL_CRLF || (eEol == EOL_KEEP && doc.rForm.bCrLf));
+    // The formatter writes the chosen line end, and the text around the statements of a report
+    // or trace file gets it too.
+    rFileStyle.bCrLf = bCrLfFor(eEol, doc.rForm);
+    TextWriter out(doc.rForm, rFileStyle.bCrLf);
     int32_t iNumStmts = 0;
     rc = rcFmtDoc(szPath, doc, &out, &rFileStyle, &iNumStmts);
     if (rc != RC_OK) return rc;
@@ -264,13 +265,26 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, S
     return RC_OK;
 }
 
-int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecurently, StmtStyle *rStmtStyle,
-               const DirChain *pChain);
+// One walk over the named paths: the pass that formats, or, before it, the pass that only
+// looks for the dump file of the formatter among the files (pDump set).
+struct Walk {
+    Counters rCnt;
+    StmtStyle *pStyle;
+    const DumpName *pDump;
+};
+
+// A file the walk meets in the pass that looks for the dump file: refused when it is that file.
+int rcCheckFile(const char *szPath, const DumpName &rDump) {
+    bool bSame = false;
+    if (rcIsDumpFile(rDump, szPath, &bSame) != RC_OK) return rcNoMem("rcFmtOnFile()", szModule, SITE_DUMP);
+    return bSame ? rcRefuseDump(rDump, szPath, "rcFmtOnFile()", szModule, SITE_DUMP) : RC_OK;
+}
+
+int rcWalkPaths(char **szArgv, int32_t iArgc, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain);
 
 // One directory: announced, its SQL entries collected, sorted and processed, then counted.
-int rcFmtDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Counters &rCnt, StmtStyle *rStmtStyle,
-             const DirChain *pChain) {
-    vAnnounce(szPath);
+int rcWalkDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Walk &rWalk, const DirChain *pChain) {
+    if (rWalk.pDump == nullptr) vAnnounce(szPath);
     FileNameList oFnl{};
     ScopeExit freeNames([&] { vFreeNames(&oFnl); });
     {
@@ -286,15 +300,14 @@ int rcFmtDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Counte
     if (oFnl.iCount > 0) {
         vSortPrefix(oFnl.aszPaths, oFnl.iCount);
         DirChain rHere{uDevId, uFileId, pChain};
-        int rc = rcFmtPaths(oFnl.aszPaths, oFnl.iCount, rCnt, 1, rStmtStyle, &rHere);
+        int rc = rcWalkPaths(oFnl.aszPaths, oFnl.iCount, rWalk, 1, &rHere);
         if (rc != RC_OK) return rcFail(rc, SITE_RECURSE);
     }
-    ++*rCnt.iNumDirs;
+    if (rWalk.pDump == nullptr) ++*rWalk.rCnt.iNumDirs;
     return RC_OK;
 }
 
-int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecurently, StmtStyle *rStmtStyle,
-               const DirChain *pChain) {
+int rcWalkPaths(char **szArgv, int32_t iArgc, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain) {
     for (int32_t i = 0; i < iArgc; ++i) {
         const char *szPath = szArgv[i];
         PlatStat rStat{};
@@ -303,15 +316,20 @@ int rcFmtPaths(char **szArgv, int32_t iArgc, const Counters &rCnt, int32_t iRecu
         if (iRecurently == 1 && rStat.iIsDir && rStat.iOwnerRead && rStat.iOwnerWrite) {
             // The directory's identity belongs to its status: not obtaining it fails the same way.
             uint64_t uDevId = 0, uFileId = 0;
-            iErr = iPlatDirId(szPath, &uDevId, &uFileId);
+            iErr = iPlatFileId(szPath, &uDevId, &uFileId);
             if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);
             // A link back into a directory being walked is passed over like any path that is
             // not handled.
             if (bInChain(pChain, uDevId, uFileId)) continue;
-            int rc = rcFmtDir(szPath, uDevId, uFileId, rCnt, rStmtStyle, pChain);
+            int rc = rcWalkDir(szPath, uDevId, uFileId, rWalk, pChain);
+            if (rc != RC_OK) return rc;
+        } else if (rWalk.pDump != nullptr && rStat.iIsReg) {
+            // Every file met counts, also one the formatting pass would pass over: a dump
+            // written over it would remove it.
+            int rc = rcCheckFile(szPath, *rWalk.pDump);
             if (rc != RC_OK) return rc;
         } else if (rStat.iIsReg && rStat.iOwnerRead && rStat.iOwnerWrite && rStat.iSize > 0) {
-            int rc = rcFmtFile(szPath, rStat, rCnt, rStmtStyle);
+            int rc = rcFmtFile(szPath, rStat, rWalk.rCnt, rWalk.pStyle);
             if (rc != RC_OK) return rc;
         }
         // Anything else (a directory without -r, a read-only or empty file, a device) is
@@ -351,5 +369,14 @@ int rcFmtOnFile(char **szArgv, int32_t iArgc, int32_t *iNumDirs, int32_t *iNumFi
            iInBytes != nullptr && iOutBytes != nullptr && (iRecurently == 0 || iRecurently == 1) &&
            rStmtStyle != nullptr && console != nullptr);
     Counters rCnt{iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes};
-    return rcFmtPaths(szArgv, iArgc, rCnt, iRecurently, rStmtStyle, nullptr);
+    // With a dump file named, the whole walk is first made to find it among the files, before
+    // any file is touched.
+    DumpName dump;
+    int rc = rcDumpNameOf(&dump, "rcFmtOnFile()", szModule, SITE_DUMP);
+    if (rc != RC_OK) return rc;
+    if (dump.szName != nullptr) {
+        rc = rcWalkPaths(szArgv, iArgc, Walk{rCnt, rStmtStyle, &dump}, iRecurently, nullptr);
+        if (rc != RC_OK) return rc;
+    }
+    return rcWalkPaths(szArgv, iArgc, Walk{rCnt, rStmtStyle, nullptr}, iRecurently, nullptr);
 }

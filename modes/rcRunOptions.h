@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "formatter/rStmtStyle.h"
+#include "modes/rcTextCodec.h"
 
 // The options of the layout that the command line gave: a settings file does not change them.
 enum : uint32_t { GIVEN_INDENT = 1, GIVEN_COMMA = 2, GIVEN_PART = 4, GIVEN_ENCODING = 8, GIVEN_EOL = 16 };
@@ -13,7 +14,7 @@ struct RunOptions {
     int32_t iCheck = 0;     // --check: nothing is written; each text that would change is listed
     int32_t iDiff = 0;      // --diff: nothing is written; what would change is shown as a diff
     int32_t iQuiet = 0;     // -q: no banner, announcements, summary or status line
-    int32_t eEol = 0;       // EOL_CRLF, EOL_LF or EOL_KEEP
+    int32_t eEol = eDefaultEol();  // EOL_CRLF, EOL_LF or EOL_KEEP
     int32_t iNoConfig = 0;  // --no-config: settings files are not read
     uint32_t uGiven = 0;    // GIVEN_ bits
     int32_t iChanged = 0;   // out: texts that changed (or would change)

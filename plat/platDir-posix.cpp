@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "plat/platError.h"
-#include "plat/platFile.h"
 
 struct PlatFind {
     DIR *pDir;
@@ -86,15 +85,6 @@ void vPlatFindClose(PlatFind *pFind) {
     if (pFind == nullptr) return;
     closedir(pFind->pDir);
     std::free(pFind);
-}
-
-int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId) {
-    PlatStat rStat;
-    int iErr = iPlatStat(szDir, &rStat);
-    if (iErr != 0) return iErr;
-    *puDevId = rStat.uDevId;
-    *puFileId = rStat.uFileId;
-    return 0;
 }
 
 FILE *pPlatCreateNew(const char *szPath) {

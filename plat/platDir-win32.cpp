@@ -49,20 +49,6 @@ void vPlatFindClose(PlatFind *pFind) {
     std::free(pFind);
 }
 
-int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId) {
-    // A directory opens only with backup semantics; only its attributes are read.
-    HANDLE h = CreateFileA(szDir, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
-    BY_HANDLE_FILE_INFORMATION rInfo;
-    BOOL bOk = GetFileInformationByHandle(h, &rInfo);
-    CloseHandle(h);
-    if (!bOk) return EIO;
-    *puDevId = rInfo.dwVolumeSerialNumber;
-    *puFileId = (static_cast<uint64_t>(rInfo.nFileIndexHigh) << 32) | rInfo.nFileIndexLow;
-    return 0;
-}
-
 FILE *pPlatCreateNew(const char *szPath) {
     // A name the system's other file calls cannot take (MAX_PATH) is refused here, so that a
     // file made here can always be renamed and removed again.

@@ -1,5 +1,5 @@
-// Directory search: the entries of one directory whose names end in "." and an extension, the
-// identity of a directory, and files created anew beside another.
+// Directory search: the entries of one directory whose names end in "." and an extension, and
+// files created anew beside another.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,10 +27,6 @@ int iPlatFindNext(PlatFind *pFind);
 
 // Ends the search and releases it; null is allowed.
 void vPlatFindClose(PlatFind *pFind);
-
-// The identity of a directory (its volume and its number on that volume), the same for every
-// path that leads to it. 0 or the C library's error number.
-int iPlatDirId(const char *szDir, uint64_t *puDevId, uint64_t *puFileId);
 
 // Creates szPath anew for binary writing, with only the owner's read and write permission;
 // fails (null, errno EEXIST) when the name is taken, so two runs never share a file.

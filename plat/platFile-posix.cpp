@@ -21,6 +21,23 @@ int iPlatStat(const char *szPath, PlatStat *pStat) {
     return 0;
 }
 
+int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId) {
+    struct stat st;
+    if (stat(szPath, &st) != 0) return errno;
+    *puDevId = static_cast<uint64_t>(st.st_dev);
+    *puFileId = static_cast<uint64_t>(st.st_ino);
+    return 0;
+}
+
+int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
+    struct stat st;
+    if (fstat(iStream, &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode)) return ENODEV;
+    *puDevId = static_cast<uint64_t>(st.st_dev);
+    *puFileId = static_cast<uint64_t>(st.st_ino);
+    return 0;
+}
+
 int iPlatUnlink(const char *szPath) {
     // A file its owner may not write is read-only, as on Windows, even where the directory
     // would let it be removed.

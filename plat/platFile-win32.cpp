@@ -21,6 +21,35 @@ int iPlatStat(const char *szPath, PlatStat *pStat) {
     return 0;
 }
 
+namespace {
+// The volume and the file's number of an open handle; a handle that is no file on a disk has
+// none.
+int iHandleId(HANDLE h, uint64_t *puDevId, uint64_t *puFileId) {
+    BY_HANDLE_FILE_INFORMATION rInfo;
+    if (!GetFileInformationByHandle(h, &rInfo)) return EIO;
+    *puDevId = rInfo.dwVolumeSerialNumber;
+    *puFileId = (static_cast<uint64_t>(rInfo.nFileIndexHigh) << 32) | rInfo.nFileIndexLow;
+    return 0;
+}
+}  // namespace
+
+int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId) {
+    // A directory opens only with backup semantics; only the attributes are read.
+    HANDLE h = CreateFileA(szPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+    int iErr = iHandleId(h, puDevId, puFileId);
+    CloseHandle(h);
+    return iErr;
+}
+
+int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(iStream));
+    if (h == INVALID_HANDLE_VALUE) return EBADF;
+    if (GetFileType(h) != FILE_TYPE_DISK) return ENODEV;
+    return iHandleId(h, puDevId, puFileId);
+}
+
 int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
 
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {

@@ -1,4 +1,4 @@
-// File status, removal and replacement.
+// File status and identity, removal and replacement.
 #pragma once
 #include <cstdint>
 
@@ -17,6 +17,15 @@ struct PlatStat {
 
 // The status of a path; 0 or the C library's error number.
 int iPlatStat(const char *szPath, PlatStat *pStat);
+
+// The identity of the file or directory that szPath leads to (links followed): its volume and
+// its number on that volume, the same for every path and every spelling that leads to it.
+// 0 or the C library's error number.
+int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId);
+
+// The same for a standard stream (0 input, 1 output, 2 error) that is a file on a disk;
+// ENODEV for a terminal, a pipe or a device, which no path names.
+int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId);
 
 // Deletes a file; 0 or the C library's error number. A file without write permission counts as
 // read-only (EACCES) on every platform.

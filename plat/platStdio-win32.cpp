@@ -1,6 +1,7 @@
 #include "plat/platStdio.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 
@@ -11,6 +12,17 @@ int _dowildcard = -1;
 
 const char cPlatPathSep = '\\';
 const int iPlatSlashOption = 1;
+const bool bPlatCrLfNative = true;
+
+bool bPlatAbsolutePath(const char *szPath) {
+    // A drive letter and its colon name a place on that drive, even without a separator after
+    // them: putting ".\\" in front would make no path of them.
+    const char c = szPath[0];
+    if (((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && szPath[1] == ':') return true;
+    return c == '\\' || c == '/';  // rooted on the current drive, or a UNC name
+}
+
+bool bPlatSamePathText(const char *sz1, const char *sz2) { return _stricmp(sz1, sz2) == 0; }
 
 void vPlatBinaryStdio() {
     _setmode(_fileno(stdin), _O_BINARY);

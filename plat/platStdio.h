@@ -1,4 +1,4 @@
-// Standard streams, path syntax and the start-up of the program.
+// Standard streams, path syntax, the platform's line end and the start-up of the program.
 #pragma once
 
 // Puts standard input, output and error into binary mode: the program converts line ends
@@ -10,3 +10,15 @@ extern const char cPlatPathSep;
 
 // Whether an argument beginning with "/" is an option form (Windows) or an absolute path (POSIX).
 extern const int iPlatSlashOption;
+
+// Whether a path names its place from a root rather than from the current directory: "/..." on
+// POSIX; on Windows a drive ("C:..."), a rooted name ("\\..." or "/...") and a UNC name
+// ("\\\\server\\share...").
+bool bPlatAbsolutePath(const char *szPath);
+
+// Whether two resolved paths are the same text as the file system reads names: byte for byte
+// on POSIX, letter case ignored on Windows.
+bool bPlatSamePathText(const char *sz1, const char *sz2);
+
+// The platform's own line end: CR LF on Windows, LF on POSIX.
+extern const bool bPlatCrLfNative;

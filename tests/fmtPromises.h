@@ -115,3 +115,86 @@ inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc
     }
     return v;
 }
+
+// The tokens of a text read in eEnc, white space left out: how the lexical layer reads the
+// literals and comments, and how Oracle reads numbers (1e-5, .5E+3, 2.5f), words and operators.
+// Script commands count as their runs of bytes other than white space, the units carried whole
+// (wrapped, Java) as one token each, block comments as sCmtData, line comments without their line
+// end. A formatter that only moves white space keeps this list as it is. With bMultibyteWord a
+// character of several bytes continues a word, as in an Oracle name; without it, it stands
+// alone, as the layout still reads it (a keyword right after one is taken for a keyword: the
+// fuzz targets find such texts, real files have not shown one).
+inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, bool bMultibyteWord = true) {
+    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
+    size_t nLead = 0;
+    while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
+    const std::string s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
+    std::vector<std::string> v;
+    ScriptLines lines;
+    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return v;
+    const char *const p0 = s.data();
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isWord = [bMultibyteWord](char c) { return bIsWordByte(c) || (bMultibyteWord && static_cast<unsigned char>(c) >= 0x80); };
+    static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", ".."};
+    size_t iPiece = 0;
+    for (size_t i = 0; i <= lines.n; ++i) {
+        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
+        for (const char *p = p0 + iPiece; p < pEnd;) {
+            const char *q = p + 1;
+            if (bIsWhite(*p)) {
+                ++p;
+                continue;
+            }
+            if (bLiteralAt(p, p0, pEnd)) {
+                q = pLiteralEnd(p, pEnd);
+                v.emplace_back(p, q);
+            } else if (bCmtAt(p)) {
+                q = pCmtEnd(p, pEnd);
+                v.push_back(p[0] == '/' ? sCmtData(p, q) : std::string(p, q));
+                if (p[0] == '-')
+                    while (!v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
+            } else if ((isDigit(*p) || (*p == '.' && p + 1 < pEnd && isDigit(p[1]))) && (p == p0 || (!isWord(p[-1]) && p[-1] != '.'))) {
+                q = p;
+                while (q < pEnd && isDigit(*q)) ++q;
+                if (q < pEnd && *q == '.' && !(q + 1 < pEnd && q[1] == '.'))
+                    for (++q; q < pEnd && isDigit(*q);) ++q;
+                if (q + 1 < pEnd && (*q == 'e' || *q == 'E')) {
+                    const char *r = q + 1;
+                    if (r < pEnd && (*r == '+' || *r == '-')) ++r;
+                    if (r < pEnd && isDigit(*r)) {
+                        while (r < pEnd && isDigit(*r)) ++r;
+                        q = r;
+                    }
+                }
+                while (q < pEnd && isWord(*q)) ++q;  // 2.5f, 1e-5d, and whatever glues on
+                v.emplace_back(p, q);
+            } else if (isWord(*p)) {
+                // by character units: a q inside one opens nothing; nq'...' ends the n
+                for (q = p + iUnitLen(p, pEnd); q < pEnd && isWord(*q) && !bLiteralAt(q, p0, pEnd);) q += iUnitLen(q, pEnd);
+                v.emplace_back(p, q);
+            } else {
+                q = p + iUnitLen(p, pEnd);  // a character of several bytes is one token
+                for (const char *szOp : arOps)
+                    if (q == p + 1 && q < pEnd && p[0] == szOp[0] && p[1] == szOp[1]) q = p + 2;
+                v.emplace_back(p, q);
+            }
+            p = q;
+        }
+        if (i == lines.n) break;
+        const char *c = p0 + lines.p[i].iStart, *cEnd = p0 + lines.p[i].iEnd;
+        if (lines.p[i].bVerbatim) {
+            while (cEnd > c && bPromiseWhite(cEnd[-1])) --cEnd;
+            v.emplace_back(c, cEnd);
+        } else {
+            while (c < cEnd) {
+                while (c < cEnd && bPromiseWhite(*c)) ++c;
+                const char *e = c;
+                while (e < cEnd && !bPromiseWhite(*e)) ++e;
+                if (e > c) v.emplace_back(c, e);
+                c = e;
+            }
+        }
+        iPiece = lines.p[i].iEnd;
+    }
+    return v;
+}

@@ -71,14 +71,20 @@ std::vector<ClipRun> vRunOnClipboard(const std::vector<std::string> &vsTexts) {
 }  // namespace
 
 // A clipboard without text fails at site 28 with code 44. A statement on the clipboard comes
-// back formatted, with CR LF line ends: the same bytes that console mode writes for it (テスト
-// in Shift_JIS below).
+// back formatted with its own line ends: the same bytes that console mode writes for it (テスト
+// in Shift_JIS below); a text of UTF-16 bytes without a byte order mark (a desktop tool may
+// hand such bytes over; Windows hands over UTF-16 as its own) comes back as UTF-16 too.
 TEST(ClipboardE2E, RoundTrip) {
     std::string sLong = "select c0";  // some hundred kilobytes: more than a pipe holds
     for (int i = 1; i < 20000; ++i) sLong += ",\nc" + std::to_string(i);
-    const std::vector<std::string> vsStmts = {"select a, '\x83\x65\x83\x58\x83\x67' x,\nwhere y in (1,2)\n",
-                                              sLong + "\nfrom t\n"};
-    std::vector<ClipRun> v = vRunOnClipboard({"", sCrLf(vsStmts[0]), sCrLf(vsStmts[1])});
+    std::string sUtf16Le;
+    for (char c : std::string("select a,\nb from t\n")) sUtf16Le += std::string(1, c) + '\0';
+    std::vector<std::string> vsStmts = {sCrLf("select a, '\x83\x65\x83\x58\x83\x67' x,\nwhere y in (1,2)\n"),
+                                        sCrLf(sLong + "\nfrom t\n"), "select a,\nb from t\n"};
+    if (!bWindows) vsStmts.push_back(sUtf16Le);
+    std::vector<std::string> vsClips = {""};
+    vsClips.insert(vsClips.end(), vsStmts.begin(), vsStmts.end());
+    std::vector<ClipRun> v = vRunOnClipboard(vsClips);
     if (v.empty()) GTEST_SKIP() << "*** SKIPPED: xvfb-run or xclip is not installed: the clipboard is NOT tested ***";
     EXPECT_EQ(44, v[0].r.iStatus);
     EXPECT_EQ(0u, v[0].r.sOut.find(sCrLf(sBanner) + sWin32Failed)) << v[0].r.sOut;
@@ -86,7 +92,7 @@ TEST(ClipboardE2E, RoundTrip) {
     for (size_t i = 1; i < v.size(); ++i) {
         EXPECT_EQ(0, v[i].r.iStatus) << v[i].r.sOut;
         EXPECT_EQ(sCrLf(sBanner + sNormalEnd), v[i].r.sOut);
-        EXPECT_TRUE(rRunQuorva("-o", vsStmts[i - 1]).sOut == v[i].sClip) << v[i].sClip.size() << " bytes";
+        EXPECT_TRUE(rRunQuorva("-o", vsStmts[i - 1]).sOut == v[i].sClip) << i << ": " << v[i].sClip.size() << " bytes";
     }
 }
 
@@ -116,7 +122,7 @@ TEST(ClipboardToolsE2E, ToolsOfTheDesktop) {
          "6e, Msg=xclip did not finish within 5 seconds\n"},
         {"xsel finds no text", "DISPLAY=:99", {{"xsel", "exit 0"}}, "3d, Msg=the clipboard holds no text\n"},
     };
-    const RunResult rWant = rRunQuorva("-o", "select a,\nb from t");
+    const RunResult rWant = rRunQuorva("-o", "select a,\r\nb from t");
     for (const auto &c : arCases) {
         char szDir[] = "/tmp/quorva_clip_XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szDir));

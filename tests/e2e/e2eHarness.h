@@ -32,6 +32,32 @@ inline std::string sAbend(int iSite) {
     return sSjis("異常終了しました。(.\\quorva-" + std::to_string(iSite) + ")                   \n");
 }
 
+// A text of LF lines as a run writes it when no line end is named: CR LF on Windows; elsewhere
+// each text keeps its own, and the formatter writes LF for it.
+inline std::string sNative(const std::string &s) { return bWindows ? sCrLf(s) : s; }
+
+// An environment variable of the test process, which the runs inherit, for as long as it lives.
+class EnvSet {
+  public:
+    EnvSet(const char *szName, const std::string &sValue) : szName_(szName) { vSet(sValue); }
+    ~EnvSet() { vSet(""); }
+    EnvSet(const EnvSet &) = delete;
+    EnvSet &operator=(const EnvSet &) = delete;
+
+  private:
+    void vSet(const std::string &sValue) {
+#if defined(_WIN32)
+        _putenv_s(szName_, sValue.c_str());  // an empty value removes it
+#else
+        if (sValue.empty())
+            unsetenv(szName_);
+        else
+            setenv(szName_, sValue.c_str(), 1);
+#endif
+    }
+    const char *szName_;
+};
+
 inline std::string sReadFile(const std::string &sPath) {
     std::ifstream in(sPath, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -49,13 +75,15 @@ struct RunResult {
 // Runs quorva in the test's working directory. sArgs is appended to the command line as it
 // stands (simple arguments only); sIn is written to a file that becomes standard input.
 // szStdoutRedirect, when given, replaces "> file" for standard output; sPrefix goes before the
-// program's name ("env ...").
+// program's name ("env ..."); szStdinFile, when given, is standard input instead of sIn.
 inline RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = std::string(),
-                            const char *szStdoutRedirect = nullptr, const std::string &sPrefix = std::string()) {
+                            const char *szStdoutRedirect = nullptr, const std::string &sPrefix = std::string(),
+                            const char *szStdinFile = nullptr) {
     static int iRun = 0;
     const std::string sBase = "e2e_run_" + std::to_string(++iRun);
     vWriteFile(sBase + ".in", sIn);
-    const std::string sCmd = sPrefix + (bWindows ? "quorva.exe " : "./quorva ") + sArgs + " < " + sBase + ".in " +
+    const std::string sStdin = szStdinFile != nullptr ? szStdinFile : sBase + ".in";
+    const std::string sCmd = sPrefix + (bWindows ? "quorva.exe " : "./quorva ") + sArgs + " < " + sStdin + " " +
                              (szStdoutRedirect != nullptr ? szStdoutRedirect : "> " + sBase + ".out") + " 2> " +
                              sBase + ".err";
     int iRaw = std::system(sCmd.c_str());

@@ -38,29 +38,46 @@ std::string sSummary(int iDirs, int iFiles, int64_t iIn, int64_t iOut, int iStmt
 
 bool bAt(const std::string &s, size_t i, const char *sz) { return s.compare(i, std::string(sz).size(), sz) == 0; }
 
-// The statements of a report (bTrace false) or trace file as [start, end) pairs: the model of
-// the document that the output is checked against.
+// The line at i (LF lines) and where the next begins.
+std::string sLineAt(const std::string &t, size_t i) { return t.substr(i, std::min(t.find('\n', i), t.size()) - i); }
+size_t iNextLine(const std::string &t, size_t i) { return std::min(t.find('\n', i), t.size() - 1) + 1; }
+
+// The statements of a report (bTrace false) or trace file (LF lines) as [start, end) pairs: the
+// model of the document that the output is checked against. A trace's statement runs from the
+// line after its cursor record to its "END OF STMT" line. A report's begins after a SQL ID
+// record and its empty line, or at a line beginning with a statement keyword, and runs to the
+// empty lines before its call table or separator line (its last line end kept when an empty
+// line follows), else to its first empty line.
 std::vector<std::pair<size_t, size_t>> vStmts(const std::string &t, bool bTrace) {
     static const char *const aszTop[] = {"SELECT", "INSERT", "UPDATE", "DELETE", "BEGIN", "DECLARE",
                                          "CREATE", "ALTER",  "DROP",   "(",      "/*"};
     std::vector<std::pair<size_t, size_t>> v;
-    for (size_t p = 0; (p = t.find('\n', p)) != std::string::npos; ++p) {
-        size_t s = std::string::npos;
-        if (bTrace && bAt(t, p + 1, "PARSING IN CURSOR") && t.find('\n', p + 1) != std::string::npos)
-            s = t.find('\n', p + 1) + 1;
-        for (const char *sz : aszTop) {
-            std::string sUp = t.substr(p + 1, std::string(sz).size());
+    for (size_t p = 0; p < t.size(); p = iNextLine(t, p)) {
+        const std::string l = sLineAt(t, p);
+        size_t s = std::string::npos, e = std::string::npos;
+        if (bTrace && bAt(l, 0, "PARSING IN CURSOR #")) {
+            s = iNextLine(t, p);
+            e = t.find("\nEND OF STMT\n", s - 1) + 1;
+        } else if (!bTrace) {
+            std::string sUp = l.substr(0, 7);
             for (char &c : sUp) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-            if (!bTrace && sUp == sz) s = p + 1;
+            for (const char *sz : aszTop)
+                if (bAt(sUp, 0, sz)) s = p;
+            if (bAt(l, 0, "SQL ID: ") && l.find(" Plan Hash: ") != std::string::npos) s = p + l.size() + 2;
+            if (s == std::string::npos) continue;
+            size_t q = s, qLast = s, qEmpty = std::string::npos;
+            for (q = iNextLine(t, s); q < t.size(); q = iNextLine(t, q)) {
+                const std::string m = sLineAt(t, q);
+                if (bAt(m, 0, "***") || (bAt(m, 0, "call ") && m.find("count") != std::string::npos)) break;
+                if (m.empty() && qEmpty == std::string::npos) qEmpty = q;
+                if (!m.empty()) qLast = q;
+            }
+            const size_t qLastEnd = qLast + sLineAt(t, qLast).size();
+            e = q < t.size() ? (qLastEnd + 1 < q ? qLastEnd + 1 : qLastEnd) : qEmpty;
         }
-        if (s == std::string::npos) continue;
-        size_t q = s;
-        while (q < t.size() &&
-               !(bTrace ? bAt(t, q, "END OF STMT") : bAt(t, q, "\n\n") || bAt(t, q, "\ncall") || bAt(t, q, "\n***")))
-            ++q;
-        size_t e = q + (q + 1 < t.size() && t[q + 1] == '\n' ? 1 : 0);
+        if (s == std::string::npos || e == std::string::npos) continue;
         v.emplace_back(s, e);
-        p = e - 1;
+        p = e > 0 && t[e - 1] != '\n' ? e : e - 1;  // the scan goes on with the line after
     }
     return v;
 }
@@ -91,7 +108,9 @@ int iCheckSpans(const std::string &sIn, const std::string &sOut, bool bTrace, si
 }
 }  // namespace
 
-TEST(FileMode, RewritesScriptsWithCrLfAndCountsBytesAsStored) {
+// Each script keeps its own line end (Windows writes CR LF); a mention of a trace record in a
+// script's comment makes no trace file of it.
+TEST(FileMode, RewritesScriptsAndCountsBytesAsStored) {
     E2eDir d("fm_script");
     const std::string sLf = "select a,b from t where x=1 and y=2;\n";
     const std::string sMention = "-- PARSING IN CURSOR is only mentioned here\nselect 1 from dual;\n";
@@ -99,7 +118,7 @@ TEST(FileMode, RewritesScriptsWithCrLfAndCountsBytesAsStored) {
     vWriteFile(d.s("a.txt"), sMention);  // LF only, any extension when named
     RunResult r = rRunQuorva(d.s("b.sql") + " " + d.s("a.txt"));
     EXPECT_EQ(0, r.iStatus) << r.sOut;
-    const std::string sA = sCrLf(sFormatted(sMention)), sB = sCrLf(sFormatted(sLf));
+    const std::string sA = sNative(sFormatted(sMention)), sB = sCrLf(sFormatted(sLf));
     EXPECT_EQ(sA, sReadFile(d.s("a.txt")));
     EXPECT_EQ(sB, sReadFile(d.s("b.sql")));
     EXPECT_EQ(sBanner + d.s("a.txt") + "\n" + d.s("b.sql") + "\n" +
@@ -109,14 +128,19 @@ TEST(FileMode, RewritesScriptsWithCrLfAndCountsBytesAsStored) {
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.sql"}), d.vsList());
 }
 
+// Only the statements change; every other line keeps its bytes and the document's line end (CR
+// LF on Windows). A trace of nothing but parse errors keeps its text (on Windows its lines take
+// CR LF, but for its statements, which are copied as they are).
 TEST(FileMode, ReportsAndTracesKeepEveryByteOutsideTheirStatements) {
-    const struct { const char *szFile; bool bTrace, bCrLf; size_t nSample; } arCases[] = {
-        {"tkprof/javautil_9663.prf", false, false, 3},
-        {"tkprof/javautil_dev12c_ora_31899_job_3.prf", false, true, 0},
-        {"trace/js122a1_ora_9854.trc", true, false, 3},
-        {"trace/js122a1_ora_9854_from_cursor.trc", true, true, 0},
-        {"trace/javautil_9663.trc", true, true, 0},
-        {"trace/trcsess_main.trc", true, false, 0},
+    const struct { const char *szFile; bool bTrace, bCrLf; size_t nSample; int iStmts; } arCases[] = {
+        {"tkprof/javautil_9663.prf", false, false, 3, 1},
+        {"tkprof/javautil_dev12c_ora_31899_job_3.prf", false, true, 0, 12},
+        {"trace/js122a1_ora_9854.trc", true, false, 3, 9},
+        {"trace/js122a1_ora_9854_from_cursor.trc", true, true, 1, 9},
+        {"trace/javautil_9663.trc", true, true, 0, 1},
+        {"trace/trcsess_main.trc", true, false, 0, 40},
+        {"trace/javautil_job1_truncated.trc", true, false, 1, 1},
+        {"trace/javautil_parse_error.trc", true, false, 0, 0},
     };
     for (const auto &c : arCases) {
         E2eDir d("fm_corpus");
@@ -127,9 +151,15 @@ TEST(FileMode, ReportsAndTracesKeepEveryByteOutsideTheirStatements) {
         RunResult r = rRunQuorva(d.s("doc"));
         EXPECT_EQ(0, r.iStatus) << c.szFile << r.sOut;
         const std::string sOut = sReadFile(d.s("doc"));
-        EXPECT_TRUE(sCrLf(sFromCrLf(sOut)) == sOut) << c.szFile << ": a LF without its CR";
+        if (c.iStmts == 0) {
+            EXPECT_TRUE(bWindows ? sFromCrLf(sIn) == sFromCrLf(sOut) : sIn == sOut) << c.szFile << ": its text changed";
+        } else if (bWindows || c.bCrLf) {
+            EXPECT_TRUE(sCrLf(sFromCrLf(sOut)) == sOut) << c.szFile << ": a LF without its CR";
+        } else {
+            EXPECT_EQ(std::string::npos, sOut.find('\r')) << c.szFile << ": a CR LF in a LF document";
+        }
         int iStmts = iCheckSpans(sFromCrLf(sIn), sFromCrLf(sOut), c.bTrace, c.nSample);
-        EXPECT_GT(iStmts, 0) << c.szFile;
+        EXPECT_EQ(c.iStmts, iStmts) << c.szFile;
         EXPECT_EQ(sBanner + d.s("doc") + "\n" + sSummary(0, 1, sIn.size(), sOut.size(), iStmts), sOutText(r))
             << c.szFile;
     }
@@ -142,7 +172,7 @@ TEST(FileMode, RecursesIntoSqlEntriesInSortedOrder) {
     for (const char *sz : {"a.sql", "B.SQL", "c.txt", "x.sql/y.sql", "z/w.sql"}) vWriteFile(d.s(sz), sText);
     RunResult r = rRunQuorva("-r " + d.s());
     EXPECT_EQ(0, r.iStatus) << r.sOut;
-    const std::string sFmt = sCrLf(sFormatted(sText));
+    const std::string sFmt = sNative(sFormatted(sText));
     EXPECT_EQ(sBanner + d.s() + "\n" + d.s("B.SQL") + "\n" + d.s("a.sql") + "\n" + d.s("x.sql") + "\n" +
                   d.s("x.sql/y.sql") + "\n" + sSummary(2, 3, 3 * sText.size(), 3 * sFmt.size(), 3),
               sOutText(r));
@@ -168,8 +198,8 @@ TEST(FileMode, PassesOverDirectoriesWithoutRReadOnlyAndEmptyFiles) {
 TEST(FileMode, FailuresEndTheRunAndLeaveTheFileAsItWas) {
     E2eDir d("fm_fail");
     const std::string sBad = "select (a from dual\n";  // the "(" is never closed
-    const std::string sTrace =
-        "x\nPARSING IN CURSOR #1\nselect 1 from dual\nEND OF STMT\nPARSING IN CURSOR #2\n" + sBad + "END OF STMT\n";
+    const std::string sTrace = "*** x\nPARSING IN CURSOR #1 len=18\nselect 1 from dual\nEND OF STMT\n"
+                               "PARSING IN CURSOR #2 len=19\n" + sBad + "END OF STMT\n";
     vWriteFile(d.s("a.trc"), sTrace);
     vWriteFile(d.s("b.sql"), sBad);
     const struct { const char *szFile; int iStatus, iSite; } arCases[] = {
@@ -188,4 +218,64 @@ TEST(FileMode, FailuresEndTheRunAndLeaveTheFileAsItWas) {
     EXPECT_EQ(sTrace, sReadFile(d.s("a.trc")));
     EXPECT_EQ(sBad, sReadFile(d.s("b.sql")));
     EXPECT_EQ((std::vector<std::string>{"a.trc", "b.sql"}), d.vsList());
+}
+
+// Console and file mode read the same bytes alike: UTF-16 without a byte order mark as UTF-16
+// (written back so), UTF-32 refused with status 30 and the file left as it was.
+TEST(TextForms, ConsoleAndFileModeAlike) {
+    const std::string sJa = "select '\xE6\x97\xA5\xE6\x9C\xAC' x, b from t;\n";  // 日本
+    const std::string sJaOut = "select '\xE6\x97\xA5\xE6\x9C\xAC' x\n, b\nfrom t;\n";
+    const std::string sUtf32Le("\xFF\xFE\0\0s\0\0\0", 8), sUtf32Be("\0\0\xFE\xFF\0\0\0s", 8);
+    const struct { const char *szName; std::string sIn, sOut; int iStatus; std::string sMsg; } arCases[] = {
+        {"UTF-16LE without a mark", sUtf16(sJa, CS_UTF16LE), sUtf16(sNative(sJaOut), CS_UTF16LE), 0, ""},
+        {"UTF-16BE without a mark, CR LF", sUtf16(sCrLf(sJa), CS_UTF16BE), sUtf16(sCrLf(sJaOut), CS_UTF16BE), 0, ""},
+        {"UTF-16LE with its mark", "\xFF\xFE" + sUtf16(sJa, CS_UTF16LE), "\xFF\xFE" + sUtf16(sNative(sJaOut), CS_UTF16LE),
+         0, ""},
+        {"UTF-32LE", sUtf32Le, "", 30, "Error - UTF-32 のテキストとして読み書きできません。"},
+        {"UTF-32BE", sUtf32Be, "", 30, "Error - UTF-32 のテキストとして読み書きできません。"},
+    };
+    for (const auto &c : arCases) {
+        RunResult rCon = rRunQuorva("-q -o", c.sIn);
+        EXPECT_EQ(c.iStatus, rCon.iStatus) << c.szName;
+        EXPECT_TRUE(c.sOut == rCon.sOut) << c.szName << ": console";
+        EXPECT_EQ(c.sMsg.empty() ? "" : sCrLf(sSjis(c.sMsg + "stdin\n")) + sCrLf(sTrail("rcFmtOnConsole", "..\\share\\rcFmtOnConsole", 36)) +
+                                      sCrLf(sAbend(207)),
+                  rCon.sErr)
+            << c.szName;
+        E2eDir d("tf_alike");
+        vWriteFile(d.s("a.sql"), c.sIn);
+        RunResult rFile = rRunQuorva("-q " + d.s("a.sql"));
+        EXPECT_EQ(c.iStatus, rFile.iStatus) << c.szName;
+        EXPECT_TRUE((c.iStatus == 0 ? c.sOut : c.sIn) == sReadFile(d.s("a.sql"))) << c.szName << ": file";
+        if (!c.sMsg.empty()) {
+            EXPECT_EQ(0u, rFile.sOut.find(sSjis(c.sMsg) + d.s("a.sql"))) << c.szName << rFile.sOut;
+        }
+    }
+}
+
+// A report or trace file whose statements cannot be found is named with the line of its record,
+// left as it was, and ends the run with status 30.
+TEST(FileMode, DocumentsWhoseStatementsCannotBeFound) {
+    const struct { const char *szName, *szWhy; std::string sIn; int iLine; } arCases[] = {
+        {"trace cut inside a statement", "statement never ends",
+         "Trace file x.trc\n=====================\nPARSING IN CURSOR #1 len=30 dep=0\nselect a, b\nfrom t\n", 3},
+        {"END OF STMT as a line of a literal", "statement shorter than its len=",
+         "*** 2018\nPARSING IN CURSOR #1 len=40 dep=0\nselect 'a\nEND OF STMT\nb' x from dual\nEND OF STMT\n", 2},
+        {"report cut inside a statement", "statement never ends",
+         "\nTKPROF: Release 12.2.0.1.0\n\nSQL ID: 8ggw94h7mvxd7 Plan Hash: 0\n\nselect a, b\nfrom t\n", 6},
+    };
+    for (const auto &c : arCases) {
+        E2eDir d("fm_baddoc");
+        vWriteFile(d.s("a.trc"), c.sIn);
+        RunResult r = rRunQuorva(d.s("a.trc"));
+        EXPECT_EQ(30, r.iStatus) << c.szName;
+        EXPECT_EQ(sBanner + d.s("a.trc") + "\n" +
+                      sSjis("Error - " + d.s("a.trc") + " の " + std::to_string(c.iLine) + " 行目から文を取り出せません（" +
+                            c.szWhy + "）。ファイルは変更しません。\n") +
+                      sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 452) + sAbend(250),
+                  sFromCrLf(r.sOut))
+            << c.szName;
+        EXPECT_EQ(c.sIn, sReadFile(d.s("a.trc"))) << c.szName;
+        EXPECT_EQ((std::vector<std::string>{"a.trc"}), d.vsList()) << c.szName;
+    }
 }

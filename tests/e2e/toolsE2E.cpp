@@ -1,6 +1,6 @@
 // quorva among the tools around it, through the real executable: the terminal's codeset,
-// files left alone when nothing changes, --check, --diff, --quiet, --eol, .quorva settings
-// and --version.
+// files left alone when nothing changes, --check, --diff, --quiet, --eol, .quorva settings,
+// --version, and the formatter's dump file (STMTORGFNM).
 #include <chrono>
 
 #include "e2eHarness.h"
@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 const std::string sRaw = "select a,b from t;\n";
-const std::string sDone = "select a\r\n, b\r\nfrom t;\r\n";  // what the default layout makes of it
+const std::string sDone = sNative("select a\n, b\nfrom t;\n");  // what the default layout makes of it
 
 // The named files of d with their bytes.
 std::string sFiles(const E2eDir &d, std::initializer_list<const char *> names) {
@@ -70,11 +70,12 @@ TEST(Tools, CheckListsWhatWouldChangeAndWritesNothing) {
 TEST(Tools, DiffShowsTheChangeThatPatchApplies) {
     E2eDir d("tools_diff");
     vWriteFile(d.s("a.sql"), sRaw);
-    vWriteFile(d.s("b.trc"), "x\nPARSING IN CURSOR #1\nselect a,b from t\nEND OF STMT\n");
+    vWriteFile(d.s("b.trc"), "*** x\nPARSING IN CURSOR #1 len=17\nselect a,b from t\nEND OF STMT\n");
     RunResult r = rRunQuorva("--diff -q " + d.s("a.sql") + " " + d.s("b.trc"));
     EXPECT_EQ(0, r.iStatus);
+    const std::string sEol = bWindows ? "\r\n" : "\n";
     EXPECT_EQ(0u, r.sOut.find("--- " + d.s("a.sql") + "\n+++ " + d.s("a.sql") + "\n@@ -1 +1,3 @@\n-select a,b from t;\n"
-                              "+select a\r\n+, b\r\n+from t;\r\n--- " + d.s("b.trc")))
+                              "+select a" + sEol + "+, b" + sEol + "+from t;" + sEol + "--- " + d.s("b.trc")))
         << r.sOut;
     EXPECT_EQ(sRaw, sReadFile(d.s("a.sql")));
     if (bWindows) return;  // no patch there
@@ -99,19 +100,51 @@ TEST(Tools, QuietLeavesOnlyTheText) {
     EXPECT_NE(std::string::npos, r.sErr.find("Error - ")) << r.sErr;
 }
 
+// The line end each --eol writes, in console and in file mode: the formatter's line breaks and
+// those between tokens; a line end inside a literal or a block comment stays as it came. Without
+// --eol a text keeps its own (that of its first line), and on Windows gets CR LF.
 TEST(Tools, LineEnds) {
-    E2eDir d("tools_eol");
-    const std::string sLf = "select a\n, b\nfrom t;\n";
-    vWriteFile(d.s("lf.sql"), sRaw);
-    vWriteFile(d.s("crlf.sql"), sCrLf(sRaw));
-    vWriteFile(d.s("crlf2.sql"), sCrLf(sRaw));
-    EXPECT_EQ(0, rRunQuorva("-q --eol=keep " + d.s("lf.sql") + " " + d.s("crlf.sql")).iStatus);
-    EXPECT_EQ(0, rRunQuorva("-q --eol=lf " + d.s("crlf2.sql")).iStatus);
-    EXPECT_EQ(sLf, sReadFile(d.s("lf.sql")));
-    EXPECT_EQ(sCrLf(sLf), sReadFile(d.s("crlf.sql")));
-    EXPECT_EQ(sLf, sReadFile(d.s("crlf2.sql")));
-    EXPECT_EQ(sLf, rRunQuorva("-q -o --eol=keep", sRaw).sOut);
+    const std::string sLit = "select 'a\nb' x, c /* d\r\n */ from t;\n";
+    const std::string sLitLf = "select 'a\nb' x\n, c /* d\r\n */\nfrom t;\n";
+    const std::string sLitCrLf = "select 'a\nb' x\r\n, c /* d\r\n */\r\nfrom t;\r\n";
+    const std::string sKeepLf = bWindows ? sCrLf("select a\n, b\nfrom t;\n") : "select a\n, b\nfrom t;\n";
+    const struct { const char *szName, *szArgs; std::string sIn, sWant; } arCases[] = {
+        {"lf from CR LF", "--eol=lf", sCrLf(sRaw), "select a\n, b\nfrom t;\n"},
+        {"crlf from LF", "--eol=crlf", sRaw, sCrLf("select a\n, b\nfrom t;\n")},
+        {"keep CR LF", "--eol=keep", sCrLf(sRaw), sCrLf("select a\n, b\nfrom t;\n")},
+        {"keep LF", "--eol=keep", sRaw, "select a\n, b\nfrom t;\n"},
+        {"keep: the first line decides", "--eol=keep", "select a,\r\nb\nfrom t;\n", sCrLf("select a\n, b\nfrom t;\n")},
+        {"default keeps LF (Windows: CR LF)", "", sRaw, sKeepLf},
+        {"default keeps CR LF", "", sCrLf(sRaw), sCrLf("select a\n, b\nfrom t;\n")},
+        {"literal and comment keep theirs, lf", "--eol=lf", sLit, sLitLf},
+        {"literal and comment keep theirs, crlf", "--eol=crlf", sLit, sLitCrLf},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(std::string("-q -o ") + c.szArgs, c.sIn);
+        EXPECT_EQ(0, r.iStatus) << c.szName << r.sErr;
+        EXPECT_EQ(c.sWant, r.sOut) << c.szName << ": console";
+        E2eDir d("tools_eol");
+        vWriteFile(d.s("a.sql"), c.sIn);
+        EXPECT_EQ(0, rRunQuorva(std::string("-q ") + c.szArgs + " " + d.s("a.sql")).iStatus) << c.szName;
+        EXPECT_EQ(c.sWant, sReadFile(d.s("a.sql"))) << c.szName << ": file";
+    }
     EXPECT_EQ(2, rRunQuorva("-q -o --eol=cr", sRaw).iStatus);
+}
+
+// The lines of a trace file around its statements take the chosen line end too.
+TEST(Tools, LineEndsOfATraceFile) {
+    const std::string sTrace = "*** 2018\nPARSING IN CURSOR #1 len=17 dep=0\nselect a,b from t\nEND OF STMT\nEXEC #1:c=0\n";
+    const std::string sWant = "*** 2018\nPARSING IN CURSOR #1 len=17 dep=0\nselect a\n, b\nfrom t\nEND OF STMT\nEXEC #1:c=0\n";
+    const struct { const char *szArgs; std::string sIn, sWant; } arCases[] = {
+        {"--eol=lf", sCrLf(sTrace), sWant}, {"--eol=crlf", sTrace, sCrLf(sWant)}, {"", sCrLf(sTrace), sCrLf(sWant)},
+        {"", sTrace, sNative(sWant)},
+    };
+    for (const auto &c : arCases) {
+        E2eDir d("tools_eol_trc");
+        vWriteFile(d.s("a.trc"), c.sIn);
+        EXPECT_EQ(0, rRunQuorva(std::string("-q ") + c.szArgs + " " + d.s("a.trc")).iStatus) << c.szArgs;
+        EXPECT_EQ(c.sWant, sReadFile(d.s("a.trc"))) << c.szArgs;
+    }
 }
 
 TEST(Tools, TeamSettingsAndTheirPrecedence) {
@@ -123,7 +156,7 @@ TEST(Tools, TeamSettingsAndTheirPrecedence) {
         {"", "begin\n  null;\nend;\n"},
         {"-i4", "begin\n    null;\nend;\n"},
         {"--eol=crlf", "begin\r\n  null;\r\nend;\r\n"},
-        {"--no-config", "begin\r\n\tnull;\r\nend;\r\n"},
+        {"--no-config", sNative("begin\n\tnull;\nend;\n")},
     };
     for (const auto &c : arCases) {
         vWriteFile(d.s("sub/deeper/a.sql"), sBlock);
@@ -146,4 +179,65 @@ TEST(Tools, Version) {
     RunResult r = rRunQuorva("--version");
     EXPECT_EQ(0, r.iStatus);
     EXPECT_EQ("quorva version 1.0.0\n", sFromCrLf(r.sOut));
+}
+
+// The formatter's dump file (STMTORGFNM) may be no file the run reads or writes: such a run is
+// refused with status 2 before anything is touched. An absolute name is used as it is.
+TEST(Tools, TheDumpFileIsNoFileOfTheRun) {
+    E2eDir d("tools_dump");
+    const std::string sAbs = fs::absolute(d.s("dump.sql")).string();
+    const struct { const char *szName; std::string sDump, sArgs, sIn, sRedirect, sClash; int iStatus; } arCases[] = {
+        {"the file formatted", d.s("x.sql"), d.s("x.sql"), "", "", d.s("x.sql"), 2},
+        {"the second file named", d.s("y.sql"), d.s("x.sql") + " " + d.s("y.sql"), "", "", d.s("y.sql"), 2},
+        {"another spelling", d.s("s.sql") + cSep + ".." + cSep + "y.sql", d.s("x.sql") + " " + d.s("y.sql"), "", "",
+         d.s("y.sql"), 2},
+        {"a file found with -r", d.s("s.sql/z.sql"), "-r " + d.s(), "", "", d.s("s.sql/z.sql"), 2},
+        {"standard input", d.s("x.sql"), "-o", "", "<", "stdin", 2},
+        {"standard output", d.s("out.sql"), "-o", sRaw, "> " + d.s("out.sql"), "stdout", 2},
+        {"a settings file", d.s(".quorva"), "-o", sRaw, "", "", 2},
+        {"another file, absolute", sAbs, d.s("x.sql"), "", "", "", 0},
+    };
+    for (const auto &c : arCases) {
+        for (const char *sz : {"x.sql", "y.sql", "s.sql/z.sql"}) {
+            fs::create_directories(d.s("s.sql"));
+            vWriteFile(d.s(sz), sRaw);
+        }
+        vWriteFile(d.s("out.sql"), "");
+        const std::string sBefore = sFiles(d, {"x.sql", "y.sql", "s.sql/z.sql"});
+        EnvSet dump("STMTORGFNM", c.sDump);
+        RunResult r;
+        if (c.sRedirect == "<") {
+            r = rRunQuorva(c.sArgs, "", nullptr, "", c.sDump.c_str());
+        } else {
+            r = rRunQuorva(c.sArgs, c.sIn, c.sRedirect.empty() ? nullptr : c.sRedirect.c_str());
+        }
+        EXPECT_EQ(c.iStatus, r.iStatus) << c.szName << r.sOut << r.sErr;
+        if (c.iStatus == 2) {
+            EXPECT_EQ(sBefore, sFiles(d, {"x.sql", "y.sql", "s.sql/z.sql"})) << c.szName;
+            const std::string sMsgs = sFromCrLf(r.sOut + r.sErr);
+            const std::string sMsg = c.sClash.empty()
+                                         ? "Error - 環境変数 STMTORGFNM のファイル " + c.sDump + " は設定ファイルと同じ名前です。"
+                                         : "Error - 環境変数 STMTORGFNM のファイル " + c.sDump +
+                                               " は、この実行が読み書きするファイル " + c.sClash + " と同じです。";
+            EXPECT_NE(std::string::npos, sMsgs.find(sSjis(sMsg))) << c.szName << sMsgs;
+            EXPECT_EQ(sAbend(c.sClash.empty() || c.sClash.rfind("std", 0) == 0 ? 200 : 250), sLast(sMsgs, sAbend(200).size()))
+                << c.szName;
+        } else {
+            EXPECT_EQ(sDone, sReadFile(d.s("x.sql"))) << c.szName;
+        }
+        EXPECT_FALSE(fs::exists(sAbs)) << c.szName << ": the dump file was left behind";
+    }
+}
+
+// An absolute dump file name is taken as it is: a text that fails leaves itself there.
+TEST(Tools, AnAbsoluteDumpFileHoldsTheTextThatFailed) {
+    E2eDir d("tools_dump_abs");
+    const std::string sAbs = fs::absolute(d.s("dump.sql")).string(), sBad = "select (a from t\n";
+    EnvSet dump("STMTORGFNM", sAbs);
+    RunResult r = rRunQuorva("-q -o", sBad);
+    EXPECT_EQ(26, r.iStatus) << r.sErr;
+    EXPECT_EQ(sBad, sReadFile(sAbs));
+    r = rRunQuorva("-q -o", sRaw);
+    EXPECT_EQ(0, r.iStatus) << r.sErr;
+    EXPECT_FALSE(fs::exists(sAbs));
 }

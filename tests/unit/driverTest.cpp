@@ -1,8 +1,11 @@
 // The command line, and the runtime pieces every run relies on: the message catalogue, console
-// line ends, number grouping and the refusal of a misused timer.
+// line ends, number grouping and the refusal of a misused timer; the path syntax of the
+// platform and the dump file that every run checks.
+#include <cstdlib>
 #include <vector>
 
 #include "driver/quorva.h"
+#include "modes/rcDumpName.h"
 #include "plat/platStdio.h"
 #include "plat/platTime.h"
 #include "runtime/msgCatalog.h"
@@ -122,4 +125,48 @@ TEST(Runtime, TimerStopWithoutStartIsRefused) {
                   sTrail("rcOnRepThrStop", ".\\tTmStats", 247) + sTrail("rcMergeIntoVector", ".\\cVector", 731) +
                   sTrail("rcTmStop", ".\\tTmStats", 428),
               cap.sLines());
+}
+
+// Which paths name their place from a root: those the formatter's dump file takes as they are.
+TEST(PlatPaths, AbsolutePaths) {
+    const struct { const char *szPath; bool bPosix, bWindows; } arCases[] = {
+        {"/tmp/dump.sql", true, true},   {"dump.sql", false, false},     {"./dump.sql", false, false},
+        {"../dump.sql", false, false},   {"C:\\tmp\\dump.sql", false, true}, {"c:/tmp/dump.sql", false, true},
+        {"C:dump.sql", false, true},     {"\\tmp\\dump.sql", false, true}, {"\\\\server\\share\\d.sql", false, true},
+        {"//server/share/d.sql", true, true}, {"1:dump.sql", false, false},
+    };
+#ifdef _WIN32
+    const bool bWindows = true;
+#else
+    const bool bWindows = false;
+#endif
+    for (const auto &c : arCases) EXPECT_EQ(bWindows ? c.bWindows : c.bPosix, bPlatAbsolutePath(c.szPath)) << c.szPath;
+}
+
+// A dump file named like a settings file is refused in every run mode: the run reads such files
+// above every text.
+TEST(DumpName, NamedLikeASettingsFile) {
+    const struct { const char *szValue; int rc; } arCases[] = {
+        {".quorva", RC_USAGE}, {"sub/.quorva", RC_USAGE}, {"x.quorva", RC_OK}, {".quorva.sql", RC_OK}, {"", RC_OK},
+    };
+    for (const auto &c : arCases) {
+#ifdef _WIN32
+        _putenv_s("STMTORGFNM", c.szValue);
+#else
+        setenv("STMTORGFNM", c.szValue, 1);
+#endif
+        ConsoleCapture cap;
+        EXPECT_EQ(c.rc, rcCheckDumpName(true)) << c.szValue;
+        EXPECT_EQ(c.rc == RC_OK ? ""
+                                : sSjis(std::string("Error - 環境変数 STMTORGFNM のファイル ") + c.szValue +
+                                        " は設定ファイルと同じ名前です。別のファイルを指定して下さい。\n") +
+                                      sTrail("rcCheckDumpName", "..\\share\\rcDumpName", 72),
+                  cap.sLines())
+            << c.szValue;
+    }
+#ifdef _WIN32
+    _putenv_s("STMTORGFNM", "");
+#else
+    unsetenv("STMTORGFNM");
+#endif
 }

@@ -371,7 +371,8 @@ const rFmtCase arCommandSetCases[] = {
      "l\nl 2  5\nr\nc/a/b/\nselect 1\nfrom dual;\n"},
     {"a host command and help", "!ls  -l\n? set\nselect 1 from dual;", "!ls  -l\n? set\nselect 1\nfrom dual;\n"},
     {"a one-letter word that begins a statement is code", "a := b;\ni := i + 1;", "a := b;\ni := i + 1;\n"},
-    {"a command word glued to more text is no command", "prompt:=1;", "prompt := 1;\n"},
+    {"a command word glued to a word is no command", "prompt_x:=1;", "prompt_x := 1;\n"},
+    {"an operator after a command word parts it as a blank would", "prompt:=1;", "prompt:=1;\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 

@@ -73,6 +73,19 @@ Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t i
 
 bool bUtf16(const std::string &s) { return s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0; }
 
+// The token property has teeth: it sees a number, an operator or a word split, and no change
+// of white space between tokens.
+TEST(CorpusProperty, TokensReadBackSeeASplit) {
+    const struct { const char *szIn, *szOut; bool bSame; } arCases[] = {
+        {"select 1e-5 from t", "select 1e - 5\nfrom t", false},   {"x:=a^=b", "x := a ^ = b", false},
+        {"select ab from t", "select a b\nfrom t", false},         {"x  :=b ;", "x := b;", true},
+        {"/* a  b */ x", "/* a b */ x", false},           {"/* a\n  b */ x", "\t/* a\n\t  b */ x", true},
+        {"prompt  a  b\nx;", "prompt a b\nx;\n", true},          {"select 'a  b' from t", "select 'a b' from t", false},
+    };
+    for (const auto &c : arCases)
+        EXPECT_EQ(c.bSame, vsTokens(c.szIn, ENC_AUTO) == vsTokens(c.szOut, ENC_AUTO)) << c.szIn << " / " << c.szOut;
+}
+
 TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
     const struct { const char *szName, *szIndent; int32_t iNumComma, iPartSize; } arOptions[] = {
         {"defaults", "\t", 14, 50}, {"-i4", "    ", 14, 50}, {"-c3 -s20", "\t", 3, 20}};
@@ -105,6 +118,10 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
                     << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
                 EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
                     << sWhat << ": a literal, a comment or a unit carried whole changed";
+                // Where no comment moved, the output reads as the same tokens.
+                if (sInk(sIn) == sInk(r.sOut)) {
+                    EXPECT_TRUE(vsTokens(sIn, ENC_AUTO) == vsTokens(r.sOut, ENC_AUTO)) << sWhat << ": a token split or joined";
+                }
                 EXPECT_TRUE(!bUtf8 || bValidUtf8(r.sOut.data(), r.sOut.size())) << sWhat << ": no longer UTF-8";
                 Formatted rAgain = rFormat(r.sOut, o.szIndent, o.iNumComma, o.iPartSize);
                 EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
