@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 // Expand wildcard arguments in the C run-time start-up, before main runs.
 extern "C" {
@@ -28,4 +29,19 @@ void vPlatBinaryStdio() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+PlatStdinKind ePlatStdinKind() {
+    HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+    if (h == NULL || h == INVALID_HANDLE_VALUE) return STDIN_NONE;
+    switch (GetFileType(h)) {
+    case FILE_TYPE_PIPE: return STDIN_PIPE;  // sockets too
+    case FILE_TYPE_DISK: return STDIN_FILE;
+    case FILE_TYPE_CHAR: {
+        // A console answers for its mode; NUL and the serial ports do not.
+        DWORD dwMode = 0;
+        return GetConsoleMode(h, &dwMode) ? STDIN_TERMINAL : STDIN_NULL;
+    }
+    default: return STDIN_NONE;
+    }
 }

@@ -22,3 +22,15 @@ bool bPlatSamePathText(const char *sz1, const char *sz2);
 
 // The platform's own line end: CR LF on Windows, LF on POSIX.
 extern const bool bPlatCrLfNative;
+
+// What standard input is. A pipe (or socket) and a regular file carry a text to read; a
+// terminal, the null device, anything else or no standard input at all carry none.
+enum PlatStdinKind : int {
+    STDIN_NONE,      // closed, or its kind cannot be had
+    STDIN_TERMINAL,  // a terminal or console
+    STDIN_NULL,      // the null device
+    STDIN_PIPE,      // a pipe or a socket
+    STDIN_FILE,      // a regular file
+    STDIN_OTHER,     // another device, a directory
+};
+PlatStdinKind ePlatStdinKind();
