@@ -36,61 +36,34 @@ enum {
 enum { TIMING_SECTIONS = 10 };
 
 enum OptionEffect {
-    OPT_HELP, OPT_INDENT, OPT_COMMA, OPT_PART, OPT_RECURSE, OPT_STDIO, OPT_JOIN, OPT_ENCODING, OPT_EOL, OPT_CHECK,
-    OPT_DIFF, OPT_QUIET, OPT_NO_CONFIG, OPT_VERSION, OPT_UNSUPPORTED
+    OPT_HELP, OPT_VALUE, OPT_RECURSE, OPT_STDIO, OPT_CHECK, OPT_DIFF, OPT_QUIET, OPT_NO_CONFIG, OPT_VERSION,
+    OPT_KEEP_ON_ERROR, OPT_STDIN_PATH, OPT_UNSUPPORTED
 };
 
 struct OptionForm {
-    const char *szForm;
+    const char *szForm;  // null: the long form "--name=" of the valued option eValue
     OptionEffect eEffect;
-    bool bSlash;  // the "/" form, an option only where "/" does not begin a path
+    int32_t eValue;  // the OptValueId of OPT_VALUE
+    bool bSlash;     // the "/" form, an option only where "/" does not begin a path
 };
 
-// Tried in this order; the first form the argument begins with decides.
+// Tried in this order; the first form the argument begins with decides. The valued options'
+// names and values come from the one table that settings files read too.
 const OptionForm arOptionForms[] = {
-    {"-h", OPT_HELP, false},         {"--help", OPT_HELP, false},
-    {"-i", OPT_INDENT, false},       {"--indent_width=", OPT_INDENT, false},
-    {"-c", OPT_COMMA, false},        {"--num_comma=", OPT_COMMA, false},
-    {"-s", OPT_PART, false},         {"--part_size=", OPT_PART, false},
-    {"-r", OPT_RECURSE, false},      {"--recurently", OPT_RECURSE, false},
-    {"-o", OPT_STDIO, false},        {"--stdio", OPT_STDIO, false},
-    {"-j", OPT_JOIN, false},         {"--join_at=", OPT_JOIN, false},
-    {"--encoding=", OPT_ENCODING, false}, {"--eol=", OPT_EOL, false},
-    {"--check", OPT_CHECK, false},   {"--diff", OPT_DIFF, false},
-    {"-q", OPT_QUIET, false},        {"--quiet", OPT_QUIET, false},
-    {"--no-config", OPT_NO_CONFIG, false}, {"--version", OPT_VERSION, false},
-    {"-", OPT_UNSUPPORTED, false},   {"/", OPT_UNSUPPORTED, true},
+    {"-h", OPT_HELP, 0, false},           {"--help", OPT_HELP, 0, false},
+    {"-i", OPT_VALUE, OPTV_INDENT, false},    {nullptr, OPT_VALUE, OPTV_INDENT, false},
+    {"-c", OPT_VALUE, OPTV_NUM_COMMA, false}, {nullptr, OPT_VALUE, OPTV_NUM_COMMA, false},
+    {"-s", OPT_VALUE, OPTV_PART_SIZE, false}, {nullptr, OPT_VALUE, OPTV_PART_SIZE, false},
+    {"-r", OPT_RECURSE, 0, false},        {"--recurently", OPT_RECURSE, 0, false},
+    {"-o", OPT_STDIO, 0, false},          {"--stdio", OPT_STDIO, 0, false},
+    {"-j", OPT_VALUE, OPTV_JOIN_AT, false},   {nullptr, OPT_VALUE, OPTV_JOIN_AT, false},
+    {nullptr, OPT_VALUE, OPTV_ENCODING, false}, {nullptr, OPT_VALUE, OPTV_EOL, false},
+    {"--check", OPT_CHECK, 0, false},     {"--diff", OPT_DIFF, 0, false},
+    {"-q", OPT_QUIET, 0, false},          {"--quiet", OPT_QUIET, 0, false},
+    {"--no-config", OPT_NO_CONFIG, 0, false}, {"--version", OPT_VERSION, 0, false},
+    {"--keep-on-error", OPT_KEEP_ON_ERROR, 0, false}, {"--stdin-filepath=", OPT_STDIN_PATH, 0, false},
+    {"-", OPT_UNSUPPORTED, 0, false},     {"/", OPT_UNSUPPORTED, 0, true},
 };
-
-// Decimal value as atoi reads it: leading white space, an optional sign, digits up to the first
-// other character, no digits giving 0. A value beyond 32 bits saturates.
-int32_t iAtoi(const char *sz) {
-    while (*sz == ' ' || (*sz >= '\t' && *sz <= '\r')) ++sz;
-    bool bNeg = *sz == '-';
-    if (*sz == '-' || *sz == '+') ++sz;
-    int64_t v = 0;
-    for (; *sz >= '0' && *sz <= '9'; ++sz) {
-        v = v * 10 + (*sz - '0');
-        if (v > INT32_MAX) v = int64_t(INT32_MAX) + 1;
-    }
-    if (bNeg) v = -v;
-    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
-}
-
-// The names of the encodings, in any letter case; the common spellings of each are taken.
-const struct {
-    const char *szName;
-    int32_t eEncoding;
-} arEncodings[] = {
-    {"AUTO", ENC_AUTO},       {"SJIS", ENC_SJIS},     {"SHIFT_JIS", ENC_SJIS},  {"CP932", ENC_SJIS},
-    {"UTF8", ENC_UTF8},       {"UTF-8", ENC_UTF8},    {"LATIN1", ENC_LATIN1},   {"LATIN-1", ENC_LATIN1},
-    {"ISO-8859-1", ENC_LATIN1}, {"CP1252", ENC_LATIN1},
-};
-
-const struct {
-    const char *szName;
-    int32_t eEol;
-} arEols[] = {{"CRLF", EOL_CRLF}, {"LF", EOL_LF}, {"KEEP", EOL_KEEP}};
 
 // The length of szWord when szArg begins with it, letters compared in any case, else 0.
 size_t nFormLen(const char *szArg, const char *szWord) {
@@ -98,27 +71,15 @@ size_t nFormLen(const char *szArg, const char *szWord) {
     return iIsKeyword(szArg, szWord, &n) != 0 ? n : 0;
 }
 
-// The value of a named option's table entry, in any letter case; false for none.
-bool bSetEncoding(const char *szValue, StmtStyle *rStmtStyle) {
-    for (const auto &enc : arEncodings) {
-        size_t n = nFormLen(szValue, enc.szName);
-        if (n != 0 && szValue[n] == '\0') {
-            rStmtStyle->iEncoding = enc.eEncoding;
-            return true;
-        }
-    }
-    return false;
+size_t nFormLen(const char *szArg, const OptionForm &form) {
+    return form.szForm != nullptr ? nFormLen(szArg, form.szForm) : nOptValueFormLen(szArg, form.eValue);
 }
 
-bool bSetEol(const char *szValue) {
-    for (const auto &eol : arEols) {
-        size_t n = nFormLen(szValue, eol.szName);
-        if (n != 0 && szValue[n] == '\0') {
-            rRunOptions.eEol = eol.eEol;
-            return true;
-        }
-    }
-    return false;
+// The value of a valued option, read as a settings file reads it. A bare -j (or --join_at=)
+// joins at 256 bytes. False when the value cannot be used.
+bool bTakeValue(int32_t eValue, const char *szValue, OptValues *pVals) {
+    if (eValue == OPTV_JOIN_AT && *szValue == '\0') szValue = "256";
+    return szReadOptValue(eValue, szValue, std::strlen(szValue), pVals) == nullptr;
 }
 
 // The options that change how a run treats its text, beside the layout record.
@@ -129,6 +90,7 @@ void vTakeRunOption(OptionEffect eEffect, int *piVersion) {
     case OPT_QUIET: rRunOptions.iQuiet = 1; break;
     case OPT_NO_CONFIG: rRunOptions.iNoConfig = 1; break;
     case OPT_VERSION: *piVersion = 1; break;
+    case OPT_KEEP_ON_ERROR: rRunOptions.iKeepOnError = 1; break;
     default: break;
     }
 }
@@ -137,6 +99,13 @@ int rcFail(int rc, int iLine) {
     iLastErrLine = iLine;
     iConPrintf(szMsgAbend, szModule, iLine);
     return rc;
+}
+
+// A failure before console mode has read its input (bConsole: the run is one of console mode).
+// With --keep-on-error the input still goes back unchanged: an editor's buffer stays as it was.
+int rcFailUnread(int rc, int iLine, bool bConsole) {
+    if (bConsole && rRunOptions.iKeepOnError && !rRunOptions.iCheck && !rRunOptions.iDiff) rcPassConsoleInput();
+    return rcFail(rc, iLine);
 }
 
 void vPrintSummary(int32_t iNumDirs, int32_t iNumFiles, int32_t iNumStmts, int64_t iInBytes, int64_t iOutBytes) {
@@ -178,52 +147,38 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
                 StmtStyle *rStmtStyle, int32_t *piBadOpts, int *piVersion) {
     int iHelp = 0, iVersion = 0;
     int32_t iBad = 0;
+    OptValues rVals{};  // the valued options given, the one that sorts later winning
     for (int32_t i = 0; i < iArgc; ++i)
         if (szArgv[i][0] == '-') ++*iNumOpts;
     for (int32_t i = 0; i < iArgc; ++i) {
         const char *szArg = szArgv[i];
         for (const OptionForm &form : arOptionForms) {
             if (form.bSlash && !iPlatSlashOption) continue;
-            if (nFormLen(szArg, form.szForm) == 0) continue;
-            const char *szValue = szArg + std::strlen(form.szForm);
+            const size_t nForm = nFormLen(szArg, form);
+            if (nForm == 0) continue;
+            const char *szValue = szArg + nForm;
+            bool bOk = true;
             switch (form.eEffect) {
             case OPT_HELP: iHelp = 1; break;
-            case OPT_INDENT: {
-                int32_t n = iAtoi(szValue);
-                if (n >= 1 && n <= MAX_INDENT_WIDTH) {
-                    std::memset(rStmtStyle->szIndent, ' ', static_cast<size_t>(n));
-                    rStmtStyle->szIndent[n] = '\0';
-                    rRunOptions.uGiven |= GIVEN_INDENT;
-                }
-                break;
-            }
-            case OPT_COMMA:
-                rStmtStyle->iNumComma = iAtoi(szValue);
-                rRunOptions.uGiven |= GIVEN_COMMA;
-                break;
-            case OPT_PART:
-                rStmtStyle->iPartSize = iAtoi(szValue);
-                rRunOptions.uGiven |= GIVEN_PART;
-                break;
             case OPT_RECURSE: *iRecurently = 1; break;
             case OPT_STDIO: *iStdio = 1; break;
-            case OPT_JOIN: rStmtStyle->iJoinAt = *szValue == '\0' ? 256 : iAtoi(szValue); break;
-            case OPT_ENCODING:
-            case OPT_EOL: {
-                bool bOk = form.eEffect == OPT_ENCODING ? bSetEncoding(szValue, rStmtStyle) : bSetEol(szValue);
-                rRunOptions.uGiven |= form.eEffect == OPT_ENCODING ? GIVEN_ENCODING : GIVEN_EOL;
-                if (!bOk) {
-                    iConPrintf(szMsgBadOption, szErrorPrefix, szArg);
-                    ++iBad;
-                }
+            case OPT_VALUE: bOk = bTakeValue(form.eValue, szValue, &rVals); break;
+            case OPT_STDIN_PATH:
+                bOk = *szValue != '\0';
+                if (bOk) rRunOptions.szStdinPath = szValue;
                 break;
-            }
             case OPT_UNSUPPORTED: iConPrintf(szMsgUnsupported, szWarningPrefix, szArg); break;
             default: vTakeRunOption(form.eEffect, &iVersion); break;
+            }
+            if (!bOk) {
+                iConPrintf(szMsgBadOption, szErrorPrefix, szArg);
+                ++iBad;
             }
             break;
         }
     }
+    vApplyOptValues(&rVals, ~0u, rStmtStyle, &rRunOptions.eEol);
+    rRunOptions.uGiven |= rVals.uSet;
     if (piBadOpts != nullptr) *piBadOpts += iBad;
     if (piVersion != nullptr) *piVersion = iVersion;
     return iHelp;
@@ -236,19 +191,25 @@ int rcShowBanner(const char *szProductName, const char *szVersion, const char *s
 }
 
 namespace {
-// Runs the one run mode the arguments choose.
-int rcRunMode(char **aszArgs, int32_t nArgs, int32_t iRecurently, int32_t iStdio, StmtStyle *pStyle) {
-    // The path names are the arguments that do not begin with "-", in sorted order.
-    int32_t nPaths = 0;
-    for (int32_t i = 0; i < nArgs; ++i)
-        if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
+// Runs the one run mode the arguments choose: file mode for the path names, else console mode
+// (iStdio) or the clipboard.
+int rcRunMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, int32_t iStdio, StmtStyle *pStyle) {
     // The formatter's dump file may be none of the files the run reads or writes: the standard
     // streams here, the files of file mode before the first of them is read.
     int rc = rcCheckDumpName(nPaths == 0 && iStdio == 1);
-    if (rc != RC_OK) return rcFail(rc, SITE_DUMP);
-    if (nPaths > 0) return rcRunFileMode(aszArgs, nPaths, iRecurently, pStyle);  // its failure is reported
+    if (rc != RC_OK) return rcFailUnread(rc, SITE_DUMP, nPaths == 0 && iStdio == 1);
+    if (nPaths > 0) return rcRunFileMode(aszPaths, nPaths, iRecurently, pStyle);  // its failure is reported
     rc = iStdio == 1 ? rcFmtOnConsole(pStyle) : rcFmtOnClipBoard(pStyle);
     return rc != RC_OK ? rcFail(rc, iStdio == 1 ? SITE_CONSOLE : SITE_CLIPBOARD) : RC_OK;
+}
+
+// Whether a run without path names and without -o is one of console mode: standard input that
+// is a pipe or a file carries a text ("cat a.sql | quorva", "quorva < a.sql"). A terminal, the
+// null device or none at all carry none: that is how a shortcut or a launcher starts the
+// program, for the clipboard.
+bool bStdinCarriesText() {
+    const PlatStdinKind eKind = ePlatStdinKind();
+    return eKind == STDIN_PIPE || eKind == STDIN_FILE;
 }
 
 int rcShowVersionBanner(const rVersionInfo *pInfo, int iVersion) {
@@ -279,27 +240,34 @@ int iQuorvaMain(int argc, char **argv) {
     int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0, iBadOpts = 0;
     int iVersion = 0;
     int iHelp = rcParseArgs(nArgs, aszArgs, &iNumOpts, &iRecurently, &iStdio, &rStmtStyle, &iBadOpts, &iVersion);
-    if (iBadOpts > 0) return rcFail(RC_USAGE, SITE_OPTIONS);
+    // The path names are the arguments that do not begin with "-", in sorted order.
+    int32_t nPaths = 0;
+    for (int32_t i = 0; i < nArgs; ++i)
+        if (aszArgs[i][0] != '-') aszArgs[nPaths++] = aszArgs[i];
+    if (nPaths == 0 && iStdio == 0 && iHelp == 0 && iVersion == 0 && bStdinCarriesText()) iStdio = 1;
+    const bool bConsole = nPaths == 0 && iStdio == 1 && iHelp == 0 && iVersion == 0;
+    if (iBadOpts > 0) return rcFailUnread(RC_USAGE, SITE_OPTIONS, bConsole);
 
     rVersionInfo *pInfo = nullptr;
     ScopeExit freeInfo([&] { vFreeVersionInfo(&pInfo); });
     int rc = rcVersionInfo(&pInfo);
-    if (rc != RC_OK) return rcFail(rc, SITE_VERSION_INFO);
+    if (rc != RC_OK) return rcFailUnread(rc, SITE_VERSION_INFO, bConsole);
 
     // Standard output carries only the formatted text in console mode, and only the list or
-    // the diff of --check and --diff.
-    console = iStdio == 1 || rRunOptions.iCheck || rRunOptions.iDiff ? stderr : stdout;
+    // the diff of --check and --diff; with -q whatever is still told (a failure) goes to
+    // standard error in every mode, so that standard output holds only results.
+    console = iStdio == 1 || rRunOptions.iCheck || rRunOptions.iDiff || rRunOptions.iQuiet ? stderr : stdout;
     rc = rcShowVersionBanner(pInfo, iVersion);
-    if (rc != RC_OK) return rcFail(rc, SITE_BANNER);
+    if (rc != RC_OK) return rcFailUnread(rc, SITE_BANNER, bConsole);
     if (iVersion == 1) return RC_OK;
 
     rc = rcGetExeLoc(pInfo->szModulePath, szExeDir, szExeName);
-    if (rc != RC_OK) return rcFail(rc, SITE_EXE_LOC);
+    if (rc != RC_OK) return rcFailUnread(rc, SITE_EXE_LOC, bConsole);
 
     if (iHelp == 1) {
         iConPrintf("%s", szMsgUsage);
     } else {
-        rc = rcRunMode(aszArgs, nArgs, iRecurently, iStdio, &rStmtStyle);
+        rc = rcRunMode(aszArgs, nPaths, iRecurently, iStdio, &rStmtStyle);
         if (rc != RC_OK) return rc;  // the abnormal-end line is written
     }
     if (!rRunOptions.iQuiet) iConPrintf("%s", szMsgNormalEnd);

@@ -21,92 +21,10 @@ enum {
     SITE_FIND_ALLOC = 250,
 };
 
-enum OptionId { OPT_INDENT, OPT_NUM_COMMA, OPT_PART_SIZE, OPT_ENCODING, OPT_EOL, OPT_COUNT };
-const char *const aszOptionNames[OPT_COUNT] = {"indent_width", "num_comma", "part_size", "encoding", "eol"};
-// Keyword values in the order of ConfigEncoding and ConfigEol, null-terminated.
-const char *const aszEncodings[] = {"auto", "sjis", "utf8", "latin1", nullptr};
-const char *const aszEols[] = {"crlf", "lf", "keep", nullptr};
-
 bool bIsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Whether the n bytes at p are the lower-case word sz, ASCII letter case ignored.
-bool bIsWordFolded(const char *p, size_t n, const char *sz) {
-    for (size_t i = 0; i < n; ++i, ++sz) {
-        char c = p[i] >= 'A' && p[i] <= 'Z' ? static_cast<char>(p[i] + 0x20) : p[i];
-        if (*sz == '\0' || c != *sz) return false;
-    }
-    return *sz == '\0';
-}
-
-// The index of the word in the null-terminated list aszWords, or -1.
-int iFindWord(const char *p, size_t n, const char *const *aszWords) {
-    for (int i = 0; aszWords[i] != nullptr; ++i)
-        if (bIsWordFolded(p, n, aszWords[i])) return i;
-    return -1;
-}
-
-// Reads the decimal digits at p into *pi when their value is at most iMax. Returns null, or
-// the reason the value is refused.
-const char *szReadNumber(const char *p, size_t n, int64_t iMax, int32_t *pi) {
-    int64_t v = 0;
-    bool bTooBig = false;
-    for (size_t i = 0; i < n; ++i) {
-        if (p[i] < '0' || p[i] > '9') return "bad value";
-        if (!bTooBig) v = v * 10 + (p[i] - '0');
-        bTooBig = bTooBig || v > iMax;  // keeps v small however many digits follow
-    }
-    if (bTooBig) return "out of range";
-    *pi = static_cast<int32_t>(v);
-    return nullptr;
-}
-
-const char *szSetIndent(const char *p, size_t n, ConfigSet *pSet) {
-    int32_t iWidth = 0;
-    if (bIsWordFolded(p, n, "tab")) {
-        std::strcpy(pSet->szIndent, "\t");
-    } else {
-        const char *szWhy = szReadNumber(p, n, MAX_INDENT_WIDTH, &iWidth);
-        if (szWhy != nullptr) return szWhy;
-        if (iWidth < 1) return "out of range";
-        std::memset(pSet->szIndent, ' ', static_cast<size_t>(iWidth));
-        pSet->szIndent[iWidth] = '\0';
-    }
-    pSet->bIndent = true;
-    return nullptr;
-}
-
-// Stores the value of one option. Returns null, or the reason the value is refused.
-const char *szSetOption(OptionId eOpt, const char *p, size_t n, ConfigSet *pSet) {
-    const int64_t iMaxInt = 2147483647;
-    const char *szWhy = nullptr;
-    int iWord = -1;
-    switch (eOpt) {
-    case OPT_INDENT: return szSetIndent(p, n, pSet);
-    case OPT_NUM_COMMA:
-        szWhy = szReadNumber(p, n, iMaxInt, &pSet->iNumComma);
-        pSet->bNumComma = pSet->bNumComma || szWhy == nullptr;
-        return szWhy;
-    case OPT_PART_SIZE:
-        szWhy = szReadNumber(p, n, iMaxInt, &pSet->iPartSize);
-        pSet->bPartSize = pSet->bPartSize || szWhy == nullptr;
-        return szWhy;
-    case OPT_ENCODING:
-        if ((iWord = iFindWord(p, n, aszEncodings)) < 0) return "bad value";
-        pSet->eEncoding = iWord;
-        pSet->bEncoding = true;
-        return nullptr;
-    case OPT_EOL:
-        if ((iWord = iFindWord(p, n, aszEols)) < 0) return "bad value";
-        pSet->eEol = iWord;
-        pSet->bEol = true;
-        return nullptr;
-    case OPT_COUNT: break;
-    }
-    return "unknown option";
-}
-
 // Reads one line (its end of line removed). Returns null, or the reason the line is refused.
-const char *szParseLine(const char *p, size_t n, ConfigSet *pSet) {
+const char *szParseLine(const char *p, size_t n, OptValues *pSet) {
     if (std::memchr(p, '\0', n) != nullptr) return "NUL byte";
     size_t i = 0;
     while (i < n && bIsBlank(p[i])) ++i;
@@ -114,9 +32,8 @@ const char *szParseLine(const char *p, size_t n, ConfigSet *pSet) {
     size_t iName = i;
     while (i < n && !bIsBlank(p[i]) && p[i] != '=' && p[i] != '#') ++i;
     if (i == iName) return "missing option name";
-    int eOpt = 0;
-    while (eOpt < OPT_COUNT && !bIsWordFolded(p + iName, i - iName, aszOptionNames[eOpt])) ++eOpt;
-    if (eOpt == OPT_COUNT) return "unknown option";
+    const int32_t eOpt = iFindOptValue(p + iName, i - iName);
+    if (eOpt == OPTV_COUNT) return "unknown option";
     while (i < n && bIsBlank(p[i])) ++i;
     if (i == n || p[i] != '=') return "missing =";
     ++i;
@@ -125,13 +42,13 @@ const char *szParseLine(const char *p, size_t n, ConfigSet *pSet) {
     size_t iEnd = pHash == nullptr ? n : static_cast<size_t>(static_cast<const char *>(pHash) - p);
     while (iEnd > i && bIsBlank(p[iEnd - 1])) --iEnd;
     if (iEnd == i) return "missing value";
-    return szSetOption(static_cast<OptionId>(eOpt), p + i, iEnd - i, pSet);
+    return szReadOptValue(eOpt, p + i, iEnd - i, pSet);
 }
 }  // namespace
 
-int rcParseConfig(const char *p, size_t n, ConfigSet *pSet, ConfigError *pErr) {
+int rcParseConfig(const char *p, size_t n, OptValues *pSet, ConfigError *pErr) {
     // Parses into a record of its own, so that a bad line leaves the caller's as it was.
-    ConfigSet rSet{};
+    OptValues rSet{};
     std::strcpy(rSet.szIndent, "\t");
     size_t i = 0;
     if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) i = 3;
@@ -152,7 +69,7 @@ int rcParseConfig(const char *p, size_t n, ConfigSet *pSet, ConfigError *pErr) {
 }
 
 
-int rcLoadConfig(const char *szPath, ConfigSet *pSet, ConfigError *pErr) {
+int rcLoadConfig(const char *szPath, OptValues *pSet, ConfigError *pErr) {
     // The file's bytes are ours for the call; *pSet and *pErr as rcParseConfig leaves them.
     FILE *fp = std::fopen(szPath, "rb");
     if (fp == nullptr) {

@@ -1,42 +1,18 @@
 // Team settings: a file named .quorva in a file's directory, or in the nearest directory above
 // it, supplies option values; what the command line gives wins over them.
 //
-// One "option = value" a line. Blanks and TABs around the name, the "=" and the value are
-// ignored; empty lines and lines whose first non-blank byte is "#" are comments, and a "#"
-// after a value starts a comment too. Lines end in LF or CR LF; a UTF-8 byte order mark at the
-// start is skipped. Option names and keyword values ignore ASCII letter case. A later line
-// for the same option wins over an earlier one.
-//   indent_width  1..32 blanks, or "tab" (the default TAB)
-//   num_comma     0..2147483647
-//   part_size     0..2147483647
-//   encoding      auto | sjis | utf8 | latin1
-//   eol           crlf | lf | keep
-// Numbers are decimal digits only, no sign.
+// One "option = value" a line, with the options and values of the command line's long forms
+// (modes/rcOptValue.h). Blanks and TABs around the name, the "=" and the value are ignored;
+// empty lines and lines whose first non-blank byte is "#" are comments, and a "#" after a value
+// starts a comment too. Lines end in LF or CR LF; a UTF-8 byte order mark at the start is
+// skipped. A later line for the same option wins over an earlier one.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#include "formatter/rStmtStyle.h"
-
+#include "modes/rcOptValue.h"
 
 extern const char szConfigName[];  // ".quorva"
-
-enum ConfigEncoding : int32_t { CFG_ENC_AUTO, CFG_ENC_SJIS, CFG_ENC_UTF8, CFG_ENC_LATIN1 };
-enum ConfigEol : int32_t { CFG_EOL_CRLF, CFG_EOL_LF, CFG_EOL_KEEP };
-
-// The options a settings file set (the flags) and their values.
-struct ConfigSet {
-    bool bIndent;
-    char szIndent[MAX_INDENT_WIDTH + 1];  // "\t", or 1 to 32 blanks
-    bool bNumComma;
-    int32_t iNumComma;
-    bool bPartSize;
-    int32_t iPartSize;
-    bool bEncoding;
-    int32_t eEncoding;  // a ConfigEncoding
-    bool bEol;
-    int32_t eEol;       // a ConfigEol
-};
 
 // Where a settings file went wrong: the line (1 for the first; 0 when the file could not be
 // read) and a short English key naming the fault: "unknown option", "missing option name",
@@ -49,12 +25,12 @@ struct ConfigError {
 // Reads the settings in the n bytes at p. On success *pSet holds exactly the options the text
 // set; on failure *pSet is untouched and *pErr names the first bad line. Returns RC_OK or
 // RC_CONFIG. Allocates nothing and prints nothing.
-int rcParseConfig(const char *p, size_t n, ConfigSet *pSet, ConfigError *pErr);
+int rcParseConfig(const char *p, size_t n, OptValues *pSet, ConfigError *pErr);
 
 // Reads and parses the settings file szPath, as rcParseConfig does. A file that cannot be
 // opened or read gives RC_OPEN with line 0 and "cannot read" (errno as the system left it).
 // Prints nothing but the memory message and its trail line (RC_NOMEM).
-int rcLoadConfig(const char *szPath, ConfigSet *pSet, ConfigError *pErr);
+int rcLoadConfig(const char *szPath, OptValues *pSet, ConfigError *pErr);
 
 // Looks for a regular file named .quorva in szStartDir ("" is the current directory) and then
 // in each directory above it up to the root. The start directory is made absolute first, by

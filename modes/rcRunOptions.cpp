@@ -29,16 +29,16 @@ enum {
 struct ConfigCache {
     char szDir[MAX_PATH_LEN + 1] = {};
     bool bValid = false;
-    ConfigSet rSet{};
+    OptValues rSet{};
 };
 ConfigCache rCache;
 
-int rcSettingsOf(const char *szDir, ConfigSet *pSet) {
+int rcSettingsOf(const char *szDir, OptValues *pSet) {
     if (rCache.bValid && std::strcmp(rCache.szDir, szDir) == 0) {
         *pSet = rCache.rSet;
         return RC_OK;
     }
-    *pSet = ConfigSet{};
+    *pSet = OptValues{};
     char *szFound = nullptr;
     errno = 0;
     int rc = rcFindConfig(szDir, &szFound);
@@ -80,15 +80,10 @@ int rcStyleFor(const char *szDir, const StmtStyle *pCmdStyle, StmtStyle *pStyle,
     *pStyle = *pCmdStyle;
     *peEol = rRunOptions.eEol;
     if (rRunOptions.iNoConfig) return RC_OK;
-    ConfigSet rSet{};
+    OptValues rSet{};
     int rc = rcSettingsOf(szDir, &rSet);
     if (rc != RC_OK) return rc;
-    uint32_t uGiven = rRunOptions.uGiven;
-    if (rSet.bIndent && !(uGiven & GIVEN_INDENT)) std::memcpy(pStyle->szIndent, rSet.szIndent, sizeof rSet.szIndent);
-    if (rSet.bNumComma && !(uGiven & GIVEN_COMMA)) pStyle->iNumComma = rSet.iNumComma;
-    if (rSet.bPartSize && !(uGiven & GIVEN_PART)) pStyle->iPartSize = rSet.iPartSize;
-    if (rSet.bEncoding && !(uGiven & GIVEN_ENCODING)) pStyle->iEncoding = rSet.eEncoding;
-    if (rSet.bEol && !(uGiven & GIVEN_EOL)) *peEol = rSet.eEol;
+    vApplyOptValues(&rSet, ~rRunOptions.uGiven, pStyle, peEol);
     return RC_OK;
 }
 

@@ -5,10 +5,8 @@
 #include <cstdint>
 
 #include "formatter/rStmtStyle.h"
+#include "modes/rcOptValue.h"
 #include "modes/rcTextCodec.h"
-
-// The options of the layout that the command line gave: a settings file does not change them.
-enum : uint32_t { GIVEN_INDENT = 1, GIVEN_COMMA = 2, GIVEN_PART = 4, GIVEN_ENCODING = 8, GIVEN_EOL = 16 };
 
 struct RunOptions {
     int32_t iCheck = 0;     // --check: nothing is written; each text that would change is listed
@@ -16,7 +14,15 @@ struct RunOptions {
     int32_t iQuiet = 0;     // -q: no banner, announcements, summary or status line
     int32_t eEol = eDefaultEol();  // EOL_CRLF, EOL_LF or EOL_KEEP
     int32_t iNoConfig = 0;  // --no-config: settings files are not read
-    uint32_t uGiven = 0;    // GIVEN_ bits
+    // The valued options the command line gave (bits 1 << OptValueId): a settings file does
+    // not change them.
+    uint32_t uGiven = 0;
+    // --keep-on-error: a console run that fails after reading its input whole writes the input
+    // unchanged to standard output.
+    int32_t iKeepOnError = 0;
+    // --stdin-filepath: the file that standard input stands for in console mode, or null. Its
+    // directory's settings apply, and messages name it.
+    const char *szStdinPath = nullptr;
     int32_t iChanged = 0;   // out: texts that changed (or would change)
 };
 extern RunOptions rRunOptions;

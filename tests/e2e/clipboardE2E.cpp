@@ -39,7 +39,7 @@ std::vector<ClipRun> vRunOnClipboard(const std::vector<std::string> &vsTexts) {
             EXPECT_NE(nullptr, SetClipboardData(CF_TEXT, h));
         }
         CloseClipboard();
-        ClipRun c{rRunQuorva(""), ""};
+        ClipRun c{rRunQuorva("", "", nullptr, "", szNullDevice), ""};
         HANDLE h = OpenClipboard(NULL) ? GetClipboardData(CF_TEXT) : NULL;
         const char *p = h != NULL ? static_cast<const char *>(GlobalLock(h)) : nullptr;
         if (p != nullptr) c.sClip = p, GlobalUnlock(h);
@@ -54,7 +54,7 @@ std::vector<ClipRun> vRunOnClipboard(const std::vector<std::string> &vsTexts) {
         const std::string n = "clip_e2e_" + std::to_string(i);
         vWriteFile(n + ".in", vsTexts[i]);
         if (!vsTexts[i].empty()) sScript += "xclip -selection clipboard -in < " + n + ".in > /dev/null 2>&1\n";
-        sScript += "./quorva > " + n + ".out 2> /dev/null; echo $? > " + n + ".st\n";
+        sScript += "./quorva < /dev/null > " + n + ".out 2> /dev/null; echo $? > " + n + ".st\n";
         sScript += "xclip -selection clipboard -out > " + n + ".clip 2> /dev/null\n";
     }
     vWriteFile("clip_e2e.sh", sScript);
@@ -133,7 +133,7 @@ TEST(ClipboardToolsE2E, ToolsOfTheDesktop) {
         }
         vWriteFile(sDir + "/clip", "select a,\r\nb from t");
         const std::string sEnv = "env -u WAYLAND_DISPLAY -u DISPLAY PATH=" + sDir + " " + c.szEnv + " ";
-        RunResult r = rRunQuorva("", "", nullptr, sEnv);
+        RunResult r = rRunQuorva("", "", nullptr, sEnv, szNullDevice);
         if (std::string(c.szUsedOrMsg).find("Msg=") == std::string::npos) {
             EXPECT_EQ(0, r.iStatus) << c.szName << r.sOut;
             EXPECT_EQ(rWant.sOut, sReadFile(sDir + "/clip")) << c.szName;

@@ -20,9 +20,11 @@
 #if defined(_WIN32)
 const bool bWindows = true;
 const char cSep = '\\';
+const char szNullDevice[] = "NUL";
 #else
 const bool bWindows = false;
 const char cSep = '/';
+const char szNullDevice[] = "/dev/null";
 #endif
 
 inline const std::string sBanner = "quorva version 1.0.0\nCopyright (C) 2026 The quorva developers\n";
@@ -75,7 +77,8 @@ struct RunResult {
 // Runs quorva in the test's working directory. sArgs is appended to the command line as it
 // stands (simple arguments only); sIn is written to a file that becomes standard input.
 // szStdoutRedirect, when given, replaces "> file" for standard output; sPrefix goes before the
-// program's name ("env ..."); szStdinFile, when given, is standard input instead of sIn.
+// program's name ("env ..."); szStdinFile, when given, is standard input instead of sIn (the
+// null device, szNullDevice, for a run of clipboard mode: a file or a pipe would be read).
 inline RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = std::string(),
                             const char *szStdoutRedirect = nullptr, const std::string &sPrefix = std::string(),
                             const char *szStdinFile = nullptr) {

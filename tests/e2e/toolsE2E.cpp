@@ -168,10 +168,11 @@ TEST(Tools, TeamSettingsAndTheirPrecedence) {
     vWriteFile(d.s("sub/deeper/a.sql"), sBlock);
     RunResult r = rRunQuorva("-q " + d.s("sub/deeper/a.sql"));
     EXPECT_EQ(40, r.iStatus);
-    // the file is named by its absolute path
+    // the file is named by its absolute path; -q sends the failure to standard error
     const std::string sHead = sSjis("Error - 設定ファイル "), sTail = sSjis(" の 2 行目が正しくありません（unknown option）。\r\n");
-    EXPECT_EQ(0u, r.sOut.find(sHead)) << r.sOut;
-    EXPECT_NE(std::string::npos, r.sOut.find(d.s("sub/.quorva") + sTail)) << r.sOut;
+    EXPECT_EQ("", r.sOut);
+    EXPECT_EQ(0u, r.sErr.find(sHead)) << r.sErr;
+    EXPECT_NE(std::string::npos, r.sErr.find(d.s("sub/.quorva") + sTail)) << r.sErr;
     EXPECT_EQ(sBlock, sReadFile(d.s("sub/deeper/a.sql")));
 }
 

@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "driver/quorva.h"
+#include "formatter/rcFmtLex.h"
+#include "modes/rcConfig.h"
 #include "modes/rcDumpName.h"
+#include "modes/rcRunOptions.h"
 #include "plat/platStdio.h"
 #include "plat/platTime.h"
 #include "runtime/msgCatalog.h"
@@ -16,10 +19,11 @@ namespace {
 std::string sWarn(const std::string &sArg) {
     return sSjis("Warning - オプション:'" + sArg + "' はサポートされていません。\n");
 }
+std::string sBad(const std::string &sArg) { return sSjis("Error - オプション:'" + sArg + "' の値が正しくありません。\n"); }
 
 struct Parsed {
     StmtStyle style;
-    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0;
+    int32_t iNumOpts = 0, iRecurently = 0, iStdio = 0, iBadOpts = 0;
     int iHelp;
     std::string sMsgs;
 };
@@ -29,39 +33,50 @@ Parsed rParse(std::vector<std::string> asArgs) {
     vSortPrefix(apArgs.data(), static_cast<int32_t>(apArgs.size()));
     Parsed r;
     vDefaultStmtStyle(&r.style);
+    rRunOptions = RunOptions{};
     ConsoleCapture cap;
     r.iHelp = rcParseArgs(static_cast<int32_t>(apArgs.size()), apArgs.data(), &r.iNumOpts, &r.iRecurently, &r.iStdio,
-                          &r.style);
+                          &r.style, &r.iBadOpts);
     r.sMsgs = cap.sLines();
     return r;
 }
 }  // namespace
 
 TEST(ParseArgs, Forms) {
-    const std::string sTab = "\t", s4(4, ' ');
+    const std::string sTab = "\t", s2(2, ' '), s4(4, ' ');
     const struct {
         const char *szName;
         std::vector<std::string> asArgs;  // as given, before sorting
         std::string sIndent;
         int32_t iNumComma, iPartSize, iJoinAt, iRecurently, iStdio, iNumOpts, iHelp;
         std::string sWarnings;
+        int32_t iBadOpts;  // values that cannot be used: the run ends with status 2
     } arCases[] = {
-        {"defaults", {}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
-        {"indent in any case", {"-I4"}, s4, 14, 50, 0, 0, 0, 1, 0, ""},
-        {"indent 32", {"-i32"}, std::string(32, ' '), 14, 50, 0, 0, 0, 1, 0, ""},
-        {"indent out of range", {"-i0", "-i33", "-ix"}, sTab, 14, 50, 0, 0, 0, 3, 0, ""},
-        {"later-sorting occurrence wins", {"-c7", "-c5"}, sTab, 7, 50, 0, 0, 0, 2, 0, ""},
-        {"-i sorts after --indent_width", {"-i4", "--indent_width=2"}, s4, 14, 50, 0, 0, 0, 2, 0, ""},
-        {"comma and part size", {"--num_comma=3", "-s20"}, sTab, 3, 20, 0, 0, 0, 2, 0, ""},
-        {"no range check", {"-c-5", "--part_size= +7x"}, sTab, -5, 7, 0, 0, 0, 2, 0, ""},
-        {"bare join", {"-j"}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
-        {"join value, long flags", {"-j100", "--recurently", "--stdio"}, sTab, 14, 50, 100, 1, 1, 3, 0, ""},
-        {"bare long join", {"--JOIN_AT="}, sTab, 14, 50, 256, 0, 0, 1, 0, ""},
-        {"join without digits", {"-jx"}, sTab, 14, 50, 0, 0, 0, 1, 0, ""},
-        {"prefix forms", {"-helpme", "-recurse", "-output"}, sTab, 14, 50, 0, 1, 1, 3, 1, ""},
+        {"defaults", {}, sTab, 14, 50, 0, 0, 0, 0, 0, "", 0},
+        {"indent in any case", {"-I4"}, s4, 14, 50, 0, 0, 0, 1, 0, "", 0},
+        {"indent 32", {"-i32"}, std::string(32, ' '), 14, 50, 0, 0, 0, 1, 0, "", 0},
+        {"indent out of range or no number", {"-i0", "-i33", "-ix"}, sTab, 14, 50, 0, 0, 0, 3, 0,
+         sBad("-i0") + sBad("-i33") + sBad("-ix"), 3},
+        {"indent without value", {"-i"}, sTab, 14, 50, 0, 0, 0, 1, 0, sBad("-i"), 1},
+        {"indent tab, as in a settings file", {"-i2", "--indent_width=TAB"}, s2, 14, 50, 0, 0, 0, 2, 0, "", 0},
+        {"indent tab wins when it sorts later", {"-iTab", "--indent_width=2"}, sTab, 14, 50, 0, 0, 0, 2, 0, "", 0},
+        {"later-sorting occurrence wins", {"-c7", "-c5"}, sTab, 7, 50, 0, 0, 0, 2, 0, "", 0},
+        {"-i sorts after --indent_width", {"-i4", "--indent_width=2"}, s4, 14, 50, 0, 0, 0, 2, 0, "", 0},
+        {"comma and part size", {"--num_comma=3", "-s20"}, sTab, 3, 20, 0, 0, 0, 2, 0, "", 0},
+        {"signs, blanks and stray bytes are refused", {"-c-5", "--part_size= +7x", "-s7x"}, sTab, 14, 50, 0, 0, 0, 3,
+         0, sBad("--part_size= +7x") + sBad("-c-5") + sBad("-s7x"), 3},
+        {"zero commas and bytes", {"-c0", "--part_size=0"}, sTab, 0, 0, 0, 0, 0, 2, 0, "", 0},
+        {"beyond 32 bits", {"-c2147483648", "-s2147483647"}, sTab, 14, 2147483647, 0, 0, 0, 2, 0,
+         sBad("-c2147483648"), 1},
+        {"bare join", {"-j"}, sTab, 14, 50, 256, 0, 0, 1, 0, "", 0},
+        {"join value, long flags", {"-j100", "--recurently", "--stdio"}, sTab, 14, 50, 100, 1, 1, 3, 0, "", 0},
+        {"bare long join", {"--JOIN_AT="}, sTab, 14, 50, 256, 0, 0, 1, 0, "", 0},
+        {"join without digits", {"-jx"}, sTab, 14, 50, 0, 0, 0, 1, 0, sBad("-jx"), 1},
+        {"join off", {"--join_at=0"}, sTab, 14, 50, 0, 0, 0, 1, 0, "", 0},
+        {"prefix forms", {"-helpme", "-recurse", "-output"}, sTab, 14, 50, 0, 1, 1, 3, 1, "", 0},
         {"unsupported", {"-x", "--indent_width", "--join_at"}, sTab, 14, 50, 0, 0, 0, 3, 0,
-         sWarn("--indent_width") + sWarn("--join_at") + sWarn("-x")},
-        {"paths have no effect", {"a.sql", "dir"}, sTab, 14, 50, 0, 0, 0, 0, 0, ""},
+         sWarn("--indent_width") + sWarn("--join_at") + sWarn("-x"), 0},
+        {"paths have no effect", {"a.sql", "dir"}, sTab, 14, 50, 0, 0, 0, 0, 0, "", 0},
     };
     for (const auto &c : arCases) {
         Parsed r = rParse(c.asArgs);
@@ -75,11 +90,84 @@ TEST(ParseArgs, Forms) {
         EXPECT_EQ(c.iNumOpts, r.iNumOpts);
         EXPECT_EQ(c.iHelp, r.iHelp);
         EXPECT_EQ(c.sWarnings, r.sMsgs);
+        EXPECT_EQ(c.iBadOpts, r.iBadOpts);
     }
     // "/x" is an option only where it cannot be a path.
     Parsed r = rParse({"/x"});
     EXPECT_EQ(0, r.iNumOpts);
     EXPECT_EQ(iPlatSlashOption ? sWarn("/x") : "", r.sMsgs);
+}
+
+// The valued options take the same values on the command line and in a settings file, with
+// the same meaning; a value one of them refuses, the other refuses too.
+TEST(OptionVocabulary, SameOnTheCommandLineAndInASettingsFile) {
+    const std::string sTab = "\t";
+    const struct {
+        const char *szName, *szValue;
+        bool bOk;
+        std::string sIndent;
+        int32_t iNumComma, iPartSize, iEncoding, eEol, iJoinAt;
+    } arCases[] = {
+        {"encoding", "auto", true, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"encoding", "SJIS", true, sTab, 14, 50, ENC_SJIS, EOL_KEEP, 0},
+        {"encoding", "Shift_JIS", true, sTab, 14, 50, ENC_SJIS, EOL_KEEP, 0},
+        {"encoding", "cp932", true, sTab, 14, 50, ENC_SJIS, EOL_KEEP, 0},
+        {"encoding", "utf8", true, sTab, 14, 50, ENC_UTF8, EOL_KEEP, 0},
+        {"encoding", "UTF-8", true, sTab, 14, 50, ENC_UTF8, EOL_KEEP, 0},
+        {"encoding", "latin1", true, sTab, 14, 50, ENC_LATIN1, EOL_KEEP, 0},
+        {"encoding", "Latin-1", true, sTab, 14, 50, ENC_LATIN1, EOL_KEEP, 0},
+        {"encoding", "iso-8859-1", true, sTab, 14, 50, ENC_LATIN1, EOL_KEEP, 0},
+        {"encoding", "CP1252", true, sTab, 14, 50, ENC_LATIN1, EOL_KEEP, 0},
+        {"encoding", "utf16", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"encoding", "utf8x", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"eol", "CRLF", true, sTab, 14, 50, ENC_AUTO, EOL_CRLF, 0},
+        {"eol", "lf", true, sTab, 14, 50, ENC_AUTO, EOL_LF, 0},
+        {"eol", "cr", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "4", true, "    ", 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "32", true, std::string(32, ' '), 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "TAB", true, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "0", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "33", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"indent_width", "tabs", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"num_comma", "3", true, sTab, 3, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"num_comma", "+3", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"part_size", "0", true, sTab, 14, 0, ENC_AUTO, EOL_KEEP, 0},
+        {"part_size", "2147483648", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"join_at", "100", true, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 100},
+        {"join_at", "x", false, sTab, 14, 50, ENC_AUTO, EOL_KEEP, 0},
+        {"Indent_Width", "2", true, "  ", 14, 50, ENC_AUTO, EOL_KEEP, 0},
+    };
+    for (const auto &c : arCases) {
+        const std::string sCase = std::string(c.szName) + "=" + c.szValue;
+        // The command line: --name=value.
+        Parsed r = rParse({"--" + sCase});
+        EXPECT_EQ(c.bOk ? 0 : 1, r.iBadOpts) << sCase;
+        // A settings file: name = value, with a blank and a comment around it.
+        OptValues rSet{};
+        ConfigError rErr{};
+        const std::string sText = std::string("# team\n") + c.szName + " = " + c.szValue + "  # why\n";
+        const int rc = rcParseConfig(sText.data(), sText.size(), &rSet, &rErr);
+        EXPECT_EQ(c.bOk ? RC_OK : RC_CONFIG, rc) << sCase;
+        if (!c.bOk) {
+            EXPECT_EQ(2, rErr.iLine) << sCase;
+            continue;
+        }
+        StmtStyle rFromFile;
+        vDefaultStmtStyle(&rFromFile);
+        int32_t eEolFromFile = EOL_KEEP;
+        vApplyOptValues(&rSet, ~0u, &rFromFile, &eEolFromFile);
+        for (const StmtStyle *p : {&r.style, &rFromFile}) {
+            const char *szWhere = p == &r.style ? "command line" : "settings file";
+            EXPECT_EQ(c.sIndent, p->szIndent) << sCase << ", " << szWhere;
+            EXPECT_EQ(c.iNumComma, p->iNumComma) << sCase << ", " << szWhere;
+            EXPECT_EQ(c.iPartSize, p->iPartSize) << sCase << ", " << szWhere;
+            EXPECT_EQ(c.iEncoding, p->iEncoding) << sCase << ", " << szWhere;
+            EXPECT_EQ(c.iJoinAt, p->iJoinAt) << sCase << ", " << szWhere;
+        }
+        const int32_t eEolCmd = (rRunOptions.uGiven & (1u << OPTV_EOL)) ? rRunOptions.eEol : EOL_KEEP;
+        EXPECT_EQ(c.eEol, eEolCmd) << sCase;
+        EXPECT_EQ(c.eEol, eEolFromFile) << sCase;
+    }
 }
 
 TEST(ParseArgs, SortByBytesWithPrefixesFirst) {
