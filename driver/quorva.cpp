@@ -1,6 +1,8 @@
 #include "driver/quorva.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "formatter/rcFmtLex.h"
@@ -32,6 +34,7 @@ enum {
     SITE_TM_STOP = 268,
     SITE_TM_ELAPS = 269,
     SITE_TM_FINAL = 277,
+    SITE_STDOUT = 290,  // what went to standard output (the usage, the messages) was not written
 };
 enum { TIMING_SECTIONS = 10 };
 
@@ -251,6 +254,13 @@ int rcRunMode(char **aszArgs, int32_t nArgs, int32_t iRecurently, int32_t iStdio
     return rc != RC_OK ? rcFail(rc, iStdio == 1 ? SITE_CONSOLE : SITE_CLIPBOARD) : RC_OK;
 }
 
+// Standard output did not take what was written to it: reported on standard error. Returns 7.
+int rcStdoutFailed(int iErr) {
+    console = stderr;
+    iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(iErr != 0 ? iErr : EIO), "");
+    return RC_WRITE;
+}
+
 int rcShowVersionBanner(const rVersionInfo *pInfo, int iVersion) {
     // A resource without translation entry holds none of the three strings: the banner shows
     // empty texts in their place.
@@ -258,7 +268,7 @@ int rcShowVersionBanner(const rVersionInfo *pInfo, int iVersion) {
     const char *szVersion = pInfo->szProductVersion != nullptr ? pInfo->szProductVersion : "";
     if (iVersion == 1) {
         std::printf("%s version %s\n", szName, szVersion);
-        return std::fflush(stdout) == 0 ? RC_OK : RC_WRITE;
+        return std::fflush(stdout) == 0 ? RC_OK : rcStdoutFailed(errno);
     }
     if (rRunOptions.iQuiet) return RC_OK;
     return rcShowBanner(szName, szVersion, pInfo->szCopyright != nullptr ? pInfo->szCopyright : "");
@@ -273,6 +283,7 @@ int iQuorvaMain(int argc, char **argv) {
     StmtStyle rStmtStyle;
     vDefaultStmtStyle(&rStmtStyle);
     rRunOptions = RunOptions{};
+    iConWriteErr = 0;
     vUseMessageCodeset();
     console = stderr;
 
@@ -303,6 +314,11 @@ int iQuorvaMain(int argc, char **argv) {
         if (rc != RC_OK) return rc;  // the abnormal-end line is written
     }
     if (!rRunOptions.iQuiet) iConPrintf("%s", szMsgNormalEnd);
+    // Standard output that took nothing (a full disk, a closed pipe) is no normal end: the report
+    // goes to standard error.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return rcFail(rcStdoutFailed(iConWriteErr != 0 ? iConWriteErr : errno), SITE_STDOUT);
     // --check: a text that would change is what the run reports with its status.
     return rRunOptions.iCheck && rRunOptions.iChanged > 0 ? RC_CHANGED : RC_OK;
 }
