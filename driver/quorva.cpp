@@ -1,6 +1,8 @@
 #include "driver/quorva.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "formatter/rcFmtLex.h"
@@ -32,6 +34,7 @@ enum {
     SITE_TM_STOP = 268,
     SITE_TM_ELAPS = 269,
     SITE_TM_FINAL = 277,
+    SITE_STDOUT = 290,  // what went to standard output (the usage, the messages) was not written
 };
 enum { TIMING_SECTIONS = 10 };
 
@@ -203,6 +206,13 @@ int rcRunMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, int32_t iStd
     return rc != RC_OK ? rcFail(rc, iStdio == 1 ? SITE_CONSOLE : SITE_CLIPBOARD) : RC_OK;
 }
 
+// Standard output did not take what was written to it: reported on standard error. Returns 7.
+int rcStdoutFailed(int iErr) {
+    console = stderr;
+    iConPrintf(szMsgWrite, szErrorPrefix, "stdout", std::strerror(iErr != 0 ? iErr : EIO), "");
+    return RC_WRITE;
+}
+
 // Whether a run without path names and without -o is one of console mode: standard input that
 // is a pipe or a file carries a text ("cat a.sql | quorva", "quorva < a.sql"). A terminal, the
 // null device or none at all carry none: that is how a shortcut or a launcher starts the
@@ -219,7 +229,7 @@ int rcShowVersionBanner(const rVersionInfo *pInfo, int iVersion) {
     const char *szVersion = pInfo->szProductVersion != nullptr ? pInfo->szProductVersion : "";
     if (iVersion == 1) {
         std::printf("%s version %s\n", szName, szVersion);
-        return std::fflush(stdout) == 0 ? RC_OK : RC_WRITE;
+        return std::fflush(stdout) == 0 ? RC_OK : rcStdoutFailed(errno);
     }
     if (rRunOptions.iQuiet) return RC_OK;
     return rcShowBanner(szName, szVersion, pInfo->szCopyright != nullptr ? pInfo->szCopyright : "");
@@ -234,6 +244,7 @@ int iQuorvaMain(int argc, char **argv) {
     StmtStyle rStmtStyle;
     vDefaultStmtStyle(&rStmtStyle);
     rRunOptions = RunOptions{};
+    iConWriteErr = 0;
     vUseMessageCodeset();
     console = stderr;
 
@@ -271,6 +282,11 @@ int iQuorvaMain(int argc, char **argv) {
         if (rc != RC_OK) return rc;  // the abnormal-end line is written
     }
     if (!rRunOptions.iQuiet) iConPrintf("%s", szMsgNormalEnd);
+    // Standard output that took nothing (a full disk, a closed pipe) is no normal end: the report
+    // goes to standard error.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return rcFail(rcStdoutFailed(iConWriteErr != 0 ? iConWriteErr : errno), SITE_STDOUT);
     // --check: a text that would change is what the run reports with its status.
     return rRunOptions.iCheck && rRunOptions.iChanged > 0 ? RC_CHANGED : RC_OK;
 }

@@ -58,6 +58,8 @@ int iPutText(FILE *fp, const char *p, size_t n) {
     return 0;
 }
 
+int iConWriteErr = 0;
+
 int iConPrintf(const char *szFmt, ...) {
     char szBuf[1024];
     va_list ap;
@@ -76,9 +78,11 @@ int iConPrintf(const char *szFmt, ...) {
         va_end(ap);
         p = pHeap;
     }
+    errno = 0;
     int rc = iPutText(console, p, static_cast<size_t>(n));
     std::free(pHeap);
-    std::fflush(console);
+    if (std::fflush(console) != 0) rc = -1;
+    if (rc != 0 && iConWriteErr == 0) iConWriteErr = errno != 0 ? errno : EIO;
     return rc == 0 ? n : -1;
 }
 

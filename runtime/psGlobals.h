@@ -37,6 +37,10 @@ enum { MAX_PATH_LEN = 260 };  // the longest file name the helpers accept
 extern FILE *console;     // every message of the program goes here
 extern int iLastErrLine;  // failure site of the most recent trail line
 
+// The error number of the first write to the message stream that failed (0: none failed): a
+// message that standard output did not take is reported at the end of the run.
+extern int iConWriteErr;
+
 // Writes formatted text to console. Every LF becomes CR LF, so the message bytes are the same
 // on every platform. Returns the number of bytes written or a negative value.
 int iConPrintf(const char *szFmt, ...)

@@ -3,9 +3,9 @@
 # trace file, each beside its floor (a getc/putc copy of standard input; cp of the file). Prints
 # the median of 7 runs of each, and the peak memory of quorva -o against the input's size (with
 # GNU time installed). Needs a build with -DQUORVA_BENCH=ON.
-# Usage: scripts/bench-process.sh [BUILD_DIR]   (default build)
+# Usage: scripts/bench-process.sh [BUILD_DIR]   (default build-gcc, the test command's)
 set -euo pipefail
-build=${1:-build}
+build=${1:-build-gcc}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/quorva_bench" --write-inputs "$work"

@@ -8,18 +8,20 @@ bash scripts/install-deps.sh
 
 jobs=2
 echo "== Linux, gcc"
-# The compilers are named on the command line: CC and CXX count only when a build directory is new.
-cmake -S . -B build -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Release -DQUORVA_BENCH=ON >/dev/null
-cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure
+# Each build has a folder of its own, its compilers and type named on purpose (CC and CXX count
+# only when a folder is new): build-release is the README's first command's, never touched here.
+cmake -S . -B build-gcc -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Release -DQUORVA_BENCH=ON >/dev/null
+cmake --build build-gcc -j"$jobs"
+ctest --test-dir build-gcc --output-on-failure
 
-echo "== Linux, the Debian package installs and runs"
-rm -rf build/pkg && mkdir -p build/pkg
-(cd build && cpack -G DEB >/dev/null)
-dpkg-deb -x build/quorva_*.deb build/pkg/root
-build/pkg/root/usr/bin/quorva --version
-echo "select a,b from t" | build/pkg/root/usr/bin/quorva -q -o | grep -q "^, b" || { echo "the packaged quorva does not format" >&2; exit 1; }
-test -s build/pkg/root/usr/share/man/man1/quorva.1*
+echo "== Linux, the Debian package installs, runs and passes lintian"
+rm -rf build-gcc/pkg build-gcc/quorva_*.deb && mkdir -p build-gcc/pkg
+(cd build-gcc && cpack -G DEB >/dev/null)
+dpkg-deb -x build-gcc/quorva_*.deb build-gcc/pkg/root
+build-gcc/pkg/root/usr/bin/quorva --version
+echo "select a,b from t" | build-gcc/pkg/root/usr/bin/quorva -q -o | grep -q "^, b" || { echo "the packaged quorva does not format" >&2; exit 1; }
+test -s build-gcc/pkg/root/usr/share/man/man1/quorva.1.gz
+lintian --fail-on error,warning build-gcc/quorva_*.deb || { echo "lintian finds errors or warnings" >&2; exit 1; }
 
 echo "== Linux, clang, sanitized"
 command -v clang++ >/dev/null || { echo "clang is missing" >&2; exit 1; }

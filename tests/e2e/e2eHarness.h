@@ -74,6 +74,16 @@ struct RunResult {
     std::string sErr;  // standard error, as written
 };
 
+// The exit status of a command line run through the system's command interpreter.
+inline int iSystemStatus(const std::string &sCmd) {
+    const int iRaw = std::system(sCmd.c_str());
+#if defined(_WIN32)
+    return iRaw;
+#else
+    return WIFEXITED(iRaw) ? WEXITSTATUS(iRaw) : -1;
+#endif
+}
+
 // Runs quorva in the test's working directory. sArgs is appended to the command line as it
 // stands (simple arguments only); sIn is written to a file that becomes standard input.
 // szStdoutRedirect, when given, replaces "> file" for standard output; sPrefix goes before the

@@ -176,6 +176,45 @@ TEST(Tools, TeamSettingsAndTheirPrecedence) {
     EXPECT_EQ(sBlock, sReadFile(d.s("sub/deeper/a.sql")));
 }
 
+// The README's recipe for a whole repository, run as written: -r enters only directories named
+// *.sql, find walks them all.
+TEST(Tools, CheckingAWholeRepositoryWithFind) {
+    if (bWindows) GTEST_SKIP() << "a POSIX shell recipe";
+    E2eDir d("tools_repo");
+    fs::create_directories(d.s("db/migrations"));
+    vWriteFile(d.s("db/migrations/v1.sql"), "select a,b from t;\n");
+    vWriteFile(d.s("ok.sql"), "select a\nfrom t;\n");
+    vWriteFile(d.s("notes.txt"), "select a,b from t;\n");
+    // -r at the top sees only ok.sql: the subdirectories are no *.sql entries.
+    RunResult r = rRunQuorva("--check -q -r " + d.s());
+    EXPECT_EQ(0, r.iStatus);
+    const std::string sRecipe = "find . -name '*.sql' -type f -print0 | xargs -0 -r quorva --check -q";
+    const std::string sCmd = "cd " + d.s() + " && PATH=\"$PWD/..:$PATH\" sh -c \"" + sRecipe + "\" > ../" + d.s() +
+                             ".out 2>&1";
+    EXPECT_EQ(123, iSystemStatus(sCmd));
+    EXPECT_EQ("./db/migrations/v1.sql\n", sFromCrLf(sReadFile(d.s() + ".out")));
+    std::remove((d.s() + ".out").c_str());
+    EXPECT_EQ("select a,b from t;\n", sReadFile(d.s("db/migrations/v1.sql")));
+}
+
+// What standard output does not take (a full disk) is reported on standard error, with status 7,
+// in every mode that writes there.
+TEST(Tools, AFullStandardOutputIsNoNormalEnd) {
+    if (bWindows) GTEST_SKIP() << "Windows has no full device";
+    const std::string sFull = sSjis("Error - ファイルへの書込みに失敗しました。stdout:No space left on device");
+    const std::string sConsole = sTrail("rcFmtOnConsole", "..\\share\\rcFmtOnConsole", 50) + sAbend(207);
+    const struct { const char *szName, *szArgs, *szIn; std::string sErr; } arCases[] = {
+        {"the usage", "-h", "", sFull + sAbend(290)},
+        {"console mode", "-q -o", "select a,b from t", sFull + sConsole},
+        {"the version", "--version", "", sFull + sAbend(165)},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(c.szArgs, c.szIn, "> /dev/full");
+        EXPECT_EQ(7, r.iStatus) << c.szName;
+        EXPECT_EQ(c.sErr, sFromCrLf(r.sErr)) << c.szName;
+    }
+}
+
 TEST(Tools, Version) {
     RunResult r = rRunQuorva("--version");
     EXPECT_EQ(0, r.iStatus);
