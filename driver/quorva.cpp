@@ -68,6 +68,11 @@ const OptionForm arOptionForms[] = {
     {"-", OPT_UNSUPPORTED, 0, false},     {"/", OPT_UNSUPPORTED, 0, true},
 };
 
+bool bMatchedWhole(OptionEffect e) {
+    return e == OPT_CHECK || e == OPT_DIFF || e == OPT_QUIET || e == OPT_NO_CONFIG || e == OPT_VERSION ||
+           e == OPT_KEEP_ON_ERROR;
+}
+
 // The length of szWord when szArg begins with it, letters compared in any case, else 0.
 size_t nFormLen(const char *szArg, const char *szWord) {
     uint32_t n = 0;
@@ -159,6 +164,9 @@ int rcParseArgs(int32_t iArgc, char **szArgv, int32_t *iNumOpts, int32_t *iRecur
             if (form.bSlash && !iPlatSlashOption) continue;
             const size_t nForm = nFormLen(szArg, form);
             if (nForm == 0) continue;
+            // The newer options without a value are matched whole: --checkx is no --check. (The
+            // original command line's take any argument that begins with them.)
+            if (bMatchedWhole(form.eEffect) && szArg[nForm] != '\0') continue;
             const char *szValue = szArg + nForm;
             bool bOk = true;
             switch (form.eEffect) {

@@ -76,6 +76,8 @@ TEST(ParseArgs, Forms) {
         {"prefix forms", {"-helpme", "-recurse", "-output"}, sTab, 14, 50, 0, 1, 1, 3, 1, "", 0},
         {"unsupported", {"-x", "--indent_width", "--join_at"}, sTab, 14, 50, 0, 0, 0, 3, 0,
          sWarn("--indent_width") + sWarn("--join_at") + sWarn("-x"), 0},
+        {"the newer flags are matched whole", {"--checkx", "--diffs", "-qq", "--versions"}, sTab, 14, 50, 0, 0, 0, 4, 0,
+         sWarn("--checkx") + sWarn("--diffs") + sWarn("--versions") + sWarn("-qq"), 0},
         {"paths have no effect", {"a.sql", "dir"}, sTab, 14, 50, 0, 0, 0, 0, 0, "", 0},
     };
     for (const auto &c : arCases) {
