@@ -52,6 +52,27 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
 
 int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
 
+const size_t nPlatPathMax = MAX_PATH - 1;
+
+int iPlatMayRead(const char *szPath, const PlatStat *pStat) {
+    return _access(szPath, 4) == 0 ? 0 : errno;
+}
+
+int iPlatMayReplace(const char *szPath, const PlatStat *pStat) {
+    // The read-only attribute: the file was marked so on purpose.
+    if (!pStat->iOwnerWrite) return EACCES;
+    // The file's security: a handle that may write is asked for and closed again; opening an
+    // existing file changes nothing in it.
+    HANDLE h = CreateFileA(szPath, FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    }
+    CloseHandle(h);
+    return 0;
+}
+
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
     return _chmod(szPath, static_cast<int>(pStat->uMode)) == 0 ? 0 : errno;
 }
