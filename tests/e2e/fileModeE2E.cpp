@@ -2,8 +2,15 @@
 // texts are compared with what console mode makes of the same statement, so the expectations
 // hold whatever layout the formatter chooses.
 #include <cstdint>
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "e2eHarness.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 std::string sNum(int64_t v) {
@@ -19,19 +26,27 @@ std::string sFormatted(const std::string &sStmt) {
     return sFromCrLf(r.sOut);
 }
 
-// Standard output of a file-mode run as text, without the elapsed-time line (its number varies).
-std::string sOutText(const RunResult &r) {
-    std::string s = sFromCrLf(r.sOut);
+// Messages as text, without the elapsed-time line (its number varies).
+std::string sMsgText(const std::string &sMsgs) {
+    std::string s = sFromCrLf(sMsgs);
     size_t i = s.find(sSjis("所要時間は "));
     if (i != std::string::npos) s.erase(i, s.find('\n', i) + 1 - i);
     return s;
 }
+// Standard output of a file-mode run so.
+std::string sOutText(const RunResult &r) { return sMsgText(r.sOut); }
 
-std::string sSummary(int iDirs, int iFiles, int64_t iIn, int64_t iOut, int iStmts) {
+// The closing summary and the normal-end line: iFiles rewritten with their bytes before and
+// after (bCheck: that would change), iUnchanged left as they were, iPassed paths passed over.
+std::string sSummary(int iDirs, int iFiles, int64_t iIn, int64_t iOut, int iStmts, int iUnchanged = 0, int iPassed = 0,
+                     bool bCheck = false) {
     std::string s;
     if (iDirs > 0) s += sNum(iDirs) + " 個のディレクトリを参照しました。\n";
-    if (iFiles > 0)
+    if (iFiles > 0 && bCheck) s += sNum(iFiles) + " 個のファイルは整形すると変わります。\n";
+    if (iFiles > 0 && !bCheck)
         s += sNum(iFiles) + " 個のファイルを整形しました。(I: " + sNum(iIn) + " Bytes/ O: " + sNum(iOut) + " Bytes)\n";
+    if (iUnchanged > 0) s += sNum(iUnchanged) + " 個のファイルは整形済みで、変更しませんでした。\n";
+    if (iPassed > 0) s += sNum(iPassed) + " 個のパスを飛ばしました。\n";
     if (iStmts > 0) s += sNum(iStmts) + " 個の文を整形しました。\n";
     return sSjis(s) + sNormalEnd;
 }
@@ -160,7 +175,11 @@ TEST(FileMode, ReportsAndTracesKeepEveryByteOutsideTheirStatements) {
         }
         int iStmts = iCheckSpans(sFromCrLf(sIn), sFromCrLf(sOut), c.bTrace, c.nSample);
         EXPECT_EQ(c.iStmts, iStmts) << c.szFile;
-        EXPECT_EQ(sBanner + d.s("doc") + "\n" + sSummary(0, 1, sIn.size(), sOut.size(), iStmts), sOutText(r))
+        // A document that formatting leaves as it was counts apart, without its bytes.
+        const bool bSame = sIn == sOut;
+        EXPECT_EQ(sBanner + d.s("doc") + "\n" +
+                      sSummary(0, bSame ? 0 : 1, sIn.size(), sOut.size(), iStmts, bSame ? 1 : 0),
+                  sOutText(r))
             << c.szFile;
     }
 }
@@ -179,20 +198,6 @@ TEST(FileMode, RecursesIntoSqlEntriesInSortedOrder) {
     for (const char *sz : {"a.sql", "B.SQL", "x.sql/y.sql"}) EXPECT_EQ(sFmt, sReadFile(d.s(sz))) << sz;
     for (const char *sz : {"c.txt", "z/w.sql"}) EXPECT_EQ(sText, sReadFile(d.s(sz))) << sz;
     EXPECT_EQ((std::vector<std::string>{"B.SQL", "a.sql", "c.txt", "x.sql/", "z/"}), d.vsList());
-}
-
-TEST(FileMode, PassesOverDirectoriesWithoutRReadOnlyAndEmptyFiles) {
-    E2eDir d("fm_skip");
-    std::filesystem::create_directories(d.s("dir"));
-    for (const char *sz : {"dir/a.sql", "ro.sql"}) vWriteFile(d.s(sz), "select 1 from dual;\n");
-    using std::filesystem::perms;
-    std::filesystem::permissions(d.s("ro.sql"), perms::owner_write | perms::group_write | perms::others_write,
-                                 std::filesystem::perm_options::remove);
-    vWriteFile(d.s("empty.sql"), "");
-    RunResult r = rRunQuorva(d.s("dir") + " " + d.s("ro.sql") + " " + d.s("empty.sql"));
-    EXPECT_EQ(0, r.iStatus);
-    EXPECT_EQ(sCrLf(sBanner + sNormalEnd), r.sOut);
-    for (const char *sz : {"dir/a.sql", "ro.sql"}) EXPECT_EQ("select 1 from dual;\n", sReadFile(d.s(sz))) << sz;
 }
 
 TEST(FileMode, FailuresEndTheRunAndLeaveTheFileAsItWas) {
@@ -278,4 +283,168 @@ TEST(FileMode, DocumentsWhoseStatementsCannotBeFound) {
         EXPECT_EQ(c.sIn, sReadFile(d.s("a.trc"))) << c.szName;
         EXPECT_EQ((std::vector<std::string>{"a.trc"}), d.vsList()) << c.szName;
     }
+}
+
+namespace {
+const std::string sRawSql = "select a,b from t;\n";
+const std::string sDoneSql = sNative("select a\n, b\nfrom t;\n");  // what the default layout makes of it
+
+// A warning of a path passed over, as standard error shows it.
+std::string sPassed(const std::string &sPath, const char *szWhy) {
+    return sCrLf(sSjis("Warning - " + sPath + " " + szWhy + "\n"));
+}
+const char szNotWritable[] = "は書き込みできないため飛ばしました。";
+const char szUnreadable[] = "は読み取れないため飛ばしました。";
+const char szOwner[] = "は書き換えると所有者かグループが変わるため飛ばしました。";
+const char szDirectory[] = "はディレクトリのため飛ばしました（中のファイルは -r で整形します）。";
+const char szNotRegular[] = "は通常のファイルではないため飛ばしました。";
+
+// What --diff shows for sRawSql in sPath.
+std::string sRawDiff(const std::string &sPath) {
+    const std::string sEol = bWindows ? "\r\n" : "\n";
+    return "--- " + sPath + "\n+++ " + sPath + "\n@@ -1 +1,3 @@\n-select a,b from t;\n+select a" + sEol + "+, b" + sEol +
+           "+from t;" + sEol;
+}
+
+void vRemoveWriteBits(const std::string &sPath) {
+    fs::permissions(sPath, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+}  // namespace
+
+// A path that a run does not read is named on standard error with the reason, in every mode;
+// --check and --diff read a file whatever its write bits, and end with status 3 when a path
+// was not checked. An empty file is a text with nothing to lay out: it stays as it is.
+TEST(FileMode, PathsPassedOverAreNamedWithTheirReason) {
+    E2eDir d("fm_skip");
+    fs::create_directories(d.s("dir"));
+    vWriteFile(d.s("dir/a.sql"), sRawSql);
+    vWriteFile(d.s("ro.sql"), sRawSql);
+    vRemoveWriteBits(d.s("ro.sql"));
+    vWriteFile(d.s("empty.sql"), "");
+#if !defined(_WIN32)
+    ASSERT_EQ(0, mkfifo(d.s("fifo.sql").c_str(), 0644));
+#endif
+    const struct {
+        const char *szName, *szArgs;
+        std::string sPath;
+        int iStatus;
+        std::string sOut, sErr;
+        bool bPosix;
+        const char *szStdin;
+    } arCases[] = {
+        {"directory without -r", "-q", d.s("dir"), 0, "", sPassed(d.s("dir"), szDirectory), false, nullptr},
+        {"directory without -r, --check", "--check -q", d.s("dir"), 3, "", sPassed(d.s("dir"), szDirectory), false, nullptr},
+        {"directory without -r, --diff", "--diff -q", d.s("dir"), 3, "", sPassed(d.s("dir"), szDirectory), false, nullptr},
+        {"no write bit", "-q", d.s("ro.sql"), 0, "", sPassed(d.s("ro.sql"), szNotWritable), false, nullptr},
+        {"no write bit, --check reads it", "--check -q", d.s("ro.sql"), 1, d.s("ro.sql") + "\n", "", false, nullptr},
+        {"no write bit, --diff reads it", "--diff -q", d.s("ro.sql"), 0, sRawDiff(d.s("ro.sql")), "", false, nullptr},
+        {"empty file", "-q", d.s("empty.sql"), 0, "", "", false, nullptr},
+        {"empty file, --check", "--check -q", d.s("empty.sql"), 0, "", "", false, nullptr},
+        {"a pipe", "-q", d.s("fifo.sql"), 0, "", sPassed(d.s("fifo.sql"), szNotRegular), true, nullptr},
+        {"a pipe, --check", "--check -q", d.s("fifo.sql"), 3, "", sPassed(d.s("fifo.sql"), szNotRegular), true, nullptr},
+        {"/dev/stdin, a device", "--check -q", "/dev/stdin", 3, "", sPassed("/dev/stdin", szNotRegular), true,
+         "/dev/null"},
+    };
+    for (const auto &c : arCases) {
+        if (c.bPosix && bWindows) continue;
+        RunResult r = rRunQuorva(std::string(c.szArgs) + " " + c.sPath, "", nullptr, "", c.szStdin);
+        EXPECT_EQ(c.iStatus, r.iStatus) << c.szName;
+        EXPECT_EQ(c.sOut, r.sOut) << c.szName;
+        EXPECT_EQ(c.sErr, r.sErr) << c.szName;
+    }
+    EXPECT_EQ(sRawSql, sReadFile(d.s("dir/a.sql")));
+    EXPECT_EQ(sRawSql, sReadFile(d.s("ro.sql")));
+    EXPECT_EQ("", sReadFile(d.s("empty.sql")));
+    // Without -q the summary counts them; the warnings still go to standard error.
+    RunResult r = rRunQuorva(d.s("dir") + " " + d.s("empty.sql") + " " + d.s("ro.sql"));
+    EXPECT_EQ(0, r.iStatus);
+    EXPECT_EQ(sCrLf(sBanner + d.s("empty.sql") + "\n" + sSummary(0, 0, 0, 0, 0, 1, 2)), r.sOut);
+    EXPECT_EQ(sPassed(d.s("dir"), szDirectory) + sPassed(d.s("ro.sql"), szNotWritable), r.sErr);
+}
+
+// --check and --diff go on past a file that fails or cannot be read, and end with the first
+// failure's status; a rewriting run ends at the first failure.
+TEST(FileMode, CheckAndDiffGoOnPastAFailure) {
+    E2eDir d("fm_goon");
+    vWriteFile(d.s("a.sql"), std::string("select 1\0junk\nfrom dual\n", 24));  // binary: status 30
+    vWriteFile(d.s("b.sql"), sRawSql);
+    vWriteFile(d.s("c.sql"), sDoneSql);
+    const std::string sBinary = sCrLf(sSjis("Error - NUL バイトを含むバイナリ・ファイルは整形しません。" + d.s("a.sql") + "\n") +
+                                      sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 378));
+    const std::string sMissing =
+        sCrLf(sSjis("Error - ファイルのオープンに失敗しました。" + d.s("d.sql") + ":No such file or directory") +
+              sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 270));
+    const std::string sFiles = d.s("a.sql") + " " + d.s("b.sql") + " " + d.s("c.sql") + " " + d.s("d.sql");
+    const struct { const char *szName; std::string sArgs; int iStatus; std::string sOut, sErr; } arCases[] = {
+        {"--check", "--check -q " + sFiles, 30, d.s("b.sql") + "\n", sBinary + sMissing + sCrLf(sAbend(250))},
+        {"--diff", "--diff -q " + sFiles, 30, sRawDiff(d.s("b.sql")), sBinary + sMissing + sCrLf(sAbend(250))},
+        {"--check, the missing file first", "--check -q " + d.s("d.sql") + " " + d.s("b.sql"), 6, d.s("b.sql") + "\n",
+         sMissing + sCrLf(sAbend(250))},
+        {"--check without -q: the summary before the abnormal end", "--check " + sFiles, 30, d.s("b.sql") + "\n",
+         sCrLf(sBanner) + sBinary + sMissing +
+             sCrLf(sSjis("1 個のファイルは整形すると変わります。\n1 個のファイルは整形済みで、変更しませんでした。\n"
+                         "2 個のファイルで失敗しました。\n2 個の文を整形しました。\n")) +
+             sCrLf(sAbend(250))},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(c.sArgs);
+        EXPECT_EQ(c.iStatus, r.iStatus) << c.szName;
+        EXPECT_EQ(c.sOut, r.sOut) << c.szName;
+        EXPECT_EQ(sFromCrLf(c.sErr), sMsgText(r.sErr)) << c.szName;
+    }
+    EXPECT_EQ(sRawSql, sReadFile(d.s("b.sql")));
+    // Rewriting ends at the first failure: the files after it stay as they were.
+    RunResult r = rRunQuorva("-q " + sFiles);
+    EXPECT_EQ(30, r.iStatus);
+    EXPECT_EQ(sBinary + sCrLf(sAbend(250)), r.sOut + r.sErr);
+    EXPECT_EQ(sRawSql, sReadFile(d.s("b.sql")));
+}
+
+// The summary counts the files rewritten (with their bytes) apart from those left as they
+// were, and the paths passed over; --check counts those that would change.
+TEST(FileMode, SummaryCountsRewrittenAndUnchangedFilesApart) {
+    E2eDir d("fm_sum");
+    vWriteFile(d.s("a.sql"), sRawSql);
+    vWriteFile(d.s("b.sql"), sDoneSql);
+    vWriteFile(d.s("c.sql"), sRawSql);
+    vRemoveWriteBits(d.s("c.sql"));
+    RunResult r = rRunQuorva("--check -r " + d.s());
+    EXPECT_EQ(1, r.iStatus);
+    EXPECT_EQ(d.s("a.sql") + "\n" + d.s("c.sql") + "\n", r.sOut);
+    EXPECT_EQ(sBanner + sSummary(1, 2, 0, 0, 3, 1, 0, true), sMsgText(r.sErr));
+    r = rRunQuorva("-r " + d.s());
+    EXPECT_EQ(0, r.iStatus);
+    EXPECT_EQ(sBanner + d.s() + "\n" + d.s("a.sql") + "\n" + d.s("b.sql") + "\n" +
+                  sSummary(1, 1, sRawSql.size(), sDoneSql.size(), 2, 1, 1),
+              sOutText(r));
+    EXPECT_EQ(sPassed(d.s("c.sql"), szNotWritable), r.sErr);
+    EXPECT_EQ(sDoneSql, sReadFile(d.s("a.sql")));
+    EXPECT_EQ(sRawSql, sReadFile(d.s("c.sql")));
+}
+
+// Paths as long as the platform takes them, and names joined with one separator.
+TEST(FileMode, LongPathsAndJoinedNames) {
+    E2eDir d("fm_long");
+    fs::create_directories(d.s("sql"));
+    vWriteFile(d.s("sql/x.sql"), sRawSql);
+    RunResult r = rRunQuorva("--check -q -r " + d.s("sql") + cSep);
+    EXPECT_EQ(1, r.iStatus);
+    EXPECT_EQ(d.s("sql") + cSep + "x.sql\n", r.sOut) << "one separator between the directory and its entry";
+    r = rRunQuorva("--check -q -r " + d.s("sql") + "/");
+    EXPECT_EQ(d.s("sql") + "/x.sql\n", r.sOut);
+    if (bWindows) return;  // paths there are bound to 259 bytes
+    // Three levels of 100 bytes each below the directory: over 300 bytes in all.
+    const std::string sPart(96, 'p');
+    const std::string sDir = d.s(sPart + ".sql/" + sPart + ".sql/" + sPart + ".sql");
+    fs::create_directories(sDir);
+    vWriteFile(sDir + "/x.sql", sRawSql);
+    ASSERT_GT(sDir.size(), 300u);
+    r = rRunQuorva("--check -q -r " + d.s());
+    EXPECT_EQ(1, r.iStatus) << r.sErr;
+    EXPECT_EQ(sDir + "/x.sql\n", r.sOut);
+    EXPECT_EQ("", r.sErr);
+    r = rRunQuorva("-q " + sDir + "/x.sql");
+    EXPECT_EQ(0, r.iStatus) << r.sOut << r.sErr;
+    EXPECT_EQ(sDoneSql, sReadFile(sDir + "/x.sql"));
 }

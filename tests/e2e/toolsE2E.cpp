@@ -35,7 +35,8 @@ TEST(Tools, AFormattedFileIsLeftAlone) {
     if (!bWindows) fs::create_hard_link(d.s("a.sql"), d.s("link.sql"));
     RunResult r = rRunQuorva(d.s("a.sql"));
     EXPECT_EQ(0, r.iStatus) << r.sOut;
-    EXPECT_NE(std::string::npos, r.sOut.find(sSjis("1 個のファイルを整形しました。"))) << r.sOut;
+    EXPECT_NE(std::string::npos, r.sOut.find(sSjis("1 個のファイルは整形済みで、変更しませんでした。"))) << r.sOut;
+    EXPECT_EQ(std::string::npos, r.sOut.find(sSjis("個のファイルを整形しました。"))) << r.sOut;
     EXPECT_EQ(sDone, sReadFile(d.s("a.sql")));
     EXPECT_TRUE(fs::last_write_time(d.s("a.sql")) == tOld) << "the file was written";
     if (!bWindows) {

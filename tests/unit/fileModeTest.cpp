@@ -348,6 +348,7 @@ namespace {
 struct FileRun {
     int rc;
     int32_t iDirs, iFiles;
+    FileTally rTally;
     std::string sMsgs;
 };
 // File mode with the stand-in on the paths (-r when bRecurse).
@@ -363,7 +364,7 @@ FileRun rRunFiles(std::vector<std::string> vsPaths, bool bRecurse) {
     pfnFileFmtStmt = rcMark;
     ConsoleCapture cap;
     r.rc = rcFmtOnFile(apArgs.data(), static_cast<int32_t>(apArgs.size()), &r.iDirs, &r.iFiles, &iStmts, &iIn, &iOut,
-                       bRecurse, &style);
+                       bRecurse, &style, &r.rTally);
     pfnFileFmtStmt = pfnOld;
     r.sMsgs = cap.sLines();
     return r;
