@@ -4,7 +4,9 @@
 #include <cstdint>
 #if !defined(_WIN32)
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -448,3 +450,104 @@ TEST(FileMode, LongPathsAndJoinedNames) {
     EXPECT_EQ(0, r.iStatus) << r.sOut << r.sErr;
     EXPECT_EQ(sDoneSql, sReadFile(sDir + "/x.sql"));
 }
+
+#if !defined(_WIN32)
+// The caller's right to write a file decides whether it is rewritten, not the owner's write
+// bit; a file without any write bit is never rewritten, by root neither; a rewrite keeps the
+// file's owner, group and mode, and a file whose new copy could not keep them is passed over.
+// The rows run as root, and as the unprivileged uid 65534 where setpriv is there.
+TEST(FileMode, TheCallersRightDecidesARewrite) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving files to another owner needs root";
+    const std::string sAsNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    const bool bSetpriv = std::system((sAsNobody + "true 2>/dev/null").c_str()) == 0;
+    const struct {
+        const char *szName;
+        uid_t uid;
+        gid_t gid;
+        mode_t uMode, uDirMode;
+        bool bNobody;
+        const char *szArgs;
+        int iStatus;
+        bool bRewritten;
+        const char *szWhy;
+    } arCases[] = {
+        {"no write bit, root", 0, 0, 0444, 0755, false, "-q", 0, false, szNotWritable},
+        {"no write bit, another's file, root", 65534, 65534, 0555, 0755, false, "-q", 0, false, szNotWritable},
+        {"a group write bit only, root", 0, 0, 0464, 0755, false, "-q", 0, true, nullptr},
+        {"another's file: root keeps its owner, group and mode", 65534, 65534, 0640, 0755, false, "-q", 0, true, nullptr},
+        {"the owner's write bit, but not the caller's right", 0, 0, 0644, 0777, true, "-q", 0, false, szNotWritable},
+        {"the caller may write, but its new copy would be the caller's", 0, 0, 0666, 0777, true, "-q", 0, false, szOwner},
+        {"the caller's own file", 65534, 65534, 0644, 0777, true, "-q", 0, true, nullptr},
+        {"the caller's own file in a directory it may not write", 65534, 65534, 0644, 0755, true, "-q", 0, false,
+         szNotWritable},
+        {"--check: a file the caller may not read", 0, 0, 0600, 0755, true, "--check -q", 3, false, szUnreadable},
+        {"--check: a file the caller may read but not write", 0, 0, 0644, 0755, true, "--check -q", 1, false, nullptr},
+    };
+    for (const auto &c : arCases) {
+        if (c.bNobody && !bSetpriv) continue;
+        E2eDir d("fm_right");
+        fs::create_directories(d.s("w"));
+        const std::string sFile = d.s("w/a.sql");
+        vWriteFile(sFile, sRawSql);
+        ASSERT_EQ(0, chown(sFile.c_str(), c.uid, c.gid)) << c.szName;
+        ASSERT_EQ(0, chmod(sFile.c_str(), c.uMode)) << c.szName;
+        ASSERT_EQ(0, chmod(d.s("w").c_str(), c.uDirMode)) << c.szName;
+        RunResult r = rRunQuorva(std::string(c.szArgs) + " " + sFile, "", nullptr, c.bNobody ? sAsNobody : "");
+        EXPECT_EQ(c.iStatus, r.iStatus) << c.szName;
+        EXPECT_EQ(c.szWhy != nullptr ? sPassed(sFile, c.szWhy) : "", r.sErr) << c.szName;
+        EXPECT_EQ(c.iStatus == 1 ? sFile + "\n" : "", r.sOut) << c.szName;
+        EXPECT_EQ(c.bRewritten ? sDoneSql : sRawSql, sReadFile(sFile)) << c.szName;
+        struct stat st {};
+        ASSERT_EQ(0, stat(sFile.c_str(), &st)) << c.szName;
+        EXPECT_EQ(c.uid, st.st_uid) << c.szName;
+        EXPECT_EQ(c.gid, st.st_gid) << c.szName;
+        EXPECT_EQ(c.uMode, st.st_mode & 07777) << c.szName;
+        EXPECT_EQ(std::vector<std::string>{"a.sql"}, E2eDir::vsListOf(d.s("w"))) << c.szName << ": a file left behind";
+        chmod(d.s("w").c_str(), 0755);
+    }
+}
+
+// An interrupt while a file is being rewritten removes the new file beside it, leaves the file
+// as it was, and ends the program as the signal ends programs (a shell reports 130 for SIGINT,
+// 143 for SIGTERM). The signal is sent as soon as the new file shows; a try in which the run
+// was quicker is made again.
+TEST(FileMode, AnInterruptDuringARewriteLeavesTheFileAsItWas) {
+    E2eDir d("fm_sig");
+    std::string sBig;
+    for (int i = 0; i < 400000; ++i) sBig += "select a,b,c from t where x=1 and y=" + std::to_string(i) + ";\n";
+    for (int iSig : {SIGINT, SIGTERM, SIGHUP}) {
+        bool bCaught = false;
+        for (int iTry = 0; iTry < 6 && !bCaught; ++iTry) {
+            vWriteFile(d.s("big.sql"), sBig);
+            const std::string sTemp = fs::canonical(d.s("big.sql")).string() + ".~qv1";
+            const std::string sPath = d.s("big.sql");
+            pid_t pid = fork();
+            ASSERT_NE(-1, pid);
+            if (pid == 0) {
+                int fd = open("/dev/null", O_WRONLY);
+                dup2(fd, 1);
+                dup2(fd, 2);
+                execl("./quorva", "./quorva", "-q", sPath.c_str(), static_cast<char *>(nullptr));
+                _exit(127);
+            }
+            int iStatus = 0;
+            bool bEnded = false, bSeen = false;
+            while (!bSeen && !bEnded) {
+                bSeen = access(sTemp.c_str(), F_OK) == 0;
+                bEnded = !bSeen && waitpid(pid, &iStatus, WNOHANG) == pid;
+            }
+            if (bSeen) {
+                kill(pid, iSig);
+                ASSERT_EQ(pid, waitpid(pid, &iStatus, 0));
+            }
+            const std::string sNow = sReadFile(d.s("big.sql"));
+            EXPECT_EQ(std::vector<std::string>{"big.sql"}, d.vsList()) << iSig << ": the new file was left behind";
+            if (!bSeen) continue;  // the run was over before the new file could be seen
+            EXPECT_TRUE(WIFSIGNALED(iStatus) && WTERMSIG(iStatus) == iSig) << iSig << " " << iStatus;
+            bCaught = sNow == sBig;  // else the signal came after the new file took the name
+            EXPECT_TRUE(bCaught || sNow.find("\n, b\n") != std::string::npos) << iSig << ": the file is neither";
+        }
+        EXPECT_TRUE(bCaught) << iSig << ": no try met the rewrite";
+    }
+}
+#endif
