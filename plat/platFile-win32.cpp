@@ -2,13 +2,34 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
+namespace {
+// The C library's stat finds no directory whose name ends in a separator ("sql\\", "sql/"): the
+// name is asked for without the separators at its end, but for a root ("\\", "C:\\").
+int iStatPath(const char *szPath, struct _stat64 *pSt) {
+    size_t n = std::strlen(szPath);
+    size_t nKeep = n;
+    while (nKeep > 1 && (szPath[nKeep - 1] == '\\' || szPath[nKeep - 1] == '/') && szPath[nKeep - 2] != ':') --nKeep;
+    if (nKeep == n) return _stat64(szPath, pSt) == 0 ? 0 : errno;
+    char *szShort = static_cast<char *>(std::malloc(nKeep + 1));
+    if (szShort == nullptr) return ENOMEM;
+    std::memcpy(szShort, szPath, nKeep);
+    szShort[nKeep] = '\0';
+    int iErr = _stat64(szShort, pSt) == 0 ? 0 : errno;
+    std::free(szShort);
+    return iErr;
+}
+}  // namespace
+
 int iPlatStat(const char *szPath, PlatStat *pStat) {
     struct _stat64 st;
-    if (_stat64(szPath, &st) != 0) return errno;
+    int iErr = iStatPath(szPath, &st);
+    if (iErr != 0) return iErr;
     pStat->iIsDir = (st.st_mode & _S_IFDIR) ? 1 : 0;
     pStat->iIsReg = (st.st_mode & _S_IFREG) ? 1 : 0;
     pStat->iOwnerRead = (st.st_mode & _S_IREAD) ? 1 : 0;
