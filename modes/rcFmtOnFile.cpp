@@ -29,6 +29,7 @@ enum {
     SITE_LIST_GROW = 43,
     SITE_PATH_ALLOC = 56,
     SITE_STAT = 270,
+    SITE_NAME_LEN = 266,  // a path longer than the platform's file calls take
     SITE_DIR_ENTRIES = 291,
     SITE_FOR_EACH = 298,
     SITE_RECURSE = 322,
@@ -384,6 +385,11 @@ int rcCheckPath(const char *szPath, const Walk &rWalk, int32_t iRecurently, cons
 // --diff only read it.
 int rcFmtPath(const char *szPath, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain) {
     const Counters &rCnt = rWalk.rCnt;
+    size_t nPath = std::strlen(szPath);
+    if (nPath > nPlatPathMax) {
+        iConPrintf(szMsgNameLen, static_cast<int>(nPath), static_cast<int>(nPlatPathMax), szPath);
+        return rcFail(RC_NAMELEN, SITE_NAME_LEN);
+    }
     PlatStat rStat{};
     int iErr = iPlatStat(szPath, &rStat);
     if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);

@@ -324,6 +324,9 @@ TEST(FileMode, PathsPassedOverAreNamedWithTheirReason) {
     vWriteFile(d.s("ro.sql"), sRawSql);
     vRemoveWriteBits(d.s("ro.sql"));
     vWriteFile(d.s("empty.sql"), "");
+    fs::create_directories(d.s("rodir.sql"));
+    vWriteFile(d.s("rodir.sql/a.sql"), sRawSql);
+    vRemoveWriteBits(d.s("rodir.sql"));
 #if !defined(_WIN32)
     ASSERT_EQ(0, mkfifo(d.s("fifo.sql").c_str(), 0644));
 #endif
@@ -341,6 +344,8 @@ TEST(FileMode, PathsPassedOverAreNamedWithTheirReason) {
         {"no write bit", "-q", d.s("ro.sql"), 0, "", sPassed(d.s("ro.sql"), szNotWritable), false, nullptr},
         {"no write bit, --check reads it", "--check -q", d.s("ro.sql"), 1, d.s("ro.sql") + "\n", "", false, nullptr},
         {"no write bit, --diff reads it", "--diff -q", d.s("ro.sql"), 0, sRawDiff(d.s("ro.sql")), "", false, nullptr},
+        {"a directory without write bits, --check reads its files", "--check -q -r", d.s("rodir.sql"), 1,
+         d.s("rodir.sql/a.sql") + "\n", "", true, nullptr},
         {"empty file", "-q", d.s("empty.sql"), 0, "", "", false, nullptr},
         {"empty file, --check", "--check -q", d.s("empty.sql"), 0, "", "", false, nullptr},
         {"a pipe", "-q", d.s("fifo.sql"), 0, "", sPassed(d.s("fifo.sql"), szNotRegular), true, nullptr},
@@ -435,6 +440,17 @@ TEST(FileMode, LongPathsAndJoinedNames) {
     EXPECT_EQ(d.s("sql") + cSep + "x.sql\n", r.sOut) << "one separator between the directory and its entry";
     r = rRunQuorva("--check -q -r " + d.s("sql") + "/");
     EXPECT_EQ(d.s("sql") + "/x.sql\n", r.sOut);
+    // A path longer than the platform's calls take (259 bytes on Windows, PATH_MAX less one on
+    // Linux) is refused by its length; --check goes on with the next.
+    const size_t nMax = bWindows ? 259 : 4095;
+    const std::string sLong = d.s("") + cSep + std::string(nMax + 1 - d.s("").size() - 1, 'q');
+    r = rRunQuorva("--check -q " + sLong + " " + d.s("sql/x.sql"));
+    EXPECT_EQ(15, r.iStatus);
+    EXPECT_EQ(d.s("sql/x.sql") + "\n", r.sOut);
+    EXPECT_EQ(sCrLf(sSjis("Error - ファイル名が長すぎます。現在の長さは " + std::to_string(nMax + 1) + " です。半角文字 " +
+                          std::to_string(nMax) + " 字以内で指定して下さい。" + sLong + "\n") +
+                    sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 266) + sAbend(250)),
+              r.sErr);
     if (bWindows) return;  // paths there are bound to 259 bytes
     // Three levels of 100 bytes each below the directory: over 300 bytes in all.
     const std::string sPart(96, 'p');
