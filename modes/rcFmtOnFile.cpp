@@ -214,7 +214,7 @@ struct TempFile {
         // A name that could not be created may be another's file and is left alone.
         if (bCreated && !bReplaced) {
             vPlatHoldInterrupts();
-            iPlatUnlink(szTemp);
+            iPlatRemoveNew(szTemp);  // with the original's bits, which may lack the owner's write bit
             vPlatSetDoomedFile(nullptr);
             vPlatAllowInterrupts();
         }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,9 +52,14 @@ int iPlatUnlink(const char *szPath) {
 
 const size_t nPlatPathMax = PATH_MAX - 1;
 
+namespace {
+// The caller's right as the system grants it: the effective user and groups, as open() asks.
+int iMay(const char *szPath, int iMode) { return faccessat(AT_FDCWD, szPath, iMode, AT_EACCESS) == 0 ? 0 : errno; }
+}  // namespace
+
 int iPlatMayRead(const char *szPath, const PlatStat *pStat) {
     // A directory is listed through its entries: it must be searchable too.
-    return access(szPath, pStat->iIsDir ? R_OK | X_OK : R_OK) == 0 ? 0 : errno;
+    return iMay(szPath, pStat->iIsDir ? R_OK | X_OK : R_OK);
 }
 
 namespace {
@@ -74,20 +80,23 @@ bool bInGroup(gid_t gid) {
 
 int iPlatMayReplace(const char *szPath, const PlatStat *pStat) {
     if ((pStat->uMode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return EACCES;
-    if (access(szPath, W_OK) != 0) return errno;
+    int iErr = iMay(szPath, W_OK);
+    if (iErr != 0) return iErr;
     // The new file is made beside the file itself, links followed.
     char *szReal = realpath(szPath, nullptr);
     if (szReal == nullptr) return errno;
     char *pSep = std::strrchr(szReal, '/');
     if (pSep == szReal) pSep[1] = '\0';  // a file of the root
     else if (pSep != nullptr) *pSep = '\0';
-    int iErr = access(szReal, W_OK | X_OK) == 0 ? 0 : errno;
+    iErr = iMay(szReal, W_OK | X_OK);
     std::free(szReal);
     if (iErr != 0) return iErr;
     if (geteuid() == 0) return 0;
     if (static_cast<uint32_t>(geteuid()) != pStat->uOwner || !bInGroup(static_cast<gid_t>(pStat->uGroup))) return EPERM;
     return 0;
 }
+
+int iPlatRemoveNew(const char *szPath) { return unlink(szPath) == 0 ? 0 : errno; }
 
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
     // The owner first: a change of owner may clear the set-user-id bits that chmod then sets.

@@ -94,6 +94,12 @@ int iPlatMayReplace(const char *szPath, const PlatStat *pStat) {
     return 0;
 }
 
+int iPlatRemoveNew(const char *szPath) {
+    // A new file takes the original's bits only where the original may be written: it is never
+    // read-only, but a failed removal says why.
+    return _unlink(szPath) == 0 ? 0 : errno;
+}
+
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
     return _chmod(szPath, static_cast<int>(pStat->uMode)) == 0 ? 0 : errno;
 }

@@ -50,6 +50,10 @@ int iPlatMayReplace(const char *szPath, const PlatStat *pStat);
 // ANSI code page are bound by it.
 extern const size_t nPlatPathMax;
 
+// Removes a file the run made itself (a new file that did not take its original's place),
+// whatever permission bits it was given; 0 or the C library's error number.
+int iPlatRemoveNew(const char *szPath);
+
 // Gives szPath the permission bits of pStat, and on POSIX its owner and group (those that differ
 // from szPath's own); 0 or the C library's error number (EPERM where the process may not set
 // them: the caller must not let a new file change a file's owner).

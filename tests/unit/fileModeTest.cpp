@@ -589,6 +589,7 @@ int iSetModeThenSignal(const char *szPath, const PlatStat *pStat) {
     raise(iStubSignal);
     return iErr;
 }
+int iReplaceFails(const char *, const char *) { return EIO; }
 int iReplaceThenSignal(const char *szFrom, const char *szTo) {
     int iErr = rRealCalls.pfnReplace(szFrom, szTo);
     raise(iStubSignal);
@@ -629,6 +630,30 @@ TEST(FileMode, AnInterruptAtEachStepOfARewrite) {
         EXPECT_TRUE(WIFSIGNALED(iStatus) && WTERMSIG(iStatus) == c.iSig) << c.szName << " " << iStatus;
         EXPECT_EQ(c.bNewText ? "<select 1;\n>" : "select 1;\n", sReadBytes(d / "a.sql")) << c.szName;
         EXPECT_EQ(1, std::distance(fs::directory_iterator(d), fs::directory_iterator())) << c.szName << ": a file left";
+    }
+}
+#endif
+
+#if !defined(_WIN32)
+// A rewrite that fails after the new file took the original's mode removes the new file, also
+// when that mode lacks the owner's write bit (root rewrites a file that only its group may write).
+TEST(FileMode, AFailedRewriteRemovesItsNewFileWhateverItsMode) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may rewrite such a file";
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_newmode";
+    fs::remove_all(d);
+    fs::create_directories(d);
+    ScopeExit remove([&] { fs::remove_all(d); });
+    for (mode_t uMode : {0644, 0464, 0044 | 0002}) {
+        vPut(d / "a.sql", "select 1;\n");
+        ASSERT_EQ(0, chmod((d / "a.sql").c_str(), uMode));
+        rRealCalls = rFileModeCalls;
+        rFileModeCalls.pfnReplace = iReplaceFails;
+        ScopeExit restore([] { rFileModeCalls = rRealCalls; });
+        RunOptionsSet opts(false);
+        FileRun r = rRunFiles({(d / "a.sql").string()}, false);
+        EXPECT_EQ(RC_WRITE, r.rc) << uMode;
+        EXPECT_EQ("select 1;\n", sReadBytes(d / "a.sql")) << uMode;
+        EXPECT_EQ(1, std::distance(fs::directory_iterator(d), fs::directory_iterator())) << uMode << ": a file left";
     }
 }
 #endif
