@@ -116,30 +116,43 @@ int rcFailUnread(int rc, int iLine, bool bConsole) {
     return rcFail(rc, iLine);
 }
 
-void vPrintSummary(int32_t iNumDirs, int32_t iNumFiles, int32_t iNumStmts, int64_t iInBytes, int64_t iOutBytes) {
+// The closing summary of file mode: each line only when its count is above 0. The files that
+// formatting changed are counted apart from those it left as they were: rewritten ones with
+// their bytes before and after, or with --check and --diff the ones that would change.
+void vPrintSummary(int32_t iNumDirs, int32_t iNumFiles, int32_t iNumStmts, int64_t iInBytes, int64_t iOutBytes,
+                   const FileTally &rTally) {
     if (iNumDirs > 0) iConPrintf(szMsgSumDirs, szFmtNum(iNumDirs, 3));
-    if (iNumFiles > 0) {
+    if (iNumFiles > 0 && (rRunOptions.iCheck || rRunOptions.iDiff)) {
+        iConPrintf(szMsgSumWouldChange, szFmtNum(iNumFiles, 3));
+    } else if (iNumFiles > 0) {
         iConPrintf(szMsgSumFiles, szFmtNum(iNumFiles, 3));
         iConPrintf(szMsgSumIn, szFmtNum(iInBytes, 3));
         iConPrintf(szMsgSumOut, szFmtNum(iOutBytes, 3));
         iConPrintf("\n");
     }
+    if (rTally.iUnchanged > 0) iConPrintf(szMsgSumUnchanged, szFmtNum(rTally.iUnchanged, 3));
+    if (rTally.iPassedOver > 0) iConPrintf(szMsgSumPassedOver, szFmtNum(rTally.iPassedOver, 3));
+    if (rTally.iFailed > 0) iConPrintf(szMsgSumFailed, szFmtNum(rTally.iFailed, 3));
     if (iNumStmts > 0) iConPrintf(szMsgSumStmts, szFmtNum(iNumStmts, 3));
 }
 
 // File and directory mode, timed with section 0; the timing handle is released on every path.
+// A walk that went on past failing files (--check, --diff) ends, after its summary, with the
+// first failure's code; one that passed over paths with RC_UNCHECKED.
 int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyle *pStyle) {
     int32_t iNumDirs = 0, iNumFiles = 0, iNumStmts = 0;
     int64_t iInBytes = 0, iOutBytes = 0, iElaps = 0;
+    FileTally rTally{};
     tTmStats *pStats = nullptr;
     ScopeExit freeStats([&] { rcTmFinal(&pStats); });
     int rc = rcTmInitial(&pStats, TIMING_SECTIONS);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_INITIAL);
     rc = rcTmStart(pStats, 0);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_START);
-    rc = rcFmtOnFile(aszPaths, nPaths, &iNumDirs, &iNumFiles, &iNumStmts, &iInBytes, &iOutBytes, iRecurently, pStyle);
+    rc = rcFmtOnFile(aszPaths, nPaths, &iNumDirs, &iNumFiles, &iNumStmts, &iInBytes, &iOutBytes, iRecurently, pStyle,
+                     &rTally);
     if (rc != RC_OK) return rcFail(rc, SITE_FILE);
-    if (!rRunOptions.iQuiet) vPrintSummary(iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes);
+    if (!rRunOptions.iQuiet) vPrintSummary(iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes, rTally);
     rc = rcTmStop(pStats, 0);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_STOP);
     rc = rcTmGetElaps(pStats, 0, &iElaps);
@@ -147,6 +160,8 @@ int rcRunFileMode(char **aszPaths, int32_t nPaths, int32_t iRecurently, StmtStyl
     if (iNumStmts > 0 && !rRunOptions.iQuiet) iConPrintf(szMsgElapsed, szFmtNum(iElaps / 1000, 3));
     rc = rcTmFinal(&pStats);
     if (rc != RC_OK) return rcFail(rc, SITE_TM_FINAL);
+    if (rTally.rcFirstFailure != RC_OK) return rcFail(rTally.rcFirstFailure, SITE_FILE);
+    if (rTally.iPassedOver > 0 && (rRunOptions.iCheck || rRunOptions.iDiff)) rRunOptions.iUnchecked = 1;
     return RC_OK;
 }
 }  // namespace
@@ -295,6 +310,8 @@ int iQuorvaMain(int argc, char **argv) {
     errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return rcFail(rcStdoutFailed(iConWriteErr != 0 ? iConWriteErr : errno), SITE_STDOUT);
+    // --check and --diff: a path left unchecked says more than a text that would change.
+    if (rRunOptions.iUnchecked) return RC_UNCHECKED;
     // --check: a text that would change is what the run reports with its status.
     return rRunOptions.iCheck && rRunOptions.iChanged > 0 ? RC_CHANGED : RC_OK;
 }

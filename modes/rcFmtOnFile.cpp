@@ -10,6 +10,7 @@
 
 #include "plat/platDir.h"
 #include "plat/platFile.h"
+#include "plat/platSignal.h"
 #include "plat/platStdio.h"
 #include "runtime/cDirEntries.h"
 #include "runtime/msgCatalog.h"
@@ -28,6 +29,7 @@ enum {
     SITE_LIST_GROW = 43,
     SITE_PATH_ALLOC = 56,
     SITE_STAT = 270,
+    SITE_NAME_LEN = 266,  // a path longer than the platform's file calls take
     SITE_DIR_ENTRIES = 291,
     SITE_FOR_EACH = 298,
     SITE_RECURSE = 322,
@@ -50,7 +52,11 @@ enum { TEMP_TRIES = 100 };
 struct Counters {
     int32_t *iNumDirs, *iNumFiles, *iNumStmts;
     int64_t *iInBytes, *iOutBytes;
+    FileTally *pTally;
 };
+
+// Why a path is passed over: each is named on standard error with its reason.
+enum PassOver { PASS_UNREADABLE, PASS_NOT_WRITABLE, PASS_OWNER, PASS_DIRECTORY, PASS_NOT_REGULAR, PASS_LOOP };
 
 // The directories being walked, innermost first: a directory met again while inside it (a link
 // leading back up) is not entered a second time.
@@ -70,6 +76,20 @@ int rcFail(int rc, int iLine) { return rcTrail(rc, "rcFmtOnFile()", szModule, iL
 // Each file and directory is named as its turn comes; quiet and check runs name only results.
 void vAnnounce(const char *szPath) {
     if (!rRunOptions.iQuiet && !rRunOptions.iCheck) iConPrintf("%s\n", szPath);
+}
+
+// Names a path passed over and why, on standard error in every mode (with -q too): a run that
+// leaves a path alone says so. A directory link that leads back into the walk is named but not
+// counted: its files are walked anyway. Passing over is no failure: returns 0.
+int rcPassOver(const char *szPath, PassOver eWhy, const Counters &rCnt) {
+    static const char *const *const aszMsgs[] = {&szMsgPassUnreadable, &szMsgPassNotWritable, &szMsgPassOwner,
+                                                 &szMsgPassDirectory,  &szMsgPassNotRegular,  &szMsgPassLoop};
+    FILE *pOld = console;
+    console = stderr;
+    iConPrintf(*aszMsgs[eWhy], szWarningPrefix, szPath);
+    console = pOld;
+    if (eWhy != PASS_LOOP) ++rCnt.pTally->iPassedOver;
+    return RC_OK;
 }
 
 int rcOpenFailed(const char *szPath, int iErr, int iLine) {
@@ -100,10 +120,16 @@ int rcCreateTemp(const char *szReal, char **pszTemp, FILE **pfp) {
     static uint32_t uSerial = 0;  // one run's names differ without asking the system
     for (int iTry = 0;; ++iTry) {
         std::snprintf(szTemp, nCap, "%s.~qv%u", szReal, ++uSerial);
+        // Made and named for the interrupt handler in one step: an interrupt removes the new
+        // file, and never a file of that name that another made.
+        vPlatHoldInterrupts();
         errno = 0;
         *pfp = rFileModeCalls.pfnCreateNew(szTemp);
+        int iErr = errno;
+        if (*pfp != nullptr) vPlatSetDoomedFile(szTemp);
+        vPlatAllowInterrupts();
         if (*pfp != nullptr) return RC_OK;
-        if (errno != EEXIST || iTry + 1 == TEMP_TRIES) return rcOpenFailed(szTemp, errno, SITE_OPEN_WRITE);
+        if (iErr != EEXIST || iTry + 1 == TEMP_TRIES) return rcOpenFailed(szTemp, iErr, SITE_OPEN_WRITE);
     }
 }
 
@@ -178,7 +204,7 @@ int rcFmtDoc(const char *szPath, const DocText &doc, TextWriter *pOut, StmtStyle
 }
 
 // The new file that takes the original's place, beside it: closed and removed on every path
-// until it has taken the place.
+// until it has taken the place. While it stands there, an interrupt removes it.
 struct TempFile {
     char *szTemp = nullptr;
     FILE *fp = nullptr;
@@ -186,7 +212,12 @@ struct TempFile {
     ~TempFile() {
         if (fp != nullptr) rFileModeCalls.pfnClose(fp);
         // A name that could not be created may be another's file and is left alone.
-        if (bCreated && !bReplaced) iPlatUnlink(szTemp);
+        if (bCreated && !bReplaced) {
+            vPlatHoldInterrupts();
+            iPlatRemoveNew(szTemp);  // with the original's bits, which may lack the owner's write bit
+            vPlatSetDoomedFile(nullptr);
+            vPlatAllowInterrupts();
+        }
         vFree(szTemp);
     }
 };
@@ -220,27 +251,38 @@ int rcReplaceFile(const char *szPath, const PlatStat &rStat, const char *p, size
     if (rFileModeCalls.pfnClose(fpClose) != 0) return rcWriteFailed(temp.szTemp, errno, iSiteWrite);
     int iErr = rFileModeCalls.pfnSetMode(temp.szTemp, &rStat);
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
+    // The new file takes the original's name and is no longer the interrupt's to remove, in one
+    // step.
+    vPlatHoldInterrupts();
     iErr = rFileModeCalls.pfnReplace(temp.szTemp, real.get());
+    if (iErr == 0) {
+        temp.bReplaced = true;
+        vPlatSetDoomedFile(nullptr);
+    }
+    vPlatAllowInterrupts();
     if (iErr != 0) return rcWriteFailed(szPath, iErr, SITE_REPLACE);
-    temp.bReplaced = true;
     return RC_OK;
 }
 
 // One file: announced, read, formatted in memory; unless the result equals what the file holds
 // (then the file is left alone) it is listed, shown as a diff, or it replaces the file. The
-// original is never opened for writing.
+// original is never opened for writing. An empty file has nothing to lay out: it is left as it
+// is, unchanged.
 int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, StmtStyle *rStmtStyle) {
     vAnnounce(szPath);
     DocText doc;
     int rc = rcReadDoc(szPath, rStat.iSize, &doc);
     if (rc != RC_OK) return rc;
-    // The input counts each file's bytes once, as stored.
-    *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);
-    char szDir[MAX_PATH_LEN + 1];
-    vDirOf(szPath, szDir, sizeof szDir);
+    if (doc.nRaw == 0) {
+        ++rCnt.pTally->iUnchanged;
+        return RC_OK;
+    }
+    HeapPtr<char> dir(static_cast<char *>(pvAlloc(std::strlen(szPath) + 1)));
+    if (dir == nullptr) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+    vDirOf(szPath, dir.get(), std::strlen(szPath) + 1);
     StmtStyle rFileStyle;
     int32_t eEol = EOL_KEEP;
-    rc = rcStyleFor(szDir, rStmtStyle, &rFileStyle, &eEol);
+    rc = rcStyleFor(dir.get(), rStmtStyle, &rFileStyle, &eEol);
     if (rc != RC_OK) return rcFail(rc, SITE_SETTINGS);
     rc = rcDecodeDoc(szPath, rFileStyle.iEncoding, &doc);
     if (rc != RC_OK) return rc;
@@ -260,6 +302,12 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, S
         if (rc != RC_OK) return rc;
     }
     *rCnt.iNumStmts += iNumStmts;
+    if (bSameBytes(doc.pRaw, doc.nRaw, out.p, out.n)) {
+        ++rCnt.pTally->iUnchanged;
+        return RC_OK;
+    }
+    // Rewritten, or with --check and --diff one that would be.
+    *rCnt.iInBytes += static_cast<int64_t>(doc.nRaw);
     *rCnt.iOutBytes += static_cast<int64_t>(out.n);
     ++*rCnt.iNumFiles;
     return RC_OK;
@@ -307,33 +355,70 @@ int rcWalkDir(const char *szPath, uint64_t uDevId, uint64_t uFileId, const Walk 
     return RC_OK;
 }
 
+// After a failure of one path: with --check or --diff the walk goes on (the failure is counted
+// and the first one's code kept for the run's status), unless memory ran out or standard output
+// cannot be written, which no later path escapes. Returns the code that ends the walk, or 0.
+int rcGoOn(int rc, const Walk &rWalk) {
+    if (rc == RC_OK) return RC_OK;
+    if (rWalk.pDump != nullptr || (!rRunOptions.iCheck && !rRunOptions.iDiff) || rc == RC_NOMEM || rc == RC_WRITE)
+        return rc;
+    FileTally *pTally = rWalk.rCnt.pTally;
+    if (pTally->iFailed++ == 0) pTally->rcFirstFailure = rc;
+    return RC_OK;
+}
+
+// A path of the pass that looks for the dump file: every file met counts, also one the
+// formatting pass would pass over (a dump written over it would remove it). A path that cannot
+// be examined is left to the formatting pass, which reports it.
+int rcCheckPath(const char *szPath, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain) {
+    PlatStat rStat{};
+    if (iPlatStat(szPath, &rStat) != 0) return RC_OK;
+    if (rStat.iIsReg) return rcCheckFile(szPath, *rWalk.pDump);
+    if (iRecurently != 1 || !rStat.iIsDir || iPlatMayRead(szPath, &rStat) != 0) return RC_OK;
+    uint64_t uDevId = 0, uFileId = 0;
+    if (iPlatFileId(szPath, &uDevId, &uFileId) != 0 || bInChain(pChain, uDevId, uFileId)) return RC_OK;
+    return rcWalkDir(szPath, uDevId, uFileId, rWalk, pChain);
+}
+
+// A path of the formatting pass: a directory walked (with -r), a file formatted, or the path
+// passed over with its reason. Rewriting needs the right to replace the file; --check and
+// --diff only read it.
+int rcFmtPath(const char *szPath, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain) {
+    const Counters &rCnt = rWalk.rCnt;
+    size_t nPath = std::strlen(szPath);
+    if (nPath > nPlatPathMax) {
+        iConPrintf(szMsgNameLen, static_cast<int>(nPath), static_cast<int>(nPlatPathMax), szPath);
+        return rcFail(RC_NAMELEN, SITE_NAME_LEN);
+    }
+    PlatStat rStat{};
+    int iErr = iPlatStat(szPath, &rStat);
+    if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);
+    if (rStat.iIsDir) {
+        if (iRecurently != 1) return rcPassOver(szPath, PASS_DIRECTORY, rCnt);
+        if (iPlatMayRead(szPath, &rStat) != 0) return rcPassOver(szPath, PASS_UNREADABLE, rCnt);
+        // The directory's identity belongs to its status: not obtaining it fails the same way.
+        uint64_t uDevId = 0, uFileId = 0;
+        iErr = iPlatFileId(szPath, &uDevId, &uFileId);
+        if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);
+        if (bInChain(pChain, uDevId, uFileId)) return rcPassOver(szPath, PASS_LOOP, rCnt);
+        return rcWalkDir(szPath, uDevId, uFileId, rWalk, pChain);
+    }
+    if (!rStat.iIsReg) return rcPassOver(szPath, PASS_NOT_REGULAR, rCnt);
+    if (iPlatMayRead(szPath, &rStat) != 0) return rcPassOver(szPath, PASS_UNREADABLE, rCnt);
+    if (!rRunOptions.iCheck && !rRunOptions.iDiff) {
+        iErr = iPlatMayReplace(szPath, &rStat);
+        if (iErr == EPERM) return rcPassOver(szPath, PASS_OWNER, rCnt);
+        if (iErr != 0) return rcPassOver(szPath, PASS_NOT_WRITABLE, rCnt);
+    }
+    return rcFmtFile(szPath, rStat, rCnt, rWalk.pStyle);
+}
+
 int rcWalkPaths(char **szArgv, int32_t iArgc, const Walk &rWalk, int32_t iRecurently, const DirChain *pChain) {
     for (int32_t i = 0; i < iArgc; ++i) {
-        const char *szPath = szArgv[i];
-        PlatStat rStat{};
-        int iErr = iPlatStat(szPath, &rStat);
-        if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);
-        if (iRecurently == 1 && rStat.iIsDir && rStat.iOwnerRead && rStat.iOwnerWrite) {
-            // The directory's identity belongs to its status: not obtaining it fails the same way.
-            uint64_t uDevId = 0, uFileId = 0;
-            iErr = iPlatFileId(szPath, &uDevId, &uFileId);
-            if (iErr != 0) return rcOpenFailed(szPath, iErr, SITE_STAT);
-            // A link back into a directory being walked is passed over like any path that is
-            // not handled.
-            if (bInChain(pChain, uDevId, uFileId)) continue;
-            int rc = rcWalkDir(szPath, uDevId, uFileId, rWalk, pChain);
-            if (rc != RC_OK) return rc;
-        } else if (rWalk.pDump != nullptr && rStat.iIsReg) {
-            // Every file met counts, also one the formatting pass would pass over: a dump
-            // written over it would remove it.
-            int rc = rcCheckFile(szPath, *rWalk.pDump);
-            if (rc != RC_OK) return rc;
-        } else if (rStat.iIsReg && rStat.iOwnerRead && rStat.iOwnerWrite && rStat.iSize > 0) {
-            int rc = rcFmtFile(szPath, rStat, rWalk.rCnt, rWalk.pStyle);
-            if (rc != RC_OK) return rc;
-        }
-        // Anything else (a directory without -r, a read-only or empty file, a device) is
-        // passed over without a word.
+        int rc = rWalk.pDump != nullptr ? rcCheckPath(szArgv[i], rWalk, iRecurently, pChain)
+                                        : rcFmtPath(szArgv[i], rWalk, iRecurently, pChain);
+        rc = rcGoOn(rc, rWalk);
+        if (rc != RC_OK) return rc;
     }
     return RC_OK;
 }
@@ -355,20 +440,20 @@ int rcOnRepeatDirEntry(void *pvFnl, const char *szDirName, const char *szFileNam
         oFnl->aszPaths = aszNew;
         oFnl->iCap = iCap;
     }
-    size_t nCap = std::strlen(szDirName) + std::strlen(szFileName) + 5;
-    char *szPath = static_cast<char *>(pvAlloc(nCap));
+    char *szPath = szJoinPath(szDirName, szFileName);
     if (szPath == nullptr) return rcNoMem("rcOnRepeatDirEntry()", szModule, SITE_PATH_ALLOC);
-    std::snprintf(szPath, nCap, "%s%c%s", szDirName, cPlatPathSep, szFileName);
     oFnl->aszPaths[oFnl->iCount++] = szPath;
     return RC_OK;
 }
 
 int rcFmtOnFile(char **szArgv, int32_t iArgc, int32_t *iNumDirs, int32_t *iNumFiles, int32_t *iNumStmts,
-                int64_t *iInBytes, int64_t *iOutBytes, int32_t iRecurently, StmtStyle *rStmtStyle) {
+                int64_t *iInBytes, int64_t *iOutBytes, int32_t iRecurently, StmtStyle *rStmtStyle, FileTally *pTally) {
     assert(szArgv != nullptr && iArgc > 0 && iNumDirs != nullptr && iNumFiles != nullptr && iNumStmts != nullptr &&
            iInBytes != nullptr && iOutBytes != nullptr && (iRecurently == 0 || iRecurently == 1) &&
-           rStmtStyle != nullptr && console != nullptr);
-    Counters rCnt{iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes};
+           rStmtStyle != nullptr && pTally != nullptr && console != nullptr);
+    Counters rCnt{iNumDirs, iNumFiles, iNumStmts, iInBytes, iOutBytes, pTally};
+    // An interrupt while a new file stands beside its original removes the new file.
+    if (!rRunOptions.iCheck && !rRunOptions.iDiff) vPlatCatchInterrupts();
     // With a dump file named, the whole walk is first made to find it among the files, before
     // any file is touched.
     DumpName dump;

@@ -87,9 +87,13 @@ int rcStyleFor(const char *szDir, const StmtStyle *pCmdStyle, StmtStyle *pStyle,
     return RC_OK;
 }
 
+bool bSameBytes(const char *p1, size_t n1, const char *p2, size_t n2) {
+    return n1 == n2 && (n1 == 0 || std::memcmp(p1, p2, n1) == 0);
+}
+
 int rcTakeResult(const char *szName, const char *pOld, size_t nOld, const char *pNew, size_t nNew, bool *pbWrite) {
     *pbWrite = false;
-    if (nOld == nNew && std::memcmp(pOld, pNew, nNew) == 0) return RC_OK;  // left alone
+    if (bSameBytes(pOld, nOld, pNew, nNew)) return RC_OK;  // left alone
     ++rRunOptions.iChanged;
     *pbWrite = !rRunOptions.iCheck && !rRunOptions.iDiff;
     errno = 0;

@@ -24,6 +24,7 @@ struct RunOptions {
     // directory's settings apply, and messages name it.
     const char *szStdinPath = nullptr;
     int32_t iChanged = 0;   // out: texts that changed (or would change)
+    int32_t iUnchecked = 0; // out: --check or --diff passed over a path
 };
 extern RunOptions rRunOptions;
 
@@ -32,6 +33,9 @@ extern RunOptions rRunOptions;
 // taken from the nearest settings file. Reports a settings file that cannot be read or holds a
 // bad line; returns 0, 5, 6 or RC_CONFIG.
 int rcStyleFor(const char *szDir, const StmtStyle *pCmdStyle, StmtStyle *pStyle, int32_t *peEol);
+
+// Whether the n1 bytes at p1 are the n2 bytes at p2: a text that formatting left as it was.
+bool bSameBytes(const char *p1, size_t n1, const char *p2, size_t n2);
 
 // What becomes of a text whose stored bytes were pOld (nOld) and would now be pNew (nNew), named
 // szName: nothing when they are the same bytes; else it counts as changed, and with --check

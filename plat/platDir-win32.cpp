@@ -15,10 +15,14 @@ struct PlatFind {
 };
 
 int iPlatProbeDir(const char *szDir) {
-    WIN32_FIND_DATAA rData;
-    HANDLE h = FindFirstFileA(szDir, &rData);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    FindClose(h);
+    // The attributes, unlike a search on the name, are found also for a name that ends in a
+    // separator ("sql\\", "sql/") and for a root ("C:\\").
+    DWORD uAttr = GetFileAttributesA(szDir);
+    if (uAttr == INVALID_FILE_ATTRIBUTES) return 0;
+    if ((uAttr & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        SetLastError(ERROR_DIRECTORY);
+        return 0;
+    }
     return 1;
 }
 

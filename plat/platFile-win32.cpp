@@ -2,13 +2,34 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
+namespace {
+// The C library's stat finds no directory whose name ends in a separator ("sql\\", "sql/"): the
+// name is asked for without the separators at its end, but for a root ("\\", "C:\\").
+int iStatPath(const char *szPath, struct _stat64 *pSt) {
+    size_t n = std::strlen(szPath);
+    size_t nKeep = n;
+    while (nKeep > 1 && (szPath[nKeep - 1] == '\\' || szPath[nKeep - 1] == '/') && szPath[nKeep - 2] != ':') --nKeep;
+    if (nKeep == n) return _stat64(szPath, pSt) == 0 ? 0 : errno;
+    char *szShort = static_cast<char *>(std::malloc(nKeep + 1));
+    if (szShort == nullptr) return ENOMEM;
+    std::memcpy(szShort, szPath, nKeep);
+    szShort[nKeep] = '\0';
+    int iErr = _stat64(szShort, pSt) == 0 ? 0 : errno;
+    std::free(szShort);
+    return iErr;
+}
+}  // namespace
+
 int iPlatStat(const char *szPath, PlatStat *pStat) {
     struct _stat64 st;
-    if (_stat64(szPath, &st) != 0) return errno;
+    int iErr = iStatPath(szPath, &st);
+    if (iErr != 0) return iErr;
     pStat->iIsDir = (st.st_mode & _S_IFDIR) ? 1 : 0;
     pStat->iIsReg = (st.st_mode & _S_IFREG) ? 1 : 0;
     pStat->iOwnerRead = (st.st_mode & _S_IREAD) ? 1 : 0;
@@ -51,6 +72,33 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
 }
 
 int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
+
+const size_t nPlatPathMax = MAX_PATH - 1;
+
+int iPlatMayRead(const char *szPath, const PlatStat *pStat) {
+    return _access(szPath, 4) == 0 ? 0 : errno;
+}
+
+int iPlatMayReplace(const char *szPath, const PlatStat *pStat) {
+    // The read-only attribute: the file was marked so on purpose.
+    if (!pStat->iOwnerWrite) return EACCES;
+    // The file's security: a handle that may write is asked for and closed again; opening an
+    // existing file changes nothing in it.
+    HANDLE h = CreateFileA(szPath, FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    }
+    CloseHandle(h);
+    return 0;
+}
+
+int iPlatRemoveNew(const char *szPath) {
+    // A new file takes the original's bits only where the original may be written: it is never
+    // read-only, but a failed removal says why.
+    return _unlink(szPath) == 0 ? 0 : errno;
+}
 
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat) {
     return _chmod(szPath, static_cast<int>(pStat->uMode)) == 0 ? 0 : errno;

@@ -1,5 +1,6 @@
 // File status and identity, removal and replacement.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct PlatStat {
@@ -31,8 +32,31 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId);
 // read-only (EACCES) on every platform.
 int iPlatUnlink(const char *szPath);
 
-// Gives szPath the permission bits of pStat, and on POSIX its owner and group where the process
-// may set them; 0 or the C library's error number.
+// Whether the caller may read the file, or list the directory, szPath of status pStat: 0, or
+// the C library's error number (EACCES).
+int iPlatMayRead(const char *szPath, const PlatStat *pStat);
+
+// Whether the caller may replace the regular file szPath of status pStat with a new file of the
+// same bytes' place: 0; EACCES when the file has no write bit at all (it is read-only on purpose,
+// whoever asks, root too), when the caller may not write it (POSIX access; Windows the read-only
+// attribute and the file's security), or may not make a file in its directory; EPERM when a new
+// file made by the caller cannot take the file's owner and group (POSIX: only root may give a
+// file away, and an owner only to a group of its own). Windows keeps the owner and the security
+// of a replaced file itself.
+int iPlatMayReplace(const char *szPath, const PlatStat *pStat);
+
+// The longest path, in bytes, that the platform's file calls take: PATH_MAX less its terminator
+// on POSIX; on Windows the old limit of MAX_PATH less its terminator (259), as the calls of the
+// ANSI code page are bound by it.
+extern const size_t nPlatPathMax;
+
+// Removes a file the run made itself (a new file that did not take its original's place),
+// whatever permission bits it was given; 0 or the C library's error number.
+int iPlatRemoveNew(const char *szPath);
+
+// Gives szPath the permission bits of pStat, and on POSIX its owner and group (those that differ
+// from szPath's own); 0 or the C library's error number (EPERM where the process may not set
+// them: the caller must not let a new file change a file's owner).
 int iPlatCopyAttributes(const char *szPath, const PlatStat *pStat);
 
 // Moves szFrom to szTo, replacing szTo. On Windows the new file keeps the attributes and the

@@ -15,6 +15,8 @@ const char cPlatPathSep = '\\';
 const int iPlatSlashOption = 1;
 const bool bPlatCrLfNative = true;
 
+bool bPlatIsPathSep(char c) { return c == '/' || c == '\\'; }
+
 bool bPlatAbsolutePath(const char *szPath) {
     // A drive letter and its colon name a place on that drive, even without a separator after
     // them: putting ".\\" in front would make no path of them.

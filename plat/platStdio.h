@@ -8,6 +8,9 @@ void vPlatBinaryStdio();
 // The separator of composed paths: '\\' on Windows, '/' on POSIX.
 extern const char cPlatPathSep;
 
+// Whether c separates the parts of a path: '/' on every platform, '\\' on Windows too.
+bool bPlatIsPathSep(char c);
+
 // Whether an argument beginning with "/" is an option form (Windows) or an absolute path (POSIX).
 extern const int iPlatSlashOption;
 

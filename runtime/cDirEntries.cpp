@@ -6,6 +6,7 @@
 
 #include "plat/platDir.h"
 #include "plat/platError.h"
+#include "plat/platFile.h"
 #include "plat/platStdio.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/rcChkWin32Api.h"
@@ -25,16 +26,18 @@ enum {
 int rcDirEntries(rDirEntries **ppEntries, const char *szDir, const char *szExt) {
     assert(ppEntries != nullptr && szDir != nullptr && szExt != nullptr);
     size_t nDir = std::strlen(szDir), nExt = std::strlen(szExt);
-    assert(nExt < DIR_NAME_CAP);
-    // A name longer than the record holds is refused before anything is searched, with the
+    // A name longer than the platform's paths is refused before anything is searched, with the
     // message of an overlong file name; no record is made.
-    if (nDir >= DIR_NAME_CAP) {
-        iConPrintf(szMsgNameLen, static_cast<int>(nDir), DIR_NAME_CAP - 1, szDir);
+    if (nDir > nPlatPathMax) {
+        iConPrintf(szMsgNameLen, static_cast<int>(nDir), static_cast<int>(nPlatPathMax), szDir);
         return rcTrail(RC_NAMELEN, "rcDirEntries()", szModule, SITE_NAME_LEN);
     }
-    rDirEntries *pEntries = static_cast<rDirEntries *>(pvAlloc(sizeof(rDirEntries)));
+    // The record, the directory's name and the extension in one block.
+    rDirEntries *pEntries = static_cast<rDirEntries *>(pvAlloc(sizeof(rDirEntries) + nDir + 1 + nExt + 1));
     if (pEntries == nullptr) return rcNoMem("rcDirEntries()", szModule, SITE_ALLOC);
     *ppEntries = pEntries;
+    pEntries->szDirName = reinterpret_cast<char *>(pEntries + 1);
+    pEntries->szExt = pEntries->szDirName + nDir + 1;
     std::memcpy(pEntries->szExt, szExt, nExt + 1);
     std::memcpy(pEntries->szDirName, szDir, nDir + 1);
     pEntries->uExtLen = nExt;
@@ -45,15 +48,19 @@ int rcDirEntries(rDirEntries **ppEntries, const char *szDir, const char *szExt) 
         return rcTrail(rc, "rcDirEntries()", szModule, SITE_PROBE);
     }
 
-    // The pattern: directory, separator, "*.", extension; at most 259 + 1 + 2 + 259 characters.
-    char szPattern[2 * DIR_NAME_CAP + 4];
-    std::snprintf(szPattern, sizeof szPattern, "%s%c*.%s", szDir, cPlatPathSep, szExt);
-    pEntries->pFind = pPlatFindFirst(szPattern, pEntries->szDirName, pEntries->szExt);
+    // The pattern: directory, a separator unless it ends in one, "*.", extension.
+    char *szMask = static_cast<char *>(pvAlloc(nExt + 3));
+    if (szMask == nullptr) return rcNoMem("rcDirEntries()", szModule, SITE_ALLOC);
+    std::snprintf(szMask, nExt + 3, "*.%s", szExt);
+    HeapPtr<char> pattern(szJoinPath(szDir, szMask));
+    vFree(szMask);
+    if (pattern == nullptr) return rcNoMem("rcDirEntries()", szModule, SITE_ALLOC);
+    pEntries->pFind = pPlatFindFirst(pattern.get(), pEntries->szDirName, pEntries->szExt);
     if (pEntries->pFind != nullptr) return RC_OK;
     if (uPlatLastError() == uPlatErrFileNotFound) return RC_OK;  // nothing matches
     rc = rcChkWin32Api(1);
     if (rc == RC_OK) return RC_OK;  // the system called it the end of the data: nothing found
-    iConPrintf(szMsgFindFirst, szPattern);
+    iConPrintf(szMsgFindFirst, pattern.get());
     return rcTrail(rc, "rcDirEntries()", szModule, SITE_SEARCH);
 }
 

@@ -223,6 +223,17 @@ int rcUnlink(const char *szName) {
     return rcTrail(rc, "rcUnlink()", szModule, SITE_UNLINK);
 }
 
+char *szJoinPath(const char *szDir, const char *szName) {
+    size_t nDir = std::strlen(szDir), nName = std::strlen(szName);
+    bool bSep = nDir > 0 && !bPlatIsPathSep(szDir[nDir - 1]);
+    char *szPath = static_cast<char *>(pvAlloc(nDir + (bSep ? 1 : 0) + nName + 1));
+    if (szPath == nullptr) return nullptr;
+    std::memcpy(szPath, szDir, nDir);
+    if (bSep) szPath[nDir++] = cPlatPathSep;
+    std::memcpy(szPath + nDir, szName, nName + 1);
+    return szPath;
+}
+
 int iCmpPrefix(const void *pv1, const void *pv2) {
     const char *sz1 = *static_cast<const char *const *>(pv1);
     const char *sz2 = *static_cast<const char *const *>(pv2);

@@ -13,6 +13,7 @@ enum : int {
     RC_OK = 0,
     RC_CHANGED = 1,    // --check: a text would change
     RC_USAGE = 2,      // an option's value cannot be used
+    RC_UNCHECKED = 3,  // --check or --diff: a path was passed over, so not everything was checked
     RC_NOMEM = 5,      // memory allocation failed
     RC_OPEN = 6,       // opening, examining or searching a file failed
     RC_WRITE = 7,      // writing to a file or to standard output failed
@@ -120,6 +121,11 @@ int rcWriteStr(const char *szName, const char *buf, uint32_t size);
 
 // Deletes the file; classifies a failure as read-only (17), missing (18) or other (10).
 int rcUnlink(const char *szName);
+
+// The path of szName in the directory szDir: the two joined by the platform's separator, or by
+// none when szDir is empty or already ends in one ("sql/" and "x.sql" give "sql/x.sql"). A
+// pvAlloc block that becomes the caller's; null when memory is short.
+char *szJoinPath(const char *szDir, const char *szName);
 
 // Sort comparator of the arguments and of directory entries, over two pointers to texts: the
 // byte comparison of the first text against the second over the length of the second.

@@ -136,9 +136,10 @@ class E2eDir {
         return r;
     }
     // The names in the directory, sorted; those of subdirectories end in "/".
-    std::vector<std::string> vsList() const {
+    std::vector<std::string> vsList() const { return vsListOf(sPath_); }
+    static std::vector<std::string> vsListOf(const std::string &sDir) {
         std::vector<std::string> v;
-        for (const auto &e : std::filesystem::directory_iterator(sPath_))
+        for (const auto &e : std::filesystem::directory_iterator(sDir))
             v.push_back(e.path().filename().string() + (e.is_directory() ? "/" : ""));
         std::sort(v.begin(), v.end());
         return v;

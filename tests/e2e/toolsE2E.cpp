@@ -2,6 +2,10 @@
 // files left alone when nothing changes, --check, --diff, --quiet, --eol, .quorva settings,
 // --version, and the formatter's dump file (STMTORGFNM).
 #include <chrono>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
 
 #include "e2eHarness.h"
 
@@ -35,7 +39,8 @@ TEST(Tools, AFormattedFileIsLeftAlone) {
     if (!bWindows) fs::create_hard_link(d.s("a.sql"), d.s("link.sql"));
     RunResult r = rRunQuorva(d.s("a.sql"));
     EXPECT_EQ(0, r.iStatus) << r.sOut;
-    EXPECT_NE(std::string::npos, r.sOut.find(sSjis("1 個のファイルを整形しました。"))) << r.sOut;
+    EXPECT_NE(std::string::npos, r.sOut.find(sSjis("1 個のファイルは整形済みで、変更しませんでした。"))) << r.sOut;
+    EXPECT_EQ(std::string::npos, r.sOut.find(sSjis("個のファイルを整形しました。"))) << r.sOut;
     EXPECT_EQ(sDone, sReadFile(d.s("a.sql")));
     EXPECT_TRUE(fs::last_write_time(d.s("a.sql")) == tOld) << "the file was written";
     if (!bWindows) {
@@ -280,4 +285,91 @@ TEST(Tools, AnAbsoluteDumpFileHoldsTheTextThatFailed) {
     r = rRunQuorva("-q -o", sRaw);
     EXPECT_EQ(0, r.iStatus) << r.sErr;
     EXPECT_FALSE(fs::exists(sAbs));
+}
+
+namespace {
+// PATH with the build directory (the working directory) in front, for as long as it lives: the
+// README's commands name the program as an installed one.
+class PathWithBuildDir {
+  public:
+    PathWithBuildDir() : sOld_(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "") {
+        vSet(fs::current_path().string() + (bWindows ? ";" : ":") + sOld_);
+    }
+    ~PathWithBuildDir() { vSet(sOld_); }
+    PathWithBuildDir(const PathWithBuildDir &) = delete;
+    PathWithBuildDir &operator=(const PathWithBuildDir &) = delete;
+
+  private:
+    static void vSet(const std::string &s) {
+#if defined(_WIN32)
+        _putenv_s("PATH", s.c_str());
+#else
+        setenv("PATH", s.c_str(), 1);
+#endif
+    }
+    std::string sOld_;
+};
+
+// Runs sCommand as written in the directory sDir; its standard output and error are collected.
+RunResult rRunInDir(const std::string &sDir, const std::string &sCommand) {
+    const std::string sOut = fs::absolute("e2e_recipe.out").string(), sErr = fs::absolute("e2e_recipe.err").string();
+    int iRaw = std::system(("cd " + sDir + " && " + sCommand + " > " + sOut + " 2> " + sErr).c_str());
+#if defined(_WIN32)
+    RunResult r{iRaw, sReadFile(sOut), sReadFile(sErr)};
+#else
+    RunResult r{WIFEXITED(iRaw) ? WEXITSTATUS(iRaw) : -1, sReadFile(sOut), sReadFile(sErr)};
+#endif
+    std::remove(sOut.c_str());
+    std::remove(sErr.c_str());
+    return r;
+}
+}  // namespace
+
+// The README's commands for CI and a pre-commit hook, as written there, on trees of every kind:
+// formatted, one file that would change, one that fails, and a path that cannot be checked.
+TEST(Tools, TheReadmeRecipesForCi) {
+    E2eDir d("tools_recipe");
+    PathWithBuildDir path;
+    const std::string sCheck = "quorva --check -q -r sql/", sDiff = "quorva --diff -q -r sql/ | less";
+    const std::string sEol = bWindows ? "\r\n" : "\n";
+    const std::string sDiffA = "--- sql/a.sql\n+++ sql/a.sql\n@@ -1 +1,3 @@\n-select a,b from t;\n+select a" + sEol +
+                               "+, b" + sEol + "+from t;" + sEol;
+    const std::string sBinary = sCrLf(sSjis("Error - NUL バイトを含むバイナリ・ファイルは整形しません。sql/c.sql\n") +
+                                      sTrail("rcFmtOnFile", "..\\share\\rcFmtOnFile", 378) + sAbend(250));
+    const struct {
+        const char *szName;
+        std::vector<std::pair<const char *, std::string>> vFiles;  // below sql/
+        std::string sCommand;
+        int iStatus;
+        std::string sOut, sErr;
+    } arCases[] = {
+        {"formatted", {{"a.sql", sDone}, {"b.sql", sDone}}, sCheck, 0, "", ""},
+        {"a file that would change", {{"a.sql", sRaw}, {"b.sql", sDone}}, sCheck, 1, "sql/a.sql\n", ""},
+        {"a file that fails, and one after it that would change", {{"a.sql", sRaw}, {"c.sql", std::string("x\0y;\n", 5)}},
+         sCheck, 30, "sql/a.sql\n", sBinary},
+        {"the diff", {{"a.sql", sRaw}, {"b.sql", sDone}}, sDiff, 0, sDiffA, ""},
+    };
+    for (const auto &c : arCases) {
+        if (bWindows && c.sCommand == sDiff) continue;  // no less there
+        fs::remove_all(d.s("sql"));
+        fs::create_directories(d.s("sql"));
+        for (const auto &f : c.vFiles) vWriteFile(d.s("sql/" + std::string(f.first)), f.second);
+        RunResult r = rRunInDir(d.s(), c.sCommand);
+        EXPECT_EQ(c.iStatus, r.iStatus) << c.szName;
+        EXPECT_EQ(c.sOut, r.sOut) << c.szName;
+        EXPECT_EQ(c.sErr, r.sErr) << c.szName;
+        for (const auto &f : c.vFiles)
+            EXPECT_EQ(f.second, sReadFile(d.s("sql/" + std::string(f.first)))) << c.szName << ": written";
+    }
+#if !defined(_WIN32)
+    // A path that cannot be checked: status 3, named on standard error.
+    fs::remove_all(d.s("sql"));
+    fs::create_directories(d.s("sql"));
+    vWriteFile(d.s("sql/a.sql"), sRaw);
+    ASSERT_EQ(0, mkfifo(d.s("sql/p.sql").c_str(), 0644));
+    RunResult r = rRunInDir(d.s(), sCheck);
+    EXPECT_EQ(3, r.iStatus);
+    EXPECT_EQ("sql/a.sql\n", r.sOut);
+    EXPECT_EQ(sCrLf(sSjis("Warning - sql/p.sql は通常のファイルではないため飛ばしました。\n")), r.sErr);
+#endif
 }

@@ -4,10 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "modes/rcExtractStmt.h"
 #include "modes/rcFmtOnConsole.h"
 #include "modes/rcFmtOnFile.h"
+#include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
 #include "plat/platStdio.h"
@@ -15,9 +22,10 @@
 #include "unitHelpers.h"
 
 namespace {
-// Wraps the statement in "<" and ">", so that its edges show in the output.
+// Wraps the statement in "<" and ">", so that its edges show in the output; a statement that
+// begins with "<" is wrapped already and stays as it is, as formatted text does.
 int rcMark(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
-    std::string s = "<" + std::string(pStmt, nStmt) + ">";
+    std::string s = nStmt > 0 && pStmt[0] == '<' ? std::string(pStmt, nStmt) : "<" + std::string(pStmt, nStmt) + ">";
     *szStmtFmt = static_cast<char *>(pvAlloc(s.size() + 1));
     if (*szStmtFmt == nullptr) return RC_NOMEM;
     std::memcpy(*szStmtFmt, s.data(), s.size());
@@ -348,6 +356,7 @@ namespace {
 struct FileRun {
     int rc;
     int32_t iDirs, iFiles;
+    FileTally rTally;
     std::string sMsgs;
 };
 // File mode with the stand-in on the paths (-r when bRecurse).
@@ -363,7 +372,7 @@ FileRun rRunFiles(std::vector<std::string> vsPaths, bool bRecurse) {
     pfnFileFmtStmt = rcMark;
     ConsoleCapture cap;
     r.rc = rcFmtOnFile(apArgs.data(), static_cast<int32_t>(apArgs.size()), &r.iDirs, &r.iFiles, &iStmts, &iIn, &iOut,
-                       bRecurse, &style);
+                       bRecurse, &style, &r.rTally);
     pfnFileFmtStmt = pfnOld;
     r.sMsgs = cap.sLines();
     return r;
@@ -479,3 +488,172 @@ TEST(FileMode, TheDumpFileMustBeNoFileOfTheRun) {
                 << c.szName << " " << sz;
     }
 }
+
+// A directory's entries are named with one separator between the directory and the entry.
+TEST(FileMode, PathsJoinWithOneSeparator) {
+    const struct { const char *szDir, *szName, *szWant; bool bWindowsOnly; } arCases[] = {
+        {"sql", "x.sql", bPlatCrLfNative ? "sql\\x.sql" : "sql/x.sql", false},
+        {"sql/", "x.sql", "sql/x.sql", false},
+        {"/", "x.sql", "/x.sql", false},
+        {"", "x.sql", "x.sql", false},
+        {"a/b.sql", "*.SQL", bPlatCrLfNative ? "a/b.sql\\*.SQL" : "a/b.sql/*.SQL", false},
+        {"sql\\", "x.sql", "sql\\x.sql", true},
+        {"C:\\", "x.sql", "C:\\x.sql", true},
+    };
+    for (const auto &c : arCases) {
+        if (c.bWindowsOnly && !bPlatCrLfNative) continue;
+        HeapPtr<char> p(szJoinPath(c.szDir, c.szName));
+        ASSERT_NE(nullptr, p) << c.szDir;
+        EXPECT_STREQ(c.szWant, p.get()) << c.szDir << " + " << c.szName;
+    }
+}
+
+namespace {
+// rRunOptions for as long as it lives: --check or --diff as asked, everything else the default.
+struct RunOptionsSet {
+    explicit RunOptionsSet(bool bCheck, bool bDiff = false) {
+        rRunOptions = RunOptions{};
+        rRunOptions.iCheck = bCheck;
+        rRunOptions.iDiff = bDiff;
+        rRunOptions.iNoConfig = 1;
+    }
+    ~RunOptionsSet() { rRunOptions = RunOptions{}; }
+};
+}  // namespace
+
+// What a walk tallies: files rewritten (or, with --check, that would change) apart from those
+// left as they were, paths passed over, and with --check and --diff the files that failed, past
+// which the walk goes on; a rewriting walk ends at the first failure.
+TEST(FileMode, TheWalkTalliesWhatItMet) {
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_tally";
+    fs::remove_all(d);
+    fs::create_directories(d / "s.sql");
+    ScopeExit remove([&] { fs::remove_all(d); });
+    const std::string s = d.string() + cPlatPathSep;
+    const std::string sBin("a\0b\nc\nd\n", 8);
+    const struct {
+        const char *szName;
+        std::vector<std::string> vsPaths;
+        bool bRecurse, bCheck, bDiff;
+        int rc;
+        int32_t iFiles, iUnchanged, iPassed, iFailed;
+        int rcFirst;
+    } arCases[] = {
+        {"a file, rewritten", {s + "x.sql"}, false, false, false, RC_OK, 1, 0, 0, 0, RC_OK},
+        {"a file already formatted", {s + "done.sql"}, false, false, false, RC_OK, 0, 1, 0, 0, RC_OK},
+        {"an empty file", {s + "empty.sql"}, false, false, false, RC_OK, 0, 1, 0, 0, RC_OK},
+        {"a directory without -r", {s + "s.sql"}, false, false, false, RC_OK, 0, 0, 1, 0, RC_OK},
+        {"a directory with -r, --check", {d.string()}, true, true, false, RC_OK, 1, 3, 0, 1, RC_BADTEXT},
+        {"--check goes on past a binary file", {s + "bin.sql", s + "x.sql"}, false, true, false, RC_OK, 1, 0, 0, 1,
+         RC_BADTEXT},
+        {"--diff goes on past a missing file", {s + "none.sql", s + "x.sql", s + "bin.sql"}, false, false, true, RC_OK,
+         1, 0, 0, 2, RC_OPEN},
+        {"rewriting ends at a binary file", {s + "bin.sql", s + "x.sql"}, false, false, false, RC_BADTEXT, 0, 0, 0, 0,
+         RC_OK},
+    };
+    for (const auto &c : arCases) {
+        vPut(d / "x.sql", "select 1;\n");
+        vPut(d / "done.sql", "<select 1;\n>");  // the stand-in leaves it as it is
+        vPut(d / "empty.sql", "");
+        vPut(d / "bin.sql", sBin);
+        vPut(d / "s.sql" / "y.sql", "<x>");
+        RunOptionsSet opts(c.bCheck, c.bDiff);
+        FileRun r = rRunFiles(c.vsPaths, c.bRecurse);
+        EXPECT_EQ(c.rc, r.rc) << c.szName << r.sMsgs;
+        EXPECT_EQ(c.iFiles, r.iFiles) << c.szName;
+        EXPECT_EQ(c.iUnchanged, r.rTally.iUnchanged) << c.szName;
+        EXPECT_EQ(c.iPassed, r.rTally.iPassedOver) << c.szName;
+        EXPECT_EQ(c.iFailed, r.rTally.iFailed) << c.szName;
+        EXPECT_EQ(c.rcFirst, r.rTally.rcFirstFailure) << c.szName;
+        EXPECT_EQ(sBin, sReadBytes(d / "bin.sql")) << c.szName;
+        const bool bRewritten = !c.bCheck && !c.bDiff && c.rc == RC_OK && c.iFiles == 1;
+        EXPECT_EQ(bRewritten ? "<select 1;\n>" : "select 1;\n", sReadBytes(d / "x.sql")) << c.szName;
+    }
+}
+
+#if !defined(_WIN32)
+namespace {
+FileModeCalls rRealCalls;
+int iStubSignal = 0;
+FILE *pCreateThenSignal(const char *szPath) {
+    FILE *fp = rRealCalls.pfnCreateNew(szPath);
+    raise(iStubSignal);
+    return fp;
+}
+size_t nWriteThenSignal(const void *p, size_t nSize, size_t nCount, FILE *fp) {
+    raise(iStubSignal);
+    return rRealCalls.pfnWrite(p, nSize, nCount, fp);
+}
+int iSetModeThenSignal(const char *szPath, const PlatStat *pStat) {
+    int iErr = rRealCalls.pfnSetMode(szPath, pStat);
+    raise(iStubSignal);
+    return iErr;
+}
+int iReplaceFails(const char *, const char *) { return EIO; }
+int iReplaceThenSignal(const char *szFrom, const char *szTo) {
+    int iErr = rRealCalls.pfnReplace(szFrom, szTo);
+    raise(iStubSignal);
+    return iErr;
+}
+}  // namespace
+
+// An interrupt at each step of a rewrite: before the new file has taken the original's name it
+// is removed and the original stays; once it has, the new text stands. Either way the program
+// ends by the signal and no file is left beside. The interrupt arrives from inside the step (a
+// stand-in of the file call raises it), in a child process that it ends.
+TEST(FileMode, AnInterruptAtEachStepOfARewrite) {
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_signal";
+    const struct { const char *szName; int iSig; bool bNewText; void (*pfnStub)(FileModeCalls *); } arCases[] = {
+        {"while the new file is made", SIGINT, false, [](FileModeCalls *p) { p->pfnCreateNew = pCreateThenSignal; }},
+        {"while it is written", SIGTERM, false, [](FileModeCalls *p) { p->pfnWrite = nWriteThenSignal; }},
+        {"while it takes the original's mode", SIGHUP, false, [](FileModeCalls *p) { p->pfnSetMode = iSetModeThenSignal; }},
+        {"while it takes the original's name", SIGINT, true, [](FileModeCalls *p) { p->pfnReplace = iReplaceThenSignal; }},
+    };
+    for (const auto &c : arCases) {
+        fs::remove_all(d);
+        fs::create_directories(d);
+        ScopeExit remove([&] { fs::remove_all(d); });
+        vPut(d / "a.sql", "select 1;\n");
+        std::fflush(nullptr);
+        pid_t pid = fork();
+        ASSERT_NE(-1, pid);
+        if (pid == 0) {
+            rRealCalls = rFileModeCalls;
+            c.pfnStub(&rFileModeCalls);
+            iStubSignal = c.iSig;
+            RunOptionsSet opts(false);
+            FileRun r = rRunFiles({(d / "a.sql").string()}, false);
+            _exit(r.rc == RC_OK ? 100 : 101);  // not reached: the signal ends the child
+        }
+        int iStatus = 0;
+        ASSERT_EQ(pid, waitpid(pid, &iStatus, 0));
+        EXPECT_TRUE(WIFSIGNALED(iStatus) && WTERMSIG(iStatus) == c.iSig) << c.szName << " " << iStatus;
+        EXPECT_EQ(c.bNewText ? "<select 1;\n>" : "select 1;\n", sReadBytes(d / "a.sql")) << c.szName;
+        EXPECT_EQ(1, std::distance(fs::directory_iterator(d), fs::directory_iterator())) << c.szName << ": a file left";
+    }
+}
+#endif
+
+#if !defined(_WIN32)
+// A rewrite that fails after the new file took the original's mode removes the new file, also
+// when that mode lacks the owner's write bit (root rewrites a file that only its group may write).
+TEST(FileMode, AFailedRewriteRemovesItsNewFileWhateverItsMode) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may rewrite such a file";
+    const fs::path d = fs::temp_directory_path() / "quorva_filemode_newmode";
+    fs::remove_all(d);
+    fs::create_directories(d);
+    ScopeExit remove([&] { fs::remove_all(d); });
+    for (mode_t uMode : {0644, 0464, 0044 | 0002}) {
+        vPut(d / "a.sql", "select 1;\n");
+        ASSERT_EQ(0, chmod((d / "a.sql").c_str(), uMode));
+        rRealCalls = rFileModeCalls;
+        rFileModeCalls.pfnReplace = iReplaceFails;
+        ScopeExit restore([] { rFileModeCalls = rRealCalls; });
+        RunOptionsSet opts(false);
+        FileRun r = rRunFiles({(d / "a.sql").string()}, false);
+        EXPECT_EQ(RC_WRITE, r.rc) << uMode;
+        EXPECT_EQ("select 1;\n", sReadBytes(d / "a.sql")) << uMode;
+        EXPECT_EQ(1, std::distance(fs::directory_iterator(d), fs::directory_iterator())) << uMode << ": a file left";
+    }
+}
+#endif
