@@ -29,11 +29,15 @@ struct CmtIndents {
         vFree(p);
         vFree(pBytes);
     }
-    // Keeps the n bytes at pIndent; *piAt receives where. False for want of memory.
+    // Keeps the n bytes at pIndent (never inside pBytes); *piAt receives where. False for want of
+    // memory.
     bool bKeepBytes(const char *pIndent, size_t nIndent, size_t *piAt);
     // Adds the comment [pCmt, pCmt + nCmt) whose line begins with the indentation given. False
     // for want of memory.
     bool bAdd(const char *pCmt, size_t nCmt, const char *pIndent, size_t nIndent);
+    // The same for an indentation kept before (its bytes from pBytes + iIndent): never a pointer
+    // into pBytes, which moves as it grows.
+    bool bAddKept(const char *pCmt, size_t nCmt, size_t iIndent, size_t nIndent);
     // The entry of the comment [pCmt, pCmt + nCmt), looked for from entry *piNext on (a few
     // entries ahead at most), which then moves past it; null when it is not found.
     const CmtIndent *pFind(size_t *piNext, const char *pCmt, size_t nCmt) const;

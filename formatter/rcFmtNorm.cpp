@@ -151,7 +151,7 @@ bool bKeepCmtIndent(FmtWork *pWork, const char *pStart, const char *pCmt, const 
     while (q > pStart && q[-1] != '\n') --q;
     CmtIndents &r = pWork->rCmtIndents;
     const size_t nCmt = static_cast<size_t>(pCmtEnd - pCmt);
-    if (q == pStart) return r.bAdd(pCmt, nCmt, r.pBytes != nullptr ? r.pBytes + r.iFirst : "", r.nFirst);
+    if (q == pStart) return r.bAddKept(pCmt, nCmt, r.iFirst, r.nFirst);  // no copy: the block may move
     const char *e = q;
     while (*e == ' ' || *e == '\t') ++e;
     return r.bAdd(pCmt, nCmt, q, static_cast<size_t>(e - q));
@@ -591,8 +591,12 @@ bool CmtIndents::bKeepBytes(const char *pIndent, size_t nIndent, size_t *piAt) {
 
 bool CmtIndents::bAdd(const char *pCmt, size_t nCmt, const char *pIndent, size_t nIndent) {
     size_t iAt = 0;
-    if (!bGrowTo(&p, &cap, n + 1) || !bKeepBytes(pIndent, nIndent, &iAt)) return false;
-    p[n++] = CmtIndent{nCmt, uHashBytes(pCmt, nCmt), iAt, nIndent};
+    return bKeepBytes(pIndent, nIndent, &iAt) && bAddKept(pCmt, nCmt, iAt, nIndent);
+}
+
+bool CmtIndents::bAddKept(const char *pCmt, size_t nCmt, size_t iIndent, size_t nIndent) {
+    if (!bGrowTo(&p, &cap, n + 1)) return false;
+    p[n++] = CmtIndent{nCmt, uHashBytes(pCmt, nCmt), iIndent, nIndent};
     return true;
 }
 
