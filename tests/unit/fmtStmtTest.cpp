@@ -251,7 +251,7 @@ const rFmtCase arCommentCases[] = {
 // operator or a comment mark; a lead byte before a byte below 0x40 (a quote, a blank, a line
 // end, a parenthesis, a comma, a semicolon) is a byte of its own, for such a pair is no character.
 const rFmtCase arShiftJisCases[] = {
-    // ã½, whose second byte is a backslash
+    // ソ, whose second byte is a backslash
     {"Japanese literal in a condition", "SELECT a FROM t WHERE b = '\x83\x5C' AND c = 1",
      "SELECT a\nFROM t\nWHERE b = '\x83\x5C'\nAND c = 1\n"},
     {"second byte is a backslash before AND", "\x95\\ AND /* c */ y", "\x95\\ /* c */AND y\n"},
@@ -274,10 +274,10 @@ const rFmtCase arShiftJisCases[] = {
 // UTF-8 and Latin-1 text: a whole UTF-8 sequence is one character, and a Latin-1 byte never takes
 // the byte after it (the text shows its encoding; --encoding may name it).
 const rFmtCase arOtherEncodingCases[] = {
-    {"UTF-8 literal, the statement goes on", "select 'ããã' from dual where x = 1;",
-     "select 'ããã'\nfrom dual\nwhere x = 1;\n"},
-    {"UTF-8 comment before a comma", "select a /* ã³ã¡ã³ãï¼æ³¨ï¼ */, b from t;",
-     "select a /* ã³ã¡ã³ãï¼æ³¨ï¼ */\n, b\nfrom t;\n"},
+    {"UTF-8 literal, the statement goes on", "select 'あいう' from dual where x = 1;",
+     "select 'あいう'\nfrom dual\nwhere x = 1;\n"},
+    {"UTF-8 comment before a comma", "select a /* コメント（注） */, b from t;",
+     "select a /* コメント（注） */\n, b\nfrom t;\n"},
     {"UTF-8 byte order mark stays in front", "\xEF\xBB\xBF  select 1 from dual",
      "\xEF\xBB\xBF" "select 1\nfrom dual\n"},
     {"Latin-1 before a doubled quote", "select 'caf\xE9''s', x\xE9 , '\xE9' from t",
@@ -435,7 +435,7 @@ const rFmtCase arConstructCases[] = {
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end
-// a line comment; a chunk that ends in a double-byte character (ã) before one empty line is
+// a line comment; a chunk that ends in a double-byte character (あ) before one empty line is
 // glued to the next with "__" while the next line is shorter than the limit.
 const rFmtCase arJoinCases[] = {
     {"clauses run together", "  SELECT a\n\nFROM t\nWHERE b", "SELECT aFROM tWHERE b\n"},
@@ -570,16 +570,16 @@ TEST(FmtLineEnds, OnlyThoseBetweenTokensChange) {
 // hands over no output buffer and sets no length.
 TEST(FmtFailure, ReportsWhole) {
     const std::string sSkipCmt = sTrail("rcSkipCmt", ".\\rcFmtStmt", 125);
-    const std::string sHead = sOverrun + sSjis("é¢æ°ã«æ¸¡ããããããã¡é åã®åç«¯é¨ï¼\n");
+    const std::string sHead = sOverrun + sSjis("関数に渡されたバッファ領域の先端部：\n");
     const std::string sMetrix = sTrail("rcGetMetrix", ".\\rcFmtStmt", 211) + sTrail("rcFmtStmt", ".\\rcFmtStmt", 1034);
     const std::string sLong = std::string(300, 'y'), sA(200, 'a'), sBs(150, 'b');
     // The line of the text where the failure was found.
-    auto sAt = [](int iLine) { return sSjis(("æ´å½¢ã§ããªãã£ãä½ç½®ã¯å¥åã® " + std::to_string(iLine) + " è¡ç®ã§ãã\n").c_str()); };
+    auto sAt = [](int iLine) { return sSjis(("整形できなかった位置は入力の " + std::to_string(iLine) + " 行目です。\n").c_str()); };
     auto sFmt = [](int iSite) { return sTrail("rcFmtStmt", ".\\rcFmtStmt", iSite); };
     const struct { const char *szName; std::string sIn; int32_t iJoinAt; int rc; std::string sMsg; } arCases[] = {
         {"empty statement", "  \n ", 0, RC_OVERRUN, sOverrun + sFmt(526) + sDump("", "")},
         {"dump of 128 bytes each side", sA + ") " + sBs, 0, RC_PAREN,
-         sSjis("Error - å¯¾å¿ããéãæ¬å¼§ãããã¾ãããiIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
+         sSjis("Error - 対応する開き括弧がありません。iIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
              sDump(sA.substr(72), (") " + sBs).substr(0, 128)) + sAt(1)},
         {"joining meets a line comment without its line end", "a\n-- c", 256, RC_OVERRUN,
          sOverrun + sSkipCmt + sTrail("rcJoinStmtChunk", ".\\rcFmtStmt", 331) + sFmt(478) + sDump("", "a\n-- c") + sAt(1)},
@@ -591,13 +591,13 @@ TEST(FmtFailure, ReportsWhole) {
          sHead + ("(" + sLong).substr(0, 255) + "\n" + sMetrix +
              sDump("SELECT f", ("(" + sLong + "\n").substr(0, 128)) + sAt(1)},
         {"one ) too many", "SELECT a) FROM t", 0, RC_PAREN,
-         sSjis("Error - å¯¾å¿ããéãæ¬å¼§ãããã¾ãããiIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
+         sSjis("Error - 対応する開き括弧がありません。iIdt = -1, iOrgIdt = 0\n") + sFmt(1058) +
              sDump("SELECT a", ") FROM t\n") + sAt(1)},
         {"block left open", "BEGIN NULL; END", 0, RC_PAREN,
-         sSjis("Error - å¯¾å¿ããéãæ¬å¼§ãããã¾ãããiIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
+         sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
              sDump("BEGIN NULL;END\n", "") + sAt(1)},
         {"first line indented by 512 levels", std::string(512, '\t') + "x;", 0, RC_MAXIDT,
-         sSjis("Error - å­ä¸ãéã®æå¤§å¤ï¼= 512ï¼ãè¶ãã¾ããã\n") + sFmt(1043) + sDump("", "x;") + sAt(1)},
+         sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") + sFmt(1043) + sDump("", "x;") + sAt(1)},
     };
     for (const auto &c : arCases) {
         FmtResult r = rFormat(c.sIn, "\t", 14, 50, c.iJoinAt);
@@ -612,11 +612,11 @@ TEST(FmtFailure, ReportsWhole) {
 // it is, naming the line where it opened: the stray quote would make the author's text code.
 TEST(FmtFailure, TextLeftOpenIsRefused) {
     auto sOpenLit = [](int iLine) {
-        return sSjis(("Error - å¥åã® " + std::to_string(iLine) + " è¡ç®ã§å§ã¾ããªãã©ã«ãéãããã¦ãã¾ããã\n").c_str()) +
+        return sSjis(("Error - 入力の " + std::to_string(iLine) + " 行目で始まるリテラルが閉じられていません。\n").c_str()) +
                sTrail("rcFmtStmt", ".\\rcFmtStmt", 1484);
     };
     auto sOpenCmt = [](int iLine) {
-        return sSjis(("Error - å¥åã® " + std::to_string(iLine) + " è¡ç®ã§å§ã¾ãã³ã¡ã³ããéãããã¦ãã¾ããã\n").c_str()) +
+        return sSjis(("Error - 入力の " + std::to_string(iLine) + " 行目で始まるコメントが閉じられていません。\n").c_str()) +
                sTrail("rcFmtStmt", ".\\rcFmtStmt", 1484);
     };
     const struct { const char *szName, *szIn; std::string sMsg; } arCases[] = {
@@ -653,7 +653,7 @@ TEST(FmtFailure, MaximumIndentation) {
     for (const auto &c : arCases) {
         FmtResult r = rFormat(c.sIn);
         EXPECT_EQ(c.rc, r.rc) << c.szName;
-        EXPECT_TRUE(c.rc == RC_OK || r.sMsg.find(sSjis("Error - å­ä¸ãéã®æå¤§å¤ï¼= 512ï¼ãè¶ãã¾ããã\n") +
+        EXPECT_TRUE(c.rc == RC_OK || r.sMsg.find(sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") +
                                                  sTrail("rcFmtStmt", ".\\rcFmtStmt", 1043)) == 0)
             << c.szName;
     }
@@ -677,7 +677,7 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
     vSetDumpName("fmtDump.sql");
     EXPECT_EQ(RC_OK, rFormat("select 1\r\nfrom dual").rc);
     EXPECT_EQ("<missing>", sReadBytes("fmtDump.sql"));
-    const std::string sBad = " \r\n\t\x82\x9F x )";  // ã
+    const std::string sBad = " \r\n\t\x82\x9F x )";  // ぁ
     EXPECT_EQ(RC_PAREN, rFormat(sBad).rc);
     EXPECT_EQ(sBad, sReadBytes("fmtDump.sql"));
     EXPECT_EQ(RC_OVERRUN, rFormat("  ").rc);
@@ -688,7 +688,7 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
     vSetDumpName(sName);
     FmtResult r = rFormat("select 1");
     EXPECT_EQ(RC_NAMELEN, r.rc);
-    EXPECT_EQ(sSjis("Error - ãã¡ã¤ã«åãé·ããã¾ããç¾å¨ã®é·ãã¯ 302 ã§ããåè§æå­ 260 å­ä»¥åã§æå®ãã¦ä¸ããã") +
+    EXPECT_EQ(sSjis("Error - ファイル名が長すぎます。現在の長さは 302 です。半角文字 260 字以内で指定して下さい。") +
                   sName + "\n" + sTrail("rcFmtStmt", ".\\rcFmtStmt", 456),
               r.sMsg);
     EXPECT_FALSE(r.bOut);
@@ -696,7 +696,7 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
     vSetDumpName("noSuchDirForDump/x.sql");
     r = rFormat("select 1");
     EXPECT_EQ(RC_OPEN, r.rc);
-    EXPECT_EQ(0u, r.sMsg.find(sSjis("Error - ãã¡ã¤ã«ã®ãªã¼ãã³ã«å¤±æãã¾ããã"))) << r.sMsg;
+    EXPECT_EQ(0u, r.sMsg.find(sSjis("Error - ファイルのオープンに失敗しました。"))) << r.sMsg;
     EXPECT_EQ(sTrail("rcFmtStmt", ".\\rcFmtStmt", 456), sLast(r.sMsg, sTrail("rcFmtStmt", ".\\rcFmtStmt", 456).size()));
 }
 }  // namespace
