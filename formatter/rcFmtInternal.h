@@ -116,7 +116,7 @@ int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32
 // with pWork->iSite (and pWork->szSrc where a position is known) set.
 int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle);
 
-// The measuring and the writing pass (rcFmtLayout.cpp), through the check that the output
-// did not overrun: *szStmtFmt receives the output buffer as soon as it is allocated, and
-// *piFmtLen its length. On failure returns the code with pWork->iSite and pWork->szSrc set.
+// The layout walk (rcFmtLayout.cpp) and its end checks: *szStmtFmt receives the output block
+// as soon as there is one (the caller's from then on, also after a failure), and *piFmtLen its
+// length. On failure returns the code with pWork->iSite and pWork->szSrc set.
 int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen);

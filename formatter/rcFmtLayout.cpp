@@ -1,6 +1,6 @@
-// The layout engine: the measuring pass and the writing pass over the normalised statement, the
-// output actions both passes share, the text-carrying rules, the sizing of the output buffer
-// and the finishing of the output.
+// The layout engine: one walk over the normalised statement that writes the output into a block
+// growing as it goes, the output actions the rules share, the text-carrying rules, and the
+// finishing of the output (the first line's indentation put in front).
 #include <algorithm>
 #include <cassert>
 #include <cstddef>

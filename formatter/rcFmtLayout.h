@@ -37,7 +37,7 @@ struct rIdtFrame {
 };
 
 struct LayoutState {
-    // The rules' state; both passes start it alike and nothing carries over between them.
+    // The rules' state, started afresh for each text (and, in part, after each "/" terminator).
     const char *szSrc;     // reading position in ssSrc
     const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
     const MetricTable *pParts;  // the metrics of the text's parts, or null
@@ -69,7 +69,7 @@ struct LayoutState {
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
 
-    // The pass.
+    // The walk and its output.
     char *pOut;            // the output buffer (null until the first byte)
     int64_t iCap;          // bytes the output buffer takes before its terminating NUL
     bool bNoRoom;          // the buffer could not grow: the walk only counts from there

@@ -68,22 +68,16 @@ const uint8_t *const arUtf8Unit = rLex.arUtf8;
 const uint8_t *const arLatin1Unit = rLex.arLatin1;
 
 int32_t eEncoding = ENC_SJIS;
-int iIsUtf8Lead(int iByte) { return arUtf8Unit[static_cast<unsigned>(iByte) & 0xFFu] > 1; }
-int iIsNoLead(int) { return 0; }
 }  // namespace
 
 const uint8_t *pUnitFirst = arSjisUnit;
-int (*pfnIsLeadByte)(int) = iIsLeadByte;
 
 int iIsLeadByte(int iByte) { return arSjisUnit[static_cast<unsigned>(iByte) & 0xFFu] == 2; }
 
 void vSetUnitEncoding(int32_t eEnc) {
     eEncoding = eEnc == ENC_UTF8 || eEnc == ENC_LATIN1 ? eEnc : ENC_SJIS;
     pUnitFirst = eEncoding == ENC_UTF8 ? arUtf8Unit : eEncoding == ENC_LATIN1 ? arLatin1Unit : arSjisUnit;
-    pfnIsLeadByte = eEncoding == ENC_UTF8 ? iIsUtf8Lead : eEncoding == ENC_LATIN1 ? iIsNoLead : iIsLeadByte;
 }
-
-int32_t eUnitEncoding() { return eEncoding; }
 
 int iUnitLenMulti(const char *p, const char *pEnd) {
     int n = pUnitFirst[static_cast<uint8_t>(*p)];
@@ -284,10 +278,6 @@ const char *pOpenAtEnd(const char *pStart, const char *pEnd) {
         }
     }
     return nullptr;
-}
-
-int32_t iQuotedLen(const char *p, const char *pEnd) {
-    return bQuoteAt(p) ? static_cast<int32_t>(pLiteralEnd(p, pEnd) - p) : 0;
 }
 
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed) {

@@ -124,7 +124,6 @@ inline void vCopyRun(char *d, const char *p, size_t n) {
 enum : int32_t { ENC_AUTO = 0, ENC_SJIS = 1, ENC_UTF8 = 2, ENC_LATIN1 = 3 };
 // Selects the encoding for every scan from now on (ENC_AUTO is not one: the caller decides).
 void vSetUnitEncoding(int32_t eEnc);
-int32_t eUnitEncoding();
 // The encoding a text of unknown encoding is read in: UTF-8 when it begins with a UTF-8 byte
 // order mark or is valid UTF-8 holding at least one multibyte sequence, else Shift_JIS.
 int32_t eDetectEncoding(const char *p, size_t n);
@@ -132,7 +131,6 @@ int32_t eDetectEncoding(const char *p, size_t n);
 bool bValidUtf8(const char *p, size_t n);
 
 int iIsLeadByte(int iByte);  // the Shift_JIS lead-byte test
-extern int (*pfnIsLeadByte)(int);     // the lead-byte test of the encoding in use
 extern const uint8_t *pUnitFirst;     // per first byte: 1, or the length of the unit it may open
 int iUnitLenMulti(const char *p, const char *pEnd);
 
@@ -240,8 +238,6 @@ inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
 // End of the literal that begins at p (where bLiteralAt holds), just past its closing quote; a
 // literal without its end runs to pEnd. *pbClosed (when given) tells which.
 const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
-// The length of the quoted literal ('...' or "...") at p, quotes included; 0 when p holds no quote.
-int32_t iQuotedLen(const char *p, const char *pEnd);
 
 // Comments: "--" to the end of the line, "/*" to "*/".
 inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }

@@ -38,8 +38,6 @@ const int32_t iMaxPasses = 2147483647;
 const int64_t iMinFrequency = 1000;
 
 int64_t iTmFreq = 0;  // ticks per second; 0 until rcTmInitial has read a usable value
-int64_t (*pfnCounter)() = iPlatCounter;
-int64_t (*pfnFrequency)() = iPlatCounterFreq;
 
 tTmTerm *pTerm(tTmStats *pStats, uint32_t iTerm) {
     assert(pStats != nullptr && pStats->pTerms != nullptr && iTerm < pStats->pTerms->iCount);
@@ -70,7 +68,7 @@ int rcOnRepThrStart(void *pCtx, void *pElem, uint32_t) {
         iConPrintf(szMsgUnpaired, szErrorPrefix, "rcOnRepThrStop", pT->iTerm, p->iTid, p->iCnt);
         return rcTrail(RC_TMSTATS, "rcOnRepThrStart()", szModule, SITE_START_UNPAIRED);
     }
-    p->iStartCnt = pfnCounter();
+    p->iStartCnt = iPlatCounter();
     ++p->iCnt;
     return RC_OK;
 }
@@ -82,7 +80,7 @@ int rcOnRepThrStop(void *pCtx, void *pElem, uint32_t) {
         iConPrintf(szMsgUnpaired, szErrorPrefix, "rcOnRepThrStart", pT->iTerm, p->iTid, p->iCnt);
         return rcTrail(RC_TMSTATS, "rcOnRepThrStop()", szModule, SITE_STOP_UNPAIRED);
     }
-    int64_t iDiff = pfnCounter() - p->iStartCnt;
+    int64_t iDiff = iPlatCounter() - p->iStartCnt;
     if (iDiff < 0) {
         uint64_t u = static_cast<uint64_t>(iDiff);
         iConPrintf(szMsgNegElaps, szErrorPrefix, pT->iTerm, p->iTid, p->iCnt, static_cast<unsigned>(u >> 32),
@@ -101,19 +99,13 @@ int iCmpThreadId(const void *pv1, const void *pv2) {
     return i1 < i2 ? -1 : (i1 > i2 ? 1 : 0);
 }
 
-void vTmSetClock(int64_t (*pfnNewCounter)(), int64_t (*pfnNewFrequency)()) {
-    pfnCounter = pfnNewCounter != nullptr ? pfnNewCounter : iPlatCounter;
-    pfnFrequency = pfnNewFrequency != nullptr ? pfnNewFrequency : iPlatCounterFreq;
-    iTmFreq = 0;
-}
-
 int rcTmInitial(tTmStats **ppStats, uint32_t iTerms) {
     if (console == nullptr) console = stdout;
     *ppStats = static_cast<tTmStats *>(pvAlloc(sizeof(tTmStats)));
     if (*ppStats == nullptr) return rcNoMem("rcTmInitial()", szModule, SITE_TM_ALLOC);
     if (iTmFreq == 0) {
         // Only a usable frequency is kept; an unusable one is asked for again next time.
-        int64_t iFreq = pfnFrequency();
+        int64_t iFreq = iPlatCounterFreq();
         if (iFreq >= iMinFrequency) iTmFreq = iFreq;
     }
     if (iTmFreq == 0) {

@@ -48,6 +48,3 @@ int rcTmFinal(tTmStats **ppStats);
 // Orders per-thread records by thread id, ascending, as unsigned 32-bit numbers.
 int iCmpThreadId(const void *pv1, const void *pv2);
 
-// Test hook: the counter and its frequency are read through these functions (null: the
-// platform's). Setting them forgets the frequency read so far; the next rcTmInitial asks again.
-void vTmSetClock(int64_t (*pfnCounter)(), int64_t (*pfnFrequency)());
