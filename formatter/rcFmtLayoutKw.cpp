@@ -7,28 +7,21 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtLayout.h"
+#include "formatter/rcFmtWords.h"
 
 namespace {
 
-const char *const arHeaders[] = {"PROCEDURE ", "FUNCTION ", "PACKAGE BODY ", "PACKAGE ", "TYPE BODY "};
-
-// The timing points of a compound trigger: each a section with IS, BEGIN and END and its name.
-const char *const arTimingPoints[] = {"BEFORE STATEMENT IS", "BEFORE EACH ROW IS", "AFTER STATEMENT IS",
-                                      "AFTER EACH ROW IS", "INSTEAD OF EACH ROW IS"};
-
-// The words that may stand between CREATE and the object it creates.
-const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING"};
-
-// Clause keywords; a longer join comes before the shorter ones it contains.
-constexpr const char *arClauses[] = {
-    "FROM ", "WHERE ", "FOR UPDATE", "SET ", "ORDER BY ", "GROUP BY ", "HAVING ", "UNION ALL ", "UNION ",
-    "INTERSECT ", "MINUS ", "INTO ", "START WITH ", "CONNECT BY ", "NATURAL LEFT OUTER JOIN ",
-    "NATURAL RIGHT OUTER JOIN ", "NATURAL FULL OUTER JOIN ", "NATURAL LEFT JOIN ", "NATURAL RIGHT JOIN ",
-    "NATURAL FULL JOIN ", "NATURAL INNER JOIN ", "LEFT OUTER JOIN ", "RIGHT OUTER JOIN ", "FULL OUTER JOIN ",
-    "LEFT JOIN ", "RIGHT JOIN ", "FULL JOIN ", "NATURAL JOIN ", "CROSS JOIN ", "INNER JOIN ", "JOIN ", "ON ",
-    "USING ", "RETURNING ", "PARTITION BY ", "SUBPARTITION BY ", "FREELISTS "};
-
-const char *const arStmtWords[] = {"CREATE", "ALTER", "DROP", "INSERT", "SELECT", "UPDATE", "DELETE", "WITH"};
+// The words of the rules, from the one table of words: block headers (with their blank),
+// timing points of a compound trigger (each a section with IS, BEGIN and END and its name), the
+// words between CREATE and its object, the clause keywords (with their blank, a longer join
+// before the shorter ones it contains) and the statement words.
+constexpr auto arHeaders = arPhrasesWith<W_HEADER>();
+constexpr auto arHeaderIds = arIdsWith<W_HEADER>();
+constexpr auto arTimingPoints = arWordsWith<W_TIMING>();
+constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
+constexpr auto arClauses = arPhrasesWith<W_CLAUSE>();
+constexpr auto arClauseIds = arIdsWith<W_CLAUSE>();
+constexpr auto arStmtWords = arWordsWith<W_STMT>();
 
 // Whether a keyword that ends before p stands as a word of its own: white space follows it, or
 // an operator, which the layout writes with a blank before it.
@@ -369,9 +362,9 @@ int rcOperatorRule(LayoutState *st) {
 // In the attribute list of an object type the methods are declarations, not blocks.
 int rcHeaderRule(LayoutState *st) {
     if (!((bPrevSep(st) && st->iInStmt == 1) || bAtUnitStart(st)) || st->iTypeSpec == 1) return RULE_PASS;
-    for (const char *szHdr : arHeaders) {
-        int32_t n = iKwBlank(st, szHdr);
-        if (n > 0) return rcHeader(st, n, std::strcmp(szHdr, "PACKAGE ") == 0);
+    for (size_t i = 0; i < arHeaders.size(); ++i) {
+        int32_t n = iKwBlank(st, arHeaders[i].sz);
+        if (n > 0) return rcHeader(st, n, arHeaderIds[i] == WORD_PACKAGE);
     }
     return RULE_PASS;
 }
@@ -672,15 +665,15 @@ int rcAnd(LayoutState *st) {
 int rcClause(LayoutState *st) {
     if (!bPrevBlank(st)) return RULE_PASS;
     // The clause keywords by their first two letters (8 at most: NATURAL ...).
-    static constexpr WordsByKey<26 * 26, 8> rByPair(sizeof arClauses / sizeof *arClauses, [](size_t i) {
-        return static_cast<size_t>((arClauses[i][0] - 'A') * 26 + (arClauses[i][1] - 'A'));
+    static constexpr WordsByKey<26 * 26, 8> rByPair(arClauses.size(), [](size_t i) {
+        return static_cast<size_t>((arClauses[i].sz[0] - 'A') * 26 + (arClauses[i].sz[1] - 'A'));
     });
     const int iFirst = iLetter(st->szSrc[0]), iSecond = iLetter(st->szSrc[1]);
     if (iFirst < 0 || iSecond < 0) return RULE_PASS;
     for (const int8_t *pi = rByPair.ar[iFirst * 26 + iSecond]; *pi >= 0; ++pi) {
-        const char *szKw = arClauses[*pi];
-        int32_t n = iKwBlank(st, szKw);
-        if (n == 0 || (szKw[0] == 'S' && szKw[1] == 'E' && st->iInStmt != 1)) continue;
+        int32_t n = iKwBlank(st, arClauses[*pi].sz);
+        // SET is a clause only inside a statement (elsewhere the tool's command or SET ROLE ...)
+        if (n == 0 || (arClauseIds[*pi] == WORD_SET && st->iInStmt != 1)) continue;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
         vCopy(st, n);
         return RC_OK;
@@ -747,7 +740,7 @@ struct RulesByStart {
             for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
             if (rule.szStarts == szOwnWords) {
                 if (rule.pfnRule == rcClause)
-                    for (const char *szKw : arClauses) vAddPair(szKw, i);
+                    for (const BlankPhrase &kw : arClauses) vAddPair(kw.sz, i);
                 else
                     for (const char *szKw : arStmtWords) vAddPair(szKw, i);
                 continue;

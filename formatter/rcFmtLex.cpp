@@ -1,6 +1,7 @@
 // The lexical layer: character classes, the character unit, keywords, literals and comments,
 // and the in-place exchange of two adjacent pieces of text.
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtWords.h"
 
 #include <cassert>
 #include <cstring>
@@ -20,7 +21,7 @@ enum {
 }  // namespace
 
 // The statement keywords that begin a line of their own wherever white space stands before them.
-constexpr const char *arLineKeywords[] = {"SHOW", "EXECUTE", "CREATE", "ALTER", "DROP"};
+constexpr auto arLineKeywords = arWordsWith<W_LINE>();
 
 constexpr LexTables::LexTables() {
     for (const char *szKw : arLineKeywords) arLineKwSecond[szKw[0] - 'A'] |= 1u << (szKw[1] - 'A');
@@ -48,9 +49,13 @@ constexpr LexTables::LexTables() {
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
             const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+            // The letters the comment moves and the flattening stop at: the first letters of the
+            // block headers and of the line keywords.
+            const int iLetter = bUpper ? c - 'A' : bLower ? c - 'a' : -1;
+            auto firstOf = [iLetter](uint32_t uRole) { return iLetter >= 0 && ((uFirstLettersOf(uRole) >> iLetter) & 1u) != 0; };
             arQuiet[c] = static_cast<uint16_t>((bCommon && !bWhite && !in("(),;:<>!=|*+^~") ? Q_NORM : 0) |
-                                              (bCommon && !in("PpFf") ? Q_MOVE : 0) |
-                                              (bCommon && (c == ' ' || !bWhite) && !in("SsEeCcAaDd") ? Q_FLAT : 0) |
+                                              (bCommon && !firstOf(W_MOVES) ? Q_MOVE : 0) |
+                                              (bCommon && (c == ' ' || !bWhite) && !firstOf(W_LINE) ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~SsAaIi") ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
@@ -160,7 +165,7 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
 }
 
 size_t nLineKeywordOf(const char *p) {
-    return nWordOfList(p, arLineKeywords, sizeof arLineKeywords / sizeof *arLineKeywords);
+    return nWordOfList(p, arLineKeywords.data(), arLineKeywords.size());
 }
 
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }

@@ -22,8 +22,9 @@ enum : uint8_t {
 enum : uint16_t {
     Q_NORM = 0x01,     // squeezing with blank insertion: all but white space, quotes, q, "-", "/",
                        // "(", ")", ",", ";", operators
-    Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and P and F (PROCEDURE, ...)
-    Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and S E C A D
+    Q_MOVE = 0x04,     // comment moves: all but quotes, q, "-", "/", and the block headers' first letters
+    Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and
+                       // the line keywords' first letters
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("

@@ -8,6 +8,7 @@
 
 #include "formatter/rcFmtInternal.h"
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtWords.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 
@@ -30,15 +31,14 @@ enum {
     SITE_FLAT_OVERRUN = 970,
 };
 
-// Words after which a blank goes in before an opening parenthesis.
-const char *const arParenWords[] = {"IF", "ELSIF", "WHERE", "AND", "OR", "NOT",
-                                    "EXISTS", "IN", "IS", "VALUES", "WHEN"};
-// Block headers, longest first where one begins another.
-const char *const arBlockWords[] = {"PROCEDURE", "FUNCTION", "PACKAGE BODY", "PACKAGE"};
+// Words after which a blank goes in before an opening parenthesis, and the block headers whose
+// comments move in front of them (longest first where one begins another): from the one table.
+constexpr auto arParenWords = arWordsWith<W_PAREN>();
+constexpr auto arBlockWords = arWordsWith<W_MOVES>();
 
 template <size_t N>
-size_t nWordAt(const char *p, const char *const (&arWords)[N]) {
-    return nWordOfList(p, arWords, N);
+size_t nWordAt(const char *p, const std::array<const char *, N> &arWords) {
+    return nWordOfList(p, arWords.data(), N);
 }
 
 // Records the failure site, and the position for the dump where one is known.

@@ -3,40 +3,24 @@
 // formatted, the way the tool itself reads a script: a line is a command only where no
 // statement is being read, that is at the start of the text, after a statement's ";" or "/",
 // and never inside a PL/SQL block, which runs to its "/" line.
+#include <array>
 #include <cstring>
 
 #include "formatter/rcFmtInternal.h"
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtWords.h"
 #include "runtime/psGlobals.h"
 
 namespace {
-// The command words, each with its shortest form: "REMARK", 3 means that REM, REMA, REMAR and
-// REMARK are all the one command.
-constexpr struct {
-    const char *szWord;
-    size_t nMin;  // the shortest form
-} arCmdWords[] = {
-    {"ACCEPT", 3},    {"APPEND", 1},    {"ATTRIBUTE", 9}, {"BREAK", 3},     {"BTITLE", 3},
-    {"CHANGE", 1},    {"CLEAR", 2},     {"COLUMN", 3},    {"COMPUTE", 4},   {"CONNECT", 4},
-    {"COPY", 4},      {"DEFINE", 3},    {"DEL", 3},       {"DESCRIBE", 4},  {"DISCONNECT", 4},
-    {"EDIT", 2},      {"EXECUTE", 4},   {"EXIT", 4},      {"GET", 3},       {"HELP", 4},
-    {"HISTORY", 4},   {"HOST", 2},      {"INPUT", 1},     {"LIST", 1},      {"ORADEBUG", 8},
-    {"PASSWORD", 5},  {"PAUSE", 3},     {"PRINT", 3},     {"PROMPT", 3},    {"QUIT", 4},
-    {"RECOVER", 7},   {"REMARK", 3},    {"REPFOOTER", 4}, {"REPHEADER", 4}, {"RUN", 1},
-    {"SAVE", 3},      {"SET", 3},       {"SHOW", 3},      {"SHUTDOWN", 8},  {"SPOOL", 3},
-    {"START", 3},     {"STARTUP", 7},   {"STORE", 5},     {"TIMING", 4},    {"TTITLE", 3},
-    {"UNDEFINE", 5},  {"VARIABLE", 3},  {"WHENEVER", 8},
-};
-// SET followed by one of these is an SQL statement wherever it stands.
-const char *const arSqlSets[] = {"TRANSACTION", "ROLE", "CONSTRAINTS", "CONSTRAINT"};
-// After CREATE [OR REPLACE] [EDITIONABLE ...]: the objects whose source is a PL/SQL unit, which
-// the tool reads up to its "/" line.
-const char *const arPlsqlObjects[] = {"FUNCTION", "PROCEDURE", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY", "JAVA"};
-const char *const arCreateFlags[] = {"OR", "REPLACE", "EDITIONABLE", "NONEDITIONABLE", "EDITIONING", "NO", "FORCE"};
-// The flags that only CREATE JAVA takes.
-const char *const arJavaFlags[] = {"AND", "RESOLVE", "COMPILE", "NOFORCE"};
-// The units that a wrapped body may follow: CREATE ... PACKAGE BODY x WRAPPED.
-const char *const arWrappedObjects[] = {"FUNCTION", "PROCEDURE", "PACKAGE", "TRIGGER", "TYPE", "LIBRARY"};
+// The commands of the tool, the words after SET that make an SQL statement of it, and the words
+// of CREATE: its flags, CREATE JAVA's flags, the objects read up to their "/" line and those a
+// wrapped body may follow. All from the one table of words.
+constexpr auto arCmdIds = arIdsWith<W_COMMAND>();
+constexpr auto arSqlSets = arWordsWith<W_SQL_SET>();
+constexpr auto arPlsqlObjects = arWordsWith<W_UNIT>();
+constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
+constexpr auto arJavaFlags = arWordsWith<W_JAVA_FLAG>();
+constexpr auto arWrappedObjects = arWordsWith<W_WRAPPED_UNIT>();
 
 enum State { IDLE, IN_SQL, IN_PLSQL };
 
@@ -48,7 +32,7 @@ size_t nWordLen(const char *p, const char *pEnd) {
 }
 
 template <size_t N>
-bool bWordIn(const char *p, size_t n, const char *const (&arWords)[N]) {
+bool bWordIn(const char *p, size_t n, const std::array<const char *, N> &arWords) {
     for (const char *sz : arWords)
         if (bWordIs(p, n, sz)) return true;
     return false;
@@ -68,8 +52,9 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 }
 
 // The command words by their first letter.
-constexpr WordsByKey<26, 9> rCmdsByLetter(sizeof arCmdWords / sizeof *arCmdWords,
-                                          [](size_t i) { return static_cast<size_t>(arCmdWords[i].szWord[0] - 'A'); });
+constexpr WordsByKey<26, 9> rCmdsByLetter(arCmdIds.size(), [](size_t i) {
+    return static_cast<size_t>(arWordDefs[arCmdIds[i]].szText[0] - 'A');
+});
 
 // Whether the one-letter form at p (A, C, I, L, R) is the command and not the first word of a
 // statement: the tool would take "a := 1" for APPEND and "i := 0;" for INPUT, but a text piped
@@ -95,10 +80,10 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (!(p + n >= pEnd || bWordEndsAt(p + n) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
-        const auto &cmd = arCmdWords[*pi];
-        if (n < cmd.nMin || n > std::strlen(cmd.szWord) || uMatchCapitals(p, cmd.szWord) < n) continue;
+        const WordDef &cmd = arWordDefs[arCmdIds[*pi]];
+        if (n < cmd.nShortest || n > std::strlen(cmd.szText) || uMatchCapitals(p, cmd.szText) < n) continue;
         if (n == 1) return bOneLetterCmd(p, pEnd);
-        if (!bWordIs(cmd.szWord, 3, "SET")) return true;
+        if (arCmdIds[*pi] != WORD_SET) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
         return !bWordIn(q, nNext, arSqlSets);

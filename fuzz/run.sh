@@ -21,12 +21,14 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUORVA_FUZZ=ON \
     -DQUORVA_SANITIZE=ON -DQUORVA_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j2 --target "$target" >/dev/null
+cmake --build "$build" -j2 --target "$target" fuzzDict >/dev/null
 
+# The dictionary: the words of the formatter's table, then the hand-kept markers.
+{ "$build/fuzz/fuzzDict"; cat fuzz/marks.dict; } >"$build/quorva.dict"
 python3 fuzz/seeds.py "$build/seeds" >/dev/null
 mkdir -p "$build/corpus/$target" "$build/artifacts"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-"$build/fuzz/$target" -dict=fuzz/quorva.dict -max_total_time="$seconds" -max_len="${FUZZ_MAX_LEN:-16384}" \
+"$build/fuzz/$target" -dict="$build/quorva.dict" -max_total_time="$seconds" -max_len="${FUZZ_MAX_LEN:-16384}" \
   -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$@" \
   "$build/corpus/$target" "$build/seeds/$target"
