@@ -21,6 +21,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQUORVA_FUZZ=ON \
     -DQUORVA_SANITIZE=ON -DQUORVA_TESTS=OFF >/dev/null
 fi
+cmake -S . -B "$build" >/dev/null  # a folder made before a target was added learns of it
 cmake --build "$build" -j2 --target "$target" fuzzDict >/dev/null
 
 # The dictionary: the words of the formatter's table, then the hand-kept markers.
