@@ -96,8 +96,9 @@ inline bool bLiteralsKept(const std::string &sIn, const std::string &sOut, int32
 // joining's glue adds) are the input's; without joining, no two words are joined where they kept
 // their order, every literal keeps its bytes and a second run moves no byte other than white
 // space (strictly: changes nothing, reads the same literals, comments and units carried whole,
-// and the output reads as the input's tokens: garbage still finds lines that the layout splits
-// so that a script command, "@" or EXECUTE, begins the second one). A finding aborts.
+// the output reads as the input's tokens with as many statement ends and no empty line: garbage
+// still finds lines that the layout splits so that a script command, "@" or EXECUTE, begins the
+// second one). A finding aborts.
 inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
     const bool bJoin = rStyle.iJoinAt != 0;
     if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
@@ -109,6 +110,9 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
     if (bStrictSecondRun() && sInk(sIn) == sInk(sOut) &&
         vsTokens(sIn, rStyle.iEncoding, false) != vsTokens(sOut, rStyle.iEncoding, false))
         vFinding("a token split or joined");
+    if (bStrictSecondRun() && nStatementsIn(sIn, rStyle.iEncoding) != nStatementsIn(sOut, rStyle.iEncoding))
+        vFinding("the statement ends differ");
+    if (bStrictSecondRun() && iEmptyLineAt(sOut, rStyle.iEncoding) != std::string::npos) vFinding("an empty line");
     if (bStrictSecondRun() && vsLiterals(sIn, rStyle.iEncoding, true) != vsLiterals(sOut, rStyle.iEncoding, true))
         vFinding("a second run reads other literals, comments or units carried whole");
     std::string sAgain;

@@ -198,3 +198,44 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
     }
     return v;
 }
+
+// The statement ends of a text as its tokens read: each ";" and each "/" (also a command's).
+inline size_t nStatementsIn(const std::string &s, int32_t eEnc) {
+    size_t n = 0;
+    for (const std::string &t : vsTokens(s, eEnc, false)) n += t == ";" || t == "/";
+    return n;
+}
+
+// Where the text holds an empty line outside its data (literals, block comments, the units
+// carried whole, the script commands with their continuation lines): the layout writes none.
+// npos when there is none.
+inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
+    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
+    std::string s = sAll;  // the data blanked out, so that its empty lines count for nothing
+    ScriptLines lines;
+    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return std::string::npos;
+    const char *const p0 = s.data();
+    size_t iPiece = 0;
+    for (size_t i = 0; i <= lines.n; ++i) {
+        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
+        for (const char *p = p0 + iPiece; p < pEnd;) {
+            const bool bData = bLiteralAt(p, p0, pEnd) || (p[0] == '/' && p[1] == '*');
+            const char *q = bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd) : bCmtAt(p) ? pCmtEnd(p, pEnd) : p + iUnitLen(p, pEnd);
+            if (bData) std::fill(s.begin() + (p - p0), s.begin() + (q - p0), 'x');  // a line comment keeps its line end
+            p = q;
+        }
+        if (i == lines.n) break;
+        // A command's lines, continuation lines included, are the author's, as is a unit carried
+        // whole: one line of data each.
+        size_t iStop = lines.p[i].iEnd;
+        if (iStop > lines.p[i].iStart && s[iStop - 1] == '\n') --iStop;
+        std::fill(s.begin() + lines.p[i].iStart, s.begin() + iStop, 'x');
+        iPiece = lines.p[i].iEnd;
+    }
+    for (size_t i = s.find('\n'); i != std::string::npos; i = s.find('\n', i + 1)) {
+        size_t j = i + 1;
+        while (j < s.size() && (s[j] == ' ' || s[j] == '\t' || s[j] == '\r')) ++j;
+        if (j < s.size() && s[j] == '\n') return i;
+    }
+    return std::string::npos;
+}

@@ -73,6 +73,17 @@ Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t i
 
 bool bUtf16(const std::string &s) { return s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0; }
 
+// The count of statement ends (";" and "/" as the tokens read them) and the empty-line check have
+// teeth too.
+TEST(CorpusProperty, StatementsAndEmptyLinesAreSeen) {
+    EXPECT_EQ(4u, nStatementsIn("select 1 from dual; begin null; end;\n/\n", ENC_AUTO));
+    EXPECT_EQ(2u, nStatementsIn("select ';' from dual; -- ;\nprompt ;", ENC_AUTO));
+    EXPECT_NE(std::string::npos, iEmptyLineAt("select a\n\nfrom t\n", ENC_AUTO));
+    EXPECT_NE(std::string::npos, iEmptyLineAt("select a\n \t\r\nfrom t\n", ENC_AUTO));
+    EXPECT_EQ(std::string::npos, iEmptyLineAt("select 'a\n\nb' /* c\n\nd */\nfrom t\n", ENC_AUTO));
+    EXPECT_EQ(std::string::npos, iEmptyLineAt("create procedure p wrapped\na\n\nb\n/\n", ENC_AUTO));
+}
+
 // The token property has teeth: it sees a number, an operator or a word split, and no change
 // of white space between tokens.
 TEST(CorpusProperty, TokensReadBackSeeASplit) {
@@ -118,6 +129,10 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
                     << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
                 EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
                     << sWhat << ": a literal, a comment or a unit carried whole changed";
+                EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(r.sOut, ENC_AUTO)) << sWhat << ": statements counted";
+                const size_t iEmpty = iEmptyLineAt(r.sOut, ENC_AUTO);
+                EXPECT_EQ(std::string::npos, iEmpty)
+                    << sWhat << ": an empty line near " << r.sOut.substr(iEmpty - std::min<size_t>(iEmpty, 40), 80);
                 // Where no comment moved, the output reads as the same tokens.
                 if (sInk(sIn) == sInk(r.sOut)) {
                     EXPECT_TRUE(vsTokens(sIn, ENC_AUTO) == vsTokens(r.sOut, ENC_AUTO)) << sWhat << ": a token split or joined";
