@@ -180,6 +180,17 @@ const char *pVerbatimEnd(const char *p, const char *pEnd) {
     return pEnd;
 }
 
+// Where the command or the unit carried whole that begins at q (at a line start where no
+// statement is read) ends, or null when none begins there; *pbVerbatim tells a unit carried whole
+// ("!" runs a host command, "?" asks for help).
+const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
+    *pbVerbatim = bVerbatimStart(q, pEnd);
+    if (*pbVerbatim) return pVerbatimEnd(q, pEnd);
+    if (bSlashLine(q, pEnd)) return pLineEnd(q, pEnd);
+    if (*q == '@' || *q == '!' || *q == '?' || bCmdWord(q, nWordLen(q, pEnd), pEnd)) return pCmdEnd(q, pEnd);
+    return nullptr;
+}
+
 int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e, bool bVerbatim = false) {
     if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
     pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText), bVerbatim};
@@ -247,19 +258,9 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
         }
         // A command that follows a statement's ";" on the same line goes on a line of its own:
         // there a second run finds it at the start of its line.
-        size_t nWord = nWordLen(q, pEnd);
-        if (bVerbatimStart(q, pEnd)) {
-            const char *e = pVerbatimEnd(q, pEnd);
-            if (rcAddLine(pLines, pText, bLineStart ? p : q, e, true) != RC_OK) return RC_NOMEM;
-            p = e;
-            bLineStart = true;
-            bSlashEnds = bAfterBlockCmt = false;
-            continue;
-        }
-        // "!" runs a host command, "?" asks for help.
-        if (bSlashLine(q, pEnd) || *q == '@' || *q == '!' || *q == '?' || bCmdWord(q, nWord, pEnd)) {
-            const char *e = *q == '/' ? pLineEnd(q, pEnd) : pCmdEnd(q, pEnd);
-            if (rcAddLine(pLines, pText, bLineStart ? p : q, e) != RC_OK) return RC_NOMEM;
+        bool bVerbatim = false;
+        if (const char *e = pCommandEnd(q, pEnd, &bVerbatim)) {
+            if (rcAddLine(pLines, pText, bLineStart ? p : q, e, bVerbatim) != RC_OK) return RC_NOMEM;
             p = e;
             bLineStart = true;
             bSlashEnds = bAfterBlockCmt = false;
