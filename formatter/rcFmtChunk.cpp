@@ -165,7 +165,7 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
             }
             // the indentation of a block comment's further lines is the layout's to move
             if (p[0] == '/') r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
-        } else if (c == '-' ? !bExponentSignAt(p, pStart) : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
+        } else if (c == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
             operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
         }
         break;

@@ -238,9 +238,14 @@ void vCarryBlockCmt(LayoutState *st) {
         vCopy(st, static_cast<int64_t>(nCmt), true);
         return;
     }
-    // The line the comment begins on as the layout writes it: its start.
+    // The indentation of the line the comment begins on, as the layout wrote it: the first line's
+    // also gets the statement's own, which the end puts in front of it.
     int64_t iLine = st->iDstLen;
     while (iLine > 0 && st->pOut[iLine - 1] != '\n') --iLine;
+    int64_t iLineIndentEnd = iLine;
+    while (iLineIndentEnd < st->iDstLen && (st->pOut[iLineIndentEnd] == ' ' || st->pOut[iLineIndentEnd] == '\t'))
+        ++iLineIndentEnd;
+    const int32_t nOrgUnits = iLine == 0 ? st->iOrgIdt : 0;
     for (const char *p = st->szSrc; p < pEnd;) {
         const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
         const char *e = pLf != nullptr ? pLf + 1 : pEnd;
@@ -248,15 +253,8 @@ void vCarryBlockCmt(LayoutState *st) {
         p = e;
         if (p >= pEnd || bBlankLine(p, pEnd)) continue;
         if (st->bNoRoom) continue;  // the walk only counts now: the lines go out as they are
-        // The first line's indentation, as it was written there, then the rest of this one's.
-        int64_t iSave = st->iDstLen;
-        int64_t iStart = iLine;
-        if (iStart == 0) {
-            for (int32_t k = 0; k < st->iOrgIdt; ++k) vPut(st, st->szIndent, st->iUnitLen, true);
-        }
-        int64_t iEnd = iStart;
-        while (iEnd < iSave && (st->pOut[iEnd] == ' ' || st->pOut[iEnd] == '\t')) ++iEnd;
-        vPutOwn(st, iStart, iEnd - iStart);
+        for (int32_t k = 0; k < nOrgUnits; ++k) vPut(st, st->szIndent, st->iUnitLen, true);
+        vPutOwn(st, iLine, iLineIndentEnd - iLine);
         st->szSrc += pIndent->nIndent;
         p += pIndent->nIndent;
     }

@@ -77,42 +77,66 @@ inline std::string sCmtData(const char *p, const char *q) {
     return r;
 }
 
+// A text as the formatter reads it in eEnc: without a byte order mark in front (white space
+// before it allowed: the text begins after it, where a script command may begin), its script
+// lines found.
+struct ReadText {
+    std::string s;
+    ScriptLines lines;
+    bool bOk = false;
+    ReadText(const std::string &sAll, int32_t eEnc) {
+        vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
+        size_t nLead = 0;
+        while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
+        s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
+        bOk = rcFindScriptLines(s.data(), s.size(), &lines) == RC_OK;
+    }
+    // Calls fnPiece(pStart, p, pEnd) for each piece of statement text [p, pEnd) and
+    // fnLine(pStart, line) for each script line after it (pStart: the text's start).
+    template <class FnPiece, class FnLine>
+    void vForEachPart(FnPiece fnPiece, FnLine fnLine) const {
+        const char *const p0 = s.data();
+        for (size_t i = 0, iPiece = 0; bOk && i <= lines.n; ++i) {
+            fnPiece(p0, p0 + iPiece, p0 + (i < lines.n ? lines.p[i].iStart : s.size()));
+            if (i == lines.n) break;
+            fnLine(p0, lines.p[i]);
+            iPiece = lines.p[i].iEnd;
+        }
+    }
+};
+
+// The end of the literal, the comment or the character unit at p, as the lexical layer reads it.
+inline const char *pLexEnd(const char *p0, const char *p, const char *pEnd) {
+    return bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd) : bCmtAt(p) ? pCmtEnd(p, pEnd) : p + iUnitLen(p, pEnd);
+}
+
+// The text [p, q) without the white space at its end.
+inline std::string sTrimmed(const char *p, const char *q) {
+    while (q > p && bPromiseWhite(q[-1])) --q;
+    return std::string(p, q);
+}
+
+// A comment as its data: a block comment's (sCmtData), a line comment without its line end.
+inline std::string sCmtToken(const char *p, const char *q) { return p[0] == '/' ? sCmtData(p, q) : sTrimmed(p, q); }
+
 // The literals of a text read in eEnc, in their order, as the formatter sees them: script
 // command lines are no statement text, and a literal ends at the end of its piece at the latest.
 // With bAllData also the other data, in the order of the text: block comments (sCmtData), line
 // comments without their line end, and the units that go through whole (wrapped, Java).
 inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc, bool bAllData = false) {
-    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
-    // A byte order mark (white space before it allowed) is no part of the text: the text begins
-    // after it, where a script command may begin.
-    size_t nLead = 0;
-    while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
-    const std::string s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
-    ScriptLines lines;
     std::vector<std::string> v;
-    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return v;
-    const char *p0 = s.data();
-    size_t iPiece = 0;
-    for (size_t i = 0; i <= lines.n; ++i) {
-        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
-        for (const char *p = p0 + iPiece; p < pEnd;) {
-            const char *q = bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd)
-                            : bCmtAt(p)              ? pCmtEnd(p, pEnd)
-                                                     : p + iUnitLen(p, pEnd);
-            if (bLiteralAt(p, p0, pEnd)) {
-                v.emplace_back(p, q);
+    ReadText(sAll, eEnc).vForEachPart(
+        [&](const char *p0, const char *p, const char *pEnd) {
+            for (const char *q; p < pEnd; p = q) {
+                q = pLexEnd(p0, p, pEnd);
                 // an unclosed literal runs to the end of its piece, and the line end there is layout
-                while (q == pEnd && !v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
-            } else if (bAllData && bCmtAt(p)) {
-                v.push_back(p[0] == '/' ? sCmtData(p, q) : std::string(p, q));
-                if (p[0] == '-')
-                    while (!v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
+                if (bLiteralAt(p, p0, pEnd)) v.push_back(q == pEnd ? sTrimmed(p, q) : std::string(p, q));
+                else if (bAllData && bCmtAt(p)) v.push_back(sCmtToken(p, q));
             }
-            p = q;
-        }
-        if (i < lines.n && bAllData && lines.p[i].bVerbatim) v.emplace_back(p0 + lines.p[i].iStart, p0 + lines.p[i].iEnd);
-        if (i < lines.n) iPiece = lines.p[i].iEnd;
-    }
+        },
+        [&](const char *p0, const ScriptLine &line) {
+            if (bAllData && line.bVerbatim) v.emplace_back(p0 + line.iStart, p0 + line.iEnd);
+        });
     return v;
 }
 
@@ -125,77 +149,62 @@ inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc
 // alone, as the layout still reads it (a keyword right after one is taken for a keyword: the
 // fuzz targets find such texts, real files have not shown one).
 inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, bool bMultibyteWord = true) {
-    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
-    size_t nLead = 0;
-    while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
-    const std::string s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
     std::vector<std::string> v;
-    ScriptLines lines;
-    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return v;
-    const char *const p0 = s.data();
     auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     auto isWord = [bMultibyteWord](char c) { return bIsWordByte(c) || (bMultibyteWord && static_cast<unsigned char>(c) >= 0x80); };
     static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", ".."};
-    size_t iPiece = 0;
-    for (size_t i = 0; i <= lines.n; ++i) {
-        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
-        for (const char *p = p0 + iPiece; p < pEnd;) {
-            const char *q = p + 1;
-            if (bIsWhite(*p)) {
-                ++p;
-                continue;
+    // The end of the number at p (digits, a point, an exponent with its sign, and what glues on).
+    auto numberEnd = [&](const char *q, const char *pEnd) {
+        while (q < pEnd && isDigit(*q)) ++q;
+        if (q < pEnd && *q == '.' && !(q + 1 < pEnd && q[1] == '.'))
+            for (++q; q < pEnd && isDigit(*q);) ++q;
+        if (q + 1 < pEnd && (*q == 'e' || *q == 'E')) {
+            const char *r = q + 1;
+            if (r < pEnd && (*r == '+' || *r == '-')) ++r;
+            if (r < pEnd && isDigit(*r)) {
+                while (r < pEnd && isDigit(*r)) ++r;
+                q = r;
             }
-            if (bLiteralAt(p, p0, pEnd)) {
-                q = pLiteralEnd(p, pEnd);
-                v.emplace_back(p, q);
-            } else if (bCmtAt(p)) {
-                q = pCmtEnd(p, pEnd);
-                v.push_back(p[0] == '/' ? sCmtData(p, q) : std::string(p, q));
-                if (p[0] == '-')
-                    while (!v.back().empty() && bPromiseWhite(v.back().back())) v.back().pop_back();
-            } else if ((isDigit(*p) || (*p == '.' && p + 1 < pEnd && isDigit(p[1]))) && (p == p0 || (!isWord(p[-1]) && p[-1] != '.'))) {
-                q = p;
-                while (q < pEnd && isDigit(*q)) ++q;
-                if (q < pEnd && *q == '.' && !(q + 1 < pEnd && q[1] == '.'))
-                    for (++q; q < pEnd && isDigit(*q);) ++q;
-                if (q + 1 < pEnd && (*q == 'e' || *q == 'E')) {
-                    const char *r = q + 1;
-                    if (r < pEnd && (*r == '+' || *r == '-')) ++r;
-                    if (r < pEnd && isDigit(*r)) {
-                        while (r < pEnd && isDigit(*r)) ++r;
-                        q = r;
-                    }
+        }
+        while (q < pEnd && isWord(*q)) ++q;  // 2.5f, 1e-5d, and whatever glues on
+        return q;
+    };
+    ReadText(sAll, eEnc).vForEachPart(
+        [&](const char *p0, const char *p, const char *pEnd) {
+            for (const char *q; p < pEnd; p = q) {
+                q = p + 1;
+                if (bIsWhite(*p)) continue;
+                if (bLiteralAt(p, p0, pEnd) || bCmtAt(p)) {
+                    q = pLexEnd(p0, p, pEnd);
+                    v.push_back(bCmtAt(p) ? sCmtToken(p, q) : std::string(p, q));
+                } else if ((isDigit(*p) || (*p == '.' && p + 1 < pEnd && isDigit(p[1]))) &&
+                           (p == p0 || (!isWord(p[-1]) && p[-1] != '.'))) {
+                    q = numberEnd(p, pEnd);
+                    v.emplace_back(p, q);
+                } else if (isWord(*p)) {
+                    // by character units: a q inside one opens nothing; nq'...' ends the n
+                    for (q = p + iUnitLen(p, pEnd); q < pEnd && isWord(*q) && !bLiteralAt(q, p0, pEnd);) q += iUnitLen(q, pEnd);
+                    v.emplace_back(p, q);
+                } else {
+                    q = p + iUnitLen(p, pEnd);  // a character of several bytes is one token
+                    for (const char *szOp : arOps)
+                        if (q == p + 1 && q < pEnd && p[0] == szOp[0] && p[1] == szOp[1]) q = p + 2;
+                    v.emplace_back(p, q);
                 }
-                while (q < pEnd && isWord(*q)) ++q;  // 2.5f, 1e-5d, and whatever glues on
-                v.emplace_back(p, q);
-            } else if (isWord(*p)) {
-                // by character units: a q inside one opens nothing; nq'...' ends the n
-                for (q = p + iUnitLen(p, pEnd); q < pEnd && isWord(*q) && !bLiteralAt(q, p0, pEnd);) q += iUnitLen(q, pEnd);
-                v.emplace_back(p, q);
-            } else {
-                q = p + iUnitLen(p, pEnd);  // a character of several bytes is one token
-                for (const char *szOp : arOps)
-                    if (q == p + 1 && q < pEnd && p[0] == szOp[0] && p[1] == szOp[1]) q = p + 2;
-                v.emplace_back(p, q);
             }
-            p = q;
-        }
-        if (i == lines.n) break;
-        const char *c = p0 + lines.p[i].iStart, *cEnd = p0 + lines.p[i].iEnd;
-        if (lines.p[i].bVerbatim) {
-            while (cEnd > c && bPromiseWhite(cEnd[-1])) --cEnd;
-            v.emplace_back(c, cEnd);
-        } else {
-            while (c < cEnd) {
+        },
+        [&](const char *p0, const ScriptLine &line) {
+            const char *c = p0 + line.iStart, *cEnd = p0 + line.iEnd;
+            if (line.bVerbatim) {
+                v.push_back(sTrimmed(c, cEnd));
+                return;
+            }
+            for (const char *e; c < cEnd; c = e) {
                 while (c < cEnd && bPromiseWhite(*c)) ++c;
-                const char *e = c;
-                while (e < cEnd && !bPromiseWhite(*e)) ++e;
+                for (e = c; e < cEnd && !bPromiseWhite(*e);) ++e;
                 if (e > c) v.emplace_back(c, e);
-                c = e;
             }
-        }
-        iPiece = lines.p[i].iEnd;
-    }
+        });
     return v;
 }
 
@@ -210,28 +219,25 @@ inline size_t nStatementsIn(const std::string &s, int32_t eEnc) {
 // carried whole, the script commands with their continuation lines): the layout writes none.
 // npos when there is none.
 inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
-    vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
-    std::string s = sAll;  // the data blanked out, so that its empty lines count for nothing
-    ScriptLines lines;
-    if (rcFindScriptLines(s.data(), s.size(), &lines) != RC_OK) return std::string::npos;
-    const char *const p0 = s.data();
-    size_t iPiece = 0;
-    for (size_t i = 0; i <= lines.n; ++i) {
-        const char *pEnd = p0 + (i < lines.n ? lines.p[i].iStart : s.size());
-        for (const char *p = p0 + iPiece; p < pEnd;) {
-            const bool bData = bLiteralAt(p, p0, pEnd) || (p[0] == '/' && p[1] == '*');
-            const char *q = bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd) : bCmtAt(p) ? pCmtEnd(p, pEnd) : p + iUnitLen(p, pEnd);
-            if (bData) std::fill(s.begin() + (p - p0), s.begin() + (q - p0), 'x');  // a line comment keeps its line end
-            p = q;
-        }
-        if (i == lines.n) break;
+    const ReadText r(sAll, eEnc);
+    std::string s = r.s;  // the data blanked out, so that its empty lines count for nothing
+    auto blank = [&](const char *p0, const char *p, const char *q) {
+        std::fill(s.begin() + (p - p0), s.begin() + (q - p0), 'x');
+    };
+    r.vForEachPart(
+        [&](const char *p0, const char *p, const char *pEnd) {
+            for (const char *q; p < pEnd; p = q) {
+                q = pLexEnd(p0, p, pEnd);
+                if (bLiteralAt(p, p0, pEnd) || (p[0] == '/' && p[1] == '*')) blank(p0, p, q);  // a line comment keeps its line end
+            }
+        },
         // A command's lines, continuation lines included, are the author's, as is a unit carried
         // whole: one line of data each.
-        size_t iStop = lines.p[i].iEnd;
-        if (iStop > lines.p[i].iStart && s[iStop - 1] == '\n') --iStop;
-        std::fill(s.begin() + lines.p[i].iStart, s.begin() + iStop, 'x');
-        iPiece = lines.p[i].iEnd;
-    }
+        [&](const char *p0, const ScriptLine &line) {
+            const char *q = p0 + line.iEnd;
+            if (q > p0 + line.iStart && q[-1] == '\n') --q;
+            blank(p0, p0 + line.iStart, q);
+        });
     for (size_t i = s.find('\n'); i != std::string::npos; i = s.find('\n', i + 1)) {
         size_t j = i + 1;
         while (j < s.size() && (s[j] == ' ' || s[j] == '\t' || s[j] == '\r')) ++j;
