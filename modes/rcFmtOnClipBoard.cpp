@@ -54,8 +54,6 @@ struct ClipRun {
     char *szStmtFmt = nullptr;   // the formatted text
 };
 
-const char *szUtf16Name(int32_t eUtf16) { return eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE"; }
-
 // The clipboard's text as the formatter reads it, a new block in run->szText. A UTF-16 block
 // (Windows) is read up to its NUL unit. A block of bytes is read as the other run modes read
 // bytes: UTF-32 is refused; UTF-16, with its byte order mark or known by its NUL pattern, is

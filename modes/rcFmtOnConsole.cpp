@@ -79,26 +79,10 @@ int rcWriteUnchanged(const char *p, size_t n, const char *szFunc) {
 // is refused. The input's own bytes stay as they are, to be compared with the result (--check,
 // --diff) or written back (--keep-on-error).
 int rcDecodeInput(ConsoleRun *run, int32_t eWant, TextForm *pForm, char **ppText, size_t *pnText) {
-    size_t nBom = 0;
-    vTextFormOf(run->pRaw, run->nRaw, eWant, 0, pForm, &nBom);
-    char *pText = run->pRaw;
-    size_t nText = run->nRaw;
-    if (pForm->bUtf32) {
-        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", run->szName);
-        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
-    }
-    if (pForm->eUtf16 != 0) {
-        int rc = rcUtf16ToUtf8(run->pRaw + nBom, run->nRaw - nBom, pForm->eUtf16, &run->pText, &nText);
-        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
-        if (rc != RC_OK) {
-            iConPrintf(szMsgBadText, szErrorPrefix, pForm->eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", run->szName);
-            return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
-        }
-        pText = run->pText;
-    }
-    pForm->bCrLf = bCrLfText(pText, nText);
-    *pnText = nText;
-    *ppText = pText;
+    int rc = rcTextOfStored(run->pRaw, run->nRaw, eWant, run->szName, pForm, &run->pText, pnText);
+    if (rc == RC_NOMEM) return rcNoMem("rcFmtOnConsole()", szModule, SITE_GROW);
+    if (rc != RC_OK) return rcFail(rc, SITE_BAD_TEXT);
+    *ppText = run->pText != nullptr ? run->pText : run->pRaw;
     return RC_OK;
 }
 

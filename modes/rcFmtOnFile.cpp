@@ -166,28 +166,14 @@ int rcReadDoc(const char *szPath, int64_t iSize, DocText *pDoc) {
 // all. The stored bytes stay as they are, to be compared with the result. A UTF-32 file, and a
 // file that holds NUL bytes and is not UTF-16 (binary), are refused and stay as they are.
 int rcDecodeDoc(const char *szPath, int32_t eWant, DocText *pDoc) {
-    size_t nBom = 0;
-    vTextFormOf(pDoc->pRaw, pDoc->nRaw, eWant, 0, &pDoc->rForm, &nBom);
-    if (pDoc->rForm.bUtf32) {
-        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", szPath);
-        return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
-    }
-    if (pDoc->rForm.eUtf16 != 0) {
-        int rc = rcUtf16ToUtf8(pDoc->pRaw + nBom, pDoc->nRaw - nBom, pDoc->rForm.eUtf16, &pDoc->pOwnText, &pDoc->nText);
-        if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
-        if (rc != RC_OK) {
-            iConPrintf(szMsgBadText, szErrorPrefix, pDoc->rForm.eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE", szPath);
-            return rcFail(RC_BADTEXT, SITE_BAD_TEXT);
-        }
-    } else {
-        if (bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
-            iConPrintf(szMsgBinary, szErrorPrefix, szPath);
-            return rcFail(RC_BADTEXT, SITE_BINARY);
-        }
-        pDoc->nText = pDoc->nRaw;
+    int rc = rcTextOfStored(pDoc->pRaw, pDoc->nRaw, eWant, szPath, &pDoc->rForm, &pDoc->pOwnText, &pDoc->nText);
+    if (rc == RC_NOMEM) return rcNoMem("rcFmtOnFile()", szModule, SITE_GROW);
+    if (rc != RC_OK) return rcFail(rc, SITE_BAD_TEXT);
+    if (pDoc->rForm.eUtf16 == 0 && bHoldsNul(pDoc->pRaw, pDoc->nRaw)) {
+        iConPrintf(szMsgBinary, szErrorPrefix, szPath);
+        return rcFail(RC_BADTEXT, SITE_BINARY);
     }
     pDoc->pText = pDoc->pOwnText != nullptr ? pDoc->pOwnText : pDoc->pRaw;
-    pDoc->rForm.bCrLf = bCrLfText(pDoc->pText, pDoc->nText);
     return RC_OK;
 }
 

@@ -7,6 +7,7 @@
 #include "formatter/rcFmtLex.h"
 #include "plat/platConv.h"
 #include "plat/platStdio.h"
+#include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 
 namespace {
@@ -72,6 +73,26 @@ int rcUtf16ToUtf8(const char *p, size_t n, int32_t eUtf16, char **ppText, size_t
     text.get()[nOut] = '\0';
     *ppText = text.release();
     *pnText = nOut;
+    return RC_OK;
+}
+
+const char *szUtf16Name(int32_t eUtf16) { return eUtf16 == CS_UTF16LE ? "UTF-16LE" : "UTF-16BE"; }
+
+int rcTextOfStored(const char *pRaw, size_t nRaw, int32_t eWant, const char *szName, TextForm *pForm,
+                   char **ppOwnText, size_t *pnText) {
+    size_t nBom = 0;
+    vTextFormOf(pRaw, nRaw, eWant, 0, pForm, &nBom);
+    if (pForm->bUtf32) {
+        iConPrintf(szMsgBadText, szErrorPrefix, "UTF-32", szName);
+        return RC_BADTEXT;
+    }
+    *pnText = nRaw;
+    if (pForm->eUtf16 != 0) {
+        int rc = rcUtf16ToUtf8(pRaw + nBom, nRaw - nBom, pForm->eUtf16, ppOwnText, pnText);
+        if (rc == RC_BADTEXT) iConPrintf(szMsgBadText, szErrorPrefix, szUtf16Name(pForm->eUtf16), szName);
+        if (rc != RC_OK) return rc;
+    }
+    pForm->bCrLf = bCrLfText(*ppOwnText != nullptr ? *ppOwnText : pRaw, *pnText);
     return RC_OK;
 }
 

@@ -38,6 +38,17 @@ int32_t eUtf16Unmarked(const char *p, size_t n);
 // failure.
 int rcUtf16ToUtf8(const char *p, size_t n, int32_t eUtf16, char **ppText, size_t *pnText);
 
+// "UTF-16LE" or "UTF-16BE", for messages.
+const char *szUtf16Name(int32_t eUtf16);
+
+// The text of n stored bytes read in eWant, as console and file mode read them: *pForm receives
+// their form (its bCrLf that of the text); a UTF-16 text goes to a new block *ppOwnText (the
+// caller's, freed with vFree) as UTF-8, any other text is the stored bytes themselves (*ppOwnText
+// stays null). *pnText receives the text's length. Returns RC_OK; RC_NOMEM (nothing reported);
+// or RC_BADTEXT for UTF-32 or UTF-16 that is not valid, after the message that names szName.
+int rcTextOfStored(const char *pRaw, size_t nRaw, int32_t eWant, const char *szName, TextForm *pForm,
+                   char **ppOwnText, size_t *pnText);
+
 // Turns every CR LF of [p, p + n) into LF, in place; a lone CR stays. Returns the new length.
 // The run modes hand the formatter the line ends as they are; this is for texts compared
 // without regard to them.
