@@ -83,6 +83,9 @@ struct ScriptLine {
 struct ScriptLines {
     ScriptLine *p = nullptr;
     size_t n = 0, cap = 0;
+    // Where a literal or block comment opens that the text never closes (SIZE_MAX: none); a line
+    // comment at the end is closed by it.
+    size_t iOpen = SIZE_MAX;
     ~ScriptLines() { vFree(p); }
 };
 // Finds the command lines of the text in their order; RC_OK, or RC_NOMEM (nothing reported).

@@ -199,14 +199,19 @@ int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char 
 
 // Reads a statement from p on up to where it ends: its ";" (an SQL statement) or a "/" line.
 // Returns where reading goes on, and *peState the state there.
-const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState) {
+const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState, ScriptLines *pLines) {
+    bool bClosed = true;
     while (p < pEnd) {
         if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
             p = e;
         } else if (bLiteralAt(p, pText, pEnd)) {
-            p = pLiteralEnd(p, pEnd);
+            const char *e = pLiteralEnd(p, pEnd, &bClosed);
+            if (!bClosed) pLines->iOpen = static_cast<size_t>(p - pText);
+            p = e;
         } else if (bCmtAt(p)) {
-            p = pCmtEnd(p, pEnd);
+            const char *e = pCmtEnd(p, pEnd, &bClosed);
+            if (!bClosed && p[0] == '/') pLines->iOpen = static_cast<size_t>(p - pText);
+            p = e;
             if (p[-1] == '\n' && bSlashLine(p, pEnd)) return p;  // a line comment's line feed ends its line
         } else if (*p == ';' && (*peState == IN_SQL || bSlashAhead(p + 1, pEnd))) {
             *peState = IDLE;  // a "/" after the ";" ends a PL/SQL unit too
@@ -232,7 +237,7 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
     bool bSlashEnds = false, bAfterBlockCmt = false;
     while (p < pEnd) {
         if (eState != IDLE) {
-            p = pReadStmt(pText, p, pEnd, &eState);
+            p = pReadStmt(pText, p, pEnd, &eState, pLines);
             bLineStart = p > pText && p[-1] == '\n';
             bSlashEnds = p > pText && p[-1] == ';';
             bAfterBlockCmt = false;
@@ -250,7 +255,9 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
             continue;
         }
         if (bCmtAt(q)) {
-            p = pCmtEnd(q, pEnd);
+            bool bClosed = true;
+            p = pCmtEnd(q, pEnd, &bClosed);
+            if (!bClosed && q[0] == '/') pLines->iOpen = static_cast<size_t>(q - pText);
             bLineStart = p > pText && p[-1] == '\n';
             bSlashEnds = q[0] == '-';
             bAfterBlockCmt = q[0] == '/';

@@ -187,15 +187,6 @@ int32_t iLinesIn(const char *p, size_t n) {
 // Formats one piece of the text (all of it, or the part between two script commands) and
 // appends the result to pOut. Every failure leaves through the common exit.
 int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, FmtOut *pOut) {
-    // A literal or block comment that never closes would make the author's text after it code
-    // (whose white space is squeezed) or code part of it: such a text is refused as it is.
-    // (A line comment that reaches the end is closed by it.)
-    const char *pOpen = pOpenAtEnd(pPiece, pPiece + nPiece);
-    if (pOpen != nullptr && pOpen[0] != '-') {
-        const int32_t iLine = iFirstLine + iLinesIn(pPiece, static_cast<size_t>(pOpen - pPiece));
-        iConPrintf(bCmtAt(pOpen) ? szMsgOpenComment : szMsgOpenLiteral, szErrorPrefix, iLine);
-        return rcTrail(RC_OVERRUN, "rcFmtStmt()", szModule, SITE_UNCLOSED);
-    }
     FmtWork rWork;
     rWork.pText = pPiece;
     rWork.nText = nPiece;
@@ -229,6 +220,13 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
 int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *pOut) {
     ScriptLines lines;
     if (rcFindScriptLines(pText, nText, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+    // A literal or block comment that never closes would make the author's text after it code
+    // (whose white space is squeezed) or code part of it: such a text is refused as it is.
+    if (lines.iOpen != SIZE_MAX) {
+        const int32_t iLine = 1 + iLinesIn(pText, lines.iOpen);
+        iConPrintf(bCmtAt(pText + lines.iOpen) ? szMsgOpenComment : szMsgOpenLiteral, szErrorPrefix, iLine);
+        return rcTrail(RC_OVERRUN, "rcFmtStmt()", szModule, SITE_UNCLOSED);
+    }
     size_t iPos = 0;
     int32_t iLine = 1;
     bool bAny = false;  // a piece or a command went out
