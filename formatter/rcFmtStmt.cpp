@@ -217,9 +217,9 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
 
 // Formats the text piece by piece between its script commands, which are copied as they are,
 // each on a line of its own.
-int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *pOut) {
+int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtStyle, FmtOut *pOut) {
     ScriptLines lines;
-    if (rcFindScriptLines(pText, nText, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+    if (rcFindScriptLines(pText, nText, eEnc, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
     // A literal or block comment that never closes would make the author's text after it code
     // (whose white space is squeezed) or code part of it: such a text is refused as it is.
     if (lines.iOpen != SIZE_MAX) {
@@ -266,7 +266,8 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
 int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
     assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
     if (console == nullptr) console = stdout;
-    vSetUnitEncoding(rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt));
+    const int32_t eEnc = rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt);
+    vSetUnitEncoding(eEnc);
     FmtWork rWork;
 
     char szDumpPath[MAX_PATH_LEN + 1];
@@ -284,7 +285,7 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         pStmt += nLead + BOM_LEN;
         nStmt -= nLead + BOM_LEN;
     }
-    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, &out);
+    rc = rcFmtScript(pStmt, nStmt, eEnc, rStmtStyle, &out);
     if (rc != RC_OK) return rc;
 
     if (bDump) {

@@ -26,6 +26,7 @@ enum : uint32_t {
 };
 
 enum WordId : int16_t {
+    WORD_NONE = -1,
 #define QV_WORD(id, text, roles, shortest) WORD_##id,
 #include "formatter/rcFmtWords.def"
 #undef QV_WORD

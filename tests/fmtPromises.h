@@ -85,11 +85,12 @@ struct ReadText {
     ScriptLines lines;
     bool bOk = false;
     ReadText(const std::string &sAll, int32_t eEnc) {
-        vSetUnitEncoding(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()));
+        const int32_t eRead = eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size());
+        vSetUnitEncoding(eRead);
         size_t nLead = 0;
         while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
         s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
-        bOk = rcFindScriptLines(s.data(), s.size(), &lines) == RC_OK;
+        bOk = rcFindScriptLines(s.data(), s.size(), eRead, &lines) == RC_OK;
     }
     // Calls fnPiece(pStart, p, pEnd) for each piece of statement text [p, pEnd) and
     // fnLine(pStart, line) for each script line after it (pStart: the text's start).

@@ -16,22 +16,6 @@
 #include "unitHelpers.h"
 
 namespace {
-std::vector<fs::path> vCorpusFiles() {
-    std::vector<fs::path> v;
-    std::vector<fs::path> vRoots{QUORVA_TEST_DATA};
-    if (const char *sz = std::getenv("QUORVA_EXTRA_CORPUS")) vRoots.emplace_back(sz);
-    for (const fs::path &root : vRoots) {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec)) {
-            if (it->is_directory() && it->path().filename() == "licenses") it.disable_recursion_pending();
-            if (it->is_regular_file() && it->path().extension() != ".md") v.push_back(it->path());
-        }
-    }
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 // The file as the formatter gets it: CR LF read as LF; and the pieces between lines that hold
 // only "/", as a script's statements.
 std::vector<std::string> vsTexts(const std::string &sRaw) {

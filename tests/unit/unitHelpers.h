@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "runtime/psGlobals.h"
 #include "testText.h"
@@ -49,6 +51,24 @@ inline std::string sReadBytes(const fs::path &p) {
     if (!in) return "<missing>";
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+// The files of the corpus: tests/data and the directory QUORVA_EXTRA_CORPUS names, if any (no
+// licence texts, no notes), in order.
+inline std::vector<fs::path> vCorpusFiles() {
+    std::vector<fs::path> v;
+    std::vector<fs::path> vRoots{QUORVA_TEST_DATA};
+    if (const char *sz = std::getenv("QUORVA_EXTRA_CORPUS")) vRoots.emplace_back(sz);
+    for (const fs::path &root : vRoots) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec)) {
+            if (it->is_directory() && it->path().filename() == "licenses") it.disable_recursion_pending();
+            if (it->is_regular_file() && it->path().extension() != ".md") v.push_back(it->path());
+        }
+    }
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
 inline void vPut(const fs::path &p, const std::string &s) { std::ofstream(p, std::ios::binary) << s; }
 
 // The Shift_JIS message texts that many tests expect (LF line ends, as sLines gives them).

@@ -1,0 +1,135 @@
+// The token reader: what each run of bytes is, where a script command or a unit carried whole
+// stands, and that the tokens of a real file cover every byte but white space.
+#include <cstring>
+#include <string>
+
+#include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtTokens.h"
+#include "unitHelpers.h"
+
+namespace {
+// The tokens of a text, each as its kind's letter, "_" when white space stands before it and
+// "^" when a line feed does, "!" when it never closes, and its bytes in brackets.
+std::string sTokens(const std::string &s, int32_t eEnc = ENC_SJIS) {
+    static const char szKinds[] = "WNLQDCBOPXMU";
+    std::string sOut;
+    TokenReader reader(s.data(), s.size(), eEnc);
+    for (Token t; reader.bNext(&t);) {
+        if (!sOut.empty()) sOut += ' ';
+        if (t.uFlags & TF_LINE) sOut += '^';
+        else if (t.uFlags & TF_WHITE) sOut += '_';
+        sOut += szKinds[t.eKind];
+        if (t.uFlags & TF_OPEN) sOut += '!';
+        sOut += '[' + s.substr(t.iOff, t.nLen) + ']';
+    }
+    return sOut;
+}
+
+TEST(Tokens, KindsOfTokens) {
+    const struct { const char *szName; std::string sText, sWant; } arCases[] = {
+        {"words, operators, punctuation", "select a,b from t where x<=1;",
+         "^W[select] _W[a] P[,] W[b] _W[from] _W[t] _W[where] _W[x] O[<=] N[1] P[;]"},
+        {"numbers keep their exponent's sign", "x := 1e-5 + .5E+3 - 1.e-3 * 2.5;",
+         "^W[x] _O[:=] _N[1e-5] _O[+] _N[.5E+3] _O[-] _N[1.e-3] _O[*] _N[2.5] P[;]"},
+        {"a column named e after a point is minus a number", "select t1.e-5 from t;",
+         "^W[select] _W[t1] P[.] W[e] O[-] N[5] _W[from] _W[t] P[;]"},
+        {"a range is two numbers", "for i in 1..10 loop",
+         "^W[for] _W[i] _W[in] _N[1] P[.] P[.] N[10] _W[loop]"},
+        {"sizes and float suffixes stay with the number", "size 10M f 1.5f",
+         "^W[size] _N[10M] _W[f] _N[1.5f]"},
+        {"a point after a name, and after a comma", "t.5 t.5e-3 a,.5",
+         "^W[t] P[.] W[5] _W[t] P[.] W[5e] O[-] N[3] _W[a] P[,] N[.5]"},
+        {"literals, doubled quotes, quoted names", "'it''s' \"A\"\"b\" N'x'",
+         "^L['it''s'] _D[\"A\"\"b\"] _W[N] L['x']"},
+        {"alternative quoting, with an n", "q'[it's]' nq'{a'b}' xq'[a]'",
+         "^Q[q'[it's]'] _Q[nq'{a'b}'] _W[xq] L['[a]']"},
+        {"comments keep their ends", "a -- x\n/* y\n z */b",
+         "^W[a] _C[-- x\n] ^B[/* y\n z */] W[b]"},
+        {"a literal or comment that never closes", "a 'b c", "^W[a] _L!['b c]"},
+        {"a block comment that never closes", "a /* b", "^W[a] _B![/* b]"},
+        {"two-byte operators are never split", "a||b**2 <> c != d ^= e ~= f => g",
+         "^W[a] O[||] W[b] O[**] N[2] _O[<>] _W[c] _O[!=] _W[d] _O[^=] _W[e] _O[~=] _W[f] _O[=>] _W[g]"},
+        {"a Shift_JIS character whose second byte is a backslash", "'\x83\\' \x83\\x",
+         "^L['\x83\\'] _X[\x83\\] W[x]"},
+    };
+    for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText)) << c.szName;
+}
+
+TEST(Tokens, UnitsOfTheEncodingRead) {
+    const struct { const char *szName; int32_t eEnc; std::string sText, sWant; } arCases[] = {
+        {"a UTF-8 character is one token", ENC_UTF8, "a\xE3\x81\x82;", "^W[a] X[\xE3\x81\x82] P[;]"},
+        {"read as Shift_JIS the same bytes are others", ENC_SJIS, "a\xE3\x81\x82;", "^W[a] X[\xE3\x81] X[\x82] P[;]"},
+        {"Latin-1 bytes are one each", ENC_LATIN1, "caf\xE9;", "^W[caf] X[\xE9] P[;]"},
+        {"a UTF-8 delimiter of an alternative quoting", ENC_UTF8, "q'\xE3\x81\x82x\xE3\x81\x82'",
+         "^Q[q'\xE3\x81\x82x\xE3\x81\x82']"},
+    };
+    for (const auto &c : arCases) {
+        vSetUnitEncoding(c.eEnc);
+        EXPECT_EQ(c.sWant, sTokens(c.sText, c.eEnc)) << c.szName;
+    }
+    vSetUnitEncoding(ENC_SJIS);
+}
+
+TEST(Tokens, CommandsAndUnitsCarriedWhole) {
+    const struct { const char *szName; std::string sText, sWant; } arCases[] = {
+        {"a command line with its line feed", "set lines 100\nselect 1 from dual;",
+         "^M[set lines 100\n] ^W[select] _N[1] _W[from] _W[dual] P[;]"},
+        {"SET of a transaction is SQL", "set transaction read only;",
+         "^W[set] _W[transaction] _W[read] _W[only] P[;]"},
+        {"a command after a statement's semicolon", "select 1 from dual; prompt it's done\n",
+         "^W[select] _N[1] _W[from] _W[dual] P[;] _M[prompt it's done\n]"},
+        {"a continued command", "column a -\nformat a10\nx;",
+         "^M[column a -\nformat a10\n] ^W[x] P[;]"},
+        {"a block runs to its slash line", "begin\nset_x;\nend;\n/\nrem done",
+         "^W[begin] ^W[set_x] P[;] ^W[end] P[;] ^M[/\n] ^M[rem done]"},
+        {"a wrapped unit to its slash line", "create or replace package p wrapped\na000000\n'x\n/\n",
+         "^U[create or replace package p wrapped\na000000\n'x\n] ^M[/\n]"},
+        {"a Java source", "create java source named \"A\" as class A { /* */ }\n/\n",
+         "^U[create java source named \"A\" as class A { /* */ }\n] ^M[/\n]"},
+        {"a slash right after a semicolon ends the statement", "x; / y;",
+         "^W[x] P[;] _P[/] _W[y] P[;]"},
+        {"a command word inside a statement is a word", "select prompt from t;",
+         "^W[select] _W[prompt] _W[from] _W[t] P[;]"},
+    };
+    for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText)) << c.szName;
+}
+
+TEST(Tokens, WordsOfTheTable) {
+    const struct { const char *szText; WordId eWant; } arCases[] = {
+        {"from", WORD_FROM},   {"FROM", WORD_FROM},     {"Prompt", WORD_PROMPT}, {"fro", WORD_NONE},
+        {"froms", WORD_NONE},  {"by", WORD_NONE},       {"order", WORD_NONE},    {"SELECT", WORD_SELECT},
+        {"package", WORD_PACKAGE}, {"x", WORD_NONE},
+    };
+    for (const auto &c : arCases) EXPECT_EQ(c.eWant, eWordOf(c.szText, std::strlen(c.szText))) << c.szText;
+    // A word's id is the word's, whatever the letters' case, on every row of one word.
+    for (size_t k = 0; k < WORD_COUNT; ++k) {
+        const std::string s = arWordDefs[k].szText;
+        if (s.find(' ') != std::string::npos) continue;
+        std::string sLower = s;
+        for (char &ch : sLower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(static_cast<WordId>(k), eWordOf(sLower.data(), sLower.size())) << s;
+    }
+}
+
+// In every file of the corpus the tokens follow one another, none empty, with nothing but white
+// space between them and after the last: no byte is lost or read twice.
+TEST(Tokens, CoverEveryByteOfRealFiles) {
+    for (const fs::path &path : vCorpusFiles()) {
+        const std::string s = sReadBytes(path);
+        for (int32_t eEnc : {ENC_SJIS, ENC_UTF8}) {
+            vSetUnitEncoding(eEnc);
+            TokenReader reader(s.data(), s.size(), eEnc);
+            size_t iAt = 0;
+            bool bOk = true;
+            for (Token t; bOk && reader.bNext(&t);) {
+                bOk = t.nLen > 0 && t.iOff >= iAt && t.iOff + t.nLen <= s.size();
+                for (size_t i = iAt; bOk && i < t.iOff; ++i) bOk = bIsWhite(s[i]);
+                iAt = t.iOff + t.nLen;
+            }
+            for (size_t i = iAt; bOk && i < s.size(); ++i) bOk = bIsWhite(s[i]);
+            EXPECT_TRUE(bOk) << path << " read in " << eEnc << ", near byte " << iAt;
+        }
+    }
+    vSetUnitEncoding(ENC_SJIS);
+}
+}  // namespace
