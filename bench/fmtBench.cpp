@@ -2,7 +2,8 @@
 // generated here at 1 MB and 10 MB: a script of small statements, one SELECT whose blocks hold
 // nested SELECTs (joins, CASE, AND chains, nested conditions), and a package body of many
 // subprograms; and on the largest file of tests/data/sql and tests/data/plsql that formats. After
-// the runs a table gives MB/s of both and their ratio.
+// the runs a table gives MB/s of both and their ratio, and a second one, for each generated kind,
+// the rate at 10 MB against the rate at 1 MB (1.00: as fast on the larger text).
 //
 //   quorva_bench [benchmark options]      run and print the table
 //   quorva_bench --write-inputs DIR       write the generated texts to DIR (for whole-process runs)
@@ -126,7 +127,8 @@ void vAddLargest(const char *szDir, std::vector<std::pair<std::string, std::stri
     }
 }
 
-// Prints the usual lines, then a table of each input's MB/s formatted and copied.
+// Prints the usual lines, then a table of each input's MB/s formatted and copied, and one of each
+// generated kind's rates at 1 MB and 10 MB.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override {
@@ -147,6 +149,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const auto &e : m_)
             std::printf("%-40s %12.1f %12.1f %7.1fx\n", e.first.c_str(), e.second.first, e.second.second,
                         e.second.first > 0 ? e.second.second / e.second.first : 0.0);
+        std::printf("\nMB/s at 1 MB and at 10 MB of each generated kind; 10MB/1MB: the rate at 10 MB over the rate at 1 MB\n");
+        std::printf("%-24s %12s %12s %9s %12s %12s %9s\n", "kind", "format 1MB", "format 10MB", "10MB/1MB",
+                    "copy 1MB", "copy 10MB", "10MB/1MB");
+        const std::string s1 = "_1MB";
+        for (const auto &e : m_) {
+            const std::string &sName = e.first;
+            if (sName.size() <= s1.size() || sName.compare(sName.size() - s1.size(), s1.size(), s1) != 0) continue;
+            const std::string sKind = sName.substr(0, sName.size() - s1.size());
+            auto it = m_.find(sKind + "_10MB");
+            if (it == m_.end()) continue;
+            const std::pair<double, double> &r1 = e.second, &r10 = it->second;
+            std::printf("%-24s %12.1f %12.1f %9.2f %12.1f %12.1f %9.2f\n", sKind.c_str(), r1.first, r10.first,
+                        r1.first > 0 ? r10.first / r1.first : 0.0, r1.second, r10.second,
+                        r1.second > 0 ? r10.second / r1.second : 0.0);
+        }
         ConsoleReporter::Finalize();
     }
 

@@ -3,13 +3,14 @@
 # quorva on Linux needs, CMake and g++. Without it, also what the tests need on both platforms:
 # the MinGW-w64 cross compiler and Wine, GoogleTest and Google Benchmark, Xvfb with xclip for the
 # clipboard tests, vim for the editor recipe, clang with its runtime and Python for the sanitized
-# run and the fuzz targets, patch and less for the diff tests and the README's recipes, and the
-# Debian packaging tools with lintian. Does nothing when everything is there.
+# run and the fuzz targets, patch and less for the diff tests and the README's recipes, the
+# Debian packaging tools with lintian, and GNU time for the peak memory of the whole-process
+# benchmark. Does nothing when everything is there.
 set -euo pipefail
 packages=(cmake g++)
 if [ "${1:-}" != build ]; then
   packages+=(googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine wine64 xvfb xclip vim
-             clang libclang-rt-14-dev python3 patch less dpkg-dev zip unzip lintian)
+             clang libclang-rt-14-dev python3 patch less dpkg-dev zip unzip lintian time)
 fi
 missing=()
 for p in "${packages[@]}"; do
