@@ -163,8 +163,9 @@ int rcPutStmt(ExtractRun *run, const char *s, const char *q) {
 }
 
 // A trace file. The statement of a cursor record runs from the line after it to the line that
-// is "END OF STMT" and nothing else; a statement shorter than the length its record gives has
-// been cut by such a line inside a literal or a comment, and the file is refused. The statement
+// is "END OF STMT" and nothing else; a statement shorter than the length its record gives that
+// such a line cut inside a literal or a comment is refused with the file (one that formatting
+// made shorter is not). The statement
 // of a PARSE ERROR record is copied as it is, the lines that begin within the length its record
 // gives: the database refused it, so it need not be a text the formatter can lay out, and no
 // end marker closes it. Every other line is the trace's own and is copied.
@@ -190,7 +191,10 @@ int rcExtractTrace(ExtractRun *run) {
             nStmt += nLfLength(m);
         }
         if (bCursor && (!l.bHasEnd() || q == run->pEnd)) return rcBadDoc(run->szPath, iLine, "statement never ends");
-        if (bCursor && nStmt < nLen) return rcBadDoc(run->szPath, iLine, "statement shorter than its len=");
+        // A statement formatted before is shorter than its len= too: only one that an END OF STMT
+        // line cut inside a literal or a comment is refused.
+        if (bCursor && nStmt < nLen && pOpenAtEnd(s, q) != nullptr)
+            return rcBadDoc(run->szPath, iLine, "statement shorter than its len=");
         int rc = RC_OK;
         if (bCursor) {
             rc = rcPutStmt(run, s, q);

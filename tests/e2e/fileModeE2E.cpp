@@ -183,6 +183,11 @@ TEST(FileMode, ReportsAndTracesKeepEveryByteOutsideTheirStatements) {
                       sSummary(0, bSame ? 0 : 1, sIn.size(), sOut.size(), iStmts, bSame ? 1 : 0),
                   sOutText(r))
             << c.szFile;
+        // Formatted once, the document is read again and stays as it is (its statements are
+        // shorter than their len= now).
+        RunResult r2 = rRunQuorva(d.s("doc"));
+        EXPECT_EQ(0, r2.iStatus) << c.szFile << r2.sOut;
+        EXPECT_TRUE(sOut == sReadFile(d.s("doc"))) << c.szFile << ": a second run changed it";
     }
 }
 
