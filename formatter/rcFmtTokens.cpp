@@ -123,8 +123,8 @@ WordId eWordOf(const char *p, size_t n) {
     }
 }
 
-TokenReader::TokenReader(const char *pText, size_t nText, int32_t eEnc)
-    : pText_(pText), pEnd_(pText + nText), p_(pText), eEnc_(eEnc) {}
+TokenReader::TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain)
+    : pText_(pText), pEnd_(pText + nText), p_(pText), eEnc_(eEnc), eGrain_(eGrain) {}
 
 size_t TokenReader::nRead(Token *arTok, size_t nMax) {
     size_t n = 0;
@@ -197,6 +197,17 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             bSlashEnds_ = bAfterBlockCmt_ = false;
             eState_ = IDLE;
             break;
+        }
+        if (eGrain_ == GRAIN_SCRIPT) {
+            // No literal, comment, ";" or line feed begins inside the run passed over.
+            if (const char *e = pPlainRunEnd(pText_, p, pEnd_, Q_FIND)) {
+                // Blanks at its end are white space before the next token; a line break before
+                // it stays only where the run is all blanks.
+                const bool bAllWhite = pClassRunEnd(p, e, CC_WHITE) == e;
+                uWhite = bIsWhite(e[-1]) ? static_cast<uint8_t>(TF_WHITE | (bAllWhite ? uWhite & TF_LINE : 0)) : 0;
+                p = e;
+                continue;
+            }
         }
         const uint8_t eLead = arLead[c];
         if (eLead == LEAD_WORD) {  // no word byte before it: the token before took all of them

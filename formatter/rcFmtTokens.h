@@ -44,9 +44,15 @@ WordId eWordOf(const char *p, size_t n);
 // token; a statement is read up to its ";" or its "/" line, and never split inside a literal or
 // a comment. The text is read in the encoding given (ENC_SJIS, ENC_UTF8 or ENC_LATIN1): a
 // character of several bytes is never cut.
+//
+// How finely a statement is read: every token (GRAIN_TOKENS), or only what ends a statement or
+// may hide its end (GRAIN_SCRIPT: literals, quoted names, comments, ";"), the rest passed over
+// unread, as the script finder needs it. Command lines and units carried whole come in both.
+enum ReadGrain : uint8_t { GRAIN_TOKENS, GRAIN_SCRIPT };
+
 class TokenReader {
 public:
-    TokenReader(const char *pText, size_t nText, int32_t eEnc);
+    TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain = GRAIN_TOKENS);
     // The next token into *pTok; false at the end of the text (white space after the last token
     // makes no token).
     bool bNext(Token *pTok) {
@@ -72,6 +78,7 @@ private:
     bool bWordBefore(const char *q) const;
     const char *pText_, *pEnd_, *p_;
     int32_t eEnc_;
+    ReadGrain eGrain_;
     State eState_ = IDLE;
     uint8_t uWhite_ = TF_WHITE | TF_LINE;  // the white space seen since the last token
     // Where no statement is read: whether p_ begins a line, and whether a "/" here ends a

@@ -10,10 +10,10 @@
 namespace {
 // The tokens of a text, each as its kind's letter, "_" when white space stands before it and
 // "^" when a line feed does, "!" when it never closes, and its bytes in brackets.
-std::string sTokens(const std::string &s, int32_t eEnc = ENC_SJIS) {
+std::string sTokens(const std::string &s, int32_t eEnc = ENC_SJIS, ReadGrain eGrain = GRAIN_TOKENS) {
     static const char szKinds[] = "WNLQDCBOPXMU";
     std::string sOut;
-    TokenReader reader(s.data(), s.size(), eEnc);
+    TokenReader reader(s.data(), s.size(), eEnc, eGrain);
     for (Token t; reader.bNext(&t);) {
         if (!sOut.empty()) sOut += ' ';
         if (t.uFlags & TF_LINE) sOut += '^';
@@ -92,6 +92,19 @@ TEST(Tokens, CommandsAndUnitsCarriedWhole) {
          "^W[select] _W[prompt] _W[from] _W[t] P[;]"},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText)) << c.szName;
+}
+
+// Read for the script's sake, a statement shows only what may end it or hide its end.
+TEST(Tokens, ScriptGrainShowsWhatEndsAStatement) {
+    const struct { const char *szName; std::string sText, sWant; } arCases[] = {
+        {"words, numbers and operators are passed over", "select a, 1e-5 from t;\nprompt x\n",
+         "P[-] P[;] ^M[prompt x\n]"},
+        {"literals and comments are read whole", "select 'a;b' /* ; */ q'[;]' from t; -- c\n",
+         "_L['a;b'] _B[/* ; */] _Q[q'[;]'] P[;] _C[-- c\n]"},
+        {"a quoting after an n (passed over with the words), none inside a word", "x nq'[;]' xq'a';",
+         "Q[q'[;]'] W[q] L['a'] P[;]"},
+    };
+    for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText, ENC_SJIS, GRAIN_SCRIPT)) << c.szName;
 }
 
 TEST(Tokens, WordsOfTheTable) {
