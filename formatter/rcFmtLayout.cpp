@@ -119,9 +119,11 @@ void vStepBack(LayoutState *st) {
 }
 
 void vStepOut(LayoutState *st, int32_t iLevel) {
+    // A branch word (ELSE, WHEN, EXCEPTION ...) never takes its line below the first line's level,
+    // as END does not: in an indented selection it stays beside its IF.
     if (st->iLineIdt < 0)
-        vBreakBefore(st, iLevel);
-    else
+        vBreakBefore(st, iLevel > st->iOrgIdt ? iLevel : st->iOrgIdt);
+    else if (st->iLineIdt > st->iOrgIdt)
         vStepBack(st);
 }
 
@@ -148,6 +150,11 @@ const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
     return q;
 }
 
+void vAtOpenLevel(LayoutState *st) {
+    if (st->iIdt > 0 && st->iIdt < MAX_IDT_LEVELS && st->arIdtFrame[st->iIdt].pOpen != nullptr)
+        st->szSrc = st->arIdtFrame[st->iIdt].pOpen;
+}
+
 int rcRaise(LayoutState *st) {
     if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
         iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
@@ -159,6 +166,8 @@ int rcRaise(LayoutState *st) {
         st->iTopIdt = st->iIdt;
         std::memset(&st->arIdtFrame[st->iIdt], 0, sizeof st->arIdtFrame[0]);
     }
+    st->arIdtFrame[st->iIdt].pOpen = st->szSrc;
+    st->arIdtFrame[st->iIdt].bCallPart = false;
     return RC_OK;
 }
 
@@ -445,6 +454,7 @@ int rcWalkAll(FmtWork *pWork, LayoutState *st) {
     }
     if (st->iIdt > st->iOrgIdt) {
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        vAtOpenLevel(st);
         return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
     }
     return RC_OK;

@@ -34,6 +34,9 @@ struct rIdtFrame {
     int32_t iBlkKind;                   // block kind recorded at this level
     int32_t iInExcept;                  // iInExcept saved by BEGIN at this level
     char szBlkName[BLK_NAME_LEN + 1];   // block name recorded at this level
+    const char *pOpen;                  // where the word or "(" that raised the level to this one stands
+    bool bCallPart;                     // the level is a broken part that holds no query (a call's
+                                        // arguments): FROM there is no clause (EXTRACT(HOUR FROM d))
 };
 
 struct LayoutState {
@@ -140,6 +143,9 @@ void vStartUnit(LayoutState *st);
 // lowering stopped there takes back no indentation either.
 int rcRaise(LayoutState *st);
 bool bLower(LayoutState *st);
+// For a failure report: the reading position goes back to where the innermost level still open
+// was raised (the block or "(" that was never closed).
+void vAtOpenLevel(LayoutState *st);
 
 // Text carried whole, shared by the walk and the scans of the keyword rules; each stops at
 // szTail when its end mark never comes.

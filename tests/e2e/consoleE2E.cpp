@@ -81,7 +81,7 @@ TEST(Console, FormatterFailuresAreReportedWhole) {
              sDump("", "")},
         {"block left open", "BEGIN NULL; END\n", 24,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") +
-             sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("BEGIN NULL;END\n", "") +
+             sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("", "BEGIN NULL;END\n") +
              sSjis("整形できなかった位置は入力の 1 行目です。\n")},
     };
     for (const auto &c : arCases) {

@@ -15,7 +15,7 @@ const std::string sDone = sNative("select a\n, b\nfrom t;\n");
 const std::string sBlockOpen = "BEGIN NULL; END\n";  // the layout fails: 24
 // What the formatter reports for sBlockOpen, before the trail of the run mode.
 const std::string sBlockOpenReport = sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") +
-                                     sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("BEGIN NULL;END\n", "") +
+                                     sTrail("rcFmtStmt", ".\\rcFmtStmt", 1466) + sDump("", "BEGIN NULL;END\n") +
                                      sSjis("整形できなかった位置は入力の 1 行目です。\n");
 const std::string sConsoleTrail = sTrail("rcFmtOnConsole", "..\\share\\rcFmtOnConsole", 42) + sAbend(207);
 const std::string sWin32Failed = sSjis("Error - Win32API の実行に失敗しました。Code=0x");

@@ -434,6 +434,61 @@ const rFmtCase arConstructCases[] = {
      "x VARCHAR2(255);\n-- := v('P0')\n"},
 };
 
+// Valid units whose block structure comes from their words: a schema's unit closed by END and
+// its name, unit kinds that name units (ACCESSIBLE BY), call specifications without a body, CASE
+// right before LOOP, EXCEPTION as a name, conditional compilation in a parameter list and a branch
+// never compiled, CREATE PACKAGE IF NOT EXISTS; and a branch word never below the first line.
+const rFmtCase arValidUnitCases[] = {
+    {"A: a schema-qualified unit closed by END and its name",
+     "CREATE OR REPLACE PACKAGE hr_admin.payroll_api AS PROCEDURE close_month(p_month IN DATE); END payroll_api;",
+     "CREATE OR REPLACE PACKAGE hr_admin.payroll_api AS\n\tPROCEDURE close_month(p_month IN DATE);\nEND payroll_api;\n"},
+    {"A: a quoted schema and unit, END with the unquoted name",
+     "CREATE OR REPLACE PACKAGE BODY \"HR\".\"PAY\" AS PROCEDURE p IS BEGIN NULL; END p; END pay;",
+     "CREATE OR REPLACE PACKAGE BODY \"HR\".\"PAY\" AS\n\tPROCEDURE p IS\n\tBEGIN\n\t\tNULL;\n\tEND p;\nEND pay;\n"},
+    {"B: ACCESSIBLE BY on a subprogram",
+     "CREATE OR REPLACE PACKAGE BODY tax_calc AS FUNCTION vat(p_net IN NUMBER) RETURN NUMBER ACCESSIBLE BY (PACKAGE invoice_api) IS BEGIN RETURN p_net * 0.2; END vat; END tax_calc;",
+     "CREATE OR REPLACE PACKAGE BODY tax_calc AS\n\tFUNCTION vat(\n\t\tp_net IN NUMBER\n\t) RETURN NUMBER ACCESSIBLE BY (\n\t\tPACKAGE invoice_api\n\t) IS\n\tBEGIN\n\t\tRETURN p_net * 0.2;\n\tEND vat;\nEND tax_calc;\n"},
+    {"B: a unit kind after ( or , names a unit",
+     "create or replace procedure a accessible by (package q, procedure r) is begin null; end a;",
+     "create or replace procedure a accessible by (\n\tpackage q\n\t, procedure r\n) is\nbegin\n\tnull;\nend a;\n"},
+    {"C: a call specification has no body",
+     "CREATE OR REPLACE FUNCTION crc32(p_data IN RAW) RETURN NUMBER AS LANGUAGE C LIBRARY crypto_lib NAME \"crc32_calc\";",
+     "CREATE OR REPLACE FUNCTION crc32(\n\tp_data IN RAW\n) RETURN NUMBER AS LANGUAGE C LIBRARY crypto_lib NAME \"crc32_calc\";\n"},
+    {"C: call specifications among subprograms",
+     "CREATE PACKAGE BODY p AS FUNCTION f RETURN NUMBER IS LANGUAGE JAVA NAME 'A.f() return int'; PROCEDURE g IS BEGIN NULL; END g; END p;",
+     "CREATE PACKAGE BODY p AS\n\tFUNCTION f RETURN NUMBER IS LANGUAGE JAVA NAME 'A.f() return int';\n\tPROCEDURE g IS\n\tBEGIN\n\t\tNULL;\n\tEND g;\nEND p;\n"},
+    {"D: a CASE right before LOOP",
+     "BEGIN FOR k IN 1 .. CASE WHEN g_full THEN 12 ELSE 4 END LOOP process_quarter(k); END LOOP; END;",
+     "BEGIN\n\tFOR k IN 1 .. CASE\n\tWHEN g_full THEN 12\n\tELSE 4\n\tEND LOOP\n\t\tprocess_quarter(k);\n\tEND LOOP;\nEND;\n"},
+    {"D: the IFs and LOOPs of a CASE statement's branches",
+     "BEGIN CASE x WHEN 1 THEN LOOP a; END LOOP; ELSE NULL; END CASE; END;",
+     "BEGIN\n\tCASE x\n\tWHEN 1 THEN LOOP a;END LOOP;\n\tELSE NULL;\n\tEND CASE;\nEND;\n"},
+    {"E: a column named exception",
+     "BEGIN UPDATE job_runs SET exception = 'timeout' WHERE run_id = 7; EXCEPTION WHEN OTHERS THEN NULL; END;",
+     "BEGIN\n\tUPDATE job_runs\n\tSET exception = 'timeout'\n\tWHERE run_id = 7;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\n"},
+    {"F: $IF in a parameter list",
+     "CREATE OR REPLACE PACKAGE BODY report_pkg IS PROCEDURE export_all ($IF $$with_apex $THEN p_app_id NUMBER, $END p_dir VARCHAR2) IS BEGIN NULL; END export_all; PROCEDURE retry_jobs IS BEGIN LOOP BEGIN run_job; END; END LOOP; END retry_jobs; END report_pkg;",
+     "CREATE OR REPLACE PACKAGE BODY report_pkg IS\n\tPROCEDURE export_all (\n\t\t$IF $$with_apex $THEN\n\t\t\tp_app_id NUMBER\n\t\t\t,\n\t\t$END\n\t\tp_dir VARCHAR2\n\t) IS\n\tBEGIN\n\t\tNULL;\n\tEND export_all;\n\tPROCEDURE retry_jobs IS\n\tBEGIN\n\t\tLOOP\n\t\t\tBEGIN\n\t\t\t\trun_job;\n\t\t\tEND;\n\t\tEND LOOP;\n\tEND retry_jobs;\nEND report_pkg;\n"},
+    {"G: the text of a branch never compiled",
+     "CREATE OR REPLACE PROCEDURE gen_docs AS BEGIN NULL; $IF FALSE $THEN <%= header %> if nullable then mark it $END END gen_docs;",
+     "CREATE OR REPLACE PROCEDURE gen_docs AS\nBEGIN\n\tNULL;\n\t$IF FALSE $THEN\n\t\t<%= header %> if nullable then mark it\n\t$END\nEND gen_docs;\n"},
+    {"H: CREATE PACKAGE IF NOT EXISTS",
+     "CREATE PACKAGE IF NOT EXISTS audit_api AS PROCEDURE log_event(p_msg IN VARCHAR2); END audit_api;",
+     "CREATE PACKAGE IF NOT EXISTS audit_api AS\n\tPROCEDURE log_event(p_msg IN VARCHAR2);\nEND audit_api;\n"},
+    {"a labelled block closed by END and its label",
+     "BEGIN <<outer>> BEGIN NULL; END outer; END;",
+     "BEGIN\n\t<<outer>> BEGIN\n\t\tNULL;\n\tEND outer;\nEND;\n"},
+    {"a column named function is no header",
+     "CREATE TABLE t (a NUMBER, function VARCHAR2(64), action VARCHAR2(64));",
+     "CREATE TABLE t (\n\ta NUMBER\n\t, function VARCHAR2(64)\n\t, action VARCHAR2(64)\n);\n"},
+    {"FROM among a call's arguments is no clause",
+     "SELECT EXTRACT(HOUR FROM (SYSTIMESTAMP - INTERVAL '1' HOUR)) h, TRIM(BOTH ' ' FROM some_long_column_name || other_column) t FROM dual;",
+     "SELECT EXTRACT(\n\tHOUR FROM (SYSTIMESTAMP - INTERVAL '1' HOUR)\n) h\n, TRIM(\n\tBOTH ' ' FROM some_long_column_name || other_column\n) t\nFROM dual;\n"},
+    {"ELSE in an indented selection stays beside its IF",
+     "\n\tIF a THEN\n\t\tx := 1;\n\tELSE\n\t\tx := 2;\n\tEND IF;\n",
+     "\tIF a THEN x := 1;\n\tELSE\n\tx := 2;\n\tEND IF;\n"},
+};
+
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end
 // a line comment; a chunk that ends in a double-byte character (あ) before one empty line is
 // glued to the next with "__" while the next line is shorter than the limit.
@@ -461,6 +516,7 @@ TEST(FmtLayout, NewerConstructs) { vCheck(arConstructCases, std::size(arConstruc
 TEST(FmtLayout, NumbersAndOperators) { vCheck(arNumberOperatorCases, std::size(arNumberOperatorCases)); }
 TEST(FmtLayout, EveryCommandOfTheTool) { vCheck(arCommandSetCases, std::size(arCommandSetCases)); }
 TEST(FmtLayout, UnitsCarriedWhole) { vCheck(arVerbatimCases, std::size(arVerbatimCases)); }
+TEST(FmtLayout, EveryValidUnit) { vCheck(arValidUnitCases, std::size(arValidUnitCases)); }
 
 // A block comment on a first line of long indentation: the comment's line indentation is kept
 // while the block that holds it grows (the sanitized build watches the bytes).
@@ -595,7 +651,11 @@ TEST(FmtFailure, ReportsWhole) {
              sDump("SELECT a", ") FROM t\n") + sAt(1)},
         {"block left open", "BEGIN NULL; END", 0, RC_PAREN,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
-             sDump("BEGIN NULL;END\n", "") + sAt(1)},
+             sDump("", "BEGIN NULL;END\n") + sAt(1)},
+        {"the block never closed is named, not the last line", "x := 1;\nBEGIN\n  IF a THEN\n    y := 2;\n  END IF;\n  z := 3;\n",
+         0, RC_PAREN,
+         sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
+             sDump("x := 1;", "BEGIN IF a THEN y := 2;END IF;z := 3;") + sAt(2)},
         {"first line indented by 512 levels", std::string(512, '\t') + "x;", 0, RC_MAXIDT,
          sSjis("Error - 字下げ量の最大値（= 512）を超えました。\n") + sFmt(1043) + sDump("", "x;") + sAt(1)},
     };
