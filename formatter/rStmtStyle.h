@@ -15,8 +15,12 @@ struct StmtStyle {
     // between tokens: CR LF when set, else LF. Line ends inside literals, block comments,
     // wrapped units and Java sources are data and stay as they came.
     bool bCrLf;
+    // Blank lines: when set, one empty line stays where the author had one or more between the
+    // statements, declarations and subprograms of a block and between the statements and
+    // commands of a script (never inside an SQL statement); else none stays.
+    bool bKeepBlankLines;
 };
 
 // The defaults: one TAB, 14 commas, 50 bytes, joining off, the encoding read from the text,
-// line ends LF.
+// line ends LF, no blank lines kept.
 void vDefaultStmtStyle(StmtStyle *pStyle);

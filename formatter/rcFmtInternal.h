@@ -43,6 +43,21 @@ struct CmtIndents {
     const CmtIndent *pFind(size_t *piNext, const char *pCmt, size_t nCmt) const;
 };
 
+// The offsets in the normalised text of the semicolons after which the author left an empty
+// line before the next statement, declaration or subprogram, in the order of the text (kept only
+// when blank lines are asked for).
+struct BlankAfters {
+    size_t *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~BlankAfters() { vFree(p); }
+    // Adds the offset iAt; false for want of memory.
+    bool bAdd(size_t iAt) {
+        if (!bGrowTo(&p, &cap, n + 1)) return false;
+        p[n++] = iAt;
+        return true;
+    }
+};
+
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
@@ -61,6 +76,7 @@ struct FmtWork {
     HeapPtr<char> spare;
     size_t nSpareCap = 0;
     CmtIndents rCmtIndents;  // the indentation of each block comment's first line
+    BlankAfters rBlankAfters;  // the semicolons an empty line followed
 
     void vKeepSpare(char *p, size_t nCap) {
         spare.reset(p);

@@ -388,7 +388,7 @@ void vStartUnit(LayoutState *st) {
     st->iIdt = st->iOrgIdt;
     st->iMetrix = 1;
     st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
-    st->iTypeSpec = st->iHdrPending = 0;
+    st->iTypeSpec = st->iHdrPending = st->nParens = 0;
     st->iHdrRecord = 1;
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
     // The stack is emptied up to the highest level used; the levels above it are emptied when
@@ -405,6 +405,7 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
     st->pParts = pParts;
     st->pCmtIndents = &pWork->rCmtIndents;
+    st->pBlankAfters = &pWork->rBlankAfters;
     st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);

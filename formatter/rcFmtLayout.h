@@ -47,6 +47,8 @@ struct LayoutState {
     size_t iNextPart;           // the first entry of pParts not yet passed
     const CmtIndents *pCmtIndents;  // the indentation each block comment's first line had
     size_t iNextCmt;                // the first entry of pCmtIndents not yet passed
+    const BlankAfters *pBlankAfters;  // the semicolons an empty line follows
+    size_t iNextBlank;                // the first entry of pBlankAfters not yet passed
     int64_t iDstLen;       // output bytes so far
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
@@ -59,6 +61,7 @@ struct LayoutState {
     int32_t iInBetween;    // 1 after BETWEEN until the next AND
     int32_t iInStmt;       // 1 from the first statement word to the SQL*Plus terminator
     int32_t iTypeSpec;     // 1 from CREATE TYPE (not TYPE BODY) to its ";": no block headers in it
+    int32_t nParens;       // "(" read and not yet closed, broken or not
     // What a pending header replaced (its level's entry, the block kind and name), put back when
     // ";" comes before its IS or AS: it was a declaration (FUNCTION f RETURN x; DROP PACKAGE p;).
     int32_t iHdrPending;   // 1 from a recorded header to its IS or AS

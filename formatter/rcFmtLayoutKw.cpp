@@ -481,9 +481,10 @@ void vScanTo(LayoutState *st, const char *pStop) {
 // Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
 // $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END. The
 // branch of $IF FALSE $THEN is never compiled: whatever it holds (a template, half a statement)
-// is copied as it is, up to its $ELSE or $END.
+// is copied as it is, up to its $ELSE or $END. Inside parentheses (a parameter or column list)
+// the directives are words of the list and open no level.
 int rcDollar(LayoutState *st) {
-    if (!bAtWordStart(st)) return RULE_PASS;
+    if (!bAtWordStart(st) || st->nParens > 0) return RULE_PASS;
     int32_t n;
     int rc;
     if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
@@ -738,7 +739,13 @@ int rcSemicolon(LayoutState *st) {
         else if (bLowered)
             vStepBack(st);
     }
+    // An empty line the author left after it stays (blank lines kept).
+    const BlankAfters *b = st->pBlankAfters;
+    const size_t iAt = static_cast<size_t>(st->szSrc - st->ssSrc);
+    while (st->iNextBlank < b->n && b->p[st->iNextBlank] < iAt) ++st->iNextBlank;
+    const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
     vCopy(st, 1);
+    if (bBlank) vPut(st, "\n", 1);
     vLineBreak(st);
     return RC_OK;
 }

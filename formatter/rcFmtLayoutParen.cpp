@@ -51,6 +51,7 @@ int rcOpenParen(LayoutState *st) {
     }
     if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
     vCopy(st, 1);
+    ++st->nParens;
     if (!bBroken(st)) return RC_OK;
     st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
     rc = rcRaise(st);
@@ -61,6 +62,7 @@ int rcOpenParen(LayoutState *st) {
 }
 
 int rcCloseParen(LayoutState *st) {
+    if (st->nParens > 0) --st->nParens;
     if (!bBroken(st)) {
         vCopy(st, 1);
         st->iMetrix = 1;

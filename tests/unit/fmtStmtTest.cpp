@@ -468,7 +468,7 @@ const rFmtCase arValidUnitCases[] = {
      "BEGIN\n\tUPDATE job_runs\n\tSET exception = 'timeout'\n\tWHERE run_id = 7;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\n"},
     {"F: $IF in a parameter list",
      "CREATE OR REPLACE PACKAGE BODY report_pkg IS PROCEDURE export_all ($IF $$with_apex $THEN p_app_id NUMBER, $END p_dir VARCHAR2) IS BEGIN NULL; END export_all; PROCEDURE retry_jobs IS BEGIN LOOP BEGIN run_job; END; END LOOP; END retry_jobs; END report_pkg;",
-     "CREATE OR REPLACE PACKAGE BODY report_pkg IS\n\tPROCEDURE export_all (\n\t\t$IF $$with_apex $THEN\n\t\t\tp_app_id NUMBER\n\t\t\t,\n\t\t$END\n\t\tp_dir VARCHAR2\n\t) IS\n\tBEGIN\n\t\tNULL;\n\tEND export_all;\n\tPROCEDURE retry_jobs IS\n\tBEGIN\n\t\tLOOP\n\t\t\tBEGIN\n\t\t\t\trun_job;\n\t\t\tEND;\n\t\tEND LOOP;\n\tEND retry_jobs;\nEND report_pkg;\n"},
+     "CREATE OR REPLACE PACKAGE BODY report_pkg IS\n\tPROCEDURE export_all (\n\t\t$IF $$with_apex $THEN p_app_id NUMBER\n\t\t, $END p_dir VARCHAR2\n\t) IS\n\tBEGIN\n\t\tNULL;\n\tEND export_all;\n\tPROCEDURE retry_jobs IS\n\tBEGIN\n\t\tLOOP\n\t\t\tBEGIN\n\t\t\t\trun_job;\n\t\t\tEND;\n\t\tEND LOOP;\n\tEND retry_jobs;\nEND report_pkg;\n"},
     {"G: the text of a branch never compiled",
      "CREATE OR REPLACE PROCEDURE gen_docs AS BEGIN NULL; $IF FALSE $THEN <%= header %> if nullable then mark it $END END gen_docs;",
      "CREATE OR REPLACE PROCEDURE gen_docs AS\nBEGIN\n\tNULL;\n\t$IF FALSE $THEN\n\t\t<%= header %> if nullable then mark it\n\t$END\nEND gen_docs;\n"},
