@@ -286,7 +286,10 @@ int rcBegin(LayoutState *st) {
         std::memset(st->szBlkName, 0, sizeof st->szBlkName);
         std::memset(st->arIdtFrame[st->iIdt].szBlkName, 0, sizeof st->szBlkName);
     }
+    // The block's END gives back the handler state of the block around it (a block inside a
+    // handler); the block itself has no handlers yet.
     st->arIdtFrame[st->iIdt].iInExcept = st->iInExcept;
+    st->iInExcept = 0;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, 5);

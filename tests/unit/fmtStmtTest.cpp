@@ -484,6 +484,10 @@ const rFmtCase arValidUnitCases[] = {
     {"FROM among a call's arguments is no clause",
      "SELECT EXTRACT(HOUR FROM (SYSTIMESTAMP - INTERVAL '1' HOUR)) h, TRIM(BOTH ' ' FROM some_long_column_name || other_column) t FROM dual;",
      "SELECT EXTRACT(\n\tHOUR FROM (SYSTIMESTAMP - INTERVAL '1' HOUR)\n) h\n, TRIM(\n\tBOTH ' ' FROM some_long_column_name || other_column\n) t\nFROM dual;\n"},
+    {"a block inside a handler ends at its own level, its own handlers too",
+     "begin x; exception when others then declare m number; begin y; exception when others then null; end; end;",
+     "begin\n\tx;\nexception\n\twhen others then\n\t\tdeclare\n\t\t\tm number;\n\t\tbegin\n\t\t\ty;\n\t\texception\n"
+     "\t\t\twhen others then\n\t\t\t\tnull;\n\t\tend;\nend;\n"},
     {"ELSE in an indented selection stays beside its IF",
      "\n\tIF a THEN\n\t\tx := 1;\n\tELSE\n\t\tx := 2;\n\tEND IF;\n",
      "\tIF a THEN x := 1;\n\tELSE\n\tx := 2;\n\tEND IF;\n"},
