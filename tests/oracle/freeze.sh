@@ -16,7 +16,11 @@ cd "$(dirname "$0")/../.."
 src=formatter
 dest=tests/oracle/engine
 
-mapfile -t files < <(cd "$src" && ls -1 -- *.cpp *.h *.def | grep -v '^rStmtStyle\.' | sort)
+files=()
+for path in "$src"/*.cpp "$src"/*.h "$src"/*.def; do
+  f=${path##*/}
+  case "$f" in rStmtStyle.*) ;; *) [ -f "$path" ] && files+=("$f") ;; esac
+done
 [ "${#files[@]}" -gt 0 ] || { echo "no sources in $src" >&2; exit 1; }
 
 rm -rf "$dest"
