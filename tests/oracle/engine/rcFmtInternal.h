@@ -1,0 +1,129 @@
+// Frozen copy of formatter/rcFmtInternal.h made by tests/oracle/freeze.sh, which overwrites it.
+// What the formatter's stages share: the working state of one call, chunk joining and the
+// metric, normalisation and the layout passes. The lexical layer is rcFmtLex.h.
+#pragma once
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+
+#include "formatter/rStmtStyle.h"
+#include "tests/oracle/engine/rcFmtLex.h"
+#include "runtime/psGlobals.h"
+
+namespace oracle {
+
+// The indentation of the line on which each block comment of several lines begins, as the text
+// had it: the layout moves the comment's further lines by as much as it moved that line, so
+// that they keep their indentation relative to it. One entry per such comment, in the order of
+// the text (comments keep their order when they move), with the comment's length and a hash of
+// its bytes to find it again; the indentations' bytes lie in one block.
+struct CmtIndent {
+    size_t nCmt;
+    uint64_t uHash;
+    size_t iIndent, nIndent;  // the indentation: nIndent bytes from pBytes + iIndent
+};
+struct CmtIndents {
+    CmtIndent *p = nullptr;
+    size_t n = 0, cap = 0;
+    char *pBytes = nullptr;
+    size_t nBytes = 0, capBytes = 0;
+    size_t iFirst = 0, nFirst = 0;  // the indentation of the text's first line
+    ~CmtIndents() {
+        vFree(p);
+        vFree(pBytes);
+    }
+    // Keeps the n bytes at pIndent (never inside pBytes); *piAt receives where. False for want of
+    // memory.
+    bool bKeepBytes(const char *pIndent, size_t nIndent, size_t *piAt);
+    // Adds the comment [pCmt, pCmt + nCmt) whose line begins with the indentation given. False
+    // for want of memory.
+    bool bAdd(const char *pCmt, size_t nCmt, const char *pIndent, size_t nIndent);
+    // The same for an indentation kept before (its bytes from pBytes + iIndent): never a pointer
+    // into pBytes, which moves as it grows.
+    bool bAddKept(const char *pCmt, size_t nCmt, size_t iIndent, size_t nIndent);
+    // The entry of the comment [pCmt, pCmt + nCmt), looked for from entry *piNext on (a few
+    // entries ahead at most), which then moves past it; null when it is not found.
+    const CmtIndent *pFind(size_t *piNext, const char *pCmt, size_t nCmt) const;
+};
+
+// The working state of one call of rcFmtStmt.
+struct FmtWork {
+    char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
+    size_t nSrc = 0;              // bytes of text in ssSrc (NUL bytes are ordinary text)
+    char *szTail = nullptr;       // the end of the normalised text, where a NUL follows it
+    const char *szSrc = nullptr;  // where a failure was found, for the dump (null: none)
+    int32_t iOrgIdt = 0;          // indentation level of the statement's first line
+    int32_t iUnitLen = 0;         // length of szIndent
+    int32_t iSite = 0;            // failure site, reported by the common exit
+    const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
+    size_t nText = 0;             // the line of a failure
+    int32_t iFirstLine = 1;
+    // A block that the working copy has left, which the next pass writes into instead of taking a
+    // new one (a block of the text's size taken anew costs its pages' first touch again), and the
+    // bytes it holds at least.
+    HeapPtr<char> spare;
+    size_t nSpareCap = 0;
+    CmtIndents rCmtIndents;  // the indentation of each block comment's first line
+
+    void vKeepSpare(char *p, size_t nCap) {
+        spare.reset(p);
+        nSpareCap = nCap;
+    }
+    char *pTakeSpare(size_t *pnCap) {
+        *pnCap = spare != nullptr ? nSpareCap : 0;
+        nSpareCap = 0;
+        return spare.release();
+    }
+};
+
+// The script command lines of a text (rcFmtScript.cpp), as offsets: each line from its start
+// to just past its line feed (or the text's end), continuation lines included; and the units
+// that go through byte for byte (wrapped units, Java, XQuery), up to their "/" line.
+struct ScriptLine {
+    size_t iStart, iEnd;
+    bool bVerbatim;  // a unit whose bytes, line ends included, are data
+};
+struct ScriptLines {
+    ScriptLine *p = nullptr;
+    size_t n = 0, cap = 0;
+    // Where a literal or block comment opens that the text never closes (SIZE_MAX: none); a line
+    // comment at the end is closed by it.
+    size_t iOpen = SIZE_MAX;
+    ~ScriptLines() { vFree(p); }
+};
+// Finds the command lines of the text in their order; RC_OK, or RC_NOMEM (nothing reported).
+int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines);
+
+// Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
+// *pnText is the text's length in and out.
+int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt);
+// The metric of the part whose "(" is at szParen, in the text that ends at pEnd.
+int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize);
+
+// The metrics of all parts of a text, measured in one pass, in the order of their "(".
+// A part left open, or one whose measure fails, has METRIX_UNKNOWN: rcGetMetrix measures it
+// where it is met and reports why it cannot.
+enum : int32_t { METRIX_UNKNOWN = INT32_MIN };
+struct PartMetric {
+    uint32_t uPos;    // offset of the "(" in the text
+    int32_t iMetrix;
+};
+struct MetricTable {
+    PartMetric *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~MetricTable() { vFree(p); }
+};
+// Measures the text [pText, pEnd) (at most UINT32_MAX bytes) into *pTable; RC_OK, or RC_NOMEM
+// (nothing reported). The metric of each part is the one rcGetMetrix gives it.
+int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32_t iPartSize, MetricTable *pTable);
+
+// Normalisation (rcFmtNorm.cpp): from the statement as handed over to the normalised text in
+// pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure returns the code
+// with pWork->iSite (and pWork->szSrc where a position is known) set.
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle);
+
+// The layout walk (rcFmtLayout.cpp) and its end checks: *szStmtFmt receives the output block
+// as soon as there is one (the caller's from then on, also after a failure), and *piFmtLen its
+// length. On failure returns the code with pWork->iSite and pWork->szSrc set.
+int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen);
+}  // namespace oracle

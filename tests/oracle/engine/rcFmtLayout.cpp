@@ -1,0 +1,515 @@
+// Frozen copy of formatter/rcFmtLayout.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The layout engine: one walk over the normalised statement that writes the output into a block
+// growing as it goes, the output actions the rules share, the text-carrying rules, and the
+// finishing of the output (the first line's indentation put in front).
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "tests/oracle/engine/rcFmtLayout.h"
+
+namespace oracle {
+
+// ---------------------------------------------------------------------------------------------
+// Output actions. The output buffer grows as the walk writes; when it cannot, the walk goes on
+// counting and its end reports the want of memory.
+
+// Grows the buffer for n more bytes and a NUL.
+bool bGrow(LayoutState *st, int64_t n) {
+    size_t nCap = st->pOut != nullptr ? static_cast<size_t>(st->iCap) + 1 : 0;
+    const int64_t nNeed = st->iDstLen + n + 1;
+    if (st->bNoRoom || nNeed >= INT32_MAX || !bGrowTo(&st->pOut, &nCap, static_cast<size_t>(nNeed))) {
+        st->bNoRoom = true;
+        return false;
+    }
+    st->iCap = static_cast<int64_t>(nCap) - 1;
+    return true;
+}
+
+// A line that holds nothing but a division sign is not ended: the text after it stays on it,
+// after one blank.
+bool bKeepSlashLine(LayoutState *st) {
+    if (!st->iSlashLine) return false;
+    // At the end of the text the "/" stands alone all the same: there it ends the text.
+    const char *p = st->szSrc;
+    while (p < st->szTail && bIsWhite(*p)) ++p;
+    if (p == st->szTail) return false;
+    if (st->cLast != ' ') vPutBlank(st);
+    return true;
+}
+
+// No line ends in a blank: the white space at the end of the output goes before a line break.
+void vDropTrailWhite(LayoutState *st) {
+    st->iDstLen -= st->nTrailWhite;
+    st->nTrailWhite = 0;
+}
+
+void vIndent(LayoutState *st, int32_t iLevel) {
+    if (iLevel < 0) iLevel = 0;
+    st->iLineIdt = iLevel;
+    if (iLevel == 0) return;
+    // One bookkeeping for the whole indentation, as vPut would leave it after each unit.
+    const int64_t nUnit = st->iUnitLen, n = nUnit * iLevel;
+    if (bRoom(st, n)) {
+        char *d = st->pOut + st->iDstLen;
+        if (st->cIndentFill == 0)
+            for (int32_t i = 0; i < iLevel; ++i, d += nUnit) std::memcpy(d, st->szIndent, static_cast<size_t>(nUnit));
+        else if (n <= 16)
+            for (int64_t i = 0; i < n; ++i) d[i] = st->cIndentFill;  // most lines: a few levels, no call
+        else
+            std::memset(d, st->cIndentFill, static_cast<size_t>(n));
+    }
+    st->iDstLen += n;
+    st->cLast = st->szIndent[nUnit - 1];
+    if (st->cLast != ' ') st->iSlashLine = false;
+    st->nTrailWhite += n;
+}
+
+// A line that holds nothing but indentation gets no line break: it is indented anew. The layout
+// writes no empty line (a second run would not keep it).
+void vLineBreak(LayoutState *st) {
+    if (st->iDstLen == 0) return;  // the first line's indentation comes with the rotation
+    if (bKeepSlashLine(st)) return;
+    vDropTrailWhite(st);
+    if (st->iLineIdt < 0) vPut(st, "\n", 1);
+    vIndent(st, st->iIdt);
+}
+
+void vCopyNewline(LayoutState *st) {
+    if (bKeepSlashLine(st)) {
+        st->szSrc += 1;
+        return;
+    }
+    vDropTrailWhite(st);
+    if (st->iLineIdt < 0)
+        vCopy(st, 1);
+    else
+        st->szSrc += 1;
+    vIndent(st, st->iIdt);
+}
+
+void vBreakForBlank(LayoutState *st) {
+    if (st->szSrc >= st->szTail || *st->szSrc == '\n') return;  // the newline rule writes this one
+    if (bIsWhite(*st->szSrc)) {
+        st->szSrc += 1;
+        vLineBreak(st);
+    } else if (bWordEndsAt(st->szSrc)) {
+        vLineBreak(st);  // an operator right after the keyword: a second run finds a blank there
+    }
+}
+
+void vBreakBefore(LayoutState *st, int32_t iLevel) {
+    // A keyword that already begins its line (after a line break or a kept newline) is not
+    // broken again: overwriting a byte of bare indentation would only leave an empty line.
+    if (st->iLineIdt >= 0 || bKeepSlashLine(st)) return;
+    vDropTrailWhite(st);  // the blank before the keyword becomes the line break
+    vPut(st, "\n", 1);
+    vIndent(st, iLevel);
+}
+
+void vStepBack(LayoutState *st) {
+    // Takes back one unit only where the line holds nothing but indentation, at least one unit of
+    // it; on a line that holds text or no indentation it takes back nothing.
+    if (st->iLineIdt < 1) return;
+    st->iDstLen -= st->iUnitLen;
+    st->nTrailWhite = st->nTrailWhite > st->iUnitLen ? st->nTrailWhite - st->iUnitLen : 0;
+    st->iLineIdt -= 1;
+    st->cLast = (st->iLineIdt > 0 && st->iUnitLen > 0) ? st->szIndent[st->iUnitLen - 1] : '\n';
+}
+
+void vStepOut(LayoutState *st, int32_t iLevel) {
+    if (st->iLineIdt < 0)
+        vBreakBefore(st, iLevel);
+    else
+        vStepBack(st);
+}
+
+void vBlankAfter(LayoutState *st) {
+    // A statement keyword after the blank would begin its line in a second run's normalised
+    // text: it begins it now.
+    if (st->szSrc < st->szTail && nLineKeywordAt(st->szSrc) != 0 && !bIsWordByte(st->szSrc[-1]))
+        vLineBreak(st);
+    else
+        vPutBlank(st);
+}
+
+void vPutBlank(LayoutState *st) {
+    vPut(st, " ", 1);
+    st->iLineIdt = -1;
+}
+
+// The word that ends before p, past the white space before p; *pn its length (0: none).
+const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
+    while (p > st->ssSrc && bIsWhite(p[-1])) --p;
+    const char *q = p;
+    while (q > st->ssSrc && bIsWordByte(q[-1])) --q;
+    *pn = static_cast<size_t>(p - q);
+    return q;
+}
+
+int rcRaise(LayoutState *st) {
+    if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
+        iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
+        st->iSite = SITE_MAX_IDT;
+        return RC_MAXIDT;
+    }
+    st->iIdt += 1;
+    if (st->iIdt > st->iTopIdt) {  // a level not reached before starts empty
+        st->iTopIdt = st->iIdt;
+        std::memset(&st->arIdtFrame[st->iIdt], 0, sizeof st->arIdtFrame[0]);
+    }
+    return RC_OK;
+}
+
+bool bLower(LayoutState *st) {
+    // More block ends than openings would take the rest of the text below the first line's
+    // level (and a later ")" would then fail): a block word stops at iOrgIdt.
+    if (st->iIdt <= st->iOrgIdt) return false;
+    st->iIdt -= 1;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text carried whole. Each scan stops at szTail when its end mark never comes, having copied
+// everything up to there as it would have: the statement is still formatted.
+
+void vCarryLiteral(LayoutState *st) {
+    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc, true);  // vCopy never goes past szTail
+}
+
+// A comment gets the blank before it that the normalisation gives every comment after a word
+// (one that a comment move left without it has none yet).
+void vBlankBeforeCmt(LayoutState *st) {
+    char c = st->cLast;
+    if (st->iDstLen > 0 && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
+}
+
+void vCarryLineCmt(LayoutState *st) {
+    vBlankBeforeCmt(st);
+    const char *p = st->szSrc + 2;
+    while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
+    vCopy(st, p - st->szSrc, true);
+}
+
+namespace {
+// Whether the line at p (up to pEnd) holds nothing but white space.
+bool bBlankLine(const char *p, const char *pEnd) {
+    while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+    return p >= pEnd || *p == '\n';
+}
+
+// Whether every line after the first of [p, pEnd) that is not blank begins with the n bytes at
+// pIndent.
+bool bLinesBeginWith(const char *p, const char *pEnd, const char *pIndent, size_t n) {
+    for (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p))); p != nullptr;
+         p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) {
+        ++p;
+        if (!bBlankLine(p, pEnd) && (static_cast<size_t>(pEnd - p) < n || std::memcmp(p, pIndent, n) != 0)) return false;
+    }
+    return true;
+}
+
+// The output's own n bytes from iFrom on, written again at its end.
+void vPutOwn(LayoutState *st, int64_t iFrom, int64_t n) {
+    if (n <= 0) return;
+    const bool bWritten = bRoom(st, n);
+    if (bWritten) std::memcpy(st->pOut + st->iDstLen, st->pOut + iFrom, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = bWritten ? st->pOut[st->iDstLen - 1] : ' ';
+    st->nTrailWhite = 0;
+}
+
+}  // namespace
+
+// A block comment keeps its bytes. Its further lines keep their indentation relative to the line
+// it begins on: where each of them begins with that line's indentation in the text, it is
+// written with the indentation the layout gives the line instead. A comment with a line that is
+// indented less (or otherwise) goes out as it is; so does one of one line.
+void vCarryBlockCmt(LayoutState *st) {
+    vBlankBeforeCmt(st);
+    const char *pEnd = pCmtEnd(st->szSrc, st->szTail);
+    const size_t nCmt = static_cast<size_t>(pEnd - st->szSrc);
+    const CmtIndent *pIndent = nullptr;
+    if (std::memchr(st->szSrc, '\n', nCmt) != nullptr && st->pCmtIndents != nullptr && !st->bNoRoom)
+        pIndent = st->pCmtIndents->pFind(&st->iNextCmt, st->szSrc, nCmt);
+    const char *pOld = pIndent != nullptr ? st->pCmtIndents->pBytes + pIndent->iIndent : nullptr;
+    if (pIndent == nullptr || !bLinesBeginWith(st->szSrc, pEnd, pOld, pIndent->nIndent)) {
+        vCopy(st, static_cast<int64_t>(nCmt), true);
+        return;
+    }
+    // The indentation of the line the comment begins on, as the layout wrote it: the first line's
+    // also gets the statement's own, which the end puts in front of it.
+    int64_t iLine = st->iDstLen;
+    while (iLine > 0 && st->pOut[iLine - 1] != '\n') --iLine;
+    int64_t iLineIndentEnd = iLine;
+    while (iLineIndentEnd < st->iDstLen && (st->pOut[iLineIndentEnd] == ' ' || st->pOut[iLineIndentEnd] == '\t'))
+        ++iLineIndentEnd;
+    const int32_t nOrgUnits = iLine == 0 ? st->iOrgIdt : 0;
+    for (const char *p = st->szSrc; p < pEnd;) {
+        const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+        const char *e = pLf != nullptr ? pLf + 1 : pEnd;
+        vCopy(st, e - p, true);
+        p = e;
+        if (p >= pEnd || bBlankLine(p, pEnd)) continue;
+        if (st->bNoRoom) continue;  // the walk only counts now: the lines go out as they are
+        for (int32_t k = 0; k < nOrgUnits; ++k) vPut(st, st->szIndent, st->iUnitLen, true);
+        vPutOwn(st, iLine, iLineIndentEnd - iLine);
+        st->szSrc += pIndent->nIndent;
+        p += pIndent->nIndent;
+    }
+}
+
+// The end of the label "<<name>>" at the reading position, or null when no ">>" closes it
+// within the length of a name, or a comment or a line end comes first: then "<<" is no label
+// but two operators.
+const char *pLabelEnd(const LayoutState *st) {
+    const char *p = st->szSrc + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
+    // a quoted name inside (<<"a>>b">>) is read whole
+    while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
+        if (bCmtAt(p) || *p == '\n') return nullptr;
+        p = bQuoteAt(p) ? pLiteralEnd(p, pStop) : p + iCharLen(st, p);
+    }
+    return p < pStop ? p + 2 : nullptr;
+}
+
+void vCarryLabel(LayoutState *st, const char *pEnd) { vCopy(st, pEnd - st->szSrc, true); }
+
+namespace {
+// The text carried whole: double-byte characters, "(+)" and "(*)", literals, comments, labels.
+int rcCarryRules(LayoutState *st) {
+    const char *p = st->szSrc;
+    switch (*p) {
+    case '(':
+        if ((p[1] == '+' || p[1] == '*') && p[2] == ')') {
+            vCopy(st, 3);
+            return RC_OK;
+        }
+        return RULE_PASS;
+    case '\'':
+    case '"':
+        vCarryLiteral(st);
+        return RC_OK;
+    case 'q':
+    case 'Q':
+        if (!bLiteralAt(p, st->ssSrc, st->szTail)) return RULE_PASS;
+        vCarryLiteral(st);
+        return RC_OK;
+    case '-':
+        if (p[1] != '-') return RULE_PASS;
+        vCarryLineCmt(st);
+        return RC_OK;
+    case '/':
+        if (p[1] != '*') return RULE_PASS;
+        vCarryBlockCmt(st);
+        return RC_OK;
+    case '<': {
+        const char *pEnd = p[1] == '<' ? pLabelEnd(st) : nullptr;
+        if (pEnd == nullptr) return RULE_PASS;
+        vCarryLabel(st, pEnd);
+        return RC_OK;
+    }
+    default:
+        if (iCharLen(st, p) == 2) {
+            vCopy(st, 2);
+            return RC_OK;
+        }
+        return RULE_PASS;
+    }
+}
+
+// A blank where the output already ends in white space (two blanks that comment moves left
+// side by side) or at the start of a line is not written.
+void vWalkBlank(LayoutState *st) {
+    if (st->nTrailWhite == 0 && st->iLineIdt < 0) {
+        // vCopy's bookkeeping for one blank after text
+        if (bRoom(st, 1)) st->pOut[st->iDstLen] = ' ';
+        st->iDstLen += 1;
+        st->cLast = ' ';
+        st->nTrailWhite = 1;
+    }
+    st->szSrc += 1;
+}
+
+// Copies the n bytes of a word at the reading position (within the text): vCopy's bookkeeping
+// for bytes that hold no white space.
+void vCopyWord(LayoutState *st, int64_t n) {
+    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = st->szSrc[n - 1];
+    st->iSlashLine = false;
+    st->nTrailWhite = 0;
+    st->iLineIdt = -1;
+    st->szSrc += n;
+}
+
+// The walk: at each position the first rule that applies consumes its bytes.
+int rcWalk(LayoutState *st) {
+    while (st->szSrc < st->szTail) {
+        const char *p = st->szSrc;
+        if (*p == ' ') {  // no rule begins with a blank
+            vWalkBlank(st);
+            continue;
+        }
+        // Inside a word of a statement no rule applies: the rest of the word is copied at once.
+        if (st->iInStmt != 0 && bInWordAt(p, st->ssSrc)) {
+            vCopyWord(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
+            continue;
+        }
+        int rc = rcCarryRules(st);
+        if (rc == RULE_PASS && (*p == '(' || *p == ')' || *p == ',')) rc = rcParenRules(st);
+        if (rc == RULE_PASS) rc = rcKeywordRules(st);
+        if (rc == RULE_PASS) {
+            // No rule begins here; in a statement a word that begins here goes out whole.
+            const char *s = st->szSrc;
+            if (bIsWordByte(*s))
+                vCopyWord(st, (st->iInStmt != 0 ? pClassRunEnd(s + 1, st->szTail, CC_INWORD) : s + 1) - s);
+            else
+                vCopy(st, 1);
+            rc = RC_OK;
+        }
+        if (rc != RC_OK) return rc;
+    }
+    return RC_OK;
+}
+
+}  // namespace
+
+void vStartUnit(LayoutState *st) {
+    st->iIdt = st->iOrgIdt;
+    st->iMetrix = 1;
+    st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
+    st->iTypeSpec = st->iHdrPending = 0;
+    st->iHdrRecord = 1;
+    std::memset(st->szBlkName, 0, sizeof st->szBlkName);
+    // The stack is emptied up to the highest level used; the levels above it are emptied when
+    // first reached.
+    int32_t iTop = st->iTopIdt > st->iOrgIdt ? st->iTopIdt : st->iOrgIdt;
+    if (iTop >= MAX_IDT_LEVELS) iTop = MAX_IDT_LEVELS - 1;
+    std::memset(st->arIdtFrame, 0, static_cast<size_t>(iTop + 1) * sizeof st->arIdtFrame[0]);
+    st->iTopIdt = iTop;
+}
+
+namespace {
+void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle) {
+    const MetricTable *pParts = st->pParts;
+    std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
+    st->pParts = pParts;
+    st->pCmtIndents = &pWork->rCmtIndents;
+    st->szSrc = st->pUnitStart = pWork->ssSrc;
+    st->iOrgIdt = pWork->iOrgIdt;
+    vStartUnit(st);
+    st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it
+    st->ssSrc = pWork->ssSrc;
+    st->szTail = pWork->szTail;
+    st->szIndent = rStmtStyle->szIndent;
+    st->cIndentFill = st->szIndent[0];
+    for (const char *p = st->szIndent; *p != '\0'; ++p)
+        if (*p != st->cIndentFill) st->cIndentFill = '\0';
+    st->iUnitLen = pWork->iUnitLen;
+    st->iOrgIdt = pWork->iOrgIdt;
+    st->iNumComma = rStmtStyle->iNumComma;
+    st->iPartSize = rStmtStyle->iPartSize;
+}
+
+unsigned long long ullPtr(const void *p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
+
+int rcFail(FmtWork *pWork, const LayoutState *st, int iSite, int rc) {
+    pWork->iSite = iSite;
+    pWork->szSrc = st->szSrc;
+    return rc;
+}
+
+// The indentation of the statement's first line, which the output gets in front at its end.
+int64_t iFirstIndent(const LayoutState *st) { return static_cast<int64_t>(st->iIdt) * st->iUnitLen; }
+
+// Whether the output ends with a line break and that indentation after it.
+bool bEndsIndented(const LayoutState *st) {
+    int64_t k = iFirstIndent(st);
+    return k == 0 || (st->iLineIdt >= st->iIdt && st->iDstLen > k);
+}
+
+// The walk and its end checks.
+int rcWalkAll(FmtWork *pWork, LayoutState *st) {
+    if (st->iIdt >= MAX_IDT_LEVELS) {
+        // A first line indented by 512 levels or more has no entry in the stack.
+        iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
+        return rcFail(pWork, st, SITE_MAX_IDT, RC_MAXIDT);
+    }
+    int rc = rcWalk(st);
+    if (rc != RC_OK) return rcFail(pWork, st, st->iSite, rc);
+    if (st->szSrc > st->szTail) {
+        iConPrintf(szMsgOverrunPtr, ullPtr(st->szTail), ullPtr(st->szSrc),
+                   static_cast<int>(static_cast<int32_t>(st->szTail - st->szSrc)));
+        return rcFail(pWork, st, SITE_SRC_OVERRUN, RC_OVERRUN);
+    }
+    if (st->iIdt > st->iOrgIdt) {
+        iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
+    }
+    return RC_OK;
+}
+
+// The statement's own indentation goes in front of its first line. When the output ends with
+// it (written after the final newline) those k bytes move to the front; an output without a
+// final newline (its end inside a literal or comment that is never closed) gets it in front.
+int rcFinish(LayoutState *st) {
+    int64_t k = iFirstIndent(st);
+    if (k > 0) {
+        bool bRotate = bEndsIndented(st);
+        if (!bRotate && !bRoom(st, k)) return RC_NOMEM;
+        int64_t nText = bRotate ? st->iDstLen - k : st->iDstLen;
+        std::memmove(st->pOut + k, st->pOut, static_cast<size_t>(nText));
+        for (int64_t i = 0; i < k; i += st->iUnitLen)
+            std::memcpy(st->pOut + i, st->szIndent, static_cast<size_t>(st->iUnitLen));
+        st->iDstLen = nText + k;
+    }
+    st->pOut[st->iDstLen] = '\0';
+    return RC_OK;
+}
+}  // namespace
+
+// Lays out the normalised text of pWork in one walk into an output buffer that grows as it is
+// written. *szStmtFmt receives the output buffer (the caller's from then on, also when a later
+// step fails) and *piFmtLen the output length on success. On failure returns the code with
+// pWork->iSite and pWork->szSrc set; the message has been written, the trail and the dump are
+// the caller's.
+int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen) {
+    LayoutState rState;  // the call's own storage
+    LayoutState *st = &rState;
+    // The parts are measured once, before the walk; a text too long for the table has each part
+    // measured where it is met.
+    MetricTable rParts;
+    st->pParts = nullptr;
+    if (static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX) {
+        if (rcMeasureParts(pWork->ssSrc, pWork->szTail, rStmtStyle->iNumComma, rStmtStyle->iPartSize, &rParts) != RC_OK) {
+            iConPrintf(szMsgNoMem, szErrorPrefix);
+            pWork->iSite = SITE_PARTS_NOMEM;
+            pWork->szSrc = nullptr;
+            return RC_NOMEM;
+        }
+        st->pParts = &rParts;
+    }
+    vStartWalk(st, pWork, rStmtStyle);
+    size_t nSpare = 0;
+    st->pOut = pWork->pTakeSpare(&nSpare);
+    st->iCap = nSpare > 0 ? static_cast<int64_t>(nSpare) - 1 : 0;
+    // The output is about as long as the text; (first line's levels + 2) units more leave room
+    // for the indentation the end puts in front.
+    bRoom(st, (pWork->szTail - pWork->ssSrc) + (pWork->szTail - pWork->ssSrc) / 4 +
+                  static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen);
+    int rc = rcWalkAll(pWork, st);
+    if (rc == RC_OK) rc = st->bNoRoom ? RC_NOMEM : rcFinish(st);
+    *szStmtFmt = st->pOut;  // the caller frees it, also after a failure
+    if (rc == RC_NOMEM) {
+        iConPrintf(szMsgNoMem, szErrorPrefix);
+        return rcFail(pWork, st, SITE_OUT_NOMEM, RC_NOMEM);
+    }
+    if (rc != RC_OK) return rc;
+    *piFmtLen = static_cast<int32_t>(st->iDstLen);
+    return RC_OK;
+}
+}  // namespace oracle

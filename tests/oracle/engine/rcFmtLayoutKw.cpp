@@ -1,0 +1,786 @@
+// Frozen copy of formatter/rcFmtLayoutKw.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The keyword layout rules: null tests, the SQL*Plus terminator, operators, PL/SQL block words,
+// ";", BETWEEN and AND, clause keywords, kept newlines and statement words, tried in this order
+// after the parenthesis and comma rules; the first that applies at the reading position wins.
+#include <cassert>
+#include <cstring>
+
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "tests/oracle/engine/rcFmtLayout.h"
+#include "tests/oracle/engine/rcFmtWords.h"
+
+namespace oracle {
+
+namespace {
+
+// The words of the rules, from the one table of words: block headers (with their blank),
+// timing points of a compound trigger (each a section with IS, BEGIN and END and its name), the
+// words between CREATE and its object, the clause keywords (with their blank, a longer join
+// before the shorter ones it contains) and the statement words.
+constexpr auto arHeaders = arPhrasesWith<W_HEADER>();
+constexpr auto arHeaderIds = arIdsWith<W_HEADER>();
+constexpr auto arTimingPoints = arWordsWith<W_TIMING>();
+constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
+constexpr auto arClauses = arPhrasesWith<W_CLAUSE>();
+constexpr auto arClauseIds = arIdsWith<W_CLAUSE>();
+constexpr auto arStmtWords = arWordsWith<W_STMT>();
+
+// Whether a keyword that ends before p stands as a word of its own: white space follows it, or
+// an operator, which the layout writes with a blank before it.
+bool bKwEndsAt(const char *p) { return bWordEndsAt(p); }
+
+// The length of the keyword at the reading position when it stands as a word of its own, else 0.
+int32_t iWordLen(const LayoutState *st, const char *szKw) {
+    int32_t n = iKw(st->szSrc, szKw);
+    return (n > 0 && bKwEndsAt(st->szSrc + n)) ? n : 0;
+}
+
+// The same for a keyword written with its blank ("AND "): its length with the blank, or
+// without it where an operator follows the keyword directly.
+int32_t iKwBlank(const LayoutState *st, const char *szKw) {
+    uint32_t uMatched = uMatchCapitals(st->szSrc, szKw);
+    if (szKw[uMatched] == '\0') return static_cast<int32_t>(uMatched);
+    bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
+    return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
+}
+
+// What stands before a keyword: the byte of the text, or a blank that the layout wrote there
+// (after an operator), so that a second run, which finds that blank in its text, decides alike.
+bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
+
+// Whether the word at p is the object of a CREATE (CREATE OR REPLACE EDITIONABLE TYPE ...).
+bool bCreated(const LayoutState *st, const char *p) {
+    for (;;) {
+        size_t n = 0;
+        p = pWordBefore(st, p, &n);
+        if (bWordIs(p, n, "CREATE")) return true;
+        bool bFlag = false;
+        for (const char *szFlag : arCreateFlags) bFlag = bFlag || bWordIs(p, n, szFlag);
+        if (!bFlag) return false;
+    }
+}
+bool bPrevSepOrStart(const LayoutState *st) { return bAtUnitStart(st) || bPrevSep(st); }
+bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
+bool bPrevSemiOrNewline(const LayoutState *st) {
+    int c = iPrevByte(st);
+    return c == ';' || c == '\n';
+}
+
+// A blank before an operator or null test unless a space or ")" stands before it.
+// The byte last written decides, so that two operators in a row get one blank between them.
+void vBlankBefore(LayoutState *st) {
+    char c = st->cLast;
+    if (c != ' ' && c != '\t' && c != '\n' && c != ')' && st->iDstLen > 0) vPutBlank(st);
+}
+
+void vOperator(LayoutState *st, int32_t n) {
+    vBlankBefore(st);
+    vCopy(st, n);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
+}
+
+// Copies the name into a block-name field: at most 30 bytes, never ending inside a double-byte
+// character, with ASCII letters in capitals so that the closing END matches it in any case.
+void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t nName) {
+    int32_t nKeep = 0;
+    for (const char *p = pName; p < pName + nName;) {
+        int32_t u = iCharLen(st, p);
+        if (p + u - pName > BLK_NAME_LEN) break;
+        p += u;
+        nKeep = static_cast<int32_t>(p - pName);
+    }
+    for (int32_t i = 0; i < nKeep; ++i) szName[i] = static_cast<char>(iFold(static_cast<unsigned char>(pName[i])));
+    std::memset(szName + nKeep, 0, BLK_NAME_LEN + 1 - nKeep);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scans. Inside both, literals, comments and double-byte characters are carried whole as the
+// walk carries them; nothing inside them ends the scan or gets a line break, and a line comment's
+// newline is handled as any newline.
+
+// Carries the unit at the reading position when it is a literal, a comment, a double-byte
+// character or a newline; false when it is none of these.
+bool bScanCarry(LayoutState *st) {
+    const char *p = st->szSrc;
+    if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+        vCarryLiteral(st);
+    } else if (p[0] == '-' && p[1] == '-') {
+        vCarryLineCmt(st);
+    } else if (p[0] == '/' && p[1] == '*') {
+        vCarryBlockCmt(st);
+    } else if (*p == '\n') {
+        vCopyNewline(st);
+    } else if (iCharLen(st, p) == 2) {
+        vCopy(st, 2);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Copies the run of bytes at the reading position (up to pStop) that the scans would copy one
+// by one as they are; false when none begins there. A lone blank between two such bytes goes
+// with them, as the scans would copy it (the byte before it is no white space), unless the CASE
+// scan (bCase) must look at the word after it (a W: WHEN).
+bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
+    const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN);
+    if (e == nullptr) return false;
+    while (e + 1 < pStop && *e == ' ' && bQuiet(e[1], Q_SCAN) && !(bCase && iFold(e[1]) == 'W'))
+        e = pQuietRunEnd(e + 2, pStop, Q_SCAN);
+    vCopy(st, e - st->szSrc);
+    return true;
+}
+
+// Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
+// gets the blank after it (one that a comment moved in front of a word has none yet), and a
+// blank beside another is dropped.
+void vScanByte(LayoutState *st) {
+    char c = *st->szSrc;
+    if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0)) {
+        st->szSrc += 1;  // no two blanks in a row, none at the start of a line
+        return;
+    }
+    vCopy(st, 1);
+    if (c != ',' || st->szSrc >= st->szTail) return;
+    char d = *st->szSrc;
+    if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
+}
+
+// Where the word szThen (followed by white space) stands from p on, before the statement's ";"
+// (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
+// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
+const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen) {
+    while (p < st->szTail && *p != ';') {
+        if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
+            p = e;  // neither a literal, a comment, a ";" nor a word's start
+        } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+        } else {
+            int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
+            if (n > 0 && bWordEndsAt(p + n)) return p;
+            p += iCharLen(st, p);
+        }
+    }
+    return nullptr;
+}
+
+// Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its szThen.
+void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
+    const char *pThen = pThenAhead(st, st->szSrc, szThen);
+    const char *pStop = pThen != nullptr ? pThen : st->szTail;
+    while (st->szSrc < st->szTail) {
+        if (st->szSrc == pThen) {
+            vCopy(st, static_cast<int64_t>(std::strlen(szThen)));
+            return;
+        }
+        if (bScanPlainRun(st, pStop)) continue;
+        if (!bScanCarry(st)) vScanByte(st);
+    }
+}
+
+// CASE scan: copies the CASE expression through the END of its own CASE, with a line break before
+// each WHEN and ELSE that follows a blank and before each END of a CASE (an END that no word byte
+// follows). Nested CASEs are counted; END IF and END LOOP close nothing. Without its END it copies
+// to the end of the text.
+void vScanCase(LayoutState *st) {
+    vCopy(st, 4);
+    int32_t iDepth = 1;
+    while (st->szSrc < st->szTail) {
+        if (bScanPlainRun(st, st->szTail, true)) continue;
+        if (bScanCarry(st)) continue;
+        const char *p = st->szSrc;
+        int c = iByteAt(p);
+        if (bAtWordStart(st) && iFold(c) == 'E' && iKw(p, "END") > 0) {
+            int32_t n = iKw(p, "END IF");
+            if (n == 0) n = iKw(p, "END LOOP");
+            if (n > 0) {
+                vCopy(st, n);
+                continue;
+            }
+            if (!bIsWordByte(p[3]) && p + 3 <= st->szTail) {
+                vLineBreak(st);
+                vCopy(st, 3);
+                if (--iDepth == 0) return;
+                continue;
+            }
+        }
+        if (bAtWordStart(st) && iFold(c) == 'C' && iWordLen(st, "CASE") > 0) {
+            vCopy(st, 4);
+            ++iDepth;
+            continue;
+        }
+        vScanByte(st);
+        // After white space (also the blank written after a comma) or the ";" that ends a branch
+        // of a CASE statement.
+        if (c == ' ' || c == '\t' || c == '\r' || c == ';' || st->cLast == ' ') {
+            int32_t n = iKw(st->szSrc, "WHEN ");
+            if (n == 0) n = iKw(st->szSrc, "ELSE ");
+            if (n > 0) {
+                vLineBreak(st);
+                vCopy(st, n);
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Block steps.
+
+int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
+    st->iAsOpens = 1;
+    vCopy(st, nKw);
+    const char *pName = st->szSrc;
+    const char *p = pName;
+    // A quoted name ("a;b") is read whole: nothing inside it ends the name.
+    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';')
+        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
+    int32_t nName = static_cast<int32_t>(p - pName);
+    rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+    st->rFrameBeforeHdr = *pFrame;
+    st->iKindBeforeHdr = st->iBlkKind;
+    std::memcpy(st->szNameBeforeHdr, st->szBlkName, sizeof st->szBlkName);
+    if (st->iHdrRecord == 1) {
+        vSetBlkName(st, st->szBlkName, pName, nName);
+        std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
+        if (bPackageSpec) st->iHdrRecord = 0;
+        st->iBlkKind = 2;
+        st->iHdrPending = 1;
+    } else {
+        st->iBlkKind = 0;
+    }
+    pFrame->iBlkKind = st->iBlkKind;
+    vCopy(st, nName);
+    return RC_OK;
+}
+
+int rcBegin(LayoutState *st) {
+    int32_t k = st->iBlkKind;
+    st->iHdrPending = 0;
+    if (k > 0) {
+        bool bLowered = bLower(st);
+        st->arIdtFrame[st->iIdt].iBlkKind = 0;
+        if (st->iLineIdt < 0)
+            vBreakBefore(st, st->iIdt);  // after a declaration without its ";" BEGIN starts its line
+        else if (bLowered)
+            vStepBack(st);
+        st->iBlkKind = 0;
+    }
+    if (k == 0 || k == 1) {
+        std::memset(st->szBlkName, 0, sizeof st->szBlkName);
+        std::memset(st->arIdtFrame[st->iIdt].szBlkName, 0, sizeof st->szBlkName);
+    }
+    st->arIdtFrame[st->iIdt].iInExcept = st->iInExcept;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, 5);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+// The length of the block end at the reading position (END before ";", END and the recorded
+// block name, END before a comment), else 0.
+int32_t iBlockEndLen(LayoutState *st) {
+    const char *p = st->szSrc;
+    if (iKw(p, "END") == 0) return 0;
+    if (p[3] == ';') return 3;
+    // An operator right after END stands where a second run finds "END " (the form with a name).
+    if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
+    uint32_t uMatched = 0;
+    if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
+    if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
+    return 0;
+}
+
+void vBlockEnd(LayoutState *st, int32_t n) {
+    if (st->iInExcept > 0 && bLower(st)) vStepBack(st);  // handlers sit one level deeper
+    bool bLowered = bLower(st);
+    if (st->iIdt <= st->iOrgIdt) {
+        st->iBlkKind = 0;
+        st->iHdrRecord = 1;  // a unit ended: the next one (a package body after its spec) is recorded
+    } else {
+        const rIdtFrame *pBelow = &st->arIdtFrame[st->iIdt - 1];
+        st->iBlkKind = pBelow->iBlkKind;
+        std::memcpy(st->szBlkName, pBelow->szBlkName, sizeof st->szBlkName);
+        st->iInExcept = st->arIdtFrame[st->iIdt].iInExcept;
+    }
+    if (!bPrevSemiOrNewline(st))
+        vLineBreak(st);
+    else if (bLowered)
+        vStepBack(st);
+    vCopy(st, n);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The rules. Each is tried only at a byte its keyword can begin with (see arRules) and answers
+// RULE_PASS when it does not apply.
+
+// IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
+// nothing is a null test.
+int rcNullTest(LayoutState *st) {
+    if (!bAtWordStart(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "IS NULL");
+    if (n == 0) n = iKw(st->szSrc, "IS NOT NULL");
+    if (n == 0) return RULE_PASS;
+    vBlankBefore(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// "/" after ";" or a line break is the SQL*Plus terminator: the statement's state ends and a line
+// break follows. Anywhere else it is the division sign.
+int rcSlash(LayoutState *st) {
+    if (!bPrevSemiOrNewline(st)) {
+        // A division sign that begins its line must not end it too: a line holding only "/"
+        // is the SQL*Plus terminator.
+        bool bLineStart = st->iLineIdt >= 0;
+        vOperator(st, 1);
+        st->iSlashLine = bLineStart;
+        return RC_OK;
+    }
+    // The unit ends here: like the text before a "/" line, it must leave no level open, and the
+    // next unit starts afresh.
+    if (st->iIdt > st->iOrgIdt) {
+        iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        st->iSite = SITE_NO_CLOSE_PAREN;
+        return RC_PAREN;
+    }
+    vStartUnit(st);
+    vCopy(st, 1);
+    st->pUnitStart = st->szSrc;
+    if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
+    return RC_OK;
+}
+
+int rcOperatorRule(LayoutState *st) {
+    size_t n = nOperatorIn(st->szSrc, st->ssSrc);
+    if (n == 0) return RULE_PASS;
+    vOperator(st, static_cast<int32_t>(n));
+    return RC_OK;
+}
+
+// PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
+// In the attribute list of an object type the methods are declarations, not blocks.
+int rcHeaderRule(LayoutState *st) {
+    if (!((bPrevSep(st) && st->iInStmt == 1) || bAtUnitStart(st)) || st->iTypeSpec == 1) return RULE_PASS;
+    for (size_t i = 0; i < arHeaders.size(); ++i) {
+        int32_t n = iKwBlank(st, arHeaders[i].sz);
+        if (n > 0) return rcHeader(st, n, arHeaderIds[i] == WORD_PACKAGE);
+    }
+    return RULE_PASS;
+}
+
+// CREATE TYPE (not TYPE BODY) declares an object type, a collection or a subtype: one statement
+// without blocks, whose attribute list is laid out like a parameter list.
+int rcTypeSpec(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "TYPE")) == 0 || iKw(st->szSrc, "TYPE BODY") > 0 || !bCreated(st, st->szSrc))
+        return RULE_PASS;
+    st->iTypeSpec = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// A timing point of a compound trigger opens a section like a procedure header, named by the
+// timing point, so that its END BEFORE STATEMENT (or the like) closes it.
+int rcTimingPoint(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    for (const char *szPoint : arTimingPoints) {
+        int32_t n = iKw(st->szSrc, szPoint);
+        if (n == 0 || !bWordEndsAt(st->szSrc + n)) continue;
+        n -= 3;  // its IS is read by rcIsAs
+        rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+        vSetBlkName(st, st->szBlkName, st->szSrc, n);
+        std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
+        st->iBlkKind = pFrame->iBlkKind = 2;
+        st->iAsOpens = 0;
+        vCopy(st, n);
+        return RC_OK;
+    }
+    return RULE_PASS;
+}
+
+// Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
+// $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END.
+int rcDollar(LayoutState *st) {
+    if (!bAtWordStart(st)) return RULE_PASS;
+    int32_t n;
+    int rc;
+    if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
+        if (pThenAhead(st, st->szSrc + n, "$THEN") == nullptr) return RULE_PASS;
+        if (n == 3) {
+            // A unit that ends inside the $IF (a procedure of a package body) finds below it the
+            // state in which the $IF stood.
+            rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
+            pFrame->iBlkKind = st->iBlkKind;
+            std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
+            if ((rc = rcRaise(st)) != RC_OK) return rc;
+        }
+        if (n != 3) vStepOut(st, st->iIdt - 1);
+        vCopy(st, n);
+        vScanCondition(st, "$THEN");
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iWordLen(st, "$ELSE")) > 0) {
+        vStepOut(st, st->iIdt - 1);
+        vCopy(st, n);
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iKw(st->szSrc, "$END")) > 0 && !bIsWordByte(st->szSrc[n])) {
+        bool bLowered = bLower(st);
+        if (!bPrevSemiOrNewline(st))
+            vLineBreak(st);
+        else if (bLowered)
+            vStepBack(st);
+        vCopy(st, n);
+        vBreakForBlank(st);
+        return RC_OK;
+    }
+    if ((n = iWordLen(st, "$ERROR")) > 0 && pThenAhead(st, st->szSrc + n, "$END") != nullptr) {
+        vCopy(st, n);
+        vScanCondition(st, "$END");
+        return RC_OK;
+    }
+    return RULE_PASS;
+}
+
+// The n bytes of DECLARE (or COMPOUND TRIGGER) open a declaration section one level in.
+int rcOpenDeclarations(LayoutState *st, int32_t n) {
+    st->iBlkKind = 1;
+    st->arIdtFrame[st->iIdt].iBlkKind = 1;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+// COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
+int rcCompound(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "COMPOUND TRIGGER")) == 0) return RULE_PASS;
+    return rcOpenDeclarations(st, n);
+}
+
+// The IS (or AS) of a pending header opens its declaration section; in a declaration section
+// every IS ends its line (that of a cursor raises the level for its query).
+int rcIsAs(LayoutState *st) {
+    if (!bPrevBlank(st) || st->iBlkKind == 0) return RULE_PASS;
+    int32_t n = iWordLen(st, "IS");
+    if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, "AS");
+    if (n == 0) return RULE_PASS;
+    size_t nBefore = 0;
+    const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
+    if (bWordIs(pBefore, nBefore, "SELF")) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
+    int rc;
+    st->iHdrPending = 0;
+    if (st->iBlkKind == 2) {
+        st->iBlkKind = 1;
+        st->iAsOpens = 0;
+        if ((rc = rcRaise(st)) != RC_OK) return rc;
+    }
+    if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcDeclare(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSepOrStart(st) || (n = iWordLen(st, "DECLARE")) == 0) return RULE_PASS;
+    return rcOpenDeclarations(st, n);
+}
+
+int rcBeginRule(LayoutState *st) {
+    if (!bPrevSepOrStart(st) || iWordLen(st, "BEGIN") == 0) return RULE_PASS;
+    return rcBegin(st);
+}
+
+// A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
+int rcCursor(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "CURSOR")) == 0) return RULE_PASS;
+    if (st->szSrc - st->ssSrc >= 4 && iKw(st->szSrc - 4, "REF ") > 0) return RULE_PASS;
+    st->iInCursor = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// The WHEN MATCHED THEN and WHEN NOT MATCHED THEN of a MERGE start new lines at the current level.
+int rcWhenMatched(LayoutState *st) {
+    if (!bPrevBlank(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "WHEN MATCHED THEN");
+    if (n == 0) n = iKw(st->szSrc, "WHEN NOT MATCHED THEN");
+    if (n == 0) return RULE_PASS;
+    if (iPrevByte(st) == '\n')
+        vStepBack(st);
+    else
+        vLineBreak(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
+int rcCase(LayoutState *st) {
+    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, "CASE") == 0) return RULE_PASS;
+    vScanCase(st);
+    return RC_OK;
+}
+
+// The PL/SQL words below stand after a separator.
+int rcIf(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "IF")) == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr)
+        return RULE_PASS;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vScanCondition(st);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+// EXIT WHEN and CONTINUE WHEN keep their condition on their line; their WHEN is no branch.
+int rcExitWhen(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st)) return RULE_PASS;
+    if ((n = iWordLen(st, "EXIT WHEN")) == 0 && (n = iWordLen(st, "CONTINUE WHEN")) == 0) return RULE_PASS;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// ELSIF and WHEN stand one level out, with their condition through THEN.
+int rcElsifWhen(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    int32_t n = iWordLen(st, "ELSIF");
+    if (n == 0) n = iWordLen(st, "WHEN");
+    if (n == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    vScanCondition(st);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcElse(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "ELSE")) == 0) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcLoop(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "LOOP")) == 0) return RULE_PASS;
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vCopy(st, n);
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcEndLoopIf(LayoutState *st) {
+    if (!bPrevSep(st)) return RULE_PASS;
+    int32_t n = iKw(st->szSrc, "END LOOP");
+    if (n == 0) n = iKw(st->szSrc, "END IF");
+    if (n == 0) return RULE_PASS;
+    bool bLowered = bLower(st);
+    if (!bPrevSemiOrNewline(st))
+        vLineBreak(st);
+    else if (bLowered)
+        vStepBack(st);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// EXCEPTION stands at the block's level; its handlers one level deeper.
+int rcException(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iWordLen(st, "EXCEPTION")) == 0) return RULE_PASS;
+    vStepOut(st, st->iIdt - 1);
+    vCopy(st, n);
+    int rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    st->iInExcept = 1;
+    vBreakForBlank(st);
+    return RC_OK;
+}
+
+int rcBlockEndRule(LayoutState *st) {
+    int32_t n;
+    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
+    vBlockEnd(st, n);
+    return RC_OK;
+}
+
+// ";" ends its line; the ";" of a cursor declaration also closes the level its IS opened and
+// stands on a line of its own. It ends the declaration of an object type.
+int rcSemicolon(LayoutState *st) {
+    st->iTypeSpec = 0;
+    if (st->iHdrPending == 1) {
+        // A header without IS or AS was a declaration: the state before it comes back.
+        st->iHdrPending = 0;
+        st->arIdtFrame[st->iIdt] = st->rFrameBeforeHdr;
+        st->iBlkKind = st->iKindBeforeHdr;
+        std::memcpy(st->szBlkName, st->szNameBeforeHdr, sizeof st->szBlkName);
+    }
+    if (st->iInCursor == 1) {
+        st->iInCursor = 0;
+        bool bLowered = bLower(st);
+        if (iPrevByte(st) != '\n')
+            vLineBreak(st);
+        else if (bLowered)
+            vStepBack(st);
+    }
+    vCopy(st, 1);
+    vLineBreak(st);
+    return RC_OK;
+}
+
+// The AND that belongs to a BETWEEN is not broken.
+int rcBetween(LayoutState *st) {
+    int32_t n;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "BETWEEN ")) == 0) return RULE_PASS;
+    st->iInBetween = 1;
+    vCopy(st, n);
+    return RC_OK;
+}
+
+int rcAnd(LayoutState *st) {
+    int32_t n;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, "AND ")) == 0) return RULE_PASS;
+    if (st->iInBetween == 1)
+        st->iInBetween = 0;
+    else if (st->iMetrix >= 1)
+        vBreakBefore(st, st->iIdt);
+    vCopy(st, n);
+    return RC_OK;
+}
+
+// A clause keyword starts a new line inside a broken part, unless it already begins one; it is
+// copied whole either way. SET is a clause only inside a statement.
+int rcClause(LayoutState *st) {
+    if (!bPrevBlank(st)) return RULE_PASS;
+    // The clause keywords by their first two letters (8 at most: NATURAL ...).
+    static constexpr WordsByKey<26 * 26, 8> rByPair(arClauses.size(), [](size_t i) {
+        return static_cast<size_t>((arClauses[i].sz[0] - 'A') * 26 + (arClauses[i].sz[1] - 'A'));
+    });
+    const int iFirst = iLetter(st->szSrc[0]), iSecond = iLetter(st->szSrc[1]);
+    if (iFirst < 0 || iSecond < 0) return RULE_PASS;
+    for (const int8_t *pi = rByPair.ar[iFirst * 26 + iSecond]; *pi >= 0; ++pi) {
+        int32_t n = iKwBlank(st, arClauses[*pi].sz);
+        // SET is a clause only inside a statement (elsewhere the tool's command or SET ROLE ...)
+        if (n == 0 || (arClauseIds[*pi] == WORD_SET && st->iInStmt != 1)) continue;
+        if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
+        vCopy(st, n);
+        return RC_OK;
+    }
+    return RULE_PASS;
+}
+
+// A line feed kept by the normalisation (around comments, before statement keywords).
+int rcNewline(LayoutState *st) {
+    vCopyNewline(st);
+    return RC_OK;
+}
+
+// The first statement word opens the statement's state.
+int rcStmtWord(LayoutState *st) {
+    if (st->iInStmt != 0) return RULE_PASS;
+    for (const char *szWord : arStmtWords) {
+        int32_t n = iWordLen(st, szWord);
+        if (n > 0) {
+            st->iInStmt = 1;
+            vCopy(st, n);
+            return RC_OK;
+        }
+    }
+    return RULE_PASS;
+}
+
+typedef int (*PfnRule)(LayoutState *st);
+
+// The rules in the order they are tried, each with the bytes it can begin with, or, for the
+// rules of keywords, the first two letters of its keywords (either case). At a position only
+// the rules of its byte, or of its first two letters, are tried, in this order; a word that
+// begins none of the keywords is passed over at once. The clause and statement keywords name
+// their own first letters.
+const char *const szOwnWords = "*";
+const struct {
+    const char *szBytes;
+    const char *szStarts;
+    PfnRule pfnRule;
+} arRules[] = {
+    {"", "IS", rcNullTest},           {"/", "", rcSlash},          {":<>!=|*+-^~", "", rcOperatorRule},
+    {"", "PR FU PA TY", rcHeaderRule}, {"", "TY", rcTypeSpec},      {"", "BE AF IN", rcTimingPoint},
+    {"$", "", rcDollar},              {"", "IS AS", rcIsAs},       {"", "DE", rcDeclare},
+    {"", "BE", rcBeginRule},          {"", "CU", rcCursor},        {"", "CO", rcCompound},
+    {"", "WH", rcWhenMatched},        {"", "CA", rcCase},          {"", "IF", rcIf},
+    {"", "EX", rcExitWhen},           {"", "EL WH", rcElsifWhen},  {"", "EL", rcElse},
+    {"", "LO", rcLoop},               {"", "EN", rcEndLoopIf},     {"", "EX", rcException},
+    {"", "EN", rcBlockEndRule},       {";", "", rcSemicolon},      {"", "BE", rcBetween},
+    {"", "AN", rcAnd},                {"", szOwnWords, rcClause},  {"\n", "", rcNewline},
+    {"", szOwnWords, rcStmtWord},
+};
+enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
+
+// For each byte, and for each pair of first letters, the rules that can apply there, in their
+// order (indexes into arRules), ending with NO_RULE.
+struct RulesByStart {
+    uint8_t arByte[256][MAX_RULES_PER_START + 1];
+    uint8_t arPair[26][26][MAX_RULES_PER_START + 1];
+    RulesByStart() {
+        std::memset(arByte, NO_RULE, sizeof arByte);
+        std::memset(arPair, NO_RULE, sizeof arPair);
+        for (uint8_t i = 0; i < sizeof arRules / sizeof *arRules; ++i) {
+            const auto &rule = arRules[i];
+            for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
+            if (rule.szStarts == szOwnWords) {
+                if (rule.pfnRule == rcClause)
+                    for (const BlankPhrase &kw : arClauses) vAddPair(kw.sz, i);
+                else
+                    for (const char *szKw : arStmtWords) vAddPair(szKw, i);
+                continue;
+            }
+            for (const char *p = rule.szStarts; *p != '\0'; p += p[2] == ' ' ? 3 : 2) vAddPair(p, i);
+        }
+    }
+    void vAddPair(const char *szKw, uint8_t i) {
+        assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);
+        vAdd(arPair[iLetter(szKw[0])][iLetter(szKw[1])], i);
+    }
+    static void vAdd(uint8_t *arList, uint8_t i) {
+        int n = 0;
+        while (arList[n] != NO_RULE && arList[n] != i) ++n;
+        assert(n < MAX_RULES_PER_START);
+        arList[n] = i;
+    }
+};
+const RulesByStart rRulesByStart;
+}  // namespace
+
+int rcKeywordRules(LayoutState *st) {
+    const char *p = st->szSrc;
+    const uint8_t *pRule = rRulesByStart.arByte[iByteAt(p)];
+    int iFirst = iLetter(*p);
+    if (iFirst >= 0) {
+        // Inside a word only a statement word can begin (every other rule needs a separator, a
+        // blank or a word start before it), and only before the first one.
+        if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
+        int iSecond = iLetter(p[1]);  // every keyword has a second letter
+        if (iSecond < 0) return RULE_PASS;
+        pRule = rRulesByStart.arPair[iFirst][iSecond];
+    }
+    for (; *pRule != NO_RULE; ++pRule) {
+        int rc = arRules[*pRule].pfnRule(st);
+        if (rc != RULE_PASS) return rc;
+    }
+    return RULE_PASS;
+}
+}  // namespace oracle

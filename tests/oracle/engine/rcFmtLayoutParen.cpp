@@ -1,0 +1,98 @@
+// Frozen copy of formatter/rcFmtLayoutParen.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The layout rules for "(", ")" and ",": which parenthesised parts are broken over several
+// lines, and where their parentheses and commas go.
+#include "runtime/msgCatalog.h"
+#include "runtime/psGlobals.h"
+#include "tests/oracle/engine/rcFmtLayout.h"
+
+namespace oracle {
+
+namespace {
+// A part is broken when its metric is 1 or more, or while a block header's parameter list is
+// read (every parenthesis there is broken).
+bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
+
+// The attribute list of an object type (AS OBJECT (, UNDER supertype () is laid out like a
+// parameter list: one attribute or method per line.
+bool bAttributeList(const LayoutState *st) {
+    if (st->iTypeSpec != 1) return false;
+    size_t n = 0;
+    const char *p = pWordBefore(st, st->szSrc, &n);
+    if (bWordIs(p, n, "OBJECT")) return true;
+    p = pWordBefore(st, p, &n);
+    return bWordIs(p, n, "UNDER");
+}
+
+// The metric of the part at the reading position: from the table, or measured here when the
+// table has none for it (then the measure also reports why it cannot be had).
+int rcPartMetric(LayoutState *st) {
+    if (const MetricTable *t = st->pParts) {
+        const uint32_t uPos = static_cast<uint32_t>(st->szSrc - st->ssSrc);
+        while (st->iNextPart < t->n && t->p[st->iNextPart].uPos < uPos) ++st->iNextPart;
+        if (st->iNextPart < t->n && t->p[st->iNextPart].uPos == uPos && t->p[st->iNextPart].iMetrix != METRIX_UNKNOWN) {
+            st->iMetrix = t->p[st->iNextPart].iMetrix;
+            return RC_OK;
+        }
+    }
+    return rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
+}
+
+int rcOpenParen(LayoutState *st) {
+    int rc = rcPartMetric(st);
+    if (rc != RC_OK) {
+        st->iSite = SITE_METRIX_MEASURE;
+        return rc;
+    }
+    if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
+    vCopy(st, 1);
+    if (!bBroken(st)) return RC_OK;
+    st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
+    rc = rcRaise(st);
+    if (rc != RC_OK) return rc;
+    vLineBreak(st);
+    return RC_OK;
+}
+
+int rcCloseParen(LayoutState *st) {
+    if (!bBroken(st)) {
+        vCopy(st, 1);
+        st->iMetrix = 1;
+        return RC_OK;
+    }
+    st->iIdt -= 1;
+    if (st->iIdt < st->iOrgIdt) {
+        iConPrintf(szMsgNoOpenParen, st->iIdt, st->iOrgIdt);
+        st->iSite = SITE_NO_OPEN_PAREN;
+        return RC_PAREN;
+    }
+    int c = iPrevByte(st);
+    if (c == ';' || c == '\n')
+        vStepBack(st);
+    else
+        vLineBreak(st);
+    vCopy(st, 1);
+    st->iMetrix = st->arIdtFrame[st->iIdt].iMetrix;
+    return RC_OK;
+}
+
+int rcComma(LayoutState *st) {
+    if (bBroken(st) && iPrevByte(st) != '\n') vLineBreak(st);
+    vCopy(st, 1);
+    if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
+    return RC_OK;
+}
+}  // namespace
+
+int rcParenRules(LayoutState *st) {
+    switch (*st->szSrc) {
+    case '(':
+        return rcOpenParen(st);
+    case ')':
+        return rcCloseParen(st);
+    case ',':
+        return rcComma(st);
+    default:
+        return RULE_PASS;
+    }
+}
+}  // namespace oracle

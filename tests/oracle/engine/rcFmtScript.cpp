@@ -1,0 +1,290 @@
+// Frozen copy of formatter/rcFmtScript.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The script commands of a text: the lines that a SQL*Plus script gives to the tool rather than
+// to the database (SET, PROMPT, REM, @file, "/" ...). They are found before anything is
+// formatted, the way the tool itself reads a script: a line is a command only where no
+// statement is being read, that is at the start of the text, after a statement's ";" or "/",
+// and never inside a PL/SQL block, which runs to its "/" line.
+#include <array>
+#include <cstring>
+
+#include "tests/oracle/engine/rcFmtInternal.h"
+#include "tests/oracle/engine/rcFmtLex.h"
+#include "tests/oracle/engine/rcFmtWords.h"
+#include "runtime/psGlobals.h"
+
+namespace oracle {
+
+namespace {
+// The commands of the tool, the words after SET that make an SQL statement of it, and the words
+// of CREATE: its flags, CREATE JAVA's flags, the objects read up to their "/" line and those a
+// wrapped body may follow. All from the one table of words.
+constexpr auto arCmdIds = arIdsWith<W_COMMAND>();
+constexpr auto arSqlSets = arWordsWith<W_SQL_SET>();
+constexpr auto arPlsqlObjects = arWordsWith<W_UNIT>();
+constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
+constexpr auto arJavaFlags = arWordsWith<W_JAVA_FLAG>();
+constexpr auto arWrappedObjects = arWordsWith<W_WRAPPED_UNIT>();
+
+enum State { IDLE, IN_SQL, IN_PLSQL };
+
+// The length of the ASCII word at p (letters, digits, "_", "$", "#").
+size_t nWordLen(const char *p, const char *pEnd) {
+    const char *q = p;
+    while (q < pEnd && bIsWordByte(*q)) ++q;
+    return static_cast<size_t>(q - p);
+}
+
+template <size_t N>
+bool bWordIn(const char *p, size_t n, const std::array<const char *, N> &arWords) {
+    for (const char *sz : arWords)
+        if (bWordIs(p, n, sz)) return true;
+    return false;
+}
+
+// The next word after the white space (line ends included) and comments at p; *pn its length.
+const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
+    for (;;) {
+        while (p < pEnd && bIsWhite(*p)) ++p;
+        if (p < pEnd && bCmtAt(p)) {
+            p = pCmtEnd(p, pEnd);
+            continue;
+        }
+        *pn = nWordLen(p, pEnd);
+        return p;
+    }
+}
+
+// The command words by their first letter.
+constexpr WordsByKey<26, 9> rCmdsByLetter(arCmdIds.size(), [](size_t i) {
+    return static_cast<size_t>(arWordDefs[arCmdIds[i]].szText[0] - 'A');
+});
+
+// Whether the one-letter form at p (A, C, I, L, R) is the command and not the first word of a
+// statement: the tool would take "a := 1" for APPEND and "i := 0;" for INPUT, but a text piped
+// through the formatter is often a piece of a unit, so A and I count only written longer. L is
+// LIST where only line numbers follow it (L, L 3, L 2 5, L *), R is RUN alone on its line, and
+// C is CHANGE before its delimiter (C/old/new/).
+bool bOneLetterCmd(const char *p, const char *pEnd) {
+    const char *q = p + 1;
+    const int c = iFold(*p);
+    if (c == 'C') return q < pEnd && (*q == '/' || *q == '|' || *q == '!');
+    if (c != 'L' && c != 'R') return false;
+    for (; q < pEnd && *q != '\n'; ++q)
+        if (!(*q == ' ' || *q == '\t' || *q == '\r' || (c == 'L' && (*q == '*' || (*q >= '0' && *q <= '9')))))
+            return false;
+    return true;
+}
+
+// Whether the word at p (n bytes, at a line start where no statement is read) is a command. A
+// command word stands alone: white space, ";", an operator or the end of the text follows it (the
+// layout writes a blank before an operator, and a second run would find the command there).
+bool bCmdWord(const char *p, size_t n, const char *pEnd) {
+    if (n == 0) return false;
+    if (!(p + n >= pEnd || bWordEndsAt(p + n) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
+    const int iFirst = iLetter(*p);
+    for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
+        const WordDef &cmd = arWordDefs[arCmdIds[*pi]];
+        if (n < cmd.nShortest || n > std::strlen(cmd.szText) || uMatchCapitals(p, cmd.szText) < n) continue;
+        if (n == 1) return bOneLetterCmd(p, pEnd);
+        if (arCmdIds[*pi] != WORD_SET) return true;
+        size_t nNext = 0;
+        const char *q = pNextWord(p + n, pEnd, &nNext);
+        return !bWordIn(q, nNext, arSqlSets);
+    }
+    if (bWordIs(p, n, "ARCHIVE")) {
+        size_t nNext = 0;
+        const char *q = pNextWord(p + n, pEnd, &nNext);
+        return bWordIs(q, nNext, "LOG");
+    }
+    return false;
+}
+
+// Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
+bool bPlsqlStart(const char *p, const char *pEnd) {
+    if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
+    size_t n = nWordLen(p, pEnd);
+    if (bWordIs(p, n, "DECLARE") || bWordIs(p, n, "BEGIN")) return true;
+    bool bWith = bWordIs(p, n, "WITH");
+    if (!bWith && !bWordIs(p, n, "CREATE")) return false;
+    for (;;) {
+        p = pNextWord(p + n, pEnd, &n);
+        if (bWith) return bWordIs(p, n, "FUNCTION") || bWordIs(p, n, "PROCEDURE");
+        if (!bWordIn(p, n, arCreateFlags)) return bWordIn(p, n, arPlsqlObjects);
+    }
+}
+
+// The end of the name that begins at p: a quoted name or a word, and the parts after its points
+// (hr."Pay".calc).
+const char *pNameEnd(const char *p, const char *pEnd) {
+    for (;;) {
+        p = p < pEnd && *p == '"' ? pLiteralEnd(p, pEnd) : p + nWordLen(p, pEnd);
+        if (p >= pEnd || *p != '.') return p;
+        ++p;
+    }
+}
+
+// Whether the statement at p is a unit whose body is no SQL: a wrapped unit (its body encoded
+// after WRAPPED), a Java source, class or resource, or an XQuery. Such a unit goes through byte
+// for byte up to its "/" line; laid out, it could no longer be loaded.
+bool bVerbatimStart(const char *p, const char *pEnd) {
+    size_t n = nWordLen(p, pEnd);
+    if (bWordIs(p, n, "XQUERY")) return true;
+    if (!bWordIs(p, n, "CREATE")) return false;
+    do p = pNextWord(p + n, pEnd, &n);
+    while (bWordIn(p, n, arCreateFlags) || bWordIn(p, n, arJavaFlags));
+    if (bWordIs(p, n, "JAVA")) return true;
+    if (!bWordIn(p, n, arWrappedObjects)) return false;
+    const char *q = pNextWord(p + n, pEnd, &n);
+    if (bWordIs(q, n, "BODY")) q = pNextWord(q + n, pEnd, &n);
+    q = pNextWord(pNameEnd(q, pEnd), pEnd, &n);
+    return bWordIs(q, n, "WRAPPED");
+}
+
+// The end of the line at p: just past its line feed, or pEnd.
+const char *pLineEnd(const char *p, const char *pEnd) {
+    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+    return pLf != nullptr ? pLf + 1 : pEnd;
+}
+
+// Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
+bool bSlashLine(const char *p, const char *pEnd) {
+    while (p < pEnd && (*p == ' ' || *p == '\t')) ++p;
+    if (p >= pEnd || *p != '/') return false;
+    for (++p; p < pEnd && *p != '\n'; ++p)
+        if (*p != ' ' && *p != '\t' && *p != '\r') return false;
+    return true;
+}
+
+// Whether a "/" (not a comment's "/*") is the next byte after the white space at p: after a
+// ";" the layout takes it for the terminator wherever it stands.
+bool bSlashAhead(const char *p, const char *pEnd) {
+    while (p < pEnd && bIsWhite(*p)) ++p;
+    return p < pEnd && *p == '/' && !(p + 1 < pEnd && p[1] == '*');
+}
+
+// The end of a command line at p, with the lines it continues onto: a line whose last byte
+// (blanks after it allowed) is "-" goes on in the next line.
+const char *pCmdEnd(const char *p, const char *pEnd) {
+    for (;;) {
+        const char *e = pLineEnd(p, pEnd);
+        const char *q = e;
+        while (q > p && bIsWhite(q[-1])) --q;
+        if (e >= pEnd || q == p || q[-1] != '-') return e;
+        p = e;
+    }
+}
+
+// Where a unit that goes through byte for byte ends: at the start of the first line after p
+// that holds nothing but "/", or at pEnd. Its bytes are not read as SQL: a Java comment or
+// literal is no SQL comment or literal.
+const char *pVerbatimEnd(const char *p, const char *pEnd) {
+    for (p = pLineEnd(p, pEnd); p < pEnd; p = pLineEnd(p, pEnd))
+        if (bSlashLine(p, pEnd)) return p;
+    return pEnd;
+}
+
+// Where the command or the unit carried whole that begins at q (at a line start where no
+// statement is read) ends, or null when none begins there; *pbVerbatim tells a unit carried whole
+// ("!" runs a host command, "?" asks for help).
+const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
+    *pbVerbatim = bVerbatimStart(q, pEnd);
+    if (*pbVerbatim) return pVerbatimEnd(q, pEnd);
+    if (bSlashLine(q, pEnd)) return pLineEnd(q, pEnd);
+    if (*q == '@' || *q == '!' || *q == '?' || bCmdWord(q, nWordLen(q, pEnd), pEnd)) return pCmdEnd(q, pEnd);
+    return nullptr;
+}
+
+int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e, bool bVerbatim = false) {
+    if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
+    pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText), bVerbatim};
+    return RC_OK;
+}
+
+// Reads a statement from p on up to where it ends: its ";" (an SQL statement) or a "/" line.
+// Returns where reading goes on, and *peState the state there.
+const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState, ScriptLines *pLines) {
+    bool bClosed = true;
+    while (p < pEnd) {
+        if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
+            p = e;
+        } else if (bLiteralAt(p, pText, pEnd)) {
+            const char *e = pLiteralEnd(p, pEnd, &bClosed);
+            if (!bClosed) pLines->iOpen = static_cast<size_t>(p - pText);
+            p = e;
+        } else if (bCmtAt(p)) {
+            const char *e = pCmtEnd(p, pEnd, &bClosed);
+            if (!bClosed && p[0] == '/') pLines->iOpen = static_cast<size_t>(p - pText);
+            p = e;
+            if (p[-1] == '\n' && bSlashLine(p, pEnd)) return p;  // a line comment's line feed ends its line
+        } else if (*p == ';' && (*peState == IN_SQL || bSlashAhead(p + 1, pEnd))) {
+            *peState = IDLE;  // a "/" after the ";" ends a PL/SQL unit too
+            return p + 1;
+        } else if (*p == '\n') {
+            if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
+            ++p;
+        } else {
+            p += iUnitLen(p, pEnd);
+        }
+    }
+    return p;
+}
+}  // namespace
+
+int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
+    const char *pEnd = pText + nText;
+    const char *p = pText;
+    State eState = IDLE;
+    bool bLineStart = true;
+    // Whether a "/" here ends a statement though text follows it on its line: the layout takes
+    // it so right after a ";" or a line end that it keeps (that after a comment).
+    bool bSlashEnds = false, bAfterBlockCmt = false;
+    while (p < pEnd) {
+        if (eState != IDLE) {
+            p = pReadStmt(pText, p, pEnd, &eState, pLines);
+            bLineStart = p > pText && p[-1] == '\n';
+            bSlashEnds = p > pText && p[-1] == ';';
+            bAfterBlockCmt = false;
+            if (bLineStart && bSlashLine(p, pEnd)) eState = IDLE;  // the "/" ends any statement
+            continue;
+        }
+        // No statement is read: white space, comments, commands, or the start of a statement.
+        const char *q = p;
+        while (q < pEnd && (*q == ' ' || *q == '\t' || *q == '\r')) ++q;
+        if (q >= pEnd) break;
+        if (*q == '\n') {
+            p = q + 1;
+            bLineStart = true;
+            bSlashEnds = bSlashEnds || bAfterBlockCmt;
+            continue;
+        }
+        if (bCmtAt(q)) {
+            bool bClosed = true;
+            p = pCmtEnd(q, pEnd, &bClosed);
+            if (!bClosed && q[0] == '/') pLines->iOpen = static_cast<size_t>(q - pText);
+            bLineStart = p > pText && p[-1] == '\n';
+            bSlashEnds = q[0] == '-';
+            bAfterBlockCmt = q[0] == '/';
+            continue;
+        }
+        // A command that follows a statement's ";" on the same line goes on a line of its own:
+        // there a second run finds it at the start of its line.
+        bool bVerbatim = false;
+        if (const char *e = pCommandEnd(q, pEnd, &bVerbatim)) {
+            if (rcAddLine(pLines, pText, bLineStart ? p : q, e, bVerbatim) != RC_OK) return RC_NOMEM;
+            p = e;
+            bLineStart = true;
+            bSlashEnds = bAfterBlockCmt = false;
+            continue;
+        }
+        // Such a "/" gets a line of its own from the layout, where a second run finds it.
+        if (bSlashEnds && *q == '/' && !(q + 1 < pEnd && q[1] == '*')) {
+            p = q + 1;
+            bLineStart = bSlashEnds = bAfterBlockCmt = false;
+            continue;
+        }
+        eState = bPlsqlStart(q, pEnd) ? IN_PLSQL : IN_SQL;
+        p = q;
+    }
+    return RC_OK;
+}
+}  // namespace oracle
