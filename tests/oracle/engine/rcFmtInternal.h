@@ -46,6 +46,21 @@ struct CmtIndents {
     const CmtIndent *pFind(size_t *piNext, const char *pCmt, size_t nCmt) const;
 };
 
+// The offsets in the normalised text of the semicolons after which the author left an empty
+// line before the next statement, declaration or subprogram, in the order of the text (kept only
+// when blank lines are asked for).
+struct BlankAfters {
+    size_t *p = nullptr;
+    size_t n = 0, cap = 0;
+    ~BlankAfters() { vFree(p); }
+    // Adds the offset iAt; false for want of memory.
+    bool bAdd(size_t iAt) {
+        if (!bGrowTo(&p, &cap, n + 1)) return false;
+        p[n++] = iAt;
+        return true;
+    }
+};
+
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
@@ -64,6 +79,7 @@ struct FmtWork {
     HeapPtr<char> spare;
     size_t nSpareCap = 0;
     CmtIndents rCmtIndents;  // the indentation of each block comment's first line
+    BlankAfters rBlankAfters;  // the semicolons an empty line followed
 
     void vKeepSpare(char *p, size_t nCap) {
         spare.reset(p);
@@ -91,8 +107,20 @@ struct ScriptLines {
     size_t iOpen = SIZE_MAX;
     ~ScriptLines() { vFree(p); }
 };
-// Finds the command lines of the text in their order; RC_OK, or RC_NOMEM (nothing reported).
-int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines);
+// Finds the command lines of the text (read in the encoding eEnc) in their order, and where a
+// literal or block comment opens that never closes; RC_OK, or RC_NOMEM (nothing reported).
+int rcFindScriptLines(const char *pText, size_t nText, int32_t eEnc, ScriptLines *pLines);
+
+// The questions the script finder asks at a line start where no statement is read (rcFmtScript.cpp).
+// Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
+bool bPlsqlStart(const char *p, const char *pEnd);
+// Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
+bool bSlashLine(const char *p, const char *pEnd);
+// Whether a "/" (not a comment's "/*") is the next byte after the white space at p.
+bool bSlashAhead(const char *p, const char *pEnd);
+// Where the command or the unit carried whole that begins at q ends, or null when none begins
+// there; *pbWhole tells a unit carried whole.
+const char *pCommandEnd(const char *q, const char *pEnd, bool *pbWhole);
 
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
 // *pnText is the text's length in and out.

@@ -122,9 +122,11 @@ void vStepBack(LayoutState *st) {
 }
 
 void vStepOut(LayoutState *st, int32_t iLevel) {
+    // A branch word (ELSE, WHEN, EXCEPTION ...) never takes its line below the first line's level,
+    // as END does not: in an indented selection it stays beside its IF.
     if (st->iLineIdt < 0)
-        vBreakBefore(st, iLevel);
-    else
+        vBreakBefore(st, iLevel > st->iOrgIdt ? iLevel : st->iOrgIdt);
+    else if (st->iLineIdt > st->iOrgIdt)
         vStepBack(st);
 }
 
@@ -151,6 +153,11 @@ const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
     return q;
 }
 
+void vAtOpenLevel(LayoutState *st) {
+    if (st->iIdt > 0 && st->iIdt < MAX_IDT_LEVELS && st->arIdtFrame[st->iIdt].pOpen != nullptr)
+        st->szSrc = st->arIdtFrame[st->iIdt].pOpen;
+}
+
 int rcRaise(LayoutState *st) {
     if (st->iIdt + 1 >= MAX_IDT_LEVELS) {
         iConPrintf(szMsgMaxIdt, static_cast<int>(MAX_IDT_LEVELS));
@@ -162,6 +169,8 @@ int rcRaise(LayoutState *st) {
         st->iTopIdt = st->iIdt;
         std::memset(&st->arIdtFrame[st->iIdt], 0, sizeof st->arIdtFrame[0]);
     }
+    st->arIdtFrame[st->iIdt].pOpen = st->szSrc;
+    st->arIdtFrame[st->iIdt].bCallPart = false;
     return RC_OK;
 }
 
@@ -382,7 +391,7 @@ void vStartUnit(LayoutState *st) {
     st->iIdt = st->iOrgIdt;
     st->iMetrix = 1;
     st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
-    st->iTypeSpec = st->iHdrPending = 0;
+    st->iTypeSpec = st->iHdrPending = st->nParens = 0;
     st->iHdrRecord = 1;
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
     // The stack is emptied up to the highest level used; the levels above it are emptied when
@@ -399,6 +408,7 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
     st->pParts = pParts;
     st->pCmtIndents = &pWork->rCmtIndents;
+    st->pBlankAfters = &pWork->rBlankAfters;
     st->szSrc = st->pUnitStart = pWork->ssSrc;
     st->iOrgIdt = pWork->iOrgIdt;
     vStartUnit(st);
@@ -448,6 +458,7 @@ int rcWalkAll(FmtWork *pWork, LayoutState *st) {
     }
     if (st->iIdt > st->iOrgIdt) {
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        vAtOpenLevel(st);
         return rcFail(pWork, st, SITE_NO_CLOSE_PAREN, RC_PAREN);
     }
     return RC_OK;

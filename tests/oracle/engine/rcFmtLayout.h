@@ -37,6 +37,9 @@ struct rIdtFrame {
     int32_t iBlkKind;                   // block kind recorded at this level
     int32_t iInExcept;                  // iInExcept saved by BEGIN at this level
     char szBlkName[BLK_NAME_LEN + 1];   // block name recorded at this level
+    const char *pOpen;                  // where the word or "(" that raised the level to this one stands
+    bool bCallPart;                     // the level is a broken part that holds no query (a call's
+                                        // arguments): FROM there is no clause (EXTRACT(HOUR FROM d))
 };
 
 struct LayoutState {
@@ -47,6 +50,8 @@ struct LayoutState {
     size_t iNextPart;           // the first entry of pParts not yet passed
     const CmtIndents *pCmtIndents;  // the indentation each block comment's first line had
     size_t iNextCmt;                // the first entry of pCmtIndents not yet passed
+    const BlankAfters *pBlankAfters;  // the semicolons an empty line follows
+    size_t iNextBlank;                // the first entry of pBlankAfters not yet passed
     int64_t iDstLen;       // output bytes so far
     int32_t iIdt;          // current indentation level
     int32_t iMetrix;       // break metric of the innermost open part (1 or more: broken)
@@ -59,6 +64,7 @@ struct LayoutState {
     int32_t iInBetween;    // 1 after BETWEEN until the next AND
     int32_t iInStmt;       // 1 from the first statement word to the SQL*Plus terminator
     int32_t iTypeSpec;     // 1 from CREATE TYPE (not TYPE BODY) to its ";": no block headers in it
+    int32_t nParens;       // "(" read and not yet closed, broken or not
     // What a pending header replaced (its level's entry, the block kind and name), put back when
     // ";" comes before its IS or AS: it was a declaration (FUNCTION f RETURN x; DROP PACKAGE p;).
     int32_t iHdrPending;   // 1 from a recorded header to its IS or AS
@@ -143,6 +149,9 @@ void vStartUnit(LayoutState *st);
 // lowering stopped there takes back no indentation either.
 int rcRaise(LayoutState *st);
 bool bLower(LayoutState *st);
+// For a failure report: the reading position goes back to where the innermost level still open
+// was raised (the block or "(" that was never closed).
+void vAtOpenLevel(LayoutState *st);
 
 // Text carried whole, shared by the walk and the scans of the keyword rules; each stops at
 // szTail when its end mark never comes.

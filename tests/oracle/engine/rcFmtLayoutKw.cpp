@@ -183,19 +183,30 @@ void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
 
 // CASE scan: copies the CASE expression through the END of its own CASE, with a line break before
 // each WHEN and ELSE that follows a blank and before each END of a CASE (an END that no word byte
-// follows). Nested CASEs are counted; END IF and END LOOP close nothing. Without its END it copies
-// to the end of the text.
+// follows). Nested CASEs are counted, and so are the IFs and LOOPs of a CASE statement's branches:
+// their END IF and END LOOP close nothing, while the END of a CASE expression right before the
+// LOOP of a FOR or WHILE (1 .. CASE ... END LOOP) is the CASE's. Without its END it copies to the
+// end of the text.
 void vScanCase(LayoutState *st) {
     vCopy(st, 4);
-    int32_t iDepth = 1;
+    int32_t iDepth = 1, nOpenIfs = 0, nOpenLoops = 0;
     while (st->szSrc < st->szTail) {
         if (bScanPlainRun(st, st->szTail, true)) continue;
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);
+        if (bAtWordStart(st) && (iFold(c) == 'I' || iFold(c) == 'L')) {
+            const int32_t n = iWordLen(st, iFold(c) == 'I' ? "IF" : "LOOP");
+            if (n > 0) {
+                ++(iFold(c) == 'I' ? nOpenIfs : nOpenLoops);
+                vCopy(st, n);
+                continue;
+            }
+        }
         if (bAtWordStart(st) && iFold(c) == 'E' && iKw(p, "END") > 0) {
-            int32_t n = iKw(p, "END IF");
-            if (n == 0) n = iKw(p, "END LOOP");
+            int32_t n = nOpenIfs > 0 ? iKw(p, "END IF") : 0;
+            if (n > 0) --nOpenIfs;
+            if (n == 0 && nOpenLoops > 0 && (n = iKw(p, "END LOOP")) > 0) --nOpenLoops;
             if (n > 0) {
                 vCopy(st, n);
                 continue;
@@ -232,18 +243,24 @@ void vScanCase(LayoutState *st) {
 int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     st->iAsOpens = 1;
     vCopy(st, nKw);
+    // CREATE PACKAGE IF NOT EXISTS name: the condition stands before the name.
+    if (int32_t nIf = iKw(st->szSrc, "IF NOT EXISTS ")) vCopy(st, nIf);
     const char *pName = st->szSrc;
     const char *p = pName;
-    // A quoted name ("a;b") is read whole: nothing inside it ends the name.
-    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';')
+    // A quoted name ("a;b") is read whole: nothing inside it ends the name. The block is known by
+    // the name's last part: schema.unit ends with END unit.
+    const char *pLast = pName;
+    while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';') {
+        if (*p == '.') pLast = p + 1;
         p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
+    }
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     st->rFrameBeforeHdr = *pFrame;
     st->iKindBeforeHdr = st->iBlkKind;
     std::memcpy(st->szNameBeforeHdr, st->szBlkName, sizeof st->szBlkName);
     if (st->iHdrRecord == 1) {
-        vSetBlkName(st, st->szBlkName, pName, nName);
+        vSetBlkName(st, st->szBlkName, pLast, static_cast<int32_t>(p - pLast));
         std::memcpy(pFrame->szBlkName, st->szBlkName, sizeof pFrame->szBlkName);
         if (bPackageSpec) st->iHdrRecord = 0;
         st->iBlkKind = 2;
@@ -272,7 +289,10 @@ int rcBegin(LayoutState *st) {
         std::memset(st->szBlkName, 0, sizeof st->szBlkName);
         std::memset(st->arIdtFrame[st->iIdt].szBlkName, 0, sizeof st->szBlkName);
     }
+    // The block's END gives back the handler state of the block around it (a block inside a
+    // handler); the block itself has no handlers yet.
     st->arIdtFrame[st->iIdt].iInExcept = st->iInExcept;
+    st->iInExcept = 0;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, 5);
@@ -280,8 +300,25 @@ int rcBegin(LayoutState *st) {
     return RC_OK;
 }
 
+// The length of the name at p that a ";" follows (a word, a quoted name, their parts joined by
+// points), else 0.
+int32_t iNameBeforeSemi(const LayoutState *st, const char *p) {
+    const char *q = p;
+    while (q < st->szTail && *q != ';') {
+        if (*q == '"') {
+            q = pLiteralEnd(q, st->szTail);
+        } else if (bIsWordByte(*q) || *q == '.' || static_cast<uint8_t>(*q) >= 0x80) {
+            q += iCharLen(st, q);
+        } else {
+            return 0;
+        }
+    }
+    return q < st->szTail && q > p ? static_cast<int32_t>(q - p) : 0;
+}
+
 // The length of the block end at the reading position (END before ";", END and the recorded
-// block name, END before a comment), else 0.
+// block name, END before a comment, END and any other name before ";": a label, a schema's
+// unit), else 0. END IF, END LOOP and END CASE close no block.
 int32_t iBlockEndLen(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, "END") == 0) return 0;
@@ -291,7 +328,12 @@ int32_t iBlockEndLen(LayoutState *st) {
     uint32_t uMatched = 0;
     if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
     if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
-    return 0;
+    if (p[3] != ' ') return 0;
+    const int32_t nName = iNameBeforeSemi(st, p + 4);
+    if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), "IF") || bWordIs(p + 4, static_cast<size_t>(nName), "LOOP") ||
+        bWordIs(p + 4, static_cast<size_t>(nName), "CASE"))
+        return 0;
+    return 4 + nName;
 }
 
 void vBlockEnd(LayoutState *st, int32_t n) {
@@ -344,6 +386,7 @@ int rcSlash(LayoutState *st) {
     // next unit starts afresh.
     if (st->iIdt > st->iOrgIdt) {
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
+        vAtOpenLevel(st);
         st->iSite = SITE_NO_CLOSE_PAREN;
         return RC_PAREN;
     }
@@ -365,6 +408,11 @@ int rcOperatorRule(LayoutState *st) {
 // In the attribute list of an object type the methods are declarations, not blocks.
 int rcHeaderRule(LayoutState *st) {
     if (!((bPrevSep(st) && st->iInStmt == 1) || bAtUnitStart(st)) || st->iTypeSpec == 1) return RULE_PASS;
+    // A unit kind in a list (ACCESSIBLE BY (PACKAGE a, PROCEDURE b)) names a unit; it opens none.
+    // The text decides, not the line break the layout wrote after the "(".
+    const char *q = st->szSrc;
+    while (q > st->ssSrc && bIsWhite(q[-1])) --q;
+    if (q > st->ssSrc && (q[-1] == '(' || q[-1] == ',')) return RULE_PASS;
     for (size_t i = 0; i < arHeaders.size(); ++i) {
         int32_t n = iKwBlank(st, arHeaders[i].sz);
         if (n > 0) return rcHeader(st, n, arHeaderIds[i] == WORD_PACKAGE);
@@ -402,10 +450,47 @@ int rcTimingPoint(LayoutState *st) {
     return RULE_PASS;
 }
 
+// Where the branch of conditional compilation that begins at p ends: at the $ELSIF, $ELSE or
+// $END of its own $IF (a nested $IF's passed over), or at the end of the text.
+const char *pBranchEnd(const LayoutState *st, const char *p) {
+    int32_t iDepth = 0;
+    while (p < st->szTail) {
+        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail);
+            continue;
+        }
+        if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+            continue;
+        }
+        if (*p == '$' && !bIsWordByte(p[-1])) {
+            const size_t n = static_cast<size_t>(pClassRunEnd(p + 1, st->szTail, CC_WORD) - p);
+            if (bWordIs(p, n, "$IF")) ++iDepth;
+            if (iDepth == 0 && (bWordIs(p, n, "$ELSIF") || bWordIs(p, n, "$ELSE") || bWordIs(p, n, "$END"))) return p;
+            if (bWordIs(p, n, "$END")) --iDepth;
+            p += n;
+            continue;
+        }
+        p += iCharLen(st, p);
+    }
+    return p;
+}
+
+// Copies the text up to pStop as the scans copy it, unchanged.
+void vScanTo(LayoutState *st, const char *pStop) {
+    while (st->szSrc < pStop) {
+        if (bScanPlainRun(st, pStop)) continue;
+        if (!bScanCarry(st)) vScanByte(st);
+    }
+}
+
 // Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
-// $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END.
+// $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END. The
+// branch of $IF FALSE $THEN is never compiled: whatever it holds (a template, half a statement)
+// is copied as it is, up to its $ELSE or $END. Inside parentheses (a parameter or column list)
+// the directives are words of the list and open no level.
 int rcDollar(LayoutState *st) {
-    if (!bAtWordStart(st)) return RULE_PASS;
+    if (!bAtWordStart(st) || st->nParens > 0) return RULE_PASS;
     int32_t n;
     int rc;
     if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
@@ -419,9 +504,11 @@ int rcDollar(LayoutState *st) {
             if ((rc = rcRaise(st)) != RC_OK) return rc;
         }
         if (n != 3) vStepOut(st, st->iIdt - 1);
+        const bool bNever = n == 3 && iKw(st->szSrc + n, " FALSE $THEN") > 0;
         vCopy(st, n);
         vScanCondition(st, "$THEN");
         vBreakForBlank(st);
+        if (bNever) vScanTo(st, pBranchEnd(st, st->szSrc));
         return RC_OK;
     }
     if ((n = iWordLen(st, "$ELSE")) > 0) {
@@ -476,6 +563,13 @@ int rcIsAs(LayoutState *st) {
     size_t nBefore = 0;
     const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
     if (bWordIs(pBefore, nBefore, "SELF")) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
+    // A call specification (IS LANGUAGE JAVA NAME '...', AS LANGUAGE C ..., AS EXTERNAL ...) has no
+    // body: the header's ";" ends it as it ends a declaration.
+    const char *pAfter = st->szSrc + n;
+    while (pAfter < st->szTail && bIsWhite(*pAfter)) ++pAfter;
+    const char *pWordEnd = pClassRunEnd(pAfter, st->szTail, CC_WORD);
+    const size_t nAfter = static_cast<size_t>(pWordEnd - pAfter);
+    if (st->iBlkKind == 2 && (bWordIs(pAfter, nAfter, "LANGUAGE") || bWordIs(pAfter, nAfter, "EXTERNAL"))) return RULE_PASS;
     int rc;
     st->iHdrPending = 0;
     if (st->iBlkKind == 2) {
@@ -599,10 +693,23 @@ int rcEndLoopIf(LayoutState *st) {
     return RC_OK;
 }
 
-// EXCEPTION stands at the block's level; its handlers one level deeper.
+// Whether the word after the white space and comments at p is szWord.
+bool bWordAhead(const LayoutState *st, const char *p, const char *szWord) {
+    for (;;) {
+        while (p < st->szTail && bIsWhite(*p)) ++p;
+        if (p >= st->szTail || !bCmtAt(p)) break;
+        p = pCmtEnd(p, st->szTail);
+    }
+    return bWordIs(p, static_cast<size_t>(pClassRunEnd(p, st->szTail, CC_WORD) - p), szWord);
+}
+
+// EXCEPTION stands at the block's level; its handlers one level deeper. Only a handler (WHEN, or
+// a $IF around handlers) follows the word that begins the section: elsewhere it is a name (a
+// column, an assignment's target).
 int rcException(LayoutState *st) {
     int32_t n;
     if (!bPrevSep(st) || (n = iWordLen(st, "EXCEPTION")) == 0) return RULE_PASS;
+    if (!bWordAhead(st, st->szSrc + n, "WHEN") && !bWordAhead(st, st->szSrc + n, "$IF")) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     int rc = rcRaise(st);
@@ -638,7 +745,13 @@ int rcSemicolon(LayoutState *st) {
         else if (bLowered)
             vStepBack(st);
     }
+    // An empty line the author left after it stays (blank lines kept).
+    const BlankAfters *b = st->pBlankAfters;
+    const size_t iAt = static_cast<size_t>(st->szSrc - st->ssSrc);
+    while (st->iNextBlank < b->n && b->p[st->iNextBlank] < iAt) ++st->iNextBlank;
+    const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
     vCopy(st, 1);
+    if (bBlank) vPut(st, "\n", 1);
     vLineBreak(st);
     return RC_OK;
 }
@@ -677,6 +790,8 @@ int rcClause(LayoutState *st) {
         int32_t n = iKwBlank(st, arClauses[*pi].sz);
         // SET is a clause only inside a statement (elsewhere the tool's command or SET ROLE ...)
         if (n == 0 || (arClauseIds[*pi] == WORD_SET && st->iInStmt != 1)) continue;
+        // FROM among a call's arguments (EXTRACT, TRIM) is no clause.
+        if (arClauseIds[*pi] == WORD_FROM && st->iIdt > 0 && st->arIdtFrame[st->iIdt].bCallPart) return RULE_PASS;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
         vCopy(st, n);
         return RC_OK;

@@ -37,6 +37,15 @@ int rcPartMetric(LayoutState *st) {
     return rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
 }
 
+// Whether the part whose "(" was just read holds a query: SELECT or WITH begins it, or another
+// "(" does (a set of queries in parentheses); after a comment it is taken for one, as before.
+bool bQueryAhead(const LayoutState *st) {
+    const char *p = st->szSrc;
+    while (p < st->szTail && (bIsWhite(*p) || *p == '(')) ++p;
+    const size_t n = static_cast<size_t>(pClassRunEnd(p, st->szTail, CC_WORD) - p);
+    return bWordIs(p, n, "SELECT") || bWordIs(p, n, "WITH") || p[0] == '-' || p[0] == '/';
+}
+
 int rcOpenParen(LayoutState *st) {
     int rc = rcPartMetric(st);
     if (rc != RC_OK) {
@@ -45,15 +54,18 @@ int rcOpenParen(LayoutState *st) {
     }
     if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
     vCopy(st, 1);
+    ++st->nParens;
     if (!bBroken(st)) return RC_OK;
     st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
     rc = rcRaise(st);
     if (rc != RC_OK) return rc;
+    st->arIdtFrame[st->iIdt].bCallPart = !bQueryAhead(st);
     vLineBreak(st);
     return RC_OK;
 }
 
 int rcCloseParen(LayoutState *st) {
+    if (st->nParens > 0) --st->nParens;
     if (!bBroken(st)) {
         vCopy(st, 1);
         st->iMetrix = 1;

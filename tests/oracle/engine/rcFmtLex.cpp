@@ -62,7 +62,7 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~SsAaIi") ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
-                                              (bCommon && !bWhite && !in(",;EeCc") ? Q_SCAN : 0) |
+                                              (bCommon && !bWhite && !in(",;EeCcIiLl") ? Q_SCAN : 0) |
                                               (bCommon && !in(";Tt$") ? Q_THEN : 0));
         }
     }

@@ -32,7 +32,7 @@ enum : uint16_t {
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
-                       // "/", ",", ";", and E and C (END, CASE)
+                       // "/", ",", ";", and E, C, I and L (END, CASE, IF, LOOP)
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", T and $
 };
 // The byte tables of the lexical layer, made once at compile time.

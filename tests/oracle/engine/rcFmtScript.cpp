@@ -1,14 +1,16 @@
 // Frozen copy of formatter/rcFmtScript.cpp made by tests/oracle/freeze.sh, which overwrites it.
 // The script commands of a text: the lines that a SQL*Plus script gives to the tool rather than
-// to the database (SET, PROMPT, REM, @file, "/" ...). They are found before anything is
-// formatted, the way the tool itself reads a script: a line is a command only where no
+// to the database (SET, PROMPT, REM, @file, "/" ...). The token reader finds them before anything
+// is formatted, the way the tool itself reads a script: a line is a command only where no
 // statement is being read, that is at the start of the text, after a statement's ";" or "/",
-// and never inside a PL/SQL block, which runs to its "/" line.
+// and never inside a PL/SQL block, which runs to its "/" line. Here are the questions it asks
+// at such a line start.
 #include <array>
 #include <cstring>
 
 #include "tests/oracle/engine/rcFmtInternal.h"
 #include "tests/oracle/engine/rcFmtLex.h"
+#include "tests/oracle/engine/rcFmtTokens.h"
 #include "tests/oracle/engine/rcFmtWords.h"
 #include "runtime/psGlobals.h"
 
@@ -24,8 +26,6 @@ constexpr auto arPlsqlObjects = arWordsWith<W_UNIT>();
 constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
 constexpr auto arJavaFlags = arWordsWith<W_JAVA_FLAG>();
 constexpr auto arWrappedObjects = arWordsWith<W_WRAPPED_UNIT>();
-
-enum State { IDLE, IN_SQL, IN_PLSQL };
 
 // The length of the ASCII word at p (letters, digits, "_", "$", "#").
 size_t nWordLen(const char *p, const char *pEnd) {
@@ -99,6 +99,8 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     return false;
 }
 
+}  // namespace
+
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
 bool bPlsqlStart(const char *p, const char *pEnd) {
     if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
@@ -112,6 +114,8 @@ bool bPlsqlStart(const char *p, const char *pEnd) {
         if (!bWordIn(p, n, arCreateFlags)) return bWordIn(p, n, arPlsqlObjects);
     }
 }
+
+namespace {
 
 // The end of the name that begins at p: a quoted name or a word, and the parts after its points
 // (hr."Pay".calc).
@@ -146,6 +150,8 @@ const char *pLineEnd(const char *p, const char *pEnd) {
     return pLf != nullptr ? pLf + 1 : pEnd;
 }
 
+}  // namespace
+
 // Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
 bool bSlashLine(const char *p, const char *pEnd) {
     while (p < pEnd && (*p == ' ' || *p == '\t')) ++p;
@@ -161,6 +167,8 @@ bool bSlashAhead(const char *p, const char *pEnd) {
     while (p < pEnd && bIsWhite(*p)) ++p;
     return p < pEnd && *p == '/' && !(p + 1 < pEnd && p[1] == '*');
 }
+
+namespace {
 
 // The end of a command line at p, with the lines it continues onto: a line whose last byte
 // (blanks after it allowed) is "-" goes on in the next line.
@@ -183,6 +191,8 @@ const char *pVerbatimEnd(const char *p, const char *pEnd) {
     return pEnd;
 }
 
+}  // namespace
+
 // Where the command or the unit carried whole that begins at q (at a line start where no
 // statement is read) ends, or null when none begins there; *pbVerbatim tells a unit carried whole
 // ("!" runs a host command, "?" asks for help).
@@ -194,96 +204,15 @@ const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
     return nullptr;
 }
 
-int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char *e, bool bVerbatim = false) {
-    if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
-    pLines->p[pLines->n++] = ScriptLine{static_cast<size_t>(p - pText), static_cast<size_t>(e - pText), bVerbatim};
-    return RC_OK;
-}
-
-// Reads a statement from p on up to where it ends: its ";" (an SQL statement) or a "/" line.
-// Returns where reading goes on, and *peState the state there.
-const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState, ScriptLines *pLines) {
-    bool bClosed = true;
-    while (p < pEnd) {
-        if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
-            p = e;
-        } else if (bLiteralAt(p, pText, pEnd)) {
-            const char *e = pLiteralEnd(p, pEnd, &bClosed);
-            if (!bClosed) pLines->iOpen = static_cast<size_t>(p - pText);
-            p = e;
-        } else if (bCmtAt(p)) {
-            const char *e = pCmtEnd(p, pEnd, &bClosed);
-            if (!bClosed && p[0] == '/') pLines->iOpen = static_cast<size_t>(p - pText);
-            p = e;
-            if (p[-1] == '\n' && bSlashLine(p, pEnd)) return p;  // a line comment's line feed ends its line
-        } else if (*p == ';' && (*peState == IN_SQL || bSlashAhead(p + 1, pEnd))) {
-            *peState = IDLE;  // a "/" after the ";" ends a PL/SQL unit too
-            return p + 1;
-        } else if (*p == '\n') {
-            if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
-            ++p;
-        } else {
-            p += iUnitLen(p, pEnd);
-        }
-    }
-    return p;
-}
-}  // namespace
-
-int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
-    const char *pEnd = pText + nText;
-    const char *p = pText;
-    State eState = IDLE;
-    bool bLineStart = true;
-    // Whether a "/" here ends a statement though text follows it on its line: the layout takes
-    // it so right after a ";" or a line end that it keeps (that after a comment).
-    bool bSlashEnds = false, bAfterBlockCmt = false;
-    while (p < pEnd) {
-        if (eState != IDLE) {
-            p = pReadStmt(pText, p, pEnd, &eState, pLines);
-            bLineStart = p > pText && p[-1] == '\n';
-            bSlashEnds = p > pText && p[-1] == ';';
-            bAfterBlockCmt = false;
-            if (bLineStart && bSlashLine(p, pEnd)) eState = IDLE;  // the "/" ends any statement
-            continue;
-        }
-        // No statement is read: white space, comments, commands, or the start of a statement.
-        const char *q = p;
-        while (q < pEnd && (*q == ' ' || *q == '\t' || *q == '\r')) ++q;
-        if (q >= pEnd) break;
-        if (*q == '\n') {
-            p = q + 1;
-            bLineStart = true;
-            bSlashEnds = bSlashEnds || bAfterBlockCmt;
-            continue;
-        }
-        if (bCmtAt(q)) {
-            bool bClosed = true;
-            p = pCmtEnd(q, pEnd, &bClosed);
-            if (!bClosed && q[0] == '/') pLines->iOpen = static_cast<size_t>(q - pText);
-            bLineStart = p > pText && p[-1] == '\n';
-            bSlashEnds = q[0] == '-';
-            bAfterBlockCmt = q[0] == '/';
-            continue;
-        }
-        // A command that follows a statement's ";" on the same line goes on a line of its own:
-        // there a second run finds it at the start of its line.
-        bool bVerbatim = false;
-        if (const char *e = pCommandEnd(q, pEnd, &bVerbatim)) {
-            if (rcAddLine(pLines, pText, bLineStart ? p : q, e, bVerbatim) != RC_OK) return RC_NOMEM;
-            p = e;
-            bLineStart = true;
-            bSlashEnds = bAfterBlockCmt = false;
-            continue;
-        }
-        // Such a "/" gets a line of its own from the layout, where a second run finds it.
-        if (bSlashEnds && *q == '/' && !(q + 1 < pEnd && q[1] == '*')) {
-            p = q + 1;
-            bLineStart = bSlashEnds = bAfterBlockCmt = false;
-            continue;
-        }
-        eState = bPlsqlStart(q, pEnd) ? IN_PLSQL : IN_SQL;
-        p = q;
+// The token reader, which reads the text as the tool does, tells where the commands and the units
+// carried whole stand, and where a literal or a comment never closes.
+int rcFindScriptLines(const char *pText, size_t nText, int32_t eEnc, ScriptLines *pLines) {
+    TokenReader reader(pText, nText, eEnc, GRAIN_SCRIPT);
+    for (Token t; reader.bNext(&t);) {
+        if ((t.uFlags & TF_OPEN) != 0) pLines->iOpen = t.iOff;
+        if (t.eKind != TK_COMMAND && t.eKind != TK_UNIT_WHOLE) continue;
+        if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
+        pLines->p[pLines->n++] = ScriptLine{t.iOff, t.iOff + t.nLen, t.eKind == TK_UNIT_WHOLE};
     }
     return RC_OK;
 }

@@ -181,6 +181,19 @@ bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, bool bCrLf) {
     return pOut->bAppendLineEnds(pRun, static_cast<size_t>(pEnd - pRun), bCrLf);
 }
 
+// Whether the white space [p, pEnd) holds an empty line: a line feed after which only blanks,
+// TABs and CRs come before the next line feed; bLineStart: p begins a line, so that a line feed
+// there ends an empty line already.
+bool bHasEmptyLine(const char *p, const char *pEnd, bool bLineStart) {
+    bool bEmptySoFar = bLineStart;
+    for (; p < pEnd; ++p) {
+        if (*p != '\n') continue;
+        if (bEmptySoFar) return true;
+        bEmptySoFar = true;
+    }
+    return false;
+}
+
 int32_t iLinesIn(const char *p, size_t n) {
     int32_t i = 0;
     for (const char *pEnd = p + n; (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr; ++p) ++i;
@@ -220,9 +233,9 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
 
 // Formats the text piece by piece between its script commands, which are copied as they are,
 // each on a line of its own.
-int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *pOut) {
+int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtStyle, FmtOut *pOut) {
     ScriptLines lines;
-    if (rcFindScriptLines(pText, nText, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+    if (rcFindScriptLines(pText, nText, eEnc, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
     // A literal or block comment that never closes would make the author's text after it code
     // (whose white space is squeezed) or code part of it: such a text is refused as it is.
     if (lines.iOpen != SIZE_MAX) {
@@ -234,12 +247,30 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
     int32_t iLine = 1;
     bool bAny = false;  // a piece or a command went out
     const size_t nBom = pOut->n;  // a byte order mark in front
+    const bool bCrLf = rStmtStyle->bCrLf;
+    const char *szEol = bCrLf ? "\r\n" : "\n";
+    // The output's last line ended; and one empty line after it where the author had one between
+    // two statements or commands of the script.
+    auto bLineEnded = [&] { return pOut->n == nBom || pOut->p[pOut->n - 1] == '\n' || pOut->bAppend(szEol, bCrLf ? 2 : 1); };
+    auto bKeepBlank = [&](const char *p, const char *pEnd, bool bLineStart) {
+        return !rStmtStyle->bKeepBlankLines || pOut->n == nBom || !bHasEmptyLine(p, pEnd, bLineStart) ||
+               (bLineEnded() && pOut->bAppend(szEol, bCrLf ? 2 : 1));
+    };
     for (size_t i = 0; i <= lines.n; ++i) {
         size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
         if (!bAllWhite(pText + iPos, iStop - iPos)) {
+            // A piece begins at a line start (after a command, or at the text's start).
+            const char *pInk = pText + iPos;
+            while (pInk < pText + iStop && bIsWhite(*pInk)) ++pInk;
+            if (!bKeepBlank(pText + iPos, pInk, true)) return rcFmtNoMem(SITE_OUT_NOMEM);
             int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, pOut);
             if (rc != RC_OK) return rc;
             bAny = true;
+            const char *pEndInk = pText + iStop;
+            while (pEndInk > pInk && bIsWhite(pEndInk[-1])) --pEndInk;
+            if (i < lines.n && !bKeepBlank(pEndInk, pText + iStop, false)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        } else if (i < lines.n && !bKeepBlank(pText + iPos, pText + iStop, iPos == 0 || pText[iPos - 1] == '\n')) {
+            return rcFmtNoMem(SITE_OUT_NOMEM);
         }
         if (i == lines.n) break;
         const ScriptLine &cmd = lines.p[i];
@@ -249,10 +280,7 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
         // A command begins its line, also after a piece whose layout left its last line open.
         // Its line ends are written as asked; a wrapped unit's or a Java source's are its data
         // (its last line end is the line end before the "/" line).
-        const bool bCrLf = rStmtStyle->bCrLf;
-        const char *szEol = bCrLf ? "\r\n" : "\n";
-        if (pOut->n > nBom && pOut->p[pOut->n - 1] != '\n' && !pOut->bAppend(szEol, bCrLf ? 2 : 1))
-            return rcFmtNoMem(SITE_OUT_NOMEM);
+        if (!bLineEnded()) return rcFmtNoMem(SITE_OUT_NOMEM);
         pOut->nFloor = pOut->n;
         bool bOk = cmd.bVerbatim ? pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart)
                                  : pOut->bAppendLineEnds(pText + cmd.iStart, cmd.iEnd - cmd.iStart, bCrLf);
@@ -269,7 +297,8 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, FmtOut *
 int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
     assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
     if (console == nullptr) console = stdout;
-    vSetUnitEncoding(rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt));
+    const int32_t eEnc = rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt);
+    vSetUnitEncoding(eEnc);
     FmtWork rWork;
 
     char szDumpPath[MAX_PATH_LEN + 1];
@@ -287,7 +316,7 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         pStmt += nLead + BOM_LEN;
         nStmt -= nLead + BOM_LEN;
     }
-    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, &out);
+    rc = rcFmtScript(pStmt, nStmt, eEnc, rStmtStyle, &out);
     if (rc != RC_OK) return rc;
 
     if (bDump) {

@@ -29,6 +29,7 @@ enum : uint32_t {
 };
 
 enum WordId : int16_t {
+    WORD_NONE = -1,
 #define QV_WORD(id, text, roles, shortest) WORD_##id,
 #include "tests/oracle/engine/rcFmtWords.def"
 #undef QV_WORD

@@ -1,0 +1,329 @@
+// Frozen copy of formatter/rcFmtTokens.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The token reader: one pass over a text that cuts it into tokens and tells, as the tool reads a
+// script, where a command line or a unit carried whole stands.
+#include "tests/oracle/engine/rcFmtTokens.h"
+
+#include <array>
+#include <cstring>
+
+#include "tests/oracle/engine/rcFmtInternal.h"
+#include "tests/oracle/engine/rcFmtLex.h"
+
+namespace oracle {
+
+namespace {
+// The one-word rows of the table of words, by a hash of their length and three of their letters
+// (in capitals): open addressing in a table of four times as many slots as words at least, made
+// at compile time. Each slot holds the word's id and length.
+constexpr size_t WORD_SLOTS = 1024;
+static_assert(WORD_SLOTS >= 4 * WORD_COUNT, "the table of words outgrows its slots");
+
+constexpr uint8_t uFoldByte(char c) { return static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }
+
+constexpr size_t iWordSlot(uint8_t c0, uint8_t cMid, uint8_t cLast, size_t n) {
+    return (c0 * 0x9E37u ^ cMid * 0x85EBu ^ cLast * 0xC2B3u ^ n * 0x27D4u) % WORD_SLOTS;
+}
+
+constexpr size_t nTextLen(const char *sz) {
+    size_t n = 0;
+    while (sz[n] != '\0') ++n;
+    return n;
+}
+
+struct WordSlot {
+    int16_t eWord = WORD_NONE;
+    uint8_t nLen = 0;
+};
+struct WordSlots {
+    std::array<WordSlot, WORD_SLOTS> ar{};
+    size_t nLongest = 0;
+    // Per first letter (A to Z), a bit per length up to 31 that some word of the table has: most
+    // names are passed over on these two alone.
+    std::array<uint32_t, 26> arLengths{};
+    constexpr WordSlots() {
+        for (size_t k = 0; k < WORD_COUNT; ++k) {
+            const char *sz = arWordDefs[k].szText;
+            const size_t n = nTextLen(sz);
+            bool bPhrase = false;
+            for (const char *c = sz; *c != '\0'; ++c) bPhrase = bPhrase || *c == ' ';
+            if (bPhrase) continue;  // a phrase is read word by word
+            size_t i = iWordSlot(uFoldByte(sz[0]), uFoldByte(sz[n / 2]), uFoldByte(sz[n - 1]), n);
+            while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
+            ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n)};
+            arLengths[static_cast<size_t>(sz[0] - 'A')] |= 1u << n;
+            nLongest = n > nLongest ? n : nLongest;
+        }
+    }
+};
+constexpr WordSlots rWordSlots;
+
+// What may begin at a byte, for the token cutter.
+enum : uint8_t { LEAD_OTHER, LEAD_WORD, LEAD_QN, LEAD_DIGIT, LEAD_POINT, LEAD_QUOTE, LEAD_CMT, LEAD_OPER, LEAD_HIGH };
+struct LeadTable {
+    uint8_t ar[256] = {};
+    constexpr LeadTable() {
+        for (int c = 0; c < 256; ++c) {
+            const bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            ar[c] = c == 'q' || c == 'Q' || c == 'n' || c == 'N' ? LEAD_QN
+                    : bLetter || c == '_' || c == '$' || c == '#' ? LEAD_WORD
+                    : c >= '0' && c <= '9'                        ? LEAD_DIGIT
+                    : c == '.'                                    ? LEAD_POINT
+                    : c == '\'' || c == '"'                       ? LEAD_QUOTE
+                    : c == '-' || c == '/'                        ? LEAD_CMT
+                    : c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
+                            c == '^' || c == '~'
+                        ? LEAD_OPER
+                    : c >= 0x80 ? LEAD_HIGH
+                                : LEAD_OTHER;
+        }
+    }
+};
+constexpr LeadTable rLeads;
+const uint8_t *const arLead = rLeads.ar;
+
+inline bool bDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of the character at p in the encoding eEnc (p < pEnd): a character is never cut by
+// pEnd, and a byte that begins none is one of its own.
+size_t nCharLen(const char *p, const char *pEnd, int32_t eEnc) {
+    const uint8_t *arFirst = eEnc == ENC_UTF8 ? rLex.arUtf8 : eEnc == ENC_LATIN1 ? rLex.arLatin1 : rLex.arSjis;
+    const size_t n = arFirst[static_cast<uint8_t>(*p)];
+    if (n == 1 || static_cast<size_t>(pEnd - p) < n) return 1;
+    if (eEnc != ENC_UTF8) return static_cast<uint8_t>(p[1]) >= 0x40 ? 2 : 1;
+    for (size_t i = 1; i < n; ++i)
+        if ((static_cast<uint8_t>(p[i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+// The end of the number at p: digits, a point and digits (not the first point of ".."), an
+// exponent whose sign a digit follows, and the word bytes glued to it (10M, 1.5f).
+const char *pNumberEnd(const char *p, const char *pEnd) {
+    while (p < pEnd && bDigit(*p)) ++p;
+    if (p < pEnd && *p == '.' && !(p + 1 < pEnd && p[1] == '.'))
+        for (++p; p < pEnd && bDigit(*p);) ++p;
+    if (p < pEnd && iFold(*p) == 'E') {
+        const char *q = p + 1;
+        if (q < pEnd && (*q == '+' || *q == '-')) ++q;
+        if (q < pEnd && bDigit(*q))
+            for (p = q; p < pEnd && bDigit(*p);) ++p;
+    }
+    while (p < pEnd && bIsWordByte(*p)) ++p;
+    return p;
+}
+}  // namespace
+
+WordId eWordOf(const char *p, size_t n) {
+    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
+    const uint8_t c0 = static_cast<uint8_t>(iFold(p[0]));
+    if (c0 < 'A' || c0 > 'Z' || ((rWordSlots.arLengths[c0 - 'A'] >> n) & 1u) == 0) return WORD_NONE;
+    for (size_t i = iWordSlot(c0, static_cast<uint8_t>(iFold(p[n / 2])), static_cast<uint8_t>(iFold(p[n - 1])), n);;
+         i = (i + 1) % WORD_SLOTS) {
+        const WordSlot &slot = rWordSlots.ar[i];
+        if (slot.eWord == WORD_NONE) return WORD_NONE;
+        if (slot.nLen == n && static_cast<uint8_t>(arWordDefs[slot.eWord].szText[0]) == c0 &&
+            nKwLen(p, arWordDefs[slot.eWord].szText) == n)
+            return static_cast<WordId>(slot.eWord);
+    }
+}
+
+TokenReader::TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain)
+    : pText_(pText), pEnd_(pText + nText), p_(pText), eEnc_(eEnc), eGrain_(eGrain) {}
+
+size_t TokenReader::nRead(Token *arTok, size_t nMax) {
+    size_t n = 0;
+    while (n < nMax && p_ < pEnd_) n += eState_ == IDLE ? bNextIdle(arTok + n) : nReadStmt(arTok + n, nMax - n);
+    return n;
+}
+
+// Where no statement is read: white space, comments, commands, a "/" that ends the statement
+// before, or the start of a statement, which the next steps read.
+bool TokenReader::bNextIdle(Token *pTok) {
+    const char *q = p_;
+    while (q < pEnd_ && (*q == ' ' || *q == '\t' || *q == '\r')) ++q;
+    if (q > p_) uWhite_ |= TF_WHITE;
+    if (q >= pEnd_) {
+        p_ = pEnd_;
+        return false;
+    }
+    if (*q == '\n') {
+        p_ = q + 1;
+        uWhite_ |= TF_WHITE | TF_LINE;
+        bLineStart_ = true;
+        bSlashEnds_ = bSlashEnds_ || bAfterBlockCmt_;
+        return false;
+    }
+    if (bCmtAt(q)) {
+        vCut(pTok, q);
+        bLineStart_ = p_[-1] == '\n';
+        bSlashEnds_ = q[0] == '-';
+        bAfterBlockCmt_ = q[0] == '/';
+        return true;
+    }
+    // A command that follows a statement's ";" on the same line goes on a line of its own:
+    // there a second run finds it at the start of its line.
+    bool bWhole = false;
+    if (const char *e = pCommandEnd(q, pEnd_, &bWhole)) {
+        const char *pStart = bLineStart_ ? p_ : q;
+        *pTok = Token{static_cast<size_t>(pStart - pText_), static_cast<size_t>(e - pStart), WORD_NONE,
+                      static_cast<uint8_t>(bWhole ? TK_UNIT_WHOLE : TK_COMMAND), uWhite_};
+        vPast(e);
+        bLineStart_ = true;
+        bSlashEnds_ = bAfterBlockCmt_ = false;
+        return true;
+    }
+    // Such a "/" gets a line of its own from the layout, where a second run finds it.
+    if (bSlashEnds_ && *q == '/' && !(q + 1 < pEnd_ && q[1] == '*')) {
+        vCut(pTok, q);
+        bLineStart_ = bSlashEnds_ = bAfterBlockCmt_ = false;
+        return true;
+    }
+    eState_ = bPlsqlStart(q, pEnd_) ? IN_PLSQL : IN_SQL;
+    p_ = q;
+    return false;
+}
+
+// Inside a statement: up to nMax tokens into arTok, up to the end of the statement (its ";", a
+// "/" line). Words and single punctuation, most of a statement, are cut here; the rest by vCut.
+size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
+    const char *p = p_;
+    uint8_t uWhite = uWhite_;
+    size_t n = 0;
+    while (n < nMax && p < pEnd_) {
+        const uint8_t c = static_cast<uint8_t>(*p);
+        if (bIsWhite(c)) {
+            uWhite |= TF_WHITE;
+            ++p;
+            if (c != '\n') continue;
+            uWhite |= TF_LINE;
+            if (!bSlashLine(p, pEnd_)) continue;
+            bLineStart_ = true;  // the "/" line is read as a command
+            bSlashEnds_ = bAfterBlockCmt_ = false;
+            eState_ = IDLE;
+            break;
+        }
+        if (eGrain_ == GRAIN_SCRIPT) {
+            // No literal, comment, ";" or line feed begins inside the run passed over.
+            if (const char *e = pPlainRunEnd(pText_, p, pEnd_, Q_FIND)) {
+                // Blanks at its end are white space before the next token; a line break before
+                // it stays only where the run is all blanks.
+                const bool bAllWhite = pClassRunEnd(p, e, CC_WHITE) == e;
+                uWhite = bIsWhite(e[-1]) ? static_cast<uint8_t>(TF_WHITE | (bAllWhite ? uWhite & TF_LINE : 0)) : 0;
+                p = e;
+                continue;
+            }
+        }
+        const uint8_t eLead = arLead[c];
+        if (eLead == LEAD_WORD) {  // no word byte before it: the token before took all of them
+            const char *e = pClassRunEnd(p + 1, pEnd_, CC_WORD);
+            const size_t nWord = static_cast<size_t>(e - p);
+            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOf(p, nWord), TK_WORD, uWhite};
+            uWhite = 0;
+            p = e;
+            continue;
+        }
+        if (eLead == LEAD_OTHER && c != ';') {
+            arTok[n++] = Token{static_cast<size_t>(p - pText_), 1, WORD_NONE, TK_PUNCT, uWhite};
+            uWhite = 0;
+            ++p;
+            continue;
+        }
+        uWhite_ = uWhite;
+        Token &t = arTok[n++];
+        vCut(&t, p);
+        uWhite = uWhite_;
+        if (t.eKind == TK_LINE_CMT && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
+            bLineStart_ = true;  // a line comment's line feed ends its line
+            bSlashEnds_ = bAfterBlockCmt_ = false;
+            eState_ = IDLE;
+        } else if (c == ';' && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
+            bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
+            bSlashEnds_ = true;
+            eState_ = IDLE;
+        }
+        p = p_;
+        if (eState_ == IDLE) break;
+    }
+    p_ = p;
+    uWhite_ = uWhite;
+    return n;
+}
+
+// Cuts the token that begins at q (no white space) into *pTok and moves past it. The byte at q
+// tells which kinds may begin there; a word, the commonest, is read first.
+void TokenReader::vCut(Token *pTok, const char *q) {
+    const char *e = q + 1;
+    uint8_t eKind = TK_PUNCT, uFlags = uWhite_;
+    bool bClosed = true;
+    WordId eWord = WORD_NONE;
+    switch (arLead[static_cast<uint8_t>(*q)]) {
+    case LEAD_QN: {  // q'x...x' and nq'x...x' where such a quoting begins, else a word
+        const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(q) ? q + 1 : q;
+        if ((*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
+            e = pLiteralEnd(pQ, pEnd_, &bClosed);
+            eKind = TK_QQUOTE;
+            break;
+        }
+    }
+        [[fallthrough]];
+    case LEAD_WORD:
+        e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
+        eKind = TK_WORD;
+        eWord = eWordOf(q, static_cast<size_t>(e - q));
+        break;
+    case LEAD_DIGIT:
+    case LEAD_POINT:
+        // A number begins a word: no word byte before it, nor a point after a name (t1.e-5 is a
+        // column minus 5; the 10 of 1..10 is a number).
+        if (!bWordBefore(q) && !bNameAt(q) && (*q != '.' || (q + 1 < pEnd_ && bDigit(q[1])))) {
+            e = pNumberEnd(q, pEnd_);
+            eKind = TK_NUMBER;
+        } else if (*q != '.') {
+            e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
+            eKind = TK_WORD;
+        }
+        break;
+    case LEAD_QUOTE:
+        e = pLiteralEnd(q, pEnd_, &bClosed);
+        eKind = *q == '"' ? TK_QNAME : TK_LITERAL;
+        break;
+    case LEAD_CMT:  // "-" or "/": a comment, else an operator or a "/"
+        if (bCmtAt(q)) {
+            e = pCmtEnd(q, pEnd_, &bClosed);
+            eKind = q[0] == '-' ? TK_LINE_CMT : TK_BLOCK_CMT;
+            bClosed = bClosed || q[0] == '-';  // a line comment is closed by the end of the text
+            break;
+        }
+        [[fallthrough]];
+    case LEAD_OPER:
+        if (const size_t n = nOperatorIn(q, pText_)) {
+            e = q + n;
+            eKind = TK_OPERATOR;
+        }
+        break;
+    case LEAD_HIGH:
+        e = q + nCharLen(q, pEnd_, eEnc_);
+        eKind = TK_CHAR;
+        break;
+    default:
+        break;
+    }
+    if (!bClosed) uFlags |= TF_OPEN;
+    *pTok = Token{static_cast<size_t>(q - pText_), static_cast<size_t>(e - q), eWord, eKind, uFlags};
+    vPast(e);
+}
+
+// Moves past a token that ends at e: a token that ends with its line feed (a line comment, a
+// command line) leaves the next one at a line start.
+void TokenReader::vPast(const char *e) {
+    uWhite_ = e[-1] == '\n' ? TF_WHITE | TF_LINE : 0;
+    p_ = e;
+}
+
+// Whether a word byte stands right before q.
+bool TokenReader::bWordBefore(const char *q) const { return q > pText_ && bIsWordByte(q[-1]); }
+
+// Whether a point before q follows a name: what follows is a part of the name, no number.
+bool TokenReader::bNameAt(const char *q) const {
+    return q - pText_ >= 2 && q[-1] == '.' && bIsWordByte(q[-2]);
+}
+}  // namespace oracle

@@ -1,0 +1,93 @@
+// Frozen copy of formatter/rcFmtTokens.h made by tests/oracle/freeze.sh, which overwrites it.
+// The tokens of a text, read in one pass: what each run of bytes is (a word and which word of the
+// formatter's table, a number, a literal, a comment, an operator, a script command line, a unit
+// carried whole ...), and the white space before it. Every later stage asks the token, not the
+// bytes again.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "tests/oracle/engine/rcFmtWords.h"
+
+namespace oracle {
+
+enum TokKind : uint8_t {
+    TK_WORD,       // letters, digits, "_", "$", "#" (ASCII); eWord tells a word of the table
+    TK_NUMBER,     // 12, 1.5, .5, 1.e-3, 2E+3 (the exponent's sign is the number's), 10M
+    TK_LITERAL,    // '...', a doubled quote standing for one
+    TK_QQUOTE,     // q'x...x', nq'x...x' (the n with it)
+    TK_QNAME,      // "..."
+    TK_LINE_CMT,   // "--" up to its line feed, which it keeps (CRs before it included)
+    TK_BLOCK_CMT,  // "/*" up to "*/"
+    TK_OPERATOR,   // := <= <> >= != ^= ~= => || ** < > = * + -
+    TK_PUNCT,      // any other ASCII byte: ( ) , ; . / @ % & ...
+    TK_CHAR,       // a character of several bytes, or a byte of 0x80 or more that begins none
+    TK_COMMAND,    // a script command line, from its line start, with the lines it continues onto
+    TK_UNIT_WHOLE, // a unit carried byte for byte (wrapped, Java, XQuery) up to its "/" line
+};
+
+enum : uint8_t {
+    TF_WHITE = 0x01,  // white space stands right before the token
+    TF_LINE = 0x02,   // a line feed stands in that white space (or the token begins the text)
+    TF_OPEN = 0x04,   // a literal, quoted name or block comment that the text never closes
+};
+
+struct Token {
+    size_t iOff, nLen;
+    WordId eWord;  // WORD_NONE unless a TK_WORD is a one-word row of the table
+    uint8_t eKind, uFlags;
+};
+
+// The id of the word [p, p + n) (ASCII letters in any case) in the table of words, WORD_NONE for
+// a word the table does not hold as a row of its own.
+WordId eWordOf(const char *p, size_t n);
+
+// Reads a text token by token. Where a token begins is decided as the tool reads a script: at
+// a line start where no statement is being read, a command line or a unit carried whole is one
+// token; a statement is read up to its ";" or its "/" line, and never split inside a literal or
+// a comment. The text is read in the encoding given (ENC_SJIS, ENC_UTF8 or ENC_LATIN1): a
+// character of several bytes is never cut.
+//
+// How finely a statement is read: every token (GRAIN_TOKENS), or only what ends a statement or
+// may hide its end (GRAIN_SCRIPT: literals, quoted names, comments, ";"), the rest passed over
+// unread, as the script finder needs it. Command lines and units carried whole come in both.
+enum ReadGrain : uint8_t { GRAIN_TOKENS, GRAIN_SCRIPT };
+
+class TokenReader {
+public:
+    TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain = GRAIN_TOKENS);
+    // The next token into *pTok; false at the end of the text (white space after the last token
+    // makes no token).
+    bool bNext(Token *pTok) {
+        if (iBuf_ == nBuf_) {
+            nBuf_ = nRead(arBuf_, BUF_TOKENS);
+            iBuf_ = 0;
+            if (nBuf_ == 0) return false;
+        }
+        *pTok = arBuf_[iBuf_++];
+        return true;
+    }
+    // The next tokens, up to nMax of them, into arTok; their number, 0 at the end of the text.
+    size_t nRead(Token *arTok, size_t nMax);
+
+private:
+    enum State : uint8_t { IDLE, IN_SQL, IN_PLSQL };
+    enum { BUF_TOKENS = 256 };
+    bool bNextIdle(Token *pTok);
+    size_t nReadStmt(Token *arTok, size_t nMax);
+    void vCut(Token *pTok, const char *q);
+    void vPast(const char *e);
+    bool bNameAt(const char *q) const;
+    bool bWordBefore(const char *q) const;
+    const char *pText_, *pEnd_, *p_;
+    int32_t eEnc_;
+    ReadGrain eGrain_;
+    State eState_ = IDLE;
+    uint8_t uWhite_ = TF_WHITE | TF_LINE;  // the white space seen since the last token
+    // Where no statement is read: whether p_ begins a line, and whether a "/" here ends a
+    // statement though text follows it on its line (right after a ";" or a line end kept).
+    bool bLineStart_ = true, bSlashEnds_ = false, bAfterBlockCmt_ = false;
+    Token arBuf_[BUF_TOKENS];  // the tokens read ahead for bNext
+    size_t iBuf_ = 0, nBuf_ = 0;
+};
+}  // namespace oracle
