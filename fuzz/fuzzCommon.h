@@ -12,6 +12,7 @@
 
 #include "formatter/rStmtStyle.h"
 #include "formatter/rcFmtStmt.h"
+#include "formatter/rcFmtTokens.h"
 #include "runtime/psGlobals.h"
 #include "tests/fmtPromises.h"
 
@@ -126,8 +127,35 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
 }
 
 // Formats the bytes with the options and checks the promises.
+// The token reader cuts any text into tokens that follow one another, none empty, none past the
+// end, with nothing but white space between them and after the last, in every encoding; read for
+// the script's sake it finds the same commands and units carried whole.
+inline void vCheckTokens(const std::string &s) {
+    for (int32_t eEnc : {ENC_SJIS, ENC_UTF8, ENC_LATIN1}) {
+        TokenReader reader(s.data(), s.size(), eEnc), script(s.data(), s.size(), eEnc, GRAIN_SCRIPT);
+        size_t iAt = 0;
+        Token t, c;
+        bool bScript = script.bNext(&c);
+        while (reader.bNext(&t)) {
+            if (t.nLen == 0 || t.iOff < iAt || t.iOff + t.nLen > s.size()) vFinding("a token out of order");
+            for (size_t i = iAt; i < t.iOff; ++i)
+                if (!bIsWhite(s[i])) vFinding("a byte between tokens");
+            iAt = t.iOff + t.nLen;
+            if (t.eKind != TK_COMMAND && t.eKind != TK_UNIT_WHOLE) continue;
+            while (bScript && c.eKind != TK_COMMAND && c.eKind != TK_UNIT_WHOLE) bScript = script.bNext(&c);
+            if (!bScript || c.iOff != t.iOff || c.nLen != t.nLen || c.eKind != t.eKind) vFinding("a command read otherwise");
+            bScript = script.bNext(&c);
+        }
+        for (size_t i = iAt; i < s.size(); ++i)
+            if (!bIsWhite(s[i])) vFinding("a byte after the last token");
+        while (bScript && c.eKind != TK_COMMAND && c.eKind != TK_UNIT_WHOLE) bScript = script.bNext(&c);
+        if (bScript) vFinding("a command read at the script grain only");
+    }
+}
+
 inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle) {
     const std::string sIn(reinterpret_cast<const char *>(pData), nData);
+    vCheckTokens(sIn);
     std::string sOut;
     if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sOut) == RC_OK) vCheckFormatted(sIn, sOut, rStyle);
 }
