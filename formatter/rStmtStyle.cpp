@@ -9,4 +9,5 @@ void vDefaultStmtStyle(StmtStyle *pStyle) {
     pStyle->iJoinAt = 0;
     pStyle->iEncoding = 0;  // ENC_AUTO
     pStyle->bCrLf = false;
+    pStyle->eKeywordCase = KWCASE_KEEP;
 }
