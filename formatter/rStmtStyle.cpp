@@ -10,4 +10,5 @@ void vDefaultStmtStyle(StmtStyle *pStyle) {
     pStyle->iEncoding = 0;  // ENC_AUTO
     pStyle->bCrLf = false;
     pStyle->bKeepBlankLines = false;
+    pStyle->eKeywordCase = KWCASE_KEEP;
 }

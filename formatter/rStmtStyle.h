@@ -4,6 +4,9 @@
 
 enum { MAX_INDENT_WIDTH = 32 };
 
+// The letter case of keywords (--keyword-case): as written, in capitals, in small letters.
+enum : int32_t { KWCASE_KEEP = 0, KWCASE_UPPER = 1, KWCASE_LOWER = 2 };
+
 struct StmtStyle {
     char szIndent[MAX_INDENT_WIDTH + 1];  // indentation unit: one TAB, or 1 to 32 blanks
     int32_t iNumComma;                    // commas from which a part is broken
@@ -19,8 +22,13 @@ struct StmtStyle {
     // statements, declarations and subprograms of a block and between the statements and
     // commands of a script (never inside an SQL statement); else none stays.
     bool bKeepBlankLines;
+    // KWCASE_KEEP, KWCASE_UPPER or KWCASE_LOWER: the ASCII letters of the words of the table of
+    // words that are keywords (rcFmtWords.def, W_KEYWORD), where such a word stands alone in
+    // code. Names, literals, quoted names, comments, command lines and units carried whole keep
+    // their bytes.
+    int32_t eKeywordCase;
 };
 
 // The defaults: one TAB, 14 commas, 50 bytes, joining off, the encoding read from the text,
-// line ends LF, no blank lines kept.
+// line ends LF, no blank lines kept, keywords as written.
 void vDefaultStmtStyle(StmtStyle *pStyle);

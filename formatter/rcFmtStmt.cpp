@@ -10,6 +10,7 @@
 #include "plat/platStdio.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
+#include "formatter/rcFmtCase.h"
 #include "formatter/rcFmtInternal.h"
 
 namespace {
@@ -313,8 +314,11 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         pStmt += nLead + BOM_LEN;
         nStmt -= nLead + BOM_LEN;
     }
+    const size_t nBomOut = out.n;
     rc = rcFmtScript(pStmt, nStmt, eEnc, rStmtStyle, &out);
     if (rc != RC_OK) return rc;
+    // The keywords' case, last: the layout read the words as they were written.
+    if (out.n > nBomOut) vSetKeywordCase(out.p + nBomOut, out.n - nBomOut, eEnc, rStmtStyle->eKeywordCase);
 
     if (bDump) {
         rc = rcUnlink(szDumpPath);

@@ -8,8 +8,9 @@
 // commands. On success *szStmtFmt receives a new NUL-terminated text of rStmtStyle->iFmtLen bytes,
 // the caller's, freed with vFree; on failure *szStmtFmt is left as it was (the caller sets it to
 // null) and the failure has been reported with its trail line. Only white space and line breaks
-// change: the bytes of literals, comments (a block comment's further lines may move with its
-// first), commands and the units carried whole (wrapped units, Java, XQuery) stay. Every line
+// change, and the letters of keywords where rStmtStyle->eKeywordCase asks for it: the bytes of
+// literals, comments (a block comment's further lines may move with its first), quoted names,
+// commands and the units carried whole (wrapped units, Java, XQuery) stay. Every line
 // break the layout writes and every line end between tokens is CR LF when rStmtStyle->bCrLf is
 // set, else LF; line ends inside literals, block comments and units carried whole stay as they
 // came. A text that ends inside a literal or a block comment is refused (26), naming the line it

@@ -1,7 +1,7 @@
 // The words of the formatter in one table (rcFmtWords.def), and the lists derived from it at
 // compile time: the clause keywords and block headers of the layout, the statement words, the
-// words before "(", the script finder's commands and CREATE words. No stage keeps a list of its
-// own.
+// words before "(", the script finder's commands and CREATE words, the keywords whose letter case
+// --keyword-case sets. No stage keeps a list of its own.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -23,6 +23,7 @@ enum : uint32_t {
     W_SQL_SET = 1u << 11,       // SET followed by it is an SQL statement
     W_TIMING = 1u << 12,        // a timing point of a compound trigger, with its IS
     W_COMMAND = 1u << 13,       // a command of the tool, from its shortest form on
+    W_KEYWORD = 1u << 14,       // a keyword of SQL or PL/SQL: its case follows --keyword-case
 };
 
 enum WordId : int16_t {
@@ -104,9 +105,18 @@ constexpr uint32_t uFirstLettersOf(uint32_t uRole) {
     return u;
 }
 
-// Every text fits a BlankPhrase and is written in capitals (the lookups fold only the text they
-// read), and W_GLUED is a clause keyword's: a wrong row fails the build.
+constexpr bool bSameText(const char *sz1, const char *sz2) {
+    while (*sz1 != '\0' && *sz1 == *sz2) ++sz1, ++sz2;
+    return *sz1 == *sz2;
+}
+
+// Every text fits a BlankPhrase, is written in capitals (the lookups fold only the text they
+// read) and has one row only (a word has one id), and W_GLUED is a clause keyword's: a wrong row
+// fails the build.
 constexpr bool bWordDefsSound() {
+    for (size_t k = 0; k < WORD_COUNT; ++k)
+        for (size_t j = 0; j < k; ++j)
+            if (bSameText(arWordDefs[j].szText, arWordDefs[k].szText)) return false;
     for (const WordDef &w : arWordDefs) {
         size_t n = 0;
         for (; w.szText[n] != '\0'; ++n)

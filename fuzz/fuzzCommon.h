@@ -31,7 +31,7 @@ inline int32_t iOptValue(uint8_t b) {
 }
 
 // Takes five bytes off the front of the input as the -i, -c, -s, -j and --encoding values (the
-// last also the line end written).
+// last also the line end written and the letter case of keywords).
 // Returns false when the input is too short.
 inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     if (*pn < 5) return false;
@@ -47,6 +47,7 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     pStyle->iJoinAt = (p[3] & 0x40) ? 0 : iOptValue(p[3]);
     pStyle->iEncoding = p[4] % 4;  // automatic, Shift_JIS, UTF-8, Latin-1
     pStyle->bCrLf = (p[4] & 0x10) != 0;
+    pStyle->eKeywordCase = (p[4] >> 5) % 3;  // keep, upper, lower
     *pp += 5;
     *pn -= 5;
     return true;
@@ -126,7 +127,6 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
     if (bStrictSecondRun() && sAgain != sOut) vFinding("a second run changes the output");
 }
 
-// Formats the bytes with the options and checks the promises.
 // The token reader cuts any text into tokens that follow one another, none empty, none past the
 // end, with nothing but white space between them and after the last, in every encoding; read for
 // the script's sake it finds the same commands and units carried whole.
@@ -153,9 +153,29 @@ inline void vCheckTokens(const std::string &s) {
     }
 }
 
+// Formats the bytes with the options and checks the promises. A keyword case is checked against
+// the output of keep, which the promises above hold for: the same result, the same bytes but for
+// the letters of keywords, the same literals, comments and units carried whole, and a second run
+// with the same option that moves no byte other than white space (strictly: changes nothing).
 inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle) {
     const std::string sIn(reinterpret_cast<const char *>(pData), nData);
     vCheckTokens(sIn);
+    StmtStyle rKeep = rStyle;
+    rKeep.eKeywordCase = KWCASE_KEEP;
     std::string sOut;
-    if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sOut) == RC_OK) vCheckFormatted(sIn, sOut, rStyle);
+    const int rc = rcFormatCopy(sIn.data(), sIn.size(), rKeep, &sOut);
+    if (rc == RC_OK) vCheckFormatted(sIn, sOut, rKeep);
+    if (rStyle.eKeywordCase == KWCASE_KEEP) return;
+    std::string sCased, sAgain;
+    if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sCased) != rc) vFinding("the keyword case changes the result");
+    if (rc != RC_OK) return;
+    if (iNotKeywordCaseAt(sOut, sCased) != std::string::npos) vFinding("more than the letters of keywords changed");
+    if (vsLiterals(sOut, rStyle.iEncoding, true) != vsLiterals(sCased, rStyle.iEncoding, true))
+        vFinding("the keyword case changed a literal, a comment or a unit carried whole");
+    if (rcFormatCopy(sCased.data(), sCased.size(), rStyle, &sAgain) != RC_OK) {
+        if (bStrictSecondRun()) vFinding("a second run in the keyword case fails");
+        return;
+    }
+    if (sInk(sAgain) != sInk(sCased)) vFinding("a second run in the keyword case moves bytes other than white space");
+    if (bStrictSecondRun() && sAgain != sCased) vFinding("a second run in the keyword case changes the output");
 }

@@ -1,5 +1,6 @@
 // rcFmtStmt under option values taken from the first five input bytes (-i, -c, -s, -j,
-// --encoding), the extremes that the command line lets through included.
+// --encoding with --eol and --keyword-case), the extremes that the command line lets through
+// included.
 #include "fuzz/fuzzCommon.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {

@@ -19,6 +19,8 @@ const OptWord arEncodingWords[] = {
 };
 const OptWord arEolWords[] = {{"crlf", EOL_CRLF}, {"lf", EOL_LF}, {"keep", EOL_KEEP}, {nullptr, 0}};
 const OptWord arIndentWords[] = {{"tab", 0}, {nullptr, 0}};  // 0: one TAB
+const OptWord arKeywordCaseWords[] = {
+    {"keep", KWCASE_KEEP}, {"upper", KWCASE_UPPER}, {"lower", KWCASE_LOWER}, {nullptr, 0}};
 
 // One row per option, in the order of OptValueId: its name, the keywords it takes and the
 // range of the numbers it takes (none when iMax < iMin).
@@ -35,6 +37,7 @@ const OptRow arOptRows[OPTV_COUNT] = {
     {"encoding", arEncodingWords, 0, -1},
     {"eol", arEolWords, 0, -1},
     {"join_at", nullptr, 0, iMaxInt},
+    {"keyword_case", arKeywordCaseWords, 0, -1},
 };
 
 char cLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
@@ -74,8 +77,10 @@ size_t nOptValueFormLen(const char *szArg, int32_t eId) {
     if (szArg[0] != '-' || szArg[1] != '-') return 0;
     const char *szName = arOptRows[eId].szName;
     size_t n = std::strlen(szName);
-    for (size_t i = 0; i < n; ++i)
-        if (cLower(szArg[2 + i]) != szName[i]) return 0;  // the NUL of a short argument differs
+    for (size_t i = 0; i < n; ++i) {
+        const char c = cLower(szArg[2 + i]);  // the NUL of a short argument differs
+        if (c != szName[i] && !(szName[i] == '_' && c == '-')) return 0;
+    }
     return szArg[2 + n] == '=' ? n + 3 : 0;
 }
 
@@ -105,6 +110,7 @@ const char *szReadOptValue(int32_t eId, const char *p, size_t n, OptValues *pVal
     case OPTV_ENCODING: pVals->iEncoding = iValue; break;
     case OPTV_EOL: pVals->eEol = iValue; break;
     case OPTV_JOIN_AT: pVals->iJoinAt = iValue; break;
+    case OPTV_KEYWORD_CASE: pVals->eKeywordCase = iValue; break;
     default: return "unknown option";
     }
     pVals->uSet |= 1u << eId;
@@ -119,4 +125,5 @@ void vApplyOptValues(const OptValues *pVals, uint32_t uWhich, StmtStyle *pStyle,
     if (u & (1u << OPTV_ENCODING)) pStyle->iEncoding = pVals->iEncoding;
     if (u & (1u << OPTV_EOL)) *peEol = pVals->eEol;
     if (u & (1u << OPTV_JOIN_AT)) pStyle->iJoinAt = pVals->iJoinAt;
+    if (u & (1u << OPTV_KEYWORD_CASE)) pStyle->eKeywordCase = pVals->eKeywordCase;
 }

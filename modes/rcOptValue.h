@@ -10,7 +10,9 @@
 //                 | latin1 (also latin-1, iso-8859-1, cp1252)
 //   eol           crlf | lf | keep
 //   join_at       0..2147483647 (0: no joining)
-// Names and keyword values ignore ASCII letter case. Numbers are decimal digits only, no sign.
+//   keyword_case  keep | upper | lower
+// Names and keyword values ignore ASCII letter case. Numbers are decimal digits only, no sign. On
+// the command line a "_" of a name may also be written "-" (--keyword-case=upper).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,8 @@
 #include "formatter/rStmtStyle.h"
 
 enum OptValueId : int32_t {
-    OPTV_INDENT, OPTV_NUM_COMMA, OPTV_PART_SIZE, OPTV_ENCODING, OPTV_EOL, OPTV_JOIN_AT, OPTV_COUNT
+    OPTV_INDENT, OPTV_NUM_COMMA, OPTV_PART_SIZE, OPTV_ENCODING, OPTV_EOL, OPTV_JOIN_AT, OPTV_KEYWORD_CASE,
+    OPTV_COUNT
 };
 
 // Values of the options, each valid where its bit (1 << OptValueId) is set in uSet.
@@ -30,6 +33,7 @@ struct OptValues {
     int32_t iEncoding;  // ENC_AUTO, ENC_SJIS, ENC_UTF8 or ENC_LATIN1
     int32_t eEol;       // EOL_CRLF, EOL_LF or EOL_KEEP
     int32_t iJoinAt;
+    int32_t eKeywordCase;  // KWCASE_KEEP, KWCASE_UPPER or KWCASE_LOWER
 };
 
 // The option whose long name is the n bytes at p, in any letter case, or OPTV_COUNT.
@@ -39,7 +43,7 @@ int32_t iFindOptValue(const char *p, size_t n);
 const char *szOptValueName(int32_t eId);
 
 // The length of the command line's long form "--name=" when szArg begins with it (letters in
-// any case), else 0.
+// any case, "-" or "_" for each "_" of the name), else 0.
 size_t nOptValueFormLen(const char *szArg, int32_t eId);
 
 // Reads the n bytes at p as a value of the option eId into *pVals and sets its bit. Returns

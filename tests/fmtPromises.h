@@ -1,6 +1,7 @@
 // The formatter's promises on every text it formats, checked by the corpus properties and the
 // fuzz targets: the bytes other than white space are kept, two words that white space separated
-// never touch, every literal keeps its bytes, and formatting the output again changes nothing.
+// never touch, every literal keeps its bytes, and formatting the output again changes nothing;
+// the letter case of keywords changes the letters of keywords alone.
 #pragma once
 #include <algorithm>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "formatter/rcFmtInternal.h"
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtTokens.h"
 
 inline bool bPromiseWhite(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
 // Bytes that continue a word: letters, digits, "_", "$", "#", non-ASCII bytes, and the quotes
@@ -243,6 +245,25 @@ inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
         size_t j = i + 1;
         while (j < s.size() && (s[j] == ' ' || s[j] == '\t' || s[j] == '\r')) ++j;
         if (j < s.size() && s[j] == '\n') return i;
+    }
+    return std::string::npos;
+}
+
+// Where a text formatted with a keyword case (sCased) differs from the same text formatted with
+// keep (sKeep) in more than the letters of keywords: the first byte that differs otherwise, or
+// that lies in a run of word bytes that is no keyword of the table of words (W_KEYWORD); the
+// length of the shorter text when the lengths differ; npos when there is none.
+inline size_t iNotKeywordCaseAt(const std::string &sKeep, const std::string &sCased) {
+    if (sKeep.size() != sCased.size()) return std::min(sKeep.size(), sCased.size());
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+    for (size_t i = 0; i < sKeep.size(); ++i) {
+        if (sKeep[i] == sCased[i]) continue;
+        if (lower(sKeep[i]) != lower(sCased[i])) return i;
+        size_t iStart = i, iEnd = i;
+        while (iStart > 0 && bIsWordByte(sKeep[iStart - 1])) --iStart;
+        while (iEnd < sKeep.size() && bIsWordByte(sKeep[iEnd])) ++iEnd;
+        const WordId eWord = eWordOf(sKeep.data() + iStart, iEnd - iStart);
+        if (eWord == WORD_NONE || (arWordDefs[eWord].uRoles & W_KEYWORD) == 0) return i;
     }
     return std::string::npos;
 }

@@ -268,7 +268,10 @@ TEST(StdinE2E, OneVocabularyOnTheCommandLineAndInSettings) {
         {"encoding", "iso-8859-1", sTabbed},
         {"num_comma", "0", sTabbed},
         {"join_at", "256", sTabbed},
+        {"keyword_case", "Upper", sNative("BEGIN\n\tNULL;\nEND;\n")},
+        {"keyword_case", "keep", sTabbed},
         {"encoding", "utf16", ""},  // refused
+        {"keyword_case", "capitals", ""},
         {"indent_width", "33", ""},
         {"part_size", "-1", ""},
     };

@@ -1,6 +1,6 @@
 // quorva among the tools around it, through the real executable: the terminal's codeset,
-// files left alone when nothing changes, --check, --diff, --quiet, --eol, .quorva settings,
-// --version, and the formatter's dump file (STMTORGFNM).
+// files left alone when nothing changes, --check, --diff, --quiet, --eol, --keyword-case,
+// .quorva settings, --version, and the formatter's dump file (STMTORGFNM).
 #include <chrono>
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -150,6 +150,65 @@ TEST(Tools, LineEndsOfATraceFile) {
         EXPECT_EQ(0, rRunQuorva(std::string("-q ") + c.szArgs + " " + d.s("a.trc")).iStatus) << c.szArgs;
         EXPECT_EQ(c.sWant, sReadFile(d.s("a.trc"))) << c.szArgs;
     }
+}
+
+// --keyword-case in console and in file mode, keyword_case in a settings file and the command
+// line that overrides it, --check of a text whose keywords alone would change, and a value that
+// cannot be used: refused before anything is read (status 2; 40 in a settings file).
+TEST(Tools, KeywordCase) {
+    const std::string sIn = "Select a, \"Select\" From t Where x Is Null; -- select\nprompt select\n";
+    const std::string sUpper = "SELECT a\n, \"Select\"\nFROM t\nWHERE x IS NULL;\n-- select\nprompt select\n";
+    const std::string sLower = "select a\n, \"Select\"\nfrom t\nwhere x is null;\n-- select\nprompt select\n";
+    const std::string sKeep = "Select a\n, \"Select\"\nFrom t\nWhere x Is Null;\n-- select\nprompt select\n";
+    const struct { const char *szArgs; std::string sWant; } arCases[] = {
+        {"--keyword-case=upper", sUpper}, {"--keyword-case=LOWER", sLower}, {"--keyword_case=Upper", sUpper},
+        {"--keyword-case=keep", sKeep},   {"", sKeep},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(std::string("-q -o --eol=lf ") + c.szArgs, sIn);
+        EXPECT_EQ(0, r.iStatus) << c.szArgs << r.sErr;
+        EXPECT_EQ(c.sWant, r.sOut) << c.szArgs << ": console";
+        E2eDir d("tools_kwcase");
+        vWriteFile(d.s("a.sql"), sIn);
+        EXPECT_EQ(0, rRunQuorva(std::string("-q --eol=lf ") + c.szArgs + " " + d.s("a.sql")).iStatus) << c.szArgs;
+        EXPECT_EQ(c.sWant, sReadFile(d.s("a.sql"))) << c.szArgs << ": file";
+    }
+
+    E2eDir d("tools_kwcase_cfg");
+    vWriteFile(d.s(".quorva"), "eol = lf\nkeyword_case = upper   # the team's\n");
+    const struct { const char *szArgs; std::string sWant; } arSettings[] = {
+        {"", sUpper}, {"--keyword-case=lower", sLower}, {"--keyword-case=keep", sKeep}, {"--no-config --eol=lf", sKeep},
+    };
+    for (const auto &c : arSettings) {
+        vWriteFile(d.s("a.sql"), sIn);
+        EXPECT_EQ(0, rRunQuorva(std::string("-q ") + c.szArgs + " " + d.s("a.sql")).iStatus) << c.szArgs;
+        EXPECT_EQ(c.sWant, sReadFile(d.s("a.sql"))) << c.szArgs << ": settings file";
+    }
+    // A text laid out already whose keywords are in small letters would change in capitals only.
+    vWriteFile(d.s("a.sql"), sLower);
+    RunResult r = rRunQuorva("--check -q " + d.s("a.sql"));
+    EXPECT_EQ(1, r.iStatus);
+    EXPECT_EQ(d.s("a.sql") + "\n", sFromCrLf(r.sOut));
+    EXPECT_EQ(0, rRunQuorva("--check -q --keyword-case=lower " + d.s("a.sql")).iStatus);
+    EXPECT_EQ(sLower, sReadFile(d.s("a.sql")));
+
+    // Values that cannot be used.
+    for (const char *szValue : {"caps", "up", "", "upper,lower"}) {
+        const std::string sArg = std::string("--keyword-case=") + szValue;
+        r = rRunQuorva("-q -o " + sArg, sIn);
+        EXPECT_EQ(2, r.iStatus) << sArg;
+        EXPECT_EQ("", r.sOut) << sArg;
+        EXPECT_EQ(sSjis("Error - オプション:'" + sArg + "' の値が正しくありません。\n") + sAbend(140), sFromCrLf(r.sErr))
+            << sArg;
+    }
+    vWriteFile(d.s(".quorva"), "keyword_case = capitals\n");
+    vWriteFile(d.s("a.sql"), sIn);
+    r = rRunQuorva("-q " + d.s("a.sql"));
+    EXPECT_EQ(40, r.iStatus);
+    EXPECT_NE(std::string::npos,
+              r.sErr.find(d.s(".quorva") + sSjis(" の 1 行目が正しくありません（bad value）。\r\n")))
+        << r.sErr;
+    EXPECT_EQ(sIn, sReadFile(d.s("a.sql")));
 }
 
 TEST(Tools, TeamSettingsAndTheirPrecedence) {

@@ -172,6 +172,52 @@ TEST(OptionVocabulary, SameOnTheCommandLineAndInASettingsFile) {
     }
 }
 
+// The letter case of keywords: --keyword-case (or --keyword_case) on the command line and
+// keyword_case in a settings file take the same values, and refuse the same.
+TEST(OptionVocabulary, KeywordCase) {
+    const struct {
+        const char *szValue;
+        bool bOk;
+        int32_t eWant;
+    } arCases[] = {
+        {"keep", true, KWCASE_KEEP}, {"upper", true, KWCASE_UPPER}, {"LOWER", true, KWCASE_LOWER},
+        {"Upper", true, KWCASE_UPPER}, {"caps", false, KWCASE_KEEP}, {"up", false, KWCASE_KEEP},
+        {"uppercase", false, KWCASE_KEEP}, {"1", false, KWCASE_KEEP},
+    };
+    for (const auto &c : arCases) {
+        for (const char *szForm : {"--keyword-case=", "--keyword_case=", "--Keyword-Case="}) {
+            const std::string sArg = szForm + std::string(c.szValue);
+            Parsed r = rParse({sArg});
+            EXPECT_EQ(c.bOk ? "" : sBad(sArg), r.sMsgs) << sArg;
+            EXPECT_EQ(c.bOk ? 0 : 1, r.iBadOpts) << sArg;
+            EXPECT_EQ(c.eWant, r.style.eKeywordCase) << sArg;
+        }
+        OptValues rSet{};
+        ConfigError rErr{};
+        const std::string sText = std::string("indent_width = 2\nkeyword_case = ") + c.szValue + "  # team\n";
+        EXPECT_EQ(c.bOk ? RC_OK : RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr)) << c.szValue;
+        if (!c.bOk) {
+            EXPECT_EQ(2, rErr.iLine) << c.szValue;
+            EXPECT_STREQ("bad value", rErr.szReason) << c.szValue;
+            continue;
+        }
+        StmtStyle rFromFile;
+        vDefaultStmtStyle(&rFromFile);
+        int32_t eEol = EOL_KEEP;
+        vApplyOptValues(&rSet, ~0u, &rFromFile, &eEol);
+        EXPECT_EQ(c.eWant, rFromFile.eKeywordCase) << c.szValue;
+    }
+    // Without a value, or as a bare flag.
+    EXPECT_EQ(sBad("--keyword-case="), rParse({"--keyword-case="}).sMsgs);
+    EXPECT_EQ(sWarn("--keyword-case"), rParse({"--keyword-case"}).sMsgs);
+    // A settings file names it as it names the others, with "_".
+    OptValues rSet{};
+    ConfigError rErr{};
+    const std::string sText = "keyword-case = upper\n";
+    EXPECT_EQ(RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr));
+    EXPECT_STREQ("unknown option", rErr.szReason);
+}
+
 TEST(ParseArgs, SortByBytesWithPrefixesFirst) {
     std::vector<std::string> as = {"b.sql", "-r", "a.sql", "--help", "-i4", "a", "\xe0x", "Z"};
     std::vector<char *> ap;

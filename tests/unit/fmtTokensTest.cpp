@@ -110,7 +110,8 @@ TEST(Tokens, ScriptGrainShowsWhatEndsAStatement) {
 TEST(Tokens, WordsOfTheTable) {
     const struct { const char *szText; WordId eWant; } arCases[] = {
         {"from", WORD_FROM},   {"FROM", WORD_FROM},     {"Prompt", WORD_PROMPT}, {"fro", WORD_NONE},
-        {"froms", WORD_NONE},  {"by", WORD_NONE},       {"order", WORD_NONE},    {"SELECT", WORD_SELECT},
+        {"froms", WORD_NONE},  {"by", WORD_BY},         {"Order", WORD_ORDER},   {"SELECT", WORD_SELECT},
+        {"ordered", WORD_NONE}, {"v_end", WORD_NONE},   {"end", WORD_END},
         {"package", WORD_PACKAGE}, {"x", WORD_NONE},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.eWant, eWordOf(c.szText, std::strlen(c.szText))) << c.szText;

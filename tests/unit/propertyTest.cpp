@@ -3,7 +3,8 @@
 // every literal's bytes and the text's encoding, never joins two words that white space
 // separated, gives the same bytes every time and again when it formats its own output; file
 // mode changes nothing outside the statements of a report or trace file; a UTF-16 file comes
-// back as UTF-16 of its byte order with the same characters.
+// back as UTF-16 of its byte order with the same characters; --keyword-case changes the letters
+// of keywords and nothing else.
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -39,13 +40,14 @@ struct Formatted {
     std::string sOut;
 };
 Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t iNumComma = 14, int32_t iPartSize = 50,
-                  int32_t eEnc = ENC_AUTO) {
+                  int32_t eEnc = ENC_AUTO, int32_t eKeywordCase = KWCASE_KEEP) {
     StmtStyle style;
     vDefaultStmtStyle(&style);
     std::snprintf(style.szIndent, sizeof style.szIndent, "%s", szIndent);
     style.iNumComma = iNumComma;
     style.iPartSize = iPartSize;
     style.iEncoding = eEnc;
+    style.eKeywordCase = eKeywordCase;
     char *szFmt = nullptr;
     ConsoleCapture cap;
     Formatted r{rcFmtStmtLen(sIn.data(), sIn.size(), &szFmt, &style), ""};
@@ -129,6 +131,57 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
     }
     std::printf("corpus: %d texts, %d formatted under three option sets\n", nTexts, nOk);
     EXPECT_GT(nOk, 100);
+}
+
+namespace {
+// The script command lines of a text as the formatter reads it, each whole.
+std::vector<std::string> vsCommandLines(const std::string &s) {
+    std::vector<std::string> v;
+    ReadText(s, ENC_AUTO).vForEachPart([](const char *, const char *, const char *) {},
+                                       [&](const char *p0, const ScriptLine &line) {
+                                           v.push_back(sTrimmed(p0 + line.iStart, p0 + line.iEnd));
+                                       });
+    return v;
+}
+}  // namespace
+
+// The letter case of keywords changes letters and nothing else: in capitals and in small letters
+// every text formats as with keep but for the case of the letters of keywords; literals, quoted
+// names, comments, command lines and units carried whole keep their bytes; and formatting the
+// output again with the same option changes nothing.
+TEST(CorpusProperty, KeywordCaseChangesOnlyTheLettersOfKeywords) {
+    int nTexts = 0, nChanged = 0;
+    for (const fs::path &p : vCorpusFiles()) {
+        std::string sRaw = sReadBytes(p);
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
+        std::vector<std::string> vs = vsTexts(sRaw);
+        for (size_t iText = 0; iText < vs.size(); ++iText) {
+            const std::string &sIn = vs[iText];
+            if (sInk(sIn).empty()) continue;
+            const Formatted rKeep = rFormat(sIn);
+            if (rKeep.rc != RC_OK) continue;  // the refusals are the property above's
+            ++nTexts;
+            const std::vector<std::string> vsData = vsLiterals(rKeep.sOut, ENC_AUTO, true);
+            const std::vector<std::string> vsCommands = vsCommandLines(rKeep.sOut);
+            for (int32_t eCase : {KWCASE_UPPER, KWCASE_LOWER}) {
+                const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) +
+                                          (eCase == KWCASE_UPPER ? " upper" : " lower");
+                const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, eCase);
+                ASSERT_EQ(RC_OK, r.rc) << sWhat;
+                const size_t i = iNotKeywordCaseAt(rKeep.sOut, r.sOut);
+                EXPECT_EQ(std::string::npos, i)
+                    << sWhat << ": more than a keyword's letters changed near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
+                EXPECT_TRUE(vsData == vsLiterals(r.sOut, ENC_AUTO, true))
+                    << sWhat << ": a literal, a quoted name, a comment or a unit carried whole changed";
+                EXPECT_TRUE(vsCommands == vsCommandLines(r.sOut)) << sWhat << ": a command line changed";
+                nChanged += eCase == KWCASE_UPPER && r.sOut != rKeep.sOut;
+                const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, eCase);
+                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
+            }
+        }
+    }
+    std::printf("corpus: %d texts, %d of them with keywords to write in capitals\n", nTexts, nChanged);
+    EXPECT_GT(nChanged, 100);
 }
 
 // A UTF-16 file is read as UTF-8 and written back in its own form.

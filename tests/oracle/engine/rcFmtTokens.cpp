@@ -15,7 +15,7 @@ namespace {
 // The one-word rows of the table of words, by a hash of their length and three of their letters
 // (in capitals): open addressing in a table of four times as many slots as words at least, made
 // at compile time. Each slot holds the word's id and length.
-constexpr size_t WORD_SLOTS = 1024;
+constexpr size_t WORD_SLOTS = 2048;
 static_assert(WORD_SLOTS >= 4 * WORD_COUNT, "the table of words outgrows its slots");
 
 constexpr uint8_t uFoldByte(char c) { return static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }

@@ -1,0 +1,67 @@
+// Frozen copy of formatter/rcFmtCase.cpp made by tests/oracle/freeze.sh, which overwrites it.
+// The letter case of keywords: one pass of the token reader over the formatted text, which
+// changes the letters of the keywords in place. The layout has been made by then, and the same
+// layout comes out whatever the case of its keywords: only letters change, never a length.
+#include "tests/oracle/engine/rcFmtCase.h"
+
+#include "formatter/rStmtStyle.h"
+#include "tests/oracle/engine/rcFmtTokens.h"
+
+namespace oracle {
+
+namespace {
+// Whether a word token is a keyword of the table (W_KEYWORD).
+bool bKeywordToken(const Token &t) {
+    return t.eKind == TK_WORD && t.eWord != WORD_NONE && (arWordDefs[t.eWord].uRoles & W_KEYWORD) != 0;
+}
+
+// Whether a word right after the token t (no white space between) is a part of a name: a
+// member or column after a ".", a substitution variable after "&", a bind variable after ":",
+// a database link after "@", or the rest of a name that holds a character of several bytes.
+bool bNameGlueBefore(const Token &t, const char *pText) {
+    if (t.eKind == TK_CHAR) return true;
+    if (t.eKind != TK_PUNCT) return false;
+    const char c = pText[t.iOff];
+    return c == '.' || c == '&' || c == ':' || c == '@';
+}
+
+// Whether a word right before the token t is a part of a name: a qualifier before "." (schema,
+// table, package, record), an object before "@" and its link, or the start of a name that holds
+// a character of several bytes.
+bool bNameGlueAfter(const Token &t, const char *pText) {
+    if (t.eKind == TK_CHAR) return true;
+    return t.eKind == TK_PUNCT && (pText[t.iOff] == '.' || pText[t.iOff] == '@');
+}
+
+bool bTouch(const Token &tBefore, const Token &tAfter) { return tBefore.iOff + tBefore.nLen == tAfter.iOff; }
+
+// Writes the ASCII letters of the token in the case asked for.
+void vCaseToken(char *pText, const Token &t, int32_t eKeywordCase) {
+    char *p = pText + t.iOff, *const pEnd = p + t.nLen;
+    if (eKeywordCase == KWCASE_UPPER) {
+        for (; p < pEnd; ++p)
+            if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - ('a' - 'A'));
+    } else {
+        for (; p < pEnd; ++p)
+            if (*p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p + ('a' - 'A'));
+    }
+}
+}  // namespace
+
+void vSetKeywordCase(char *pText, size_t nText, int32_t eEnc, int32_t eKeywordCase) {
+    if (eKeywordCase != KWCASE_UPPER && eKeywordCase != KWCASE_LOWER) return;
+    TokenReader reader(pText, nText, eEnc);
+    // A keyword waits for the token after it, which may glue it to a name.
+    Token tBefore{}, tKeyword{};
+    bool bBefore = false, bKeyword = false;
+    for (Token t; reader.bNext(&t);) {
+        const bool bTouching = bBefore && bTouch(tBefore, t);
+        if (bKeyword && !(bTouching && bNameGlueAfter(t, pText))) vCaseToken(pText, tKeyword, eKeywordCase);
+        bKeyword = bKeywordToken(t) && !(bTouching && bNameGlueBefore(tBefore, pText));
+        if (bKeyword) tKeyword = t;
+        tBefore = t;
+        bBefore = true;
+    }
+    if (bKeyword) vCaseToken(pText, tKeyword, eKeywordCase);
+}
+}  // namespace oracle
