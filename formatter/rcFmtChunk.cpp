@@ -113,39 +113,46 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
 namespace {
 // One step of the metric's walk over the text: what the unit at p is, and where the next
 // begins. The walk of one part and the walk of a whole text take the same steps, so that both
-// see the same parentheses, commas, keywords and blanks.
-enum StepKind { STEP_OTHER, STEP_OPEN, STEP_CLOSE, STEP_COMMA, STEP_KEYWORD, STEP_BAD_CMT };
+// see the same parentheses, commas, keywords and blanks. A comma and an operator get a blank after
+// them.
+enum StepKind { STEP_OTHER, STEP_OPEN, STEP_CLOSE, STEP_COMMA, STEP_OPERATOR, STEP_KEYWORD, STEP_BAD_CMT };
 struct MetricStep {
     StepKind eKind;
     const char *q;      // where the next step begins
     int32_t nBlanks;    // blanks the layout writes before and after the unit
 };
 
-// Walks the unit at p. cOut is the byte the layout will have written last, updated.
-MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOut) {
+// The blank the layout writes before an operator or a null test, after the byte cOut it wrote
+// last: none after white space or ")".
+inline int32_t nBlankBefore(char cOut) { return cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')'; }
+
+// An operator of n bytes at p, with a blank on each side.
+inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {
+    return MetricStep{STEP_OPERATOR, p + n, nBlankBefore(cOut)};
+}
+
+// The step at a "-" or "/" (p in the text [pStart, pEnd)): a comment, an operator, or the "/"
+// after ";" or a line end, which is the terminator.
+inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *pEnd, char cOut) {
+    if (!bCmtAt(p)) {
+        const bool bOperator = *p == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n');
+        return bOperator ? rOperatorStep(p, 1, cOut) : MetricStep{STEP_OTHER, p + 1, 0};
+    }
+    bool bClosed = false;
+    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), 0};
+    if (p[0] == '-' && !bClosed)
+        r.eKind = STEP_BAD_CMT;  // a line comment needs its line feed
+    else if (p[0] == '/')  // the indentation of a block comment's further lines is the layout's to move
+        r.nBlanks = -static_cast<int32_t>(nLineIndentsIn(p, r.q));
+    return r;
+}
+
+// The step at the unit p that neither a run of quiet bytes nor the inside of a word holds; cOut
+// is the byte the layout will have written last.
+inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd, char cOut) {
     MetricStep r{STEP_OTHER, p + 1, 0};
-    if (bQuiet(*p, Q_METRIC)) {
-        r.q = pQuietRunEnd(p + 1, pEnd, Q_METRIC);
-        *pcOut = r.q[-1];
-        return r;
-    }
-    if (p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_MPLAIN) != 0) {
-        r.q = pClassRunEnd(p + 1, pEnd, CC_MPLAIN);  // the inside of a word
-        *pcOut = r.q[-1];
-        return r;
-    }
-    const char c = *p;
-    bool bBlankAfter = false;
-    auto blankBefore = [&] {
-        if (*pcOut != ' ' && *pcOut != '\t' && *pcOut != '\n' && *pcOut != ')') ++r.nBlanks;
-    };
-    auto operatorOf = [&](size_t n) {  // an operator of n bytes, with a blank on each side
-        blankBefore();
-        r.q = p + n;
-        bBlankAfter = true;
-    };
     size_t n = 0;
-    switch (c) {
+    switch (*p) {
     case '\'':
     case '"':
         r.q = pLiteralEnd(p, pEnd);
@@ -156,19 +163,7 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         break;
     case '-':
     case '/':
-        if (bCmtAt(p)) {
-            bool bClosed = false;
-            r.q = pCmtEnd(p, pEnd, &bClosed);
-            if (p[0] == '-' && !bClosed) {  // a line comment needs its line feed
-                r.eKind = STEP_BAD_CMT;
-                return r;
-            }
-            // the indentation of a block comment's further lines is the layout's to move
-            if (p[0] == '/') r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
-        } else if (c == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
-            operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
-        }
-        break;
+        return rDashSlashStep(pStart, p, pEnd, cOut);
     case '(':
         r.eKind = STEP_OPEN;
         break;
@@ -177,7 +172,6 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         break;
     case ',':
         r.eKind = STEP_COMMA;
-        bBlankAfter = true;
         break;
     case 'S':
     case 's':
@@ -190,17 +184,34 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         break;
     case 'I':
     case 'i':
-        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) blankBefore();
+        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL")))
+            r.nBlanks = nBlankBefore(cOut);
         break;
     default:
-        if ((n = nOperatorIn(p, pStart)) != 0)
-            operatorOf(n);
-        else
-            r.q = p + iUnitLen(p, pEnd);
+        if ((n = nOperatorIn(p, pStart)) != 0) return rOperatorStep(p, n, cOut);
+        r.q = p + iUnitLen(p, pEnd);
         break;
     }
+    return r;
+}
+
+// Walks the unit at p. *pcOut is the byte the layout will have written last, updated. Inline in
+// both walks, which take a step for nearly every run of the text.
+inline MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOut) {
+    if (bQuiet(*p, Q_METRIC)) {
+        MetricStep r{STEP_OTHER, pQuietRunEnd(p + 1, pEnd, Q_METRIC), 0};
+        *pcOut = r.q[-1];
+        return r;
+    }
+    if (p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_MPLAIN) != 0) {
+        MetricStep r{STEP_OTHER, pClassRunEnd(p + 1, pEnd, CC_MPLAIN), 0};  // the inside of a word
+        *pcOut = r.q[-1];
+        return r;
+    }
+    MetricStep r = rUnitStep(pStart, p, pEnd, *pcOut);
+    if (r.eKind == STEP_BAD_CMT) return r;
     *pcOut = r.q[-1];
-    if (bBlankAfter && r.q < pEnd && *r.q != ' ') {
+    if ((r.eKind == STEP_COMMA || r.eKind == STEP_OPERATOR) && r.q < pEnd && *r.q != ' ') {
         ++r.nBlanks;  // the blank after a comma or an operator
         *pcOut = ' ';
     }
