@@ -152,7 +152,7 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
         } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
-            p = pLiteralEnd(p, st->szTail);
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
         } else {
@@ -233,7 +233,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     const char *p = pName;
     // A quoted name ("a;b") is read whole: nothing inside it ends the name.
     while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';')
-        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
+        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail, st->rEnc) : p + iCharLen(st, p);
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
     st->rFrameBeforeHdr = *pFrame;

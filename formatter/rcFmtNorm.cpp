@@ -74,8 +74,9 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
     return iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
 }
 
-// Whether the text ends inside a line comment (literals and block comments passed over).
-bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
+// Whether the text, read in rEnc, ends inside a line comment (literals and block comments passed
+// over).
+bool bEndsInLineCmt(const char *pStart, const char *pEnd, TextEnc rEnc) {
     // A line comment ends at its line feed: only one that begins on the last line can be open
     // at the end, and without "--" there the text need not be read.
     const char *pLine = pStart;
@@ -87,7 +88,7 @@ bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
         pLine = d + 1;
     }
     if (!bDashes) return false;
-    const char *pOpen = pOpenAtEnd(pStart, pEnd);
+    const char *pOpen = pOpenAtEnd(pStart, pEnd, rEnc);
     return pOpen != nullptr && pOpen[0] == '-';
 }
 
@@ -116,7 +117,7 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     // never part of a multibyte character in any encoding read.
     while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
     // A line comment at the end keeps its bytes up to its line end, as it does anywhere else.
-    bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep);
+    bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep, pWork->rEnc);
     if (bInLineCmt)
         while (nKeep < nLen && bIsWhite(ssSrc[nKeep]) && ssSrc[nKeep] != '\n') ++nKeep;
     if (nKeep == nLen) {
@@ -243,6 +244,7 @@ struct SqueezeWalk {
     // White space dropped after "(", ";" or a line comment never includes the last byte: the
     // final line feed stays, also after a statement that ends in "(".
     const char *sLast;
+    TextEnc rEnc;  // the encoding the text is read in
     // The output, a block apart: its address goes to the allocator, the walk's own never leaves
     // the walk, which keeps its reading position in a register.
     NormOut &out;
@@ -250,7 +252,8 @@ struct SqueezeWalk {
     bool bCmt = false;          // a comment was met
 
     SqueezeWalk(FmtWork *pWork_, size_t nLen, NormOut &out_)
-        : pWork(pWork_), s(pWork_->ssSrc), sStart(s), sEnd(s + nLen), sLast(sEnd - 1), out(out_) {}
+        : pWork(pWork_), s(pWork_->ssSrc), sStart(s), sEnd(s + nLen), sLast(sEnd - 1), rEnc(pWork_->rEnc),
+          out(out_) {}
 
     // The output so far, and where its last comment ends (the block moves as it grows).
     const char *pWritten() const { return out.p + out.n; }
@@ -356,12 +359,12 @@ inline void SqueezeWalk::vStep() {
         break;
     case '\'':
     case '"':
-        vCopyTo(pLiteralEnd(s, sEnd));
+        vCopyTo(pQuotedEnd(s, sEnd));
         break;
     case 'q':
     case 'Q':
         if (bLiteralAt(s, sStart, sEnd)) {
-            vCopyTo(pLiteralEnd(s, sEnd));
+            vCopyTo(pLiteralEnd(s, sEnd, rEnc));
         } else {
             vPut(c);
             ++s;
@@ -383,7 +386,7 @@ inline void SqueezeWalk::vStep() {
         vCloseOrComma(c);
         break;
     default:
-        if (iUnitLen(s, sEnd) == 2)
+        if (iUnitLen(s, sEnd, rEnc) == 2)
             vCopyTo(s + 2);
         else
             bPutThenWhite(c);
@@ -550,6 +553,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
 int rcMoveComments(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
+    const TextEnc rEnc = pWork->rEnc;
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
@@ -559,7 +563,7 @@ int rcMoveComments(FmtWork *pWork) {
             p = const_cast<char *>(e);
             continue;
         }
-        if (iUnitLen(p, szTail) == 2) {
+        if (iUnitLen(p, szTail, rEnc) == 2) {
             p += 2;
             pUnitEnd = p;
             continue;
@@ -572,7 +576,7 @@ int rcMoveComments(FmtWork *pWork) {
         if (nWord != 0)
             rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &p);
         else if (bLiteralAt(p, ssSrc, szTail))
-            p = const_cast<char *>(pLiteralEnd(p, szTail));
+            p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
         else if (bCmtAt(p))
             rc = rcMoveCommentBack(pWork, p, pCmtEnd, &p, &pCmtEnd);
         else
@@ -588,6 +592,7 @@ int rcMoveComments(FmtWork *pWork) {
 int rcFlatten(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
+    const TextEnc rEnc = pWork->rEnc;
     char *pLast = szTail - 1;
     char *p = ssSrc;
     while (p < pLast) {
@@ -607,12 +612,12 @@ int rcFlatten(FmtWork *pWork) {
             }
             continue;
         }
-        if (iUnitLen(p, szTail) == 2) {
+        if (iUnitLen(p, szTail, rEnc) == 2) {
             p += 2;
             continue;
         }
         if (bLiteralAt(p, ssSrc, szTail)) {
-            p = const_cast<char *>(pLiteralEnd(p, szTail));
+            p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
             continue;
         }
         // A comment keeps the line feed before it, and a block comment the one after it.
@@ -682,7 +687,7 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
     pWork->nSrc = nStmt;
 
     if (rStmtStyle->iJoinAt != 0) {
-        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
+        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt), pWork->rEnc);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
     }
     size_t nLen = 0;

@@ -114,7 +114,7 @@ bool bPlsqlStart(const char *p, const char *pEnd) {
 // (hr."Pay".calc).
 const char *pNameEnd(const char *p, const char *pEnd) {
     for (;;) {
-        p = p < pEnd && *p == '"' ? pLiteralEnd(p, pEnd) : p + nWordLen(p, pEnd);
+        p = p < pEnd && *p == '"' ? pQuotedEnd(p, pEnd) : p + nWordLen(p, pEnd);
         if (p >= pEnd || *p != '.') return p;
         ++p;
     }
@@ -197,15 +197,24 @@ int rcAddLine(ScriptLines *pLines, const char *pText, const char *p, const char 
     return RC_OK;
 }
 
+// The finder's text [pText, pEnd), the encoding it is read in, and the lines found so far.
+struct ScriptRead {
+    const char *pText, *pEnd;
+    TextEnc rEnc;
+    ScriptLines *pLines;
+};
+
 // Reads a statement from p on up to where it ends: its ";" (an SQL statement) or a "/" line.
 // Returns where reading goes on, and *peState the state there.
-const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State *peState, ScriptLines *pLines) {
+const char *pReadStmt(const ScriptRead &r, const char *p, State *peState) {
+    const char *const pText = r.pText, *const pEnd = r.pEnd;
+    ScriptLines *pLines = r.pLines;
     bool bClosed = true;
     while (p < pEnd) {
         if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
             p = e;
         } else if (bLiteralAt(p, pText, pEnd)) {
-            const char *e = pLiteralEnd(p, pEnd, &bClosed);
+            const char *e = pLiteralEnd(p, pEnd, r.rEnc, &bClosed);
             if (!bClosed) pLines->iOpen = static_cast<size_t>(p - pText);
             p = e;
         } else if (bCmtAt(p)) {
@@ -220,15 +229,16 @@ const char *pReadStmt(const char *pText, const char *p, const char *pEnd, State 
             if (bSlashLine(p + 1, pEnd)) return p + 1;  // the "/" line is read as a command
             ++p;
         } else {
-            p += iUnitLen(p, pEnd);
+            p += iUnitLen(p, pEnd, r.rEnc);
         }
     }
     return p;
 }
 }  // namespace
 
-int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
+int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines *pLines) {
     const char *pEnd = pText + nText;
+    const ScriptRead rRead{pText, pEnd, rEnc, pLines};
     const char *p = pText;
     State eState = IDLE;
     bool bLineStart = true;
@@ -237,7 +247,7 @@ int rcFindScriptLines(const char *pText, size_t nText, ScriptLines *pLines) {
     bool bSlashEnds = false, bAfterBlockCmt = false;
     while (p < pEnd) {
         if (eState != IDLE) {
-            p = pReadStmt(pText, p, pEnd, &eState, pLines);
+            p = pReadStmt(rRead, p, &eState);
             bLineStart = p > pText && p[-1] == '\n';
             bSlashEnds = p > pText && p[-1] == ';';
             bAfterBlockCmt = false;

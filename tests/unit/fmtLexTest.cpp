@@ -12,8 +12,8 @@ TEST(Lex, UnitsAndKeywords) {
     for (int i : {0x80, 0xA0, 0xDF, 0xF0, 0x5C}) EXPECT_EQ(0, iIsLeadByte(i)) << i;
     for (int i : {0x81, 0x9F, 0xE0, 0xEF}) EXPECT_EQ(1, iIsLeadByte(i)) << i;
     const char szUnit[] = "\x81\x40";
-    EXPECT_EQ(2, iUnitLen(szUnit, szUnit + 2));
-    EXPECT_EQ(1, iUnitLen(szUnit, szUnit + 1));  // a lead byte at the end forms no unit
+    EXPECT_EQ(2, iUnitLen(szUnit, szUnit + 2, rTextEnc(ENC_SJIS)));
+    EXPECT_EQ(1, iUnitLen(szUnit, szUnit + 1, rTextEnc(ENC_SJIS)));  // a lead byte at the end forms no unit
     const struct { const char *szText, *szKeyword; int iWant; uint32_t uMatched; } arCases[] = {
         {"select * from t", "SELECT ", 1, 7}, {"SELECTED", "SELECT ", 0, 6}, {"ANDREW", "AND", 1, 3},
         {"AN", "AND", 0, 2},                  {"\xE0", "\xC0", 0, 0},        {"[", "{", 0, 0},
@@ -47,13 +47,12 @@ TEST(Lex, Literals) {
         {"no alternative quoting without a delimiter", ENC_SJIS, "q' x'", 0},
     };
     for (const auto &c : arCases) {
-        vSetUnitEncoding(c.eEnc);
         const char *p = c.szText, *pEnd = p + std::strlen(p);
         if (*p == 'n') ++p;  // the quoting q after an n
-        int32_t iGot = bLiteralAt(p, c.szText, pEnd) ? static_cast<int32_t>(pLiteralEnd(p, pEnd) - c.szText) : 0;
+        const TextEnc rEnc = rTextEnc(c.eEnc);
+        int32_t iGot = bLiteralAt(p, c.szText, pEnd) ? static_cast<int32_t>(pLiteralEnd(p, pEnd, rEnc) - c.szText) : 0;
         EXPECT_EQ(c.iWant, iGot) << c.szName;
     }
-    vSetUnitEncoding(ENC_SJIS);
 }
 
 TEST(Lex, Comments) {
@@ -72,7 +71,6 @@ TEST(Lex, Comments) {
         {"line feed beyond the end", "-- x\n", 4, RC_OVERRUN, 77, sOverrun125},
         {"not a comment", "-x\n", -1, RC_NOTCMT, 77, sNotCmt},
     };
-    vSetUnitEncoding(ENC_SJIS);
     for (const auto &c : arCases) {
         uint32_t u = 77;
         const char *pEnd = c.iEndAt < 0 ? c.szText + std::strlen(c.szText) : c.szText + c.iEndAt;
