@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// Writes the keywords of the formatted text [pText, pText + nText), read in the encoding eEnc
-// (ENC_SJIS, ENC_UTF8 or ENC_LATIN1) as the formatter reads a script, in capitals
+#include "formatter/rcFmtLex.h"
+
+// Writes the keywords of the formatted text [pText, pText + nText), read in rEnc as the formatter
+// reads a script, in capitals
 // (KWCASE_UPPER) or in small letters (KWCASE_LOWER); KWCASE_KEEP changes nothing. A keyword is a
 // word token that is a W_KEYWORD row of the table of words and no part of a name: a word glued
 // to a "." (t.end, rec.type), after "&", ":" or "@" (&table, :new, @link) or to a character of
 // several bytes is a name's. Only ASCII letters change, in place: literals, quoted names,
 // comments, command lines and units carried whole are other tokens and keep every byte.
-void vSetKeywordCase(char *pText, size_t nText, int32_t eEnc, int32_t eKeywordCase);
+void vSetKeywordCase(char *pText, size_t nText, TextEnc rEnc, int32_t eKeywordCase);

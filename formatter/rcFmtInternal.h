@@ -70,6 +70,7 @@ struct FmtWork {
     const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
     size_t nText = 0;             // the line of a failure
     int32_t iFirstLine = 1;
+    TextEnc rEnc{};               // the encoding the text is read in, set by the caller
     // A block that the working copy has left, which the next pass writes into instead of taking a
     // new one (a block of the text's size taken anew costs its pages' first touch again), and the
     // bytes it holds at least.
@@ -104,9 +105,9 @@ struct ScriptLines {
     size_t iOpen = SIZE_MAX;
     ~ScriptLines() { vFree(p); }
 };
-// Finds the command lines of the text (read in the encoding eEnc) in their order, and where a
-// literal or block comment opens that never closes; RC_OK, or RC_NOMEM (nothing reported).
-int rcFindScriptLines(const char *pText, size_t nText, int32_t eEnc, ScriptLines *pLines);
+// Finds the command lines of the text (read in rEnc) in their order, and where a literal or block
+// comment opens that never closes; RC_OK, or RC_NOMEM (nothing reported).
+int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines *pLines);
 
 // The questions the script finder asks at a line start where no statement is read (rcFmtScript.cpp).
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
@@ -119,11 +120,12 @@ bool bSlashAhead(const char *p, const char *pEnd);
 // there; *pbWhole tells a unit carried whole.
 const char *pCommandEnd(const char *q, const char *pEnd, bool *pbWhole);
 
-// Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp).
-// *pnText is the text's length in and out.
-int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt);
+// Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp), each of a text read in
+// rEnc. *pnText is the text's length in and out.
+int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt, TextEnc rEnc);
 // The metric of the part whose "(" is at szParen, in the text that ends at pEnd.
-int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize);
+int rcGetMetrix(const char *szParen, const char *pEnd, TextEnc rEnc, int32_t *piMetrix, int32_t iNumComma,
+                int32_t iPartSize);
 
 // The metrics of all parts of a text, measured in one pass, in the order of their "(".
 // A part left open, or one whose measure fails, has METRIX_UNKNOWN: rcGetMetrix measures it
@@ -140,11 +142,12 @@ struct MetricTable {
 };
 // Measures the text [pText, pEnd) (at most UINT32_MAX bytes) into *pTable; RC_OK, or RC_NOMEM
 // (nothing reported). The metric of each part is the one rcGetMetrix gives it.
-int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32_t iPartSize, MetricTable *pTable);
+int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iNumComma, int32_t iPartSize,
+                   MetricTable *pTable);
 
-// Normalisation (rcFmtNorm.cpp): from the statement as handed over to the normalised text in
-// pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure returns the code
-// with pWork->iSite (and pWork->szSrc where a position is known) set.
+// Normalisation (rcFmtNorm.cpp): from the statement as handed over (read in pWork->rEnc) to the
+// normalised text in pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure
+// returns the code with pWork->iSite (and pWork->szSrc where a position is known) set.
 int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle);
 
 // The layout walk (rcFmtLayout.cpp) and its end checks: *szStmtFmt receives the output block

@@ -184,7 +184,7 @@ bool bLower(LayoutState *st) {
 // everything up to there as it would have: the statement is still formatted.
 
 void vCarryLiteral(LayoutState *st) {
-    vCopy(st, pLiteralEnd(st->szSrc, st->szTail) - st->szSrc, true);  // vCopy never goes past szTail
+    vCopy(st, pLiteralEnd(st->szSrc, st->szTail, st->rEnc) - st->szSrc, true);  // vCopy never goes past szTail
 }
 
 // A comment gets the blank before it that the normalisation gives every comment after a word
@@ -277,7 +277,7 @@ const char *pLabelEnd(const LayoutState *st) {
     // a quoted name inside (<<"a>>b">>) is read whole
     while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
         if (bCmtAt(p) || *p == '\n') return nullptr;
-        p = bQuoteAt(p) ? pLiteralEnd(p, pStop) : p + iCharLen(st, p);
+        p = bQuoteAt(p) ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
     }
     return p < pStop ? p + 2 : nullptr;
 }
@@ -412,6 +412,7 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     st->iLineIdt = 0;  // the first line is written without indentation; the rotation adds it
     st->ssSrc = pWork->ssSrc;
     st->szTail = pWork->szTail;
+    st->rEnc = pWork->rEnc;
     st->szIndent = rStmtStyle->szIndent;
     st->cIndentFill = st->szIndent[0];
     for (const char *p = st->szIndent; *p != '\0'; ++p)
@@ -493,7 +494,8 @@ int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, 
     MetricTable rParts;
     st->pParts = nullptr;
     if (static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX) {
-        if (rcMeasureParts(pWork->ssSrc, pWork->szTail, rStmtStyle->iNumComma, rStmtStyle->iPartSize, &rParts) != RC_OK) {
+        if (rcMeasureParts(pWork->ssSrc, pWork->szTail, pWork->rEnc, rStmtStyle->iNumComma, rStmtStyle->iPartSize,
+                           &rParts) != RC_OK) {
             iConPrintf(szMsgNoMem, szErrorPrefix);
             pWork->iSite = SITE_PARTS_NOMEM;
             pWork->szSrc = nullptr;

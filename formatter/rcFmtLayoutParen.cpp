@@ -31,7 +31,7 @@ int rcPartMetric(LayoutState *st) {
             return RC_OK;
         }
     }
-    return rcGetMetrix(st->szSrc, st->szTail, &st->iMetrix, st->iNumComma, st->iPartSize);
+    return rcGetMetrix(st->szSrc, st->szTail, st->rEnc, &st->iMetrix, st->iNumComma, st->iPartSize);
 }
 
 // Whether the part whose "(" was just read holds a query: SELECT or WITH begins it, or another

@@ -123,8 +123,17 @@ inline void vCopyRun(char *d, const char *p, size_t n) {
 //   UTF-8: a whole multibyte sequence; a byte that begins none is a unit of its own;
 //   Latin-1 (every single-byte code page): every byte.
 enum : int32_t { ENC_AUTO = 0, ENC_SJIS = 1, ENC_UTF8 = 2, ENC_LATIN1 = 3 };
-// Selects the encoding for every scan from now on (ENC_AUTO is not one: the caller decides).
-void vSetUnitEncoding(int32_t eEnc);
+// The encoding a text is read in, as every function that steps over its character units takes
+// it: a value that travels with the text (in the formatter's working state), never a setting
+// that one text leaves behind for the next, so texts of different encodings may be read one after
+// the other or at the same time. It is the encoding's table of unit lengths alone, a pointer
+// passed in one register, whose common case is one look into the table.
+struct TextEnc {
+    const uint8_t *pUnitFirst;  // per first byte: 1, or the length of the unit it may open
+};
+// The encoding eEnc for the scans (ENC_AUTO is not one: the caller decides; any value but
+// ENC_UTF8 and ENC_LATIN1 reads Shift_JIS).
+TextEnc rTextEnc(int32_t eEnc);
 // The encoding a text of unknown encoding is read in: UTF-8 when it begins with a UTF-8 byte
 // order mark or is valid UTF-8 holding at least one multibyte sequence, else Shift_JIS.
 int32_t eDetectEncoding(const char *p, size_t n);
@@ -132,12 +141,11 @@ int32_t eDetectEncoding(const char *p, size_t n);
 bool bValidUtf8(const char *p, size_t n);
 
 int iIsLeadByte(int iByte);  // the Shift_JIS lead-byte test
-extern const uint8_t *pUnitFirst;     // per first byte: 1, or the length of the unit it may open
-int iUnitLenMulti(const char *p, const char *pEnd);
+int iUnitLenMulti(const char *p, const char *pEnd, TextEnc rEnc);
 
-// Length of the unit at p (p < pEnd); a unit is never cut by pEnd.
-inline int iUnitLen(const char *p, const char *pEnd) {
-    return pUnitFirst[static_cast<uint8_t>(*p)] == 1 ? 1 : iUnitLenMulti(p, pEnd);
+// Length of the unit at p (p < pEnd) in the encoding rEnc; a unit is never cut by pEnd.
+inline int iUnitLen(const char *p, const char *pEnd, TextEnc rEnc) {
+    return rEnc.pUnitFirst[static_cast<uint8_t>(*p)] == 1 ? 1 : iUnitLenMulti(p, pEnd, rEnc);
 }
 
 // Keywords. The text at p is compared with szKw byte by byte, ASCII letters of both folded to
@@ -236,18 +244,22 @@ bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd);
 inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
     return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
 }
-// End of the literal that begins at p (where bLiteralAt holds), just past its closing quote; a
-// literal without its end runs to pEnd. *pbClosed (when given) tells which.
-const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
+// End of the literal that begins at p (where bLiteralAt holds) in a text read in rEnc, just past
+// its closing quote; a literal without its end runs to pEnd. *pbClosed (when given) tells which.
+const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbClosed = nullptr);
+// The same for a literal that begins with a quote (where bQuoteAt holds), in any encoding: no
+// character unit holds a quote after its first byte.
+const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 
 // Comments: "--" to the end of the line, "/*" to "*/".
 inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
 // End of the comment at p: a line comment just past its line feed, a block comment just past
 // its "*/". One without its end mark runs to pEnd; *pbClosed (when given) tells which.
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
-// The literal or comment of [pStart, pEnd) that is still open at pEnd (its end mark never comes:
-// a closing quote, "*/", a line comment's line feed), or null when every one closes.
-const char *pOpenAtEnd(const char *pStart, const char *pEnd);
+// The literal or comment of [pStart, pEnd), read in rEnc, that is still open at pEnd (its end
+// mark never comes: a closing quote, "*/", a line comment's line feed), or null when every one
+// closes.
+const char *pOpenAtEnd(const char *pStart, const char *pEnd, TextEnc rEnc);
 // The blanks and TABs at the starts of the lines after the first of [p, pEnd): the indentation
 // of a block comment's further lines, which the layout may move and nothing measures.
 size_t nLineIndentsIn(const char *p, const char *pEnd);

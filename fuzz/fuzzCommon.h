@@ -132,7 +132,7 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
 // the script's sake it finds the same commands and units carried whole.
 inline void vCheckTokens(const std::string &s) {
     for (int32_t eEnc : {ENC_SJIS, ENC_UTF8, ENC_LATIN1}) {
-        TokenReader reader(s.data(), s.size(), eEnc), script(s.data(), s.size(), eEnc, GRAIN_SCRIPT);
+        TokenReader reader(s.data(), s.size(), rTextEnc(eEnc)), script(s.data(), s.size(), rTextEnc(eEnc), GRAIN_SCRIPT);
         size_t iAt = 0;
         Token t, c;
         bool bScript = script.bNext(&c);

@@ -144,6 +144,13 @@ struct ExtractRun {
     const char *c;  // the text up to here is written
 };
 
+// The encoding the statement [s, q) is read in: the one asked for, or the one it shows, as the
+// formatter reads it.
+TextEnc rStmtEnc(const ExtractRun *run, const char *s, const char *q) {
+    const int32_t eEnc = run->rStmtStyle->iEncoding;
+    return rTextEnc(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(s, static_cast<size_t>(q - s)));
+}
+
 // The text between statements, [c, q): its line ends as the chosen one.
 int rcPutAround(ExtractRun *run, const char *q) {
     if (!run->pOut->bPutLines(run->c, static_cast<size_t>(q - run->c)))
@@ -193,7 +200,7 @@ int rcExtractTrace(ExtractRun *run) {
         if (bCursor && (!l.bHasEnd() || q == run->pEnd)) return rcBadDoc(run->szPath, iLine, "statement never ends");
         // A statement formatted before is shorter than its len= too: only one that an END OF STMT
         // line cut inside a literal or a comment is refused.
-        if (bCursor && nStmt < nLen && pOpenAtEnd(s, q) != nullptr)
+        if (bCursor && nStmt < nLen && pOpenAtEnd(s, q, rStmtEnc(run, s, q)) != nullptr)
             return rcBadDoc(run->szPath, iLine, "statement shorter than its len=");
         int rc = RC_OK;
         if (bCursor) {

@@ -79,20 +79,20 @@ inline std::string sCmtData(const char *p, const char *q) {
     return r;
 }
 
-// A text as the formatter reads it in eEnc: without a byte order mark in front (white space
-// before it allowed: the text begins after it, where a script command may begin), its script
-// lines found.
+// A text as the formatter reads it in eEnc (ENC_AUTO: the encoding it shows, in rEnc): without a
+// byte order mark in front (white space before it allowed: the text begins after it, where a
+// script command may begin), its script lines found.
 struct ReadText {
     std::string s;
+    TextEnc rEnc;
     ScriptLines lines;
     bool bOk = false;
-    ReadText(const std::string &sAll, int32_t eEnc) {
-        const int32_t eRead = eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size());
-        vSetUnitEncoding(eRead);
+    ReadText(const std::string &sAll, int32_t eEnc)
+        : rEnc(rTextEnc(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()))) {
         size_t nLead = 0;
         while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
         s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
-        bOk = rcFindScriptLines(s.data(), s.size(), eRead, &lines) == RC_OK;
+        bOk = rcFindScriptLines(s.data(), s.size(), rEnc, &lines) == RC_OK;
     }
     // Calls fnPiece(pStart, p, pEnd) for each piece of statement text [p, pEnd) and
     // fnLine(pStart, line) for each script line after it (pStart: the text's start).
@@ -108,9 +108,12 @@ struct ReadText {
     }
 };
 
-// The end of the literal, the comment or the character unit at p, as the lexical layer reads it.
-inline const char *pLexEnd(const char *p0, const char *p, const char *pEnd) {
-    return bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd) : bCmtAt(p) ? pCmtEnd(p, pEnd) : p + iUnitLen(p, pEnd);
+// The end of the literal, the comment or the character unit at p, as the lexical layer reads it
+// in rEnc.
+inline const char *pLexEnd(const char *p0, const char *p, const char *pEnd, TextEnc rEnc) {
+    return bLiteralAt(p, p0, pEnd) ? pLiteralEnd(p, pEnd, rEnc)
+           : bCmtAt(p)             ? pCmtEnd(p, pEnd)
+                                   : p + iUnitLen(p, pEnd, rEnc);
 }
 
 // The text [p, q) without the white space at its end.
@@ -128,10 +131,11 @@ inline std::string sCmtToken(const char *p, const char *q) { return p[0] == '/' 
 // comments without their line end, and the units that go through whole (wrapped, Java).
 inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc, bool bAllData = false) {
     std::vector<std::string> v;
-    ReadText(sAll, eEnc).vForEachPart(
+    const ReadText r(sAll, eEnc);
+    r.vForEachPart(
         [&](const char *p0, const char *p, const char *pEnd) {
             for (const char *q; p < pEnd; p = q) {
-                q = pLexEnd(p0, p, pEnd);
+                q = pLexEnd(p0, p, pEnd, r.rEnc);
                 // an unclosed literal runs to the end of its piece, and the line end there is layout
                 if (bLiteralAt(p, p0, pEnd)) v.push_back(q == pEnd ? sTrimmed(p, q) : std::string(p, q));
                 else if (bAllData && bCmtAt(p)) v.push_back(sCmtToken(p, q));
@@ -172,13 +176,14 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
         while (q < pEnd && isWord(*q)) ++q;  // 2.5f, 1e-5d, and whatever glues on
         return q;
     };
-    ReadText(sAll, eEnc).vForEachPart(
+    const ReadText r(sAll, eEnc);
+    r.vForEachPart(
         [&](const char *p0, const char *p, const char *pEnd) {
             for (const char *q; p < pEnd; p = q) {
                 q = p + 1;
                 if (bIsWhite(*p)) continue;
                 if (bLiteralAt(p, p0, pEnd) || bCmtAt(p)) {
-                    q = pLexEnd(p0, p, pEnd);
+                    q = pLexEnd(p0, p, pEnd, r.rEnc);
                     v.push_back(bCmtAt(p) ? sCmtToken(p, q) : std::string(p, q));
                 } else if ((isDigit(*p) || (*p == '.' && p + 1 < pEnd && isDigit(p[1]))) &&
                            (p == p0 || (!isWord(p[-1]) && p[-1] != '.'))) {
@@ -186,10 +191,11 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
                     v.emplace_back(p, q);
                 } else if (isWord(*p)) {
                     // by character units: a q inside one opens nothing; nq'...' ends the n
-                    for (q = p + iUnitLen(p, pEnd); q < pEnd && isWord(*q) && !bLiteralAt(q, p0, pEnd);) q += iUnitLen(q, pEnd);
+                    for (q = p + iUnitLen(p, pEnd, r.rEnc); q < pEnd && isWord(*q) && !bLiteralAt(q, p0, pEnd);)
+                        q += iUnitLen(q, pEnd, r.rEnc);
                     v.emplace_back(p, q);
                 } else {
-                    q = p + iUnitLen(p, pEnd);  // a character of several bytes is one token
+                    q = p + iUnitLen(p, pEnd, r.rEnc);  // a character of several bytes is one token
                     for (const char *szOp : arOps)
                         if (q == p + 1 && q < pEnd && p[0] == szOp[0] && p[1] == szOp[1]) q = p + 2;
                     v.emplace_back(p, q);
@@ -230,7 +236,7 @@ inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
     r.vForEachPart(
         [&](const char *p0, const char *p, const char *pEnd) {
             for (const char *q; p < pEnd; p = q) {
-                q = pLexEnd(p0, p, pEnd);
+                q = pLexEnd(p0, p, pEnd, r.rEnc);
                 if (bLiteralAt(p, p0, pEnd) || (p[0] == '/' && p[1] == '*')) blank(p0, p, q);  // a line comment keeps its line end
             }
         },

@@ -1,8 +1,10 @@
-// The lexical layer that every pass of the formatter asks: lead bytes, keywords, literals and
-// comments.
+// The lexical layer that every pass of the formatter asks: lead bytes, character units in each
+// encoding, keywords, literals and comments; and texts of different encodings formatted one after
+// the other, each read in its own.
 #include <cstring>
 
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtStmt.h"
 #include "unitHelpers.h"
 
 namespace {
@@ -12,8 +14,8 @@ TEST(Lex, UnitsAndKeywords) {
     for (int i : {0x80, 0xA0, 0xDF, 0xF0, 0x5C}) EXPECT_EQ(0, iIsLeadByte(i)) << i;
     for (int i : {0x81, 0x9F, 0xE0, 0xEF}) EXPECT_EQ(1, iIsLeadByte(i)) << i;
     const char szUnit[] = "\x81\x40";
-    EXPECT_EQ(2, iUnitLen(szUnit, szUnit + 2));
-    EXPECT_EQ(1, iUnitLen(szUnit, szUnit + 1));  // a lead byte at the end forms no unit
+    EXPECT_EQ(2, iUnitLen(szUnit, szUnit + 2, rTextEnc(ENC_SJIS)));
+    EXPECT_EQ(1, iUnitLen(szUnit, szUnit + 1, rTextEnc(ENC_SJIS)));  // a lead byte at the end forms no unit
     const struct { const char *szText, *szKeyword; int iWant; uint32_t uMatched; } arCases[] = {
         {"select * from t", "SELECT ", 1, 7}, {"SELECTED", "SELECT ", 0, 6}, {"ANDREW", "AND", 1, 3},
         {"AN", "AND", 0, 2},                  {"\xE0", "\xC0", 0, 0},        {"[", "{", 0, 0},
@@ -23,6 +25,20 @@ TEST(Lex, UnitsAndKeywords) {
         EXPECT_EQ(c.iWant, iIsKeyword(c.szText, c.szKeyword, &u)) << c.szText;
         EXPECT_EQ(c.uMatched, u) << c.szText;
     }
+}
+
+// The same bytes make other units in another encoding; each row is read in its own, whatever the
+// row before it was read in. ENC_AUTO is no encoding of its own: it reads Shift_JIS.
+TEST(Lex, UnitsByEncoding) {
+    const struct { int32_t eEnc; const char *szText; int iWant; } arCases[] = {
+        {ENC_SJIS, "\xE3\x81\x82", 2},   {ENC_UTF8, "\xE3\x81\x82", 3},   {ENC_LATIN1, "\xE3\x81\x82", 1},
+        {ENC_UTF8, "\x82\xA0", 1},        {ENC_SJIS, "\x82\xA0", 2},        {ENC_UTF8, "\xC3\xA9", 2},
+        {ENC_SJIS, "\xC3\xA9", 1},        {ENC_LATIN1, "\x83\x5C", 1},      {ENC_SJIS, "\x83\x5C", 2},
+        {ENC_UTF8, "\xE3\x81x", 1},       {ENC_AUTO, "\x82\xA0", 2},
+    };
+    for (const auto &c : arCases)
+        EXPECT_EQ(c.iWant, iUnitLen(c.szText, c.szText + std::strlen(c.szText), rTextEnc(c.eEnc)))
+            << c.eEnc << " " << c.szText;
 }
 
 TEST(Lex, Literals) {
@@ -45,15 +61,47 @@ TEST(Lex, Literals) {
         {"alternative quoting with a UTF-8 delimiter", ENC_UTF8, "q'\xE3\x81\x82x\xE3\x81\x82' y", 10},
         {"no alternative quoting inside a word", ENC_SJIS, "xq'[a]'", 0},
         {"no alternative quoting without a delimiter", ENC_SJIS, "q' x'", 0},
+        {"a Shift_JIS delimiter", ENC_SJIS, "q'\x82\xA0x\x82\xA0' y", 8},
+        {"the same bytes in Latin-1: a delimiter of one byte, never closed", ENC_LATIN1, "q'\x82\xA0x\x82\xA0' y", 10},
+        {"a UTF-8 delimiter read as Shift_JIS: never closed", ENC_SJIS, "q'\xE3\x81\x82x\xE3\x81\x82' y", 12},
     };
     for (const auto &c : arCases) {
-        vSetUnitEncoding(c.eEnc);
         const char *p = c.szText, *pEnd = p + std::strlen(p);
         if (*p == 'n') ++p;  // the quoting q after an n
-        int32_t iGot = bLiteralAt(p, c.szText, pEnd) ? static_cast<int32_t>(pLiteralEnd(p, pEnd) - c.szText) : 0;
+        const TextEnc rEnc = rTextEnc(c.eEnc);
+        int32_t iGot = bLiteralAt(p, c.szText, pEnd) ? static_cast<int32_t>(pLiteralEnd(p, pEnd, rEnc) - c.szText) : 0;
         EXPECT_EQ(c.iWant, iGot) << c.szName;
     }
-    vSetUnitEncoding(ENC_SJIS);
+}
+
+// Texts formatted one after the other, each after one in another encoding: each is read in the
+// encoding it asks for (ENC_AUTO: the one it shows), never in the one of the text before it. The
+// delimiter of the alternative quoting is one character: read in another encoding, the literal
+// never closes and the text is refused.
+TEST(Lex, EachTextItsOwnEncoding) {
+    const char *const szSjis = "select q'\x82\xA0x\x82\xA0' from t";
+    const char *const szUtf8 = "select q'\xE3\x81\x82x\xE3\x81\x82' from t";
+    const struct { const char *szName; int32_t eEnc; const char *szText; int rc; const char *szWant; } arCases[] = {
+        {"Shift_JIS shown", ENC_AUTO, szSjis, RC_OK, "select q'\x82\xA0x\x82\xA0'\nfrom t\n"},
+        {"UTF-8 shown, after Shift_JIS", ENC_AUTO, szUtf8, RC_OK, "select q'\xE3\x81\x82x\xE3\x81\x82'\nfrom t\n"},
+        {"Shift_JIS shown, after UTF-8", ENC_AUTO, szSjis, RC_OK, "select q'\x82\xA0x\x82\xA0'\nfrom t\n"},
+        {"Shift_JIS bytes read as Latin-1", ENC_LATIN1, szSjis, RC_OVERRUN, ""},
+        {"Shift_JIS asked for, after Latin-1", ENC_SJIS, szSjis, RC_OK, "select q'\x82\xA0x\x82\xA0'\nfrom t\n"},
+        {"UTF-8 bytes read as Shift_JIS", ENC_SJIS, szUtf8, RC_OVERRUN, ""},
+        {"UTF-8 asked for, after Shift_JIS", ENC_UTF8, szUtf8, RC_OK, "select q'\xE3\x81\x82x\xE3\x81\x82'\nfrom t\n"},
+        {"UTF-8 bytes read as Latin-1, after UTF-8", ENC_LATIN1, szUtf8, RC_OVERRUN, ""},
+        {"UTF-8 shown, after Latin-1", ENC_AUTO, szUtf8, RC_OK, "select q'\xE3\x81\x82x\xE3\x81\x82'\nfrom t\n"},
+    };
+    for (const auto &c : arCases) {
+        StmtStyle rStyle;
+        vDefaultStmtStyle(&rStyle);
+        rStyle.iEncoding = c.eEnc;
+        ConsoleCapture cap;  // a refusal names the line of the literal
+        char *szOut = nullptr;
+        EXPECT_EQ(c.rc, rcFmtStmt(c.szText, &szOut, &rStyle)) << c.szName;
+        EXPECT_EQ(c.szWant, std::string(c.rc == RC_OK && szOut != nullptr ? szOut : "")) << c.szName;
+        vFree(szOut);
+    }
 }
 
 TEST(Lex, Comments) {
@@ -72,7 +120,6 @@ TEST(Lex, Comments) {
         {"line feed beyond the end", "-- x\n", 4, RC_OVERRUN, 77, sOverrun125},
         {"not a comment", "-x\n", -1, RC_NOTCMT, 77, sNotCmt},
     };
-    vSetUnitEncoding(ENC_SJIS);
     for (const auto &c : arCases) {
         uint32_t u = 77;
         const char *pEnd = c.iEndAt < 0 ? c.szText + std::strlen(c.szText) : c.szText + c.iEndAt;

@@ -13,7 +13,7 @@ namespace {
 std::string sTokens(const std::string &s, int32_t eEnc = ENC_SJIS, ReadGrain eGrain = GRAIN_TOKENS) {
     static const char szKinds[] = "WNLQDCBOPXMU";
     std::string sOut;
-    TokenReader reader(s.data(), s.size(), eEnc, eGrain);
+    TokenReader reader(s.data(), s.size(), rTextEnc(eEnc), eGrain);
     for (Token t; reader.bNext(&t);) {
         if (!sOut.empty()) sOut += ' ';
         if (t.uFlags & TF_LINE) sOut += '^';
@@ -64,10 +64,8 @@ TEST(Tokens, UnitsOfTheEncodingRead) {
          "^Q[q'\xE3\x81\x82x\xE3\x81\x82']"},
     };
     for (const auto &c : arCases) {
-        vSetUnitEncoding(c.eEnc);
         EXPECT_EQ(c.sWant, sTokens(c.sText, c.eEnc)) << c.szName;
     }
-    vSetUnitEncoding(ENC_SJIS);
 }
 
 TEST(Tokens, CommandsAndUnitsCarriedWhole) {
@@ -131,8 +129,7 @@ TEST(Tokens, CoverEveryByteOfRealFiles) {
     for (const fs::path &path : vCorpusFiles()) {
         const std::string s = sReadBytes(path);
         for (int32_t eEnc : {ENC_SJIS, ENC_UTF8}) {
-            vSetUnitEncoding(eEnc);
-            TokenReader reader(s.data(), s.size(), eEnc);
+            TokenReader reader(s.data(), s.size(), rTextEnc(eEnc));
             size_t iAt = 0;
             bool bOk = true;
             for (Token t; bOk && reader.bNext(&t);) {
@@ -144,6 +141,5 @@ TEST(Tokens, CoverEveryByteOfRealFiles) {
             EXPECT_TRUE(bOk) << path << " read in " << eEnc << ", near byte " << iAt;
         }
     }
-    vSetUnitEncoding(ENC_SJIS);
 }
 }  // namespace

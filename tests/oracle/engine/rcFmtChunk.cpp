@@ -26,11 +26,12 @@ const size_t METRIX_HEAD_LEN = 255;  // bytes of the part shown when it has no c
 // pEnd. A line comment's own line feed belongs to the chunk, and line feeds inside a block
 // comment or a literal do not end it: a literal's bytes are data. Reports a comment that cannot
 // be stepped over.
-int rcChunkEnd(const char *pStart, const char *p, const char *pEnd, const char **ppStop, int *piLastUnit) {
+int rcChunkEnd(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, const char **ppStop,
+               int *piLastUnit) {
     *piLastUnit = 0;
     while (p < pEnd && *p != '\n') {
         if (bLiteralAt(p, pStart, pEnd)) {
-            p = pLiteralEnd(p, pEnd);
+            p = pLiteralEnd(p, pEnd, rEnc);
             *piLastUnit = 0;
         } else if (bCmtAt(p)) {
             uint32_t uLen = 0;
@@ -39,7 +40,7 @@ int rcChunkEnd(const char *pStart, const char *p, const char *pEnd, const char *
             p += uLen;
             *piLastUnit = 0;
         } else {
-            *piLastUnit = iUnitLen(p, pEnd);
+            *piLastUnit = iUnitLen(p, pEnd, rEnc);
             p += *piLastUnit;
         }
     }
@@ -80,7 +81,7 @@ int rcNoCloseParen(const char *szParen, const char *pEnd) {
 // that a chunk ending in a double-byte character and followed by one empty line is glued to
 // the next line with "__". On success *pszText is a new buffer and the old one is freed; on
 // failure the text is unchanged and the code of the failure is returned after its report.
-int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
+int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt, TextEnc rEnc) {
     const char *szText = *pszText;
     const char *pEnd = szText + *pnText;
     // The output never grows: the glue replaces the two line feeds it stands for.
@@ -90,7 +91,7 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
     for (const char *p = szText;;) {
         const char *pChunk = p;
         int iLastUnit = 0;
-        int rc = rcChunkEnd(szText, pChunk, pEnd, &p, &iLastUnit);
+        int rc = rcChunkEnd(szText, pChunk, pEnd, rEnc, &p, &iLastUnit);
         if (rc != RC_OK) return rc;
         size_t nChunk = static_cast<size_t>(p - pChunk);
         std::memcpy(d, pChunk, nChunk);
@@ -116,62 +117,57 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt) {
 namespace {
 // One step of the metric's walk over the text: what the unit at p is, and where the next
 // begins. The walk of one part and the walk of a whole text take the same steps, so that both
-// see the same parentheses, commas, keywords and blanks.
-enum StepKind { STEP_OTHER, STEP_OPEN, STEP_CLOSE, STEP_COMMA, STEP_KEYWORD, STEP_BAD_CMT };
+// see the same parentheses, commas, keywords and blanks. A comma and an operator get a blank after
+// them.
+enum StepKind { STEP_OTHER, STEP_OPEN, STEP_CLOSE, STEP_COMMA, STEP_OPERATOR, STEP_KEYWORD, STEP_BAD_CMT };
 struct MetricStep {
     StepKind eKind;
     const char *q;      // where the next step begins
     int32_t nBlanks;    // blanks the layout writes before and after the unit
 };
 
-// Walks the unit at p. cOut is the byte the layout will have written last, updated.
-MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOut) {
+// The blank the layout writes before an operator or a null test, after the byte cOut it wrote
+// last: none after white space or ")".
+inline int32_t nBlankBefore(char cOut) { return cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')'; }
+
+// An operator of n bytes at p, with a blank on each side.
+inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {
+    return MetricStep{STEP_OPERATOR, p + n, nBlankBefore(cOut)};
+}
+
+// The step at a "-" or "/" (p in the text [pStart, pEnd)): a comment, an operator, or the "/"
+// after ";" or a line end, which is the terminator.
+inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *pEnd, char cOut) {
+    if (!bCmtAt(p)) {
+        const bool bOperator = *p == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n');
+        return bOperator ? rOperatorStep(p, 1, cOut) : MetricStep{STEP_OTHER, p + 1, 0};
+    }
+    bool bClosed = false;
+    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), 0};
+    if (p[0] == '-' && !bClosed)
+        r.eKind = STEP_BAD_CMT;  // a line comment needs its line feed
+    else if (p[0] == '/')  // the indentation of a block comment's further lines is the layout's to move
+        r.nBlanks = -static_cast<int32_t>(nLineIndentsIn(p, r.q));
+    return r;
+}
+
+// The step at the unit p that neither a run of quiet bytes nor the inside of a word holds, in a
+// text read in rEnc; cOut is the byte the layout will have written last.
+inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char cOut) {
     MetricStep r{STEP_OTHER, p + 1, 0};
-    if (bQuiet(*p, Q_METRIC)) {
-        r.q = pQuietRunEnd(p + 1, pEnd, Q_METRIC);
-        *pcOut = r.q[-1];
-        return r;
-    }
-    if (p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_MPLAIN) != 0) {
-        r.q = pClassRunEnd(p + 1, pEnd, CC_MPLAIN);  // the inside of a word
-        *pcOut = r.q[-1];
-        return r;
-    }
-    const char c = *p;
-    bool bBlankAfter = false;
-    auto blankBefore = [&] {
-        if (*pcOut != ' ' && *pcOut != '\t' && *pcOut != '\n' && *pcOut != ')') ++r.nBlanks;
-    };
-    auto operatorOf = [&](size_t n) {  // an operator of n bytes, with a blank on each side
-        blankBefore();
-        r.q = p + n;
-        bBlankAfter = true;
-    };
     size_t n = 0;
-    switch (c) {
+    switch (*p) {
     case '\'':
     case '"':
-        r.q = pLiteralEnd(p, pEnd);
+        r.q = pQuotedEnd(p, pEnd);
         break;
     case 'q':
     case 'Q':
-        if (bLiteralAt(p, pStart, pEnd)) r.q = pLiteralEnd(p, pEnd);
+        if (bLiteralAt(p, pStart, pEnd)) r.q = pLiteralEnd(p, pEnd, rEnc);
         break;
     case '-':
     case '/':
-        if (bCmtAt(p)) {
-            bool bClosed = false;
-            r.q = pCmtEnd(p, pEnd, &bClosed);
-            if (p[0] == '-' && !bClosed) {  // a line comment needs its line feed
-                r.eKind = STEP_BAD_CMT;
-                return r;
-            }
-            // the indentation of a block comment's further lines is the layout's to move
-            if (p[0] == '/') r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
-        } else if (c == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n')) {
-            operatorOf(1);  // "/" but after ";" or a line end, where it is the terminator
-        }
-        break;
+        return rDashSlashStep(pStart, p, pEnd, cOut);
     case '(':
         r.eKind = STEP_OPEN;
         break;
@@ -180,7 +176,6 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         break;
     case ',':
         r.eKind = STEP_COMMA;
-        bBlankAfter = true;
         break;
     case 'S':
     case 's':
@@ -193,17 +188,35 @@ MetricStep rStep(const char *pStart, const char *p, const char *pEnd, char *pcOu
         break;
     case 'I':
     case 'i':
-        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL"))) blankBefore();
+        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL")))
+            r.nBlanks = nBlankBefore(cOut);
         break;
     default:
-        if ((n = nOperatorIn(p, pStart)) != 0)
-            operatorOf(n);
-        else
-            r.q = p + iUnitLen(p, pEnd);
+        if ((n = nOperatorIn(p, pStart)) != 0) return rOperatorStep(p, n, cOut);
+        r.q = p + iUnitLen(p, pEnd, rEnc);
         break;
     }
+    return r;
+}
+
+// Walks the unit at p in the text [pStart, pEnd) read in rEnc. *pcOut is the byte the layout will
+// have written last, updated. Inline in both walks, which take a step for nearly every run of the
+// text.
+inline MetricStep rStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char *pcOut) {
+    if (bQuiet(*p, Q_METRIC)) {
+        MetricStep r{STEP_OTHER, pQuietRunEnd(p + 1, pEnd, Q_METRIC), 0};
+        *pcOut = r.q[-1];
+        return r;
+    }
+    if (p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_MPLAIN) != 0) {
+        MetricStep r{STEP_OTHER, pClassRunEnd(p + 1, pEnd, CC_MPLAIN), 0};  // the inside of a word
+        *pcOut = r.q[-1];
+        return r;
+    }
+    MetricStep r = rUnitStep(pStart, p, pEnd, rEnc, *pcOut);
+    if (r.eKind == STEP_BAD_CMT) return r;
     *pcOut = r.q[-1];
-    if (bBlankAfter && r.q < pEnd && *r.q != ' ') {
+    if ((r.eKind == STEP_COMMA || r.eKind == STEP_OPERATOR) && r.q < pEnd && *r.q != ' ') {
         ++r.nBlanks;  // the blank after a comma or an operator
         *pcOut = ' ';
     }
@@ -218,14 +231,15 @@ int32_t iMetrixOf(int32_t iMetrix, int64_t nCommas, int64_t nSize, int32_t iNumC
 // Measures the part that begins at the opening parenthesis szParen: the depth of its deepest
 // recent nesting plus its SELECT and AND keywords, one more when it holds iNumComma commas or
 // more or is longer than iPartSize bytes. Sets *piMetrix only on success.
-int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_t iNumComma, int32_t iPartSize) {
+int rcGetMetrix(const char *szParen, const char *pEnd, TextEnc rEnc, int32_t *piMetrix, int32_t iNumComma,
+                int32_t iPartSize) {
     assert(szParen[0] == '(');
     int32_t iDepth = 0, iMetrix = 0;
     int64_t iCommas = 0, nBlanks = 0;
     char cOut = '(';  // the byte the layout will have written last
     const char *p = szParen;
     while (p < pEnd) {
-        MetricStep r = rStep(szParen, p, pEnd, &cOut);  // szParen: "(" begins no word
+        MetricStep r = rStep(szParen, p, pEnd, rEnc, &cOut);  // szParen: "(" begins no word
         if (r.eKind == STEP_BAD_CMT) {
             uint32_t uLen = 0;
             int rc = rcSkipCmt(p, pEnd, &uLen);  // tells why
@@ -247,7 +261,8 @@ int rcGetMetrix(const char *szParen, const char *pEnd, int32_t *piMetrix, int32_
 // metric of a part is the depth, relative to the part, of the last "(" opened inside it (its
 // own counts, at depth 0) plus the keywords from there on; both come from counters running over
 // the whole text, so each byte is walked once whatever the nesting.
-int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32_t iPartSize, MetricTable *pTable) {
+int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iNumComma, int32_t iPartSize,
+                   MetricTable *pTable) {
     struct Open {
         size_t iEntry;
         int64_t iCommas, nBlanks;  // the counters just after its "("
@@ -268,7 +283,7 @@ int rcMeasureParts(const char *pText, const char *pEnd, int32_t iNumComma, int32
                 continue;
             }
         }
-        MetricStep r = rStep(pText, p, pEnd, &cOut);
+        MetricStep r = rStep(pText, p, pEnd, rEnc, &cOut);
         if (r.eKind == STEP_BAD_CMT) break;  // the parts still open are measured where met
         if (r.eKind == STEP_OPEN) {
             if (!bGrowTo(&pTable->p, &pTable->cap, pTable->n + 1) || !bGrowTo(&pStack, &nStackCap, nOpen + 1))

@@ -84,6 +84,7 @@ struct LayoutState {
     bool bNoRoom;          // the buffer could not grow: the walk only counts from there
     const char *ssSrc;     // start of the normalised text
     const char *szTail;    // its terminating NUL
+    TextEnc rEnc;          // the encoding the text is read in
     const char *szIndent;  // the indentation unit
     char cIndentFill;      // the byte every byte of the unit is, or 0 when they differ
     int32_t iUnitLen;
@@ -119,7 +120,7 @@ inline bool bAtWordStart(const LayoutState *st) {
 inline int32_t iKw(const char *p, const char *szKw) { return static_cast<int32_t>(nKwLen(p, szKw)); }
 
 // The length of the character unit at p, within the text.
-inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(p, st->szTail); }
+inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(p, st->szTail, st->rEnc); }
 
 // Output actions.
 // bData: the bytes belong to a literal or a comment, whose white space is never dropped.

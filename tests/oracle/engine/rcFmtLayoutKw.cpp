@@ -155,7 +155,7 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
         } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
-            p = pLiteralEnd(p, st->szTail);
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
         } else {
@@ -252,7 +252,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     const char *pLast = pName;
     while (p < st->szTail && !bWordEndsAt(p) && *p != '(' && *p != ';') {
         if (*p == '.') pLast = p + 1;
-        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail) : p + iCharLen(st, p);
+        p = bLiteralAt(p, st->ssSrc, st->szTail) ? pLiteralEnd(p, st->szTail, st->rEnc) : p + iCharLen(st, p);
     }
     int32_t nName = static_cast<int32_t>(p - pName);
     rIdtFrame *pFrame = &st->arIdtFrame[st->iIdt];
@@ -306,7 +306,7 @@ int32_t iNameBeforeSemi(const LayoutState *st, const char *p) {
     const char *q = p;
     while (q < st->szTail && *q != ';') {
         if (*q == '"') {
-            q = pLiteralEnd(q, st->szTail);
+            q = pQuotedEnd(q, st->szTail);
         } else if (bIsWordByte(*q) || *q == '.' || static_cast<uint8_t>(*q) >= 0x80) {
             q += iCharLen(st, q);
         } else {
@@ -456,7 +456,7 @@ const char *pBranchEnd(const LayoutState *st, const char *p) {
     int32_t iDepth = 0;
     while (p < st->szTail) {
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
-            p = pLiteralEnd(p, st->szTail);
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
             continue;
         }
         if (bCmtAt(p)) {

@@ -74,23 +74,18 @@ namespace {
 const uint8_t *const arSjisUnit = rLex.arSjis;
 const uint8_t *const arUtf8Unit = rLex.arUtf8;
 const uint8_t *const arLatin1Unit = rLex.arLatin1;
-
-int32_t eEncoding = ENC_SJIS;
 }  // namespace
 
-const uint8_t *pUnitFirst = arSjisUnit;
+TextEnc rTextEnc(int32_t eEnc) {
+    return TextEnc{eEnc == ENC_UTF8 ? arUtf8Unit : eEnc == ENC_LATIN1 ? arLatin1Unit : arSjisUnit};
+}
 
 int iIsLeadByte(int iByte) { return arSjisUnit[static_cast<unsigned>(iByte) & 0xFFu] == 2; }
 
-void vSetUnitEncoding(int32_t eEnc) {
-    eEncoding = eEnc == ENC_UTF8 || eEnc == ENC_LATIN1 ? eEnc : ENC_SJIS;
-    pUnitFirst = eEncoding == ENC_UTF8 ? arUtf8Unit : eEncoding == ENC_LATIN1 ? arLatin1Unit : arSjisUnit;
-}
-
-int iUnitLenMulti(const char *p, const char *pEnd) {
-    int n = pUnitFirst[static_cast<uint8_t>(*p)];
+int iUnitLenMulti(const char *p, const char *pEnd, TextEnc rEnc) {
+    int n = rEnc.pUnitFirst[static_cast<uint8_t>(*p)];
     if (pEnd - p < n) return 1;
-    if (eEncoding == ENC_SJIS) return static_cast<uint8_t>(p[1]) >= 0x40 ? 2 : 1;
+    if (rEnc.pUnitFirst == arSjisUnit) return static_cast<uint8_t>(p[1]) >= 0x40 ? 2 : 1;  // the table tells the encoding
     for (int i = 1; i < n; ++i)
         if ((static_cast<uint8_t>(p[i]) & 0xC0) != 0x80) return 1;
     return n;
@@ -223,9 +218,9 @@ bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
 
 namespace {
 // End of the alternative quoting q'x...x' at p: just past the x and the quote that close it.
-const char *pAltQuoteEnd(const char *p, const char *pEnd, bool *pbClosed) {
+const char *pAltQuoteEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbClosed) {
     const char *pDelim = p + 2;
-    int nDelim = iUnitLen(pDelim, pEnd);
+    int nDelim = iUnitLen(pDelim, pEnd, rEnc);
     char cClose = *pDelim;
     switch (cClose) {
     case '[': cClose = ']'; break;
@@ -235,7 +230,7 @@ const char *pAltQuoteEnd(const char *p, const char *pEnd, bool *pbClosed) {
     default: break;
     }
     for (const char *s = pDelim + nDelim; s < pEnd;) {
-        int n = iUnitLen(s, pEnd);
+        int n = iUnitLen(s, pEnd, rEnc);
         if (n == nDelim && s + n < pEnd && s[n] == '\'' &&
             (nDelim == 1 ? *s == cClose : std::memcmp(s, pDelim, static_cast<size_t>(n)) == 0)) {
             *pbClosed = true;
@@ -248,12 +243,17 @@ const char *pAltQuoteEnd(const char *p, const char *pEnd, bool *pbClosed) {
 }
 }  // namespace
 
+const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbClosed) {
+    if (bQuoteAt(p)) return pQuotedEnd(p, pEnd, pbClosed);
+    bool bClosed = false;
+    return pAltQuoteEnd(p, pEnd, rEnc, pbClosed != nullptr ? pbClosed : &bClosed);
+}
+
 // Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
 // holds one after its first byte, so the scans for them look at bytes, not units.
-const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed) {
+const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed) {
     bool bClosed = false;
     if (pbClosed == nullptr) pbClosed = &bClosed;
-    if (!bQuoteAt(p)) return pAltQuoteEnd(p, pEnd, pbClosed);
     const char q = *p;
     for (const char *s = p + 1; s < pEnd;) {
         s = static_cast<const char *>(std::memchr(s, q, static_cast<size_t>(pEnd - s)));
@@ -268,13 +268,13 @@ const char *pLiteralEnd(const char *p, const char *pEnd, bool *pbClosed) {
     return pEnd;
 }
 
-const char *pOpenAtEnd(const char *pStart, const char *pEnd) {
+const char *pOpenAtEnd(const char *pStart, const char *pEnd, TextEnc rEnc) {
     bool bClosed = true;
     for (const char *p = pStart; p < pEnd;) {
         if (const char *e = pPlainRunEnd(pStart, p, pEnd, Q_FIND)) {
             p = e;  // no literal or comment begins inside the run
         } else if (bLiteralAt(p, pStart, pEnd)) {
-            const char *e = pLiteralEnd(p, pEnd, &bClosed);
+            const char *e = pLiteralEnd(p, pEnd, rEnc, &bClosed);
             if (!bClosed) return p;
             p = e;
         } else if (bCmtAt(p)) {
@@ -282,7 +282,7 @@ const char *pOpenAtEnd(const char *pStart, const char *pEnd) {
             if (!bClosed) return p;
             p = e;
         } else {
-            p += iUnitLen(p, pEnd);
+            p += iUnitLen(p, pEnd, rEnc);
         }
     }
     return nullptr;

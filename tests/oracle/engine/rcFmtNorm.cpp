@@ -77,8 +77,9 @@ int32_t iOrgIndent(const char *p, const char *pStop, const StmtStyle *rStmtStyle
     return iOrgIdt > INT32_MAX ? INT32_MAX : static_cast<int32_t>(iOrgIdt);
 }
 
-// Whether the text ends inside a line comment (literals and block comments passed over).
-bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
+// Whether the text, read in rEnc, ends inside a line comment (literals and block comments passed
+// over).
+bool bEndsInLineCmt(const char *pStart, const char *pEnd, TextEnc rEnc) {
     // A line comment ends at its line feed: only one that begins on the last line can be open
     // at the end, and without "--" there the text need not be read.
     const char *pLine = pStart;
@@ -90,7 +91,7 @@ bool bEndsInLineCmt(const char *pStart, const char *pEnd) {
         pLine = d + 1;
     }
     if (!bDashes) return false;
-    const char *pOpen = pOpenAtEnd(pStart, pEnd);
+    const char *pOpen = pOpenAtEnd(pStart, pEnd, rEnc);
     return pOpen != nullptr && pOpen[0] == '-';
 }
 
@@ -119,7 +120,7 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     // never part of a multibyte character in any encoding read.
     while (bIsWhite(ssSrc[nKeep - 1])) --nKeep;
     // A line comment at the end keeps its bytes up to its line end, as it does anywhere else.
-    bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep);
+    bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep, pWork->rEnc);
     if (bInLineCmt)
         while (nKeep < nLen && bIsWhite(ssSrc[nKeep]) && ssSrc[nKeep] != '\n') ++nKeep;
     if (nKeep == nLen) {
@@ -190,6 +191,20 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
 // No white space stays before a comma, a closing parenthesis or a semicolon.
 inline bool bNoWhiteBefore(char c) { return c == ',' || c == ')' || c == ';'; }
 
+// The run of white space at s (up to sEnd) squeezed: one line feed where it holds one, else one
+// blank, and nothing where a ",", ")" or ";" follows it ('\0' then). *ppEnd receives the run's
+// end. Every walk of the squeezing that meets white space asks this.
+inline char cSqueezedWhite(const char *s, const char *sEnd, const char **ppEnd) {
+    if (*s == ' ' && !bIsWhite(s[1])) {  // most runs: a lone blank (the text's NUL after sEnd ends one)
+        *ppEnd = s + 1;
+        return bNoWhiteBefore(s[1]) ? '\0' : ' ';
+    }
+    bool bLf = false;
+    const char *e = pWhiteRunEnd(s, sEnd, &bLf);
+    *ppEnd = e;
+    return bNoWhiteBefore(*e) ? '\0' : bLf ? '\n' : ' ';
+}
+
 // The normalised text as it is written, in a block that grows (a NUL after its n bytes).
 struct NormOut {
     char *p = nullptr;
@@ -210,9 +225,8 @@ struct NormOut {
 int iSqueezedAt(const char *s, const char *sEnd) {
     if (s >= sEnd) return -1;
     if (!bIsWhite(*s)) return static_cast<unsigned char>(*s);
-    bool bLf = false;
-    s = pWhiteRunEnd(s, sEnd, &bLf);
-    return bNoWhiteBefore(*s) ? *s : ' ';
+    const char *e = nullptr;
+    return cSqueezedWhite(s, sEnd, &e) != '\0' ? ' ' : *e;
 }
 
 // The length of the statement keyword at s that a blank or a line feed will follow (or an
@@ -222,142 +236,184 @@ size_t nLineKeywordSqueezed(const char *s, const char *sEnd) {
     return n != 0 && bIsWhite(s[n]) && iSqueezedAt(s + n, sEnd) != ' ' ? 0 : n;
 }
 
-// One walk squeezes the white space and inserts the blanks the layout expects.
-// Squeezing: runs of white space become one blank or one line feed, or nothing before a comma, a
-// closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
-// comment; inside a block comment a run with a line feed becomes one line feed.
-// Blanks: before comments, after closing parentheses and commas, between some words and an
-// opening parenthesis, and before a statement keyword right after an operator. Each blank is
-// decided on the squeezed text, which is what has been written so far: a blank written after a
-// ")" or "," counts there as the ")" or "," would.
-// The text goes to a new block; the old one is kept for the layout. *pbCmt tells whether the
-// text holds a comment.
-int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
-    size_t nLen = *pnLen;
-    NormOut out;
-    if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
-    const char *s = pWork->ssSrc;
-    const char *const sStart = s, *const sEnd = s + nLen;
+// The walk of rcSqueezeWhite: the text [sStart, sEnd) read at s, and the output written so far.
+// Each blank is decided on the output, which is the squeezed text: a blank written after a ")"
+// or "," counts there as the ")" or "," would. The steps are small and inline: the walk runs
+// over every byte that is not passed in a run.
+struct SqueezeWalk {
+    FmtWork *pWork;
+    const char *s;
+    const char *sStart, *sEnd;
     // White space dropped after "(", ";" or a line comment never includes the last byte: the
     // final line feed stays, also after a statement that ends in "(".
-    const char *sLast = sEnd - 1;
+    const char *sLast;
+    TextEnc rEnc;  // the encoding the text is read in
+    // The output, a block apart: its address goes to the allocator, the walk's own never leaves
+    // the walk, which keeps its reading position in a register.
+    NormOut &out;
     size_t iCmtEnd = SIZE_MAX;  // the end of the last comment written, in the output
+    bool bCmt = false;          // a comment was met
+
+    SqueezeWalk(FmtWork *pWork_, size_t nLen, NormOut &out_)
+        : pWork(pWork_), s(pWork_->ssSrc), sStart(s), sEnd(s + nLen), sLast(sEnd - 1), rEnc(pWork_->rEnc),
+          out(out_) {}
+
     // The output so far, and where its last comment ends (the block moves as it grows).
-    auto written = [&] { return out.p + out.n; };
-    auto cmtEnd = [&]() -> const char * { return iCmtEnd != SIZE_MAX ? out.p + iCmtEnd : nullptr; };
-    auto skipWhite = [&] {
+    const char *pWritten() const { return out.p + out.n; }
+    const char *pOutCmtEnd() const { return iCmtEnd != SIZE_MAX ? out.p + iCmtEnd : nullptr; }
+
+    void vSkipWhite() {
         while (s < sLast && bIsWhite(*s)) ++s;
-    };
-    auto copyTo = [&](const char *e) {
+    }
+    // Copies the text from s to e as it is.
+    void vCopyTo(const char *e) {
         const size_t n = static_cast<size_t>(e - s);
         if (out.bRoom(n)) {
             vCopyRun(out.p + out.n, s, n);
             out.n += n;
         }
         s = e;
-    };
-    auto put = [&](char c) {
-        if (out.bRoom(1)) out.p[out.n++] = c;
-    };
-    // A byte copied as it is, and a lone blank after it that squeezing leaves as it is (one
-    // before a word, an operator, a literal, a comment or "("): the common case needs no look of
-    // its own.
-    auto putKeepBlank = [&](char c) {
-        put(c);
-        ++s;
-        if (*s == ' ' && s + 1 < sEnd && !bIsWhite(s[1]) && !bNoWhiteBefore(s[1])) {
-            put(' ');
-            ++s;
-            return true;
-        }
-        return false;
-    };
-    auto blankBeforeCmt = [&] {
-        char c = out.cLast();
-        if (out.n > 0 && !bNoBlankNext(c) && c != ',') put(' ');
-    };
-    while (s < sEnd && !out.bNoMem) {
-        const char c = *s;
-        if (const char *e = pPlainRunEnd(sStart, s, sEnd, Q_NORM)) {
-            // A statement keyword right after an operator gets the blank it would have after
-            // white space.
-            if (bAfterOperator(out.p, written(), cmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) put(' ');
-            // A lone blank before a word stays as it is: the run goes on past it.
-            while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
-            copyTo(e);
-            continue;
-        }
-        // No byte below 0x80 begins a unit of two bytes: those are looked at in the default case.
-        switch (c) {
-        case ' ':
-        case '\n':
-        case '\t':
-        case '\r': {
-            bool bLf = false;
-            const char *e = pWhiteRunEnd(s, sEnd, &bLf);
-            if (!bNoWhiteBefore(*e)) put(bLf ? '\n' : ' ');
-            s = e;
-            break;
-        }
-        case '\'':
-        case '"':
-            copyTo(pLiteralEnd(s, sEnd));
-            break;
-        case 'q':
-        case 'Q':
-            if (bLiteralAt(s, sStart, sEnd)) {
-                copyTo(pLiteralEnd(s, sEnd));
-            } else {
-                put(c);
-                ++s;
-            }
-            break;
-        case '-':
-        case '/':
-            if (s[1] != (c == '-' ? '-' : '*')) {
-                putKeepBlank(c);
-                break;
-            }
-            *pbCmt = true;
-            blankBeforeCmt();
-            if (c == '-') {
-                copyTo(pCmtEnd(s, sEnd));
-                skipWhite();
-            } else {
-                // A block comment keeps its bytes; one of several lines keeps in mind the
-                // indentation of the line it begins on.
-                const char *e = pCmtEnd(s, sEnd);
-                if (std::memchr(s, '\n', static_cast<size_t>(e - s)) != nullptr && !bKeepCmtIndent(pWork, sStart, s, e))
-                    out.bNoMem = true;
-                copyTo(e);
-            }
-            iCmtEnd = out.n;
-            break;
-        case '(':
-        case ';':
-            if (c == '(' && bParenWordBefore(out.p, written(), cmtEnd())) put(' ');
-            put(c);
-            ++s;
-            skipWhite();
-            break;
-        case ')':
-        case ',': {
-            if (putKeepBlank(c)) break;
-            // A blank after a ")" or "," unless white space, ";" or ")" follows it.
-            int iNext = iSqueezedAt(s, sEnd);
-            if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext))) put(' ');
-            break;
-        }
-        default:
-            if (iUnitLen(s, sEnd) == 2)
-                copyTo(s + 2);
-            else
-                putKeepBlank(c);
-            break;
-        }
     }
+    void vPut(char c) {
+        if (out.bRoom(1)) out.p[out.n++] = c;
+    }
+    // Writes the white space at s squeezed (cSqueezedWhite); true when that is a blank or a line
+    // feed.
+    bool bPutWhite() {
+        const char *e = nullptr;
+        const char cWhite = cSqueezedWhite(s, sEnd, &e);
+        if (cWhite != '\0') vPut(cWhite);
+        s = e;
+        return cWhite != '\0';
+    }
+    // The byte c at s copied as it is, and the white space after it squeezed at once (most often
+    // a lone blank before a word, an operator, a literal, a comment or "(", which stays): true
+    // when a blank or a line feed followed it.
+    bool bPutThenWhite(char c) {
+        vPut(c);
+        ++s;
+        return bIsWhite(*s) && bPutWhite();
+    }
+
+    void vPlainRun(const char *e);
+    void vComment(char c);
+    void vOpenOrSemi(char c);
+    void vCloseOrComma(char c);
+    void vStep();
+};
+
+// A run that needs no look of its own at each byte (pPlainRunEnd) up to e.
+inline void SqueezeWalk::vPlainRun(const char *e) {
+    // A statement keyword right after an operator gets the blank it would have after white space.
+    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
+    // A lone blank before a word stays as it is: the run goes on past it.
+    while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
+    vCopyTo(e);
+}
+
+// The comment at s, which begins with c, keeps its bytes with a blank before it (unless the
+// output ends where none goes); a line comment drops the white space after it, and a block
+// comment of several lines keeps in mind the indentation of the line it begins on.
+inline void SqueezeWalk::vComment(char c) {
+    bCmt = true;
+    const char cOut = out.cLast();
+    if (out.n > 0 && !bNoBlankNext(cOut) && cOut != ',') vPut(' ');
+    const char *e = pCmtEnd(s, sEnd);
+    if (c == '-') {
+        vCopyTo(e);
+        vSkipWhite();
+    } else {
+        if (std::memchr(s, '\n', static_cast<size_t>(e - s)) != nullptr && !bKeepCmtIndent(pWork, sStart, s, e))
+            out.bNoMem = true;
+        vCopyTo(e);
+    }
+    iCmtEnd = out.n;
+}
+
+// "(" (with a blank before it after some words) and ";" drop the white space after them.
+inline void SqueezeWalk::vOpenOrSemi(char c) {
+    if (c == '(' && bParenWordBefore(out.p, pWritten(), pOutCmtEnd())) vPut(' ');
+    vPut(c);
+    ++s;
+    vSkipWhite();
+}
+
+// A blank goes after a ")" or "," unless white space, ";" or ")" follows it.
+inline void SqueezeWalk::vCloseOrComma(char c) {
+    if (bPutThenWhite(c)) return;
+    int iNext = iSqueezedAt(s, sEnd);
+    if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext))) vPut(' ');
+}
+
+// One step of the walk at s.
+inline void SqueezeWalk::vStep() {
+    const char c = *s;
+    if (const char *e = pPlainRunEnd(sStart, s, sEnd, Q_NORM)) {
+        vPlainRun(e);
+        return;
+    }
+    // No byte below 0x80 begins a unit of two bytes: those are looked at in the default case.
+    switch (c) {
+    case ' ':
+    case '\n':
+    case '\t':
+    case '\r':
+        bPutWhite();
+        break;
+    case '\'':
+    case '"':
+        vCopyTo(pQuotedEnd(s, sEnd));
+        break;
+    case 'q':
+    case 'Q':
+        if (bLiteralAt(s, sStart, sEnd)) {
+            vCopyTo(pLiteralEnd(s, sEnd, rEnc));
+        } else {
+            vPut(c);
+            ++s;
+        }
+        break;
+    case '-':
+    case '/':
+        if (s[1] == (c == '-' ? '-' : '*'))
+            vComment(c);
+        else
+            bPutThenWhite(c);
+        break;
+    case '(':
+    case ';':
+        vOpenOrSemi(c);
+        break;
+    case ')':
+    case ',':
+        vCloseOrComma(c);
+        break;
+    default:
+        if (iUnitLen(s, sEnd, rEnc) == 2)
+            vCopyTo(s + 2);
+        else
+            bPutThenWhite(c);
+        break;
+    }
+}
+
+// One walk squeezes the white space and inserts the blanks the layout expects.
+// Squeezing: runs of white space become one blank or one line feed, or nothing before a comma, a
+// closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
+// comment; literals and comments keep their bytes.
+// Blanks: before comments, after closing parentheses and commas, between some words and an
+// opening parenthesis, and before a statement keyword right after an operator.
+// The text goes to a new block; the old one is kept for the layout. *pbCmt tells whether the
+// text holds a comment.
+int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
+    size_t nLen = *pnLen;
+    NormOut out;
+    if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
+    SqueezeWalk w(pWork, nLen, out);
+    while (w.s < w.sEnd && !out.bNoMem) w.vStep();
+    *pbCmt = w.bCmt;
     if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
-    if (s > sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
+    if (w.s > w.sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     out.p[out.n] = '\0';
     pWork->vKeepSpare(pWork->ssSrc, nLen + 1);  // the trimmed text's block, for the layout's output
     pWork->ssSrc = out.p;
@@ -366,8 +422,12 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     return RC_OK;
 }
 
-// A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
-// right after it move in front of it. *ppNext receives where the walk goes on.
+// Whether a block header may begin at p, in the text that begins at pStart: at the text's start,
+// after white space or a ";", or after an operator (the layout writes a blank after it).
+inline bool bHeaderMayStandAt(const char *pStart, const char *p, const char *pCmtEnd) {
+    return p == pStart || bIsSep(p[-1]) || bAfterOperator(pStart, p, pCmtEnd);
+}
+
 // The block header word that ends with the one white-space byte before p, at a place where a
 // header may stand; null when there is none.
 char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = false) {
@@ -378,7 +438,7 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = fal
         size_t n = std::strlen(szWord);
         if (iFold(e[-1]) != szWord[n - 1] || static_cast<size_t>(e - ssSrc) < n) continue;  // its last letter first
         char *w = e - n;
-        if (nKwLen(w, szWord) == n && (w == ssSrc || bIsSep(w[-1]) || bAfterOperator(ssSrc, w, pCmtEnd))) return w;
+        if (nKwLen(w, szWord) == n && bHeaderMayStandAt(ssSrc, w, pCmtEnd)) return w;
     }
     return nullptr;
 }
@@ -393,6 +453,8 @@ bool bMinusBefore(const char *ssSrc, const char *p) {
     return p > ssSrc && p[-1] == '-';
 }
 
+// A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
+// right after it move in front of it. *ppNext receives where the walk goes on.
 int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmtEnd, char **ppNext) {
     char *szTail = pWork->szTail;
     if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
@@ -494,6 +556,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
 int rcMoveComments(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
+    const TextEnc rEnc = pWork->rEnc;
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
@@ -503,7 +566,7 @@ int rcMoveComments(FmtWork *pWork) {
             p = const_cast<char *>(e);
             continue;
         }
-        if (iUnitLen(p, szTail) == 2) {
+        if (iUnitLen(p, szTail, rEnc) == 2) {
             p += 2;
             pUnitEnd = p;
             continue;
@@ -511,12 +574,12 @@ int rcMoveComments(FmtWork *pWork) {
         // The second byte of a double-byte character is never taken for a separator, so it
         // is never overwritten either.
         size_t nWord = 0;
-        if (p == ssSrc || (p != pUnitEnd && (bIsSep(p[-1]) || bAfterOperator(ssSrc, p, pCmtEnd))))
+        if (p != pUnitEnd && bHeaderMayStandAt(ssSrc, p, pCmtEnd))
             nWord = nWordAt(p, arBlockWords);
         if (nWord != 0)
             rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &p);
         else if (bLiteralAt(p, ssSrc, szTail))
-            p = const_cast<char *>(pLiteralEnd(p, szTail));
+            p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
         else if (bCmtAt(p))
             rc = rcMoveCommentBack(pWork, p, pCmtEnd, &p, &pCmtEnd);
         else
@@ -532,6 +595,7 @@ int rcMoveComments(FmtWork *pWork) {
 int rcFlatten(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
+    const TextEnc rEnc = pWork->rEnc;
     char *pLast = szTail - 1;
     char *p = ssSrc;
     while (p < pLast) {
@@ -551,12 +615,12 @@ int rcFlatten(FmtWork *pWork) {
             }
             continue;
         }
-        if (iUnitLen(p, szTail) == 2) {
+        if (iUnitLen(p, szTail, rEnc) == 2) {
             p += 2;
             continue;
         }
         if (bLiteralAt(p, ssSrc, szTail)) {
-            p = const_cast<char *>(pLiteralEnd(p, szTail));
+            p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
             continue;
         }
         // A comment keeps the line feed before it, and a block comment the one after it.
@@ -626,7 +690,7 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
     pWork->nSrc = nStmt;
 
     if (rStmtStyle->iJoinAt != 0) {
-        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt));
+        int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt), pWork->rEnc);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
     }
     size_t nLen = 0;

@@ -121,7 +121,7 @@ namespace {
 // (hr."Pay".calc).
 const char *pNameEnd(const char *p, const char *pEnd) {
     for (;;) {
-        p = p < pEnd && *p == '"' ? pLiteralEnd(p, pEnd) : p + nWordLen(p, pEnd);
+        p = p < pEnd && *p == '"' ? pQuotedEnd(p, pEnd) : p + nWordLen(p, pEnd);
         if (p >= pEnd || *p != '.') return p;
         ++p;
     }
@@ -206,8 +206,8 @@ const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
 
 // The token reader, which reads the text as the tool does, tells where the commands and the units
 // carried whole stand, and where a literal or a comment never closes.
-int rcFindScriptLines(const char *pText, size_t nText, int32_t eEnc, ScriptLines *pLines) {
-    TokenReader reader(pText, nText, eEnc, GRAIN_SCRIPT);
+int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines *pLines) {
+    TokenReader reader(pText, nText, rEnc, GRAIN_SCRIPT);
     for (Token t; reader.bNext(&t);) {
         if ((t.uFlags & TF_OPEN) != 0) pLines->iOpen = t.iOff;
         if (t.eKind != TK_COMMAND && t.eKind != TK_UNIT_WHOLE) continue;

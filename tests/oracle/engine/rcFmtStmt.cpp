@@ -152,9 +152,10 @@ struct FmtOut {
     size_t nFloor = 0;
 };
 
-// Appends the formatted piece [p, p + n) to pOut with the line ends asked for: the line ends the
-// layout wrote and those between tokens; those inside literals and block comments are data.
-bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, bool bCrLf) {
+// Appends the formatted piece [p, p + n), read in rEnc, to pOut with the line ends asked for: the
+// line ends the layout wrote and those between tokens; those inside literals and block comments
+// are data.
+bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, TextEnc rEnc, bool bCrLf) {
     const char *const pStart = p, *pEnd = p + n, *pRun = p;
     pOut->nFloor = pOut->n;
     while (p < pEnd) {
@@ -169,11 +170,11 @@ bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, bool bCrLf) {
             continue;
         }
         if (!bLit && !(p[0] == '/' && p[1] == '*')) {
-            p += iUnitLen(p, pEnd);
+            p += iUnitLen(p, pEnd, rEnc);
             continue;
         }
         // The code before it with its line ends, then the literal or comment as it is.
-        const char *e = bLit ? pLiteralEnd(p, pEnd) : pCmtEnd(p, pEnd);
+        const char *e = bLit ? pLiteralEnd(p, pEnd, rEnc) : pCmtEnd(p, pEnd);
         if (!pOut->bAppendLineEnds(pRun, static_cast<size_t>(p - pRun), bCrLf) || !pOut->bAppend(p, static_cast<size_t>(e - p)))
             return false;
         pOut->nFloor = pOut->n;
@@ -201,13 +202,15 @@ int32_t iLinesIn(const char *p, size_t n) {
     return i;
 }
 
-// Formats one piece of the text (all of it, or the part between two script commands) and
-// appends the result to pOut. Every failure leaves through the common exit.
-int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, FmtOut *pOut) {
+// Formats one piece of the text (all of it, or the part between two script commands), read in
+// rEnc, and appends the result to pOut. Every failure leaves through the common exit.
+int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, TextEnc rEnc,
+               FmtOut *pOut) {
     FmtWork rWork;
     rWork.pText = pPiece;
     rWork.nText = nPiece;
     rWork.iFirstLine = iFirstLine;
+    rWork.rEnc = rEnc;
     int rc = rcNormStmt(&rWork, pPiece, nPiece, rStmtStyle);
     char *szPieceFmt = nullptr;
     int32_t iFmtLen = 0;
@@ -226,17 +229,17 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
         return RC_OK;
     }
     bool bOk = bAsIs ? pOut->bAppend(szPieceFmt, static_cast<size_t>(iFmtLen))
-                     : bAppendPiece(pOut, szPieceFmt, static_cast<size_t>(iFmtLen), rStmtStyle->bCrLf);
+                     : bAppendPiece(pOut, szPieceFmt, static_cast<size_t>(iFmtLen), rEnc, rStmtStyle->bCrLf);
     vFree(szPieceFmt);
     if (!bOk) return rcFmtNoMem(SITE_OUT_NOMEM);
     return RC_OK;
 }
 
-// Formats the text piece by piece between its script commands, which are copied as they are,
-// each on a line of its own.
-int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtStyle, FmtOut *pOut) {
+// Formats the text, read in rEnc, piece by piece between its script commands, which are copied
+// as they are, each on a line of its own.
+int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc rEnc, FmtOut *pOut) {
     ScriptLines lines;
-    if (rcFindScriptLines(pText, nText, eEnc, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+    if (rcFindScriptLines(pText, nText, rEnc, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
     // A literal or block comment that never closes would make the author's text after it code
     // (whose white space is squeezed) or code part of it: such a text is refused as it is.
     if (lines.iOpen != SIZE_MAX) {
@@ -264,7 +267,7 @@ int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtS
             const char *pInk = pText + iPos;
             while (pInk < pText + iStop && bIsWhite(*pInk)) ++pInk;
             if (!bKeepBlank(pText + iPos, pInk, true)) return rcFmtNoMem(SITE_OUT_NOMEM);
-            int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, pOut);
+            int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, rEnc, pOut);
             if (rc != RC_OK) return rc;
             bAny = true;
             const char *pEndInk = pText + iStop;
@@ -290,7 +293,7 @@ int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtS
         iPos = cmd.iEnd;
     }
     // A text of nothing but white space and commands: the empty statement of an empty text.
-    if (!bAny) return rcFmtPiece(pText, nText, 1, rStmtStyle, pOut);
+    if (!bAny) return rcFmtPiece(pText, nText, 1, rStmtStyle, rEnc, pOut);
     return RC_OK;
 }
 }  // namespace
@@ -298,8 +301,9 @@ int rcFmtScript(const char *pText, size_t nText, int32_t eEnc, StmtStyle *rStmtS
 int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
     assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
     if (console == nullptr) console = stdout;
-    const int32_t eEnc = rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt);
-    vSetUnitEncoding(eEnc);
+    // The encoding goes with the text to every stage that reads it: nothing of it outlives the call.
+    const TextEnc rEnc =
+        rTextEnc(rStmtStyle->iEncoding != ENC_AUTO ? rStmtStyle->iEncoding : eDetectEncoding(pStmt, nStmt));
     FmtWork rWork;
 
     char szDumpPath[MAX_PATH_LEN + 1];
@@ -318,10 +322,10 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         nStmt -= nLead + BOM_LEN;
     }
     const size_t nBomOut = out.n;
-    rc = rcFmtScript(pStmt, nStmt, eEnc, rStmtStyle, &out);
+    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, rEnc, &out);
     if (rc != RC_OK) return rc;
     // The keywords' case, last: the layout read the words as they were written.
-    if (out.n > nBomOut) vSetKeywordCase(out.p + nBomOut, out.n - nBomOut, eEnc, rStmtStyle->eKeywordCase);
+    if (out.n > nBomOut) vSetKeywordCase(out.p + nBomOut, out.n - nBomOut, rEnc, rStmtStyle->eKeywordCase);
 
     if (bDump) {
         rc = rcUnlink(szDumpPath);

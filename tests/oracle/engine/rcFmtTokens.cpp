@@ -83,18 +83,6 @@ const uint8_t *const arLead = rLeads.ar;
 
 inline bool bDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The length of the character at p in the encoding eEnc (p < pEnd): a character is never cut by
-// pEnd, and a byte that begins none is one of its own.
-size_t nCharLen(const char *p, const char *pEnd, int32_t eEnc) {
-    const uint8_t *arFirst = eEnc == ENC_UTF8 ? rLex.arUtf8 : eEnc == ENC_LATIN1 ? rLex.arLatin1 : rLex.arSjis;
-    const size_t n = arFirst[static_cast<uint8_t>(*p)];
-    if (n == 1 || static_cast<size_t>(pEnd - p) < n) return 1;
-    if (eEnc != ENC_UTF8) return static_cast<uint8_t>(p[1]) >= 0x40 ? 2 : 1;
-    for (size_t i = 1; i < n; ++i)
-        if ((static_cast<uint8_t>(p[i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
 // The end of the number at p: digits, a point and digits (not the first point of ".."), an
 // exponent whose sign a digit follows, and the word bytes glued to it (10M, 1.5f).
 const char *pNumberEnd(const char *p, const char *pEnd) {
@@ -126,8 +114,8 @@ WordId eWordOf(const char *p, size_t n) {
     }
 }
 
-TokenReader::TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain)
-    : pText_(pText), pEnd_(pText + nText), p_(pText), eEnc_(eEnc), eGrain_(eGrain) {}
+TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain)
+    : pText_(pText), pEnd_(pText + nText), p_(pText), rEnc_(rEnc), eGrain_(eGrain) {}
 
 size_t TokenReader::nRead(Token *arTok, size_t nMax) {
     size_t n = 0;
@@ -259,7 +247,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     case LEAD_QN: {  // q'x...x' and nq'x...x' where such a quoting begins, else a word
         const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(q) ? q + 1 : q;
         if ((*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
-            e = pLiteralEnd(pQ, pEnd_, &bClosed);
+            e = pLiteralEnd(pQ, pEnd_, rEnc_, &bClosed);
             eKind = TK_QQUOTE;
             break;
         }
@@ -283,7 +271,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         }
         break;
     case LEAD_QUOTE:
-        e = pLiteralEnd(q, pEnd_, &bClosed);
+        e = pQuotedEnd(q, pEnd_, &bClosed);
         eKind = *q == '"' ? TK_QNAME : TK_LITERAL;
         break;
     case LEAD_CMT:  // "-" or "/": a comment, else an operator or a "/"
@@ -301,7 +289,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         }
         break;
     case LEAD_HIGH:
-        e = q + nCharLen(q, pEnd_, eEnc_);
+        e = q + iUnitLen(q, pEnd_, rEnc_);
         eKind = TK_CHAR;
         break;
     default:

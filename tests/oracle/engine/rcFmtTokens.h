@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tests/oracle/engine/rcFmtLex.h"
 #include "tests/oracle/engine/rcFmtWords.h"
 
 namespace oracle {
@@ -45,8 +46,7 @@ WordId eWordOf(const char *p, size_t n);
 // Reads a text token by token. Where a token begins is decided as the tool reads a script: at
 // a line start where no statement is being read, a command line or a unit carried whole is one
 // token; a statement is read up to its ";" or its "/" line, and never split inside a literal or
-// a comment. The text is read in the encoding given (ENC_SJIS, ENC_UTF8 or ENC_LATIN1): a
-// character of several bytes is never cut.
+// a comment. The text is read in the encoding given: a character of several bytes is never cut.
 //
 // How finely a statement is read: every token (GRAIN_TOKENS), or only what ends a statement or
 // may hide its end (GRAIN_SCRIPT: literals, quoted names, comments, ";"), the rest passed over
@@ -55,7 +55,7 @@ enum ReadGrain : uint8_t { GRAIN_TOKENS, GRAIN_SCRIPT };
 
 class TokenReader {
 public:
-    TokenReader(const char *pText, size_t nText, int32_t eEnc, ReadGrain eGrain = GRAIN_TOKENS);
+    TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain = GRAIN_TOKENS);
     // The next token into *pTok; false at the end of the text (white space after the last token
     // makes no token).
     bool bNext(Token *pTok) {
@@ -80,7 +80,7 @@ private:
     bool bNameAt(const char *q) const;
     bool bWordBefore(const char *q) const;
     const char *pText_, *pEnd_, *p_;
-    int32_t eEnc_;
+    TextEnc rEnc_;
     ReadGrain eGrain_;
     State eState_ = IDLE;
     uint8_t uWhite_ = TF_WHITE | TF_LINE;  // the white space seen since the last token
