@@ -61,7 +61,7 @@ const OptionForm arOptionForms[] = {
     {"-o", OPT_STDIO, 0, false},          {"--stdio", OPT_STDIO, 0, false},
     {"-j", OPT_VALUE, OPTV_JOIN_AT, false},   {nullptr, OPT_VALUE, OPTV_JOIN_AT, false},
     {nullptr, OPT_VALUE, OPTV_ENCODING, false}, {nullptr, OPT_VALUE, OPTV_EOL, false},
-    {nullptr, OPT_VALUE, OPTV_KEYWORD_CASE, false},
+    {nullptr, OPT_VALUE, OPTV_KEYWORD_CASE, false}, {nullptr, OPT_VALUE, OPTV_BLANK_LINES, false},
     {"--check", OPT_CHECK, 0, false},     {"--diff", OPT_DIFF, 0, false},
     {"-q", OPT_QUIET, 0, false},          {"--quiet", OPT_QUIET, 0, false},
     {"--no-config", OPT_NO_CONFIG, 0, false}, {"--version", OPT_VERSION, 0, false},

@@ -71,6 +71,7 @@ struct FmtWork {
     size_t nText = 0;             // the line of a failure
     int32_t iFirstLine = 1;
     TextEnc rEnc{};               // the encoding the text is read in, set by the caller
+    bool bKeepBlankLines = false; // the semicolons an empty line follows are marked (rBlankAfters)
     // A block that the working copy has left, which the next pass writes into instead of taking a
     // new one (a block of the text's size taken anew costs its pages' first touch again), and the
     // bytes it holds at least.

@@ -233,6 +233,20 @@ size_t nLineKeywordSqueezed(const char *s, const char *sEnd) {
     return n != 0 && bIsWhite(s[n]) && iSqueezedAt(s + n, sEnd) != ' ' ? 0 : n;
 }
 
+// Whether the white space at p (up to pLast) holds an empty line before a statement, a
+// declaration or a subprogram: not before what closes a block or a branch (END, EXCEPTION, ELSE,
+// ELSIF, WHEN, $END, $ELSE, $ELSIF, ")"), nor at the end of the text.
+bool bEmptyLineAhead(const char *p, const char *pLast) {
+    int nLf = 0;
+    for (; p < pLast && bIsWhite(*p); ++p) nLf += *p == '\n';
+    if (nLf < 2 || p >= pLast || *p == ')') return false;
+    const char *pWord = *p == '$' ? p + 1 : p;
+    const size_t n = static_cast<size_t>(pClassRunEnd(pWord, pLast, CC_WORD) - pWord);
+    for (const char *szCloser : {"END", "EXCEPTION", "ELSE", "ELSIF", "WHEN"})
+        if (bWordIs(pWord, n, szCloser)) return false;
+    return true;
+}
+
 // The walk of rcSqueezeWhite: the text [sStart, sEnd) read at s, and the output written so far.
 // Each blank is decided on the output, which is the squeezed text: a blank written after a ")"
 // or "," counts there as the ")" or "," would. The steps are small and inline: the walk runs
@@ -332,6 +346,8 @@ inline void SqueezeWalk::vOpenOrSemi(char c) {
     if (c == '(' && bParenWordBefore(out.p, pWritten(), pOutCmtEnd())) vPut(' ');
     vPut(c);
     ++s;
+    if (c == ';' && pWork->bKeepBlankLines && bEmptyLineAhead(s, sLast) && !pWork->rBlankAfters.bAdd(out.n - 1))
+        out.bNoMem = true;
     vSkipWhite();
 }
 
@@ -680,6 +696,7 @@ const CmtIndent *CmtIndents::pFind(size_t *piNext, const char *pCmt, size_t nCmt
 // has) and leaves the site, and where known the position, in pWork for the common exit.
 int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
+    pWork->bKeepBlankLines = rStmtStyle->bKeepBlankLines;
     pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
     if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
     std::memcpy(pWork->ssSrc, pStmt, nStmt);

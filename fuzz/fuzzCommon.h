@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "formatter/rStmtStyle.h"
 #include "formatter/rcFmtStmt.h"
@@ -31,7 +32,7 @@ inline int32_t iOptValue(uint8_t b) {
 }
 
 // Takes five bytes off the front of the input as the -i, -c, -s, -j and --encoding values (the
-// last also the line end written and the letter case of keywords).
+// last also the line end written, the letter case of keywords and the blank lines).
 // Returns false when the input is too short.
 inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     if (*pn < 5) return false;
@@ -48,6 +49,7 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     pStyle->iEncoding = p[4] % 4;  // automatic, Shift_JIS, UTF-8, Latin-1
     pStyle->bCrLf = (p[4] & 0x10) != 0;
     pStyle->eKeywordCase = (p[4] >> 5) % 3;  // keep, upper, lower
+    pStyle->bKeepBlankLines = (p[4] & 0x08) != 0;
     *pp += 5;
     *pn -= 5;
     return true;
@@ -153,29 +155,35 @@ inline void vCheckTokens(const std::string &s) {
     }
 }
 
-// Formats the bytes with the options and checks the promises. A keyword case is checked against
-// the output of keep, which the promises above hold for: the same result, the same bytes but for
-// the letters of keywords, the same literals, comments and units carried whole, and a second run
-// with the same option that moves no byte other than white space (strictly: changes nothing).
+// Formats the bytes with the options and checks the promises. A keyword case and blank lines kept
+// are checked against the output of keep and drop, which the promises above hold for: the same
+// result, the same bytes but for the letters of keywords and the empty lines kept, the same
+// literals, comments and units carried whole, and a second run with the same options that moves
+// no byte other than white space (strictly: changes nothing).
 inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle) {
     const std::string sIn(reinterpret_cast<const char *>(pData), nData);
     vCheckTokens(sIn);
-    StmtStyle rKeep = rStyle;
-    rKeep.eKeywordCase = KWCASE_KEEP;
+    StmtStyle rPlain = rStyle;
+    rPlain.eKeywordCase = KWCASE_KEEP;
+    rPlain.bKeepBlankLines = false;
     std::string sOut;
-    const int rc = rcFormatCopy(sIn.data(), sIn.size(), rKeep, &sOut);
-    if (rc == RC_OK) vCheckFormatted(sIn, sOut, rKeep);
-    if (rStyle.eKeywordCase == KWCASE_KEEP) return;
-    std::string sCased, sAgain;
-    if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sCased) != rc) vFinding("the keyword case changes the result");
+    const int rc = rcFormatCopy(sIn.data(), sIn.size(), rPlain, &sOut);
+    if (rc == RC_OK) vCheckFormatted(sIn, sOut, rPlain);
+    if (rStyle.eKeywordCase == KWCASE_KEEP && !rStyle.bKeepBlankLines) return;
+    std::string sStyled, sAgain;
+    if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sStyled) != rc) vFinding("the keyword case or blank lines change the result");
     if (rc != RC_OK) return;
-    if (iNotKeywordCaseAt(sOut, sCased) != std::string::npos) vFinding("more than the letters of keywords changed");
-    if (vsLiterals(sOut, rStyle.iEncoding, true) != vsLiterals(sCased, rStyle.iEncoding, true))
-        vFinding("the keyword case changed a literal, a comment or a unit carried whole");
-    if (rcFormatCopy(sCased.data(), sCased.size(), rStyle, &sAgain) != RC_OK) {
-        if (bStrictSecondRun()) vFinding("a second run in the keyword case fails");
+    std::string sDropped = sStyled;  // without the empty lines kept
+    const std::vector<size_t> vAt = vEmptyLinesAt(sStyled, rStyle.iEncoding);
+    for (auto it = vAt.rbegin(); it != vAt.rend(); ++it) sDropped.erase(*it, rStyle.bCrLf && *it > 0 && sDropped[*it - 1] == '\r' ? 2 : 1);
+    if (bStrictSecondRun() && !rStyle.bKeepBlankLines && !vAt.empty()) vFinding("an empty line");
+    if (iNotKeywordCaseAt(sOut, sDropped) != std::string::npos) vFinding("more than keywords' letters and empty lines changed");
+    if (vsLiterals(sOut, rStyle.iEncoding, true) != vsLiterals(sStyled, rStyle.iEncoding, true))
+        vFinding("the keyword case or blank lines changed a literal, a comment or a unit carried whole");
+    if (rcFormatCopy(sStyled.data(), sStyled.size(), rStyle, &sAgain) != RC_OK) {
+        if (bStrictSecondRun()) vFinding("a second run with the options fails");
         return;
     }
-    if (sInk(sAgain) != sInk(sCased)) vFinding("a second run in the keyword case moves bytes other than white space");
-    if (bStrictSecondRun() && sAgain != sCased) vFinding("a second run in the keyword case changes the output");
+    if (sInk(sAgain) != sInk(sStyled)) vFinding("a second run with the options moves bytes other than white space");
+    if (bStrictSecondRun() && sAgain != sStyled) vFinding("a second run with the options changes the output");
 }

@@ -1,5 +1,5 @@
 // rcFmtStmt under option values taken from the first five input bytes (-i, -c, -s, -j,
-// --encoding with --eol and --keyword-case), the extremes that the command line lets through
+// --encoding with --eol, --keyword-case and --blank-lines), the extremes that the command line lets through
 // included.
 #include "fuzz/fuzzCommon.h"
 

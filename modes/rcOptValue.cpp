@@ -21,6 +21,7 @@ const OptWord arEolWords[] = {{"crlf", EOL_CRLF}, {"lf", EOL_LF}, {"keep", EOL_K
 const OptWord arIndentWords[] = {{"tab", 0}, {nullptr, 0}};  // 0: one TAB
 const OptWord arKeywordCaseWords[] = {
     {"keep", KWCASE_KEEP}, {"upper", KWCASE_UPPER}, {"lower", KWCASE_LOWER}, {nullptr, 0}};
+const OptWord arBlankLinesWords[] = {{"keep", 1}, {"drop", 0}, {nullptr, 0}};
 
 // One row per option, in the order of OptValueId: its name, the keywords it takes and the
 // range of the numbers it takes (none when iMax < iMin).
@@ -38,6 +39,7 @@ const OptRow arOptRows[OPTV_COUNT] = {
     {"eol", arEolWords, 0, -1},
     {"join_at", nullptr, 0, iMaxInt},
     {"keyword_case", arKeywordCaseWords, 0, -1},
+    {"blank_lines", arBlankLinesWords, 0, -1},
 };
 
 char cLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
@@ -111,6 +113,7 @@ const char *szReadOptValue(int32_t eId, const char *p, size_t n, OptValues *pVal
     case OPTV_EOL: pVals->eEol = iValue; break;
     case OPTV_JOIN_AT: pVals->iJoinAt = iValue; break;
     case OPTV_KEYWORD_CASE: pVals->eKeywordCase = iValue; break;
+    case OPTV_BLANK_LINES: pVals->iKeepBlankLines = iValue; break;
     default: return "unknown option";
     }
     pVals->uSet |= 1u << eId;
@@ -126,4 +129,5 @@ void vApplyOptValues(const OptValues *pVals, uint32_t uWhich, StmtStyle *pStyle,
     if (u & (1u << OPTV_EOL)) *peEol = pVals->eEol;
     if (u & (1u << OPTV_JOIN_AT)) pStyle->iJoinAt = pVals->iJoinAt;
     if (u & (1u << OPTV_KEYWORD_CASE)) pStyle->eKeywordCase = pVals->eKeywordCase;
+    if (u & (1u << OPTV_BLANK_LINES)) pStyle->bKeepBlankLines = pVals->iKeepBlankLines != 0;
 }

@@ -11,6 +11,7 @@
 //   eol           crlf | lf | keep
 //   join_at       0..2147483647 (0: no joining)
 //   keyword_case  keep | upper | lower
+//   blank_lines   keep | drop
 // Names and keyword values ignore ASCII letter case. Numbers are decimal digits only, no sign. On
 // the command line a "_" of a name may also be written "-" (--keyword-case=upper).
 #pragma once
@@ -21,7 +22,7 @@
 
 enum OptValueId : int32_t {
     OPTV_INDENT, OPTV_NUM_COMMA, OPTV_PART_SIZE, OPTV_ENCODING, OPTV_EOL, OPTV_JOIN_AT, OPTV_KEYWORD_CASE,
-    OPTV_COUNT
+    OPTV_BLANK_LINES, OPTV_COUNT
 };
 
 // Values of the options, each valid where its bit (1 << OptValueId) is set in uSet.
@@ -34,6 +35,7 @@ struct OptValues {
     int32_t eEol;       // EOL_CRLF, EOL_LF or EOL_KEEP
     int32_t iJoinAt;
     int32_t eKeywordCase;  // KWCASE_KEEP, KWCASE_UPPER or KWCASE_LOWER
+    int32_t iKeepBlankLines;  // 1: keep, 0: drop
 };
 
 // The option whose long name is the n bytes at p, in any letter case, or OPTV_COUNT.

@@ -87,11 +87,13 @@ struct ReadText {
     TextEnc rEnc;
     ScriptLines lines;
     bool bOk = false;
+    size_t nFront = 0;  // the bytes of sAll in front of s (white space and a byte order mark)
     ReadText(const std::string &sAll, int32_t eEnc)
         : rEnc(rTextEnc(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()))) {
         size_t nLead = 0;
         while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
-        s = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? sAll.substr(nLead + 3) : sAll;
+        nFront = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? nLead + 3 : 0;
+        s = sAll.substr(nFront);
         bOk = rcFindScriptLines(s.data(), s.size(), rEnc, &lines) == RC_OK;
     }
     // Calls fnPiece(pStart, p, pEnd) for each piece of statement text [p, pEnd) and
@@ -224,10 +226,10 @@ inline size_t nStatementsIn(const std::string &s, int32_t eEnc) {
     return n;
 }
 
-// Where the text holds an empty line outside its data (literals, block comments, the units
-// carried whole, the script commands with their continuation lines): the layout writes none.
-// npos when there is none.
-inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
+// Where the text holds empty lines outside its data (literals, block comments, the units carried
+// whole, the script commands with their continuation lines): the offset of each line feed before
+// one.
+inline std::vector<size_t> vEmptyLinesAt(const std::string &sAll, int32_t eEnc) {
     const ReadText r(sAll, eEnc);
     std::string s = r.s;  // the data blanked out, so that its empty lines count for nothing
     auto blank = [&](const char *p0, const char *p, const char *q) {
@@ -247,12 +249,19 @@ inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
             if (q > p0 + line.iStart && q[-1] == '\n') --q;
             blank(p0, p0 + line.iStart, q);
         });
+    std::vector<size_t> v;
     for (size_t i = s.find('\n'); i != std::string::npos; i = s.find('\n', i + 1)) {
         size_t j = i + 1;
         while (j < s.size() && (s[j] == ' ' || s[j] == '\t' || s[j] == '\r')) ++j;
-        if (j < s.size() && s[j] == '\n') return i;
+        if (j < s.size() && s[j] == '\n') v.push_back(r.nFront + i);
     }
-    return std::string::npos;
+    return v;
+}
+
+// The first of them, npos when there is none: the layout writes none unless asked to keep them.
+inline size_t iEmptyLineAt(const std::string &sAll, int32_t eEnc) {
+    const std::vector<size_t> v = vEmptyLinesAt(sAll, eEnc);
+    return v.empty() ? std::string::npos : v[0];
 }
 
 // Where a text formatted with a keyword case (sCased) differs from the same text formatted with

@@ -6,7 +6,7 @@ namespace {
 const std::string sUsage = sSjis(
     "Usage: \nquorva \n\t[-h|--help] \n\t[-ixx|-itab|--indent_width=xx|tab] \n\t[-cxx|--num_comma=xx] \n"
     "\t[-sxx|--part_size=xx] \n\t[-r|--recurently] \n\t[-o|--stdio] \n\t[-j[xx]|--join_at[=xx]] \n"
-    "\t[--encoding=auto|sjis|utf8|latin1] \n\t[--eol=crlf|lf|keep] \n\t[--keyword-case=keep|upper|lower] \n"
+    "\t[--encoding=auto|sjis|utf8|latin1] \n\t[--eol=crlf|lf|keep] \n\t[--keyword-case=keep|upper|lower] \n\t[--blank-lines=keep|drop] \n"
     "\t[--check] \n\t[--diff] \n\t[-q|--quiet] \n"
     "\t[--no-config] \n\t[--version] \n\t[--keep-on-error] \n\t[--stdin-filepath=ファイル名] \n"
     "\t[[ディレクトリ名|ファイル名]...] \n\n"

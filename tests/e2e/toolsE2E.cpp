@@ -1,5 +1,5 @@
 // quorva among the tools around it, through the real executable: the terminal's codeset,
-// files left alone when nothing changes, --check, --diff, --quiet, --eol, --keyword-case,
+// files left alone when nothing changes, --check, --diff, --quiet, --eol, --keyword-case, --blank-lines,
 // .quorva settings, --version, and the formatter's dump file (STMTORGFNM).
 #include <chrono>
 #if !defined(_WIN32)
@@ -209,6 +209,37 @@ TEST(Tools, KeywordCase) {
               r.sErr.find(d.s(".quorva") + sSjis(" の 1 行目が正しくありません（bad value）。\r\n")))
         << r.sErr;
     EXPECT_EQ(sIn, sReadFile(d.s("a.sql")));
+}
+
+// --blank-lines in console and in file mode, blank_lines in a settings file and the command line
+// that overrides it, CR LF line ends, and a value that cannot be used (status 2).
+TEST(Tools, BlankLines) {
+    const std::string sIn = "select 1 from dual;\n\n\nselect 2 from dual;\n\nbegin x;\n\n  y; end;\n/\n";
+    const std::string sKeep = "select 1\nfrom dual;\n\nselect 2\nfrom dual;\n\nbegin\n\tx;\n\n\ty;\nend;\n/\n";
+    const std::string sDrop = "select 1\nfrom dual;\nselect 2\nfrom dual;\nbegin\n\tx;\n\ty;\nend;\n/\n";
+    const struct { const char *szArgs; std::string sWant; } arCases[] = {
+        {"--eol=lf --blank-lines=keep", sKeep}, {"--eol=lf --blank_lines=Keep", sKeep},
+        {"--eol=lf --blank-lines=drop", sDrop}, {"--eol=lf", sDrop}, {"--blank-lines=keep --eol=crlf", sCrLf(sKeep)},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunQuorva(std::string("-q -o ") + c.szArgs, sIn);
+        EXPECT_EQ(0, r.iStatus) << c.szArgs << r.sErr;
+        EXPECT_EQ(c.sWant, r.sOut) << c.szArgs << ": console";
+    }
+    E2eDir d("tools_blank_cfg");
+    vWriteFile(d.s(".quorva"), "eol = lf\nblank_lines = keep\n");
+    for (const auto &c : {std::make_pair("", sKeep), std::make_pair("--blank-lines=drop", sDrop)}) {
+        vWriteFile(d.s("a.sql"), sIn);
+        EXPECT_EQ(0, rRunQuorva(std::string("-q ") + c.first + " " + d.s("a.sql")).iStatus) << c.first;
+        EXPECT_EQ(c.second, sReadFile(d.s("a.sql"))) << c.first << ": settings file";
+    }
+    for (const char *szValue : {"one", "yes", ""}) {
+        const std::string sArg = std::string("--blank-lines=") + szValue;
+        RunResult r = rRunQuorva("-q -o " + sArg, sIn);
+        EXPECT_EQ(2, r.iStatus) << sArg;
+        EXPECT_EQ(sSjis("Error - オプション:'" + sArg + "' の値が正しくありません。\n") + sAbend(140), sFromCrLf(r.sErr))
+            << sArg;
+    }
 }
 
 TEST(Tools, TeamSettingsAndTheirPrecedence) {

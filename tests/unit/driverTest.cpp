@@ -172,50 +172,64 @@ TEST(OptionVocabulary, SameOnTheCommandLineAndInASettingsFile) {
     }
 }
 
-// The letter case of keywords: --keyword-case (or --keyword_case) on the command line and
-// keyword_case in a settings file take the same values, and refuse the same.
-TEST(OptionVocabulary, KeywordCase) {
+// The letter case of keywords and the blank lines: --keyword-case (or --keyword_case) and
+// --blank-lines on the command line and keyword_case and blank_lines in a settings file take the
+// same values, and refuse the same.
+TEST(OptionVocabulary, KeywordCaseAndBlankLines) {
     const struct {
+        const char *szName;  // as a settings file writes it
         const char *szValue;
         bool bOk;
-        int32_t eWant;
+        int32_t iWant;
     } arCases[] = {
-        {"keep", true, KWCASE_KEEP}, {"upper", true, KWCASE_UPPER}, {"LOWER", true, KWCASE_LOWER},
-        {"Upper", true, KWCASE_UPPER}, {"caps", false, KWCASE_KEEP}, {"up", false, KWCASE_KEEP},
-        {"uppercase", false, KWCASE_KEEP}, {"1", false, KWCASE_KEEP},
+        {"keyword_case", "keep", true, KWCASE_KEEP}, {"keyword_case", "upper", true, KWCASE_UPPER},
+        {"keyword_case", "LOWER", true, KWCASE_LOWER}, {"keyword_case", "Upper", true, KWCASE_UPPER},
+        {"keyword_case", "caps", false, KWCASE_KEEP}, {"keyword_case", "up", false, KWCASE_KEEP},
+        {"keyword_case", "uppercase", false, KWCASE_KEEP}, {"keyword_case", "1", false, KWCASE_KEEP},
+        {"blank_lines", "keep", true, 1}, {"blank_lines", "Drop", true, 0}, {"blank_lines", "one", false, 0},
+        {"blank_lines", "1", false, 0}, {"blank_lines", "keeps", false, 0},
+    };
+    auto iValueOf = [](const char *szName, const StmtStyle &r) {
+        return std::string(szName) == "keyword_case" ? r.eKeywordCase : static_cast<int32_t>(r.bKeepBlankLines);
     };
     for (const auto &c : arCases) {
-        for (const char *szForm : {"--keyword-case=", "--keyword_case=", "--Keyword-Case="}) {
-            const std::string sArg = szForm + std::string(c.szValue);
+        std::string sDashed = c.szName;
+        for (char &ch : sDashed) ch = ch == '_' ? '-' : ch;
+        std::string sCapital = sDashed;
+        sCapital[0] = static_cast<char>(sCapital[0] - 0x20);
+        for (const std::string &sForm : {"--" + sDashed + "=", "--" + std::string(c.szName) + "=", "--" + sCapital + "="}) {
+            const std::string sArg = sForm + c.szValue;
             Parsed r = rParse({sArg});
             EXPECT_EQ(c.bOk ? "" : sBad(sArg), r.sMsgs) << sArg;
             EXPECT_EQ(c.bOk ? 0 : 1, r.iBadOpts) << sArg;
-            EXPECT_EQ(c.eWant, r.style.eKeywordCase) << sArg;
+            EXPECT_EQ(c.iWant, iValueOf(c.szName, r.style)) << sArg;
         }
         OptValues rSet{};
         ConfigError rErr{};
-        const std::string sText = std::string("indent_width = 2\nkeyword_case = ") + c.szValue + "  # team\n";
-        EXPECT_EQ(c.bOk ? RC_OK : RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr)) << c.szValue;
+        const std::string sText = "indent_width = 2\n" + std::string(c.szName) + " = " + c.szValue + "  # team\n";
+        EXPECT_EQ(c.bOk ? RC_OK : RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr)) << sText;
         if (!c.bOk) {
-            EXPECT_EQ(2, rErr.iLine) << c.szValue;
-            EXPECT_STREQ("bad value", rErr.szReason) << c.szValue;
+            EXPECT_EQ(2, rErr.iLine) << sText;
+            EXPECT_STREQ("bad value", rErr.szReason) << sText;
             continue;
         }
         StmtStyle rFromFile;
         vDefaultStmtStyle(&rFromFile);
         int32_t eEol = EOL_KEEP;
         vApplyOptValues(&rSet, ~0u, &rFromFile, &eEol);
-        EXPECT_EQ(c.eWant, rFromFile.eKeywordCase) << c.szValue;
+        EXPECT_EQ(c.iWant, iValueOf(c.szName, rFromFile)) << sText;
     }
-    // Without a value, or as a bare flag.
-    EXPECT_EQ(sBad("--keyword-case="), rParse({"--keyword-case="}).sMsgs);
-    EXPECT_EQ(sWarn("--keyword-case"), rParse({"--keyword-case"}).sMsgs);
-    // A settings file names it as it names the others, with "_".
-    OptValues rSet{};
-    ConfigError rErr{};
-    const std::string sText = "keyword-case = upper\n";
-    EXPECT_EQ(RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr));
-    EXPECT_STREQ("unknown option", rErr.szReason);
+    for (const char *szName : {"--keyword-case", "--blank-lines"}) {
+        // Without a value, or as a bare flag.
+        EXPECT_EQ(sBad(std::string(szName) + "="), rParse({std::string(szName) + "="}).sMsgs) << szName;
+        EXPECT_EQ(sWarn(szName), rParse({szName}).sMsgs) << szName;
+        // A settings file names it as it names the others, with "_".
+        OptValues rSet{};
+        ConfigError rErr{};
+        const std::string sText = std::string(szName + 2) + " = keep\n";
+        EXPECT_EQ(RC_CONFIG, rcParseConfig(sText.data(), sText.size(), &rSet, &rErr)) << szName;
+        EXPECT_STREQ("unknown option", rErr.szReason) << szName;
+    }
 }
 
 TEST(ParseArgs, SortByBytesWithPrefixesFirst) {

@@ -555,6 +555,47 @@ TEST(FmtOptions, IndentWidthAndGlueLimit) {
     EXPECT_EQ("ab\x82\xA0__xyz\n", rFormat("ab\x82\xA0\n\nxyz", "\t", 14, 50, 5).sOut);
 }
 
+// Blank lines kept: one empty line where the author had one or more between statements,
+// declarations and subprograms of a block and between the statements and commands of a script;
+// none inside a statement, before what closes a block or a branch, at the start or at the end.
+// Dropped (the default), the same text without its empty lines.
+TEST(FmtOptions, BlankLinesKept) {
+    const struct { const char *szName, *szIn, *szWant; } arCases[] = {
+        {"between statements of a script, none inside a statement",
+         "select 1 from dual;\n\n\nselect 2\n\nfrom dual;\n\n",
+         "select 1\nfrom dual;\n\nselect 2\nfrom dual;\n"},
+        {"between declarations, statements and subprograms, none before EXCEPTION or END",
+         "create package body p as\n  g number;\n\n  procedure a is\n  begin\n    x := 1;\n\n    y := 2;\n\n"
+         "  exception\n    when others then\n      null;\n\n  end a;\n\n\n  procedure b is begin null; end b;\n\nend p;",
+         "create package body p as\n\tg number;\n\n\tprocedure a is\n\tbegin\n\t\tx := 1;\n\n\t\ty := 2;\n"
+         "\texception\n\t\twhen others then\n\t\t\tnull;\n\tend a;\n\n\tprocedure b is\n\tbegin\n\t\tnull;\n"
+         "\tend b;\nend p;\n"},
+        {"around commands and slash lines", "\n\nset echo on\n\n\nprompt a\nbegin null; end;\n/\n\ncreate table t (a number);\n\nexit\n",
+         "set echo on\n\nprompt a\nbegin\n\tnull;\nend;\n/\n\ncreate table t (a number);\n\nexit\n"},
+        {"none before ELSE, ELSIF or WHEN", "begin if a then x;\n\nelsif b then y;\n\nelse z;\n\nend if; end;",
+         "begin\n\tif a then\n\t\tx;\n\telsif b then\n\t\ty;\n\telse\n\t\tz;\n\tend if;\nend;\n"},
+        {"a comment after the empty line", "x := 1;\n\n-- next\ny := 2;", "x := 1;\n\n-- next\ny := 2;\n"},
+    };
+    auto sFormat = [](const std::string &sIn, bool bKeep) {
+        StmtStyle rStyle;
+        vDefaultStmtStyle(&rStyle);
+        rStyle.bKeepBlankLines = bKeep;
+        ConsoleCapture cap;
+        char *szOut = nullptr;
+        std::string s = rcFmtStmtLen(sIn.data(), sIn.size(), &szOut, &rStyle) == RC_OK ? szOut : "(refused)";
+        vFree(szOut);
+        return s;
+    };
+    for (const auto &c : arCases) {
+        const std::string sKept = sFormat(c.szIn, true);
+        EXPECT_EQ(c.szWant, sKept) << c.szName << ": " << sFirstDiff(c.szWant, sKept);
+        EXPECT_EQ(sKept, sFormat(sKept, true)) << c.szName << ": second run";
+        std::string sNoEmpty = c.szWant;
+        for (size_t i; (i = sNoEmpty.find("\n\n")) != std::string::npos;) sNoEmpty.erase(i, 1);
+        EXPECT_EQ(sNoEmpty, sFormat(c.szIn, false)) << c.szName << ": dropped";
+    }
+}
+
 // A list of nElems elements whose part measures nSize bytes from "(" up to ")".
 std::string sList(int nElems, size_t nSize) {
     std::string s = "(";

@@ -40,9 +40,10 @@ struct Formatted {
     std::string sOut;
 };
 Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t iNumComma = 14, int32_t iPartSize = 50,
-                  int32_t eEnc = ENC_AUTO, int32_t eKeywordCase = KWCASE_KEEP) {
+                  int32_t eEnc = ENC_AUTO, int32_t eKeywordCase = KWCASE_KEEP, bool bKeepBlankLines = false) {
     StmtStyle style;
     vDefaultStmtStyle(&style);
+    style.bKeepBlankLines = bKeepBlankLines;
     std::snprintf(style.szIndent, sizeof style.szIndent, "%s", szIndent);
     style.iNumComma = iNumComma;
     style.iPartSize = iPartSize;
@@ -182,6 +183,35 @@ TEST(CorpusProperty, KeywordCaseChangesOnlyTheLettersOfKeywords) {
     }
     std::printf("corpus: %d texts, %d of them with keywords to write in capitals\n", nTexts, nChanged);
     EXPECT_GT(nChanged, 100);
+}
+
+// Blank lines kept change nothing but the empty lines: without them the text is the one of
+// blank lines dropped, and a second run keeps the same ones.
+TEST(CorpusProperty, BlankLinesKeptAddOnlyEmptyLines) {
+    int nTexts = 0, nKept = 0;
+    for (const fs::path &p : vCorpusFiles()) {
+        std::string sRaw = sReadBytes(p);
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
+        const std::vector<std::string> vs = vsTexts(sRaw);
+        for (size_t iText = 0; iText < vs.size(); ++iText) {
+            const std::string &sIn = vs[iText];
+            const Formatted rDrop = rFormat(sIn);
+            if (sInk(sIn).empty() || rDrop.rc != RC_OK) continue;
+            ++nTexts;
+            const std::string sWhat = p.filename().string() + " text " + std::to_string(iText);
+            const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
+            ASSERT_EQ(RC_OK, r.rc) << sWhat;
+            const std::vector<size_t> vAt = vEmptyLinesAt(r.sOut, ENC_AUTO);
+            nKept += !vAt.empty();
+            std::string sWithout = r.sOut;
+            for (auto it = vAt.rbegin(); it != vAt.rend(); ++it) sWithout.erase(*it, 1);
+            EXPECT_TRUE(sWithout == rDrop.sOut) << sWhat << ": more than empty lines differ";
+            const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
+            EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
+        }
+    }
+    std::printf("corpus: %d texts, %d of them with blank lines kept\n", nTexts, nKept);
+    EXPECT_GT(nKept, 20);
 }
 
 // A UTF-16 file is read as UTF-8 and written back in its own form.
