@@ -407,6 +407,10 @@ const rFmtCase arConstructCases[] = {
     {"IF EXISTS and IF NOT EXISTS in DDL open no block",
      "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);",
      "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);\n"},
+    {"CONTINUE WHEN keeps its condition as EXIT WHEN does, a CASE in it too",
+     "BEGIN LOOP EXIT WHEN a = CASE WHEN b THEN 1 END; CONTINUE WHEN a = CASE WHEN b THEN 1 END; END LOOP; END;",
+     "BEGIN\n\tLOOP\n\t\tEXIT WHEN a = CASE\n\t\tWHEN b THEN 1\n\t\tEND;\n\t\tCONTINUE WHEN a = CASE\n\t\tWHEN b THEN 1\n"
+     "\t\tEND;\n\tEND LOOP;\nEND;\n"},
     {"CONTINUE WHEN stays on its line",
      "BEGIN LOOP CONTINUE WHEN i > 1; i := i + 1; END LOOP; END;",
      "BEGIN\n\tLOOP\n\t\tCONTINUE WHEN i > 1;\n\t\ti := i + 1;\n\tEND LOOP;\nEND;\n"},

@@ -113,10 +113,15 @@ TEST(Tokens, WordsOfTheTable) {
         {"package", WORD_PACKAGE}, {"x", WORD_NONE},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.eWant, eWordOf(c.szText, std::strlen(c.szText))) << c.szText;
-    // A word's id is the word's, whatever the letters' case, on every row of one word.
+    // A word's id is the word's, whatever the letters' case, on every row of one word; a
+    // directive ($THEN) is no word of letters.
     for (size_t k = 0; k < WORD_COUNT; ++k) {
         const std::string s = arWordDefs[k].szText;
         if (s.find(' ') != std::string::npos) continue;
+        if (s[0] == '$') {
+            EXPECT_EQ(WORD_NONE, eWordOf(s.data(), s.size())) << s;
+            continue;
+        }
         std::string sLower = s;
         for (char &ch : sLower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         EXPECT_EQ(static_cast<WordId>(k), eWordOf(sLower.data(), sLower.size())) << s;

@@ -7,6 +7,7 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "tests/oracle/engine/rcFmtInternal.h"
+#include "tests/oracle/engine/rcFmtWords.h"
 
 namespace oracle {
 
@@ -58,8 +59,10 @@ bool bGlued(const char *pLf, const char *pEnd, size_t nChunk, int iLastUnit, uin
 // SELECT or AND with a blank after it, or before an operator or a "/" (the layout writes the
 // blank there): its length with the blank, else 0.
 size_t nMetricWordAt(const char *p) {
-    const char *szWord = iFold(*p) == 'S' ? "SELECT" : iFold(*p) == 'A' ? "AND" : nullptr;
-    size_t n = szWord != nullptr ? nKwLen(p, szWord) : 0;
+    const char *szKw = iFold(*p) == szWord(WORD_SELECT)[0] ? szWord(WORD_SELECT)
+                       : iFold(*p) == szWord(WORD_AND)[0]  ? szWord(WORD_AND)
+                                                            : nullptr;
+    size_t n = szKw != nullptr ? nKwLen(p, szKw) : 0;
     if (n == 0) return 0;
     if (p[n] == ' ') return n + 1;
     return nOperatorAt(p + n) != 0 || p[n] == '/' ? n : 0;
@@ -188,7 +191,7 @@ inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd,
         break;
     case 'I':
     case 'i':
-        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, "IS NULL") || nKwLen(p, "IS NOT NULL")))
+        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, szWord(WORD_IS_NULL)) || nKwLen(p, szWord(WORD_IS_NOT_NULL))))
             r.nBlanks = nBlankBefore(cOut);
         break;
     default:

@@ -25,6 +25,8 @@ constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
 constexpr auto arClauses = arPhrasesWith<W_CLAUSE>();
 constexpr auto arClauseIds = arIdsWith<W_CLAUSE>();
 constexpr auto arStmtWords = arWordsWith<W_STMT>();
+// BETWEEN and AND as the layout matches them, with their blank.
+constexpr BlankPhrase rBetween = rBlankPhrase(WORD_BETWEEN), rAnd = rBlankPhrase(WORD_AND);
 
 // Whether a keyword that ends before p stands as a word of its own: white space follows it, or
 // an operator, which the layout writes with a blank before it.
@@ -168,7 +170,7 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
 }
 
 // Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its szThen.
-void vScanCondition(LayoutState *st, const char *szThen = "THEN") {
+void vScanCondition(LayoutState *st, const char *szThen = szWord(WORD_THEN)) {
     const char *pThen = pThenAhead(st, st->szSrc, szThen);
     const char *pStop = pThen != nullptr ? pThen : st->szTail;
     while (st->szSrc < st->szTail) {
@@ -196,17 +198,17 @@ void vScanCase(LayoutState *st) {
         const char *p = st->szSrc;
         int c = iByteAt(p);
         if (bAtWordStart(st) && (iFold(c) == 'I' || iFold(c) == 'L')) {
-            const int32_t n = iWordLen(st, iFold(c) == 'I' ? "IF" : "LOOP");
+            const int32_t n = iWordLen(st, szWord(iFold(c) == 'I' ? WORD_IF : WORD_LOOP));
             if (n > 0) {
                 ++(iFold(c) == 'I' ? nOpenIfs : nOpenLoops);
                 vCopy(st, n);
                 continue;
             }
         }
-        if (bAtWordStart(st) && iFold(c) == 'E' && iKw(p, "END") > 0) {
-            int32_t n = nOpenIfs > 0 ? iKw(p, "END IF") : 0;
+        if (bAtWordStart(st) && iFold(c) == 'E' && iKw(p, szWord(WORD_END)) > 0) {
+            int32_t n = nOpenIfs > 0 ? iKw(p, szWord(WORD_END_IF)) : 0;
             if (n > 0) --nOpenIfs;
-            if (n == 0 && nOpenLoops > 0 && (n = iKw(p, "END LOOP")) > 0) --nOpenLoops;
+            if (n == 0 && nOpenLoops > 0 && (n = iKw(p, szWord(WORD_END_LOOP))) > 0) --nOpenLoops;
             if (n > 0) {
                 vCopy(st, n);
                 continue;
@@ -218,7 +220,7 @@ void vScanCase(LayoutState *st) {
                 continue;
             }
         }
-        if (bAtWordStart(st) && iFold(c) == 'C' && iWordLen(st, "CASE") > 0) {
+        if (bAtWordStart(st) && iFold(c) == 'C' && iWordLen(st, szWord(WORD_CASE)) > 0) {
             vCopy(st, 4);
             ++iDepth;
             continue;
@@ -321,7 +323,7 @@ int32_t iNameBeforeSemi(const LayoutState *st, const char *p) {
 // unit), else 0. END IF, END LOOP and END CASE close no block.
 int32_t iBlockEndLen(LayoutState *st) {
     const char *p = st->szSrc;
-    if (iKw(p, "END") == 0) return 0;
+    if (iKw(p, szWord(WORD_END)) == 0) return 0;
     if (p[3] == ';') return 3;
     // An operator right after END stands where a second run finds "END " (the form with a name).
     if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
@@ -330,8 +332,8 @@ int32_t iBlockEndLen(LayoutState *st) {
     if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
     if (p[3] != ' ') return 0;
     const int32_t nName = iNameBeforeSemi(st, p + 4);
-    if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), "IF") || bWordIs(p + 4, static_cast<size_t>(nName), "LOOP") ||
-        bWordIs(p + 4, static_cast<size_t>(nName), "CASE"))
+    if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_IF)) ||
+        bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_LOOP)) || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_CASE)))
         return 0;
     return 4 + nName;
 }
@@ -363,8 +365,8 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 // nothing is a null test.
 int rcNullTest(LayoutState *st) {
     if (!bAtWordStart(st)) return RULE_PASS;
-    int32_t n = iKw(st->szSrc, "IS NULL");
-    if (n == 0) n = iKw(st->szSrc, "IS NOT NULL");
+    int32_t n = iKw(st->szSrc, szWord(WORD_IS_NULL));
+    if (n == 0) n = iKw(st->szSrc, szWord(WORD_IS_NOT_NULL));
     if (n == 0) return RULE_PASS;
     vBlankBefore(st);
     vCopy(st, n);
@@ -424,7 +426,7 @@ int rcHeaderRule(LayoutState *st) {
 // without blocks, whose attribute list is laid out like a parameter list.
 int rcTypeSpec(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "TYPE")) == 0 || iKw(st->szSrc, "TYPE BODY") > 0 || !bCreated(st, st->szSrc))
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_TYPE))) == 0 || iKw(st->szSrc, szWord(WORD_TYPE_BODY)) > 0 || !bCreated(st, st->szSrc))
         return RULE_PASS;
     st->iTypeSpec = 1;
     vCopy(st, n);
@@ -494,7 +496,7 @@ int rcDollar(LayoutState *st) {
     int32_t n;
     int rc;
     if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
-        if (pThenAhead(st, st->szSrc + n, "$THEN") == nullptr) return RULE_PASS;
+        if (pThenAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_THEN)) == nullptr) return RULE_PASS;
         if (n == 3) {
             // A unit that ends inside the $IF (a procedure of a package body) finds below it the
             // state in which the $IF stood.
@@ -506,7 +508,7 @@ int rcDollar(LayoutState *st) {
         if (n != 3) vStepOut(st, st->iIdt - 1);
         const bool bNever = n == 3 && iKw(st->szSrc + n, " FALSE $THEN") > 0;
         vCopy(st, n);
-        vScanCondition(st, "$THEN");
+        vScanCondition(st, szWord(WORD_DOLLAR_THEN));
         vBreakForBlank(st);
         if (bNever) vScanTo(st, pBranchEnd(st, st->szSrc));
         return RC_OK;
@@ -517,7 +519,7 @@ int rcDollar(LayoutState *st) {
         vBreakForBlank(st);
         return RC_OK;
     }
-    if ((n = iKw(st->szSrc, "$END")) > 0 && !bIsWordByte(st->szSrc[n])) {
+    if ((n = iKw(st->szSrc, szWord(WORD_DOLLAR_END))) > 0 && !bIsWordByte(st->szSrc[n])) {
         bool bLowered = bLower(st);
         if (!bPrevSemiOrNewline(st))
             vLineBreak(st);
@@ -527,9 +529,9 @@ int rcDollar(LayoutState *st) {
         vBreakForBlank(st);
         return RC_OK;
     }
-    if ((n = iWordLen(st, "$ERROR")) > 0 && pThenAhead(st, st->szSrc + n, "$END") != nullptr) {
+    if ((n = iWordLen(st, "$ERROR")) > 0 && pThenAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_END)) != nullptr) {
         vCopy(st, n);
-        vScanCondition(st, "$END");
+        vScanCondition(st, szWord(WORD_DOLLAR_END));
         return RC_OK;
     }
     return RULE_PASS;
@@ -549,7 +551,7 @@ int rcOpenDeclarations(LayoutState *st, int32_t n) {
 // COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
 int rcCompound(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "COMPOUND TRIGGER")) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_COMPOUND_TRIGGER))) == 0) return RULE_PASS;
     return rcOpenDeclarations(st, n);
 }
 
@@ -557,8 +559,8 @@ int rcCompound(LayoutState *st) {
 // every IS ends its line (that of a cursor raises the level for its query).
 int rcIsAs(LayoutState *st) {
     if (!bPrevBlank(st) || st->iBlkKind == 0) return RULE_PASS;
-    int32_t n = iWordLen(st, "IS");
-    if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, "AS");
+    int32_t n = iWordLen(st, szWord(WORD_IS));
+    if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, szWord(WORD_AS));
     if (n == 0) return RULE_PASS;
     size_t nBefore = 0;
     const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
@@ -585,19 +587,19 @@ int rcIsAs(LayoutState *st) {
 
 int rcDeclare(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrStart(st) || (n = iWordLen(st, "DECLARE")) == 0) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || (n = iWordLen(st, szWord(WORD_DECLARE))) == 0) return RULE_PASS;
     return rcOpenDeclarations(st, n);
 }
 
 int rcBeginRule(LayoutState *st) {
-    if (!bPrevSepOrStart(st) || iWordLen(st, "BEGIN") == 0) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || iWordLen(st, szWord(WORD_BEGIN)) == 0) return RULE_PASS;
     return rcBegin(st);
 }
 
 // A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
 int rcCursor(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "CURSOR")) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_CURSOR))) == 0) return RULE_PASS;
     if (st->szSrc - st->ssSrc >= 4 && iKw(st->szSrc - 4, "REF ") > 0) return RULE_PASS;
     st->iInCursor = 1;
     vCopy(st, n);
@@ -607,8 +609,8 @@ int rcCursor(LayoutState *st) {
 // The WHEN MATCHED THEN and WHEN NOT MATCHED THEN of a MERGE start new lines at the current level.
 int rcWhenMatched(LayoutState *st) {
     if (!bPrevBlank(st)) return RULE_PASS;
-    int32_t n = iKw(st->szSrc, "WHEN MATCHED THEN");
-    if (n == 0) n = iKw(st->szSrc, "WHEN NOT MATCHED THEN");
+    int32_t n = iKw(st->szSrc, szWord(WORD_WHEN_MATCHED_THEN));
+    if (n == 0) n = iKw(st->szSrc, szWord(WORD_WHEN_NOT_MATCHED_THEN));
     if (n == 0) return RULE_PASS;
     if (iPrevByte(st) == '\n')
         vStepBack(st);
@@ -620,7 +622,7 @@ int rcWhenMatched(LayoutState *st) {
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
 int rcCase(LayoutState *st) {
-    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, "CASE") == 0) return RULE_PASS;
+    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, szWord(WORD_CASE)) == 0) return RULE_PASS;
     vScanCase(st);
     return RC_OK;
 }
@@ -628,7 +630,7 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "IF")) == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr)
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_IF))) == 0 || pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
@@ -642,7 +644,7 @@ int rcIf(LayoutState *st) {
 int rcExitWhen(LayoutState *st) {
     int32_t n;
     if (!bPrevSep(st)) return RULE_PASS;
-    if ((n = iWordLen(st, "EXIT WHEN")) == 0 && (n = iWordLen(st, "CONTINUE WHEN")) == 0) return RULE_PASS;
+    if ((n = iWordLen(st, szWord(WORD_EXIT_WHEN))) == 0 && (n = iWordLen(st, szWord(WORD_CONTINUE_WHEN))) == 0) return RULE_PASS;
     vCopy(st, n);
     return RC_OK;
 }
@@ -650,9 +652,9 @@ int rcExitWhen(LayoutState *st) {
 // ELSIF and WHEN stand one level out, with their condition through THEN.
 int rcElsifWhen(LayoutState *st) {
     if (!bPrevSep(st)) return RULE_PASS;
-    int32_t n = iWordLen(st, "ELSIF");
-    if (n == 0) n = iWordLen(st, "WHEN");
-    if (n == 0 || pThenAhead(st, st->szSrc + n, "THEN") == nullptr) return RULE_PASS;
+    int32_t n = iWordLen(st, szWord(WORD_ELSIF));
+    if (n == 0) n = iWordLen(st, szWord(WORD_WHEN));
+    if (n == 0 || pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vScanCondition(st);
@@ -662,7 +664,7 @@ int rcElsifWhen(LayoutState *st) {
 
 int rcElse(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "ELSE")) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_ELSE))) == 0) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vBreakForBlank(st);
@@ -671,7 +673,7 @@ int rcElse(LayoutState *st) {
 
 int rcLoop(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "LOOP")) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -681,8 +683,8 @@ int rcLoop(LayoutState *st) {
 
 int rcEndLoopIf(LayoutState *st) {
     if (!bPrevSep(st)) return RULE_PASS;
-    int32_t n = iKw(st->szSrc, "END LOOP");
-    if (n == 0) n = iKw(st->szSrc, "END IF");
+    int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
+    if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) return RULE_PASS;
     bool bLowered = bLower(st);
     if (!bPrevSemiOrNewline(st))
@@ -708,8 +710,8 @@ bool bWordAhead(const LayoutState *st, const char *p, const char *szWord) {
 // column, an assignment's target).
 int rcException(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, "EXCEPTION")) == 0) return RULE_PASS;
-    if (!bWordAhead(st, st->szSrc + n, "WHEN") && !bWordAhead(st, st->szSrc + n, "$IF")) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
+    if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, "$IF")) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     int rc = rcRaise(st);
@@ -759,7 +761,7 @@ int rcSemicolon(LayoutState *st) {
 // The AND that belongs to a BETWEEN is not broken.
 int rcBetween(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, "BETWEEN ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, rBetween.sz)) == 0) return RULE_PASS;
     st->iInBetween = 1;
     vCopy(st, n);
     return RC_OK;
@@ -767,7 +769,7 @@ int rcBetween(LayoutState *st) {
 
 int rcAnd(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, "AND ")) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlank(st, rAnd.sz)) == 0) return RULE_PASS;
     if (st->iInBetween == 1)
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
@@ -822,26 +824,43 @@ int rcStmtWord(LayoutState *st) {
 typedef int (*PfnRule)(LayoutState *st);
 
 // The rules in the order they are tried, each with the bytes it can begin with, or, for the
-// rules of keywords, the first two letters of its keywords (either case). At a position only
-// the rules of its byte, or of its first two letters, are tried, in this order; a word that
-// begins none of the keywords is passed over at once. The clause and statement keywords name
-// their own first letters.
-const char *const szOwnWords = "*";
+// rules of keywords, its words (rows of the table of words, or every row of a role). At a
+// position only the rules of its byte, or of the first two letters of their words, are tried, in
+// this order; a word that begins none of the keywords is passed over at once.
 const struct {
     const char *szBytes;
-    const char *szStarts;
+    WordId arWords[2];
+    uint32_t uRole;
     PfnRule pfnRule;
 } arRules[] = {
-    {"", "IS", rcNullTest},           {"/", "", rcSlash},          {":<>!=|*+-^~", "", rcOperatorRule},
-    {"", "PR FU PA TY", rcHeaderRule}, {"", "TY", rcTypeSpec},      {"", "BE AF IN", rcTimingPoint},
-    {"$", "", rcDollar},              {"", "IS AS", rcIsAs},       {"", "DE", rcDeclare},
-    {"", "BE", rcBeginRule},          {"", "CU", rcCursor},        {"", "CO", rcCompound},
-    {"", "WH", rcWhenMatched},        {"", "CA", rcCase},          {"", "IF", rcIf},
-    {"", "EX", rcExitWhen},           {"", "EL WH", rcElsifWhen},  {"", "EL", rcElse},
-    {"", "LO", rcLoop},               {"", "EN", rcEndLoopIf},     {"", "EX", rcException},
-    {"", "EN", rcBlockEndRule},       {";", "", rcSemicolon},      {"", "BE", rcBetween},
-    {"", "AN", rcAnd},                {"", szOwnWords, rcClause},  {"\n", "", rcNewline},
-    {"", szOwnWords, rcStmtWord},
+    {"", {WORD_IS_NULL, WORD_IS_NOT_NULL}, 0, rcNullTest},
+    {"/", {WORD_NONE, WORD_NONE}, 0, rcSlash},
+    {":<>!=|*+-^~", {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
+    {"", {WORD_NONE, WORD_NONE}, W_HEADER, rcHeaderRule},
+    {"", {WORD_TYPE, WORD_NONE}, 0, rcTypeSpec},
+    {"", {WORD_NONE, WORD_NONE}, W_TIMING, rcTimingPoint},
+    {"$", {WORD_NONE, WORD_NONE}, 0, rcDollar},
+    {"", {WORD_IS, WORD_AS}, 0, rcIsAs},
+    {"", {WORD_DECLARE, WORD_NONE}, 0, rcDeclare},
+    {"", {WORD_BEGIN, WORD_NONE}, 0, rcBeginRule},
+    {"", {WORD_CURSOR, WORD_NONE}, 0, rcCursor},
+    {"", {WORD_COMPOUND_TRIGGER, WORD_NONE}, 0, rcCompound},
+    {"", {WORD_WHEN_MATCHED_THEN, WORD_WHEN_NOT_MATCHED_THEN}, 0, rcWhenMatched},
+    {"", {WORD_CASE, WORD_NONE}, 0, rcCase},
+    {"", {WORD_IF, WORD_NONE}, 0, rcIf},
+    {"", {WORD_EXIT_WHEN, WORD_CONTINUE_WHEN}, 0, rcExitWhen},
+    {"", {WORD_ELSIF, WORD_WHEN}, 0, rcElsifWhen},
+    {"", {WORD_ELSE, WORD_NONE}, 0, rcElse},
+    {"", {WORD_LOOP, WORD_NONE}, 0, rcLoop},
+    {"", {WORD_END_LOOP, WORD_END_IF}, 0, rcEndLoopIf},
+    {"", {WORD_EXCEPTION, WORD_NONE}, 0, rcException},
+    {"", {WORD_END, WORD_NONE}, 0, rcBlockEndRule},
+    {";", {WORD_NONE, WORD_NONE}, 0, rcSemicolon},
+    {"", {WORD_BETWEEN, WORD_NONE}, 0, rcBetween},
+    {"", {WORD_AND, WORD_NONE}, 0, rcAnd},
+    {"", {WORD_NONE, WORD_NONE}, W_CLAUSE, rcClause},
+    {"\n", {WORD_NONE, WORD_NONE}, 0, rcNewline},
+    {"", {WORD_NONE, WORD_NONE}, W_STMT, rcStmtWord},
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 
@@ -856,14 +875,10 @@ struct RulesByStart {
         for (uint8_t i = 0; i < sizeof arRules / sizeof *arRules; ++i) {
             const auto &rule = arRules[i];
             for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
-            if (rule.szStarts == szOwnWords) {
-                if (rule.pfnRule == rcClause)
-                    for (const BlankPhrase &kw : arClauses) vAddPair(kw.sz, i);
-                else
-                    for (const char *szKw : arStmtWords) vAddPair(szKw, i);
-                continue;
-            }
-            for (const char *p = rule.szStarts; *p != '\0'; p += p[2] == ' ' ? 3 : 2) vAddPair(p, i);
+            for (WordId e : rule.arWords)
+                if (e != WORD_NONE) vAddPair(szWord(e), i);
+            for (size_t k = 0; k < WORD_COUNT && rule.uRole != 0; ++k)
+                if ((arWordDefs[k].uRoles & rule.uRole) != 0) vAddPair(arWordDefs[k].szText, i);
         }
     }
     void vAddPair(const char *szKw, uint8_t i) {

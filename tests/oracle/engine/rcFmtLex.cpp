@@ -26,13 +26,18 @@ enum {
 // The statement keywords that begin a line of their own wherever white space stands before them.
 constexpr auto arLineKeywords = arWordsWith<W_LINE>();
 
+namespace {
+constexpr int iFoldOf(int c) { return c >= 'a' && c <= 'z' ? c - 0x20 : c; }
+}  // namespace
+
 constexpr LexTables::LexTables() {
     for (const char *szKw : arLineKeywords) arLineKwSecond[szKw[0] - 'A'] |= 1u << (szKw[1] - 'A');
     for (int c = 0; c < 256; ++c) {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
         bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
         bool bInWord = bWord && c != 'q' && c != 'Q';
-        bool bMetricPlain = bInWord && c != 'S' && c != 's' && c != 'A' && c != 'a';
+        // The metric finds SELECT and AND inside words too.
+        bool bMetricPlain = bInWord && iFoldOf(c) != szWord(WORD_SELECT)[0] && iFoldOf(c) != szWord(WORD_AND)[0];
         auto in = [c](const char *sz) {
             for (; *sz != '\0'; ++sz)
                 if (*sz == c) return true;
@@ -60,10 +65,10 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !firstOf(W_MOVES) ? Q_MOVE : 0) |
                                               (bCommon && (c == ' ' || !bWhite) && !firstOf(W_LINE) ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
-                                              (bCommon && !in("(),:<>!=|*+^~SsAaIi") ? Q_METRIC : 0) |
+                                              (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
-                                              (bCommon && !bWhite && !in(",;EeCcIiLl") ? Q_SCAN : 0) |
-                                              (bCommon && !in(";Tt$") ? Q_THEN : 0));
+                                              (bCommon && !bWhite && !in(",;") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
+                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
         }
     }
 }

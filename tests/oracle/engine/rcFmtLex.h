@@ -18,7 +18,8 @@ enum : uint8_t {
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
     CC_OPER = 0x04,   // ":<>!=|*+-^~": a byte that begins an operator
     CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
-    CC_MPLAIN = 0x10, // CC_INWORD but S and A: nor does the metric, which finds SELECT and AND anywhere
+    CC_MPLAIN = 0x10, // CC_INWORD but the first letters of SELECT and AND: nor does the metric, which
+                      // finds those anywhere
 };
 // The bytes that a scan steps over without looking at them one by one, a bit per scan. No byte
 // of 0x80 or more is quiet (it may begin a character of several bytes).
@@ -29,11 +30,13 @@ enum : uint16_t {
     Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and
                        // the line keywords' first letters
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
-    Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, S A I
+    Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, and the
+                       // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
-                       // "/", ",", ";", and E, C, I and L (END, CASE, IF, LOOP)
-    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", T and $
+                       // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
+    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
+                       // first bytes of those words (W_THEN)
 };
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {

@@ -16,8 +16,13 @@ namespace oracle {
 // commands and the units carried whole (wrapped units, Java, XQuery) stay. Every line
 // break the layout writes and every line end between tokens is CR LF when rStmtStyle->bCrLf is
 // set, else LF; line ends inside literals, block comments and units carried whole stay as they
-// came. A text that ends inside a literal or a block comment is refused (26), naming the line it
-// opened on. When STMTORGFNM names a file, the text goes there first and is removed after success.
+// came. No empty line is written outside that data, but where rStmtStyle->bKeepBlankLines asks
+// for the author's (one between statements, declarations, subprograms and script commands). A
+// text that ends inside a literal or a block comment is refused (26), naming the line it opened
+// on; one whose blocks or parentheses stay open is refused (24), naming the line where the
+// innermost one left open begins. The formatter keeps no state between calls: each text is read
+// in its own encoding. When STMTORGFNM names a file, the text goes there first and is removed
+// after success.
 int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
 
 // The same for a text of nStmt bytes, in which a NUL byte is an ordinary byte; the formatted text

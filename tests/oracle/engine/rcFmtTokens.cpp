@@ -46,7 +46,8 @@ struct WordSlots {
             const size_t n = nTextLen(sz);
             bool bPhrase = false;
             for (const char *c = sz; *c != '\0'; ++c) bPhrase = bPhrase || *c == ' ';
-            if (bPhrase) continue;  // a phrase is read word by word
+            // A phrase is read word by word; a directive ($THEN) is no word of letters.
+            if (bPhrase || sz[0] < 'A' || sz[0] > 'Z') continue;
             size_t i = iWordSlot(uFoldByte(sz[0]), uFoldByte(sz[n / 2]), uFoldByte(sz[n - 1]), n);
             while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
             ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n)};

@@ -27,6 +27,9 @@ enum : uint32_t {
     W_TIMING = 1u << 12,        // a timing point of a compound trigger, with its IS
     W_COMMAND = 1u << 13,       // a command of the tool, from its shortest form on
     W_KEYWORD = 1u << 14,       // a keyword of SQL or PL/SQL: its case follows --keyword-case
+    W_METRIC = 1u << 15,        // the metric looks for it wherever its first letter stands
+    W_SCAN = 1u << 16,          // the layout's condition and CASE scans stop at its first letter
+    W_THEN = 1u << 17,          // ends a condition or a directive: the look ahead for it stops at its first byte
 };
 
 enum WordId : int16_t {
@@ -100,11 +103,23 @@ constexpr std::array<BlankPhrase, nWordsWith(uRole)> arPhrasesWith() {
     return ar;
 }
 
+// The text of a row, and the same with the blank after it (as the layout matches "AND ").
+constexpr const char *szWord(WordId e) { return arWordDefs[e].szText; }
+constexpr BlankPhrase rBlankPhrase(WordId e) { return rWithBlank(szWord(e), true); }
+
+// Whether the byte c (a letter in either case) begins a word of a role.
+constexpr bool bFirstByteOf(uint32_t uRole, int c) {
+    const int f = c >= 'a' && c <= 'z' ? c - 0x20 : c;
+    for (const WordDef &w : arWordDefs)
+        if ((w.uRoles & uRole) != 0 && static_cast<unsigned char>(w.szText[0]) == f) return true;
+    return false;
+}
+
 // Whether a bit per letter ('A' to 'Z') holds the first letter of a word of a role.
 constexpr uint32_t uFirstLettersOf(uint32_t uRole) {
     uint32_t u = 0;
     for (const WordDef &w : arWordDefs)
-        if ((w.uRoles & uRole) != 0) u |= 1u << (w.szText[0] - 'A');
+        if ((w.uRoles & uRole) != 0 && w.szText[0] >= 'A' && w.szText[0] <= 'Z') u |= 1u << (w.szText[0] - 'A');
     return u;
 }
 
