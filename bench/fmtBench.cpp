@@ -2,7 +2,8 @@
 // generated here at 1 MB and 10 MB: a script of small statements, one SELECT whose blocks hold
 // nested SELECTs (joins, CASE, AND chains, nested conditions), and a package body of many
 // subprograms; and on the largest file of tests/data/sql and tests/data/plsql that formats. After
-// the runs a table gives MB/s of both and their ratio, and a second one, for each generated kind,
+// the runs a table gives MB/s of both, their ratio and the token reader's MB/s alone (every token
+// cut), and a second one, for each generated kind,
 // the rate at 10 MB against the rate at 1 MB (1.00: as fast on the larger text).
 //
 //   quorva_bench [benchmark options]      run and print the table
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "formatter/rcFmtStmt.h"
+#include "formatter/rcFmtTokens.h"
 #include "runtime/psGlobals.h"
 
 namespace {
@@ -96,6 +98,19 @@ void vFormat(benchmark::State &state, const std::string &sText) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sText.size()));
 }
 
+// The token reader alone: every token of the text cut, at the finest grain (what a formatter that
+// reads each token once would start from).
+void vTokens(benchmark::State &state, const std::string &sText) {
+    const TextEnc rEnc = rTextEnc(eDetectEncoding(sText.data(), sText.size()));
+    for (auto _ : state) {
+        TokenReader reader(sText.data(), sText.size(), rEnc);
+        size_t n = 0;
+        for (Token t; reader.bNext(&t);) n += t.nLen;
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sText.size()));
+}
+
 // The floor: every byte read and written once, one at a time, into a new buffer.
 void vCopy(benchmark::State &state, const std::string &sText) {
     for (auto _ : state) {
@@ -141,14 +156,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (iSlash == std::string::npos) continue;
             std::string sKind = sName.substr(0, iSlash), sInput = sName.substr(iSlash + 1);
             sInput = sInput.substr(0, sInput.find('/'));
-            (sKind == "format" ? m_[sInput].first : m_[sInput].second) = it->second.value / 1e6;
+            if (sKind == "tokens")
+                mTokens_[sInput] = it->second.value / 1e6;
+            else
+                (sKind == "format" ? m_[sInput].first : m_[sInput].second) = it->second.value / 1e6;
         }
     }
     void Finalize() override {
-        std::printf("\n%-40s %12s %12s %8s\n", "input", "format MB/s", "copy MB/s", "ratio");
+        std::printf("\n%-40s %12s %12s %8s %12s\n", "input", "format MB/s", "copy MB/s", "ratio", "tokens MB/s");
         for (const auto &e : m_)
-            std::printf("%-40s %12.1f %12.1f %7.1fx\n", e.first.c_str(), e.second.first, e.second.second,
-                        e.second.first > 0 ? e.second.second / e.second.first : 0.0);
+            std::printf("%-40s %12.1f %12.1f %7.1fx %12.1f\n", e.first.c_str(), e.second.first, e.second.second,
+                        e.second.first > 0 ? e.second.second / e.second.first : 0.0, mTokens_[e.first]);
         std::printf("\nMB/s at 1 MB and at 10 MB of each generated kind; 10MB/1MB: the rate at 10 MB over the rate at 1 MB\n");
         std::printf("%-24s %12s %12s %9s %12s %12s %9s\n", "kind", "format 1MB", "format 10MB", "10MB/1MB",
                     "copy 1MB", "copy 10MB", "10MB/1MB");
@@ -169,6 +187,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   private:
     std::map<std::string, std::pair<double, double>> m_;
+    std::map<std::string, double> mTokens_;  // the token reader's MB/s
 };
 }  // namespace
 
@@ -191,6 +210,8 @@ int main(int argc, char **argv) {
         benchmark::RegisterBenchmark(("format/" + r.first).c_str(), [pText](benchmark::State &st) { vFormat(st, *pText); })
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("copy/" + r.first).c_str(), [pText](benchmark::State &st) { vCopy(st, *pText); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("tokens/" + r.first).c_str(), [pText](benchmark::State &st) { vTokens(st, *pText); })
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
