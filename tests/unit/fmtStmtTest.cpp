@@ -494,6 +494,10 @@ const rFmtCase arValidUnitCases[] = {
      "begin x; exception when others then declare m number; begin y; exception when others then null; end; end;",
      "begin\n\tx;\nexception\n\twhen others then\n\t\tdeclare\n\t\t\tm number;\n\t\tbegin\n\t\t\ty;\n\t\texception\n"
      "\t\t\twhen others then\n\t\t\t\tnull;\n\t\tend;\nend;\n"},
+    {"a subprogram of an anonymous block's declarations is laid out as one of a package",
+     "DECLARE v NUMBER := 0; FUNCTION add1(x NUMBER) RETURN NUMBER IS BEGIN RETURN x + 1; END; PROCEDURE p; BEGIN v := add1(v); END;",
+     "DECLARE\n\tv NUMBER := 0;\n\tFUNCTION add1(\n\t\tx NUMBER\n\t) RETURN NUMBER IS\n\tBEGIN\n\t\tRETURN x + 1;\n\tEND;\n"
+     "\tPROCEDURE p;\nBEGIN\n\tv := add1(v);\nEND;\n"},
     {"ELSE in an indented selection stays beside its IF",
      "\n\tIF a THEN\n\t\tx := 1;\n\tELSE\n\t\tx := 2;\n\tEND IF;\n",
      "\tIF a THEN x := 1;\n\tELSE\n\tx := 2;\n\tEND IF;\n"},

@@ -409,7 +409,10 @@ int rcOperatorRule(LayoutState *st) {
 // PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
 // In the attribute list of an object type the methods are declarations, not blocks.
 int rcHeaderRule(LayoutState *st) {
-    if (!((bPrevSep(st) && st->iInStmt == 1) || bAtUnitStart(st)) || st->iTypeSpec == 1) return RULE_PASS;
+    // A subprogram of an anonymous block's declarations is a header too (no statement word
+    // stands before DECLARE).
+    if (!((bPrevSep(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1)
+        return RULE_PASS;
     // A unit kind in a list (ACCESSIBLE BY (PACKAGE a, PROCEDURE b)) names a unit; it opens none.
     // The text decides, not the line break the layout wrote after the "(".
     const char *q = st->szSrc;
