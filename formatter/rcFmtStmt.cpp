@@ -218,6 +218,9 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
     }
     vFree(rWork.ssSrc);
     rWork.ssSrc = nullptr;
+    // The keywords' case, on the piece alone: the layout read the words as they were written, and
+    // no command line of the script is ever read as statement text.
+    vSetKeywordCase(szPieceFmt, static_cast<size_t>(iFmtLen), rEnc, rStmtStyle->eKeywordCase);
     // The layout writes LF: a text that wants LF and holds no CR is taken over as it is.
     const bool bAsIs = !rStmtStyle->bCrLf && std::memchr(pPiece, '\r', nPiece) == nullptr;
     if (pOut->p == nullptr && bAsIs) {  // the first piece's text is taken over as it is
@@ -318,11 +321,8 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         pStmt += nLead + BOM_LEN;
         nStmt -= nLead + BOM_LEN;
     }
-    const size_t nBomOut = out.n;
     rc = rcFmtScript(pStmt, nStmt, rStmtStyle, rEnc, &out);
     if (rc != RC_OK) return rc;
-    // The keywords' case, last: the layout read the words as they were written.
-    if (out.n > nBomOut) vSetKeywordCase(out.p + nBomOut, out.n - nBomOut, rEnc, rStmtStyle->eKeywordCase);
 
     if (bDump) {
         rc = rcUnlink(szDumpPath);

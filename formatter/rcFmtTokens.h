@@ -48,7 +48,9 @@ WordId eWordOf(const char *p, size_t n);
 // How finely a statement is read: every token (GRAIN_TOKENS), or only what ends a statement or
 // may hide its end (GRAIN_SCRIPT: literals, quoted names, comments, ";"), the rest passed over
 // unread, as the script finder needs it. Command lines and units carried whole come in both.
-enum ReadGrain : uint8_t { GRAIN_TOKENS, GRAIN_SCRIPT };
+// GRAIN_STATEMENTS reads every token of a text known to be statements alone (a piece between
+// the commands the finder found, or its layout): no line of it is a command.
+enum ReadGrain : uint8_t { GRAIN_TOKENS, GRAIN_SCRIPT, GRAIN_STATEMENTS };
 
 class TokenReader {
 public:
@@ -79,7 +81,7 @@ private:
     const char *pText_, *pEnd_, *p_;
     TextEnc rEnc_;
     ReadGrain eGrain_;
-    State eState_ = IDLE;
+    State eState_;
     uint8_t uWhite_ = TF_WHITE | TF_LINE;  // the white space seen since the last token
     // Where no statement is read: whether p_ begins a line, and whether a "/" here ends a
     // statement though text follows it on its line (right after a ";" or a line end kept).

@@ -172,12 +172,22 @@ inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle 
     if (rStyle.eKeywordCase == KWCASE_KEEP && !rStyle.bKeepBlankLines) return;
     std::string sStyled, sAgain;
     if (rcFormatCopy(sIn.data(), sIn.size(), rStyle, &sStyled) != rc) vFinding("the keyword case or blank lines change the result");
-    if (rc != RC_OK) return;
-    std::string sDropped = sStyled;  // without the empty lines kept
-    const std::vector<size_t> vAt = vEmptyLinesAt(sStyled, rStyle.iEncoding);
-    for (auto it = vAt.rbegin(); it != vAt.rend(); ++it) sDropped.erase(*it, rStyle.bCrLf && *it > 0 && sDropped[*it - 1] == '\r' ? 2 : 1);
-    if (bStrictSecondRun() && !rStyle.bKeepBlankLines && !vAt.empty()) vFinding("an empty line");
-    if (iNotKeywordCaseAt(sOut, sDropped) != std::string::npos) vFinding("more than keywords' letters and empty lines changed");
+    // Joining glues the lines of the text into another one, which the promises read otherwise than
+    // the formatter read the input: where it keeps empty lines too, only the result is compared.
+    if (rc != RC_OK || (rStyle.iJoinAt != 0 && rStyle.bKeepBlankLines)) return;
+    // Both without their empty lines outside data (the plain output has none but where garbage
+    // hides a line's data from the promises' reading).
+    auto sWithoutEmptyLines = [&](const std::string &s) {
+        std::string sDropped = s;
+        const std::vector<size_t> vAt = vEmptyLinesAt(s, rStyle.iEncoding);
+        for (auto it = vAt.rbegin(); it != vAt.rend(); ++it)
+            sDropped.erase(*it, *it > 0 && sDropped[*it - 1] == '\r' ? 2 : 1);
+        return sDropped;
+    };
+    if (bStrictSecondRun() && !rStyle.bKeepBlankLines && iEmptyLineAt(sStyled, rStyle.iEncoding) != std::string::npos)
+        vFinding("an empty line");
+    if (iNotKeywordCaseAt(sWithoutEmptyLines(sOut), sWithoutEmptyLines(sStyled)) != std::string::npos)
+        vFinding("more than keywords' letters and empty lines changed");
     if (vsLiterals(sOut, rStyle.iEncoding, true) != vsLiterals(sStyled, rStyle.iEncoding, true))
         vFinding("the keyword case or blank lines changed a literal, a comment or a unit carried whole");
     if (rStyle.iJoinAt != 0) return;  // joining glues lines on purpose: a second run reads another text

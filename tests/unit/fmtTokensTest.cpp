@@ -105,6 +105,12 @@ TEST(Tokens, ScriptGrainShowsWhatEndsAStatement) {
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText, ENC_SJIS, GRAIN_SCRIPT)) << c.szName;
 }
 
+// Read as statements alone (a piece between commands), no line is a command or a slash line.
+TEST(Tokens, StatementGrainReadsNoCommand) {
+    EXPECT_EQ("^W[select] _N[1] P[;] ^W[prompt] _W[x] ^P[/] ^W[set] _W[a] _O[=] _N[1]",
+              sTokens("select 1;\nprompt x\n/\nset a = 1", ENC_SJIS, GRAIN_STATEMENTS));
+}
+
 TEST(Tokens, WordsOfTheTable) {
     const struct { const char *szText; WordId eWant; } arCases[] = {
         {"from", WORD_FROM},   {"FROM", WORD_FROM},     {"Prompt", WORD_PROMPT}, {"fro", WORD_NONE},

@@ -50,7 +50,7 @@ void vCaseToken(char *pText, const Token &t, int32_t eKeywordCase) {
 
 void vSetKeywordCase(char *pText, size_t nText, TextEnc rEnc, int32_t eKeywordCase) {
     if (eKeywordCase != KWCASE_UPPER && eKeywordCase != KWCASE_LOWER) return;
-    TokenReader reader(pText, nText, rEnc);
+    TokenReader reader(pText, nText, rEnc, GRAIN_STATEMENTS);
     // A keyword waits for the token after it, which may glue it to a name.
     Token tBefore{}, tKeyword{};
     bool bBefore = false, bKeyword = false;

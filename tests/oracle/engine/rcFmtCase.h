@@ -8,8 +8,8 @@
 
 namespace oracle {
 
-// Writes the keywords of the formatted text [pText, pText + nText), read in rEnc as the formatter
-// reads a script, in capitals
+// Writes the keywords of the formatted statements [pText, pText + nText) (a piece between the
+// script's commands, which it never touches), read in rEnc, in capitals
 // (KWCASE_UPPER) or in small letters (KWCASE_LOWER); KWCASE_KEEP changes nothing. A keyword is a
 // word token that is a W_KEYWORD row of the table of words and no part of a name: a word glued
 // to a "." (t.end, rec.type), after "&", ":" or "@" (&table, :new, @link) or to a character of

@@ -116,7 +116,8 @@ WordId eWordOf(const char *p, size_t n) {
 }
 
 TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain)
-    : pText_(pText), pEnd_(pText + nText), p_(pText), rEnc_(rEnc), eGrain_(eGrain) {}
+    : pText_(pText), pEnd_(pText + nText), p_(pText), rEnc_(rEnc), eGrain_(eGrain),
+      eState_(eGrain == GRAIN_STATEMENTS ? IN_SQL : IDLE) {}
 
 size_t TokenReader::nRead(Token *arTok, size_t nMax) {
     size_t n = 0;
@@ -184,7 +185,7 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             ++p;
             if (c != '\n') continue;
             uWhite |= TF_LINE;
-            if (!bSlashLine(p, pEnd_)) continue;
+            if (eGrain_ == GRAIN_STATEMENTS || !bSlashLine(p, pEnd_)) continue;
             bLineStart_ = true;  // the "/" line is read as a command
             bSlashEnds_ = bAfterBlockCmt_ = false;
             eState_ = IDLE;
@@ -220,6 +221,10 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
         Token &t = arTok[n++];
         vCut(&t, p);
         uWhite = uWhite_;
+        if (eGrain_ == GRAIN_STATEMENTS) {
+            p = p_;
+            continue;
+        }
         if (t.eKind == TK_LINE_CMT && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
             bLineStart_ = true;  // a line comment's line feed ends its line
             bSlashEnds_ = bAfterBlockCmt_ = false;
