@@ -565,8 +565,8 @@ int rcIsAs(LayoutState *st) {
     size_t nBefore = 0;
     const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
     if (bWordIs(pBefore, nBefore, "SELF")) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
-    // A call specification (IS LANGUAGE JAVA NAME '...', AS LANGUAGE C ..., AS EXTERNAL ...) has no
-    // body: the header's ";" ends it as it ends a declaration.
+    // A subprogram whose body is external (IS LANGUAGE JAVA NAME '...', AS LANGUAGE C ..., AS
+    // EXTERNAL ...) has no BEGIN: the header's ";" ends it as it ends a declaration.
     const char *pAfter = st->szSrc + n;
     while (pAfter < st->szTail && bIsWhite(*pAfter)) ++pAfter;
     const char *pWordEnd = pClassRunEnd(pAfter, st->szTail, CC_WORD);
@@ -696,13 +696,10 @@ int rcEndLoopIf(LayoutState *st) {
 }
 
 // Whether the word after the white space and comments at p is szWord.
-bool bWordAhead(const LayoutState *st, const char *p, const char *szWord) {
-    for (;;) {
-        while (p < st->szTail && bIsWhite(*p)) ++p;
-        if (p >= st->szTail || !bCmtAt(p)) break;
-        p = pCmtEnd(p, st->szTail);
-    }
-    return bWordIs(p, static_cast<size_t>(pClassRunEnd(p, st->szTail, CC_WORD) - p), szWord);
+bool bWordAhead(const LayoutState *st, const char *p, const char *szKw) {
+    size_t n = 0;
+    const char *q = pNextWord(p, st->szTail, &n);
+    return bWordIs(q, n, szKw);
 }
 
 // EXCEPTION stands at the block's level; its handlers one level deeper. Only a handler (WHEN, or

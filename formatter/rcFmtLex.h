@@ -263,6 +263,18 @@ const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 // mark never comes: a closing quote, "*/", a line comment's line feed), or null when every one
 // closes.
 const char *pOpenAtEnd(const char *pStart, const char *pEnd, TextEnc rEnc);
+// Whether the white space [p, pEnd) holds an empty line: a line feed after which only blanks,
+// TABs and CRs come before the next line feed; bLineStart: p begins a line, so that a line feed
+// there ends an empty line already.
+inline bool bEmptyLineIn(const char *p, const char *pEnd, bool bLineStart) {
+    bool bEmptySoFar = bLineStart;
+    for (; p < pEnd; ++p) {
+        if (*p != '\n') continue;
+        if (bEmptySoFar) return true;
+        bEmptySoFar = true;
+    }
+    return false;
+}
 // The blanks and TABs at the starts of the lines after the first of [p, pEnd): the indentation
 // of a block comment's further lines, which the layout may move and nothing measures.
 size_t nLineIndentsIn(const char *p, const char *pEnd);

@@ -237,13 +237,12 @@ size_t nLineKeywordSqueezed(const char *s, const char *sEnd) {
 // declaration or a subprogram: not before what closes a block or a branch (END, EXCEPTION, ELSE,
 // ELSIF, WHEN, $END, $ELSE, $ELSIF, ")"), nor at the end of the text.
 bool bEmptyLineAhead(const char *p, const char *pLast) {
-    int nLf = 0;
-    for (; p < pLast && bIsWhite(*p); ++p) nLf += *p == '\n';
-    if (nLf < 2 || p >= pLast || *p == ')') return false;
-    const char *pWord = *p == '$' ? p + 1 : p;
+    const char *e = pClassRunEnd(p, pLast, CC_WHITE);
+    if (!bEmptyLineIn(p, e, false) || e >= pLast || *e == ')') return false;
+    const char *pWord = *e == '$' ? e + 1 : e;
     const size_t n = static_cast<size_t>(pClassRunEnd(pWord, pLast, CC_WORD) - pWord);
-    for (const char *szCloser : {"END", "EXCEPTION", "ELSE", "ELSIF", "WHEN"})
-        if (bWordIs(pWord, n, szCloser)) return false;
+    for (WordId eCloser : {WORD_END, WORD_EXCEPTION, WORD_ELSE, WORD_ELSIF, WORD_WHEN})
+        if (bWordIs(pWord, n, szWord(eCloser))) return false;
     return true;
 }
 

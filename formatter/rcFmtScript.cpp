@@ -38,18 +38,6 @@ bool bWordIn(const char *p, size_t n, const std::array<const char *, N> &arWords
     return false;
 }
 
-// The next word after the white space (line ends included) and comments at p; *pn its length.
-const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
-    for (;;) {
-        while (p < pEnd && bIsWhite(*p)) ++p;
-        if (p < pEnd && bCmtAt(p)) {
-            p = pCmtEnd(p, pEnd);
-            continue;
-        }
-        *pn = nWordLen(p, pEnd);
-        return p;
-    }
-}
 
 // The command words by their first letter.
 constexpr WordsByKey<26, 9> rCmdsByLetter(arCmdIds.size(), [](size_t i) {
@@ -97,6 +85,19 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
 }
 
 }  // namespace
+
+// The next word after the white space (line ends included) and comments at p; *pn its length.
+const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
+    for (;;) {
+        while (p < pEnd && bIsWhite(*p)) ++p;
+        if (p < pEnd && bCmtAt(p)) {
+            p = pCmtEnd(p, pEnd);
+            continue;
+        }
+        *pn = nWordLen(p, pEnd);
+        return p;
+    }
+}
 
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
 bool bPlsqlStart(const char *p, const char *pEnd) {

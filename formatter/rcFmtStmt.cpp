@@ -180,19 +180,6 @@ bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, TextEnc rEnc, bool bCrL
     return pOut->bAppendLineEnds(pRun, static_cast<size_t>(pEnd - pRun), bCrLf);
 }
 
-// Whether the white space [p, pEnd) holds an empty line: a line feed after which only blanks,
-// TABs and CRs come before the next line feed; bLineStart: p begins a line, so that a line feed
-// there ends an empty line already.
-bool bHasEmptyLine(const char *p, const char *pEnd, bool bLineStart) {
-    bool bEmptySoFar = bLineStart;
-    for (; p < pEnd; ++p) {
-        if (*p != '\n') continue;
-        if (bEmptySoFar) return true;
-        bEmptySoFar = true;
-    }
-    return false;
-}
-
 int32_t iLinesIn(const char *p, size_t n) {
     int32_t i = 0;
     for (const char *pEnd = p + n; (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr; ++p) ++i;
@@ -257,7 +244,7 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc 
     // two statements or commands of the script.
     auto bLineEnded = [&] { return pOut->n == nBom || pOut->p[pOut->n - 1] == '\n' || pOut->bAppend(szEol, bCrLf ? 2 : 1); };
     auto bKeepBlank = [&](const char *p, const char *pEnd, bool bLineStart) {
-        return !rStmtStyle->bKeepBlankLines || pOut->n == nBom || !bHasEmptyLine(p, pEnd, bLineStart) ||
+        return !rStmtStyle->bKeepBlankLines || pOut->n == nBom || !bEmptyLineIn(p, pEnd, bLineStart) ||
                (bLineEnded() && pOut->bAppend(szEol, bCrLf ? 2 : 1));
     };
     for (size_t i = 0; i <= lines.n; ++i) {

@@ -441,7 +441,7 @@ const rFmtCase arConstructCases[] = {
 };
 
 // Valid units whose block structure comes from their words: a schema's unit closed by END and
-// its name, unit kinds that name units (ACCESSIBLE BY), call specifications without a body, CASE
+// its name, unit kinds that name units (ACCESSIBLE BY), subprograms whose body is external, CASE
 // right before LOOP, EXCEPTION as a name, conditional compilation in a parameter list and a branch
 // never compiled, CREATE PACKAGE IF NOT EXISTS; and a branch word never below the first line.
 const rFmtCase arValidUnitCases[] = {
@@ -457,10 +457,10 @@ const rFmtCase arValidUnitCases[] = {
     {"B: a unit kind after ( or , names a unit",
      "create or replace procedure a accessible by (package q, procedure r) is begin null; end a;",
      "create or replace procedure a accessible by (\n\tpackage q\n\t, procedure r\n) is\nbegin\n\tnull;\nend a;\n"},
-    {"C: a call specification has no body",
+    {"C: an external body (LANGUAGE C) has no BEGIN",
      "CREATE OR REPLACE FUNCTION crc32(p_data IN RAW) RETURN NUMBER AS LANGUAGE C LIBRARY crypto_lib NAME \"crc32_calc\";",
      "CREATE OR REPLACE FUNCTION crc32(\n\tp_data IN RAW\n) RETURN NUMBER AS LANGUAGE C LIBRARY crypto_lib NAME \"crc32_calc\";\n"},
-    {"C: call specifications among subprograms",
+    {"C: external bodies among subprograms",
      "CREATE PACKAGE BODY p AS FUNCTION f RETURN NUMBER IS LANGUAGE JAVA NAME 'A.f() return int'; PROCEDURE g IS BEGIN NULL; END g; END p;",
      "CREATE PACKAGE BODY p AS\n\tFUNCTION f RETURN NUMBER IS LANGUAGE JAVA NAME 'A.f() return int';\n\tPROCEDURE g IS\n\tBEGIN\n\t\tNULL;\n\tEND g;\nEND p;\n"},
     {"D: a CASE right before LOOP",

@@ -114,6 +114,8 @@ struct ScriptLines {
 int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines *pLines);
 
 // The questions the script finder asks at a line start where no statement is read (rcFmtScript.cpp).
+// The next word after the white space (line ends included) and comments at p; *pn its length.
+const char *pNextWord(const char *p, const char *pEnd, size_t *pn);
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
 bool bPlsqlStart(const char *p, const char *pEnd);
 // Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).

@@ -1,8 +1,8 @@
 // Frozen copy of formatter/rcFmtTokens.h made by tests/oracle/freeze.sh, which overwrites it.
 // The tokens of a text, read in one pass: what each run of bytes is (a word and which word of the
 // formatter's table, a number, a literal, a comment, an operator, a script command line, a unit
-// carried whole ...), and the white space before it. Every later stage asks the token, not the
-// bytes again.
+// carried whole ...), and the white space before it. The script finder and the letter case of
+// keywords read through it; normalisation, the metric and the layout still read the bytes.
 #pragma once
 #include <cstddef>
 #include <cstdint>
