@@ -40,7 +40,7 @@ constexpr LexTables::LexTables() {
                 if (*sz == c) return true;
             return false;
         };
-        arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
+        arClass[c] = static_cast<uint8_t>((bWhiteByte(c) ? CC_WHITE : 0) |
                                           (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
                                           (bMetricPlain ? CC_MPLAIN : 0) |
                                           (in(":<>!=|*+-^~") ? CC_OPER : 0));
@@ -53,7 +53,7 @@ constexpr LexTables::LexTables() {
         arLatin1[c] = 1;
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
-            const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+            const bool bWhite = bWhiteByte(c);
             // The letters the comment moves and the flattening stop at: the first letters of the
             // block headers and of the line keywords.
             const int iLetter = bUpper ? c - 'A' : bLower ? c - 'a' : -1;

@@ -35,6 +35,10 @@ enum : uint16_t {
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
                        // first bytes of those words (W_THEN)
 };
+// White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
+// several bytes in any encoding read.
+constexpr bool bWhiteByte(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
     uint8_t arClass[256] = {};   // CC_ bits of each byte
@@ -49,6 +53,12 @@ struct LexTables {
 extern const LexTables rLex;
 
 inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
+// The bytes of [p, p + n) that are not white space, counted without a branch a byte.
+inline size_t nInkIn(const char *p, size_t n) {
+    size_t nWhite = 0;
+    for (size_t i = 0; i < n; ++i) nWhite += bWhiteByte(static_cast<unsigned char>(p[i]));
+    return n - nWhite;
+}
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
 inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }

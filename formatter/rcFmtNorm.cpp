@@ -693,12 +693,20 @@ const CmtIndent *CmtIndents::pFind(size_t *piNext, const char *pCmt, size_t nCmt
 // Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
 // the caller on success and on failure; a failure has written its message (or its callee
 // has) and leaves the site, and where known the position, in pWork for the common exit.
-int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle) {
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle,
+               HeapPtr<char> *pspBlock, size_t nBlockCap) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
     pWork->bKeepBlankLines = rStmtStyle->bKeepBlankLines;
-    pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
-    if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
-    std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    if (pspBlock != nullptr && *pspBlock != nullptr && pStmt >= pspBlock->get() &&
+        static_cast<size_t>(pStmt - pspBlock->get()) + nStmt < nBlockCap) {
+        // The statement's own block: it moves to the block's start.
+        pWork->ssSrc = pspBlock->release();
+        std::memmove(pWork->ssSrc, pStmt, nStmt);
+    } else {
+        pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
+        if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
+        std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    }
     pWork->ssSrc[nStmt] = '\0';
     pWork->nSrc = nStmt;
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formatter/rStmtStyle.h"
@@ -63,6 +64,22 @@ inline int rcFormatCopy(const char *p, size_t n, const StmtStyle &rStyle, std::s
     int rc = rcFmtStmtLen(p, n, &szFmt, &style);
     HeapPtr<char> fmt(szFmt);
     if (rc == RC_OK && (szFmt == nullptr || szFmt[style.iFmtLen] != '\0')) std::abort();
+    psOut->assign(rc == RC_OK ? szFmt : "", rc == RC_OK ? static_cast<size_t>(style.iFmtLen) : 0);
+    return rc;
+}
+
+// The same, the text given to the formatter in a block of its own (as console mode gives it),
+// with room after it.
+inline int rcFormatGiven(const char *p, size_t n, const StmtStyle &rStyle, std::string *psOut) {
+    StmtStyle style = rStyle;
+    const size_t nCap = n + 1 + n % 5;
+    HeapPtr<char> spText(static_cast<char *>(pvAlloc(nCap)));
+    if (spText == nullptr) std::abort();
+    std::memcpy(spText.get(), p, n);
+    spText.get()[n] = '\0';
+    char *szFmt = nullptr;
+    int rc = rcFmtStmtTake(std::move(spText), n, nCap, &szFmt, &style);
+    HeapPtr<char> fmt(szFmt);
     psOut->assign(rc == RC_OK ? szFmt : "", rc == RC_OK ? static_cast<size_t>(style.iFmtLen) : 0);
     return rc;
 }

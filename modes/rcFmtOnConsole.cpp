@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "formatter/rcFmtLex.h"
 #include "formatter/rcFmtStmt.h"
@@ -120,7 +121,17 @@ int rcFmtInput(ConsoleRun *run, StmtStyle *rStmtStyle) {
         rc = rcExtractStmts(pText, nText, iDocType, &out, run->szName, &rTextStyle, &iNumStmts, rcFmtStmtLen);
         if (rc != RC_OK) return rcFail(rc, SITE_EXTRACT);
     } else {
-        rc = rcFmtStmtLen(pText, nText, &run->szStmtFmt, &rTextStyle);
+        // Input that nothing reads again (no comparison, no writing back) goes to the formatter,
+        // which works in its block instead of a copy.
+        if (!bCompare && !rRunOptions.iKeepOnError && run->pText == nullptr) {
+            HeapPtr<char> spRaw(run->pRaw);
+            const size_t nCap = run->capRaw;
+            run->pRaw = nullptr;
+            run->vFreeInput();
+            rc = rcFmtStmtTake(std::move(spRaw), nText, nCap, &run->szStmtFmt, &rTextStyle);
+        } else {
+            rc = rcFmtStmtLen(pText, nText, &run->szStmtFmt, &rTextStyle);
+        }
         if (rc != RC_OK) return rcFail(rc, SITE_FORMAT);
         rStmtStyle->iFmtLen = rTextStyle.iFmtLen;
         // Without a comparison the input is done with, and the result goes out as it is made.

@@ -1,8 +1,10 @@
 // The statement formatter through rcFmtStmt: layouts grouped by behaviour, each under the TAB
 // unit and under four blanks (-i4); the options; failure reports compared whole; the file that
 // STMTORGFNM names.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "formatter/rcFmtStmt.h"
 #include "unitHelpers.h"
@@ -815,3 +817,52 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
     EXPECT_EQ(sTrail("rcFmtStmt", ".\\rcFmtStmt", 456), sLast(r.sMsg, sTrail("rcFmtStmt", ".\\rcFmtStmt", 456).size()));
 }
 }  // namespace
+
+// A text given to the formatter in the block it was read into (as console mode gives it) is
+// formatted in that block: its largest piece there, the text after that piece put aside first.
+// The output, the code and the console text are those of a copy; a refusal names the line.
+TEST(FmtGivenBlock, FormatsAsACopy) {
+    auto sAt = [](int iLine) { return sSjis(("整形できなかった位置は入力の " + std::to_string(iLine) + " 行目です。\n").c_str()); };
+    const struct { const char *szName; std::string sIn; bool bKeepBlank; int rc; std::string sWant; } arCases[] = {
+        {"one piece", "select a from t where b = 1;\n", false, RC_OK, "select a\nfrom t\nwhere b = 1;\n"},
+        {"the largest piece between commands", "SET ECHO ON\nselect a from t where b = 1;\n/\nPROMPT done\n", false,
+         RC_OK, "SET ECHO ON\nselect a\nfrom t\nwhere b = 1;\n/\nPROMPT done\n"},
+        {"the largest piece first", "begin x := 1; y := 2; end;\n/\nselect 1 from dual;\n", false, RC_OK,
+         "begin\n\tx := 1;\n\ty := 2;\nend;\n/\nselect 1\nfrom dual;\n"},
+        {"the largest piece last, empty lines kept", "select 1 from dual;\n/\n\nbegin x := 1; y := 2; z := 3; end;\n/\n",
+         true, RC_OK, "select 1\nfrom dual;\n/\n\nbegin\n\tx := 1;\n\ty := 2;\n\tz := 3;\nend;\n/\n"},
+        {"a byte order mark, empty lines kept", "\xEF\xBB\xBF\nPROMPT a\n\nselect a from t;\n\nPROMPT b\n", true, RC_OK,
+         "\xEF\xBB\xBFPROMPT a\n\nselect a\nfrom t;\n\nPROMPT b\n"},
+        {"the largest piece refused", "SET ECHO ON\nPROMPT x\nselect 1 from dual;\n\nBEGIN\n  IF a THEN\n    NULL;\n  END IF;\n",
+         false, RC_PAREN, sAt(5)},
+        {"a small piece refused after the largest", "begin x := 1; y := 2; z := 3; end;\n/\nPROMPT x\n\nBEGIN NULL;\n",
+         false, RC_PAREN, sAt(5)},
+    };
+    for (const auto &c : arCases) {
+        std::string sOut[2], sMsg[2];
+        int rc[2];
+        for (int iGiven = 0; iGiven < 2; ++iGiven) {
+            StmtStyle style;
+            vDefaultStmtStyle(&style);
+            style.bKeepBlankLines = c.bKeepBlank;
+            ConsoleCapture cap;
+            char *szOut = nullptr;
+            if (iGiven == 0) {
+                rc[iGiven] = rcFmtStmtLen(c.sIn.data(), c.sIn.size(), &szOut, &style);
+            } else {
+                HeapPtr<char> sp(static_cast<char *>(pvAlloc(c.sIn.size() + 1)));
+                std::memcpy(sp.get(), c.sIn.c_str(), c.sIn.size() + 1);
+                rc[iGiven] = rcFmtStmtTake(std::move(sp), c.sIn.size(), c.sIn.size() + 1, &szOut, &style);
+            }
+            if (szOut != nullptr) sOut[iGiven].assign(szOut, static_cast<size_t>(style.iFmtLen));
+            vFree(szOut);
+            sMsg[iGiven] = cap.sLines();
+        }
+        EXPECT_EQ(c.rc, rc[1]) << c.szName;
+        EXPECT_EQ(rc[0], rc[1]) << c.szName;
+        const std::string &sGot = c.rc == RC_OK ? sOut[1] : sMsg[1].substr(sMsg[1].size() - std::min(sMsg[1].size(), c.sWant.size()));
+        EXPECT_EQ(c.sWant, sGot) << c.szName << ": " << sFirstDiff(c.sWant, sGot);
+        EXPECT_EQ(sOut[0], sOut[1]) << c.szName;
+        EXPECT_EQ(sMsg[0], sMsg[1]) << c.szName;
+    }
+}
