@@ -190,18 +190,22 @@ bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
     return true;
 }
 
-// The runs between line ends as they are, each line end as the chosen one.
+// The runs between line ends as they are, each line end as the chosen one. A line end that is
+// already the chosen one stays in the run, which goes out whole: a text whose line ends are all
+// the chosen ones is one put.
 bool TextWriter::bPutLines(const char *pText, size_t nLen) {
     const char *szEol = bCrLf ? "\r\n" : "\n";
     const size_t nEol = bCrLf ? 2 : 1;
-    for (const char *pEnd = pText + nLen; pText < pEnd;) {
-        const char *pLf = static_cast<const char *>(std::memchr(pText, '\n', static_cast<size_t>(pEnd - pText)));
-        if (pLf == nullptr) return bPut(pText, static_cast<size_t>(pEnd - pText));
-        const char *pRunEnd = pLf > pText && pLf[-1] == '\r' ? pLf - 1 : pLf;
-        if (!bPut(pText, static_cast<size_t>(pRunEnd - pText)) || !bPut(szEol, nEol)) return false;
-        pText = pLf + 1;
+    const char *pRun = pText, *const pEnd = pText + nLen;
+    for (const char *p = pText, *pLf; (pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr;
+         p = pLf + 1) {
+        const bool bCrBefore = pLf > pRun && pLf[-1] == '\r';
+        if (bCrBefore == bCrLf) continue;
+        const char *pRunEnd = bCrBefore ? pLf - 1 : pLf;
+        if (!bPut(pRun, static_cast<size_t>(pRunEnd - pRun)) || !bPut(szEol, nEol)) return false;
+        pRun = pLf + 1;
     }
-    return true;
+    return bPut(pRun, static_cast<size_t>(pEnd - pRun));
 }
 
 // UTF-8 converted to UTF-16 piece by piece; a piece ends on a character boundary.

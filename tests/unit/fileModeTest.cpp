@@ -135,6 +135,10 @@ TEST(TextCodec, WriterLineEnds) {
         {"CR LF to LF", false, true, "a\r\nb\r\n\r\n", "a\nb\n\n"},
         {"mixed to CR LF, a lone CR stays", true, true, "a\r\nb\nc\rd\r\r\n", "a\r\nb\r\nc\rd\r\r\n"},
         {"mixed to LF", false, true, "\r\na\nb\r\n", "\na\nb\n"},
+        {"CR CR LF to LF: one CR goes with the line end", false, true, "a\r\r\nb", "a\r\nb"},
+        {"chosen line ends among others, to LF", false, true, "a\nb\n\nc\r\n\r\nd\ne", "a\nb\n\nc\n\nd\ne"},
+        {"chosen line ends among others, to CR LF", true, true, "a\r\n\r\nb\n\nc\r\n", "a\r\n\r\nb\r\n\r\nc\r\n"},
+        {"a CR at the end stays", false, true, "a\nb\r", "a\nb\r"},
         {"formatted text as it is", true, false, "a\nb\r\nc", "a\nb\r\nc"},
         {"formatted text as it is, LF chosen", false, false, "a\r\nb\n", "a\r\nb\n"},
     };
