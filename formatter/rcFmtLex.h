@@ -53,10 +53,16 @@ struct LexTables {
 extern const LexTables rLex;
 
 inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
-// The bytes of [p, p + n) that are not white space, counted without a branch a byte.
+// The bytes of [p, p + n) that are not white space, counted without a branch a byte (in blocks
+// whose count fits a byte, which the compiler counts many bytes a step).
 inline size_t nInkIn(const char *p, size_t n) {
-    size_t nWhite = 0;
-    for (size_t i = 0; i < n; ++i) nWhite += bWhiteByte(static_cast<unsigned char>(p[i]));
+    size_t nWhite = 0, i = 0;
+    for (; i + 128 <= n; i += 128) {
+        uint8_t nBlock = 0;
+        for (size_t j = 0; j < 128; ++j) nBlock = static_cast<uint8_t>(nBlock + bWhiteByte(static_cast<unsigned char>(p[i + j])));
+        nWhite += nBlock;
+    }
+    for (; i < n; ++i) nWhite += bWhiteByte(static_cast<unsigned char>(p[i]));
     return n - nWhite;
 }
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
@@ -181,6 +187,13 @@ inline size_t nKwLen(const char *p, const char *szKw) {
     uint32_t n = uMatchCapitals(p, szKw);
     return szKw[n] == '\0' ? n : 0;
 }
+// Whether the n bytes at p begin szKw (in capitals; the text's letters in any case); no byte
+// after them is read.
+inline bool bKwBegins(const char *p, size_t n, const char *szKw) {
+    for (size_t i = 0; i < n; ++i)
+        if (szKw[i] == '\0' || iFold(p[i]) != static_cast<uint8_t>(szKw[i])) return false;
+    return true;
+}
 // Whether the n bytes at p are the word szWord (in capitals; the text's letters in any case).
 inline bool bWordIs(const char *p, size_t n, const char *szWord) {
     return n != 0 && iFold(*p) == static_cast<uint8_t>(szWord[0]) && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
@@ -255,7 +268,7 @@ inline bool bQuoteAt(const char *p) { return *p == '\'' || *p == '"'; }
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd);
 // Whether a literal begins at p.
 inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
-    return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
+    return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && pEnd - p >= 2 && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
 }
 // End of the literal that begins at p (where bLiteralAt holds) in a text read in rEnc, just past
 // its closing quote; a literal without its end runs to pEnd. *pbClosed (when given) tells which.
@@ -266,6 +279,8 @@ const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr
 
 // Comments: "--" to the end of the line, "/*" to "*/".
 inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
+// The same in a text that ends at pEnd (p before it), whose end may be followed by anything.
+inline bool bCmtAtIn(const char *p, const char *pEnd) { return pEnd - p >= 2 && bCmtAt(p); }
 // End of the comment at p: a line comment just past its line feed, a block comment just past
 // its "*/". One without its end mark runs to pEnd; *pbClosed (when given) tells which.
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);

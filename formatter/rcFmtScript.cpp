@@ -69,7 +69,7 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const WordDef &cmd = arWordDefs[arCmdIds[*pi]];
-        if (n < cmd.nShortest || n > std::strlen(cmd.szText) || uMatchCapitals(p, cmd.szText) < n) continue;
+        if (n < cmd.nShortest || !bKwBegins(p, n, cmd.szText)) continue;
         if (n == 1) return bOneLetterCmd(p, pEnd);
         if (arCmdIds[*pi] != WORD_SET) return true;
         size_t nNext = 0;
@@ -90,7 +90,7 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
 const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
     for (;;) {
         while (p < pEnd && bIsWhite(*p)) ++p;
-        if (p < pEnd && bCmtAt(p)) {
+        if (bCmtAtIn(p, pEnd)) {
             p = pCmtEnd(p, pEnd);
             continue;
         }

@@ -139,7 +139,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
         bSlashEnds_ = bSlashEnds_ || bAfterBlockCmt_;
         return false;
     }
-    if (bCmtAt(q)) {
+    if (bCmtAtIn(q, pEnd_)) {
         vCut(pTok, q);
         bLineStart_ = p_[-1] == '\n';
         bSlashEnds_ = q[0] == '-';
@@ -249,7 +249,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     switch (arLead[static_cast<uint8_t>(*q)]) {
     case LEAD_QN: {  // q'x...x' and nq'x...x' where such a quoting begins, else a word
         const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(q) ? q + 1 : q;
-        if ((*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
+        if (pQ < pEnd_ && (*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
             e = pLiteralEnd(pQ, pEnd_, rEnc_, &bClosed);
             eKind = TK_QQUOTE;
             break;
@@ -278,19 +278,22 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         eKind = *q == '"' ? TK_QNAME : TK_LITERAL;
         break;
     case LEAD_CMT:  // "-" or "/": a comment, else an operator or a "/"
-        if (bCmtAt(q)) {
+        if (bCmtAtIn(q, pEnd_)) {
             e = pCmtEnd(q, pEnd_, &bClosed);
             eKind = q[0] == '-' ? TK_LINE_CMT : TK_BLOCK_CMT;
             bClosed = bClosed || q[0] == '-';  // a line comment is closed by the end of the text
             break;
         }
         [[fallthrough]];
-    case LEAD_OPER:
-        if (const size_t n = nOperatorIn(q, pText_)) {
+    case LEAD_OPER: {
+        // The text's last byte is an operator of one byte or none (and no exponent's sign).
+        const char abLast[2] = {*q, '\0'};
+        if (const size_t n = q + 1 < pEnd_ ? nOperatorIn(q, pText_) : nOperatorAt(abLast)) {
             e = q + n;
             eKind = TK_OPERATOR;
         }
         break;
+    }
     case LEAD_HIGH:
         e = q + iUnitLen(q, pEnd_, rEnc_);
         eKind = TK_CHAR;
