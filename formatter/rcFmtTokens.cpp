@@ -27,9 +27,19 @@ constexpr size_t nTextLen(const char *sz) {
     return n;
 }
 
+// The first eight bytes of a word (fewer: zeros after them), each with bit 0x20 cleared: that
+// folds a letter of either case to its capital and leaves the other bytes of words ("_", "$",
+// "#") apart from every byte of a word but their own.
+constexpr uint64_t uFoldedHead(const char *p, size_t n) {
+    uint64_t u = 0;
+    for (size_t i = 0; i < n && i < 8; ++i) u |= static_cast<uint64_t>(static_cast<uint8_t>(p[i]) & 0xDFu) << (8 * i);
+    return u;
+}
+
 struct WordSlot {
     int16_t eWord = WORD_NONE;
     uint8_t nLen = 0;
+    uint64_t uHead = 0;  // uFoldedHead of the word
 };
 struct WordSlots {
     std::array<WordSlot, WORD_SLOTS> ar{};
@@ -47,7 +57,7 @@ struct WordSlots {
             if (bPhrase || sz[0] < 'A' || sz[0] > 'Z') continue;
             size_t i = iWordSlot(uFoldByte(sz[0]), uFoldByte(sz[n / 2]), uFoldByte(sz[n - 1]), n);
             while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
-            ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n)};
+            ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n), uFoldedHead(sz, n)};
             arLengths[static_cast<size_t>(sz[0] - 'A')] |= 1u << n;
             nLongest = n > nLongest ? n : nLongest;
         }
@@ -102,12 +112,17 @@ WordId eWordOf(const char *p, size_t n) {
     if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
     const uint8_t c0 = static_cast<uint8_t>(iFold(p[0]));
     if (c0 < 'A' || c0 > 'Z' || ((rWordSlots.arLengths[c0 - 'A'] >> n) & 1u) == 0) return WORD_NONE;
+    // The text's bytes of a word fold as the table's do (a word's bytes are letters, digits, "_",
+    // "$" and "#"): its first eight are compared at once, the rest one by one.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
+    uint64_t uHead = 0;
+    std::memcpy(&uHead, p, n < 8 ? n : 8);
+    uHead &= 0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0);
     for (size_t i = iWordSlot(c0, static_cast<uint8_t>(iFold(p[n / 2])), static_cast<uint8_t>(iFold(p[n - 1])), n);;
          i = (i + 1) % WORD_SLOTS) {
         const WordSlot &slot = rWordSlots.ar[i];
         if (slot.eWord == WORD_NONE) return WORD_NONE;
-        if (slot.nLen == n && static_cast<uint8_t>(arWordDefs[slot.eWord].szText[0]) == c0 &&
-            nKwLen(p, arWordDefs[slot.eWord].szText) == n)
+        if (slot.nLen == n && slot.uHead == uHead && (n <= 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))
             return static_cast<WordId>(slot.eWord);
     }
 }

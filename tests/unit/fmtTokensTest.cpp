@@ -117,6 +117,9 @@ TEST(Tokens, WordsOfTheTable) {
         {"froms", WORD_NONE},  {"by", WORD_BY},         {"Order", WORD_ORDER},   {"SELECT", WORD_SELECT},
         {"ordered", WORD_NONE}, {"v_end", WORD_NONE},   {"end", WORD_END},
         {"package", WORD_PACKAGE}, {"x", WORD_NONE},
+        // past the first eight bytes, which are compared at once, and bytes that fold alike
+        {"procEDURE", WORD_PROCEDURE}, {"procedurx", WORD_NONE}, {"PROCEDUR", WORD_NONE}, {"fr0m", WORD_NONE},
+        {"FROM_", WORD_NONE}, {"f\x7FOM", WORD_NONE},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.eWant, eWordOf(c.szText, std::strlen(c.szText))) << c.szText;
     // A word's id is the word's, whatever the letters' case, on every row of one word; a
