@@ -532,7 +532,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
             pNext = bCmtAt(pNext) ? ::pCmtEnd(pNext, pWork->szTail) : pNext + 1;
         const bool bCloses = *pNext == ')' || *pNext == ';' || *pNext == ',';
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
-        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
+        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, szWord(WORD_AND)) != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
