@@ -37,7 +37,8 @@ enum : uint16_t {
 };
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.
-constexpr bool bWhiteByte(int c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+inline constexpr char arWhiteBytes[] = {' ', '\n', '\t', '\r'};
+constexpr bool bWhiteByte(int c) { return c == arWhiteBytes[0] || c == arWhiteBytes[1] || c == arWhiteBytes[2] || c == arWhiteBytes[3]; }
 
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {

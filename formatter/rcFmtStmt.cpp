@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>  // every x86-64 processor has SSE2; elsewhere the lines are counted byte by byte
+#endif
 #include <utility>
 
 #include "plat/platStdio.h"
@@ -51,16 +54,42 @@ void vDumpSrc(const FmtWork *pWork) {
 
 }  // namespace
 
+namespace {
+// The bits of a 16-bit mask that are set.
+inline uint32_t uBitsIn(uint32_t u) {
+    u = u - ((u >> 1) & 0x5555u);
+    u = (u & 0x3333u) + ((u >> 2) & 0x3333u);
+    u = (u + (u >> 4)) & 0x0F0Fu;
+    return (u + (u >> 8)) & 0x1Fu;
+}
+}  // namespace
+
+// One pass, sixteen bytes a step where SSE2 is there: a mask of the bytes that are not white space
+// and one of the line feeds; the rest byte by byte.
 bool LineInks::bBuild(const char *pText, size_t nText) {
     n = nInk = 0;
-    const char *p = pText, *const pEnd = pText + nText;
-    for (const char *pLf; (pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)))) != nullptr;
-         p = pLf + 1) {
-        nInk += nInkIn(p, static_cast<size_t>(pLf - p));
-        if (!bGrowTo(&this->p, &cap, n + 1)) return false;
-        this->p[n++] = static_cast<uint32_t>(nInk);
+    size_t i = 0;
+    auto bPush = [this](size_t nBefore) {
+        if (n == cap && !bGrowTo(&p, &cap, n + 1)) return false;
+        p[n++] = static_cast<uint32_t>(nBefore);
+        return true;
+    };
+#if defined(__SSE2__)
+    const __m128i vLf = _mm_set1_epi8('\n');
+    for (; i + 16 <= nText; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pText + i));
+        __m128i vWhite = _mm_setzero_si128();
+        for (char c : arWhiteBytes) vWhite = _mm_or_si128(vWhite, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
+        const uint32_t uInk = ~static_cast<uint32_t>(_mm_movemask_epi8(vWhite)) & 0xFFFFu;
+        for (uint32_t uLf = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLf))); uLf != 0; uLf &= uLf - 1)
+            if (!bPush(nInk + uBitsIn(uInk & ((uLf & (0u - uLf)) - 1)))) return false;
+        nInk += uBitsIn(uInk);
     }
-    nInk += nInkIn(p, static_cast<size_t>(pEnd - p));
+#endif
+    for (; i < nText; ++i) {
+        if (pText[i] == '\n' && !bPush(nInk)) return false;
+        nInk += !bWhiteByte(static_cast<unsigned char>(pText[i]));
+    }
     bBuilt = true;
     return true;
 }

@@ -835,6 +835,9 @@ TEST(FmtGivenBlock, FormatsAsACopy) {
          "\xEF\xBB\xBFPROMPT a\n\nselect a\nfrom t;\n\nPROMPT b\n"},
         {"the largest piece refused", "SET ECHO ON\nPROMPT x\nselect 1 from dual;\n\nBEGIN\n  IF a THEN\n    NULL;\n  END IF;\n",
          false, RC_PAREN, sAt(5)},
+        {"lines of CR LF, TABs and empty ones counted in steps of sixteen bytes",
+         "SET ECHO ON\r\nselect a,\t\tb,\r\n\r\n   c   from   t ;\r\n\t\r\nBEGIN\r\n  IF a THEN NULL; END IF;\r\n", false,
+         RC_PAREN, sAt(6)},
         {"a small piece refused after the largest", "begin x := 1; y := 2; z := 3; end;\n/\nPROMPT x\n\nBEGIN NULL;\n",
          false, RC_PAREN, sAt(5)},
     };
