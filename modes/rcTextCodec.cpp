@@ -192,8 +192,9 @@ bool TextWriter::bPutRaw(const char *pText, size_t nLen) {
 
 // The runs between line ends as they are, each line end as the chosen one. A line end that is
 // already the chosen one stays in the run, which goes out whole: a text whose line ends are all
-// the chosen ones is one put.
+// the chosen ones is one put (one without a CR, where LF is chosen, is not even read line by line).
 bool TextWriter::bPutLines(const char *pText, size_t nLen) {
+    if (!bCrLf && std::memchr(pText, '\r', nLen) == nullptr) return bPut(pText, nLen);
     const char *szEol = bCrLf ? "\r\n" : "\n";
     const size_t nEol = bCrLf ? 2 : 1;
     const char *pRun = pText, *const pEnd = pText + nLen;
