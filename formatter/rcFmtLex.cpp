@@ -170,6 +170,12 @@ size_t nLineKeywordOf(const char *p) {
 
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
+bool bWordEndsIn(const char *p, const char *pEnd) {
+    if (pEnd - p >= 2) return bWordEndsAt(p);
+    const char abLast[2] = {p < pEnd ? *p : ' ', '\0'};  // the last byte, or the end
+    return bWordEndsAt(abLast);
+}
+
 size_t nOperatorAt(const char *p) {
     // The operators ":=", "<=", "<>", ">=", "!=", "^=", "~=", "=>", "||", "**" and "<", ">", "=",
     // "*", "+", "-": the two-byte one where its second byte follows.

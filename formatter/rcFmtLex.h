@@ -233,6 +233,8 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 // Whether a word that ends before p stands on its own: white space follows it, or an operator
 // or a comment, which get a blank before them.
 bool bWordEndsAt(const char *p);
+// The same in a text that ends at pEnd, whose end ends a word too; no byte from pEnd on is read.
+bool bWordEndsIn(const char *p, const char *pEnd);
 // The length of the first keyword of the list that begins at p and stands on its own, else 0.
 // The first keyword that agrees in full decides, whatever follows it.
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);

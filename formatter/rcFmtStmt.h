@@ -26,8 +26,7 @@ int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
 // The same for a text of nStmt bytes, in which a NUL byte is an ordinary byte; the formatted text
 // may hold NUL bytes too, and has rStmtStyle->iFmtLen bytes before its terminating NUL. The text
 // is read in rStmtStyle->iEncoding, or in the encoding it shows (ENC_AUTO). A UTF-8 byte order
-// mark at its start stays at the start of the formatted text. The byte after the text may be read
-// and must be readable (a NUL, or more text, as every reader of a file or a stream leaves it).
+// mark at its start stays at the start of the formatted text. No byte after the text is read.
 int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
 
 // The same for a text in a block of the heap (nCap bytes, more than nStmt) that the caller gives

@@ -57,11 +57,15 @@ inline bool bStyleFromBytes(const uint8_t **pp, size_t *pn, StmtStyle *pStyle) {
     return true;
 }
 
-// Formats n bytes with a copy of the options; the output (empty on failure) and the code.
+// Formats n bytes with a copy of the options; the output (empty on failure) and the code. The
+// bytes are handed over in a block of their own size: no byte after them may be read.
 inline int rcFormatCopy(const char *p, size_t n, const StmtStyle &rStyle, std::string *psOut) {
     StmtStyle style = rStyle;
+    HeapPtr<char> spText(static_cast<char *>(pvAlloc(n > 0 ? n : 1)));
+    if (spText == nullptr) std::abort();
+    std::memcpy(spText.get(), p, n);
     char *szFmt = nullptr;
-    int rc = rcFmtStmtLen(p, n, &szFmt, &style);
+    int rc = rcFmtStmtLen(spText.get(), n, &szFmt, &style);
     HeapPtr<char> fmt(szFmt);
     if (rc == RC_OK && (szFmt == nullptr || szFmt[style.iFmtLen] != '\0')) std::abort();
     psOut->assign(rc == RC_OK ? szFmt : "", rc == RC_OK ? static_cast<size_t>(style.iFmtLen) : 0);

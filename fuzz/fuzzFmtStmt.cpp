@@ -12,11 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nData) {
     StmtStyle rStyle;
     vDefaultStmtStyle(&rStyle);
     vFormatAndCheck(pData, nData, rStyle);
-    // The text in a string, as every caller's text is followed by a readable byte.
-    const std::string sIn(reinterpret_cast<const char *>(pData), nData);
     std::string sCopy, sGiven;
-    if (rcFormatCopy(sIn.data(), nData, rStyle, &sCopy) != rcFormatGiven(sIn.data(), nData, rStyle, &sGiven) ||
-        sCopy != sGiven)
+    const char *p = reinterpret_cast<const char *>(pData);
+    if (rcFormatCopy(p, nData, rStyle, &sCopy) != rcFormatGiven(p, nData, rStyle, &sGiven) || sCopy != sGiven)
         vFinding("a text given in its block formats otherwise than a copy of it");
     return 0;
 }

@@ -869,3 +869,31 @@ TEST(FmtGivenBlock, FormatsAsACopy) {
         EXPECT_EQ(sMsg[0], sMsg[1]) << c.szName;
     }
 }
+
+// No byte after the text is read: each text ends in what made a scan look one byte further (a
+// comment's first byte, a q or an n before a quote, an operator, a command word and its end), and
+// is handed over in a block of its own size (the sanitized build reports a read past it). The
+// result is that of the same text with a NUL after it.
+TEST(FmtStmtEnd, NoByteAfterTheTextIsRead) {
+    const char *const arTexts[] = {"c", "x!", "/", "-", "q", "n", "nq", "a :", "a |", "a <", "pro", "rem", "@",
+                                   "select 1 from dual;\n/", "select 1 from dual;\n-", "select 1;\nc",
+                                   "create type body hr.t_obj wrapped\n0\n/", "x := 1e", "x := 'a'q"};
+    for (const char *sz : arTexts) {
+        const size_t n = std::strlen(sz);
+        std::string sOut[2];
+        int rc[2];
+        for (int iExact = 0; iExact < 2; ++iExact) {
+            StmtStyle style;
+            vDefaultStmtStyle(&style);
+            ConsoleCapture cap;
+            HeapPtr<char> sp(static_cast<char *>(pvAlloc(iExact == 1 ? n : n + 1)));
+            std::memcpy(sp.get(), sz, iExact == 1 ? n : n + 1);
+            char *szOut = nullptr;
+            rc[iExact] = rcFmtStmtLen(sp.get(), n, &szOut, &style);
+            if (szOut != nullptr) sOut[iExact].assign(szOut, static_cast<size_t>(style.iFmtLen));
+            vFree(szOut);
+        }
+        EXPECT_EQ(rc[0], rc[1]) << sz;
+        EXPECT_EQ(sOut[0], sOut[1]) << sz;
+    }
+}
