@@ -7,7 +7,6 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtLayout.h"
-#include "formatter/rcFmtTokens.h"
 #include "formatter/rcFmtWords.h"
 
 namespace {
@@ -823,8 +822,8 @@ typedef int (*PfnRule)(LayoutState *st);
 
 // The rules in the order they are tried, each with the bytes it can begin with, or, for the
 // rules of keywords, its words (rows of the table of words, or every row of a role). At a
-// position only the rules of its byte, or of the word that begins there (the first word of their
-// rows), are tried, in this order; a word that begins none of the keywords is passed over at once.
+// position only the rules of its byte, or of the first two letters of their words, are tried, in
+// this order; a word that begins none of the keywords is passed over at once.
 const struct {
     const char *szBytes;
     WordId arWords[2];
@@ -862,36 +861,26 @@ const struct {
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 
-// For each byte, and for each word of the table, the rules that can apply where it begins, in
-// their order (indexes into arRules), ending with NO_RULE. A rule of a phrase (IS NULL, END LOOP)
-// is listed under its first word, which is a row of the table too.
+// For each byte, and for each pair of first letters, the rules that can apply there, in their
+// order (indexes into arRules), ending with NO_RULE.
 struct RulesByStart {
     uint8_t arByte[256][MAX_RULES_PER_START + 1];
-    uint8_t arWord[WORD_COUNT][MAX_RULES_PER_START + 1];
-    // Per first letter (A to Z), a bit for each second letter that a word of a rule begins with:
-    // most names are passed over on these without being looked up.
-    uint32_t arSecond[26];
+    uint8_t arPair[26][26][MAX_RULES_PER_START + 1];
     RulesByStart() {
-        std::memset(arSecond, 0, sizeof arSecond);
         std::memset(arByte, NO_RULE, sizeof arByte);
-        std::memset(arWord, NO_RULE, sizeof arWord);
+        std::memset(arPair, NO_RULE, sizeof arPair);
         for (uint8_t i = 0; i < sizeof arRules / sizeof *arRules; ++i) {
             const auto &rule = arRules[i];
             for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
             for (WordId e : rule.arWords)
-                if (e != WORD_NONE) vAddWord(szWord(e), i);
+                if (e != WORD_NONE) vAddPair(szWord(e), i);
             for (size_t k = 0; k < WORD_COUNT && rule.uRole != 0; ++k)
-                if ((arWordDefs[k].uRoles & rule.uRole) != 0) vAddWord(arWordDefs[k].szText, i);
+                if ((arWordDefs[k].uRoles & rule.uRole) != 0) vAddPair(arWordDefs[k].szText, i);
         }
     }
-    void vAddWord(const char *szKw, uint8_t i) {
-        const char *pBlank = std::strchr(szKw, ' ');
-        const WordId eFirst = eWordOf(szKw, pBlank != nullptr ? static_cast<size_t>(pBlank - szKw) : std::strlen(szKw));
-        assert(eFirst != WORD_NONE);  // the first word of every phrase is a row of its own
-        if (eFirst == WORD_NONE) return;
-        vAdd(arWord[eFirst], i);
-        assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);  // every keyword has two letters at least
-        arSecond[iLetter(szKw[0])] |= 1u << iLetter(szKw[1]);
+    void vAddPair(const char *szKw, uint8_t i) {
+        assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);
+        vAdd(arPair[iLetter(szKw[0])][iLetter(szKw[1])], i);
     }
     static void vAdd(uint8_t *arList, uint8_t i) {
         int n = 0;
@@ -906,16 +895,14 @@ const RulesByStart rRulesByStart;
 int rcKeywordRules(LayoutState *st) {
     const char *p = st->szSrc;
     const uint8_t *pRule = rRulesByStart.arByte[iByteAt(p)];
-    if (iLetter(*p) >= 0) {
+    int iFirst = iLetter(*p);
+    if (iFirst >= 0) {
         // Inside a word only a statement word can begin (every other rule needs a separator, a
         // blank or a word start before it), and only before the first one.
         if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
-        const int iSecond = iLetter(p[1]);
-        if (iSecond < 0 || ((rRulesByStart.arSecond[iLetter(*p)] >> iSecond) & 1u) == 0) return RULE_PASS;
-        // The word from here on, looked up once: only its own rules are tried.
-        const WordId eWord = eWordOf(p, static_cast<size_t>(pClassRunEnd(p + 1, st->szTail, CC_WORD) - p));
-        if (eWord == WORD_NONE) return RULE_PASS;
-        pRule = rRulesByStart.arWord[eWord];
+        int iSecond = iLetter(p[1]);  // every keyword has a second letter
+        if (iSecond < 0) return RULE_PASS;
+        pRule = rRulesByStart.arPair[iFirst][iSecond];
     }
     for (; *pRule != NO_RULE; ++pRule) {
         int rc = arRules[*pRule].pfnRule(st);
