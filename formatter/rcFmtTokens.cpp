@@ -9,16 +9,16 @@
 #include "formatter/rcFmtLex.h"
 
 namespace {
-// The one-word rows of the table of words, by a hash of their length and three of their letters
-// (in capitals): open addressing in a table of four times as many slots as words at least, made
-// at compile time. Each slot holds the word's id and length.
+// The one-word rows of the table of words, by a hash of their length and their first eight bytes
+// folded (uFoldedHead): open addressing in a table of four times as many slots as words at least,
+// made at compile time. Each slot holds the word's id, length and folded head.
 constexpr size_t WORD_SLOTS = 2048;
+constexpr unsigned WORD_SLOT_BITS = 11;
+static_assert(WORD_SLOTS == size_t(1) << WORD_SLOT_BITS, "the slots are a power of two");
 static_assert(WORD_SLOTS >= 4 * WORD_COUNT, "the table of words outgrows its slots");
 
-constexpr uint8_t uFoldByte(char c) { return static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }
-
-constexpr size_t iWordSlot(uint8_t c0, uint8_t cMid, uint8_t cLast, size_t n) {
-    return (c0 * 0x9E37u ^ cMid * 0x85EBu ^ cLast * 0xC2B3u ^ n * 0x27D4u) % WORD_SLOTS;
+constexpr size_t iWordSlot(uint64_t uHead, size_t n) {
+    return static_cast<size_t>(((uHead ^ n) * 0x9E3779B97F4A7C15ull) >> (64 - WORD_SLOT_BITS));
 }
 
 constexpr size_t nTextLen(const char *sz) {
@@ -44,9 +44,6 @@ struct WordSlot {
 struct WordSlots {
     std::array<WordSlot, WORD_SLOTS> ar{};
     size_t nLongest = 0;
-    // Per first letter (A to Z), a bit per length up to 31 that some word of the table has: most
-    // names are passed over on these two alone.
-    std::array<uint32_t, 26> arLengths{};
     constexpr WordSlots() {
         for (size_t k = 0; k < WORD_COUNT; ++k) {
             const char *sz = arWordDefs[k].szText;
@@ -55,10 +52,9 @@ struct WordSlots {
             for (const char *c = sz; *c != '\0'; ++c) bPhrase = bPhrase || *c == ' ';
             // A phrase is read word by word; a directive ($THEN) is no word of letters.
             if (bPhrase || sz[0] < 'A' || sz[0] > 'Z') continue;
-            size_t i = iWordSlot(uFoldByte(sz[0]), uFoldByte(sz[n / 2]), uFoldByte(sz[n - 1]), n);
+            size_t i = iWordSlot(uFoldedHead(sz, n), n);
             while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
             ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n), uFoldedHead(sz, n)};
-            arLengths[static_cast<size_t>(sz[0] - 'A')] |= 1u << n;
             nLongest = n > nLongest ? n : nLongest;
         }
     }
@@ -108,23 +104,40 @@ const char *pNumberEnd(const char *p, const char *pEnd) {
 }
 }  // namespace
 
-WordId eWordOf(const char *p, size_t n) {
-    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
-    const uint8_t c0 = static_cast<uint8_t>(iFold(p[0]));
-    if (c0 < 'A' || c0 > 'Z' || ((rWordSlots.arLengths[c0 - 'A'] >> n) & 1u) == 0) return WORD_NONE;
-    // The text's bytes of a word fold as the table's do (a word's bytes are letters, digits, "_",
-    // "$" and "#"): its first eight are compared at once, the rest one by one.
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
-    uint64_t uHead = 0;
-    std::memcpy(&uHead, p, n < 8 ? n : 8);
-    uHead &= 0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0);
-    for (size_t i = iWordSlot(c0, static_cast<uint8_t>(iFold(p[n / 2])), static_cast<uint8_t>(iFold(p[n - 1])), n);;
-         i = (i + 1) % WORD_SLOTS) {
+namespace {
+// The word of the table whose folded head uHead and length n the text's word [p, p + n) has.
+inline WordId eWordOfHead(const char *p, size_t n, uint64_t uHead) {
+    for (size_t i = iWordSlot(uHead, n);; i = (i + 1) % WORD_SLOTS) {
         const WordSlot &slot = rWordSlots.ar[i];
         if (slot.eWord == WORD_NONE) return WORD_NONE;
-        if (slot.nLen == n && slot.uHead == uHead && (n <= 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))
+        if (slot.uHead == uHead && slot.nLen == n && (n <= 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))
             return static_cast<WordId>(slot.eWord);
     }
+}
+
+// The text's word folded as the table's words are (a word's bytes are letters, digits, "_", "$"
+// and "#"): its first eight bytes, no byte after it read.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
+inline uint64_t uHeadOf(const char *p, size_t n) {
+    uint64_t u = 0;
+    std::memcpy(&u, p, n < 8 ? n : 8);
+    return u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0));
+}
+}  // namespace
+
+WordId eWordOf(const char *p, size_t n) {
+    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
+    return eWordOfHead(p, n, uHeadOf(p, n));
+}
+
+// The same where the text goes on to pEnd: eight bytes are read at once where the text holds
+// them.
+inline WordId eWordOfIn(const char *p, size_t n, const char *pEnd) {
+    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
+    if (pEnd - p < 8) return eWordOf(p, n);
+    uint64_t u = 0;
+    std::memcpy(&u, p, 8);
+    return eWordOfHead(p, n, u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0)));
 }
 
 TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain)
@@ -218,7 +231,7 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
         if (eLead == LEAD_WORD) {  // no word byte before it: the token before took all of them
             const char *e = pClassRunEnd(p + 1, pEnd_, CC_WORD);
             const size_t nWord = static_cast<size_t>(e - p);
-            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOf(p, nWord), TK_WORD, uWhite};
+            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOfIn(p, nWord, pEnd_), TK_WORD, uWhite};
             uWhite = 0;
             p = e;
             continue;
@@ -274,7 +287,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     case LEAD_WORD:
         e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
         eKind = TK_WORD;
-        eWord = eWordOf(q, static_cast<size_t>(e - q));
+        eWord = eWordOfIn(q, static_cast<size_t>(e - q), pEnd_);
         break;
     case LEAD_DIGIT:
     case LEAD_POINT:
