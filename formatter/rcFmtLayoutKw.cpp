@@ -104,9 +104,9 @@ bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
     if (bLiteralAt(p, st->ssSrc, st->szTail)) {
         vCarryLiteral(st);
-    } else if (p[0] == '-' && p[1] == '-') {
+    } else if (bLineCmtAt(p)) {
         vCarryLineCmt(st);
-    } else if (p[0] == '/' && p[1] == '*') {
+    } else if (bBlockCmtAt(p)) {
         vCarryBlockCmt(st);
     } else if (*p == '\n') {
         vCopyNewline(st);
@@ -326,7 +326,7 @@ int32_t iBlockEndLen(LayoutState *st) {
     if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
     uint32_t uMatched = 0;
     if (p[3] == ' ' && iIsCatSame(p + 4, "", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
-    if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
+    if (p[3] == ' ' && bCmtAt(p + 4)) return 4;
     if (p[3] != ' ') return 0;
     const int32_t nName = iNameBeforeSemi(st, p + 4);
     if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_IF)) ||

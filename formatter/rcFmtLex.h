@@ -281,7 +281,9 @@ const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbC
 const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 
 // Comments: "--" to the end of the line, "/*" to "*/".
-inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
+inline bool bLineCmtAt(const char *p) { return p[0] == '-' && p[1] == '-'; }
+inline bool bBlockCmtAt(const char *p) { return p[0] == '/' && p[1] == '*'; }
+inline bool bCmtAt(const char *p) { return bLineCmtAt(p) || bBlockCmtAt(p); }
 // The same in a text that ends at pEnd (p before it), whose end may be followed by anything.
 inline bool bCmtAtIn(const char *p, const char *pEnd) { return pEnd - p >= 2 && bCmtAt(p); }
 // End of the comment at p: a line comment just past its line feed, a block comment just past

@@ -84,7 +84,7 @@ bool bEndsInLineCmt(const char *pStart, const char *pEnd, TextEnc rEnc) {
         pLine = pLf + 1;
     bool bDashes = false;
     for (const char *d; !bDashes && (d = static_cast<const char *>(std::memchr(pLine, '-', static_cast<size_t>(pEnd - pLine)))) != nullptr;) {
-        bDashes = d + 1 < pEnd && d[1] == '-';
+        bDashes = bCmtAtIn(d, pEnd);
         pLine = d + 1;
     }
     if (!bDashes) return false;
@@ -387,7 +387,7 @@ inline void SqueezeWalk::vStep() {
         break;
     case '-':
     case '/':
-        if (s[1] == (c == '-' ? '-' : '*'))
+        if (bCmtAt(s))
             vComment(c);
         else
             bPutThenWhite(c);

@@ -163,7 +163,7 @@ bool bSlashLine(const char *p, const char *pEnd) {
 // ";" the layout takes it for the terminator wherever it stands.
 bool bSlashAhead(const char *p, const char *pEnd) {
     while (p < pEnd && bIsWhite(*p)) ++p;
-    return p < pEnd && *p == '/' && !(p + 1 < pEnd && p[1] == '*');
+    return p < pEnd && *p == '/' && !bCmtAtIn(p, pEnd);
 }
 
 namespace {

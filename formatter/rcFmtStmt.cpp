@@ -212,12 +212,12 @@ bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, TextEnc rEnc, bool bCrL
             continue;
         }
         const bool bLit = bLiteralAt(p, pStart, pEnd);
-        if (p[0] == '-' && p[1] == '-') {  // its line end is the layout's, its text no code
+        if (bLineCmtAt(p)) {  // its line end is the layout's, its text no code
             const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
             p = pLf != nullptr ? pLf : pEnd;
             continue;
         }
-        if (!bLit && !(p[0] == '/' && p[1] == '*')) {
+        if (!bLit && !bBlockCmtAt(p)) {
             p += iUnitLen(p, pEnd, rEnc);
             continue;
         }

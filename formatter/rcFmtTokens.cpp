@@ -187,7 +187,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
         return true;
     }
     // Such a "/" gets a line of its own from the layout, where a second run finds it.
-    if (bSlashEnds_ && *q == '/' && !(q + 1 < pEnd_ && q[1] == '*')) {
+    if (bSlashEnds_ && *q == '/' && !bCmtAtIn(q, pEnd_)) {
         vCut(pTok, q);
         bLineStart_ = bSlashEnds_ = bAfterBlockCmt_ = false;
         return true;
