@@ -832,7 +832,7 @@ const struct {
 } arRules[] = {
     {"", {WORD_IS_NULL, WORD_IS_NOT_NULL}, 0, rcNullTest},
     {"/", {WORD_NONE, WORD_NONE}, 0, rcSlash},
-    {":<>!=|*+-^~", {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
+    {szOperatorBytes, {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
     {"", {WORD_NONE, WORD_NONE}, W_HEADER, rcHeaderRule},
     {"", {WORD_TYPE, WORD_NONE}, 0, rcTypeSpec},
     {"", {WORD_NONE, WORD_NONE}, W_TIMING, rcTimingPoint},

@@ -31,7 +31,7 @@ constexpr LexTables::LexTables() {
     for (const char *szKw : arLineKeywords) arLineKwSecond[szKw[0] - 'A'] |= 1u << (szKw[1] - 'A');
     for (int c = 0; c < 256; ++c) {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
-        bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+        bool bWord = bWordByteOf(c);
         bool bInWord = bWord && c != 'q' && c != 'Q';
         // The metric finds SELECT and AND inside words too.
         bool bMetricPlain = bInWord && iFoldOf(c) != szWord(WORD_SELECT)[0] && iFoldOf(c) != szWord(WORD_AND)[0];
@@ -43,7 +43,7 @@ constexpr LexTables::LexTables() {
         arClass[c] = static_cast<uint8_t>((bWhiteByte(c) ? CC_WHITE : 0) |
                                           (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
                                           (bMetricPlain ? CC_MPLAIN : 0) |
-                                          (in(":<>!=|*+-^~") ? CC_OPER : 0));
+                                          (bOperatorByteOf(c) ? CC_OPER : 0));
         arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
         arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
         arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2

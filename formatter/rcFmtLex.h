@@ -13,7 +13,7 @@
 enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
-    CC_OPER = 0x04,   // ":<>!=|*+-^~": a byte that begins an operator
+    CC_OPER = 0x04,   // a byte that begins an operator (szOperatorBytes)
     CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
     CC_MPLAIN = 0x10, // CC_INWORD but the first letters of SELECT and AND: nor does the metric, which
                       // finds those anywhere
@@ -38,6 +38,17 @@ enum : uint16_t {
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.
 inline constexpr char arWhiteBytes[] = {' ', '\n', '\t', '\r'};
+// The bytes of words: ASCII letters, digits, "_", "$", "#".
+constexpr bool bWordByteOf(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+}
+// The bytes that begin an operator.
+inline constexpr char szOperatorBytes[] = ":<>!=|*+-^~";
+constexpr bool bOperatorByteOf(int c) {
+    for (const char *p = szOperatorBytes; *p != '\0'; ++p)
+        if (*p == c) return true;
+    return false;
+}
 constexpr bool bWhiteByte(int c) { return c == arWhiteBytes[0] || c == arWhiteBytes[1] || c == arWhiteBytes[2] || c == arWhiteBytes[3]; }
 
 // The byte tables of the lexical layer, made once at compile time.

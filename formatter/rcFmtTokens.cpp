@@ -67,18 +67,15 @@ struct LeadTable {
     uint8_t ar[256] = {};
     constexpr LeadTable() {
         for (int c = 0; c < 256; ++c) {
-            const bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
             ar[c] = c == 'q' || c == 'Q' || c == 'n' || c == 'N' ? LEAD_QN
-                    : bLetter || c == '_' || c == '$' || c == '#' ? LEAD_WORD
                     : c >= '0' && c <= '9'                        ? LEAD_DIGIT
+                    : bWordByteOf(c)                              ? LEAD_WORD
                     : c == '.'                                    ? LEAD_POINT
                     : c == '\'' || c == '"'                       ? LEAD_QUOTE
                     : c == '-' || c == '/'                        ? LEAD_CMT
-                    : c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
-                            c == '^' || c == '~'
-                        ? LEAD_OPER
-                    : c >= 0x80 ? LEAD_HIGH
-                                : LEAD_OTHER;
+                    : bOperatorByteOf(c)                          ? LEAD_OPER
+                    : c >= 0x80                                   ? LEAD_HIGH
+                                                                  : LEAD_OTHER;
         }
     }
 };
