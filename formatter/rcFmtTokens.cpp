@@ -84,19 +84,16 @@ const uint8_t *const arLead = rLeads.ar;
 
 inline bool bDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The end of the number at p: digits, a point and digits (not the first point of ".."), an
-// exponent whose sign a digit follows, and the word bytes glued to it (10M, 1.5f).
-const char *pNumberEnd(const char *p, const char *pEnd) {
+// The end of the number at p, in the text that begins at pStart: digits, a point and digits (not
+// the first point of ".."), the word bytes glued to them (1e5, 10M, 1.5f), and an exponent's sign
+// with its digits where the lexical layer takes the sign for the number's (1e-5, .5E+3).
+const char *pNumberEnd(const char *pStart, const char *p, const char *pEnd) {
     while (p < pEnd && bDigit(*p)) ++p;
     if (p < pEnd && *p == '.' && !(p + 1 < pEnd && p[1] == '.'))
         for (++p; p < pEnd && bDigit(*p);) ++p;
-    if (p < pEnd && iFold(*p) == 'E') {
-        const char *q = p + 1;
-        if (q < pEnd && (*q == '+' || *q == '-')) ++q;
-        if (q < pEnd && bDigit(*q))
-            for (p = q; p < pEnd && bDigit(*p);) ++p;
-    }
     while (p < pEnd && bIsWordByte(*p)) ++p;
+    if (pEnd - p >= 2 && (*p == '+' || *p == '-') && bExponentSignAt(p, pStart))
+        for (p += 1; p < pEnd && bIsWordByte(*p);) ++p;
     return p;
 }
 }  // namespace
@@ -291,7 +288,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         // A number begins a word: no word byte before it, nor a point after a name (t1.e-5 is a
         // column minus 5; the 10 of 1..10 is a number).
         if (!bWordBefore(q) && !bNameAt(q) && (*q != '.' || (q + 1 < pEnd_ && bDigit(q[1])))) {
-            e = pNumberEnd(q, pEnd_);
+            e = pNumberEnd(pText_, q, pEnd_);
             eKind = TK_NUMBER;
         } else if (*q != '.') {
             e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
