@@ -33,6 +33,8 @@ TEST(Tokens, KindsOfTokens) {
          "^W[x] _O[:=] _N[1e-5] _O[+] _N[.5E+3] _O[-] _N[1.e-3] _O[*] _N[2.5] P[;]"},
         {"a column named e after a point is minus a number", "select t1.e-5 from t;",
          "^W[select] _W[t1] P[.] W[e] O[-] N[5] _W[from] _W[t] P[;]"},
+        {"an exponent's sign after a second point is an operator, as the layout reads it", "x := ..5e-3 1e-5f",
+         "^W[x] _O[:=] _P[.] N[.5e] O[-] N[3] _N[1e-5f]"},
         {"a range is two numbers", "for i in 1..10 loop",
          "^W[for] _W[i] _W[in] _N[1] P[.] P[.] N[10] _W[loop]"},
         {"sizes and float suffixes stay with the number", "size 10M f 1.5f",
