@@ -690,8 +690,8 @@ const CmtIndent *CmtIndents::pFind(size_t *piNext, const char *pCmt, size_t nCmt
     return nullptr;
 }
 
-// Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
-// the caller on success and on failure; a failure has written its message (or its callee
+// Makes the working copy of the statement in pWork->ssSrc (in the block given with it, where one
+// is) and normalises it. pWork->ssSrc belongs to the caller on success and on failure; a failure has written its message (or its callee
 // has) and leaves the site, and where known the position, in pWork for the common exit.
 int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle,
                HeapPtr<char> *pspBlock, size_t nBlockCap) {
