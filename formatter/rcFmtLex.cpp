@@ -171,9 +171,13 @@ size_t nLineKeywordOf(const char *p) {
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
 bool bWordEndsIn(const char *p, const char *pEnd) {
-    if (pEnd - p >= 2) return bWordEndsAt(p);
-    const char abLast[2] = {p < pEnd ? *p : ' ', '\0'};  // the last byte, or the end
-    return bWordEndsAt(abLast);
+    return p >= pEnd || bIsWhite(*p) || nOperatorAtIn(p, pEnd) != 0 || *p == '/';
+}
+
+size_t nOperatorAtIn(const char *p, const char *pEnd) {
+    if (pEnd - p >= 2) return nOperatorAt(p);
+    const char abLast[2] = {*p, '\0'};  // the text's last byte: an operator of one byte or none
+    return nOperatorAt(abLast);
 }
 
 size_t nOperatorAt(const char *p) {

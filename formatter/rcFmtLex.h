@@ -65,17 +65,11 @@ struct LexTables {
 extern const LexTables rLex;
 
 inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
-// The bytes of [p, p + n) that are not white space, counted without a branch a byte (in blocks
-// whose count fits a byte, which the compiler counts many bytes a step).
+// The bytes of [p, p + n) that are not white space.
 inline size_t nInkIn(const char *p, size_t n) {
-    size_t nWhite = 0, i = 0;
-    for (; i + 128 <= n; i += 128) {
-        uint8_t nBlock = 0;
-        for (size_t j = 0; j < 128; ++j) nBlock = static_cast<uint8_t>(nBlock + bWhiteByte(static_cast<unsigned char>(p[i + j])));
-        nWhite += nBlock;
-    }
-    for (; i < n; ++i) nWhite += bWhiteByte(static_cast<unsigned char>(p[i]));
-    return n - nWhite;
+    size_t nInk = 0;
+    for (size_t i = 0; i < n; ++i) nInk += !bWhiteByte(static_cast<unsigned char>(p[i]));
+    return nInk;
 }
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
@@ -253,6 +247,8 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 // Operators, so ordered that a two-byte operator is never split: the length of the operator at
 // p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
 size_t nOperatorAt(const char *p);
+// The same in a text that ends at pEnd (p before it); no byte from pEnd on is read.
+size_t nOperatorAtIn(const char *p, const char *pEnd);
 // Whether the "+" or "-" at p (in the text that begins at pStart) is the sign of a number's
 // exponent (1e-5, 2.5E+3, .5e-3, 1.e-3): a digit follows it, and the e before it ends digits (with
 // one point among them) that begin a word. Such a sign belongs to the number.

@@ -307,15 +307,13 @@ void TokenReader::vCut(Token *pTok, const char *q) {
             break;
         }
         [[fallthrough]];
-    case LEAD_OPER: {
-        // The text's last byte is an operator of one byte or none (and no exponent's sign).
-        const char abLast[2] = {*q, '\0'};
-        if (const size_t n = q + 1 < pEnd_ ? nOperatorIn(q, pText_) : nOperatorAt(abLast)) {
+    case LEAD_OPER:
+        // The text's last byte is no exponent's sign.
+        if (const size_t n = q + 1 < pEnd_ ? nOperatorIn(q, pText_) : nOperatorAtIn(q, pEnd_)) {
             e = q + n;
             eKind = TK_OPERATOR;
         }
         break;
-    }
     case LEAD_HIGH:
         e = q + iUnitLen(q, pEnd_, rEnc_);
         eKind = TK_CHAR;

@@ -181,8 +181,10 @@ inline void vCheckTokens(const std::string &s) {
 // are checked against the output of keep and drop, which the promises above hold for: the same
 // result, the same bytes but for the letters of keywords and the empty lines kept, the same
 // literals, comments and units carried whole, and a second run with the same options that moves
-// no byte other than white space (strictly: changes nothing).
-inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle) {
+// no byte other than white space (strictly: changes nothing). *psPlain (when given) receives the
+// output of keep and drop and *pRc its code.
+inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle &rStyle, int *pRc = nullptr,
+                            std::string *psPlain = nullptr) {
     const std::string sIn(reinterpret_cast<const char *>(pData), nData);
     vCheckTokens(sIn);
     StmtStyle rPlain = rStyle;
@@ -190,6 +192,8 @@ inline void vFormatAndCheck(const uint8_t *pData, size_t nData, const StmtStyle 
     rPlain.bKeepBlankLines = false;
     std::string sOut;
     const int rc = rcFormatCopy(sIn.data(), sIn.size(), rPlain, &sOut);
+    if (pRc != nullptr) *pRc = rc;
+    if (psPlain != nullptr) *psPlain = sOut;
     if (rc == RC_OK) vCheckFormatted(sIn, sOut, rPlain);
     if (rStyle.eKeywordCase == KWCASE_KEEP && !rStyle.bKeepBlankLines) return;
     std::string sStyled, sAgain;
