@@ -61,6 +61,22 @@ struct BlankAfters {
     }
 };
 
+// The lines of a text as the bytes that are not white space before each of its line feeds: the
+// line of a failure is found from them, also once the text itself is gone (the formatter may
+// work in the block that held it, which the output then takes over).
+struct LineInks {
+    uint32_t *p = nullptr;  // per line feed, the bytes not white space before it (texts < 4 GiB)
+    size_t n = 0, cap = 0;
+    size_t nInk = 0;        // the bytes not white space in the whole text
+    bool bBuilt = false;
+    ~LineInks() { vFree(p); }
+    // Reads the text [pText, pText + nText); false for want of memory.
+    bool bBuild(const char *pText, size_t nText);
+    // The line, the first being iFirstLine, of the text's byte that is not white space and has
+    // iInk such bytes before it; past the last such byte, the last one's line.
+    int32_t iLineOf(size_t iInk, int32_t iFirstLine) const;
+};
+
 // The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
@@ -70,9 +86,10 @@ struct FmtWork {
     int32_t iOrgIdt = 0;          // indentation level of the statement's first line
     int32_t iUnitLen = 0;         // length of szIndent
     int32_t iSite = 0;            // failure site, reported by the common exit
-    const char *pText = nullptr;  // the text as handed over, and the line it begins on, to name
-    size_t nText = 0;             // the line of a failure
+    const char *pText = nullptr;  // the text as handed over (null once the working copy took its
+    size_t nText = 0;             // block), and the line it begins on, to name the line of a failure
     int32_t iFirstLine = 1;
+    LineInks rLineInks;           // the text's lines, read from pText when a failure needs them
     TextEnc rEnc{};               // the encoding the text is read in, set by the caller
     bool bKeepBlankLines = false; // the semicolons an empty line follows are marked (rBlankAfters)
     // A block that the working copy has left, which the next pass writes into instead of taking a
@@ -153,8 +170,11 @@ int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iN
 
 // Normalisation (rcFmtNorm.cpp): from the statement as handed over (read in pWork->rEnc) to the
 // normalised text in pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure
-// returns the code with pWork->iSite (and pWork->szSrc where a position is known) set.
-int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle);
+// returns the code with pWork->iSite (and pWork->szSrc where a position is known) set. When
+// pspBlock holds a block (of nBlockCap bytes) in which the statement lies, the working copy is
+// made in that block, which moves to pWork; else the statement is copied.
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle,
+               HeapPtr<char> *pspBlock = nullptr, size_t nBlockCap = 0);
 
 // The layout walk (rcFmtLayout.cpp) and its end checks: *szStmtFmt receives the output block
 // as soon as there is one (the caller's from then on, also after a failure), and *piFmtLen its

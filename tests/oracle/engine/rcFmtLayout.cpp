@@ -368,7 +368,9 @@ int rcWalk(LayoutState *st) {
             vCopyWord(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
             continue;
         }
-        int rc = rcCarryRules(st);
+        // A letter other than q begins no text carried whole (no character of several bytes
+        // begins with an ASCII byte) and no parenthesis: only a keyword's rules may apply.
+        int rc = iLetter(*p) >= 0 && *p != 'q' && *p != 'Q' ? RULE_PASS : rcCarryRules(st);
         if (rc == RULE_PASS && (*p == '(' || *p == ')' || *p == ',')) rc = rcParenRules(st);
         if (rc == RULE_PASS) rc = rcKeywordRules(st);
         if (rc == RULE_PASS) {

@@ -10,6 +10,7 @@
 
 #include "tests/oracle/engine/rcFmtInternal.h"
 #include "tests/oracle/engine/rcFmtLex.h"
+#include "tests/oracle/engine/rcFmtWords.h"
 
 namespace oracle {
 
@@ -118,6 +119,12 @@ inline bool bAtWordStart(const LayoutState *st) {
 
 // The length of szKw when the text at p begins with it, else 0 (the lexical keyword rule).
 inline int32_t iKw(const char *p, const char *szKw) { return static_cast<int32_t>(nKwLen(p, szKw)); }
+// The length of the word (or phrase) e of the table and the blank after it when the text at p
+// begins with both, else 0.
+inline int32_t iKwThenBlank(const char *p, WordId e) {
+    const int32_t n = iKw(p, szWord(e));
+    return n > 0 && p[n] == ' ' ? n + 1 : 0;
+}
 
 // The length of the character unit at p, within the text.
 inline int32_t iCharLen(const LayoutState *st, const char *p) { return iUnitLen(p, st->szTail, st->rEnc); }

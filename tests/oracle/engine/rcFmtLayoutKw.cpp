@@ -56,7 +56,7 @@ bool bCreated(const LayoutState *st, const char *p) {
     for (;;) {
         size_t n = 0;
         p = pWordBefore(st, p, &n);
-        if (bWordIs(p, n, "CREATE")) return true;
+        if (bWordIs(p, n, szWord(WORD_CREATE))) return true;
         bool bFlag = false;
         for (const char *szFlag : arCreateFlags) bFlag = bFlag || bWordIs(p, n, szFlag);
         if (!bFlag) return false;
@@ -107,9 +107,9 @@ bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
     if (bLiteralAt(p, st->ssSrc, st->szTail)) {
         vCarryLiteral(st);
-    } else if (p[0] == '-' && p[1] == '-') {
+    } else if (bLineCmtAt(p)) {
         vCarryLineCmt(st);
-    } else if (p[0] == '/' && p[1] == '*') {
+    } else if (bBlockCmtAt(p)) {
         vCarryBlockCmt(st);
     } else if (*p == '\n') {
         vCopyNewline(st);
@@ -229,8 +229,8 @@ void vScanCase(LayoutState *st) {
         // After white space (also the blank written after a comma) or the ";" that ends a branch
         // of a CASE statement.
         if (c == ' ' || c == '\t' || c == '\r' || c == ';' || st->cLast == ' ') {
-            int32_t n = iKw(st->szSrc, "WHEN ");
-            if (n == 0) n = iKw(st->szSrc, "ELSE ");
+            int32_t n = iKwThenBlank(st->szSrc, WORD_WHEN);
+            if (n == 0) n = iKwThenBlank(st->szSrc, WORD_ELSE);
             if (n > 0) {
                 vLineBreak(st);
                 vCopy(st, n);
@@ -246,7 +246,7 @@ int rcHeader(LayoutState *st, int32_t nKw, bool bPackageSpec) {
     st->iAsOpens = 1;
     vCopy(st, nKw);
     // CREATE PACKAGE IF NOT EXISTS name: the condition stands before the name.
-    if (int32_t nIf = iKw(st->szSrc, "IF NOT EXISTS ")) vCopy(st, nIf);
+    if (int32_t nIf = iKwThenBlank(st->szSrc, WORD_IF_NOT_EXISTS)) vCopy(st, nIf);
     const char *pName = st->szSrc;
     const char *p = pName;
     // A quoted name ("a;b") is read whole: nothing inside it ends the name. The block is known by
@@ -328,8 +328,8 @@ int32_t iBlockEndLen(LayoutState *st) {
     // An operator right after END stands where a second run finds "END " (the form with a name).
     if (st->szBlkName[0] == '\0' && !bIsWhite(p[3]) && bWordEndsAt(p + 3)) return 3;
     uint32_t uMatched = 0;
-    if (iIsCatSame(p, "END ", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
-    if (p[3] == ' ' && ((p[4] == '-' && p[5] == '-') || (p[4] == '/' && p[5] == '*'))) return 4;
+    if (p[3] == ' ' && iIsCatSame(p + 4, "", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
+    if (p[3] == ' ' && bCmtAt(p + 4)) return 4;
     if (p[3] != ' ') return 0;
     const int32_t nName = iNameBeforeSemi(st, p + 4);
     if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_IF)) ||
@@ -574,7 +574,7 @@ int rcIsAs(LayoutState *st) {
     while (pAfter < st->szTail && bIsWhite(*pAfter)) ++pAfter;
     const char *pWordEnd = pClassRunEnd(pAfter, st->szTail, CC_WORD);
     const size_t nAfter = static_cast<size_t>(pWordEnd - pAfter);
-    if (st->iBlkKind == 2 && (bWordIs(pAfter, nAfter, "LANGUAGE") || bWordIs(pAfter, nAfter, "EXTERNAL"))) return RULE_PASS;
+    if (st->iBlkKind == 2 && (bWordIs(pAfter, nAfter, szWord(WORD_LANGUAGE)) || bWordIs(pAfter, nAfter, szWord(WORD_EXTERNAL)))) return RULE_PASS;
     int rc;
     st->iHdrPending = 0;
     if (st->iBlkKind == 2) {
@@ -603,7 +603,7 @@ int rcBeginRule(LayoutState *st) {
 int rcCursor(LayoutState *st) {
     int32_t n;
     if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_CURSOR))) == 0) return RULE_PASS;
-    if (st->szSrc - st->ssSrc >= 4 && iKw(st->szSrc - 4, "REF ") > 0) return RULE_PASS;
+    if (st->szSrc - st->ssSrc >= 4 && iKwThenBlank(st->szSrc - 4, WORD_REF) > 0) return RULE_PASS;
     st->iInCursor = 1;
     vCopy(st, n);
     return RC_OK;
@@ -835,7 +835,7 @@ const struct {
 } arRules[] = {
     {"", {WORD_IS_NULL, WORD_IS_NOT_NULL}, 0, rcNullTest},
     {"/", {WORD_NONE, WORD_NONE}, 0, rcSlash},
-    {":<>!=|*+-^~", {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
+    {szOperatorBytes, {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
     {"", {WORD_NONE, WORD_NONE}, W_HEADER, rcHeaderRule},
     {"", {WORD_TYPE, WORD_NONE}, 0, rcTypeSpec},
     {"", {WORD_NONE, WORD_NONE}, W_TIMING, rcTimingPoint},

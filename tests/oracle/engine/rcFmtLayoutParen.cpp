@@ -18,9 +18,9 @@ bool bAttributeList(const LayoutState *st) {
     if (st->iTypeSpec != 1) return false;
     size_t n = 0;
     const char *p = pWordBefore(st, st->szSrc, &n);
-    if (bWordIs(p, n, "OBJECT")) return true;
+    if (bWordIs(p, n, szWord(WORD_OBJECT))) return true;
     p = pWordBefore(st, p, &n);
-    return bWordIs(p, n, "UNDER");
+    return bWordIs(p, n, szWord(WORD_UNDER));
 }
 
 // The metric of the part at the reading position: from the table, or measured here when the
@@ -43,7 +43,7 @@ bool bQueryAhead(const LayoutState *st) {
     const char *p = st->szSrc;
     while (p < st->szTail && (bIsWhite(*p) || *p == '(')) ++p;
     const size_t n = static_cast<size_t>(pClassRunEnd(p, st->szTail, CC_WORD) - p);
-    return bWordIs(p, n, "SELECT") || bWordIs(p, n, "WITH") || p[0] == '-' || p[0] == '/';
+    return bWordIs(p, n, szWord(WORD_SELECT)) || bWordIs(p, n, szWord(WORD_WITH)) || p[0] == '-' || p[0] == '/';
 }
 
 int rcOpenParen(LayoutState *st) {

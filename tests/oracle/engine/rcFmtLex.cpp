@@ -34,7 +34,7 @@ constexpr LexTables::LexTables() {
     for (const char *szKw : arLineKeywords) arLineKwSecond[szKw[0] - 'A'] |= 1u << (szKw[1] - 'A');
     for (int c = 0; c < 256; ++c) {
         bool bUpper = c >= 'A' && c <= 'Z', bLower = c >= 'a' && c <= 'z';
-        bool bWord = bUpper || bLower || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+        bool bWord = bWordByteOf(c);
         bool bInWord = bWord && c != 'q' && c != 'Q';
         // The metric finds SELECT and AND inside words too.
         bool bMetricPlain = bInWord && iFoldOf(c) != szWord(WORD_SELECT)[0] && iFoldOf(c) != szWord(WORD_AND)[0];
@@ -43,10 +43,10 @@ constexpr LexTables::LexTables() {
                 if (*sz == c) return true;
             return false;
         };
-        arClass[c] = static_cast<uint8_t>((c == ' ' || c == '\n' || c == '\t' || c == '\r' ? CC_WHITE : 0) |
+        arClass[c] = static_cast<uint8_t>((bWhiteByte(c) ? CC_WHITE : 0) |
                                           (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
                                           (bMetricPlain ? CC_MPLAIN : 0) |
-                                          (in(":<>!=|*+-^~") ? CC_OPER : 0));
+                                          (bOperatorByteOf(c) ? CC_OPER : 0));
         arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
         arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
         arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2
@@ -56,7 +56,7 @@ constexpr LexTables::LexTables() {
         arLatin1[c] = 1;
         if (c != 0 && c < 0x80) {
             const bool bCommon = !in("'\"qQ-/");  // literals and comments begin with these
-            const bool bWhite = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+            const bool bWhite = bWhiteByte(c);
             // The letters the comment moves and the flattening stop at: the first letters of the
             // block headers and of the line keywords.
             const int iLetter = bUpper ? c - 'A' : bLower ? c - 'a' : -1;
@@ -172,6 +172,16 @@ size_t nLineKeywordOf(const char *p) {
 }
 
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
+
+bool bWordEndsIn(const char *p, const char *pEnd) {
+    return p >= pEnd || bIsWhite(*p) || nOperatorAtIn(p, pEnd) != 0 || *p == '/';
+}
+
+size_t nOperatorAtIn(const char *p, const char *pEnd) {
+    if (pEnd - p >= 2) return nOperatorAt(p);
+    const char abLast[2] = {*p, '\0'};  // the text's last byte: an operator of one byte or none
+    return nOperatorAt(abLast);
+}
 
 size_t nOperatorAt(const char *p) {
     // The operators ":=", "<=", "<>", ">=", "!=", "^=", "~=", "=>", "||", "**" and "<", ">", "=",

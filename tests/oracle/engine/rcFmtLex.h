@@ -16,7 +16,7 @@ namespace oracle {
 enum : uint8_t {
     CC_WHITE = 0x01,  // blank, line feed, TAB, carriage return: the only white space
     CC_WORD = 0x02,   // ASCII letter, digit, "_", "$", "#": a byte that continues a word
-    CC_OPER = 0x04,   // ":<>!=|*+-^~": a byte that begins an operator
+    CC_OPER = 0x04,   // a byte that begins an operator (szOperatorBytes)
     CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
     CC_MPLAIN = 0x10, // CC_INWORD but the first letters of SELECT and AND: nor does the metric, which
                       // finds those anywhere
@@ -38,6 +38,22 @@ enum : uint16_t {
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
                        // first bytes of those words (W_THEN)
 };
+// White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
+// several bytes in any encoding read.
+inline constexpr char arWhiteBytes[] = {' ', '\n', '\t', '\r'};
+// The bytes of words: ASCII letters, digits, "_", "$", "#".
+constexpr bool bWordByteOf(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
+}
+// The bytes that begin an operator.
+inline constexpr char szOperatorBytes[] = ":<>!=|*+-^~";
+constexpr bool bOperatorByteOf(int c) {
+    for (const char *p = szOperatorBytes; *p != '\0'; ++p)
+        if (*p == c) return true;
+    return false;
+}
+constexpr bool bWhiteByte(int c) { return c == arWhiteBytes[0] || c == arWhiteBytes[1] || c == arWhiteBytes[2] || c == arWhiteBytes[3]; }
+
 // The byte tables of the lexical layer, made once at compile time.
 struct LexTables {
     uint8_t arClass[256] = {};   // CC_ bits of each byte
@@ -52,6 +68,12 @@ struct LexTables {
 extern const LexTables rLex;
 
 inline bool bIsWhite(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WHITE) != 0; }
+// The bytes of [p, p + n) that are not white space.
+inline size_t nInkIn(const char *p, size_t n) {
+    size_t nInk = 0;
+    for (size_t i = 0; i < n; ++i) nInk += !bWhiteByte(static_cast<unsigned char>(p[i]));
+    return nInk;
+}
 inline bool bIsSep(int c) { return c == ';' || bIsWhite(c); }
 inline bool bIsWordByte(int c) { return (rLex.arClass[static_cast<uint8_t>(c)] & CC_WORD) != 0; }
 inline int iFold(int c) { return rLex.arFold[static_cast<uint8_t>(c)]; }
@@ -174,6 +196,13 @@ inline size_t nKwLen(const char *p, const char *szKw) {
     uint32_t n = uMatchCapitals(p, szKw);
     return szKw[n] == '\0' ? n : 0;
 }
+// Whether the n bytes at p begin szKw (in capitals; the text's letters in any case); no byte
+// after them is read.
+inline bool bKwBegins(const char *p, size_t n, const char *szKw) {
+    for (size_t i = 0; i < n; ++i)
+        if (szKw[i] == '\0' || iFold(p[i]) != static_cast<uint8_t>(szKw[i])) return false;
+    return true;
+}
 // Whether the n bytes at p are the word szWord (in capitals; the text's letters in any case).
 inline bool bWordIs(const char *p, size_t n, const char *szWord) {
     return n != 0 && iFold(*p) == static_cast<uint8_t>(szWord[0]) && n == std::strlen(szWord) && nKwLen(p, szWord) == n;
@@ -212,6 +241,8 @@ int iIsCatSame(const char *szText, const char *szPrefix, const char *szName, uin
 // Whether a word that ends before p stands on its own: white space follows it, or an operator
 // or a comment, which get a blank before them.
 bool bWordEndsAt(const char *p);
+// The same in a text that ends at pEnd, whose end ends a word too; no byte from pEnd on is read.
+bool bWordEndsIn(const char *p, const char *pEnd);
 // The length of the first keyword of the list that begins at p and stands on its own, else 0.
 // The first keyword that agrees in full decides, whatever follows it.
 size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
@@ -219,6 +250,8 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords);
 // Operators, so ordered that a two-byte operator is never split: the length of the operator at
 // p, else 0. (The division sign "/" is not among them: it may be the SQL*Plus terminator.)
 size_t nOperatorAt(const char *p);
+// The same in a text that ends at pEnd (p before it); no byte from pEnd on is read.
+size_t nOperatorAtIn(const char *p, const char *pEnd);
 // Whether the "+" or "-" at p (in the text that begins at pStart) is the sign of a number's
 // exponent (1e-5, 2.5E+3, .5e-3, 1.e-3): a digit follows it, and the e before it ends digits (with
 // one point among them) that begin a word. Such a sign belongs to the number.
@@ -248,7 +281,7 @@ inline bool bQuoteAt(const char *p) { return *p == '\'' || *p == '"'; }
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd);
 // Whether a literal begins at p.
 inline bool bLiteralAt(const char *p, const char *pStart, const char *pEnd) {
-    return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
+    return bQuoteAt(p) || ((*p == 'q' || *p == 'Q') && pEnd - p >= 2 && p[1] == '\'' && bAltQuoteAt(p, pStart, pEnd));
 }
 // End of the literal that begins at p (where bLiteralAt holds) in a text read in rEnc, just past
 // its closing quote; a literal without its end runs to pEnd. *pbClosed (when given) tells which.
@@ -258,7 +291,11 @@ const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbC
 const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);
 
 // Comments: "--" to the end of the line, "/*" to "*/".
-inline bool bCmtAt(const char *p) { return (p[0] == '-' && p[1] == '-') || (p[0] == '/' && p[1] == '*'); }
+inline bool bLineCmtAt(const char *p) { return p[0] == '-' && p[1] == '-'; }
+inline bool bBlockCmtAt(const char *p) { return p[0] == '/' && p[1] == '*'; }
+inline bool bCmtAt(const char *p) { return bLineCmtAt(p) || bBlockCmtAt(p); }
+// The same in a text that ends at pEnd (p before it), whose end may be followed by anything.
+inline bool bCmtAtIn(const char *p, const char *pEnd) { return pEnd - p >= 2 && bCmtAt(p); }
 // End of the comment at p: a line comment just past its line feed, a block comment just past
 // its "*/". One without its end mark runs to pEnd; *pbClosed (when given) tells which.
 const char *pCmtEnd(const char *p, const char *pEnd, bool *pbClosed = nullptr);

@@ -87,7 +87,7 @@ bool bEndsInLineCmt(const char *pStart, const char *pEnd, TextEnc rEnc) {
         pLine = pLf + 1;
     bool bDashes = false;
     for (const char *d; !bDashes && (d = static_cast<const char *>(std::memchr(pLine, '-', static_cast<size_t>(pEnd - pLine)))) != nullptr;) {
-        bDashes = d + 1 < pEnd && d[1] == '-';
+        bDashes = bCmtAtIn(d, pEnd);
         pLine = d + 1;
     }
     if (!bDashes) return false;
@@ -390,7 +390,7 @@ inline void SqueezeWalk::vStep() {
         break;
     case '-':
     case '/':
-        if (s[1] == (c == '-' ? '-' : '*'))
+        if (bCmtAt(s))
             vComment(c);
         else
             bPutThenWhite(c);
@@ -535,7 +535,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
             pNext = bCmtAt(pNext) ? oracle::pCmtEnd(pNext, pWork->szTail) : pNext + 1;
         const bool bCloses = *pNext == ')' || *pNext == ';' || *pNext == ',';
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
-        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, "AND") != 0 &&
+        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, szWord(WORD_AND)) != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
@@ -693,15 +693,23 @@ const CmtIndent *CmtIndents::pFind(size_t *piNext, const char *pCmt, size_t nCmt
     return nullptr;
 }
 
-// Makes the working copy of szStmt in pWork->ssSrc and normalises it. pWork->ssSrc belongs to
-// the caller on success and on failure; a failure has written its message (or its callee
+// Makes the working copy of the statement in pWork->ssSrc (in the block given with it, where one
+// is) and normalises it. pWork->ssSrc belongs to the caller on success and on failure; a failure has written its message (or its callee
 // has) and leaves the site, and where known the position, in pWork for the common exit.
-int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle) {
+int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle *rStmtStyle,
+               HeapPtr<char> *pspBlock, size_t nBlockCap) {
     pWork->iUnitLen = static_cast<int32_t>(std::strlen(rStmtStyle->szIndent));
     pWork->bKeepBlankLines = rStmtStyle->bKeepBlankLines;
-    pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
-    if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
-    std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    if (pspBlock != nullptr && *pspBlock != nullptr && pStmt >= pspBlock->get() &&
+        static_cast<size_t>(pStmt - pspBlock->get()) + nStmt < nBlockCap) {
+        // The statement's own block: it moves to the block's start.
+        pWork->ssSrc = pspBlock->release();
+        std::memmove(pWork->ssSrc, pStmt, nStmt);
+    } else {
+        pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
+        if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
+        std::memcpy(pWork->ssSrc, pStmt, nStmt);
+    }
     pWork->ssSrc[nStmt] = '\0';
     pWork->nSrc = nStmt;
 

@@ -68,21 +68,21 @@ bool bOneLetterCmd(const char *p, const char *pEnd) {
 // layout writes a blank before an operator, and a second run would find the command there).
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
-    if (!(p + n >= pEnd || bWordEndsAt(p + n) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
+    if (!(bWordEndsIn(p + n, pEnd) || p[n] == ';' || (n == 1 && iFold(*p) == 'C'))) return false;
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const WordDef &cmd = arWordDefs[arCmdIds[*pi]];
-        if (n < cmd.nShortest || n > std::strlen(cmd.szText) || uMatchCapitals(p, cmd.szText) < n) continue;
+        if (n < cmd.nShortest || !bKwBegins(p, n, cmd.szText)) continue;
         if (n == 1) return bOneLetterCmd(p, pEnd);
         if (arCmdIds[*pi] != WORD_SET) return true;
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
         return !bWordIn(q, nNext, arSqlSets);
     }
-    if (bWordIs(p, n, "ARCHIVE")) {
+    if (bWordIs(p, n, szWord(WORD_ARCHIVE))) {
         size_t nNext = 0;
         const char *q = pNextWord(p + n, pEnd, &nNext);
-        return bWordIs(q, nNext, "LOG");
+        return bWordIs(q, nNext, szWord(WORD_LOG));
     }
     return false;
 }
@@ -93,7 +93,7 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
 const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
     for (;;) {
         while (p < pEnd && bIsWhite(*p)) ++p;
-        if (p < pEnd && bCmtAt(p)) {
+        if (bCmtAtIn(p, pEnd)) {
             p = pCmtEnd(p, pEnd);
             continue;
         }
@@ -106,12 +106,12 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 bool bPlsqlStart(const char *p, const char *pEnd) {
     if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
     size_t n = nWordLen(p, pEnd);
-    if (bWordIs(p, n, "DECLARE") || bWordIs(p, n, "BEGIN")) return true;
-    bool bWith = bWordIs(p, n, "WITH");
-    if (!bWith && !bWordIs(p, n, "CREATE")) return false;
+    if (bWordIs(p, n, szWord(WORD_DECLARE)) || bWordIs(p, n, szWord(WORD_BEGIN))) return true;
+    bool bWith = bWordIs(p, n, szWord(WORD_WITH));
+    if (!bWith && !bWordIs(p, n, szWord(WORD_CREATE))) return false;
     for (;;) {
         p = pNextWord(p + n, pEnd, &n);
-        if (bWith) return bWordIs(p, n, "FUNCTION") || bWordIs(p, n, "PROCEDURE");
+        if (bWith) return bWordIs(p, n, szWord(WORD_FUNCTION)) || bWordIs(p, n, szWord(WORD_PROCEDURE));
         if (!bWordIn(p, n, arCreateFlags)) return bWordIn(p, n, arPlsqlObjects);
     }
 }
@@ -133,16 +133,16 @@ const char *pNameEnd(const char *p, const char *pEnd) {
 // for byte up to its "/" line; laid out, it could no longer be loaded.
 bool bVerbatimStart(const char *p, const char *pEnd) {
     size_t n = nWordLen(p, pEnd);
-    if (bWordIs(p, n, "XQUERY")) return true;
-    if (!bWordIs(p, n, "CREATE")) return false;
+    if (bWordIs(p, n, szWord(WORD_XQUERY))) return true;
+    if (!bWordIs(p, n, szWord(WORD_CREATE))) return false;
     do p = pNextWord(p + n, pEnd, &n);
     while (bWordIn(p, n, arCreateFlags) || bWordIn(p, n, arJavaFlags));
-    if (bWordIs(p, n, "JAVA")) return true;
+    if (bWordIs(p, n, szWord(WORD_JAVA))) return true;
     if (!bWordIn(p, n, arWrappedObjects)) return false;
     const char *q = pNextWord(p + n, pEnd, &n);
-    if (bWordIs(q, n, "BODY")) q = pNextWord(q + n, pEnd, &n);
+    if (bWordIs(q, n, szWord(WORD_BODY))) q = pNextWord(q + n, pEnd, &n);
     q = pNextWord(pNameEnd(q, pEnd), pEnd, &n);
-    return bWordIs(q, n, "WRAPPED");
+    return bWordIs(q, n, szWord(WORD_WRAPPED));
 }
 
 // The end of the line at p: just past its line feed, or pEnd.
@@ -166,7 +166,7 @@ bool bSlashLine(const char *p, const char *pEnd) {
 // ";" the layout takes it for the terminator wherever it stands.
 bool bSlashAhead(const char *p, const char *pEnd) {
     while (p < pEnd && bIsWhite(*p)) ++p;
-    return p < pEnd && *p == '/' && !(p + 1 < pEnd && p[1] == '*');
+    return p < pEnd && *p == '/' && !bCmtAtIn(p, pEnd);
 }
 
 namespace {

@@ -3,10 +3,15 @@
 // normalisation and the layout passes, and the one exit that every failure leaves through.
 #include "tests/oracle/engine/rcFmtStmt.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>  // every x86-64 processor has SSE2; elsewhere the lines are counted byte by byte
+#endif
+#include <utility>
 
 #include "plat/platStdio.h"
 #include "runtime/msgCatalog.h"
@@ -22,6 +27,7 @@ const char szModule[] = ".\\rcFmtStmt";
 enum {
     SITE_DUMP_WRITE = 456,
     SITE_SCRIPT_NOMEM = 470,  // the list of script commands cannot grow
+    SITE_LINES_NOMEM = 472,   // the lines of the text cannot be counted
     SITE_OUT_NOMEM = 1480,    // the output cannot grow
     SITE_UNCLOSED = 1484,     // a literal or block comment runs to the end of the text
     SITE_DUMP_UNLINK = 2146,
@@ -49,6 +55,57 @@ void vDumpSrc(const FmtWork *pWork) {
     iConPrintf(szMsgDumpAfter, a, szAfter);
 }
 
+}  // namespace
+
+namespace {
+// The bits of a 16-bit mask that are set.
+inline uint32_t uBitsIn(uint32_t u) {
+    u = u - ((u >> 1) & 0x5555u);
+    u = (u & 0x3333u) + ((u >> 2) & 0x3333u);
+    u = (u + (u >> 4)) & 0x0F0Fu;
+    return (u + (u >> 8)) & 0x1Fu;
+}
+}  // namespace
+
+// One pass, sixteen bytes a step where SSE2 is there: a mask of the bytes that are not white space
+// and one of the line feeds; the rest byte by byte.
+bool LineInks::bBuild(const char *pText, size_t nText) {
+    n = nInk = 0;
+    size_t i = 0;
+    auto bPush = [this](size_t nBefore) {
+        if (n == cap && !bGrowTo(&p, &cap, n + 1)) return false;
+        p[n++] = static_cast<uint32_t>(nBefore);
+        return true;
+    };
+#if defined(__SSE2__)
+    const __m128i vLf = _mm_set1_epi8('\n');
+    for (; i + 16 <= nText; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pText + i));
+        __m128i vWhite = _mm_setzero_si128();
+        for (char c : arWhiteBytes) vWhite = _mm_or_si128(vWhite, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
+        const uint32_t uInk = ~static_cast<uint32_t>(_mm_movemask_epi8(vWhite)) & 0xFFFFu;
+        for (uint32_t uLf = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLf))); uLf != 0; uLf &= uLf - 1)
+            if (!bPush(nInk + uBitsIn(uInk & ((uLf & (0u - uLf)) - 1)))) return false;
+        nInk += uBitsIn(uInk);
+    }
+#endif
+    for (; i < nText; ++i) {
+        if (pText[i] == '\n' && !bPush(nInk)) return false;
+        nInk += !bWhiteByte(static_cast<unsigned char>(pText[i]));
+    }
+    bBuilt = true;
+    return true;
+}
+
+int32_t LineInks::iLineOf(size_t iInk, int32_t iFirstLine) const {
+    if (nInk == 0) return iFirstLine;
+    if (iInk >= nInk) iInk = nInk - 1;
+    // The line feeds that stand before that byte: those with at most iInk such bytes before them.
+    const uint32_t *e = std::upper_bound(p, p + n, static_cast<uint32_t>(iInk));
+    return iFirstLine + static_cast<int32_t>(e - p);
+}
+
+namespace {
 int rcFmtNoMem(int iSite) {
     iConPrintf(szMsgNoMem, szErrorPrefix);
     return rcTrail(RC_NOMEM, "rcFmtStmt()", szModule, iSite);
@@ -62,19 +119,13 @@ bool bAllWhite(const char *p, size_t n) {
 
 // The line of the text on which the failure position of pWork lies: white space is all that
 // normalisation changes, so the failure lies after as many non-white bytes in the text as it
-// does in the working copy. A failure past the last word lies on that word's line.
-int32_t iFailLine(const FmtWork *pWork) {
-    size_t nInk = 0;
-    for (const char *p = pWork->ssSrc; p < pWork->szSrc; ++p) nInk += !bIsWhite(*p);
-    int32_t iLine = pWork->iFirstLine, iInkLine = iLine;
-    for (const char *p = pWork->pText; p < pWork->pText + pWork->nText; ++p) {
-        if (!bIsWhite(*p)) {
-            if (nInk-- == 0) return iLine;
-            iInkLine = iLine;
-        }
-        iLine += *p == '\n';
-    }
-    return iInkLine;
+// does in the working copy. A failure past the last word lies on that word's line. Without the
+// memory to count the text's lines, the line its first byte stands on.
+int32_t iFailLine(FmtWork *pWork) {
+    const size_t nInk = nInkIn(pWork->ssSrc, static_cast<size_t>(pWork->szSrc - pWork->ssSrc));
+    LineInks &r = pWork->rLineInks;
+    if (!r.bBuilt && (pWork->pText == nullptr || !r.bBuild(pWork->pText, pWork->nText))) return pWork->iFirstLine;
+    return r.iLineOf(nInk, pWork->iFirstLine);
 }
 
 // The common exit of every failure: the trail line with the failure site, the dump of the
@@ -164,12 +215,12 @@ bool bAppendPiece(FmtOut *pOut, const char *p, size_t n, TextEnc rEnc, bool bCrL
             continue;
         }
         const bool bLit = bLiteralAt(p, pStart, pEnd);
-        if (p[0] == '-' && p[1] == '-') {  // its line end is the layout's, its text no code
+        if (bLineCmtAt(p)) {  // its line end is the layout's, its text no code
             const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
             p = pLf != nullptr ? pLf : pEnd;
             continue;
         }
-        if (!bLit && !(p[0] == '/' && p[1] == '*')) {
+        if (!bLit && !bBlockCmtAt(p)) {
             p += iUnitLen(p, pEnd, rEnc);
             continue;
         }
@@ -189,16 +240,32 @@ int32_t iLinesIn(const char *p, size_t n) {
     return i;
 }
 
+// A block of the heap that holds the text and is the formatter's to work in, and its size.
+struct TextBlock {
+    HeapPtr<char> sp;
+    size_t nCap = 0;
+};
+
 // Formats one piece of the text (all of it, or the part between two script commands), read in
-// rEnc, and appends the result to pOut. Every failure leaves through the common exit.
+// rEnc, and appends the result to pOut. Every failure leaves through the common exit. When
+// pBlock holds the block the piece lies in, the piece is formatted in it (no copy is made) and
+// its bytes are gone afterwards.
 int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, TextEnc rEnc,
-               FmtOut *pOut) {
+               FmtOut *pOut, TextBlock *pBlock = nullptr) {
     FmtWork rWork;
     rWork.pText = pPiece;
     rWork.nText = nPiece;
     rWork.iFirstLine = iFirstLine;
     rWork.rEnc = rEnc;
-    int rc = rcNormStmt(&rWork, pPiece, nPiece, rStmtStyle);
+    // The layout writes LF: a text that wants LF and holds no CR is taken over as it is.
+    const bool bAsIs = !rStmtStyle->bCrLf && std::memchr(pPiece, '\r', nPiece) == nullptr;
+    if (pBlock != nullptr) {
+        // The lines are counted while the text is there to count them.
+        if (!rWork.rLineInks.bBuild(pPiece, nPiece)) return rcFmtNoMem(SITE_LINES_NOMEM);
+        rWork.pText = nullptr;
+    }
+    int rc = rcNormStmt(&rWork, pPiece, nPiece, rStmtStyle, pBlock != nullptr ? &pBlock->sp : nullptr,
+                        pBlock != nullptr ? pBlock->nCap : 0);
     char *szPieceFmt = nullptr;
     int32_t iFmtLen = 0;
     if (rc == RC_OK) rc = rcLayoutStmt(&rWork, &szPieceFmt, rStmtStyle, &iFmtLen);
@@ -211,8 +278,6 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
     // The keywords' case, on the piece alone: the layout read the words as they were written, and
     // no command line of the script is ever read as statement text.
     vSetKeywordCase(szPieceFmt, static_cast<size_t>(iFmtLen), rEnc, rStmtStyle->eKeywordCase);
-    // The layout writes LF: a text that wants LF and holds no CR is taken over as it is.
-    const bool bAsIs = !rStmtStyle->bCrLf && std::memchr(pPiece, '\r', nPiece) == nullptr;
     if (pOut->p == nullptr && bAsIs) {  // the first piece's text is taken over as it is
         pOut->p = szPieceFmt;
         pOut->n = pOut->cap = static_cast<size_t>(iFmtLen);
@@ -225,9 +290,96 @@ int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle 
     return RC_OK;
 }
 
+// The walk over a script: its pieces formatted, its commands copied, each in its turn.
+struct ScriptWalk {
+    const char *pText;
+    size_t nText;
+    ScriptLines &lines;
+    StmtStyle *rStmtStyle;
+    TextEnc rEnc;
+    FmtOut *pOut;
+    size_t nBom;  // a byte order mark in front
+    HeapPtr<char> spRest;  // the text after the piece formatted in the caller's block, put aside
+
+    void vPutEol(bool *pbOk) { *pbOk = *pbOk && pOut->bAppend(rStmtStyle->bCrLf ? "\r\n" : "\n", rStmtStyle->bCrLf ? 2 : 1); }
+    // The output's last line ended.
+    bool bLineEnded() {
+        bool bOk = true;
+        if (pOut->n != nBom && pOut->p[pOut->n - 1] != '\n') vPutEol(&bOk);
+        return bOk;
+    }
+    // One empty line after the output's last line, where the author had one between two
+    // statements or commands of the script and asked for it.
+    bool bKeepBlank(bool bEmpty) {
+        bool bOk = true;
+        if (rStmtStyle->bKeepBlankLines && pOut->n != nBom && bEmpty && (bOk = bLineEnded())) vPutEol(&bOk);
+        return bOk;
+    }
+    // The piece [iPos, iStop), which holds more than white space and is followed by command i (or
+    // the text's end), on line iLine; pBlock, when not null, is the block it lies in.
+    int rcPiece(size_t i, size_t iPos, size_t iStop, int32_t iLine, TextBlock *pBlock) {
+        // A piece begins at a line start (after a command, or at the text's start).
+        const char *pInk = pText + iPos, *pEndInk = pText + iStop;
+        while (pInk < pEndInk && bIsWhite(*pInk)) ++pInk;
+        while (pEndInk > pInk && bIsWhite(pEndInk[-1])) --pEndInk;
+        if (!bKeepBlank(bEmptyLineIn(pText + iPos, pInk, true))) return rcFmtNoMem(SITE_OUT_NOMEM);
+        // What is read of the piece's bytes is read before a block that holds them is worked in.
+        const bool bEmptyAfter = i < lines.n && bEmptyLineIn(pEndInk, pText + iStop, false);
+        if (pBlock != nullptr && !bPutRestAside(i, iStop)) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
+        int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, rEnc, pOut, pBlock);
+        if (pBlock != nullptr) {  // from here on the text is the part put aside
+            pText = spRest.get();
+            nText -= iStop;
+        }
+        if (rc == RC_OK && !bKeepBlank(bEmptyAfter)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        return rc;
+    }
+    // The text after iStop, with command i and those after it, goes to a block of its own, and
+    // their offsets count from its start.
+    bool bPutRestAside(size_t i, size_t iStop) {
+        spRest.reset(static_cast<char *>(pvAlloc(nText - iStop + 1)));
+        if (spRest == nullptr) return false;
+        std::memcpy(spRest.get(), pText + iStop, nText - iStop);
+        for (size_t j = i; j < lines.n; ++j) {
+            lines.p[j].iStart -= iStop;
+            lines.p[j].iEnd -= iStop;
+        }
+        return true;
+    }
+    // Command cmd begins its line, also after a piece whose layout left its last line open. Its
+    // line ends are written as asked; a wrapped unit's or a Java source's are its data (its last
+    // line end is the line end before the "/" line).
+    bool bCommand(const ScriptLine &cmd) {
+        if (!bLineEnded()) return false;
+        pOut->nFloor = pOut->n;
+        bool bOk = cmd.bVerbatim ? pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart)
+                                 : pOut->bAppendLineEnds(pText + cmd.iStart, cmd.iEnd - cmd.iStart, rStmtStyle->bCrLf);
+        if (pText[cmd.iEnd - 1] != '\n') vPutEol(&bOk);
+        pOut->nFloor = pOut->n;
+        return bOk;
+    }
+};
+
+// The piece that holds the most bytes: formatted in the caller's block, it leaves the least
+// memory taken.
+size_t iLargestPiece(const ScriptLines &lines, size_t nText) {
+    size_t iBig = 0, nBig = 0, iPos = 0;
+    for (size_t i = 0; i <= lines.n; ++i) {
+        const size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
+        if (iStop - iPos > nBig) {
+            nBig = iStop - iPos;
+            iBig = i;
+        }
+        if (i < lines.n) iPos = lines.p[i].iEnd;
+    }
+    return iBig;
+}
+
 // Formats the text, read in rEnc, piece by piece between its script commands, which are copied
-// as they are, each on a line of its own.
-int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc rEnc, FmtOut *pOut) {
+// as they are, each on a line of its own. When pBlock holds the text, its largest piece is
+// formatted in it.
+int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc rEnc, FmtOut *pOut,
+                TextBlock *pBlock) {
     ScriptLines lines;
     if (rcFindScriptLines(pText, nText, rEnc, &lines) != RC_OK) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
     // A literal or block comment that never closes would make the author's text after it code
@@ -237,49 +389,28 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc 
         iConPrintf(bCmtAt(pText + lines.iOpen) ? szMsgOpenComment : szMsgOpenLiteral, szErrorPrefix, iLine);
         return rcTrail(RC_OVERRUN, "rcFmtStmt()", szModule, SITE_UNCLOSED);
     }
+    ScriptWalk w{pText, nText, lines, rStmtStyle, rEnc, pOut, pOut->n, nullptr};
+    const size_t iBig = pBlock != nullptr ? iLargestPiece(lines, nText) : SIZE_MAX;
     size_t iPos = 0;
     int32_t iLine = 1;
     bool bAny = false;  // a piece or a command went out
-    const size_t nBom = pOut->n;  // a byte order mark in front
-    const bool bCrLf = rStmtStyle->bCrLf;
-    const char *szEol = bCrLf ? "\r\n" : "\n";
-    // The output's last line ended; and one empty line after it where the author had one between
-    // two statements or commands of the script.
-    auto bLineEnded = [&] { return pOut->n == nBom || pOut->p[pOut->n - 1] == '\n' || pOut->bAppend(szEol, bCrLf ? 2 : 1); };
-    auto bKeepBlank = [&](const char *p, const char *pEnd, bool bLineStart) {
-        return !rStmtStyle->bKeepBlankLines || pOut->n == nBom || !bEmptyLineIn(p, pEnd, bLineStart) ||
-               (bLineEnded() && pOut->bAppend(szEol, bCrLf ? 2 : 1));
-    };
     for (size_t i = 0; i <= lines.n; ++i) {
-        size_t iStop = i < lines.n ? lines.p[i].iStart : nText;
-        if (!bAllWhite(pText + iPos, iStop - iPos)) {
-            // A piece begins at a line start (after a command, or at the text's start).
-            const char *pInk = pText + iPos;
-            while (pInk < pText + iStop && bIsWhite(*pInk)) ++pInk;
-            if (!bKeepBlank(pText + iPos, pInk, true)) return rcFmtNoMem(SITE_OUT_NOMEM);
-            int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, rEnc, pOut);
+        size_t iStop = i < lines.n ? lines.p[i].iStart : w.nText;
+        const int32_t nLines = iLinesIn(w.pText + iPos, iStop - iPos);
+        if (!bAllWhite(w.pText + iPos, iStop - iPos)) {
+            int rc = w.rcPiece(i, iPos, iStop, iLine, i == iBig ? pBlock : nullptr);
             if (rc != RC_OK) return rc;
+            if (i == iBig) iStop = 0;  // the offsets count from the part put aside
             bAny = true;
-            const char *pEndInk = pText + iStop;
-            while (pEndInk > pInk && bIsWhite(pEndInk[-1])) --pEndInk;
-            if (i < lines.n && !bKeepBlank(pEndInk, pText + iStop, false)) return rcFmtNoMem(SITE_OUT_NOMEM);
-        } else if (i < lines.n && !bKeepBlank(pText + iPos, pText + iStop, iPos == 0 || pText[iPos - 1] == '\n')) {
+        } else if (i < lines.n &&
+                   !w.bKeepBlank(bEmptyLineIn(w.pText + iPos, w.pText + iStop, iPos == 0 || w.pText[iPos - 1] == '\n'))) {
             return rcFmtNoMem(SITE_OUT_NOMEM);
         }
         if (i == lines.n) break;
         const ScriptLine &cmd = lines.p[i];
-        iLine += iLinesIn(pText + iPos, cmd.iEnd - iPos);
-        bool bLf = pText[cmd.iEnd - 1] == '\n';
+        iLine += nLines + iLinesIn(w.pText + cmd.iStart, cmd.iEnd - cmd.iStart);
         bAny = true;
-        // A command begins its line, also after a piece whose layout left its last line open.
-        // Its line ends are written as asked; a wrapped unit's or a Java source's are its data
-        // (its last line end is the line end before the "/" line).
-        if (!bLineEnded()) return rcFmtNoMem(SITE_OUT_NOMEM);
-        pOut->nFloor = pOut->n;
-        bool bOk = cmd.bVerbatim ? pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart)
-                                 : pOut->bAppendLineEnds(pText + cmd.iStart, cmd.iEnd - cmd.iStart, bCrLf);
-        if (!bOk || (!bLf && !pOut->bAppend(szEol, bCrLf ? 2 : 1))) return rcFmtNoMem(SITE_OUT_NOMEM);
-        pOut->nFloor = pOut->n;
+        if (!w.bCommand(cmd)) return rcFmtNoMem(SITE_OUT_NOMEM);
         iPos = cmd.iEnd;
     }
     // A text of nothing but white space and commands: the empty statement of an empty text.
@@ -288,7 +419,9 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc 
 }
 }  // namespace
 
-int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+namespace {
+// Formats the text [pStmt, pStmt + nStmt); pBlock, when not null, holds it and is the formatter's.
+int rcFmtText(const char *pStmt, size_t nStmt, TextBlock *pBlock, char **szStmtFmt, StmtStyle *rStmtStyle) {
     assert(pStmt != nullptr && szStmtFmt != nullptr && rStmtStyle != nullptr);
     if (console == nullptr) console = stdout;
     // The encoding goes with the text to every stage that reads it: nothing of it outlives the call.
@@ -311,7 +444,7 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
         pStmt += nLead + BOM_LEN;
         nStmt -= nLead + BOM_LEN;
     }
-    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, rEnc, &out);
+    rc = rcFmtScript(pStmt, nStmt, rStmtStyle, rEnc, &out, pBlock);
     if (rc != RC_OK) return rc;
 
     if (bDump) {
@@ -325,6 +458,21 @@ int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *r
     *szStmtFmt = out.p;
     out.p = nullptr;
     return RC_OK;
+}
+
+}  // namespace
+
+int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    return rcFmtText(pStmt, nStmt, nullptr, szStmtFmt, rStmtStyle);
+}
+
+int rcFmtStmtTake(HeapPtr<char> spStmt, size_t nStmt, size_t nCap, char **szStmtFmt, StmtStyle *rStmtStyle) {
+    assert(spStmt != nullptr && nCap > nStmt);
+    TextBlock rBlock;
+    rBlock.nCap = nCap;
+    const char *pStmt = spStmt.get();
+    rBlock.sp = std::move(spStmt);
+    return rcFmtText(pStmt, nStmt, &rBlock, szStmtFmt, rStmtStyle);
 }
 
 int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle) {

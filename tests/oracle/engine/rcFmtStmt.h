@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "formatter/rStmtStyle.h"
+#include "runtime/psGlobals.h"
 
 namespace oracle {
 
@@ -28,6 +29,12 @@ int rcFmtStmt(const char *szStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
 // The same for a text of nStmt bytes, in which a NUL byte is an ordinary byte; the formatted text
 // may hold NUL bytes too, and has rStmtStyle->iFmtLen bytes before its terminating NUL. The text
 // is read in rStmtStyle->iEncoding, or in the encoding it shows (ENC_AUTO). A UTF-8 byte order
-// mark at its start stays at the start of the formatted text.
+// mark at its start stays at the start of the formatted text. No byte after the text is read.
 int rcFmtStmtLen(const char *pStmt, size_t nStmt, char **szStmtFmt, StmtStyle *rStmtStyle);
+
+// The same for a text in a block of the heap (nCap bytes, more than nStmt) that the caller gives
+// up: the formatter works in it instead of a copy of the text, and frees it on every path. A
+// text of one piece then takes the memory of its working copy and the layout's output, and no
+// more.
+int rcFmtStmtTake(HeapPtr<char> spStmt, size_t nStmt, size_t nCap, char **szStmtFmt, StmtStyle *rStmtStyle);
 }  // namespace oracle

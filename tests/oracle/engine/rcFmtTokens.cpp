@@ -12,16 +12,16 @@
 namespace oracle {
 
 namespace {
-// The one-word rows of the table of words, by a hash of their length and three of their letters
-// (in capitals): open addressing in a table of four times as many slots as words at least, made
-// at compile time. Each slot holds the word's id and length.
+// The one-word rows of the table of words, by a hash of their length and their first eight bytes
+// folded (uFoldedHead): open addressing in a table of four times as many slots as words at least,
+// made at compile time. Each slot holds the word's id, length and folded head.
 constexpr size_t WORD_SLOTS = 2048;
+constexpr unsigned WORD_SLOT_BITS = 11;
+static_assert(WORD_SLOTS == size_t(1) << WORD_SLOT_BITS, "the slots are a power of two");
 static_assert(WORD_SLOTS >= 4 * WORD_COUNT, "the table of words outgrows its slots");
 
-constexpr uint8_t uFoldByte(char c) { return static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }
-
-constexpr size_t iWordSlot(uint8_t c0, uint8_t cMid, uint8_t cLast, size_t n) {
-    return (c0 * 0x9E37u ^ cMid * 0x85EBu ^ cLast * 0xC2B3u ^ n * 0x27D4u) % WORD_SLOTS;
+constexpr size_t iWordSlot(uint64_t uHead, size_t n) {
+    return static_cast<size_t>(((uHead ^ n) * 0x9E3779B97F4A7C15ull) >> (64 - WORD_SLOT_BITS));
 }
 
 constexpr size_t nTextLen(const char *sz) {
@@ -30,16 +30,23 @@ constexpr size_t nTextLen(const char *sz) {
     return n;
 }
 
+// The first eight bytes of a word (fewer: zeros after them), each with bit 0x20 cleared: that
+// folds a letter of either case to its capital and leaves the other bytes of words ("_", "$",
+// "#") apart from every byte of a word but their own.
+constexpr uint64_t uFoldedHead(const char *p, size_t n) {
+    uint64_t u = 0;
+    for (size_t i = 0; i < n && i < 8; ++i) u |= static_cast<uint64_t>(static_cast<uint8_t>(p[i]) & 0xDFu) << (8 * i);
+    return u;
+}
+
 struct WordSlot {
     int16_t eWord = WORD_NONE;
     uint8_t nLen = 0;
+    uint64_t uHead = 0;  // uFoldedHead of the word
 };
 struct WordSlots {
     std::array<WordSlot, WORD_SLOTS> ar{};
     size_t nLongest = 0;
-    // Per first letter (A to Z), a bit per length up to 31 that some word of the table has: most
-    // names are passed over on these two alone.
-    std::array<uint32_t, 26> arLengths{};
     constexpr WordSlots() {
         for (size_t k = 0; k < WORD_COUNT; ++k) {
             const char *sz = arWordDefs[k].szText;
@@ -48,10 +55,9 @@ struct WordSlots {
             for (const char *c = sz; *c != '\0'; ++c) bPhrase = bPhrase || *c == ' ';
             // A phrase is read word by word; a directive ($THEN) is no word of letters.
             if (bPhrase || sz[0] < 'A' || sz[0] > 'Z') continue;
-            size_t i = iWordSlot(uFoldByte(sz[0]), uFoldByte(sz[n / 2]), uFoldByte(sz[n - 1]), n);
+            size_t i = iWordSlot(uFoldedHead(sz, n), n);
             while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
-            ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n)};
-            arLengths[static_cast<size_t>(sz[0] - 'A')] |= 1u << n;
+            ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n), uFoldedHead(sz, n)};
             nLongest = n > nLongest ? n : nLongest;
         }
     }
@@ -64,18 +70,15 @@ struct LeadTable {
     uint8_t ar[256] = {};
     constexpr LeadTable() {
         for (int c = 0; c < 256; ++c) {
-            const bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
             ar[c] = c == 'q' || c == 'Q' || c == 'n' || c == 'N' ? LEAD_QN
-                    : bLetter || c == '_' || c == '$' || c == '#' ? LEAD_WORD
                     : c >= '0' && c <= '9'                        ? LEAD_DIGIT
+                    : bWordByteOf(c)                              ? LEAD_WORD
                     : c == '.'                                    ? LEAD_POINT
                     : c == '\'' || c == '"'                       ? LEAD_QUOTE
                     : c == '-' || c == '/'                        ? LEAD_CMT
-                    : c == ':' || c == '<' || c == '>' || c == '!' || c == '=' || c == '|' || c == '*' || c == '+' ||
-                            c == '^' || c == '~'
-                        ? LEAD_OPER
-                    : c >= 0x80 ? LEAD_HIGH
-                                : LEAD_OTHER;
+                    : bOperatorByteOf(c)                          ? LEAD_OPER
+                    : c >= 0x80                                   ? LEAD_HIGH
+                                                                  : LEAD_OTHER;
         }
     }
 };
@@ -84,35 +87,54 @@ const uint8_t *const arLead = rLeads.ar;
 
 inline bool bDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The end of the number at p: digits, a point and digits (not the first point of ".."), an
-// exponent whose sign a digit follows, and the word bytes glued to it (10M, 1.5f).
-const char *pNumberEnd(const char *p, const char *pEnd) {
+// The end of the number at p, in the text that begins at pStart: digits, a point and digits (not
+// the first point of ".."), the word bytes glued to them (1e5, 10M, 1.5f), and an exponent's sign
+// with its digits where the lexical layer takes the sign for the number's (1e-5, .5E+3).
+const char *pNumberEnd(const char *pStart, const char *p, const char *pEnd) {
     while (p < pEnd && bDigit(*p)) ++p;
     if (p < pEnd && *p == '.' && !(p + 1 < pEnd && p[1] == '.'))
         for (++p; p < pEnd && bDigit(*p);) ++p;
-    if (p < pEnd && iFold(*p) == 'E') {
-        const char *q = p + 1;
-        if (q < pEnd && (*q == '+' || *q == '-')) ++q;
-        if (q < pEnd && bDigit(*q))
-            for (p = q; p < pEnd && bDigit(*p);) ++p;
-    }
     while (p < pEnd && bIsWordByte(*p)) ++p;
+    if (pEnd - p >= 2 && (*p == '+' || *p == '-') && bExponentSignAt(p, pStart))
+        for (p += 1; p < pEnd && bIsWordByte(*p);) ++p;
     return p;
+}
+}  // namespace
+
+namespace {
+// The word of the table whose folded head uHead and length n the text's word [p, p + n) has.
+inline WordId eWordOfHead(const char *p, size_t n, uint64_t uHead) {
+    for (size_t i = iWordSlot(uHead, n);; i = (i + 1) % WORD_SLOTS) {
+        const WordSlot &slot = rWordSlots.ar[i];
+        if (slot.eWord == WORD_NONE) return WORD_NONE;
+        if (slot.uHead == uHead && slot.nLen == n && (n <= 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))
+            return static_cast<WordId>(slot.eWord);
+    }
+}
+
+// The text's word folded as the table's words are (a word's bytes are letters, digits, "_", "$"
+// and "#"): its first eight bytes, no byte after it read.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
+inline uint64_t uHeadOf(const char *p, size_t n) {
+    uint64_t u = 0;
+    std::memcpy(&u, p, n < 8 ? n : 8);
+    return u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0));
 }
 }  // namespace
 
 WordId eWordOf(const char *p, size_t n) {
     if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
-    const uint8_t c0 = static_cast<uint8_t>(iFold(p[0]));
-    if (c0 < 'A' || c0 > 'Z' || ((rWordSlots.arLengths[c0 - 'A'] >> n) & 1u) == 0) return WORD_NONE;
-    for (size_t i = iWordSlot(c0, static_cast<uint8_t>(iFold(p[n / 2])), static_cast<uint8_t>(iFold(p[n - 1])), n);;
-         i = (i + 1) % WORD_SLOTS) {
-        const WordSlot &slot = rWordSlots.ar[i];
-        if (slot.eWord == WORD_NONE) return WORD_NONE;
-        if (slot.nLen == n && static_cast<uint8_t>(arWordDefs[slot.eWord].szText[0]) == c0 &&
-            nKwLen(p, arWordDefs[slot.eWord].szText) == n)
-            return static_cast<WordId>(slot.eWord);
-    }
+    return eWordOfHead(p, n, uHeadOf(p, n));
+}
+
+// The same where the text goes on to pEnd: eight bytes are read at once where the text holds
+// them.
+inline WordId eWordOfIn(const char *p, size_t n, const char *pEnd) {
+    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
+    if (pEnd - p < 8) return eWordOf(p, n);
+    uint64_t u = 0;
+    std::memcpy(&u, p, 8);
+    return eWordOfHead(p, n, u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0)));
 }
 
 TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain)
@@ -142,7 +164,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
         bSlashEnds_ = bSlashEnds_ || bAfterBlockCmt_;
         return false;
     }
-    if (bCmtAt(q)) {
+    if (bCmtAtIn(q, pEnd_)) {
         vCut(pTok, q);
         bLineStart_ = p_[-1] == '\n';
         bSlashEnds_ = q[0] == '-';
@@ -162,7 +184,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
         return true;
     }
     // Such a "/" gets a line of its own from the layout, where a second run finds it.
-    if (bSlashEnds_ && *q == '/' && !(q + 1 < pEnd_ && q[1] == '*')) {
+    if (bSlashEnds_ && *q == '/' && !bCmtAtIn(q, pEnd_)) {
         vCut(pTok, q);
         bLineStart_ = bSlashEnds_ = bAfterBlockCmt_ = false;
         return true;
@@ -206,7 +228,7 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
         if (eLead == LEAD_WORD) {  // no word byte before it: the token before took all of them
             const char *e = pClassRunEnd(p + 1, pEnd_, CC_WORD);
             const size_t nWord = static_cast<size_t>(e - p);
-            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOf(p, nWord), TK_WORD, uWhite};
+            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOfIn(p, nWord, pEnd_), TK_WORD, uWhite};
             uWhite = 0;
             p = e;
             continue;
@@ -252,7 +274,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     switch (arLead[static_cast<uint8_t>(*q)]) {
     case LEAD_QN: {  // q'x...x' and nq'x...x' where such a quoting begins, else a word
         const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(q) ? q + 1 : q;
-        if ((*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
+        if (pQ < pEnd_ && (*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
             e = pLiteralEnd(pQ, pEnd_, rEnc_, &bClosed);
             eKind = TK_QQUOTE;
             break;
@@ -262,14 +284,14 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     case LEAD_WORD:
         e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
         eKind = TK_WORD;
-        eWord = eWordOf(q, static_cast<size_t>(e - q));
+        eWord = eWordOfIn(q, static_cast<size_t>(e - q), pEnd_);
         break;
     case LEAD_DIGIT:
     case LEAD_POINT:
         // A number begins a word: no word byte before it, nor a point after a name (t1.e-5 is a
         // column minus 5; the 10 of 1..10 is a number).
         if (!bWordBefore(q) && !bNameAt(q) && (*q != '.' || (q + 1 < pEnd_ && bDigit(q[1])))) {
-            e = pNumberEnd(q, pEnd_);
+            e = pNumberEnd(pText_, q, pEnd_);
             eKind = TK_NUMBER;
         } else if (*q != '.') {
             e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
@@ -281,7 +303,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         eKind = *q == '"' ? TK_QNAME : TK_LITERAL;
         break;
     case LEAD_CMT:  // "-" or "/": a comment, else an operator or a "/"
-        if (bCmtAt(q)) {
+        if (bCmtAtIn(q, pEnd_)) {
             e = pCmtEnd(q, pEnd_, &bClosed);
             eKind = q[0] == '-' ? TK_LINE_CMT : TK_BLOCK_CMT;
             bClosed = bClosed || q[0] == '-';  // a line comment is closed by the end of the text
@@ -289,7 +311,8 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         }
         [[fallthrough]];
     case LEAD_OPER:
-        if (const size_t n = nOperatorIn(q, pText_)) {
+        // The text's last byte is no exponent's sign.
+        if (const size_t n = q + 1 < pEnd_ ? nOperatorIn(q, pText_) : nOperatorAtIn(q, pEnd_)) {
             e = q + n;
             eKind = TK_OPERATOR;
         }
