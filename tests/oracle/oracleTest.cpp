@@ -25,11 +25,13 @@
 #include "driver/quorva.h"
 #include "formatter/rcFmtLex.h"
 #include "formatter/rcFmtStmt.h"
+#include "formatter/rcFmtTokens.h"
 #include "modes/rcTextCodec.h"
 #include "runtime/psGlobals.h"
 #include "oracleCompare.h"
 #include "oracleSoup.h"
 #include "tests/oracle/engine/rcFmtStmt.h"
+#include "tests/oracle/engine/rcFmtTokens.h"
 
 namespace fs = std::filesystem;
 
@@ -232,6 +234,86 @@ TEST_P(OracleTest, TokenSoups) {
 
 INSTANTIATE_TEST_SUITE_P(Options, OracleTest, ::testing::ValuesIn(arOptionSets),
                          [](const ::testing::TestParamInfo<OptionSet> &info) { return std::string(info.param.szName); });
+
+// The token reader against the oracle's: on the same text, in every grain and in each encoding,
+// both must cut the same tokens (offset, length, kind, word of the table, flags). Each text lies
+// in a block of its own size, so that a sanitized build sees a read past its end.
+class TokenGroup {
+  public:
+    bool bDone() const { return nDiffs_ >= MAX_DIFFS; }
+    size_t nRuns() const { return nRuns_; }
+
+    void vCheck(const std::string &sWhere, const std::string &sIn) {
+        const std::vector<char> vText(sIn.begin(), sIn.end());
+        const int32_t eFound = eDetectEncoding(vText.data(), vText.size());
+        for (int32_t eEnc : {eFound, int32_t{ENC_SJIS}, int32_t{ENC_UTF8}, int32_t{ENC_LATIN1}}) {
+            for (ReadGrain eGrain : {GRAIN_TOKENS, GRAIN_SCRIPT, GRAIN_STATEMENTS}) {
+                if (bDone()) return;
+                ++nRuns_;
+                const std::string sDiff = sFirstDifference(vText, eEnc, eGrain);
+                if (sDiff.empty()) continue;
+                ++nDiffs_;
+                ADD_FAILURE() << sWhere << " (encoding " << eEnc << ", grain " << static_cast<int>(eGrain)
+                              << "): " << sDiff << "\ninput: " << sCString(sIn, 0, 2000);
+            }
+        }
+    }
+
+  private:
+    static std::string sFirstDifference(const std::vector<char> &vText, int32_t eEnc, ReadGrain eGrain) {
+        TokenReader rNew(vText.data(), vText.size(), rTextEnc(eEnc), eGrain);
+        oracle::TokenReader rOld(vText.data(), vText.size(), oracle::rTextEnc(eEnc),
+                                 static_cast<oracle::ReadGrain>(eGrain));
+        for (size_t i = 0;; ++i) {
+            Token a{};
+            oracle::Token b{};
+            const bool bNew = rNew.bNext(&a), bOld = rOld.bNext(&b);
+            if (!bNew && !bOld) return "";
+            if (bNew == bOld && a.iOff == b.iOff && a.nLen == b.nLen && a.eKind == b.eKind &&
+                static_cast<int>(a.eWord) == static_cast<int>(b.eWord) && a.uFlags == b.uFlags)
+                continue;
+            const auto sTok = [&vText](bool bAny, size_t iOff, size_t nLen, int eKind, int eWord, int uFlags) {
+                if (!bAny) return std::string("none (the text ended)");
+                return "kind " + std::to_string(eKind) + ", word " + std::to_string(eWord) + ", flags " +
+                       std::to_string(uFlags) + ", at " + std::to_string(iOff) + ": " +
+                       sCString(std::string(vText.data() + iOff, nLen), 0, 200);
+            };
+            return "token " + std::to_string(i) + " differs\n  reader: " +
+                   sTok(bNew, a.iOff, a.nLen, a.eKind, a.eWord, a.uFlags) + "\n  oracle: " +
+                   sTok(bOld, b.iOff, b.nLen, b.eKind, b.eWord, b.uFlags);
+        }
+    }
+
+    int nDiffs_ = 0;
+    size_t nRuns_ = 0;
+};
+
+TEST(OracleTokens, TestData) {
+    TokenGroup group;
+    for (const fs::path &p : vFilesUnder(QUORVA_TEST_DATA)) group.vCheck(p.string(), sReadFile(p));
+    EXPECT_GT(group.nRuns(), 100u) << "the test data is missing";
+}
+
+TEST(OracleTokens, ExtraCorpus) {
+    const char *szDir = std::getenv("QUORVA_EXTRA_CORPUS");
+    if (szDir == nullptr || *szDir == '\0') GTEST_SKIP() << "QUORVA_EXTRA_CORPUS is not set";
+    TokenGroup group;
+    for (const fs::path &p : vFilesUnder(szDir)) group.vCheck(p.string(), sReadFile(p));
+    EXPECT_GT(group.nRuns(), 0u) << "no file under " << szDir;
+}
+
+TEST(OracleTokens, FuzzSeedsAndSoups) {
+    TokenGroup group;
+    const fs::path root = QUORVA_ORACLE_SEEDS;
+    if (!root.empty() && fs::is_directory(root))
+        for (const fs::path &p : vFilesUnder(root)) group.vCheck(p.string(), sReadFile(p));
+    const uint64_t nSoups = uEnvNumber("QUORVA_ORACLE_SOUPS", QUORVA_ORACLE_SOUPS_DEFAULT);
+    const uint64_t uSeed = uEnvNumber("QUORVA_ORACLE_SEED", DEFAULT_SEED);
+    SoupMaker maker(uSeed ^ 0x746F6B656E73ull);  // soups of their own
+    for (uint64_t i = 0; i < nSoups && !group.bDone(); ++i)
+        group.vCheck("soup " + std::to_string(i) + " of seed " + std::to_string(uSeed), maker.rNext().sText);
+    EXPECT_GT(group.nRuns(), nSoups);
+}
 
 // The sets of options are what their names say: the command line maps onto the record as the
 // program maps it.
