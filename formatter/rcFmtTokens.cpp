@@ -3,6 +3,7 @@
 #include "formatter/rcFmtTokens.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "formatter/rcFmtInternal.h"
@@ -43,7 +44,7 @@ struct WordSlot {
 };
 struct WordSlots {
     std::array<WordSlot, WORD_SLOTS> ar{};
-    size_t nLongest = 0;
+    size_t nShortest = SIZE_MAX, nLongest = 0;
     constexpr WordSlots() {
         for (size_t k = 0; k < WORD_COUNT; ++k) {
             const char *sz = arWordDefs[k].szText;
@@ -56,13 +57,18 @@ struct WordSlots {
             while (ar[i].eWord != WORD_NONE) i = (i + 1) % WORD_SLOTS;
             ar[i] = WordSlot{static_cast<int16_t>(k), static_cast<uint8_t>(n), uFoldedHead(sz, n)};
             nLongest = n > nLongest ? n : nLongest;
+            nShortest = n < nShortest ? n : nShortest;
         }
     }
 };
 constexpr WordSlots rWordSlots;
 
-// What may begin at a byte, for the token cutter.
-enum : uint8_t { LEAD_OTHER, LEAD_WORD, LEAD_QN, LEAD_DIGIT, LEAD_POINT, LEAD_QUOTE, LEAD_CMT, LEAD_OPER, LEAD_HIGH };
+// What may begin at a byte, for the token cutter: white space, a ";" and the single
+// punctuation are told apart here too, so that one look at a byte decides what the reader does.
+enum : uint8_t {
+    LEAD_OTHER, LEAD_WORD, LEAD_QN, LEAD_DIGIT, LEAD_POINT, LEAD_QUOTE, LEAD_CMT, LEAD_OPER, LEAD_HIGH,
+    LEAD_BLANK, LEAD_LF, LEAD_SEMI,
+};
 struct LeadTable {
     uint8_t ar[256] = {};
     constexpr LeadTable() {
@@ -75,6 +81,9 @@ struct LeadTable {
                     : c == '-' || c == '/'                        ? LEAD_CMT
                     : bOperatorByteOf(c)                          ? LEAD_OPER
                     : c >= 0x80                                   ? LEAD_HIGH
+                    : c == '\n'                                   ? LEAD_LF
+                    : bWhiteByte(c)                               ? LEAD_BLANK
+                    : c == ';'                                    ? LEAD_SEMI
                                                                   : LEAD_OTHER;
         }
     }
@@ -99,39 +108,40 @@ const char *pNumberEnd(const char *pStart, const char *p, const char *pEnd) {
 }  // namespace
 
 namespace {
-// The word of the table whose folded head uHead and length n the text's word [p, p + n) has.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
+// The bits of a word's first eight bytes that its folded head keeps, by its length (eight for
+// longer words): bit 0x20 of each of its bytes cleared, the bytes after it zero.
+constexpr uint64_t uHeadMask(size_t n) { return n >= 8 ? 0xDFDFDFDFDFDFDFDFull : 0xDFDFDFDFDFDFDFDFull >> (64 - 8 * n); }
+constexpr uint64_t arHeadMask[9] = {0, uHeadMask(1), uHeadMask(2), uHeadMask(3), uHeadMask(4),
+                                    uHeadMask(5), uHeadMask(6), uHeadMask(7), uHeadMask(8)};
+
+// The word of the table whose folded head uHead and length n the text's word [p, p + n) has. No
+// byte of a word folds to zero, so that a head of fewer than eight bytes tells the length too.
 inline WordId eWordOfHead(const char *p, size_t n, uint64_t uHead) {
     for (size_t i = iWordSlot(uHead, n);; i = (i + 1) % WORD_SLOTS) {
         const WordSlot &slot = rWordSlots.ar[i];
-        if (slot.eWord == WORD_NONE) return WORD_NONE;
-        if (slot.uHead == uHead && slot.nLen == n && (n <= 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))
+        if (slot.uHead == uHead && (n < 8 || (slot.nLen == n && (n == 8 || nKwLen(p + 8, arWordDefs[slot.eWord].szText + 8) == n - 8))))
             return static_cast<WordId>(slot.eWord);
+        if (slot.eWord == WORD_NONE) return WORD_NONE;
     }
-}
-
-// The text's word folded as the table's words are (a word's bytes are letters, digits, "_", "$"
-// and "#"): its first eight bytes, no byte after it read.
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of a word is the lowest of its head");
-inline uint64_t uHeadOf(const char *p, size_t n) {
-    uint64_t u = 0;
-    std::memcpy(&u, p, n < 8 ? n : 8);
-    return u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0));
 }
 }  // namespace
 
 WordId eWordOf(const char *p, size_t n) {
-    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
-    return eWordOfHead(p, n, uHeadOf(p, n));
+    if (n < rWordSlots.nShortest || n > rWordSlots.nLongest) return WORD_NONE;
+    uint64_t u = 0;
+    std::memcpy(&u, p, n < 8 ? n : 8);
+    return eWordOfHead(p, n, u & arHeadMask[n < 8 ? n : 8]);
 }
 
 // The same where the text goes on to pEnd: eight bytes are read at once where the text holds
 // them.
 inline WordId eWordOfIn(const char *p, size_t n, const char *pEnd) {
-    if (n == 0 || n > rWordSlots.nLongest) return WORD_NONE;
+    if (n < rWordSlots.nShortest || n > rWordSlots.nLongest) return WORD_NONE;
     if (pEnd - p < 8) return eWordOf(p, n);
-    uint64_t u = 0;
+    uint64_t u;
     std::memcpy(&u, p, 8);
-    return eWordOfHead(p, n, u & (0xDFDFDFDFDFDFDFDFull >> (n < 8 ? 64 - 8 * n : 0)));
+    return eWordOfHead(p, n, u & arHeadMask[n < 8 ? n : 8]);
 }
 
 TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrain eGrain)
@@ -191,28 +201,99 @@ bool TokenReader::bNextIdle(Token *pTok) {
     return false;
 }
 
+namespace {
+// Whether an alternative quoting may begin at p, where a word of q or n begins (q'x...x',
+// nq'x...x'): else the word is read at once, without the cutter's closer look.
+inline bool bQuoteMayOpen(const char *p, const char *pEnd) {
+    const char *q = (*p | 0x20) == 'n' ? p + 1 : p;
+    return pEnd - q >= 2 && (*q | 0x20) == 'q' && q[1] == '\'';
+}
+
+// Whether a word byte stands right before q, in the text that begins at pText.
+inline bool bWordBefore(const char *pText, const char *q) { return q > pText && bIsWordByte(q[-1]); }
+// Whether a point before q follows a name: what follows is a part of the name, no number.
+inline bool bNameAt(const char *pText, const char *q) {
+    return q - pText >= 2 && q[-1] == '.' && bIsWordByte(q[-2]);
+}
+
+// The end of the token at a digit or a point q: a number where it begins a word (no word byte
+// before it, nor a point after a name: t1.e-5 is a column minus 5; the 10 of 1..10 is a number),
+// else the rest of a word after a digit, or the point alone. *peKind receives its kind.
+inline const char *pNumberOrWordEnd(const char *pText, const char *q, const char *pEnd, uint8_t *peKind) {
+    if (!bWordBefore(pText, q) && !bNameAt(pText, q) && (*q != '.' || (q + 1 < pEnd && bDigit(q[1])))) {
+        *peKind = TK_NUMBER;
+        return pNumberEnd(pText, q, pEnd);
+    }
+    *peKind = *q != '.' ? TK_WORD : TK_PUNCT;
+    return *q != '.' ? pClassRunEnd(q + 1, pEnd, CC_WORD) : q + 1;
+}
+
+// Cuts the token at p (in the text [pText, pEnd), eLead its first byte's lead) into *pTok where
+// it is of the commonest kinds, which need no closer look: a word, a single punctuation, an
+// operator but "+" (an exponent's sign may be one) or at the text's last byte, a number or a
+// point. Its end, or null where vCut must decide.
+inline const char *pCutPlain(Token *pTok, const char *pText, const char *p, const char *pEnd, uint8_t eLead,
+                             uint8_t uWhite) {
+    const size_t iOff = static_cast<size_t>(p - pText);
+    switch (eLead) {
+    case LEAD_QN:
+        if (bQuoteMayOpen(p, pEnd)) return nullptr;
+        [[fallthrough]];
+    case LEAD_WORD: {  // no word byte before it: the token before took all of them
+        const char *e = pClassRunEnd(p + 1, pEnd, CC_WORD);
+        const size_t n = static_cast<size_t>(e - p);
+        *pTok = Token{iOff, n, eWordOfIn(p, n, pEnd), TK_WORD, uWhite};
+        return e;
+    }
+    case LEAD_OTHER:
+        *pTok = Token{iOff, 1, WORD_NONE, TK_PUNCT, uWhite};
+        return p + 1;
+    case LEAD_OPER: {
+        if (*p == '+' || pEnd - p < 2) return nullptr;
+        const size_t n = nOperatorAt(p);
+        *pTok = Token{iOff, n != 0 ? n : 1, WORD_NONE, static_cast<uint8_t>(n != 0 ? TK_OPERATOR : TK_PUNCT), uWhite};
+        return p + (n != 0 ? n : 1);
+    }
+    case LEAD_DIGIT:
+    case LEAD_POINT: {
+        uint8_t eKind = TK_PUNCT;
+        const char *e = pNumberOrWordEnd(pText, p, pEnd, &eKind);
+        *pTok = Token{iOff, static_cast<size_t>(e - p), WORD_NONE, eKind, uWhite};
+        return e;
+    }
+    default:
+        return nullptr;
+    }
+}
+}  // namespace
+
 // Inside a statement: up to nMax tokens into arTok, up to the end of the statement (its ";", a
-// "/" line). Words and single punctuation, most of a statement, are cut here; the rest by vCut.
+// "/" line). White space and the commonest tokens are read here; the rest by vCut.
 size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
+    const char *const pText = pText_, *const pEnd = pEnd_;  // never reread after a token's store
+    const ReadGrain eGrain = eGrain_;
     const char *p = p_;
     uint8_t uWhite = uWhite_;
     size_t n = 0;
-    while (n < nMax && p < pEnd_) {
-        const uint8_t c = static_cast<uint8_t>(*p);
-        if (bIsWhite(c)) {
+    while (n < nMax && p < pEnd) {
+        const uint8_t eLead = arLead[static_cast<uint8_t>(*p)];
+        if (eLead == LEAD_BLANK) {
             uWhite |= TF_WHITE;
             ++p;
-            if (c != '\n') continue;
-            uWhite |= TF_LINE;
-            if (eGrain_ == GRAIN_STATEMENTS || !bSlashLine(p, pEnd_)) continue;
+            continue;
+        }
+        if (eLead == LEAD_LF) {
+            uWhite |= TF_WHITE | TF_LINE;
+            ++p;
+            if (eGrain == GRAIN_STATEMENTS || !bSlashLine(p, pEnd)) continue;
             bLineStart_ = true;  // the "/" line is read as a command
             bSlashEnds_ = bAfterBlockCmt_ = false;
             eState_ = IDLE;
             break;
         }
-        if (eGrain_ == GRAIN_SCRIPT) {
+        if (eGrain == GRAIN_SCRIPT) {
             // No literal, comment, ";" or line feed begins inside the run passed over.
-            if (const char *e = pPlainRunEnd(pText_, p, pEnd_, Q_FIND)) {
+            if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
                 // Blanks at its end are white space before the next token; a line break before
                 // it stays only where the run is all blanks.
                 const bool bAllWhite = pClassRunEnd(p, e, CC_WHITE) == e;
@@ -221,48 +302,44 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
                 continue;
             }
         }
-        const uint8_t eLead = arLead[c];
-        if (eLead == LEAD_WORD) {  // no word byte before it: the token before took all of them
-            const char *e = pClassRunEnd(p + 1, pEnd_, CC_WORD);
-            const size_t nWord = static_cast<size_t>(e - p);
-            arTok[n++] = Token{static_cast<size_t>(p - pText_), nWord, eWordOfIn(p, nWord, pEnd_), TK_WORD, uWhite};
-            uWhite = 0;
-            p = e;
-            continue;
-        }
-        if (eLead == LEAD_OTHER && c != ';') {
-            arTok[n++] = Token{static_cast<size_t>(p - pText_), 1, WORD_NONE, TK_PUNCT, uWhite};
-            uWhite = 0;
-            ++p;
+        if (const char *e = pCutPlain(arTok + n, pText, p, pEnd, eLead, uWhite)) {
+            ++n;
+            // Most tokens are followed by one blank, which is passed here.
+            const bool bBlank = e < pEnd && *e == ' ';
+            uWhite = bBlank ? TF_WHITE : 0;
+            p = e + bBlank;
             continue;
         }
         uWhite_ = uWhite;
         Token &t = arTok[n++];
         vCut(&t, p);
         uWhite = uWhite_;
-        if (eGrain_ == GRAIN_STATEMENTS) {
-            p = p_;
-            continue;
-        }
-        if (t.eKind == TK_LINE_CMT && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
-            bLineStart_ = true;  // a line comment's line feed ends its line
-            bSlashEnds_ = bAfterBlockCmt_ = false;
-            eState_ = IDLE;
-        } else if (c == ';' && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
-            bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
-            bSlashEnds_ = true;
-            eState_ = IDLE;
-        }
         p = p_;
-        if (eState_ == IDLE) break;
+        if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT) && bEndsStmt(t)) break;
     }
     p_ = p;
     uWhite_ = uWhite;
     return n;
 }
 
+// Whether the token just cut (p_ past it) ends the statement: a ";" of a SQL statement, or one
+// that a "/" follows, or a line comment whose line feed a "/" line follows.
+bool TokenReader::bEndsStmt(const Token &t) {
+    if (t.eKind == TK_LINE_CMT && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
+        bLineStart_ = true;  // a line comment's line feed ends its line
+        bSlashEnds_ = bAfterBlockCmt_ = false;
+    } else if (t.nLen == 1 && pText_[t.iOff] == ';' && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
+        bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
+        bSlashEnds_ = true;
+    } else {
+        return false;
+    }
+    eState_ = IDLE;
+    return true;
+}
+
 // Cuts the token that begins at q (no white space) into *pTok and moves past it. The byte at q
-// tells which kinds may begin there; a word, the commonest, is read first.
+// tells which kinds may begin there.
 void TokenReader::vCut(Token *pTok, const char *q) {
     const char *e = q + 1;
     uint8_t eKind = TK_PUNCT, uFlags = uWhite_;
@@ -270,7 +347,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
     WordId eWord = WORD_NONE;
     switch (arLead[static_cast<uint8_t>(*q)]) {
     case LEAD_QN: {  // q'x...x' and nq'x...x' where such a quoting begins, else a word
-        const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(q) ? q + 1 : q;
+        const char *pQ = (*q == 'n' || *q == 'N') && !bWordBefore(pText_, q) ? q + 1 : q;
         if (pQ < pEnd_ && (*pQ == 'q' || *pQ == 'Q') && bLiteralAt(pQ, pText_, pEnd_)) {
             e = pLiteralEnd(pQ, pEnd_, rEnc_, &bClosed);
             eKind = TK_QQUOTE;
@@ -285,15 +362,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         break;
     case LEAD_DIGIT:
     case LEAD_POINT:
-        // A number begins a word: no word byte before it, nor a point after a name (t1.e-5 is a
-        // column minus 5; the 10 of 1..10 is a number).
-        if (!bWordBefore(q) && !bNameAt(q) && (*q != '.' || (q + 1 < pEnd_ && bDigit(q[1])))) {
-            e = pNumberEnd(pText_, q, pEnd_);
-            eKind = TK_NUMBER;
-        } else if (*q != '.') {
-            e = pClassRunEnd(q + 1, pEnd_, CC_WORD);
-            eKind = TK_WORD;
-        }
+        e = pNumberOrWordEnd(pText_, q, pEnd_, &eKind);
         break;
     case LEAD_QUOTE:
         e = pQuotedEnd(q, pEnd_, &bClosed);
@@ -318,7 +387,7 @@ void TokenReader::vCut(Token *pTok, const char *q) {
         e = q + iUnitLen(q, pEnd_, rEnc_);
         eKind = TK_CHAR;
         break;
-    default:
+    default:  // ";" and the other punctuation
         break;
     }
     if (!bClosed) uFlags |= TF_OPEN;
@@ -331,12 +400,4 @@ void TokenReader::vCut(Token *pTok, const char *q) {
 void TokenReader::vPast(const char *e) {
     uWhite_ = e[-1] == '\n' ? TF_WHITE | TF_LINE : 0;
     p_ = e;
-}
-
-// Whether a word byte stands right before q.
-bool TokenReader::bWordBefore(const char *q) const { return q > pText_ && bIsWordByte(q[-1]); }
-
-// Whether a point before q follows a name: what follows is a part of the name, no number.
-bool TokenReader::bNameAt(const char *q) const {
-    return q - pText_ >= 2 && q[-1] == '.' && bIsWordByte(q[-2]);
 }

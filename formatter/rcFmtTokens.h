@@ -75,9 +75,8 @@ private:
     bool bNextIdle(Token *pTok);
     size_t nReadStmt(Token *arTok, size_t nMax);
     void vCut(Token *pTok, const char *q);
+    bool bEndsStmt(const Token &t);
     void vPast(const char *e);
-    bool bNameAt(const char *q) const;
-    bool bWordBefore(const char *q) const;
     const char *pText_, *pEnd_, *p_;
     TextEnc rEnc_;
     ReadGrain eGrain_;
