@@ -5,6 +5,9 @@
 
 #include <cassert>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>  // every x86-64 processor has SSE2; elsewhere the wide scans read a byte at a time
+#endif
 
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
@@ -77,6 +80,65 @@ const uint8_t *const arSjisUnit = rLex.arSjis;
 const uint8_t *const arUtf8Unit = rLex.arUtf8;
 const uint8_t *const arLatin1Unit = rLex.arLatin1;
 }  // namespace
+
+namespace {
+// The bytes a wide scan stops at, as sixteen-byte steps compare them: each ASCII byte that is not
+// quiet for it, a letter once for both its cases where both stop it (compared with the bytes'
+// 0x20 bit set, which maps capitals onto small letters and no other byte onto a letter). Every
+// byte of 0x80 or more stops every scan (the sign bit of each byte tells those).
+struct StopBytes {
+    char arRaw[16] = {}, arFolded[16] = {};
+    size_t nRaw = 0, nFolded = 0;
+};
+constexpr StopBytes rStopsOf(uint16_t q) {
+    StopBytes r;
+    for (int c = 0; c < 0x80; ++c) {
+        if ((rLex.arQuiet[c] & q) != 0) continue;
+        const bool bSmall = c >= 'a' && c <= 'z', bCapital = c >= 'A' && c <= 'Z';
+        const bool bBoth = (bSmall && (rLex.arQuiet[c - 0x20] & q) == 0) || (bCapital && (rLex.arQuiet[c + 0x20] & q) == 0);
+        if (bBoth && bCapital) continue;  // its small letter stands for both
+        char *ar = bBoth ? r.arFolded : r.arRaw;
+        size_t &n = bBoth ? r.nFolded : r.nRaw;
+        if (n < sizeof r.arRaw) ar[n] = static_cast<char>(c);
+        ++n;  // more than fit: the static_assert of its scan says so
+    }
+    return r;
+}
+constexpr bool bHighStops() {
+    for (int c = 0x80; c < 0x100; ++c)
+        if (rLex.arQuiet[c] != 0) return false;
+    return true;
+}
+static_assert(bHighStops(), "a byte of 0x80 or more is quiet for a scan");
+
+template <uint16_t Q>
+const char *pWideRunEnd(const char *p, const char *pEnd) {
+    static constexpr StopBytes rStops = rStopsOf(Q);
+    static_assert(rStops.nRaw + rStops.nFolded <= 12, "a wide scan stops at too many bytes");
+#if defined(__SSE2__)
+    for (; pEnd - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i vFolded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        __m128i vStop = _mm_setzero_si128();
+        for (size_t i = 0; i < rStops.nRaw; ++i)
+            vStop = _mm_or_si128(vStop, _mm_cmpeq_epi8(v, _mm_set1_epi8(rStops.arRaw[i])));
+        for (size_t i = 0; i < rStops.nFolded; ++i)
+            vStop = _mm_or_si128(vStop, _mm_cmpeq_epi8(vFolded, _mm_set1_epi8(rStops.arFolded[i])));
+        const unsigned uStop = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(vStop, v)));
+        if (uStop != 0) return p + __builtin_ctz(uStop);
+    }
+#endif
+    return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, Q);
+}
+}  // namespace
+
+const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q) {
+    switch (q) {
+    case Q_FIND: return pWideRunEnd<Q_FIND>(p, pEnd);
+    case Q_PARTS: return pWideRunEnd<Q_PARTS>(p, pEnd);
+    default: return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, q);
+    }
+}
 
 TextEnc rTextEnc(int32_t eEnc) {
     return TextEnc{eEnc == ENC_UTF8 ? arUtf8Unit : eEnc == ENC_LATIN1 ? arLatin1Unit : arSjisUnit};

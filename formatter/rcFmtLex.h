@@ -90,7 +90,19 @@ inline const char *pTableRunEnd(const char *p, const char *pEnd, T bits) {
     while (p < pEnd && (t[static_cast<uint8_t>(*p)] & bits) != 0) ++p;
     return p;
 }
+// The scans whose quiet runs are long (they stop at few bytes: a literal's or comment's first
+// byte, a line feed or ";", "("): past a run's first four bytes they read sixteen bytes a step
+// (pQuietRunEndWide).
+enum : uint16_t { Q_WIDE = Q_FIND | Q_PARTS };
+// The end of the run of bytes quiet for the scan q (one of Q_WIDE) from p on, at least sixteen
+// bytes before pEnd.
+const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q);
 inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint16_t q) {
+    if ((q & Q_WIDE) != 0 && pEnd - p >= 20) {
+        for (int i = 0; i < 4; ++i)
+            if (!bQuiet(p[i], q)) return p + i;
+        return pQuietRunEndWide(p + 4, pEnd, q);
+    }
     return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, q);
 }
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.

@@ -27,6 +27,24 @@ TEST(Lex, UnitsAndKeywords) {
     }
 }
 
+// The scans that read sixteen bytes a step stop where their table says, at every byte and at
+// every place of a run: in its first four bytes, in a step, in the bytes after the last step.
+TEST(Lex, WideScansStopWhereTheTableSays) {
+    for (uint16_t q : {uint16_t{Q_FIND}, uint16_t{Q_PARTS}}) {
+        ASSERT_NE(0, q & Q_WIDE) << q;
+        for (int c = 0; c < 256; ++c) {
+            for (size_t i : {0, 3, 4, 5, 19, 20, 21, 35, 36, 47}) {
+                char ar[48];
+                std::memset(ar, 'a', sizeof ar);
+                ar[i] = static_cast<char>(c);
+                const size_t nWant = bQuiet(c, q) ? sizeof ar : i;
+                EXPECT_EQ(nWant, static_cast<size_t>(pQuietRunEnd(ar, ar + sizeof ar, q) - ar))
+                    << "scan " << q << ", byte " << c << " at " << i;
+            }
+        }
+    }
+}
+
 // The same bytes make other units in another encoding; each row is read in its own, whatever the
 // row before it was read in. ENC_AUTO is no encoding of its own: it reads Shift_JIS.
 TEST(Lex, UnitsByEncoding) {
