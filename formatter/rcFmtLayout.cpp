@@ -51,12 +51,18 @@ void vIndent(LayoutState *st, int32_t iLevel) {
     if (iLevel == 0) return;
     // One bookkeeping for the whole indentation, as vPut would leave it after each unit.
     const int64_t nUnit = st->iUnitLen, n = nUnit * iLevel;
-    if (bRoom(st, n)) {
+    if (st->cIndentFill != 0 && n <= 16 && st->iDstLen + 16 <= st->iCap) {
+        // Most lines: a few levels, written as sixteen bytes of the fill where the buffer holds
+        // them (those past the indentation lie beyond the output's end, which later bytes
+        // overwrite).
+        const uint64_t uFill = 0x0101010101010101ull * static_cast<uint8_t>(st->cIndentFill);
+        char *d = st->pOut + st->iDstLen;
+        std::memcpy(d, &uFill, 8);
+        std::memcpy(d + 8, &uFill, 8);
+    } else if (bRoom(st, n)) {
         char *d = st->pOut + st->iDstLen;
         if (st->cIndentFill == 0)
             for (int32_t i = 0; i < iLevel; ++i, d += nUnit) std::memcpy(d, st->szIndent, static_cast<size_t>(nUnit));
-        else if (n <= 16)
-            for (int64_t i = 0; i < n; ++i) d[i] = st->cIndentFill;  // most lines: a few levels, no call
         else
             std::memset(d, st->cIndentFill, static_cast<size_t>(n));
     }

@@ -1,5 +1,6 @@
 // The lexical layer: the questions every pass of the formatter (and the statement extraction of
-// file mode) asks at a position in a text, answered in one place. No token is ever built.
+// file mode) asks at a position in a text, answered in one place. The token reader
+// (rcFmtTokens.h) cuts a text into tokens by the same answers.
 //
 // A text is a run of bytes [p, pEnd) held in a buffer that has a NUL byte at pEnd. Scans that
 // look for an end mark (a line feed, a closing quote, "*/") stop at pEnd; comparisons with a
