@@ -5,6 +5,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>  // every x86-64 processor has SSE2; elsewhere the wide scans read a byte at a time
 #endif
@@ -111,6 +112,16 @@ constexpr bool bHighStops() {
 }
 static_assert(bHighStops(), "a byte of 0x80 or more is quiet for a scan");
 
+#if defined(__SSE2__)
+// The lanes of v that equal one of the bytes ar[I...], each compared in a step of its own.
+template <size_t... I>
+inline __m128i vAnyOf(__m128i v, const char *ar, std::index_sequence<I...>) {
+    __m128i vAny = _mm_setzero_si128();
+    ((vAny = _mm_or_si128(vAny, _mm_cmpeq_epi8(v, _mm_set1_epi8(ar[I])))), ...);
+    return vAny;
+}
+#endif
+
 template <uint16_t Q>
 const char *pWideRunEnd(const char *p, const char *pEnd) {
     static constexpr StopBytes rStops = rStopsOf(Q);
@@ -119,11 +130,8 @@ const char *pWideRunEnd(const char *p, const char *pEnd) {
     for (; pEnd - p >= 16; p += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
         const __m128i vFolded = _mm_or_si128(v, _mm_set1_epi8(0x20));
-        __m128i vStop = _mm_setzero_si128();
-        for (size_t i = 0; i < rStops.nRaw; ++i)
-            vStop = _mm_or_si128(vStop, _mm_cmpeq_epi8(v, _mm_set1_epi8(rStops.arRaw[i])));
-        for (size_t i = 0; i < rStops.nFolded; ++i)
-            vStop = _mm_or_si128(vStop, _mm_cmpeq_epi8(vFolded, _mm_set1_epi8(rStops.arFolded[i])));
+        const __m128i vStop = _mm_or_si128(vAnyOf(v, rStops.arRaw, std::make_index_sequence<rStops.nRaw>()),
+                                           vAnyOf(vFolded, rStops.arFolded, std::make_index_sequence<rStops.nFolded>()));
         const unsigned uStop = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(vStop, v)));
         if (uStop != 0) return p + __builtin_ctz(uStop);
     }
