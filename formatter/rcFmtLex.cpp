@@ -164,8 +164,17 @@ int iUnitLenMulti(const char *p, const char *pEnd, TextEnc rEnc) {
 }
 
 namespace {
-// The end of the run of ASCII bytes at s, 32 and then eight bytes at a time.
+// The end of the run of ASCII bytes at s: 64 bytes a step where SSE2 is there (the sign bits of
+// four blocks of sixteen at once), else 32, then eight bytes at a time.
 const uint8_t *pAsciiRunEnd(const uint8_t *s, const uint8_t *e) {
+#if defined(__SSE2__)
+    for (; e - s >= 64; s += 64) {
+        const __m128i *v = reinterpret_cast<const __m128i *>(s);
+        const __m128i vAny = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                          _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+        if (_mm_movemask_epi8(vAny) != 0) break;
+    }
+#endif
     for (uint64_t w[4]; e - s >= 32; s += 32) {
         std::memcpy(w, s, 32);
         if (((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) != 0) break;
