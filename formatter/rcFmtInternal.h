@@ -78,6 +78,7 @@ struct LineInks {
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
     size_t nSrc = 0;              // bytes of text in ssSrc (NUL bytes are ordinary text)
+    size_t nSrcCap = 0;           // bytes the block of ssSrc holds, its NUL included
     char *szTail = nullptr;       // the end of the normalised text, where a NUL follows it
     const char *szSrc = nullptr;  // where a failure was found, for the dump (null: none)
     int32_t iOrgIdt = 0;          // indentation level of the statement's first line

@@ -120,11 +120,12 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     bool bInLineCmt = bEndsInLineCmt(ssSrc, ssSrc + nKeep, pWork->rEnc);
     if (bInLineCmt)
         while (nKeep < nLen && bIsWhite(ssSrc[nKeep]) && ssSrc[nKeep] != '\n') ++nKeep;
-    if (nKeep == nLen) {
+    if (nKeep == nLen && nLen + 2 > pWork->nSrcCap) {
         // Room for the final line feed.
         char *pNew = static_cast<char *>(pvRealloc(ssSrc, nLen + 2));
         if (pNew == nullptr) return rcFailNoMem(pWork, SITE_TRAIL_GROW);
         pWork->ssSrc = ssSrc = pNew;
+        pWork->nSrcCap = nLen + 2;
     }
     ssSrc[nKeep] = '\0';
     // A semicolon is never part of a character; one that ends a line comment is comment.
@@ -427,8 +428,9 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
     if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
     if (w.s > w.sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     out.p[out.n] = '\0';
-    pWork->vKeepSpare(pWork->ssSrc, nLen + 1);  // the trimmed text's block, for the layout's output
+    pWork->vKeepSpare(pWork->ssSrc, pWork->nSrcCap);  // the trimmed text's block, for the layout's output
     pWork->ssSrc = out.p;
+    pWork->nSrcCap = out.cap;
     out.p = nullptr;
     *pnLen = pWork->nSrc = out.n;
     return RC_OK;
@@ -701,10 +703,14 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
         static_cast<size_t>(pStmt - pspBlock->get()) + nStmt < nBlockCap) {
         // The statement's own block: it moves to the block's start.
         pWork->ssSrc = pspBlock->release();
+        pWork->nSrcCap = nBlockCap;
         std::memmove(pWork->ssSrc, pStmt, nStmt);
     } else {
-        pWork->ssSrc = static_cast<char *>(pvAlloc(nStmt + 1));
+        // The copy's block later takes the layout's output, about a quarter longer than the text.
+        const size_t nCap = nStmt <= SIZE_MAX / 2 ? nStmt + nStmt / 4 + 64 : nStmt + 2;
+        pWork->ssSrc = static_cast<char *>(pvAlloc(nCap));
         if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
+        pWork->nSrcCap = nCap;
         std::memcpy(pWork->ssSrc, pStmt, nStmt);
     }
     pWork->ssSrc[nStmt] = '\0';
@@ -713,6 +719,7 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
     if (rStmtStyle->iJoinAt != 0) {
         int rc = rcJoinStmtChunk(&pWork->ssSrc, &pWork->nSrc, static_cast<uint32_t>(rStmtStyle->iJoinAt), pWork->rEnc);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_JOIN, nullptr);
+        pWork->nSrcCap = pWork->nSrc + 1;  // the joined text's block
     }
     size_t nLen = 0;
     bool bCmt = false;
