@@ -8,6 +8,7 @@
 
 #include "formatter/rcFmtInternal.h"
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtTokens.h"
 #include "formatter/rcFmtWords.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
@@ -31,10 +32,20 @@ enum {
     SITE_FLAT_OVERRUN = 970,
 };
 
-// Words after which a blank goes in before an opening parenthesis, and the block headers whose
-// comments move in front of them (longest first where one begins another): from the one table.
-constexpr auto arParenWords = arWordsWith<W_PAREN>();
+// The block headers whose comments move in front of them (longest first where one begins
+// another), from the one table; the words after which a blank goes in before an opening
+// parenthesis are its rows of W_PAREN, all single words, the longest nParenWordMax bytes.
 constexpr auto arBlockWords = arWordsWith<W_MOVES>();
+constexpr size_t nLongestWith(uint32_t uRole) {
+    size_t nMax = 0;
+    for (const WordDef &w : arWordDefs) {
+        size_t n = 0;
+        while ((w.uRoles & uRole) != 0 && w.szText[n] != '\0') ++n;
+        nMax = n > nMax ? n : nMax;
+    }
+    return nMax;
+}
+constexpr size_t nParenWordMax = nLongestWith(W_PAREN);
 
 template <size_t N>
 size_t nWordAt(const char *p, const std::array<const char *, N> &arWords) {
@@ -175,15 +186,16 @@ inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c
 // it: no blank then.
 bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     if (s == szText || (iFold(s[-1]) < 'A' || iFold(s[-1]) > 'Z')) return false;  // every word ends in a letter
-    for (const char *szWord : arParenWords) {
-        size_t n = std::strlen(szWord);
-        if (static_cast<size_t>(s - szText) < n + 1) continue;
-        // A ")" or "," before the word has its blank after it already.
-        char b = s[-1 - static_cast<ptrdiff_t>(n)];
-        if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n, pCmtEnd)))
-            return true;
-    }
-    return false;
+    // The word that ends at s, when it is no longer than those words: a byte before it that
+    // continues a word would be none of the bytes the blank needs before it.
+    const char *w = s - 1;
+    while (w > szText && s - w <= static_cast<ptrdiff_t>(nParenWordMax) && bIsWordByte(w[-1])) --w;
+    if (w == szText || s - w > static_cast<ptrdiff_t>(nParenWordMax)) return false;
+    const WordId eWord = eWordOf(w, static_cast<size_t>(s - w));
+    if (eWord == WORD_NONE || (arWordDefs[eWord].uRoles & W_PAREN) == 0) return false;
+    // A ")" or "," before the word has its blank after it already.
+    const char b = w[-1];
+    return bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, w, pCmtEnd);
 }
 
 // No white space stays before a comma, a closing parenthesis or a semicolon.

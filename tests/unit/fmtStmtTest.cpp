@@ -135,6 +135,8 @@ const rFmtCase arParenCases[] = {
     {"blank before ( after IN and AND, not after a longer word", "WHERE x IN(1,2) and(y) OR MYIF(z)",
      "WHERE x IN (1, 2)\nand (y) OR MYIF(z)\n"},
     {"no blank before ( at the start", "IN(1)", "IN(1)\n"},
+    {"... after an operator too, not after a name's point or inside a word", "x:=not(y) + t.in(d) * x$in(e)",
+     "x := not (y) + t.in(d) * x$in(e)\n"},
     {"white space before a comma goes, the comma's blank comes", "f(a ) ,b", "f(a)\n, b\n"},
     {"a statement word after an operator: own line before a word", "x=DROP y", "x =\nDROP y\n"},
     {"... but not before a comma or a closing parenthesis", "x=DROP ,y", "x = DROP\n, y\n"},
