@@ -372,10 +372,12 @@ int rcWalk(LayoutState *st) {
             continue;
         }
         // A letter other than q begins no text carried whole (no character of several bytes
-        // begins with an ASCII byte) and no parenthesis: only a keyword's rules may apply.
-        int rc = iLetter(*p) >= 0 && *p != 'q' && *p != 'Q' ? RULE_PASS : rcCarryRules(st);
+        // begins with an ASCII byte) and no parenthesis: only a keyword's rules may apply, where
+        // a keyword's first two letters stand.
+        const bool bLetter = iLetter(*p) >= 0 && *p != 'q' && *p != 'Q';
+        int rc = bLetter ? RULE_PASS : rcCarryRules(st);
         if (rc == RULE_PASS && (*p == '(' || *p == ')' || *p == ',')) rc = rcParenRules(st);
-        if (rc == RULE_PASS) rc = rcKeywordRules(st);
+        if (rc == RULE_PASS && (!bLetter || bKeywordMayBeginAt(p))) rc = rcKeywordRules(st);
         if (rc == RULE_PASS) {
             // No rule begins here; in a statement a word that begins here goes out whole.
             const char *s = st->szSrc;

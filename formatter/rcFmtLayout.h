@@ -4,6 +4,7 @@
 // One walk over the normalised text applies the rules at each position; the output actions
 // append to an output buffer that grows as needed.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -164,6 +165,15 @@ void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
+
+// Per first letter (A to Z), a bit for each second letter with which a word of the keyword
+// rules begins: a word that begins otherwise is no keyword's.
+extern const std::array<uint32_t, 26> arKeywordPairs;
+// Whether a keyword rule's word may begin at p, whose byte is a letter.
+inline bool bKeywordMayBeginAt(const char *p) {
+    const int iSecond = iLetter(p[1]);
+    return iSecond >= 0 && ((arKeywordPairs[static_cast<size_t>(iLetter(*p))] >> iSecond) & 1u) != 0;
+}
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
 // with st->iSite set.

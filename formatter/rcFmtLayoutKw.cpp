@@ -824,7 +824,7 @@ typedef int (*PfnRule)(LayoutState *st);
 // rules of keywords, its words (rows of the table of words, or every row of a role). At a
 // position only the rules of its byte, or of the first two letters of their words, are tried, in
 // this order; a word that begins none of the keywords is passed over at once.
-const struct {
+constexpr struct {
     const char *szBytes;
     WordId arWords[2];
     uint32_t uRole;
@@ -861,6 +861,19 @@ const struct {
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 
+// The first two letters of the rules' words, a bit per second letter under the first.
+constexpr std::array<uint32_t, 26> rKeywordPairs() {
+    std::array<uint32_t, 26> ar{};
+    auto vAdd = [&ar](const char *szKw) { ar[static_cast<size_t>(szKw[0] - 'A')] |= 1u << (szKw[1] - 'A'); };
+    for (const auto &rule : arRules) {
+        for (WordId e : rule.arWords)
+            if (e != WORD_NONE) vAdd(szWord(e));
+        for (const WordDef &w : arWordDefs)
+            if ((w.uRoles & rule.uRole) != 0) vAdd(w.szText);
+    }
+    return ar;
+}
+
 // For each byte, and for each pair of first letters, the rules that can apply there, in their
 // order (indexes into arRules), ending with NO_RULE.
 struct RulesByStart {
@@ -891,6 +904,8 @@ struct RulesByStart {
 };
 const RulesByStart rRulesByStart;
 }  // namespace
+
+constexpr std::array<uint32_t, 26> arKeywordPairs = rKeywordPairs();
 
 int rcKeywordRules(LayoutState *st) {
     const char *p = st->szSrc;
