@@ -310,11 +310,17 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             p = e + bBlank;
             continue;
         }
-        uWhite_ = uWhite;
         Token &t = arTok[n++];
-        vCut(&t, p);
-        uWhite = uWhite_;
-        p = p_;
+        if (eLead == LEAD_SEMI) {  // a punctuation of its own, which may end the statement
+            t = Token{static_cast<size_t>(p - pText), 1, WORD_NONE, TK_PUNCT, uWhite};
+            uWhite = 0;
+            p_ = ++p;
+        } else {
+            uWhite_ = uWhite;
+            vCut(&t, p);
+            uWhite = uWhite_;
+            p = p_;
+        }
         if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT) && bEndsStmt(t)) break;
     }
     p_ = p;
