@@ -907,10 +907,36 @@ const RulesByStart rRulesByStart;
 
 constexpr std::array<uint32_t, 26> arKeywordPairs = rKeywordPairs();
 
+namespace {
+// The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other.
+constexpr uint32_t uThirdBit(char c) {
+    return c >= 'A' && c <= 'Z' ? 1u << (c - 'A') : c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 1u << 26;
+}
+// Per rule and first letter, the bits of the third bytes its words have (every bit for a word of
+// two letters): a rule whose words' first two letters stand at a position is tried only where
+// the third byte there may continue one of them.
+struct RuleThirds {
+    std::array<std::array<uint32_t, 26>, sizeof arRules / sizeof *arRules> ar{};
+    constexpr RuleThirds() {
+        for (size_t i = 0; i < ar.size(); ++i) {
+            for (WordId e : arRules[i].arWords)
+                if (e != WORD_NONE) vAdd(i, szWord(e));
+            for (const WordDef &w : arWordDefs)
+                if ((w.uRoles & arRules[i].uRole) != 0) vAdd(i, w.szText);
+        }
+    }
+    constexpr void vAdd(size_t iRule, const char *szKw) {
+        ar[iRule][static_cast<size_t>(szKw[0] - 'A')] |= szKw[2] == '\0' ? (1u << 27) - 1 : uThirdBit(szKw[2]);
+    }
+};
+constexpr RuleThirds rRuleThirds;
+}  // namespace
+
 int rcKeywordRules(LayoutState *st) {
     const char *p = st->szSrc;
     const uint8_t *pRule = rRulesByStart.arByte[iByteAt(p)];
     int iFirst = iLetter(*p);
+    uint32_t uThird = 0;
     if (iFirst >= 0) {
         // Inside a word only a statement word can begin (every other rule needs a separator, a
         // blank or a word start before it), and only before the first one.
@@ -918,8 +944,10 @@ int rcKeywordRules(LayoutState *st) {
         int iSecond = iLetter(p[1]);  // every keyword has a second letter
         if (iSecond < 0) return RULE_PASS;
         pRule = rRulesByStart.arPair[iFirst][iSecond];
+        uThird = uThirdBit(p[2]);  // a byte of the text: its NUL follows a letter at its end
     }
     for (; *pRule != NO_RULE; ++pRule) {
+        if (iFirst >= 0 && (rRuleThirds.ar[*pRule][iFirst] & uThird) == 0) continue;
         int rc = arRules[*pRule].pfnRule(st);
         if (rc != RULE_PASS) return rc;
     }
