@@ -152,8 +152,6 @@ TextEnc rTextEnc(int32_t eEnc) {
     return TextEnc{eEnc == ENC_UTF8 ? arUtf8Unit : eEnc == ENC_LATIN1 ? arLatin1Unit : arSjisUnit};
 }
 
-int iIsLeadByte(int iByte) { return arSjisUnit[static_cast<unsigned>(iByte) & 0xFFu] == 2; }
-
 int iUnitLenMulti(const char *p, const char *pEnd, TextEnc rEnc) {
     int n = rEnc.pUnitFirst[static_cast<uint8_t>(*p)];
     if (pEnd - p < n) return 1;

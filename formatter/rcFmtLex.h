@@ -178,7 +178,6 @@ int32_t eDetectEncoding(const char *p, size_t n);
 // Whether [p, p + n) is valid UTF-8 (no overlong form, no surrogate, nothing above U+10FFFF).
 bool bValidUtf8(const char *p, size_t n);
 
-int iIsLeadByte(int iByte);  // the Shift_JIS lead-byte test
 int iUnitLenMulti(const char *p, const char *pEnd, TextEnc rEnc);
 
 // Length of the unit at p (p < pEnd) in the encoding rEnc; a unit is never cut by pEnd.

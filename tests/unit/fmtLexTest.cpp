@@ -11,8 +11,12 @@ namespace {
 // A lead byte (0x81 to 0x9F, 0xE0 to 0xEF) and the byte after it are one unit; keywords fold
 // ASCII letters only and know no word boundaries.
 TEST(Lex, UnitsAndKeywords) {
-    for (int i : {0x80, 0xA0, 0xDF, 0xF0, 0x5C}) EXPECT_EQ(0, iIsLeadByte(i)) << i;
-    for (int i : {0x81, 0x9F, 0xE0, 0xEF}) EXPECT_EQ(1, iIsLeadByte(i)) << i;
+    const struct { int iLead, iWant; } arLeads[] = {{0x80, 1}, {0xA0, 1}, {0xDF, 1}, {0xF0, 1}, {0x5C, 1},
+                                                    {0x81, 2}, {0x9F, 2}, {0xE0, 2}, {0xEF, 2}};
+    for (const auto &c : arLeads) {
+        const char ar[2] = {static_cast<char>(c.iLead), '\x40'};
+        EXPECT_EQ(c.iWant, iUnitLen(ar, ar + 2, rTextEnc(ENC_SJIS))) << c.iLead;
+    }
     const char szUnit[] = "\x81\x40";
     EXPECT_EQ(2, iUnitLen(szUnit, szUnit + 2, rTextEnc(ENC_SJIS)));
     EXPECT_EQ(1, iUnitLen(szUnit, szUnit + 1, rTextEnc(ENC_SJIS)));  // a lead byte at the end forms no unit
