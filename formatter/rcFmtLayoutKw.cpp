@@ -930,6 +930,15 @@ struct RuleThirds {
     }
 };
 constexpr RuleThirds rRuleThirds;
+// uThirdBit of every byte, for the text's.
+struct ThirdBits {
+    std::array<uint32_t, 256> ar{};
+    constexpr ThirdBits() {
+        for (size_t c = 0; c < ar.size(); ++c) ar[c] = uThirdBit(static_cast<char>(c));
+    }
+};
+constexpr ThirdBits rThirdBits;
+const uint32_t *const arThirdBits = rThirdBits.ar.data();
 }  // namespace
 
 int rcKeywordRules(LayoutState *st) {
@@ -944,7 +953,7 @@ int rcKeywordRules(LayoutState *st) {
         int iSecond = iLetter(p[1]);  // every keyword has a second letter
         if (iSecond < 0) return RULE_PASS;
         pRule = rRulesByStart.arPair[iFirst][iSecond];
-        uThird = uThirdBit(p[2]);  // a byte of the text: its NUL follows a letter at its end
+        uThird = arThirdBits[static_cast<uint8_t>(p[2])];  // the text's NUL follows a letter at its end
     }
     for (; *pRule != NO_RULE; ++pRule) {
         if (iFirst >= 0 && (rRuleThirds.ar[*pRule][iFirst] & uThird) == 0) continue;
