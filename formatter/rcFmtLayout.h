@@ -166,13 +166,22 @@ void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
 
-// Per first letter (A to Z), a bit for each second letter with which a word of the keyword
-// rules begins: a word that begins otherwise is no keyword's.
-extern const std::array<uint32_t, 26> arKeywordPairs;
-// Whether a keyword rule's word may begin at p, whose byte is a letter.
+// The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other;
+// and that bit of every byte.
+constexpr uint32_t uThirdBit(char c) {
+    return c >= 'A' && c <= 'Z' ? 1u << (c - 'A') : c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 1u << 26;
+}
+extern const uint32_t *const arThirdBits;
+// Per first and second letter (A to Z), the bits of the third bytes with which the words of the
+// keyword rules go on (every bit for a word of two letters): a word that begins otherwise is no
+// keyword's.
+extern const std::array<std::array<uint32_t, 26>, 26> arKeywordThirds;
+// Whether a keyword rule's word may begin at p, whose byte is a letter (the text's NUL follows a
+// letter at its end).
 inline bool bKeywordMayBeginAt(const char *p) {
     const int iSecond = iLetter(p[1]);
-    return iSecond >= 0 && ((arKeywordPairs[static_cast<size_t>(iLetter(*p))] >> iSecond) & 1u) != 0;
+    return iSecond >= 0 && (arKeywordThirds[static_cast<size_t>(iLetter(*p))][static_cast<size_t>(iSecond)] &
+                            arThirdBits[static_cast<uint8_t>(p[2])]) != 0;
 }
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code

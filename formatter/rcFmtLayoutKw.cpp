@@ -861,10 +861,14 @@ constexpr struct {
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 
-// The first two letters of the rules' words, a bit per second letter under the first.
-constexpr std::array<uint32_t, 26> rKeywordPairs() {
-    std::array<uint32_t, 26> ar{};
-    auto vAdd = [&ar](const char *szKw) { ar[static_cast<size_t>(szKw[0] - 'A')] |= 1u << (szKw[1] - 'A'); };
+// The bits of the rules' words' third bytes under their first two letters (every bit for a word
+// of two letters).
+constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
+    std::array<std::array<uint32_t, 26>, 26> ar{};
+    auto vAdd = [&ar](const char *szKw) {
+        ar[static_cast<size_t>(szKw[0] - 'A')][static_cast<size_t>(szKw[1] - 'A')] |=
+            szKw[2] == '\0' ? (1u << 27) - 1 : uThirdBit(szKw[2]);
+    };
     for (const auto &rule : arRules) {
         for (WordId e : rule.arWords)
             if (e != WORD_NONE) vAdd(szWord(e));
@@ -905,13 +909,9 @@ struct RulesByStart {
 const RulesByStart rRulesByStart;
 }  // namespace
 
-constexpr std::array<uint32_t, 26> arKeywordPairs = rKeywordPairs();
+constexpr std::array<std::array<uint32_t, 26>, 26> arKeywordThirds = rKeywordThirds();
 
 namespace {
-// The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other.
-constexpr uint32_t uThirdBit(char c) {
-    return c >= 'A' && c <= 'Z' ? 1u << (c - 'A') : c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 1u << 26;
-}
 // Per rule and first letter, the bits of the third bytes its words have (every bit for a word of
 // two letters): a rule whose words' first two letters stand at a position is tried only where
 // the third byte there may continue one of them.
@@ -938,7 +938,9 @@ struct ThirdBits {
     }
 };
 constexpr ThirdBits rThirdBits;
+}  // namespace
 const uint32_t *const arThirdBits = rThirdBits.ar.data();
+namespace {
 }  // namespace
 
 int rcKeywordRules(LayoutState *st) {
