@@ -172,6 +172,9 @@ constexpr uint32_t uThirdBit(char c) {
     return c >= 'A' && c <= 'Z' ? 1u << (c - 'A') : c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 1u << 26;
 }
 extern const uint32_t *const arThirdBits;
+// The third-byte bits a keyword szKw admits: its third byte's, or every bit for a word of two
+// letters (a rule may match it before any byte).
+constexpr uint32_t uThirdBitsOf(const char *szKw) { return szKw[2] == '\0' ? (1u << 27) - 1 : uThirdBit(szKw[2]); }
 // Per first and second letter (A to Z), the bits of the third bytes with which the words of the
 // keyword rules go on (every bit for a word of two letters): a word that begins otherwise is no
 // keyword's.

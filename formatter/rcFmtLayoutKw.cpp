@@ -866,8 +866,7 @@ enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
     std::array<std::array<uint32_t, 26>, 26> ar{};
     auto vAdd = [&ar](const char *szKw) {
-        ar[static_cast<size_t>(szKw[0] - 'A')][static_cast<size_t>(szKw[1] - 'A')] |=
-            szKw[2] == '\0' ? (1u << 27) - 1 : uThirdBit(szKw[2]);
+        ar[static_cast<size_t>(szKw[0] - 'A')][static_cast<size_t>(szKw[1] - 'A')] |= uThirdBitsOf(szKw);
     };
     for (const auto &rule : arRules) {
         for (WordId e : rule.arWords)
@@ -926,7 +925,7 @@ struct RuleThirds {
         }
     }
     constexpr void vAdd(size_t iRule, const char *szKw) {
-        ar[iRule][static_cast<size_t>(szKw[0] - 'A')] |= szKw[2] == '\0' ? (1u << 27) - 1 : uThirdBit(szKw[2]);
+        ar[iRule][static_cast<size_t>(szKw[0] - 'A')] |= uThirdBitsOf(szKw);
     }
 };
 constexpr RuleThirds rRuleThirds;
