@@ -860,20 +860,25 @@ constexpr struct {
     {"", {WORD_NONE, WORD_NONE}, W_STMT, rcStmtWord},
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
+constexpr size_t N_RULES = sizeof arRules / sizeof *arRules;
+
+// Calls f with the text of each word of the rule iRule: its words, and every row of its role.
+template <class F>
+constexpr void vEachRuleWord(size_t iRule, F f) {
+    for (WordId e : arRules[iRule].arWords)
+        if (e != WORD_NONE) f(szWord(e));
+    for (size_t k = 0; k < WORD_COUNT && arRules[iRule].uRole != 0; ++k)
+        if ((arWordDefs[k].uRoles & arRules[iRule].uRole) != 0) f(arWordDefs[k].szText);
+}
 
 // The bits of the rules' words' third bytes under their first two letters (every bit for a word
 // of two letters).
 constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
     std::array<std::array<uint32_t, 26>, 26> ar{};
-    auto vAdd = [&ar](const char *szKw) {
-        ar[static_cast<size_t>(szKw[0] - 'A')][static_cast<size_t>(szKw[1] - 'A')] |= uThirdBitsOf(szKw);
-    };
-    for (const auto &rule : arRules) {
-        for (WordId e : rule.arWords)
-            if (e != WORD_NONE) vAdd(szWord(e));
-        for (const WordDef &w : arWordDefs)
-            if ((w.uRoles & rule.uRole) != 0) vAdd(w.szText);
-    }
+    for (size_t i = 0; i < N_RULES; ++i)
+        vEachRuleWord(i, [&ar](const char *szKw) {
+            ar[static_cast<size_t>(szKw[0] - 'A')][static_cast<size_t>(szKw[1] - 'A')] |= uThirdBitsOf(szKw);
+        });
     return ar;
 }
 
@@ -885,13 +890,9 @@ struct RulesByStart {
     RulesByStart() {
         std::memset(arByte, NO_RULE, sizeof arByte);
         std::memset(arPair, NO_RULE, sizeof arPair);
-        for (uint8_t i = 0; i < sizeof arRules / sizeof *arRules; ++i) {
-            const auto &rule = arRules[i];
-            for (const char *p = rule.szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
-            for (WordId e : rule.arWords)
-                if (e != WORD_NONE) vAddPair(szWord(e), i);
-            for (size_t k = 0; k < WORD_COUNT && rule.uRole != 0; ++k)
-                if ((arWordDefs[k].uRoles & rule.uRole) != 0) vAddPair(arWordDefs[k].szText, i);
+        for (uint8_t i = 0; i < N_RULES; ++i) {
+            for (const char *p = arRules[i].szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
+            vEachRuleWord(i, [this, i](const char *szKw) { vAddPair(szKw, i); });
         }
     }
     void vAddPair(const char *szKw, uint8_t i) {
@@ -915,17 +916,10 @@ namespace {
 // two letters): a rule whose words' first two letters stand at a position is tried only where
 // the third byte there may continue one of them.
 struct RuleThirds {
-    std::array<std::array<uint32_t, 26>, sizeof arRules / sizeof *arRules> ar{};
+    std::array<std::array<uint32_t, 26>, N_RULES> ar{};
     constexpr RuleThirds() {
-        for (size_t i = 0; i < ar.size(); ++i) {
-            for (WordId e : arRules[i].arWords)
-                if (e != WORD_NONE) vAdd(i, szWord(e));
-            for (const WordDef &w : arWordDefs)
-                if ((w.uRoles & arRules[i].uRole) != 0) vAdd(i, w.szText);
-        }
-    }
-    constexpr void vAdd(size_t iRule, const char *szKw) {
-        ar[iRule][static_cast<size_t>(szKw[0] - 'A')] |= uThirdBitsOf(szKw);
+        for (size_t i = 0; i < N_RULES; ++i)
+            vEachRuleWord(i, [this, i](const char *szKw) { ar[i][static_cast<size_t>(szKw[0] - 'A')] |= uThirdBitsOf(szKw); });
     }
 };
 constexpr RuleThirds rRuleThirds;
