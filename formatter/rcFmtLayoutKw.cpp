@@ -822,8 +822,9 @@ typedef int (*PfnRule)(LayoutState *st);
 
 // The rules in the order they are tried, each with the bytes it can begin with, or, for the
 // rules of keywords, its words (rows of the table of words, or every row of a role). At a
-// position only the rules of its byte, or of the first two letters of their words, are tried, in
-// this order; a word that begins none of the keywords is passed over at once.
+// position only the rules of its byte, or of the first two letters of their words whose third
+// byte may follow there, are tried, in this order; a word that begins none of the keywords is
+// passed over at once.
 constexpr struct {
     const char *szBytes;
     WordId arWords[2];
@@ -933,8 +934,6 @@ struct ThirdBits {
 constexpr ThirdBits rThirdBits;
 }  // namespace
 const uint32_t *const arThirdBits = rThirdBits.ar.data();
-namespace {
-}  // namespace
 
 int rcKeywordRules(LayoutState *st) {
     const char *p = st->szSrc;
