@@ -329,8 +329,20 @@ struct SqueezeWalk {
 inline void SqueezeWalk::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
     if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
-    // A lone blank before a word stays as it is: the run goes on past it.
-    while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
+    // A lone blank before a word stays as it is: the run goes on past it. So does an operator
+    // (but "-", which may begin a comment) with a lone blank on each side, which the steps would
+    // copy byte by byte as it is.
+    for (;;) {
+        if (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) {
+            e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
+            continue;
+        }
+        if (e + 1 >= sEnd || *e != ' ') break;
+        const char *o = e + 1;
+        while (o < sEnd && bIsOperByte(*o) && *o != '-') ++o;
+        if (o == e + 1 || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
+        e = pQuietRunEnd(o + 2, sEnd, Q_NORM);
+    }
     vCopyTo(e);
 }
 
