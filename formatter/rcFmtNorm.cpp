@@ -329,18 +329,21 @@ struct SqueezeWalk {
 inline void SqueezeWalk::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
     if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
-    // A lone blank before a word stays as it is: the run goes on past it. So does an operator
-    // (but "-", which may begin a comment) with a lone blank on each side, which the steps would
-    // copy byte by byte as it is.
+    // A lone blank before a word stays as it is: the run goes on past it. So do what the steps
+    // would copy byte by byte as it is before a lone blank and a word: an operator (but "-",
+    // which may begin a comment) after a lone blank, a ")" or ",".
     for (;;) {
-        if (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) {
+        if (e + 1 >= sEnd) break;
+        if (*e == ' ' && bQuiet(e[1], Q_NORM)) {
             e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
             continue;
         }
-        if (e + 1 >= sEnd || *e != ' ') break;
-        const char *o = e + 1;
-        while (o < sEnd && bIsOperByte(*o) && *o != '-') ++o;
-        if (o == e + 1 || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
+        const char *o = e;
+        if (*e == ' ')
+            for (++o; o < sEnd && bIsOperByte(*o) && *o != '-';) ++o;
+        else if (*e == ')' || *e == ',')
+            ++o;
+        if (o == e || (*e == ' ' && o == e + 1) || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
         e = pQuietRunEnd(o + 2, sEnd, Q_NORM);
     }
     vCopyTo(e);
