@@ -319,6 +319,7 @@ struct SqueezeWalk {
     }
 
     void vPlainRun(const char *e);
+    const char *pAsIsEnd(const char *e) const;
     void vComment(char c);
     void vOpenOrSemi(char c);
     void vCloseOrComma(char c);
@@ -329,24 +330,29 @@ struct SqueezeWalk {
 inline void SqueezeWalk::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
     if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
-    // A lone blank before a word stays as it is: the run goes on past it. So do what the steps
-    // would copy byte by byte as it is before a lone blank and a word: an operator (but "-",
-    // which may begin a comment) after a lone blank, a ")" or ",".
+    // A lone blank before a word stays as it is: the run goes on past it, and past what the
+    // steps would copy as it is before a lone blank and a word.
     for (;;) {
-        if (e + 1 >= sEnd) break;
-        if (*e == ' ' && bQuiet(e[1], Q_NORM)) {
+        if (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) {
             e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
             continue;
         }
-        const char *o = e;
-        if (*e == ' ')
-            for (++o; o < sEnd && bIsOperByte(*o) && *o != '-';) ++o;
-        else if (*e == ')' || *e == ',')
-            ++o;
-        if (o == e || (*e == ' ' && o == e + 1) || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
+        const char *o = e < sEnd ? pAsIsEnd(e) : e;
+        if (o == e || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
         e = pQuietRunEnd(o + 2, sEnd, Q_NORM);
     }
     vCopyTo(e);
+}
+
+// The end of the bytes at e (before sEnd) that the steps copy as they are where a lone blank
+// follows them: a lone blank and an operator (but "-", which may begin a comment), a ")" or a
+// ","; e where none stand.
+inline const char *SqueezeWalk::pAsIsEnd(const char *e) const {
+    if (*e == ')' || *e == ',') return e + 1;
+    if (*e != ' ') return e;
+    const char *o = e + 1;
+    while (o < sEnd && bIsOperByte(*o) && *o != '-') ++o;
+    return o > e + 1 ? o : e;
 }
 
 // The comment at s, which begins with c, keeps its bytes with a blank before it (unless the
