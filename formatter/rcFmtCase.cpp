@@ -48,16 +48,21 @@ void vCaseToken(char *pText, const Token &t, int32_t eKeywordCase) {
 void vSetKeywordCase(char *pText, size_t nText, TextEnc rEnc, int32_t eKeywordCase) {
     if (eKeywordCase != KWCASE_UPPER && eKeywordCase != KWCASE_LOWER) return;
     TokenReader reader(pText, nText, rEnc, GRAIN_STATEMENTS);
-    // A keyword waits for the token after it, which may glue it to a name.
+    // A keyword waits for the token after it, which may glue it to a name. The tokens are read
+    // a batch at a time.
     Token tBefore{}, tKeyword{};
     bool bBefore = false, bKeyword = false;
-    for (Token t; reader.bNext(&t);) {
-        const bool bTouching = bBefore && bTouch(tBefore, t);
-        if (bKeyword && !(bTouching && bNameGlueAfter(t, pText))) vCaseToken(pText, tKeyword, eKeywordCase);
-        bKeyword = bKeywordToken(t) && !(bTouching && bNameGlueBefore(tBefore, pText));
-        if (bKeyword) tKeyword = t;
-        tBefore = t;
-        bBefore = true;
+    Token arTok[256];
+    for (size_t nTok; (nTok = reader.nRead(arTok, sizeof arTok / sizeof *arTok)) > 0;) {
+        for (const Token *pTok = arTok; pTok < arTok + nTok; ++pTok) {
+            const Token &t = *pTok;
+            const bool bTouching = bBefore && bTouch(tBefore, t);
+            if (bKeyword && !(bTouching && bNameGlueAfter(t, pText))) vCaseToken(pText, tKeyword, eKeywordCase);
+            bKeyword = bKeywordToken(t) && !(bTouching && bNameGlueBefore(tBefore, pText));
+            if (bKeyword) tKeyword = t;
+            tBefore = t;
+            bBefore = true;
+        }
     }
     if (bKeyword) vCaseToken(pText, tKeyword, eKeywordCase);
 }
