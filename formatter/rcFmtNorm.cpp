@@ -36,15 +36,6 @@ enum {
 // another), from the one table; the words after which a blank goes in before an opening
 // parenthesis are its rows of W_PAREN, all single words, the longest nParenWordMax bytes.
 constexpr auto arBlockWords = arWordsWith<W_MOVES>();
-constexpr size_t nLongestWith(uint32_t uRole) {
-    size_t nMax = 0;
-    for (const WordDef &w : arWordDefs) {
-        size_t n = 0;
-        while ((w.uRoles & uRole) != 0 && w.szText[n] != '\0') ++n;
-        nMax = n > nMax ? n : nMax;
-    }
-    return nMax;
-}
 constexpr size_t nParenWordMax = nLongestWith(W_PAREN);
 
 template <size_t N>

@@ -321,20 +321,22 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             uWhite = uWhite_;
             p = p_;
         }
-        if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT) && bEndsStmt(t)) break;
+        if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT) && bEndsStmt(eLead == LEAD_SEMI))
+            break;
     }
     p_ = p;
     uWhite_ = uWhite;
     return n;
 }
 
-// Whether the token just cut (p_ past it) ends the statement: a ";" of a SQL statement, or one
-// that a "/" follows, or a line comment whose line feed a "/" line follows.
-bool TokenReader::bEndsStmt(const Token &t) {
-    if (t.eKind == TK_LINE_CMT && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
+// Whether the token just cut (p_ past it), a ";" (bSemi) or a line comment, ends the statement:
+// a ";" of a SQL statement, or one that a "/" follows, or a line comment whose line feed a "/"
+// line follows.
+bool TokenReader::bEndsStmt(bool bSemi) {
+    if (!bSemi && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
         bLineStart_ = true;  // a line comment's line feed ends its line
         bSlashEnds_ = bAfterBlockCmt_ = false;
-    } else if (t.nLen == 1 && pText_[t.iOff] == ';' && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
+    } else if (bSemi && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
         bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
         bSlashEnds_ = true;
     } else {

@@ -75,7 +75,7 @@ private:
     bool bNextIdle(Token *pTok);
     size_t nReadStmt(Token *arTok, size_t nMax);
     void vCut(Token *pTok, const char *q);
-    bool bEndsStmt(const Token &t);
+    bool bEndsStmt(bool bSemi);
     void vPast(const char *e);
     const char *pText_, *pEnd_, *p_;
     TextEnc rEnc_;

@@ -55,6 +55,17 @@ constexpr size_t nWordsWith(uint32_t uRole) {
     return n;
 }
 
+// The length of the longest word of a role.
+constexpr size_t nLongestWith(uint32_t uRole) {
+    size_t nMax = 0;
+    for (const WordDef &w : arWordDefs) {
+        size_t n = 0;
+        while ((w.uRoles & uRole) != 0 && w.szText[n] != '\0') ++n;
+        nMax = n > nMax ? n : nMax;
+    }
+    return nMax;
+}
+
 // The texts of the words of a role, in the table's order.
 template <uint32_t uRole>
 constexpr std::array<const char *, nWordsWith(uRole)> arWordsWith() {
