@@ -55,17 +55,29 @@ void vDumpSrc(const FmtWork *pWork) {
 }  // namespace
 
 namespace {
-// The bits of a 16-bit mask that are set.
-inline uint32_t uBitsIn(uint32_t u) {
-    u = u - ((u >> 1) & 0x5555u);
-    u = (u & 0x3333u) + ((u >> 2) & 0x3333u);
-    u = (u + (u >> 4)) & 0x0F0Fu;
-    return (u + (u >> 8)) & 0x1Fu;
+// The bits of a 64-bit mask that are set.
+inline uint64_t uBitsIn(uint64_t u) {
+    u = u - ((u >> 1) & 0x5555555555555555ull);
+    u = (u & 0x3333333333333333ull) + ((u >> 2) & 0x3333333333333333ull);
+    u = (u + (u >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return (u * 0x0101010101010101ull) >> 56;
 }
+
+#if defined(__SSE2__)
+// The mask of the bytes of [p, p + 16) that are white space, and the one of its line feeds.
+inline void vWhiteAndLf(const char *p, uint64_t *puWhite, uint64_t *puLf) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i vWhite = _mm_setzero_si128();
+    for (char c : arWhiteBytes) vWhite = _mm_or_si128(vWhite, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
+    *puWhite = static_cast<uint32_t>(_mm_movemask_epi8(vWhite));
+    *puLf = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+}
+#endif
 }  // namespace
 
-// One pass, sixteen bytes a step where SSE2 is there: a mask of the bytes that are not white space
-// and one of the line feeds; the rest byte by byte.
+// One pass, sixty-four bytes a step where SSE2 is there: a mask of the bytes that are not white
+// space and one of the line feeds, the bytes before each line feed counted in the first; the rest
+// byte by byte.
 bool LineInks::bBuild(const char *pText, size_t nText) {
     n = nInk = 0;
     size_t i = 0;
@@ -75,14 +87,17 @@ bool LineInks::bBuild(const char *pText, size_t nText) {
         return true;
     };
 #if defined(__SSE2__)
-    const __m128i vLf = _mm_set1_epi8('\n');
-    for (; i + 16 <= nText; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pText + i));
-        __m128i vWhite = _mm_setzero_si128();
-        for (char c : arWhiteBytes) vWhite = _mm_or_si128(vWhite, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
-        const uint32_t uInk = ~static_cast<uint32_t>(_mm_movemask_epi8(vWhite)) & 0xFFFFu;
-        for (uint32_t uLf = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vLf))); uLf != 0; uLf &= uLf - 1)
-            if (!bPush(nInk + uBitsIn(uInk & ((uLf & (0u - uLf)) - 1)))) return false;
+    for (; i + 64 <= nText; i += 64) {
+        uint64_t uWhite = 0, uLf = 0;
+        for (int k = 0; k < 4; ++k) {
+            uint64_t w, l;
+            vWhiteAndLf(pText + i + 16 * k, &w, &l);
+            uWhite |= w << (16 * k);
+            uLf |= l << (16 * k);
+        }
+        const uint64_t uInk = ~uWhite;
+        for (; uLf != 0; uLf &= uLf - 1)
+            if (!bPush(nInk + uBitsIn(uInk & ((uLf & (0ull - uLf)) - 1)))) return false;
         nInk += uBitsIn(uInk);
     }
 #endif

@@ -823,6 +823,19 @@ TEST(FmtDumpFile, KeptOnlyAfterAFailure) {
 // A text given to the formatter in the block it was read into (as console mode gives it) is
 // formatted in that block: its largest piece there, the text after that piece put aside first.
 // The output, the code and the console text are those of a copy; a refusal names the line.
+namespace {
+// nLines short statements, their lines growing a byte each (a longer word, or blanks or TABs
+// after it), so that a line feed falls on each byte of a step of sixty-four; then a block that is
+// never closed on the next line.
+std::string sLinesBeforeOpenBlock(int nLines) {
+    std::string s;
+    for (int i = 0; i < nLines; ++i)
+        s += i % 3 == 0 ? "x" + std::string(static_cast<size_t>(i % 67), 'y') + ";\n"
+                        : "x;" + std::string(static_cast<size_t>(i % 67), i % 3 == 1 ? ' ' : '\t') + "\n";
+    return s + "BEGIN\n  IF a THEN NULL; END IF;\n";
+}
+}  // namespace
+
 TEST(FmtGivenBlock, FormatsAsACopy) {
     auto sAt = [](int iLine) { return sSjis(("整形できなかった位置は入力の " + std::to_string(iLine) + " 行目です。\n").c_str()); };
     const struct { const char *szName; std::string sIn; bool bKeepBlank; int rc; std::string sWant; } arCases[] = {
@@ -837,9 +850,11 @@ TEST(FmtGivenBlock, FormatsAsACopy) {
          "\xEF\xBB\xBFPROMPT a\n\nselect a\nfrom t;\n\nPROMPT b\n"},
         {"the largest piece refused", "SET ECHO ON\nPROMPT x\nselect 1 from dual;\n\nBEGIN\n  IF a THEN\n    NULL;\n  END IF;\n",
          false, RC_PAREN, sAt(5)},
-        {"lines of CR LF, TABs and empty ones counted in steps of sixteen bytes",
+        {"lines of CR LF, TABs and empty ones counted in steps of sixty-four bytes",
          "SET ECHO ON\r\nselect a,\t\tb,\r\n\r\n   c   from   t ;\r\n\t\r\nBEGIN\r\n  IF a THEN NULL; END IF;\r\n", false,
          RC_PAREN, sAt(6)},
+        {"line feeds at each byte of the steps, white runs across them", sLinesBeforeOpenBlock(70), false, RC_PAREN,
+         sAt(71)},
         {"a small piece refused after the largest", "begin x := 1; y := 2; z := 3; end;\n/\nPROMPT x\n\nBEGIN NULL;\n",
          false, RC_PAREN, sAt(5)},
     };
