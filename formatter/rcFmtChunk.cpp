@@ -1,5 +1,6 @@
 // Chunk joining, which turns a statement that arrived cut into lines back into one text, and
 // the metric that tells the layout passes whether a parenthesised part is broken.
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -202,7 +203,7 @@ inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd,
 // Walks the unit at p in the text [pStart, pEnd) read in rEnc. *pcOut is the byte the layout will
 // have written last, updated. Inline in both walks, which take a step for nearly every run of the
 // text.
-inline MetricStep rStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char *pcOut) {
+[[gnu::always_inline]] inline MetricStep rStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char *pcOut) {
     if (bQuiet(*p, Q_METRIC)) {
         MetricStep r{STEP_OTHER, pQuietRunEnd(p + 1, pEnd, Q_METRIC), 0};
         *pcOut = r.q[-1];
@@ -257,43 +258,29 @@ int rcGetMetrix(const char *szParen, const char *pEnd, TextEnc rEnc, int32_t *pi
     return RC_OK;
 }
 
-// The walk of rcGetMetrix over the whole text at once, with a stack of the open parts. The
-// metric of a part is the depth, relative to the part, of the last "(" opened inside it (its
-// own counts, at depth 0) plus the keywords from there on; both come from counters running over
-// the whole text, so each byte is walked once whatever the nesting.
-int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iNumComma, int32_t iPartSize,
-                   MetricTable *pTable) {
-    struct Open {
-        size_t iEntry;
-        int64_t iCommas, nBlanks;  // the counters just after its "("
-    };
-    Open *pStack = nullptr;
-    ScopeExit freeStack([&] { vFree(pStack); });
-    size_t nOpen = 0, nStackCap = 0;
+// The walk of rcGetMetrix over a part and the parts inside it at once, with a stack of the open
+// parts. The metric of a part is the depth, relative to the part, of the last "(" opened inside it
+// (its own counts, at depth 0) plus the keywords from there on; both come from counters running
+// over the whole part, so each byte is walked once whatever the nesting.
+int rcMeasurePart(const char *pText, const char *pParen, const char *pEnd, TextEnc rEnc, int32_t iNumComma,
+                  int32_t iPartSize, MetricTable *pTable) {
+    size_t nOpen = 0;
     int64_t iCommas = 0, nBlanks = 0, iKeywords = 0;
     int64_t iLastDepth = 0, iLastKeywords = 0;  // the last "(" opened: its depth, the keywords then
     char cOut = '\0';
-    pTable->n = 0;
-    for (const char *p = pText; p < pEnd;) {
-        // Outside every part only where the next one opens matters: the counters are read as
-        // differences within a part, and its "(" sets the byte written last.
-        if (nOpen == 0) {
-            if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_PARTS)) {
-                p = e;
-                continue;
-            }
-        }
+    const char *p = pParen;
+    while (p < pEnd) {
         MetricStep r = rStep(pText, p, pEnd, rEnc, &cOut);
         if (r.eKind == STEP_BAD_CMT) break;  // the parts still open are measured where met
         if (r.eKind == STEP_OPEN) {
-            if (!bGrowTo(&pTable->p, &pTable->cap, pTable->n + 1) || !bGrowTo(&pStack, &nStackCap, nOpen + 1))
+            if (!bGrowTo(&pTable->p, &pTable->cap, pTable->n + 1) || !bGrowTo(&pTable->pOpen, &pTable->nOpenCap, nOpen + 1))
                 return RC_NOMEM;
             pTable->p[pTable->n] = PartMetric{static_cast<uint32_t>(p - pText), METRIX_UNKNOWN};
-            pStack[nOpen] = Open{pTable->n++, iCommas, nBlanks};
+            pTable->pOpen[nOpen] = MetricTable::Open{pTable->n++, iCommas, nBlanks};
             iLastDepth = static_cast<int64_t>(nOpen++);
             iLastKeywords = iKeywords;
         } else if (r.eKind == STEP_CLOSE && nOpen > 0) {
-            const Open &o = pStack[--nOpen];
+            const MetricTable::Open &o = pTable->pOpen[--nOpen];
             int64_t iMetrix = iLastDepth - static_cast<int64_t>(nOpen) + (iKeywords - iLastKeywords);
             int64_t nSize = static_cast<int64_t>(p - pText) - pTable->p[o.iEntry].uPos + (nBlanks - o.nBlanks);
             if (iMetrix < INT32_MAX)
@@ -304,6 +291,9 @@ int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iN
         iKeywords += r.eKind == STEP_KEYWORD;
         nBlanks += r.nBlanks;
         p = r.q;
+        if (nOpen == 0) break;  // the part is closed
     }
+    // Past the "(" at least, so that a part is never measured twice.
+    pTable->nMeasured = std::max(static_cast<size_t>(p - pText), static_cast<size_t>(pParen - pText) + 1);
     return RC_OK;
 }

@@ -148,9 +148,10 @@ int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt, TextEnc rE
 int rcGetMetrix(const char *szParen, const char *pEnd, TextEnc rEnc, int32_t *piMetrix, int32_t iNumComma,
                 int32_t iPartSize);
 
-// The metrics of all parts of a text, measured in one pass, in the order of their "(".
-// A part left open, or one whose measure fails, has METRIX_UNKNOWN: rcGetMetrix measures it
-// where it is met and reports why it cannot.
+// The metrics of the parts of a text, in the order of their "(": each part the layout meets
+// outside those measured before is measured with the parts inside it in one walk, so that the
+// text between parts is never read for them. A part left open, or one whose measure fails, has
+// METRIX_UNKNOWN: rcGetMetrix measures it where it is met and reports why it cannot.
 enum : int32_t { METRIX_UNKNOWN = INT32_MIN };
 struct PartMetric {
     uint32_t uPos;    // offset of the "(" in the text
@@ -159,12 +160,23 @@ struct PartMetric {
 struct MetricTable {
     PartMetric *p = nullptr;
     size_t n = 0, cap = 0;
-    ~MetricTable() { vFree(p); }
+    size_t nMeasured = 0;  // the text before this offset has been measured
+    struct Open {          // a part open during a measure: its entry, the counters after its "("
+        size_t iEntry;
+        int64_t iCommas, nBlanks;
+    };
+    Open *pOpen = nullptr;
+    size_t nOpenCap = 0;
+    ~MetricTable() {
+        vFree(p);
+        vFree(pOpen);
+    }
 };
-// Measures the text [pText, pEnd) (at most UINT32_MAX bytes) into *pTable; RC_OK, or RC_NOMEM
+// Measures the part whose "(" is at pParen in the text [pText, pEnd) (at most UINT32_MAX bytes),
+// and the parts inside it, into *pTable, whose nMeasured then lies past it; RC_OK, or RC_NOMEM
 // (nothing reported). The metric of each part is the one rcGetMetrix gives it.
-int rcMeasureParts(const char *pText, const char *pEnd, TextEnc rEnc, int32_t iNumComma, int32_t iPartSize,
-                   MetricTable *pTable);
+int rcMeasurePart(const char *pText, const char *pParen, const char *pEnd, TextEnc rEnc, int32_t iNumComma,
+                  int32_t iPartSize, MetricTable *pTable);
 
 // Normalisation (rcFmtNorm.cpp): from the statement as handed over (read in pWork->rEnc) to the
 // normalised text in pWork->ssSrc up to pWork->szTail, with iOrgIdt and iUnitLen. On failure

@@ -433,7 +433,7 @@ void vStartUnit(LayoutState *st) {
 
 namespace {
 void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle) {
-    const MetricTable *pParts = st->pParts;
+    MetricTable *pParts = st->pParts;
     std::memset(st, 0, offsetof(LayoutState, arIdtFrame));  // the stack is emptied by vStartUnit
     st->pParts = pParts;
     st->pCmtIndents = &pWork->rCmtIndents;
@@ -521,20 +521,10 @@ int rcFinish(LayoutState *st) {
 int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, int32_t *piFmtLen) {
     LayoutState rState;  // the call's own storage
     LayoutState *st = &rState;
-    // The parts are measured once, before the walk; a text too long for the table has each part
+    // The parts are measured as the walk meets them; a text too long for the table has each part
     // measured where it is met.
     MetricTable rParts;
-    st->pParts = nullptr;
-    if (static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX) {
-        if (rcMeasureParts(pWork->ssSrc, pWork->szTail, pWork->rEnc, rStmtStyle->iNumComma, rStmtStyle->iPartSize,
-                           &rParts) != RC_OK) {
-            iConPrintf(szMsgNoMem, szErrorPrefix);
-            pWork->iSite = SITE_PARTS_NOMEM;
-            pWork->szSrc = nullptr;
-            return RC_NOMEM;
-        }
-        st->pParts = &rParts;
-    }
+    st->pParts = static_cast<uint64_t>(pWork->szTail - pWork->ssSrc) <= UINT32_MAX ? &rParts : nullptr;
     vStartWalk(st, pWork, rStmtStyle);
     size_t nSpare = 0;
     st->pOut = pWork->pTakeSpare(&nSpare);

@@ -27,7 +27,6 @@ enum {
     SITE_SRC_OVERRUN = 1454,     // the walk read past the end of the text
     SITE_NO_CLOSE_PAREN = 1466,  // levels left open at the end of the text
     SITE_OUT_NOMEM = 1480,       // the output buffer cannot be obtained
-    SITE_PARTS_NOMEM = 1476,     // the table of the parts' metrics cannot be obtained
 };
 
 // One entry of the indentation stack: what was opened while iIdt was its index.
@@ -45,7 +44,7 @@ struct LayoutState {
     // The rules' state, started afresh for each text (and, in part, after each "/" terminator).
     const char *szSrc;     // reading position in ssSrc
     const char *pUnitStart;  // where the text or the unit after its last "/" terminator begins
-    const MetricTable *pParts;  // the metrics of the text's parts, or null
+    MetricTable *pParts;        // the metrics of the text's parts met so far, or null
     size_t iNextPart;           // the first entry of pParts not yet passed
     const CmtIndents *pCmtIndents;  // the indentation each block comment's first line had
     size_t iNextCmt;                // the first entry of pCmtIndents not yet passed

@@ -20,9 +20,17 @@ bool bAttributeList(const LayoutState *st) {
     return bWordIs(p, n, szWord(WORD_UNDER));
 }
 
-// The metric of the part at the reading position: from the table, or measured here when the
-// table has none for it (then the measure also reports why it cannot be had).
+// The metric of the part at the reading position: from the table, where a part outside those
+// measured before is measured first with the parts inside it; measured here alone when the table
+// has none for it (then the measure also reports why it cannot be had), or when the table cannot
+// grow (from then on every part is measured where it is met).
 int rcPartMetric(LayoutState *st) {
+    if (MetricTable *t = st->pParts) {
+        const uint32_t uPos = static_cast<uint32_t>(st->szSrc - st->ssSrc);
+        if (uPos >= t->nMeasured &&
+            rcMeasurePart(st->ssSrc, st->szSrc, st->szTail, st->rEnc, st->iNumComma, st->iPartSize, t) != RC_OK)
+            st->pParts = t = nullptr;
+    }
     if (const MetricTable *t = st->pParts) {
         const uint32_t uPos = static_cast<uint32_t>(st->szSrc - st->ssSrc);
         while (st->iNextPart < t->n && t->p[st->iNextPart].uPos < uPos) ++st->iNextPart;
