@@ -140,6 +140,73 @@ const char *pWideRunEnd(const char *p, const char *pEnd) {
 }
 }  // namespace
 
+namespace {
+// The first two letters of the line keywords, small (a pair may repeat).
+struct LetterPairs {
+    char arFirst[16] = {}, arSecond[16] = {};
+    size_t n = 0;
+};
+constexpr LetterPairs rLineKwPairs() {
+    LetterPairs r;
+    for (const char *szKw : arLineKeywords) {
+        if (r.n < sizeof r.arFirst) {
+            r.arFirst[r.n] = static_cast<char>(szKw[0] | 0x20);
+            r.arSecond[r.n] = static_cast<char>(szKw[1] | 0x20);
+        }
+        ++r.n;  // more than fit: the static_assert of the scan says so
+    }
+    return r;
+}
+// The bytes the flattening looks at wherever they stand: those that are not quiet for it, but
+// the first letters of the line keywords, which it looks at only after a blank.
+constexpr StopBytes rFlatStops() {
+    const StopBytes r = rStopsOf(Q_FLAT);
+    StopBytes rOut;
+    for (size_t i = 0; i < r.nRaw; ++i) rOut.arRaw[rOut.nRaw++] = r.arRaw[i];
+    for (size_t i = 0; i < r.nFolded; ++i)
+        if (((uFirstLettersOf(W_LINE) >> (r.arFolded[i] - 'a')) & 1u) == 0) rOut.arFolded[rOut.nFolded++] = r.arFolded[i];
+    return rOut;
+}
+
+#if defined(__SSE2__)
+// The lanes of v whose byte and the next one (in v1, the same bytes a lane on) are one of the
+// pairs ar1[I], ar2[I].
+template <size_t... I>
+inline __m128i vAnyPairOf(__m128i v, __m128i v1, const char *ar1, const char *ar2, std::index_sequence<I...>) {
+    __m128i vAny = _mm_setzero_si128();
+    ((vAny = _mm_or_si128(vAny, _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(ar1[I])),
+                                              _mm_cmpeq_epi8(v1, _mm_set1_epi8(ar2[I]))))), ...);
+    return vAny;
+}
+#endif
+}  // namespace
+
+const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd) {
+#if defined(__SSE2__)
+    static constexpr StopBytes rStops = rFlatStops();
+    static constexpr LetterPairs rPairs = rLineKwPairs();
+    static_assert(rStops.nRaw + rStops.nFolded <= 12 && rPairs.n <= 8, "the flattening's scan stops at too many bytes");
+    const __m128i vCase = _mm_set1_epi8(0x20);
+    for (; pEnd - p >= 17; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i vFolded = _mm_or_si128(v, vCase);
+        const __m128i vFolded1 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), vCase);
+        const __m128i vStop = _mm_or_si128(vAnyOf(v, rStops.arRaw, std::make_index_sequence<rStops.nRaw>()),
+                                           vAnyOf(vFolded, rStops.arFolded, std::make_index_sequence<rStops.nFolded>()));
+        const unsigned uPair = static_cast<unsigned>(_mm_movemask_epi8(
+            vAnyPairOf(vFolded, vFolded1, rPairs.arFirst, rPairs.arSecond, std::make_index_sequence<rPairs.n>())));
+        // The lanes after a blank: the step's first lane after the byte before it (none at the start).
+        const unsigned uBlank = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
+        const unsigned uAfterBlank = (uBlank << 1) | (p > pStart && p[-1] == ' ' ? 1u : 0u);
+        const unsigned uStop = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(vStop, v))) | (uPair & uAfterBlank);
+        if (uStop != 0) return p + __builtin_ctz(uStop);
+    }
+#endif
+    (void)pStart;
+    (void)pEnd;
+    return p;
+}
+
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q) {
     switch (q) {
     case Q_FIND: return pWideRunEnd<Q_FIND>(p, pEnd);

@@ -106,6 +106,11 @@ inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint16_t q) {
     }
     return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, q);
 }
+// The flattening's run from p on, sixteen bytes a step where SSE2 is there: the first byte that
+// it looks at (one that is not quiet for it, but a line keyword's first letter only after a
+// blank and before the keyword's second letter), or where the last bytes before pEnd begin that
+// make no step (sixteen or fewer); p when none is passed.
+const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd);
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
 inline bool bInWordAt(const char *p, const char *pStart) {
     return p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_INWORD) != 0;

@@ -637,6 +637,10 @@ int rcFlatten(FmtWork *pWork) {
     char *pLast = szTail - 1;
     char *p = ssSrc;
     while (p < pLast) {
+        if (const char *e = pFlatRunEnd(ssSrc, p, pLast); e != p) {
+            p = const_cast<char *>(e);
+            continue;
+        }
         if (const char *e = pPlainRunEnd(ssSrc, p, pLast, Q_FLAT)) {
             p = const_cast<char *>(e);
             continue;

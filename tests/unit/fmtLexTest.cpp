@@ -1,9 +1,12 @@
 // The lexical layer that every pass of the formatter asks: lead bytes, character units in each
 // encoding, keywords, literals and comments; and texts of different encodings formatted one after
 // the other, each read in its own.
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtWords.h"
 #include "formatter/rcFmtStmt.h"
 #include "unitHelpers.h"
 
@@ -46,6 +49,43 @@ TEST(Lex, WideScansStopWhereTheTableSays) {
                     << "scan " << q << ", byte " << c << " at " << i;
             }
         }
+    }
+}
+
+// The flattening's scan passes every byte the flattening passes, sixteen a step: it stops at a
+// byte that is not quiet for it, and at a line keyword's first two letters only after a blank; in
+// the last bytes (sixteen or fewer) it takes no step. The text is 48 bytes, its steps end at 32.
+TEST(Lex, FlatScanStopsWhereTheFlatteningLooks) {
+    auto nScan = [](const std::string &s) {
+        return static_cast<size_t>(pFlatRunEnd(s.data(), s.data() + 1, s.data() + s.size()) - s.data());
+    };
+    const size_t nTail = 33;  // 1 + 32: the scan starts after the text's first byte
+    for (int c = 0; c < 256; ++c) {
+        const bool bFirstLetter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z' &&
+                                  ((uFirstLettersOf(W_LINE) >> ((c | 0x20) - 'a')) & 1u) != 0;
+        for (size_t i : {1, 2, 16, 17, 18, 32}) {
+            std::string s(48, 'x');
+            s[i] = static_cast<char>(c);
+            const size_t nWant = bQuiet(c, Q_FLAT) || bFirstLetter || i >= nTail ? std::min(nTail, s.size()) : i;
+            EXPECT_EQ(nWant, nScan(s)) << "byte " << c << " at " << i;
+        }
+    }
+    const struct { const char *szName; const char *szAt; size_t iAt; size_t nWant; } arCases[] = {
+        {"a line keyword after a blank", " DROP", 5, 6},
+        {"in small letters", " show", 5, 6},
+        {"its first letter first in a step, the blank before the step", " Create", 16, 17},
+        {"its second letter past the step", " EXECUTE", 31, 32},
+        {"its first letter right after the start", "ALTER", 1, 1},
+        {"no blank before it", "xDROP", 5, nTail},
+        {"another word of the same first letter", " DELETE", 5, nTail},
+        {"the second letter's case", " dR", 9, 10},
+    };
+    for (const auto &c : arCases) {
+        std::string s(48, 'x');
+        s[0] = ' ';  // the byte before the scan's start
+        s.replace(c.iAt, std::strlen(c.szAt), c.szAt);
+        s.resize(48);
+        EXPECT_EQ(c.nWant, nScan(s)) << c.szName;
     }
 }
 
