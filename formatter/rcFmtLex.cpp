@@ -44,10 +44,11 @@ constexpr LexTables::LexTables() {
                 if (*sz == c) return true;
             return false;
         };
+        const bool bLineFirst = (bUpper || bLower) && ((uFirstLettersOf(W_LINE) >> (iFoldOf(c) - 'A')) & 1u) != 0;
         arClass[c] = static_cast<uint8_t>((bWhiteByte(c) ? CC_WHITE : 0) |
                                           (bWord ? CC_WORD : 0) | (bInWord ? CC_INWORD : 0) |
                                           (bMetricPlain ? CC_MPLAIN : 0) |
-                                          (bOperatorByteOf(c) ? CC_OPER : 0));
+                                          (bOperatorByteOf(c) ? CC_OPER : 0) | (bLineFirst ? CC_LINE_FIRST : 0));
         arFold[c] = static_cast<uint8_t>(bLower ? c - 0x20 : c);
         arSjis[c] = static_cast<uint8_t>((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) ? 2 : 1);
         arUtf8[c] = static_cast<uint8_t>(c >= 0xC2 && c <= 0xDF   ? 2
@@ -205,6 +206,21 @@ const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd) {
     (void)pStart;
     (void)pEnd;
     return p;
+}
+
+bool bCmtMarkIn(const char *p, const char *pEnd) {
+#if defined(__SSE2__)
+    for (; pEnd - p >= 17; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+        const __m128i vDashes = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('-')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('-')));
+        const __m128i vOpen = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('*')));
+        if (_mm_movemask_epi8(_mm_or_si128(vDashes, vOpen)) != 0) return true;
+    }
+#endif
+    for (; pEnd - p >= 2; ++p)
+        if (bCmtAt(p)) return true;
+    return false;
 }
 
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q) {

@@ -18,6 +18,7 @@ enum : uint8_t {
     CC_INWORD = 0x08, // a word byte but q and Q: inside a word no scan looks at it on its own
     CC_MPLAIN = 0x10, // CC_INWORD but the first letters of SELECT and AND: nor does the metric, which
                       // finds those anywhere
+    CC_LINE_FIRST = 0x20, // the first letter of a line keyword, in either case
 };
 // The bytes that a scan steps over without looking at them one by one, a bit per scan. No byte
 // of 0x80 or more is quiet (it may begin a character of several bytes).
@@ -111,6 +112,9 @@ inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint16_t q) {
 // blank and before the keyword's second letter), or where the last bytes before pEnd begin that
 // make no step (sixteen or fewer); p when none is passed.
 const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd);
+// Whether "--" or "/*" stands anywhere in [p, pEnd), also inside a literal, sixteen bytes a step
+// where SSE2 is there: where it stands nowhere, the text holds no comment.
+bool bCmtMarkIn(const char *p, const char *pEnd);
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
 inline bool bInWordAt(const char *p, const char *pStart) {
     return p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_INWORD) != 0;
@@ -280,11 +284,14 @@ inline size_t nOperatorIn(const char *p, const char *pStart) {
 // The statement keywords that begin a line of their own wherever white space stands before them
 // (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
 size_t nLineKeywordOf(const char *p);
-inline size_t nLineKeywordAt(const char *p) {
-    // Their first two letters pass over every other word at once.
+// Whether the first two bytes at p are those of a line keyword: every other word is passed over
+// at once.
+inline bool bLineKeywordPairAt(const char *p) {
+    if ((rLex.arClass[static_cast<uint8_t>(p[0])] & CC_LINE_FIRST) == 0) return false;
     const unsigned c0 = static_cast<unsigned>(iFold(p[0]) - 'A'), c1 = static_cast<unsigned>(iFold(p[1]) - 'A');
-    return c0 < 26 && c1 < 26 && ((rLex.arLineKwSecond[c0] >> c1) & 1u) != 0 ? nLineKeywordOf(p) : 0;
+    return c0 < 26 && c1 < 26 && ((rLex.arLineKwSecond[c0] >> c1) & 1u) != 0;
 }
+inline size_t nLineKeywordAt(const char *p) { return bLineKeywordPairAt(p) ? nLineKeywordOf(p) : 0; }
 
 // Literals: '...' and "...", a doubled quote of the opening kind standing for one; and the
 // alternative quoting q'x...x' (also nq'...', letters in either case), whose delimiter x is any

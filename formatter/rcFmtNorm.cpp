@@ -250,10 +250,21 @@ bool bEmptyLineAhead(const char *p, const char *pLast) {
     return true;
 }
 
+constexpr bool bNoLineKeywordBeforeParen() {
+    for (const WordDef &w : arWordDefs)
+        if ((w.uRoles & W_LINE) != 0 && (w.uRoles & W_PAREN) != 0) return false;
+    return true;
+}
+static_assert(bNoLineKeywordBeforeParen(), "a line keyword gets a blank before \"(\": the squeeze cannot flatten");
+
 // The walk of rcSqueezeWhite: the text [sStart, sEnd) read at s, and the output written so far.
 // Each blank is decided on the output, which is the squeezed text: a blank written after a ")"
 // or "," counts there as the ")" or "," would. The steps are small and inline: the walk runs
-// over every byte that is not passed in a run.
+// over every byte that is not passed in a run. The walk also flattens (rcFlatten) as it writes
+// when bFlat, which it can only where it meets no comment: a line feed of white space becomes a
+// blank (but the text's last byte), and the blank before a line keyword a line feed. At a comment
+// it stops; the text is then squeezed anew without.
+template <bool bFlat>
 struct SqueezeWalk {
     FmtWork *pWork;
     const char *s;
@@ -296,9 +307,15 @@ struct SqueezeWalk {
     bool bPutWhite() {
         const char *e = nullptr;
         const char cWhite = cSqueezedWhite(s, sEnd, &e);
-        if (cWhite != '\0') vPut(cWhite);
+        if (cWhite != '\0') vPut(bFlat && e != sEnd ? ' ' : cWhite);
         s = e;
         return cWhite != '\0';
+    }
+    // Whether the flattening puts a line feed for the blank before p: a line keyword begins at p,
+    // as the squeezed text will have it (the byte after the keyword is read before the squeeze
+    // has written it, so no blank may go in before a "(" after a line keyword).
+    bool bLineBreakAt(const char *p) const {
+        return bFlat && bLineKeywordPairAt(p) && nLineKeywordSqueezed(p, sEnd) != 0;
     }
     // The byte c at s copied as it is, and the white space after it squeezed at once (most often
     // a lone blank before a word, an operator, a literal, a comment or "(", which stays): true
@@ -318,18 +335,26 @@ struct SqueezeWalk {
 };
 
 // A run that needs no look of its own at each byte (pPlainRunEnd) up to e.
-inline void SqueezeWalk::vPlainRun(const char *e) {
+template <bool bFlat>
+inline void SqueezeWalk<bFlat>::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
     if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
+    if (out.n > 0 && out.p[out.n - 1] == ' ' && bLineBreakAt(s)) out.p[out.n - 1] = '\n';
     // A lone blank before a word stays as it is: the run goes on past it, and past what the
-    // steps would copy as it is before a lone blank and a word.
+    // steps would copy as it is before a lone blank and a word; a blank the flattening makes a
+    // line feed ends it.
     for (;;) {
         if (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) {
+            if (bLineBreakAt(e + 1)) break;
             e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
             continue;
         }
         const char *o = e < sEnd ? pAsIsEnd(e) : e;
         if (o == e || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
+        if (bLineBreakAt(o + 1)) {
+            e = o;
+            break;
+        }
         e = pQuietRunEnd(o + 2, sEnd, Q_NORM);
     }
     vCopyTo(e);
@@ -338,7 +363,8 @@ inline void SqueezeWalk::vPlainRun(const char *e) {
 // The end of the bytes at e (before sEnd) that the steps copy as they are where a lone blank
 // follows them: a lone blank and an operator (but "-", which may begin a comment), a ")" or a
 // ","; e where none stand.
-inline const char *SqueezeWalk::pAsIsEnd(const char *e) const {
+template <bool bFlat>
+inline const char *SqueezeWalk<bFlat>::pAsIsEnd(const char *e) const {
     if (*e == ')' || *e == ',') return e + 1;
     if (*e != ' ') return e;
     const char *o = e + 1;
@@ -349,7 +375,8 @@ inline const char *SqueezeWalk::pAsIsEnd(const char *e) const {
 // The comment at s, which begins with c, keeps its bytes with a blank before it (unless the
 // output ends where none goes); a line comment drops the white space after it, and a block
 // comment of several lines keeps in mind the indentation of the line it begins on.
-inline void SqueezeWalk::vComment(char c) {
+template <bool bFlat>
+inline void SqueezeWalk<bFlat>::vComment(char c) {
     bCmt = true;
     const char cOut = out.cLast();
     if (out.n > 0 && !bNoBlankNext(cOut) && cOut != ',') vPut(' ');
@@ -366,7 +393,8 @@ inline void SqueezeWalk::vComment(char c) {
 }
 
 // "(" (with a blank before it after some words) and ";" drop the white space after them.
-inline void SqueezeWalk::vOpenOrSemi(char c) {
+template <bool bFlat>
+inline void SqueezeWalk<bFlat>::vOpenOrSemi(char c) {
     if (c == '(' && bParenWordBefore(out.p, pWritten(), pOutCmtEnd())) vPut(' ');
     vPut(c);
     ++s;
@@ -376,14 +404,16 @@ inline void SqueezeWalk::vOpenOrSemi(char c) {
 }
 
 // A blank goes after a ")" or "," unless white space, ";" or ")" follows it.
-inline void SqueezeWalk::vCloseOrComma(char c) {
+template <bool bFlat>
+inline void SqueezeWalk<bFlat>::vCloseOrComma(char c) {
     if (bPutThenWhite(c)) return;
     int iNext = iSqueezedAt(s, sEnd);
     if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext))) vPut(' ');
 }
 
 // One step of the walk at s.
-inline void SqueezeWalk::vStep() {
+template <bool bFlat>
+inline void SqueezeWalk<bFlat>::vStep() {
     const char c = *s;
     if (const char *e = pPlainRunEnd(sStart, s, sEnd, Q_NORM)) {
         vPlainRun(e);
@@ -412,7 +442,9 @@ inline void SqueezeWalk::vStep() {
         break;
     case '-':
     case '/':
-        if (bCmtAt(s))
+        if (bCmtAt(s) && bFlat)
+            bCmt = true;  // the walk stops here
+        else if (bCmtAt(s))
             vComment(c);
         else
             bPutThenWhite(c);
@@ -434,6 +466,16 @@ inline void SqueezeWalk::vStep() {
     }
 }
 
+// One walk over the text [pWork->ssSrc, + nLen) into out; *pbCmt tells whether it met a comment
+// (a flattening walk stops there). False when it read past the text's end.
+template <bool bFlat>
+bool bSqueezeWalk(FmtWork *pWork, size_t nLen, NormOut &out, bool *pbCmt) {
+    SqueezeWalk<bFlat> w(pWork, nLen, out);
+    while (w.s < w.sEnd && !out.bNoMem && !(bFlat && w.bCmt)) w.vStep();
+    *pbCmt = w.bCmt;
+    return w.s <= w.sEnd;
+}
+
 // One walk squeezes the white space and inserts the blanks the layout expects.
 // Squeezing: runs of white space become one blank or one line feed, or nothing before a comma, a
 // closing parenthesis or a semicolon and after an opening parenthesis, a semicolon or a line
@@ -441,16 +483,23 @@ inline void SqueezeWalk::vStep() {
 // Blanks: before comments, after closing parentheses and commas, between some words and an
 // opening parenthesis, and before a statement keyword right after an operator.
 // The text goes to a new block; the old one is kept for the layout. *pbCmt tells whether the
-// text holds a comment.
-int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt) {
+// text holds a comment, *pbFlat whether the text is flattened as well (never one with a comment).
+int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt, bool *pbFlat) {
     size_t nLen = *pnLen;
     NormOut out;
     if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
-    SqueezeWalk w(pWork, nLen, out);
-    while (w.s < w.sEnd && !out.bNoMem) w.vStep();
-    *pbCmt = w.bCmt;
+    // A text that may hold a comment is squeezed without flattening, which then follows the moves.
+    *pbFlat = !bCmtMarkIn(pWork->ssSrc, pWork->ssSrc + nLen);
+    bool bRead = *pbFlat ? bSqueezeWalk<true>(pWork, nLen, out, pbCmt) : bSqueezeWalk<false>(pWork, nLen, out, pbCmt);
+    if (*pbFlat && *pbCmt && !out.bNoMem) {
+        // A comment after all: squeezed anew from the start.
+        out.n = 0;
+        pWork->rBlankAfters.n = 0;
+        *pbFlat = false;
+        bRead = bSqueezeWalk<false>(pWork, nLen, out, pbCmt);
+    }
     if (out.bNoMem) return rcFailNoMem(pWork, SITE_BLANK_NOMEM);
-    if (w.s > w.sEnd) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
+    if (!bRead) return rcFailOverrun(pWork, SITE_WHITE_READ, nullptr);
     out.p[out.n] = '\0';
     pWork->vKeepSpare(pWork->ssSrc, pWork->nSrcCap);  // the trimmed text's block, for the layout's output
     pWork->ssSrc = out.p;
@@ -629,7 +678,9 @@ int rcMoveComments(FmtWork *pWork) {
 }
 
 // Statement keywords begin a new line; every other white space byte outside literals and
-// comments becomes a blank. The last byte (the final line feed or semicolon) stays.
+// comments becomes a blank. The last byte (the final line feed or semicolon) stays. A text that
+// may hold comments is flattened after their moves; the squeeze flattens one without "--" and
+// "/*" as it writes it.
 int rcFlatten(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
@@ -750,14 +801,14 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
         pWork->nSrcCap = pWork->nSrc + 1;  // the joined text's block
     }
     size_t nLen = 0;
-    bool bCmt = false;
+    bool bCmt = false, bFlat = false;
     int rc = rcTrimStmt(pWork, rStmtStyle, &nLen);
-    if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen, &bCmt);
+    if (rc == RC_OK) rc = rcSqueezeWhite(pWork, &nLen, &bCmt, &bFlat);
     if (rc != RC_OK) return rc;
     pWork->szTail = pWork->ssSrc + nLen;
     // Without a comment the moves would only turn the blank before a block header into a line
     // feed, which the flattening turns back: they are left out.
     if (bCmt) rc = rcMoveComments(pWork);
-    if (rc == RC_OK) rc = rcFlatten(pWork);
+    if (!bFlat && rc == RC_OK) rc = rcFlatten(pWork);
     return rc;
 }
