@@ -99,10 +99,12 @@ inline RunResult rRunQuorva(const std::string &sArgs, const std::string &sIn = s
     const std::string sCmd = sPrefix + (bWindows ? "quorva.exe " : "./quorva ") + sArgs + " < " + sStdin + " " +
                              (szStdoutRedirect != nullptr ? szStdoutRedirect : "> " + sBase + ".out") + " 2> " +
                              sBase + ".err";
+    // -1: the command interpreter itself did not start; 9009: it did not find the program in the
+    // working directory, where it lies (Wine does both now and then under load). Neither is a run
+    // of quorva, whose statuses are small numbers: it is tried again.
+    auto bNoRun = [](int iRaw) { return iRaw == -1 || (bWindows && iRaw == 9009); };
     int iRaw = std::system(sCmd.c_str());
-    // -1: the command interpreter itself did not start (Wine does this now and then under load);
-    // that is no run of quorva, which is tried again.
-    for (int iTry = 0; iRaw == -1 && iTry < 3; ++iTry) iRaw = std::system(sCmd.c_str());
+    for (int iTry = 0; bNoRun(iRaw) && iTry < 3; ++iTry) iRaw = std::system(sCmd.c_str());
 #if defined(_WIN32)
     RunResult r{iRaw, sReadFile(sBase + ".out"), sReadFile(sBase + ".err")};
 #else
