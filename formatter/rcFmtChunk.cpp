@@ -154,7 +154,7 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
 
 // The step at the unit p that neither a run of quiet bytes nor the inside of a word holds, in a
 // text read in rEnc; cOut is the byte the layout will have written last.
-inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char cOut) {
+[[gnu::always_inline]] inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd, TextEnc rEnc, char cOut) {
     MetricStep r{STEP_OTHER, p + 1, 0};
     size_t n = 0;
     switch (*p) {
