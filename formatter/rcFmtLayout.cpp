@@ -73,7 +73,8 @@ void vIndent(LayoutState *st, int32_t iLevel) {
 }
 
 // A line feed and iLevel units of indentation after the output's text, as vPut and vIndent would
-// leave them: on most lines one store of seventeen bytes where the buffer holds them.
+// leave them: on most lines sixteen bytes of the fill, the line feed over the first, written as
+// two stores where the buffer holds them.
 inline void vNewLine(LayoutState *st, int32_t iLevel) {
     const int64_t n = static_cast<int64_t>(st->iUnitLen) * iLevel;
     if (iLevel <= 0 || st->cIndentFill == 0 || n > 15 || st->iDstLen + 16 > st->iCap) {
