@@ -89,6 +89,7 @@ struct FmtWork {
     int32_t iFirstLine = 1;
     LineInks rLineInks;           // the text's lines, read from pText when a failure needs them
     TextEnc rEnc{};               // the encoding the text is read in, set by the caller
+    bool bCmtFree = false;        // the script finder read no comment in the text: the squeeze may flatten
     bool bKeepBlankLines = false; // the semicolons an empty line follows are marked (rBlankAfters)
     // A block that the working copy has left, which the next pass writes into instead of taking a
     // new one (a block of the text's size taken anew costs its pages' first touch again), and the
@@ -115,10 +116,12 @@ struct FmtWork {
 struct ScriptLine {
     size_t iStart, iEnd;
     bool bVerbatim;  // a unit whose bytes, line ends included, are data
+    bool bCmtBefore; // a comment stands in the text between the line before it (or the start) and it
 };
 struct ScriptLines {
     ScriptLine *p = nullptr;
     size_t n = 0, cap = 0;
+    bool bCmtAfterLast = false;  // a comment stands in the text after the last line
     // Where a literal or block comment opens that the text never closes (SIZE_MAX: none); a line
     // comment at the end is closed by it.
     size_t iOpen = SIZE_MAX;

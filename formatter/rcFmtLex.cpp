@@ -208,21 +208,6 @@ const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd) {
     return p;
 }
 
-bool bCmtMarkIn(const char *p, const char *pEnd) {
-#if defined(__SSE2__)
-    for (; pEnd - p >= 17; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
-        const __m128i vDashes = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('-')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('-')));
-        const __m128i vOpen = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('*')));
-        if (_mm_movemask_epi8(_mm_or_si128(vDashes, vOpen)) != 0) return true;
-    }
-#endif
-    for (; pEnd - p >= 2; ++p)
-        if (bCmtAt(p)) return true;
-    return false;
-}
-
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q) {
     switch (q) {
     case Q_FIND: return pWideRunEnd<Q_FIND>(p, pEnd);

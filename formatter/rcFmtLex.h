@@ -112,9 +112,6 @@ inline const char *pQuietRunEnd(const char *p, const char *pEnd, uint16_t q) {
 // blank and before the keyword's second letter), or where the last bytes before pEnd begin that
 // make no step (sixteen or fewer); p when none is passed.
 const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd);
-// Whether "--" or "/*" stands anywhere in [p, pEnd), also inside a literal, sixteen bytes a step
-// where SSE2 is there: where it stands nowhere, the text holds no comment.
-bool bCmtMarkIn(const char *p, const char *pEnd);
 // Whether p (in a text that begins at pStart) lies inside a word at a byte of CC_INWORD.
 inline bool bInWordAt(const char *p, const char *pStart) {
     return p > pStart && bIsWordByte(p[-1]) && (rLex.arClass[static_cast<uint8_t>(*p)] & CC_INWORD) != 0;

@@ -489,7 +489,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt, bool *pbFlat) {
     NormOut out;
     if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
     // A text that may hold a comment is squeezed without flattening, which then follows the moves.
-    *pbFlat = !bCmtMarkIn(pWork->ssSrc, pWork->ssSrc + nLen);
+    *pbFlat = pWork->bCmtFree;
     bool bRead = *pbFlat ? bSqueezeWalk<true>(pWork, nLen, out, pbCmt) : bSqueezeWalk<false>(pWork, nLen, out, pbCmt);
     if (*pbFlat && *pbCmt && !out.bNoMem) {
         // A comment after all: squeezed anew from the start.
@@ -679,8 +679,8 @@ int rcMoveComments(FmtWork *pWork) {
 
 // Statement keywords begin a new line; every other white space byte outside literals and
 // comments becomes a blank. The last byte (the final line feed or semicolon) stays. A text that
-// may hold comments is flattened after their moves; the squeeze flattens one without "--" and
-// "/*" as it writes it.
+// may hold comments is flattened after their moves; the squeeze flattens one in which the script
+// finder read none as it writes it.
 int rcFlatten(FmtWork *pWork) {
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;

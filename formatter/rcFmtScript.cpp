@@ -203,14 +203,19 @@ const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
 }
 
 // The token reader, which reads the text as the tool does, tells where the commands and the units
-// carried whole stand, and where a literal or a comment never closes.
+// carried whole stand, where comments stand between them, and where a literal or a comment never
+// closes.
 int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines *pLines) {
     TokenReader reader(pText, nText, rEnc, GRAIN_SCRIPT);
+    bool bCmt = false;  // since the last line
     for (Token t; reader.bNext(&t);) {
         if ((t.uFlags & TF_OPEN) != 0) pLines->iOpen = t.iOff;
+        bCmt = bCmt || t.eKind == TK_LINE_CMT || t.eKind == TK_BLOCK_CMT;
         if (t.eKind != TK_COMMAND && t.eKind != TK_UNIT_WHOLE) continue;
         if (!bGrowTo(&pLines->p, &pLines->cap, pLines->n + 1)) return RC_NOMEM;
-        pLines->p[pLines->n++] = ScriptLine{t.iOff, t.iOff + t.nLen, t.eKind == TK_UNIT_WHOLE};
+        pLines->p[pLines->n++] = ScriptLine{t.iOff, t.iOff + t.nLen, t.eKind == TK_UNIT_WHOLE, bCmt};
+        bCmt = false;
     }
+    pLines->bCmtAfterLast = bCmt;
     return RC_OK;
 }

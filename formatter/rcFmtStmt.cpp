@@ -259,16 +259,17 @@ struct TextBlock {
 };
 
 // Formats one piece of the text (all of it, or the part between two script commands), read in
-// rEnc, and appends the result to pOut. Every failure leaves through the common exit. When
-// pBlock holds the block the piece lies in, the piece is formatted in it (no copy is made) and
-// its bytes are gone afterwards.
+// rEnc, and appends the result to pOut; bCmtFree tells that the script finder read no comment in
+// it. Every failure leaves through the common exit. When pBlock holds the block the piece lies
+// in, the piece is formatted in it (no copy is made) and its bytes are gone afterwards.
 int rcFmtPiece(const char *pPiece, size_t nPiece, int32_t iFirstLine, StmtStyle *rStmtStyle, TextEnc rEnc,
-               FmtOut *pOut, TextBlock *pBlock = nullptr) {
+               FmtOut *pOut, bool bCmtFree, TextBlock *pBlock = nullptr) {
     FmtWork rWork;
     rWork.pText = pPiece;
     rWork.nText = nPiece;
     rWork.iFirstLine = iFirstLine;
     rWork.rEnc = rEnc;
+    rWork.bCmtFree = bCmtFree;
     // The layout writes LF: a text that wants LF and holds no CR is taken over as it is.
     const bool bAsIs = !rStmtStyle->bCrLf && std::memchr(pPiece, '\r', nPiece) == nullptr;
     if (pBlock != nullptr) {
@@ -338,7 +339,8 @@ struct ScriptWalk {
         // What is read of the piece's bytes is read before a block that holds them is worked in.
         const bool bEmptyAfter = i < lines.n && bEmptyLineIn(pEndInk, pText + iStop, false);
         if (pBlock != nullptr && !bPutRestAside(i, iStop)) return rcFmtNoMem(SITE_SCRIPT_NOMEM);
-        int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, rEnc, pOut, pBlock);
+        const bool bCmt = i < lines.n ? lines.p[i].bCmtBefore : lines.bCmtAfterLast;
+        int rc = rcFmtPiece(pText + iPos, iStop - iPos, iLine, rStmtStyle, rEnc, pOut, !bCmt, pBlock);
         if (pBlock != nullptr) {  // from here on the text is the part put aside
             pText = spRest.get();
             nText -= iStop;
@@ -426,7 +428,7 @@ int rcFmtScript(const char *pText, size_t nText, StmtStyle *rStmtStyle, TextEnc 
         iPos = cmd.iEnd;
     }
     // A text of nothing but white space and commands: the empty statement of an empty text.
-    if (!bAny) return rcFmtPiece(pText, nText, 1, rStmtStyle, rEnc, pOut);
+    if (!bAny) return rcFmtPiece(pText, nText, 1, rStmtStyle, rEnc, pOut, false);
     return RC_OK;
 }
 }  // namespace

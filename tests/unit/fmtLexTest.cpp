@@ -3,7 +3,6 @@
 // the other, each read in its own.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "formatter/rcFmtLex.h"
@@ -87,27 +86,6 @@ TEST(Lex, FlatScanStopsWhereTheFlatteningLooks) {
         s.replace(c.iAt, std::strlen(c.szAt), c.szAt);
         s.resize(48);
         EXPECT_EQ(c.nWant, nScan(s)) << c.szName;
-    }
-}
-
-// "--" and "/*" are found wherever they stand, also across the sixteen-byte steps and in the last
-// bytes; a text is read up to its end and no further (each in a block of its own size).
-TEST(Lex, CommentMarksAreFoundAnywhere) {
-    const size_t nText = 41;
-    for (const char *szMark : {"--", "/*"}) {
-        for (size_t i = 0; i + 2 <= nText; ++i) {
-            std::unique_ptr<char[]> sp(new char[nText]);
-            std::memset(sp.get(), 'x', nText);
-            std::memcpy(sp.get() + i, szMark, 2);
-            EXPECT_TRUE(bCmtMarkIn(sp.get(), sp.get() + nText)) << szMark << " at " << i;
-            EXPECT_EQ(i + 2 <= nText - 1, bCmtMarkIn(sp.get(), sp.get() + nText - 1)) << szMark << " at " << i;
-        }
-    }
-    for (const char *sz : {"", "-", "/", "x - y / z * w", "*/ -x- /x* a-/ b*-", "--"}) {
-        const size_t n = std::strlen(sz);
-        std::unique_ptr<char[]> sp(new char[n + 1]);
-        std::memcpy(sp.get(), sz, n);
-        EXPECT_EQ(n == 2, bCmtMarkIn(sp.get(), sp.get() + n)) << sz;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "formatter/rcFmtInternal.h"
 #include "formatter/rcFmtLex.h"
 #include "formatter/rcFmtTokens.h"
 #include "unitHelpers.h"
@@ -105,6 +106,27 @@ TEST(Tokens, ScriptGrainShowsWhatEndsAStatement) {
          "Q[q'[;]'] W[q] L['a'] P[;]"},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText, ENC_SJIS, GRAIN_SCRIPT)) << c.szName;
+}
+
+// The script finder tells, for the text before each command and after the last, whether a
+// comment stands in it (the squeeze flattens a text without as it writes it): as "C" (comment) or
+// "-" (none) per stretch of text, each command as "|".
+TEST(Tokens, ScriptFinderTellsWhereCommentsStand) {
+    const struct { const char *szName; const char *szText, *szWant; } arCases[] = {
+        {"a line comment after the command", "select 1 from dual;\nPROMPT x\n-- c\nselect 2 from dual;\n", "-|C"},
+        {"a comment before it only; \"--\" inside a literal is none", "-- c\nSET ECHO ON\nselect '--' from dual;\n", "C|-"},
+        {"a block comment and no command", "select 1 /* c */ from dual;\n", "C"},
+        {"a comment's marks in a command line are the command's", "REM -- x\nselect 1 from dual;\n", "-|-"},
+        {"a comment in each stretch", "/* a */ select 1 from dual;\n/\n-- b\n", "C|C"},
+    };
+    for (const auto &c : arCases) {
+        ScriptLines lines;
+        ASSERT_EQ(RC_OK, rcFindScriptLines(c.szText, std::strlen(c.szText), rTextEnc(ENC_SJIS), &lines)) << c.szName;
+        std::string sGot;
+        for (size_t i = 0; i < lines.n; ++i) sGot += std::string(lines.p[i].bCmtBefore ? "C" : "-") + "|";
+        sGot += lines.bCmtAfterLast ? "C" : "-";
+        EXPECT_EQ(c.szWant, sGot) << c.szName;
+    }
 }
 
 // Read as statements alone (a piece between commands), no line is a command or a slash line.
