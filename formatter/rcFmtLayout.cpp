@@ -314,48 +314,6 @@ const char *pLabelEnd(const LayoutState *st) {
 void vCarryLabel(LayoutState *st, const char *pEnd) { vCopy(st, pEnd - st->szSrc, true); }
 
 namespace {
-// The text carried whole: double-byte characters, "(+)" and "(*)", literals, comments, labels.
-int rcCarryRules(LayoutState *st) {
-    const char *p = st->szSrc;
-    switch (*p) {
-    case '(':
-        if ((p[1] == '+' || p[1] == '*') && p[2] == ')') {
-            vCopy(st, 3);
-            return RC_OK;
-        }
-        return RULE_PASS;
-    case '\'':
-    case '"':
-        vCarryLiteral(st);
-        return RC_OK;
-    case 'q':
-    case 'Q':
-        if (!bLiteralAt(p, st->ssSrc, st->szTail)) return RULE_PASS;
-        vCarryLiteral(st);
-        return RC_OK;
-    case '-':
-        if (p[1] != '-') return RULE_PASS;
-        vCarryLineCmt(st);
-        return RC_OK;
-    case '/':
-        if (p[1] != '*') return RULE_PASS;
-        vCarryBlockCmt(st);
-        return RC_OK;
-    case '<': {
-        const char *pEnd = p[1] == '<' ? pLabelEnd(st) : nullptr;
-        if (pEnd == nullptr) return RULE_PASS;
-        vCarryLabel(st, pEnd);
-        return RC_OK;
-    }
-    default:
-        if (iCharLen(st, p) == 2) {
-            vCopy(st, 2);
-            return RC_OK;
-        }
-        return RULE_PASS;
-    }
-}
-
 // A blank where the output already ends in white space (two blanks that comment moves left
 // side by side) or at the start of a line is not written.
 void vWalkBlank(LayoutState *st) {
@@ -381,7 +339,104 @@ void vCopyWord(LayoutState *st, int64_t n) {
     st->szSrc += n;
 }
 
-// The walk: at each position the first rule that applies consumes its bytes.
+// What the walk asks at a byte that stands at a word's start or outside a word.
+enum WalkClass : uint8_t {
+    WK_OTHER,    // no rule begins here
+    WK_LETTER,   // a keyword's rules, where a keyword's first letters stand
+    WK_Q,        // a q-quoted literal, or a keyword's rules
+    WK_QUOTE,    // a literal or a quoted name
+    WK_MINUS,    // a line comment, or an operator
+    WK_SLASH,    // a block comment, or the terminator or the division sign
+    WK_LT,       // a label, or an operator
+    WK_OPER,     // an operator
+    WK_OPEN,     // "(+)" and "(*)" carried whole, or a part opened
+    WK_CLOSE,
+    WK_COMMA,
+    WK_SEMI,
+    WK_DOLLAR,   // a directive of conditional compilation
+    WK_NEWLINE,  // a line feed kept by the normalisation (around comments, before statement words)
+    WK_HIGH,     // a character of two bytes is carried whole
+};
+
+struct WalkClasses {
+    std::array<uint8_t, 256> ar{};
+    constexpr WalkClasses() {
+        for (const char *p = szOperatorBytes; *p != '\0'; ++p) ar[static_cast<uint8_t>(*p)] = WK_OPER;
+        for (int c = 'A'; c <= 'Z'; ++c) ar[static_cast<size_t>(c)] = ar[static_cast<size_t>(c + 0x20)] = WK_LETTER;
+        for (size_t c = 0x80; c < 256; ++c) ar[c] = WK_HIGH;
+        ar['q'] = ar['Q'] = WK_Q;
+        ar['\''] = ar['"'] = WK_QUOTE;
+        ar['-'] = WK_MINUS;
+        ar['/'] = WK_SLASH;
+        ar['<'] = WK_LT;
+        ar['('] = WK_OPEN;
+        ar[')'] = WK_CLOSE;
+        ar[','] = WK_COMMA;
+        ar[';'] = WK_SEMI;
+        ar['$'] = WK_DOLLAR;
+        ar['\n'] = WK_NEWLINE;
+    }
+};
+constexpr WalkClasses rWalkClasses;
+
+// The rules of the byte at the reading position, in the order they are tried: RULE_PASS when
+// none applies there.
+int rcRulesAt(LayoutState *st) {
+    const char *p = st->szSrc;
+    switch (rWalkClasses.ar[static_cast<uint8_t>(*p)]) {
+    case WK_LETTER:
+        return bKeywordMayBeginAt(p) ? rcWordRules(st) : RULE_PASS;
+    case WK_Q:
+        if (!bLiteralAt(p, st->ssSrc, st->szTail)) return rcWordRules(st);
+        vCarryLiteral(st);
+        return RC_OK;
+    case WK_QUOTE:
+        vCarryLiteral(st);
+        return RC_OK;
+    case WK_MINUS:
+        if (p[1] != '-') return rcOperatorRule(st);
+        vCarryLineCmt(st);
+        return RC_OK;
+    case WK_SLASH:
+        if (p[1] != '*') return rcSlash(st);
+        vCarryBlockCmt(st);
+        return RC_OK;
+    case WK_LT: {
+        const char *pEnd = p[1] == '<' ? pLabelEnd(st) : nullptr;
+        if (pEnd == nullptr) return rcOperatorRule(st);
+        vCarryLabel(st, pEnd);
+        return RC_OK;
+    }
+    case WK_OPER:
+        return rcOperatorRule(st);
+    case WK_OPEN:
+        if ((p[1] == '+' || p[1] == '*') && p[2] == ')') {
+            vCopy(st, 3);
+            return RC_OK;
+        }
+        return rcOpenParen(st);
+    case WK_CLOSE:
+        return rcCloseParen(st);
+    case WK_COMMA:
+        return rcComma(st);
+    case WK_SEMI:
+        return rcSemicolon(st);
+    case WK_DOLLAR:
+        return rcDollar(st);
+    case WK_NEWLINE:
+        vCopyNewline(st);
+        return RC_OK;
+    case WK_HIGH:
+        if (iCharLen(st, p) != 2) return RULE_PASS;
+        vCopy(st, 2);
+        return RC_OK;
+    default:
+        return RULE_PASS;
+    }
+}
+
+// The walk: at each position the rules of its byte decide; where none applies, the byte, or in a
+// statement the word that begins there, is copied.
 int rcWalk(LayoutState *st) {
     while (st->szSrc < st->szTail) {
         const char *p = st->szSrc;
@@ -394,23 +449,15 @@ int rcWalk(LayoutState *st) {
             vCopyWord(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
             continue;
         }
-        // A letter other than q begins no text carried whole (no character of several bytes
-        // begins with an ASCII byte) and no parenthesis: only a keyword's rules may apply, where
-        // a keyword's first two letters stand.
-        const bool bLetter = iLetter(*p) >= 0 && *p != 'q' && *p != 'Q';
-        int rc = bLetter ? RULE_PASS : rcCarryRules(st);
-        if (rc == RULE_PASS && (*p == '(' || *p == ')' || *p == ',')) rc = rcParenRules(st);
-        if (rc == RULE_PASS && (!bLetter || bKeywordMayBeginAt(p))) rc = rcKeywordRules(st);
+        int rc = rcRulesAt(st);
         if (rc == RULE_PASS) {
-            // No rule begins here; in a statement a word that begins here goes out whole.
-            const char *s = st->szSrc;
-            if (bIsWordByte(*s))
-                vCopyWord(st, (st->iInStmt != 0 ? pClassRunEnd(s + 1, st->szTail, CC_INWORD) : s + 1) - s);
+            if (bIsWordByte(*p))
+                vCopyWord(st, (st->iInStmt != 0 ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : p + 1) - p);
             else
                 vCopy(st, 1);
-            rc = RC_OK;
+        } else if (rc != RC_OK) {
+            return rc;
         }
-        if (rc != RC_OK) return rc;
     }
     return RC_OK;
 }

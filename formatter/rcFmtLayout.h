@@ -1,8 +1,8 @@
 // The layout engine's own state and output actions, shared by its walk (rcFmtLayout.cpp), its
 // keyword rules (rcFmtLayoutKw.cpp) and its parenthesis and comma rules (rcFmtLayoutParen.cpp).
 //
-// One walk over the normalised text applies the rules at each position; the output actions
-// append to an output buffer that grows as needed.
+// One walk over the normalised text decides at each position, by its byte, which rules apply;
+// the output actions append to an output buffer that grows as needed.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -187,9 +187,15 @@ inline bool bKeywordMayBeginAt(const char *p) {
 }
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
-// with st->iSite set.
-int rcParenRules(LayoutState *st);
-int rcKeywordRules(LayoutState *st);
+// with st->iSite set. The walk decides by the byte at the reading position which of them it asks.
+int rcWordRules(LayoutState *st);     // the keywords' rules, at a letter
+int rcOpenParen(LayoutState *st);     // "(", ")" and "," (rcFmtLayoutParen.cpp)
+int rcCloseParen(LayoutState *st);
+int rcComma(LayoutState *st);
+int rcSlash(LayoutState *st);         // the SQL*Plus terminator or the division sign
+int rcOperatorRule(LayoutState *st);  // an operator (RULE_PASS: none begins here)
+int rcDollar(LayoutState *st);        // a directive of conditional compilation
+int rcSemicolon(LayoutState *st);
 
 // The output actions that run for every piece, inline.
 // Room for n more bytes and a NUL.

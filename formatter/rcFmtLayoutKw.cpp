@@ -1,6 +1,7 @@
-// The keyword layout rules: null tests, the SQL*Plus terminator, operators, PL/SQL block words,
-// ";", BETWEEN and AND, clause keywords, kept newlines and statement words, tried in this order
-// after the parenthesis and comma rules; the first that applies at the reading position wins.
+// The keyword layout rules: null tests, PL/SQL block words, BETWEEN and AND, clause keywords and
+// statement words, tried in this order at a word; the first that applies there wins. And the rules
+// of the bytes that begin no word: the SQL*Plus terminator, operators, conditional compilation and
+// ";".
 #include <cassert>
 #include <cstring>
 
@@ -369,6 +370,7 @@ int rcNullTest(LayoutState *st) {
     vCopy(st, n);
     return RC_OK;
 }
+}  // namespace
 
 // "/" after ";" or a line break is the SQL*Plus terminator: the statement's state ends and a line
 // break follows. Anywhere else it is the division sign.
@@ -402,6 +404,8 @@ int rcOperatorRule(LayoutState *st) {
     vOperator(st, static_cast<int32_t>(n));
     return RC_OK;
 }
+
+namespace {
 
 // PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
 // In the attribute list of an object type the methods are declarations, not blocks.
@@ -486,6 +490,8 @@ void vScanTo(LayoutState *st, const char *pStop) {
     }
 }
 
+}  // namespace
+
 // Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
 // $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END. The
 // branch of $IF FALSE $THEN is never compiled: whatever it holds (a template, half a statement)
@@ -536,6 +542,8 @@ int rcDollar(LayoutState *st) {
     }
     return RULE_PASS;
 }
+
+namespace {
 
 // The n bytes of DECLARE (or COMPOUND TRIGGER) open a declaration section one level in.
 int rcOpenDeclarations(LayoutState *st, int32_t n) {
@@ -725,6 +733,8 @@ int rcBlockEndRule(LayoutState *st) {
     return RC_OK;
 }
 
+}  // namespace
+
 // ";" ends its line; the ";" of a cursor declaration also closes the level its IS opened and
 // stands on a line of its own. It ends the declaration of an object type.
 int rcSemicolon(LayoutState *st) {
@@ -754,6 +764,8 @@ int rcSemicolon(LayoutState *st) {
     vLineBreak(st);
     return RC_OK;
 }
+
+namespace {
 
 // The AND that belongs to a BETWEEN is not broken.
 int rcBetween(LayoutState *st) {
@@ -798,12 +810,6 @@ int rcClause(LayoutState *st) {
     return RULE_PASS;
 }
 
-// A line feed kept by the normalisation (around comments, before statement keywords).
-int rcNewline(LayoutState *st) {
-    vCopyNewline(st);
-    return RC_OK;
-}
-
 // The first statement word opens the statement's state.
 int rcStmtWord(LayoutState *st) {
     if (st->iInStmt != 0) return RULE_PASS;
@@ -820,45 +826,38 @@ int rcStmtWord(LayoutState *st) {
 
 typedef int (*PfnRule)(LayoutState *st);
 
-// The rules in the order they are tried, each with the bytes it can begin with, or, for the
-// rules of keywords, its words (rows of the table of words, or every row of a role). At a
-// position only the rules of its byte, or of the first two letters of their words whose third
-// byte may follow there, are tried, in this order; a word that begins none of the keywords is
+// The rules of words in the order they are tried, each with its words (rows of the table of
+// words, or every row of a role). At a word only the rules of its first two letters whose third
+// byte may follow there are tried, in this order; a word that begins none of the keywords is
 // passed over at once.
 constexpr struct {
-    const char *szBytes;
     WordId arWords[2];
     uint32_t uRole;
     PfnRule pfnRule;
 } arRules[] = {
-    {"", {WORD_IS_NULL, WORD_IS_NOT_NULL}, 0, rcNullTest},
-    {"/", {WORD_NONE, WORD_NONE}, 0, rcSlash},
-    {szOperatorBytes, {WORD_NONE, WORD_NONE}, 0, rcOperatorRule},
-    {"", {WORD_NONE, WORD_NONE}, W_HEADER, rcHeaderRule},
-    {"", {WORD_TYPE, WORD_NONE}, 0, rcTypeSpec},
-    {"", {WORD_NONE, WORD_NONE}, W_TIMING, rcTimingPoint},
-    {"$", {WORD_NONE, WORD_NONE}, 0, rcDollar},
-    {"", {WORD_IS, WORD_AS}, 0, rcIsAs},
-    {"", {WORD_DECLARE, WORD_NONE}, 0, rcDeclare},
-    {"", {WORD_BEGIN, WORD_NONE}, 0, rcBeginRule},
-    {"", {WORD_CURSOR, WORD_NONE}, 0, rcCursor},
-    {"", {WORD_COMPOUND_TRIGGER, WORD_NONE}, 0, rcCompound},
-    {"", {WORD_WHEN_MATCHED_THEN, WORD_WHEN_NOT_MATCHED_THEN}, 0, rcWhenMatched},
-    {"", {WORD_CASE, WORD_NONE}, 0, rcCase},
-    {"", {WORD_IF, WORD_NONE}, 0, rcIf},
-    {"", {WORD_EXIT_WHEN, WORD_CONTINUE_WHEN}, 0, rcExitWhen},
-    {"", {WORD_ELSIF, WORD_WHEN}, 0, rcElsifWhen},
-    {"", {WORD_ELSE, WORD_NONE}, 0, rcElse},
-    {"", {WORD_LOOP, WORD_NONE}, 0, rcLoop},
-    {"", {WORD_END_LOOP, WORD_END_IF}, 0, rcEndLoopIf},
-    {"", {WORD_EXCEPTION, WORD_NONE}, 0, rcException},
-    {"", {WORD_END, WORD_NONE}, 0, rcBlockEndRule},
-    {";", {WORD_NONE, WORD_NONE}, 0, rcSemicolon},
-    {"", {WORD_BETWEEN, WORD_NONE}, 0, rcBetween},
-    {"", {WORD_AND, WORD_NONE}, 0, rcAnd},
-    {"", {WORD_NONE, WORD_NONE}, W_CLAUSE, rcClause},
-    {"\n", {WORD_NONE, WORD_NONE}, 0, rcNewline},
-    {"", {WORD_NONE, WORD_NONE}, W_STMT, rcStmtWord},
+    {{WORD_IS_NULL, WORD_IS_NOT_NULL}, 0, rcNullTest},
+    {{WORD_NONE, WORD_NONE}, W_HEADER, rcHeaderRule},
+    {{WORD_TYPE, WORD_NONE}, 0, rcTypeSpec},
+    {{WORD_NONE, WORD_NONE}, W_TIMING, rcTimingPoint},
+    {{WORD_IS, WORD_AS}, 0, rcIsAs},
+    {{WORD_DECLARE, WORD_NONE}, 0, rcDeclare},
+    {{WORD_BEGIN, WORD_NONE}, 0, rcBeginRule},
+    {{WORD_CURSOR, WORD_NONE}, 0, rcCursor},
+    {{WORD_COMPOUND_TRIGGER, WORD_NONE}, 0, rcCompound},
+    {{WORD_WHEN_MATCHED_THEN, WORD_WHEN_NOT_MATCHED_THEN}, 0, rcWhenMatched},
+    {{WORD_CASE, WORD_NONE}, 0, rcCase},
+    {{WORD_IF, WORD_NONE}, 0, rcIf},
+    {{WORD_EXIT_WHEN, WORD_CONTINUE_WHEN}, 0, rcExitWhen},
+    {{WORD_ELSIF, WORD_WHEN}, 0, rcElsifWhen},
+    {{WORD_ELSE, WORD_NONE}, 0, rcElse},
+    {{WORD_LOOP, WORD_NONE}, 0, rcLoop},
+    {{WORD_END_LOOP, WORD_END_IF}, 0, rcEndLoopIf},
+    {{WORD_EXCEPTION, WORD_NONE}, 0, rcException},
+    {{WORD_END, WORD_NONE}, 0, rcBlockEndRule},
+    {{WORD_BETWEEN, WORD_NONE}, 0, rcBetween},
+    {{WORD_AND, WORD_NONE}, 0, rcAnd},
+    {{WORD_NONE, WORD_NONE}, W_CLAUSE, rcClause},
+    {{WORD_NONE, WORD_NONE}, W_STMT, rcStmtWord},
 };
 enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
 constexpr size_t N_RULES = sizeof arRules / sizeof *arRules;
@@ -883,24 +882,17 @@ constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
     return ar;
 }
 
-// For each byte, and for each pair of first letters, the rules that can apply there, in their
-// order (indexes into arRules), ending with NO_RULE.
+// For each pair of first letters, the rules that can apply there, in their order (indexes into
+// arRules), ending with NO_RULE.
 struct RulesByStart {
-    uint8_t arByte[256][MAX_RULES_PER_START + 1];
     uint8_t arPair[26][26][MAX_RULES_PER_START + 1];
     RulesByStart() {
-        std::memset(arByte, NO_RULE, sizeof arByte);
         std::memset(arPair, NO_RULE, sizeof arPair);
-        for (uint8_t i = 0; i < N_RULES; ++i) {
-            for (const char *p = arRules[i].szBytes; *p != '\0'; ++p) vAdd(arByte[static_cast<unsigned char>(*p)], i);
-            vEachRuleWord(i, [this, i](const char *szKw) { vAddPair(szKw, i); });
-        }
+        for (uint8_t i = 0; i < N_RULES; ++i) vEachRuleWord(i, [this, i](const char *szKw) { vAddPair(szKw, i); });
     }
     void vAddPair(const char *szKw, uint8_t i) {
         assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);
-        vAdd(arPair[iLetter(szKw[0])][iLetter(szKw[1])], i);
-    }
-    static void vAdd(uint8_t *arList, uint8_t i) {
+        uint8_t *arList = arPair[iLetter(szKw[0])][iLetter(szKw[1])];
         int n = 0;
         while (arList[n] != NO_RULE && arList[n] != i) ++n;
         assert(n < MAX_RULES_PER_START);
@@ -935,22 +927,16 @@ constexpr ThirdBits rThirdBits;
 }  // namespace
 const uint32_t *const arThirdBits = rThirdBits.ar.data();
 
-int rcKeywordRules(LayoutState *st) {
+int rcWordRules(LayoutState *st) {
     const char *p = st->szSrc;
-    const uint8_t *pRule = rRulesByStart.arByte[iByteAt(p)];
-    int iFirst = iLetter(*p);
-    uint32_t uThird = 0;
-    if (iFirst >= 0) {
-        // Inside a word only a statement word can begin (every other rule needs a separator, a
-        // blank or a word start before it), and only before the first one.
-        if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
-        int iSecond = iLetter(p[1]);  // every keyword has a second letter
-        if (iSecond < 0) return RULE_PASS;
-        pRule = rRulesByStart.arPair[iFirst][iSecond];
-        uThird = arThirdBits[static_cast<uint8_t>(p[2])];  // the text's NUL follows a letter at its end
-    }
-    for (; *pRule != NO_RULE; ++pRule) {
-        if (iFirst >= 0 && (rRuleThirds.ar[*pRule][iFirst] & uThird) == 0) continue;
+    // Inside a word only a statement word can begin (every other rule needs a separator, a blank
+    // or a word start before it), and only before the first one.
+    if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
+    const int iFirst = iLetter(*p), iSecond = iLetter(p[1]);  // every keyword has a second letter
+    if (iSecond < 0) return RULE_PASS;
+    const uint32_t uThird = arThirdBits[static_cast<uint8_t>(p[2])];  // the text's NUL follows a letter at its end
+    for (const uint8_t *pRule = rRulesByStart.arPair[iFirst][iSecond]; *pRule != NO_RULE; ++pRule) {
+        if ((rRuleThirds.ar[*pRule][iFirst] & uThird) == 0) continue;
         int rc = arRules[*pRule].pfnRule(st);
         if (rc != RULE_PASS) return rc;
     }

@@ -51,6 +51,8 @@ bool bQueryAhead(const LayoutState *st) {
     return bWordIs(p, n, szWord(WORD_SELECT)) || bWordIs(p, n, szWord(WORD_WITH)) || p[0] == '-' || p[0] == '/';
 }
 
+}  // namespace
+
 int rcOpenParen(LayoutState *st) {
     int rc = rcPartMetric(st);
     if (rc != RC_OK) {
@@ -97,18 +99,4 @@ int rcComma(LayoutState *st) {
     vCopy(st, 1);
     if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
     return RC_OK;
-}
-}  // namespace
-
-int rcParenRules(LayoutState *st) {
-    switch (*st->szSrc) {
-    case '(':
-        return rcOpenParen(st);
-    case ')':
-        return rcCloseParen(st);
-    case ',':
-        return rcComma(st);
-    default:
-        return RULE_PASS;
-    }
 }
