@@ -435,8 +435,85 @@ int rcRulesAt(LayoutState *st) {
     }
 }
 
+// In a statement, the bytes that a run the walk copies as they are may hold: words that begin no
+// keyword's rules, blanks that the walk writes, operators with the blanks around them that the
+// layout gives them, and punctuation that no rule reads.
+enum PlainClass : uint8_t { PL_STOP, PL_BLANK, PL_LETTER, PL_WORD, PL_OPER, PL_PUNCT };
+struct PlainClasses {
+    std::array<uint8_t, 256> ar{};
+    PlainClasses() {  // from the lexical tables, which are there before any table made at start
+        ar[' '] = PL_BLANK;
+        for (size_t c = 0x21; c < 0x7F; ++c) {
+            const uint8_t k = rWalkClasses.ar[c];
+            const bool bWord = (rLex.arClass[c] & CC_INWORD) != 0;
+            ar[c] = k == WK_LETTER                                 ? PL_LETTER
+                    : k == WK_OTHER && bWord                       ? PL_WORD
+                    : k == WK_OTHER                                ? PL_PUNCT
+                    : k == WK_OPER || k == WK_MINUS || k == WK_LT ? PL_OPER
+                                                                   : PL_STOP;
+        }
+    }
+};
+const PlainClasses rPlainClasses;
+
+// Where the run that begins at p in a statement ends, through which the walk would do nothing but
+// copy each byte (cPrev: the byte written last before p, which is no blank): p when none does. A
+// word goes whole (at its start no keyword's first letters stand), a blank is written after what
+// is not white space, an operator that stands between blanks keeps them, a "-" or "<" that
+// begins a comment or a label ends the run. Every other byte ends it too: its rules decide.
+const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
+    const char *q = p;
+    const char *const pTail = st->szTail;
+    while (q < pTail) {
+        const char *e;
+        switch (rPlainClasses.ar[static_cast<uint8_t>(*q)]) {
+        case PL_BLANK:
+            if (cPrev == ' ') return q;  // a second blank is dropped
+            e = q + 1;
+            break;
+        case PL_LETTER:
+            if (bKeywordMayBeginAt(q)) return q;
+            e = pClassRunEnd(q + 1, pTail, CC_INWORD);
+            break;
+        case PL_WORD:
+            e = pClassRunEnd(q + 1, pTail, CC_INWORD);
+            break;
+        case PL_OPER: {
+            if ((*q == '-' || *q == '<') && q[1] == *q) return q;
+            const size_t n = nOperatorIn(q, st->ssSrc);
+            // no blank goes before it, and one stands after it (the text's NUL ends it)
+            if (n != 0 && ((cPrev != ' ' && cPrev != ')') || q[n] != ' ')) return q;
+            e = q + (n != 0 ? n : 1);
+            break;
+        }
+        case PL_PUNCT:
+            e = q + 1;
+            break;
+        default:
+            return q;
+        }
+        cPrev = e[-1];
+        q = e;
+    }
+    return q;
+}
+
+// Copies the text up to e, which holds no white space but single blanks after other bytes and
+// begins with a byte that is no blank: the bookkeeping of the walk's copies, once.
+void vCopyPlainRun(LayoutState *st, const char *e) {
+    const int64_t n = e - st->szSrc;
+    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = e[-1];
+    st->iSlashLine = false;
+    st->nTrailWhite = e[-1] == ' ' ? 1 : 0;
+    st->iLineIdt = -1;
+    st->szSrc = e;
+}
+
 // The walk: at each position the rules of its byte decide; where none applies, the byte, or in a
-// statement the word that begins there, is copied.
+// statement the word that begins there, is copied, and with it the run after it through which no
+// rule applies.
 int rcWalk(LayoutState *st) {
     while (st->szSrc < st->szTail) {
         const char *p = st->szSrc;
@@ -445,19 +522,25 @@ int rcWalk(LayoutState *st) {
             continue;
         }
         // Inside a word of a statement no rule applies: the rest of the word is copied at once.
-        if (st->iInStmt != 0 && bInWordAt(p, st->ssSrc)) {
-            vCopyWord(st, pClassRunEnd(p + 1, st->szTail, CC_INWORD) - p);
-            continue;
+        const bool bInStmt = st->iInStmt != 0;
+        const char *e = bInStmt && bInWordAt(p, st->ssSrc) ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : nullptr;
+        if (e == nullptr) {
+            const int rc = rcRulesAt(st);
+            if (rc != RULE_PASS) {
+                if (rc != RC_OK) return rc;
+                continue;
+            }
+            const bool bWord = bIsWordByte(*p);
+            if (!bInStmt || !(bWord || rPlainClasses.ar[static_cast<uint8_t>(*p)] == PL_PUNCT)) {
+                if (bWord)
+                    vCopyWord(st, 1);
+                else
+                    vCopy(st, 1);
+                continue;
+            }
+            e = bWord ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : p + 1;
         }
-        int rc = rcRulesAt(st);
-        if (rc == RULE_PASS) {
-            if (bIsWordByte(*p))
-                vCopyWord(st, (st->iInStmt != 0 ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : p + 1) - p);
-            else
-                vCopy(st, 1);
-        } else if (rc != RC_OK) {
-            return rc;
-        }
+        vCopyPlainRun(st, pPlainRunEnd(st, e, e[-1]));
     }
     return RC_OK;
 }
