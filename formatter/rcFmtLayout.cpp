@@ -437,8 +437,9 @@ int rcRulesAt(LayoutState *st) {
 
 // In a statement, the bytes that a run the walk copies as they are may hold: words that begin no
 // keyword's rules, blanks that the walk writes, operators with the blanks around them that the
-// layout gives them, and punctuation that no rule reads.
-enum PlainClass : uint8_t { PL_STOP, PL_BLANK, PL_LETTER, PL_WORD, PL_OPER, PL_PUNCT };
+// layout gives them, commas of a part that is not broken, literals and quoted names, and
+// punctuation that no rule reads.
+enum PlainClass : uint8_t { PL_STOP, PL_BLANK, PL_LETTER, PL_WORD, PL_OPER, PL_PUNCT, PL_COMMA, PL_QUOTE };
 struct PlainClasses {
     std::array<uint8_t, 256> ar{};
     PlainClasses() {  // from the lexical tables, which are there before any table made at start
@@ -450,6 +451,8 @@ struct PlainClasses {
                     : k == WK_OTHER && bWord                       ? PL_WORD
                     : k == WK_OTHER                                ? PL_PUNCT
                     : k == WK_OPER || k == WK_MINUS || k == WK_LT ? PL_OPER
+                    : k == WK_COMMA                                ? PL_COMMA
+                    : k == WK_QUOTE                                ? PL_QUOTE
                                                                    : PL_STOP;
         }
     }
@@ -459,7 +462,8 @@ const PlainClasses rPlainClasses;
 // Where the run that begins at p in a statement ends, through which the walk would do nothing but
 // copy each byte (cPrev: the byte written last before p, which is no blank): p when none does. A
 // word goes whole (at its start no keyword's first letters stand), a blank is written after what
-// is not white space, an operator that stands between blanks keeps them, a "-" or "<" that
+// is not white space, an operator that stands between blanks keeps them, a comma of a part that
+// is not broken keeps the blank after it, a literal that closes goes whole, a "-" or "<" that
 // begins a comment or a label ends the run. Every other byte ends it too: its rules decide.
 const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
     const char *q = p;
@@ -489,6 +493,16 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
         case PL_PUNCT:
             e = q + 1;
             break;
+        case PL_COMMA:  // in a part that is not broken, before its blank
+            if (bBroken(st) || q[1] != ' ') return q;
+            e = q + 1;
+            break;
+        case PL_QUOTE: {  // a literal or a quoted name that closes
+            bool bClosed = false;
+            e = pLiteralEnd(q, pTail, st->rEnc, &bClosed);
+            if (!bClosed) return q;
+            break;
+        }
         default:
             return q;
         }
@@ -498,8 +512,9 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
     return q;
 }
 
-// Copies the text up to e, which holds no white space but single blanks after other bytes and
-// begins with a byte that is no blank: the bookkeeping of the walk's copies, once.
+// Copies the text up to e, which holds no white space but single blanks after other bytes (and
+// what its literals hold) and begins with a byte that is no blank: the bookkeeping of the walk's
+// copies, once.
 void vCopyPlainRun(LayoutState *st, const char *e) {
     const int64_t n = e - st->szSrc;
     if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));

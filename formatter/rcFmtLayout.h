@@ -186,6 +186,10 @@ inline bool bKeywordMayBeginAt(const char *p) {
                             arThirdBits[static_cast<uint8_t>(p[2])]) != 0;
 }
 
+// A part is broken when its metric is 1 or more, or while a block header's parameter list is
+// read (every parenthesis there is broken).
+inline bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
+
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
 // with st->iSite set. The walk decides by the byte at the reading position which of them it asks.
 int rcWordRules(LayoutState *st);     // the keywords' rules, at a letter

@@ -5,10 +5,6 @@
 #include "formatter/rcFmtLayout.h"
 
 namespace {
-// A part is broken when its metric is 1 or more, or while a block header's parameter list is
-// read (every parenthesis there is broken).
-bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlkKind == 2; }
-
 // The attribute list of an object type (AS OBJECT (, UNDER supertype () is laid out like a
 // parameter list: one attribute or method per line.
 bool bAttributeList(const LayoutState *st) {

@@ -135,6 +135,8 @@ const rFmtCase arParenCases[] = {
     {"blank before ( after IN and AND, not after a longer word", "WHERE x IN(1,2) and(y) OR MYIF(z)",
      "WHERE x IN (1, 2)\nand (y) OR MYIF(z)\n"},
     {"no blank before ( at the start", "IN(1)", "IN(1)\n"},
+    {"a comma before the \")\" of a short list keeps a blank after it", "SELECT f(a,) FROM t WHERE b IN (1 ,)",
+     "SELECT f(a, )\nFROM t\nWHERE b IN (1, )\n"},
     {"... after an operator too, not after a name's point or inside a word", "x:=not(y) + t.in(d) * x$in(e)",
      "x := not (y) + t.in(d) * x$in(e)\n"},
     {"white space before a comma goes, the comma's blank comes", "f(a ) ,b", "f(a)\n, b\n"},
