@@ -25,11 +25,7 @@ constexpr auto arJavaFlags = arWordsWith<W_JAVA_FLAG>();
 constexpr auto arWrappedObjects = arWordsWith<W_WRAPPED_UNIT>();
 
 // The length of the ASCII word at p (letters, digits, "_", "$", "#").
-size_t nWordLen(const char *p, const char *pEnd) {
-    const char *q = p;
-    while (q < pEnd && bIsWordByte(*q)) ++q;
-    return static_cast<size_t>(q - p);
-}
+size_t nWordLen(const char *p, const char *pEnd) { return static_cast<size_t>(pClassRunEnd(p, pEnd, CC_WORD) - p); }
 
 template <size_t N>
 bool bWordIn(const char *p, size_t n, const std::array<const char *, N> &arWords) {
