@@ -506,6 +506,7 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
         default:
             return q;
         }
+        if (*e == ' ') ++e;  // the blank after it goes with it (the text's NUL ends it)
         cPrev = e[-1];
         q = e;
     }
