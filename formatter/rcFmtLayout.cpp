@@ -473,8 +473,9 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
         switch (rPlainClasses.ar[static_cast<uint8_t>(*q)]) {
         case PL_BLANK:
             if (cPrev == ' ') return q;  // a second blank is dropped
-            e = q + 1;
-            break;
+            cPrev = ' ';
+            ++q;
+            continue;
         case PL_LETTER:
             if (bKeywordMayBeginAt(q)) return q;
             e = pClassRunEnd(q + 1, pTail, CC_INWORD);
