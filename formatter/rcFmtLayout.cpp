@@ -514,20 +514,6 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
     return q;
 }
 
-// Copies the text up to e, which holds no white space but single blanks after other bytes (and
-// what its literals hold) and begins with a byte that is no blank: the bookkeeping of the walk's
-// copies, once.
-void vCopyPlainRun(LayoutState *st, const char *e) {
-    const int64_t n = e - st->szSrc;
-    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
-    st->iDstLen += n;
-    st->cLast = e[-1];
-    st->iSlashLine = false;
-    st->nTrailWhite = e[-1] == ' ' ? 1 : 0;
-    st->iLineIdt = -1;
-    st->szSrc = e;
-}
-
 // The walk: at each position the rules of its byte decide; where none applies, the byte, or in a
 // statement the word that begins there, is copied, and with it the run after it through which no
 // rule applies.
@@ -557,7 +543,8 @@ int rcWalk(LayoutState *st) {
             }
             e = bWord ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : p + 1;
         }
-        vCopyPlainRun(st, pPlainRunEnd(st, e, e[-1]));
+        vCopyPlain(st, pPlainRunEnd(st, e, e[-1]));
+        st->iSlashLine = false;  // as the copies of its pieces would leave it
     }
     return RC_OK;
 }

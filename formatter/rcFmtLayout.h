@@ -225,6 +225,20 @@ inline void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     st->nTrailWhite = i == 0 ? st->nTrailWhite + n : n - i;
 }
 
+// Copies the text up to e, which holds no white space but single blanks after other bytes (and
+// what its literals hold) and begins with a byte that is no blank (a keyword with its blank, an
+// operator, a run of words): vCopy's bookkeeping for such bytes, done once.
+inline void vCopyPlain(LayoutState *st, const char *e) {
+    const int64_t n = e - st->szSrc;
+    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
+    st->iDstLen += n;
+    st->cLast = e[-1];
+    if (e[-1] != ' ') st->iSlashLine = false;  // as vPut: a blank after "/" keeps its line
+    st->nTrailWhite = e[-1] == ' ' ? 1 : 0;
+    st->iLineIdt = -1;
+    st->szSrc = e;
+}
+
 inline void vCopy(LayoutState *st, int64_t n, bool bData) {
     int64_t nLeft = st->szTail - st->szSrc;
     if (n > nLeft) n = nLeft;

@@ -76,7 +76,7 @@ void vBlankBefore(LayoutState *st) {
 
 void vOperator(LayoutState *st, int32_t n) {
     vBlankBefore(st);
-    vCopy(st, n);
+    vCopyPlain(st, st->szSrc + n);
     if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
 }
 
@@ -367,7 +367,7 @@ int rcNullTest(LayoutState *st) {
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_IS_NOT_NULL));
     if (n == 0) return RULE_PASS;
     vBlankBefore(st);
-    vCopy(st, n);
+    vCopyPlain(st, st->szSrc + n);
     return RC_OK;
 }
 }  // namespace
@@ -772,7 +772,7 @@ int rcBetween(LayoutState *st) {
     int32_t n;
     if (!bPrevBlank(st) || (n = iKwBlank(st, rBetween.sz)) == 0) return RULE_PASS;
     st->iInBetween = 1;
-    vCopy(st, n);
+    vCopyPlain(st, st->szSrc + n);
     return RC_OK;
 }
 
@@ -783,7 +783,7 @@ int rcAnd(LayoutState *st) {
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
         vBreakBefore(st, st->iIdt);
-    vCopy(st, n);
+    vCopyPlain(st, st->szSrc + n);
     return RC_OK;
 }
 
@@ -804,7 +804,7 @@ int rcClause(LayoutState *st) {
         // FROM among a call's arguments (EXTRACT, TRIM) is no clause.
         if (arClauseIds[*pi] == WORD_FROM && st->iIdt > 0 && st->arIdtFrame[st->iIdt].bCallPart) return RULE_PASS;
         if (st->iMetrix >= 1 && iPrevByte(st) != '\n') vBreakBefore(st, st->iIdt);
-        vCopy(st, n);
+        vCopyPlain(st, st->szSrc + n);
         return RC_OK;
     }
     return RULE_PASS;
@@ -817,7 +817,7 @@ int rcStmtWord(LayoutState *st) {
         int32_t n = iWordLen(st, szWord);
         if (n > 0) {
             st->iInStmt = 1;
-            vCopy(st, n);
+            vCopyPlain(st, st->szSrc + n);
             return RC_OK;
         }
     }
