@@ -1,7 +1,7 @@
 // The keyword layout rules: null tests, PL/SQL block words, BETWEEN and AND, clause keywords and
-// statement words, tried in this order at a word; the first that applies there wins. And the rules
-// of the bytes that begin no word: the SQL*Plus terminator, operators, conditional compilation and
-// ";".
+// statement words, tried in this order at a letter; the first that applies there wins. And the
+// rules the walk asks at "/", at an operator, at "$" and at ";": the SQL*Plus terminator,
+// operators, conditional compilation, the end of a statement.
 #include <cassert>
 #include <cstring>
 
