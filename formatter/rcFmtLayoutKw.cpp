@@ -759,7 +759,7 @@ int rcSemicolon(LayoutState *st) {
     const size_t iAt = static_cast<size_t>(st->szSrc - st->ssSrc);
     while (st->iNextBlank < b->n && b->p[st->iNextBlank] < iAt) ++st->iNextBlank;
     const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
-    vCopy(st, 1);
+    vCopyPlain(st, st->szSrc + 1);
     if (bBlank) vPut(st, "\n", 1);
     vLineBreak(st);
     return RC_OK;

@@ -56,7 +56,7 @@ int rcOpenParen(LayoutState *st) {
         return rc;
     }
     if (bAttributeList(st) && st->iMetrix < 1) st->iMetrix = 1;
-    vCopy(st, 1);
+    vCopyPlain(st, st->szSrc + 1);
     ++st->nParens;
     if (!bBroken(st)) return RC_OK;
     st->arIdtFrame[st->iIdt].iMetrix = st->iMetrix;
@@ -70,7 +70,7 @@ int rcOpenParen(LayoutState *st) {
 int rcCloseParen(LayoutState *st) {
     if (st->nParens > 0) --st->nParens;
     if (!bBroken(st)) {
-        vCopy(st, 1);
+        vCopyPlain(st, st->szSrc + 1);
         st->iMetrix = 1;
         return RC_OK;
     }
@@ -85,14 +85,14 @@ int rcCloseParen(LayoutState *st) {
         vStepBack(st);
     else
         vLineBreak(st);
-    vCopy(st, 1);
+    vCopyPlain(st, st->szSrc + 1);
     st->iMetrix = st->arIdtFrame[st->iIdt].iMetrix;
     return RC_OK;
 }
 
 int rcComma(LayoutState *st) {
     if (bBroken(st) && iPrevByte(st) != '\n') vLineBreak(st);
-    vCopy(st, 1);
+    vCopyPlain(st, st->szSrc + 1);
     if (st->szSrc >= st->szTail || *st->szSrc != ' ') vBlankAfter(st);
     return RC_OK;
 }
