@@ -107,6 +107,8 @@ int iPlatConvert(PlatCodeset eFrom, PlatCodeset eTo, const char *p, size_t n, ch
     return iIconvConvert(szIconvName(eFrom), szIconvName(eTo), p, n, pOut, nCap, pnOut);
 }
 
+bool bPlatUtf8Codeset(const char *szCodeset) { return iCodesetFamily(szCodeset) == CODESET_UTF8; }
+
 // Sets LC_CTYPE from the environment only for the moment it takes to read its codeset: the
 // program's own character classes stay those of the locale it had (a Latin-1 locale's toupper
 // would change Shift_JIS bytes). Returns a static copy of the name, or null as the header says,

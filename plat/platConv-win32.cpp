@@ -142,6 +142,8 @@ int iPlatConvert(PlatCodeset eFrom, PlatCodeset eTo, const char *p, size_t n, ch
 // Messages on Windows stay in the console's Shift_JIS.
 const char *szPlatMessageCodeset() { return nullptr; }
 
+bool bPlatUtf8Codeset(const char *) { return false; }
+
 int iPlatConvertToCodeset(const char *, const char *, size_t, char *, size_t, size_t *pnOut) {
     *pnOut = 0;
     return PLAT_CONV_UNAVAILABLE;

@@ -61,6 +61,10 @@ int iPlatConvert(PlatCodeset eFrom, PlatCodeset eTo, const char *p, size_t n, ch
 // The name stays valid until the next call. On Windows always null.
 const char *szPlatMessageCodeset();
 
+// Whether the codeset szCodeset, a name szPlatMessageCodeset gives, is UTF-8 (under any of its
+// names). On Windows always false. This function can't fail.
+bool bPlatUtf8Codeset(const char *szCodeset);
+
 // Upper bound of the bytes that converting n bytes of Shift_JIS into a codeset named by
 // szPlatMessageCodeset can produce: 3 per byte (a half-width katakana byte is three bytes of
 // UTF-8). SIZE_MAX when the bound does not fit a size_t. This function can't fail.

@@ -19,6 +19,12 @@ const int nMsgTexts = static_cast<int>(sizeof arMsgTexts / sizeof arMsgTexts[0])
 void vUseMessageCodeset() {
     const char *szCodeset = szPlatMessageCodeset();
     if (szCodeset == nullptr) return;
+    // On a UTF-8 terminal a message is its readable text, which is the UTF-8 form of its bytes:
+    // nothing to convert (a test holds the two alike).
+    if (bPlatUtf8Codeset(szCodeset)) {
+        for (int i = 0; i < nMsgTexts; ++i) *arMsgTexts[i].pszMsg = arMsgTexts[i].szUtf8;
+        return;
+    }
     // The converted catalogue lives as long as the process: one block of static storage, filled
     // once. A message that does not convert, or does not fit, stays Shift_JIS.
     static char abMessages[24576];

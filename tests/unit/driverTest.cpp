@@ -9,6 +9,7 @@
 #include "modes/rcConfig.h"
 #include "modes/rcDumpName.h"
 #include "modes/rcRunOptions.h"
+#include "plat/platConv.h"
 #include "plat/platStdio.h"
 #include "plat/platTime.h"
 #include "runtime/msgCatalog.h"
@@ -246,6 +247,21 @@ TEST(Messages, CatalogueBytesAreTheReadableTexts) {
     ASSERT_GT(nMsgTexts, 40);
     for (int i = 0; i < nMsgTexts; ++i)
         EXPECT_EQ(sSjis(arMsgTexts[i].szUtf8), *arMsgTexts[i].pszMsg) << arMsgTexts[i].szUtf8;
+}
+
+// A UTF-8 terminal is shown each message's readable text as it is: the system's conversion of
+// the message's bytes gives the same text.
+TEST(Messages, ReadableTextsAreTheBytesInUtf8) {
+    if (!bPlatUtf8Codeset("UTF-8")) GTEST_SKIP() << "messages stay Shift_JIS here";
+    for (int i = 0; i < nMsgTexts; ++i) {
+        const std::string sBytes = sSjis(arMsgTexts[i].szUtf8);
+        std::string sOut(nPlatConvBoundToCodeset(sBytes.size()) + 1, '\0');
+        size_t nOut = 0;
+        ASSERT_EQ(0, iPlatConvertToCodeset("UTF-8", sBytes.data(), sBytes.size(), &sOut[0], sOut.size(), &nOut))
+            << arMsgTexts[i].szUtf8;
+        sOut.resize(nOut);
+        EXPECT_EQ(arMsgTexts[i].szUtf8, sOut);
+    }
 }
 
 TEST(Messages, ConsoleWritesCrLf) {
