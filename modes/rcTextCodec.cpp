@@ -112,12 +112,14 @@ bool bHoldsNul(const char *p, size_t n) { return std::memchr(p, '\0', n) != null
 
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
                   size_t *pn, size_t *pcap, uint64_t uExpect) {
-    const size_t nBlock = 65536;  // reads in blocks of 64 KiB at least
+    const size_t nBlock = 65536;  // the block grows by 64 KiB at least
     // The expected bytes and a block more: the read that finds the end has room.
     if (uExpect > 0 && uExpect <= uint64_t(TEXT_MAX) && !bGrowTo(pp, pcap, *pn + size_t(uExpect) + nBlock + 1))
         return ENOMEM;
     for (;;) {
-        if (*pcap - *pn < nBlock + 1) {
+        // A read fills the room it is given unless the stream ends: the block grows only when
+        // full, so that a short text is read without a second block.
+        if (*pcap - *pn < 2) {
             if (*pn > size_t(TEXT_MAX)) return EFBIG;
             if (!bGrowTo(pp, pcap, *pn + nBlock + 1)) return ENOMEM;
         }
