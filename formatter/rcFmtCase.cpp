@@ -49,20 +49,24 @@ void vSetKeywordCase(char *pText, size_t nText, TextEnc rEnc, int32_t eKeywordCa
     if (eKeywordCase != KWCASE_UPPER && eKeywordCase != KWCASE_LOWER) return;
     TokenReader reader(pText, nText, rEnc, GRAIN_STATEMENTS);
     // A keyword waits for the token after it, which may glue it to a name. The tokens are read
-    // a batch at a time.
-    Token tBefore{}, tKeyword{};
-    bool bBefore = false, bKeyword = false;
-    Token arTok[256];
+    // a batch at a time; the token before and the waiting keyword are kept across batches.
+    Token arTok[256], tBefore{}, tKeyword{};
+    const Token *pBefore = nullptr, *pKeyword = nullptr;
     for (size_t nTok; (nTok = reader.nRead(arTok, sizeof arTok / sizeof *arTok)) > 0;) {
         for (const Token *pTok = arTok; pTok < arTok + nTok; ++pTok) {
             const Token &t = *pTok;
-            const bool bTouching = bBefore && bTouch(tBefore, t);
-            if (bKeyword && !(bTouching && bNameGlueAfter(t, pText))) vCaseToken(pText, tKeyword, eKeywordCase);
-            bKeyword = bKeywordToken(t) && !(bTouching && bNameGlueBefore(tBefore, pText));
-            if (bKeyword) tKeyword = t;
-            tBefore = t;
-            bBefore = true;
+            const bool bTouching = pBefore != nullptr && bTouch(*pBefore, t);
+            if (pKeyword != nullptr && !(bTouching && bNameGlueAfter(t, pText))) vCaseToken(pText, *pKeyword, eKeywordCase);
+            pKeyword = bKeywordToken(t) && !(bTouching && bNameGlueBefore(*pBefore, pText)) ? pTok : nullptr;
+            pBefore = pTok;
+        }
+        // The batch is read over by the next: the two tokens that outlive it are copied.
+        tBefore = *pBefore;
+        pBefore = &tBefore;
+        if (pKeyword != nullptr) {
+            tKeyword = *pKeyword;
+            pKeyword = &tKeyword;
         }
     }
-    if (bKeyword) vCaseToken(pText, tKeyword, eKeywordCase);
+    if (pKeyword != nullptr) vCaseToken(pText, *pKeyword, eKeywordCase);
 }

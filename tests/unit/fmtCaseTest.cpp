@@ -147,3 +147,19 @@ TEST(KeywordCase, KeepChangesNoLetter) {
     EXPECT_EQ(sWant, szOut);
     vFree(szOut);
 }
+
+// The token reader hands the pass its tokens a batch at a time: a keyword at the end of a batch
+// still waits for the token after it, which may glue it to a name, wherever the batch ends.
+TEST(KeywordCase, AKeywordAtTheEndOfABatchWaitsForTheNextToken) {
+    std::string sIn = "select x", sWant = "SELECT x";
+    // Five repetitions hold 45 tokens, an odd number: over the text the keywords meet every place
+    // of a batch whose size is a power of two.
+    for (int i = 0; i < 1500; ++i) {
+        const std::string sShift(static_cast<size_t>(i % 5), '+');  // moves the words along the batches
+        sIn += ", 1" + sShift + " date, date.x";
+        std::string sPlus;
+        for (int k = 0; k < i % 5; ++k) sPlus += " +";
+        sWant += "\n, 1" + sPlus + " DATE\n, date.x";
+    }
+    EXPECT_EQ(sWant + "\n", sFormat(sIn, KWCASE_UPPER));
+}
