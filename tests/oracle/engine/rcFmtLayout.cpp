@@ -273,14 +273,15 @@ void vCarryBlockCmt(LayoutState *st) {
 }
 
 // The end of the label "<<name>>" at the reading position, or null when no ">>" closes it
-// within the length of a name, or a comment or a line end comes first: then "<<" is no label
-// but two operators.
+// within the length of a name, or a comment, a line end or a literal comes first: then "<<" is no
+// label but two operators. A literal is no part of a name, and every other pass reads it whole
+// (in <<q'#'>>;#' the literal runs to the last quote).
 const char *pLabelEnd(const LayoutState *st) {
     const char *p = st->szSrc + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
     // a quoted name inside (<<"a>>b">>) is read whole
     while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
-        if (bCmtAt(p) || *p == '\n') return nullptr;
-        p = bQuoteAt(p) ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
+        if (bCmtAt(p) || *p == '\n' || (*p != '"' && bLiteralAt(p, st->ssSrc, st->szTail))) return nullptr;
+        p = *p == '"' ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
     }
     return p < pStop ? p + 2 : nullptr;
 }
