@@ -328,18 +328,6 @@ void vWalkBlank(LayoutState *st) {
     st->szSrc += 1;
 }
 
-// Copies the n bytes of a word at the reading position (within the text): vCopy's bookkeeping
-// for bytes that hold no white space.
-void vCopyWord(LayoutState *st, int64_t n) {
-    if (bRoom(st, n)) vCopyRun(st->pOut + st->iDstLen, st->szSrc, static_cast<size_t>(n));
-    st->iDstLen += n;
-    st->cLast = st->szSrc[n - 1];
-    st->iSlashLine = false;
-    st->nTrailWhite = 0;
-    st->iLineIdt = -1;
-    st->szSrc += n;
-}
-
 // What the walk asks at a byte that stands at a word's start or outside a word.
 enum WalkClass : uint8_t {
     WK_OTHER,    // no rule begins here
@@ -537,7 +525,7 @@ int rcWalk(LayoutState *st) {
             const bool bWord = bIsWordByte(*p);
             if (!bInStmt || !(bWord || rPlainClasses.ar[static_cast<uint8_t>(*p)] == PL_PUNCT)) {
                 if (bWord)
-                    vCopyWord(st, 1);
+                    vCopyPlain(st, p + 1);
                 else
                     vCopy(st, 1);
                 continue;
