@@ -394,6 +394,8 @@ const rFmtCase arCommandSetCases[] = {
     {"a one-letter word that begins a statement is code", "a := b;\ni := i + 1;", "a := b;\ni := i + 1;\n"},
     {"a command word glued to a word is no command", "prompt_x:=1;", "prompt_x := 1;\n"},
     {"an operator after a command word parts it as a blank would", "prompt:=1;", "prompt:=1;\n"},
+    {"so does a comma, before which the layout breaks the line: a comment after it stays whole",
+     "a;\nSET,/*c\nb//,c*/,d;", "a;\nSET,/*c\nb / /\n, c * /\n, d;\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 

@@ -91,6 +91,8 @@ TEST(Tokens, CommandsAndUnitsCarriedWhole) {
          "^W[x] P[;] _P[/] _W[y] P[;]"},
         {"a command word inside a statement is a word", "select prompt from t;",
          "^W[select] _W[prompt] _W[from] _W[t] P[;]"},
+        {"a command word before a comma is the command: the layout breaks the line before it",
+         "set,/*c\nb*/,d;", "^M[set,/*c\n] ^W[b] O[*] P[/] P[,] W[d] P[;]"},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText)) << c.szName;
 }
