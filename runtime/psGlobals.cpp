@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "plat/platFile.h"
+#include "plat/platMem.h"
 #include "plat/platStdio.h"
 #include "runtime/msgCatalog.h"
 
@@ -97,14 +98,19 @@ int rcNoMem(const char *szFunc, const char *szModuleName, int iLine) {
     return rcTrail(RC_NOMEM, szFunc, szModuleName, iLine);
 }
 
+// A block of a large text's size is advised onto large pages before it is filled.
 void *pvAlloc(size_t n) {
     if (bAllocFails()) return nullptr;
-    return std::calloc(n == 0 ? 1 : n, 1);
+    void *p = std::calloc(n == 0 ? 1 : n, 1);
+    if (p != nullptr && n >= nPlatLargeBlock) vPlatAdviseLargeBlock(p, n);
+    return p;
 }
 
 void *pvRealloc(void *p, size_t n) {
     if (bAllocFails()) return nullptr;
-    return std::realloc(p, n == 0 ? 1 : n);
+    void *pNew = std::realloc(p, n == 0 ? 1 : n);
+    if (pNew != nullptr && n >= nPlatLargeBlock) vPlatAdviseLargeBlock(pNew, n);
+    return pNew;
 }
 
 void vFree(void *p) { std::free(p); }

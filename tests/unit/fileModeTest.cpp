@@ -1,6 +1,7 @@
 // File and console mode below the formatter: stored bytes and their text, document types, the
 // extraction of statements (with a stand-in formatter that marks each one), and file-mode runs
 // on temporary directories.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
+#include "plat/platMem.h"
 #include "plat/platStdio.h"
 #include "formatter/rcFmtLex.h"
 #include "unitHelpers.h"
@@ -171,6 +173,26 @@ TEST(TextCodec, ReadsAStreamWholeWhateverSizeWasExpected) {
         EXPECT_EQ('\0', p[n]) << uExpect;
         vFree(p);
         std::fclose(fp);
+    }
+}
+
+// A block of a large text's size, advised onto large pages, is zero when new and keeps every
+// byte as it grows past the size from which the advice is given and on (a text is read into
+// such a block, and the layout writes into the one the text leaves).
+TEST(TextCodec, LargeBlocksKeepTheirBytesAsTheyGrow) {
+    for (size_t nFirst : {size_t(64) << 10, nPlatLargeBlock - 1, nPlatLargeBlock, nPlatLargeBlock * 2 + 4097}) {
+        char *p = static_cast<char *>(pvAlloc(nFirst));
+        ASSERT_NE(nullptr, p) << nFirst;
+        EXPECT_EQ(nFirst, size_t(std::count(p, p + nFirst, '\0'))) << nFirst << ": a new block is zero";
+        size_t cap = nFirst, n = 0;
+        for (; n < nPlatLargeBlock * 5; n += 4093) {
+            ASSERT_TRUE(bGrowTo(&p, &cap, n + 4093)) << nFirst;
+            for (size_t i = n; i < n + 4093; ++i) p[i] = static_cast<char>('a' + i % 251 % 26);
+        }
+        size_t nWrong = 0;
+        for (size_t i = 0; i < n; ++i) nWrong += p[i] != static_cast<char>('a' + i % 251 % 26);
+        EXPECT_EQ(size_t(0), nWrong) << nFirst;
+        vFree(p);
     }
 }
 

@@ -1,0 +1,24 @@
+#include "plat/platMem.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+// Transparent huge pages (Linux) back the 2 MiB-aligned stretches of the block. The advice
+// covers the block's whole pages: a block of this size is a mapping of its own, and advice on a
+// part of it would split the mapping, which the allocator then could no longer grow in place.
+// Systems without such pages have no MADV_HUGEPAGE, and there the advice is none.
+void vPlatAdviseLargeBlock(void *p, size_t n) {
+#if defined(MADV_HUGEPAGE)
+    const long lPage = sysconf(_SC_PAGESIZE);
+    if (lPage <= 0) return;
+    const uintptr_t uPage = static_cast<uintptr_t>(lPage);
+    const uintptr_t uStart = reinterpret_cast<uintptr_t>(p) & ~(uPage - 1);
+    const uintptr_t uEnd = (reinterpret_cast<uintptr_t>(p) + n + uPage - 1) & ~(uPage - 1);
+    (void)madvise(reinterpret_cast<void *>(uStart), uEnd - uStart, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}

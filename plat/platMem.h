@@ -1,0 +1,13 @@
+// Large blocks of memory: the texts the program holds are read, squeezed and laid out in blocks
+// of their own size, and each page of such a block costs a fault when it is first touched.
+#pragma once
+#include <cstddef>
+
+// The size from which a block is worth the advice below.
+constexpr size_t nPlatLargeBlock = size_t(4) << 20;
+
+// Advises the system that the block [p, p + n) (of nPlatLargeBlock bytes or more), which the
+// program is about to fill, is best backed by large pages: a 10 MB text then costs some
+// twenty faults a block instead of some two and a half thousand. A hint only: where the system
+// has no such pages, or declines, nothing changes, and the block's bytes never do.
+void vPlatAdviseLargeBlock(void *p, size_t n);
