@@ -11,6 +11,7 @@
 #include "modes/rcRunOptions.h"
 #include "modes/rcTextCodec.h"
 #include "plat/platConv.h"
+#include "plat/platFile.h"
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 
@@ -56,9 +57,12 @@ int rcWriteFailed(int iErr, const char *szFunc, int iLine) {
 }
 
 // Standard input to its end, into *pRun. A read error is no end of input: a text cut short is
-// neither formatted nor written back as if whole.
+// neither formatted nor written back as if whole. Input from a file on a disk is read into a
+// block of its size, made at once: a block that grows is touched twice.
 int rcReadInput(ConsoleRun *pRun, const char *szFunc) {
-    int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &pRun->pRaw, &pRun->nRaw, &pRun->capRaw);
+    uint64_t uLeft = 0;
+    if (iPlatStreamLeft(0, &uLeft) != 0) uLeft = 0;
+    int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &pRun->pRaw, &pRun->nRaw, &pRun->capRaw, uLeft);
     if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem(szFunc, szModule, SITE_GROW);
     if (iErr != 0) {
         iConPrintf(szMsgOpen, szErrorPrefix, pRun->szName, std::strerror(iErr), "");

@@ -42,6 +42,16 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
     return 0;
 }
 
+int iPlatStreamLeft(int iStream, uint64_t *puLeft) {
+    struct stat st;
+    if (fstat(iStream, &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode)) return ENODEV;
+    const off_t iAt = lseek(iStream, 0, SEEK_CUR);
+    if (iAt < 0) return errno;
+    *puLeft = st.st_size > iAt ? static_cast<uint64_t>(st.st_size - iAt) : 0;
+    return 0;
+}
+
 int iPlatUnlink(const char *szPath) {
     // A file its owner may not write is read-only, as on Windows, even where the directory
     // would let it be removed.

@@ -71,6 +71,17 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
     return iHandleId(h, puDevId, puFileId);
 }
 
+int iPlatStreamLeft(int iStream, uint64_t *puLeft) {
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(iStream));
+    if (h == INVALID_HANDLE_VALUE) return EBADF;
+    if (GetFileType(h) != FILE_TYPE_DISK) return ENODEV;
+    LARGE_INTEGER iSize, iAt, iZero;
+    iZero.QuadPart = 0;
+    if (!GetFileSizeEx(h, &iSize) || !SetFilePointerEx(h, iZero, &iAt, FILE_CURRENT)) return EIO;
+    *puLeft = iSize.QuadPart > iAt.QuadPart ? static_cast<uint64_t>(iSize.QuadPart - iAt.QuadPart) : 0;
+    return 0;
+}
+
 int iPlatUnlink(const char *szPath) { return _unlink(szPath) == 0 ? 0 : errno; }
 
 const size_t nPlatPathMax = MAX_PATH - 1;

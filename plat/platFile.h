@@ -28,6 +28,11 @@ int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId);
 // ENODEV for a terminal, a pipe or a device, which no path names.
 int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId);
 
+// The bytes of a standard stream that is a file on a disk from where it stands to its end, as
+// the file is now (a hint for the size of the block that reads it: the file may still grow);
+// ENODEV for a terminal, a pipe or a device.
+int iPlatStreamLeft(int iStream, uint64_t *puLeft);
+
 // Deletes a file; 0 or the C library's error number. A file without write permission counts as
 // read-only (EACCES) on every platform.
 int iPlatUnlink(const char *szPath);

@@ -92,6 +92,20 @@ TEST(StdinE2E, WhatStandardInputIsChoosesTheMode) {
 }
 
 #if !defined(_WIN32)
+// A file that the shell has read in part before quorva starts is formatted from where it stands:
+// its size tells the block to read it into, never where the text begins.
+TEST(StdinE2E, AFileReadInPartIsFormattedFromWhereItStands) {
+    const std::string sIn = "select 1 from dual;\nselect a,b from t;\n";
+    const struct { const char *szName; std::string sLine, sOut; } arCases[] = {
+        {"after its first line", "{ read -r x; " + sProgram + " -q -o; } < e2e_line.in", "select a\n, b\nfrom t;\n"},
+        {"at its end", "{ cat > /dev/null; " + sProgram + " -q -o; } < e2e_line.in", ""},
+    };
+    for (const auto &c : arCases) {
+        RunResult r = rRunLine(c.sLine, sIn);
+        EXPECT_EQ(c.sOut, r.sOut) << c.szName << r.sErr;
+    }
+}
+
 // A terminal as standard input (a pseudo-terminal of script(1)) keeps the clipboard.
 TEST(StdinE2E, ATerminalKeepsTheClipboard) {
     if (std::system("command -v script > /dev/null") != 0) GTEST_SKIP() << "*** SKIPPED: script(1) is not installed ***";
