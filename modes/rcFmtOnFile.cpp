@@ -277,6 +277,7 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, S
     // or trace file gets it too.
     rFileStyle.bCrLf = bCrLfFor(eEol, doc.rForm);
     TextWriter out(doc.rForm, rFileStyle.bCrLf);
+    out.vExpect(doc.nRaw + doc.nRaw / 8);  // the statements' layout makes them a little longer
     int32_t iNumStmts = 0;
     rc = rcFmtDoc(szPath, doc, &out, &rFileStyle, &iNumStmts);
     if (rc != RC_OK) return rc;

@@ -105,6 +105,11 @@ struct TextWriter {
     // From now on the bytes go to fp in blocks; only for text stored as bytes (not UTF-16),
     // which no put can refuse but the stream.
     void vSinkTo(FILE *fp) { pSink = fp; }
+    // Makes room for about nBytes at once, for a writer that gathers a whole result about as
+    // long as its input: a block made at its size is touched once, and a large one goes onto
+    // large pages before its first byte is written. Only a hint: without the memory the block
+    // grows as the bytes come.
+    void vExpect(size_t nBytes) { (void)bGrowTo(&p, &cap, nBytes); }
     // The text as it is (only re-encoded as UTF-16 where the form asks for it).
     bool bPut(const char *pText, size_t nLen);
     // The text with every line end, LF or CR LF, as the chosen one; a lone CR stays.
