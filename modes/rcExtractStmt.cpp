@@ -338,7 +338,9 @@ int rcFmtOneStmt(const char *p, size_t n, TextWriter *pOut, const char *szPath, 
     int rc = pfnFmtStmt(p, n, &szStmtFmt, rStmtStyle);
     if (rc != RC_OK) return rcFail(rc, iSiteFmt);
     assert(rStmtStyle->iFmtLen >= 0);
-    if (!pOut->bPut(szStmtFmt, static_cast<size_t>(rStmtStyle->iFmtLen))) return rcPutFailed(szPath, pOut->iErr, iSiteWrite);
+    char *pFmt = szStmtFmt;
+    szStmtFmt = nullptr;  // the writer's now
+    if (!pOut->bPutBlock(pFmt, static_cast<size_t>(rStmtStyle->iFmtLen))) return rcPutFailed(szPath, pOut->iErr, iSiteWrite);
     return RC_OK;
 }
 

@@ -186,6 +186,7 @@ int rcFmtDoc(const char *szPath, const DocText &doc, TextWriter *pOut, StmtStyle
     if (iDocType == DOC_SCRIPT)
         return rcFmtOneStmt(doc.pText, doc.nText, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
                             SITE_WRITE_SCRIPT);
+    pOut->vExpect(doc.nText + doc.nText / 8);  // the statements' layout makes them a little longer
     return rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt);
 }
 
@@ -277,7 +278,6 @@ int rcFmtFile(const char *szPath, const PlatStat &rStat, const Counters &rCnt, S
     // or trace file gets it too.
     rFileStyle.bCrLf = bCrLfFor(eEol, doc.rForm);
     TextWriter out(doc.rForm, rFileStyle.bCrLf);
-    out.vExpect(doc.nRaw + doc.nRaw / 8);  // the statements' layout makes them a little longer
     int32_t iNumStmts = 0;
     rc = rcFmtDoc(szPath, doc, &out, &rFileStyle, &iNumStmts);
     if (rc != RC_OK) return rc;

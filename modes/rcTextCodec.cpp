@@ -163,6 +163,19 @@ bool TextWriter::bPut(const char *pText, size_t nLen) {
     return bPutUtf16(pText, nLen);
 }
 
+bool TextWriter::bPutBlock(char *pBlock, size_t nLen) {
+    if (rForm.eUtf16 == 0 && pSink == nullptr && n == 0) {
+        vFree(p);
+        p = pBlock;
+        n = nLen;
+        cap = nLen + 1;
+        return true;
+    }
+    const bool bOk = bPut(pBlock, nLen);
+    vFree(pBlock);
+    return bOk;
+}
+
 bool TextWriter::bFlush() {
     if (pSink == nullptr || n == 0) return true;
     if (!bWriteAllBytes(pSink, std::fwrite, p, n)) {

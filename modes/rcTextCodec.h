@@ -112,6 +112,10 @@ struct TextWriter {
     void vExpect(size_t nBytes) { (void)bGrowTo(&p, &cap, nBytes); }
     // The text as it is (only re-encoded as UTF-16 where the form asks for it).
     bool bPut(const char *pText, size_t nLen);
+    // The same for the text of a block of the heap (nLen bytes, a NUL after them) that the caller
+    // gives up: a writer that holds nothing yet and writes bytes as they are takes the block
+    // itself instead of a copy. The block is the writer's on every path.
+    bool bPutBlock(char *pBlock, size_t nLen);
     // The text with every line end, LF or CR LF, as the chosen one; a lone CR stays.
     bool bPutLines(const char *pText, size_t nLen);
     // Writes what a sink writer still holds; true at once for a writer without a stream.

@@ -231,8 +231,10 @@ TEST(AllocWalk, FileModeOnADirectory) {
             return rc;
         },
         "rcFmtOnFile", 10);
+    // A script's result is not copied (the writer takes the formatter's block): its writing fails
+    // only in the stream (the faults below), no allocation stands there.
     for (const char *sz : {"rcDirEntries-41", "rcOnRepeatDirEntry-43", "rcOnRepeatDirEntry-56", "rcFindConfig-235",
-                           "rcFmtOnFile-388", "rcFmtOnFile-405", "rcFmtOnFile-436", "rcFmtOnFile-501"})
+                           "rcFmtOnFile-388", "rcFmtOnFile-405", "rcFmtOnFile-436"})
         EXPECT_EQ(1u, sets.count(sz)) << sz;
 }
 
