@@ -6,9 +6,9 @@
 #include <cstdint>
 
 // Transparent huge pages (Linux) back the 2 MiB-aligned stretches of the block. The advice
-// covers the block's whole pages: a block of this size is a mapping of its own, and advice on a
-// part of it would split the mapping, which the allocator then could no longer grow in place.
-// Systems without such pages have no MADV_HUGEPAGE, and there the advice is none.
+// covers the block's whole pages: the allocator most often maps a block of this size apart, and
+// advice on a part of that mapping would split it, so that the allocator could no longer grow it
+// in place. Systems without such pages have no MADV_HUGEPAGE, and there the advice is none.
 void vPlatAdviseLargeBlock(void *p, size_t n) {
 #if defined(MADV_HUGEPAGE)
     const long lPage = sysconf(_SC_PAGESIZE);

@@ -7,7 +7,7 @@
 constexpr size_t nPlatLargeBlock = size_t(4) << 20;
 
 // Advises the system that the block [p, p + n) (of nPlatLargeBlock bytes or more), which the
-// program is about to fill, is best backed by large pages: a 10 MB text then costs some
-// twenty faults a block instead of some two and a half thousand. A hint only: where the system
-// has no such pages, or declines, nothing changes, and the block's bytes never do.
+// program is about to fill, is best backed by large pages: the first touch of each 2 MiB of it
+// then costs one fault where it cost 512. A hint only: where the system has no such pages, or
+// declines, nothing changes, and the block's bytes never do.
 void vPlatAdviseLargeBlock(void *p, size_t n);
