@@ -140,10 +140,6 @@ bool bPlsqlStart(const char *p, const char *pEnd);
 bool bSlashLine(const char *p, const char *pEnd);
 // Whether a "/" (not a comment's "/*") is the next byte after the white space at p.
 bool bSlashAhead(const char *p, const char *pEnd);
-// Whether the comment that ends at p stands before a "/" on a later line that holds more than
-// the "/": the next byte after the white space at p (a line comment's own line feed counts),
-// which holds a line feed, is a "/" that begins no comment and is no "/" line.
-bool bSlashAfterCmt(const char *p, const char *pEnd);
 // Where the command or the unit carried whole that begins at q ends, or null when none begins
 // there; *pbWhole tells a unit carried whole.
 const char *pCommandEnd(const char *q, const char *pEnd, bool *pbWhole);

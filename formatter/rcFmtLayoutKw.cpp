@@ -372,10 +372,14 @@ int rcNullTest(LayoutState *st) {
 }
 }  // namespace
 
-// "/" after ";" or a line break is the SQL*Plus terminator: the statement's state ends and a line
-// break follows. Anywhere else it is the division sign.
+// "/" after ";", or after a line break alone on its line, is the SQL*Plus terminator: the
+// statement's state ends and a line break follows. Anywhere else it is the division sign: a "/"
+// that begins a line after a comment with more after it is no terminator for the tool, nor for
+// the script finder, and a line break after it would give what follows a line start, where a
+// second run would read a command.
 int rcSlash(LayoutState *st) {
-    if (!bPrevSemiOrNewline(st)) {
+    const int cPrev = iPrevByte(st);
+    if (!(cPrev == ';' || (cPrev == '\n' && bSlashLine(st->szSrc, st->szTail)))) {
         // A division sign that begins its line must not end it too: a line holding only "/"
         // is the SQL*Plus terminator.
         bool bLineStart = st->iLineIdt >= 0;

@@ -163,15 +163,6 @@ bool bSlashAhead(const char *p, const char *pEnd) {
     return p < pEnd && *p == '/' && !bCmtAtIn(p, pEnd);
 }
 
-// The layout keeps the line feed after a comment, and a "/" after a line feed it takes for the
-// terminator, giving what follows the "/" a line of its own.
-bool bSlashAfterCmt(const char *p, const char *pEnd) {
-    bool bLf = p[-1] == '\n';
-    for (; p < pEnd && bIsWhite(*p); ++p)
-        if (*p == '\n') bLf = true;
-    return bLf && p < pEnd && *p == '/' && !bCmtAtIn(p, pEnd) && !bSlashLine(p, pEnd);
-}
-
 namespace {
 
 // The end of a command line at p, with the lines it continues onto: a line whose last byte

@@ -321,8 +321,7 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             uWhite = uWhite_;
             p = p_;
         }
-        if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT || t.eKind == TK_BLOCK_CMT) &&
-            bEndsStmt(eLead == LEAD_SEMI))
+        if (eGrain != GRAIN_STATEMENTS && (eLead == LEAD_SEMI || t.eKind == TK_LINE_CMT) && bEndsStmt(eLead == LEAD_SEMI))
             break;
     }
     p_ = p;
@@ -330,16 +329,13 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
     return n;
 }
 
-// Whether the token just cut (p_ past it), a ";" (bSemi) or a comment, ends the statement: a ";"
-// of a SQL statement, or one that a "/" follows, a line comment whose line feed a "/" line
-// follows, or a comment after which a "/" begins a later line with more on it.
+// Whether the token just cut (p_ past it), a ";" (bSemi) or a line comment, ends the statement:
+// a ";" of a SQL statement, or one that a "/" follows, or a line comment whose line feed a "/"
+// line follows.
 bool TokenReader::bEndsStmt(bool bSemi) {
     if (!bSemi && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
         bLineStart_ = true;  // a line comment's line feed ends its line
         bSlashEnds_ = bAfterBlockCmt_ = false;
-    } else if (!bSemi && bSlashAfterCmt(p_, pEnd_)) {
-        bLineStart_ = bAfterBlockCmt_ = false;  // the "/" on a line after a comment ends it too
-        bSlashEnds_ = true;
     } else if (bSemi && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
         bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
         bSlashEnds_ = true;

@@ -396,9 +396,10 @@ const rFmtCase arCommandSetCases[] = {
     {"an operator after a command word parts it as a blank would", "prompt:=1;", "prompt:=1;\n"},
     {"so does a comma, before which the layout breaks the line: a comment after it stays whole",
      "a;\nSET,/*c\nb//,c*/,d;", "a;\nSET,/*c\nb / /\n, c * /\n, d;\n"},
-    {"a \"/\" on the line after a comment ends the statement: what follows it, on a line of its own, "
-     "may be a command",
-     "e --c\n/!/*\n/AND/**/", "e --c\n/\n!/*\n/ /**/AND\n"},
+    {"a \"/\" on the line after a comment with more after it is the division sign: what follows it "
+     "gets no line start, where a second run would read a command",
+     "e --c\n/!/*\n/AND/**/", "e --c\n/ ! /*\n/AND/**/\n"},
+    {"so it is after a block comment's line end", "e /*c*/\n/!x  y", "e /*c*/\n/ !x y\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 

@@ -93,8 +93,6 @@ TEST(Tokens, CommandsAndUnitsCarriedWhole) {
          "^W[select] _W[prompt] _W[from] _W[t] P[;]"},
         {"a command word before a comma is the command: the layout breaks the line before it",
          "set,/*c\nb*/,d;", "^M[set,/*c\n] ^W[b] O[*] P[/] P[,] W[d] P[;]"},
-        {"a \"/\" on a line after a comment ends the statement, as the layout takes it: a command may follow",
-         "e --c\n/!x  y\nf /*c*/\n /@z\n", "^W[e] _C[--c\n] ^P[/] M[!x  y\n] ^W[f] _B[/*c*/] ^P[/] M[@z\n]"},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText)) << c.szName;
 }

@@ -251,10 +251,6 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             bLineStart_ = true;  // a line comment's line feed ends its line
             bSlashEnds_ = bAfterBlockCmt_ = false;
             eState_ = IDLE;
-        } else if ((t.eKind == TK_LINE_CMT || t.eKind == TK_BLOCK_CMT) && bSlashAfterCmt(p_, pEnd_)) {
-            bLineStart_ = bAfterBlockCmt_ = false;  // the "/" on a line after a comment ends it too
-            bSlashEnds_ = true;
-            eState_ = IDLE;
         } else if (c == ';' && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
             bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
             bSlashEnds_ = true;
