@@ -327,7 +327,8 @@ size_t nOperatorAtIn(const char *p, const char *pEnd) {
 
 size_t nOperatorAt(const char *p) {
     // The operators ":=", "<=", "<>", ">=", "!=", "^=", "~=", "=>", "||", "**" and "<", ">", "=",
-    // "*", "+", "-": the two-byte one where its second byte follows.
+    // "*", "+", "-": the two-byte one where its second byte follows. A "<<" that begins no label
+    // is one operator too: split, it would no longer begin a PL/SQL unit for a second run.
     switch (p[0]) {
     case ':':
     case '!':
@@ -337,7 +338,7 @@ size_t nOperatorAt(const char *p) {
     case '|':
         return p[1] == '|' ? 2 : 0;
     case '<':
-        return p[1] == '=' || p[1] == '>' ? 2 : 1;
+        return p[1] == '=' || p[1] == '>' || p[1] == '<' ? 2 : 1;
     case '>':
         return p[1] == '=' ? 2 : 1;
     case '=':
