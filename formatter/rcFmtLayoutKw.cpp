@@ -372,14 +372,14 @@ int rcNullTest(LayoutState *st) {
 }
 }  // namespace
 
-// "/" after ";", or after a line break alone on its line, is the SQL*Plus terminator: the
-// statement's state ends and a line break follows. Anywhere else it is the division sign: a "/"
-// that begins a line after a comment with more after it is no terminator for the tool, nor for
-// the script finder, and a line break after it would give what follows a line start, where a
-// second run would read a command.
+// "/" after ";" is the SQL*Plus terminator: the statement's state ends and a line break follows.
+// Anywhere else it is the division sign. A "/" line never reaches the layout: the script finder
+// takes it for a command. So a "/" that begins a line after a comment has more after it on its
+// line, for the tool too, even where the flattening gives a statement keyword after it a line of
+// its own; a line break after it would give what follows a line start, where a second run would
+// read a command or a unit carried whole.
 int rcSlash(LayoutState *st) {
-    const int cPrev = iPrevByte(st);
-    if (!(cPrev == ';' || (cPrev == '\n' && bSlashLine(st->szSrc, st->szTail)))) {
+    if (iPrevByte(st) != ';') {
         // A division sign that begins its line must not end it too: a line holding only "/"
         // is the SQL*Plus terminator.
         bool bLineStart = st->iLineIdt >= 0;

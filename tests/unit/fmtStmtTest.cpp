@@ -402,6 +402,9 @@ const rFmtCase arCommandSetCases[] = {
      "gets no line start, where a second run would read a command",
      "e --c\n/!/*\n/AND/**/", "e --c\n/ ! /*\n/AND/**/\n"},
     {"so it is after a block comment's line end", "e /*c*/\n/!x  y", "e /*c*/\n/ !x y\n"},
+    {"and before a statement keyword, which stays on its line: a second run must find no unit carried "
+     "whole after a \"/\" line",
+     "x --c\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x --c\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 
