@@ -122,7 +122,6 @@ int rcFmtInput(ConsoleRun *run, StmtStyle *rStmtStyle) {
         // The whole result is made before any of it goes out: a statement that cannot be found
         // further on leaves standard output empty.
         int32_t iNumStmts = 0;
-        out.vExpect(nText + nText / 8);  // the statements' layout makes them a little longer
         rc = rcExtractStmts(pText, nText, iDocType, &out, run->szName, &rTextStyle, &iNumStmts, rcFmtStmtLen);
         if (rc != RC_OK) return rcFail(rc, SITE_EXTRACT);
     } else {

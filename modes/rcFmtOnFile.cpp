@@ -186,7 +186,6 @@ int rcFmtDoc(const char *szPath, const DocText &doc, TextWriter *pOut, StmtStyle
     if (iDocType == DOC_SCRIPT)
         return rcFmtOneStmt(doc.pText, doc.nText, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt, SITE_FMT_SCRIPT,
                             SITE_WRITE_SCRIPT);
-    pOut->vExpect(doc.nText + doc.nText / 8);  // the statements' layout makes them a little longer
     return rcExtractStmts(doc.pText, doc.nText, iDocType, pOut, szPath, &rDocStyle, piNumStmts, pfnFileFmtStmt);
 }
 

@@ -33,10 +33,17 @@ int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId) {
     return 0;
 }
 
+namespace {
+// The status of a standard stream that is a file on a disk; ENODEV for any other stream.
+int iDiskStreamStat(int iStream, struct stat *pSt) {
+    if (fstat(iStream, pSt) != 0) return errno;
+    return S_ISREG(pSt->st_mode) ? 0 : ENODEV;
+}
+}  // namespace
+
 int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
     struct stat st;
-    if (fstat(iStream, &st) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return ENODEV;
+    if (int iErr = iDiskStreamStat(iStream, &st)) return iErr;
     *puDevId = static_cast<uint64_t>(st.st_dev);
     *puFileId = static_cast<uint64_t>(st.st_ino);
     return 0;
@@ -44,8 +51,7 @@ int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
 
 int iPlatStreamLeft(int iStream, uint64_t *puLeft) {
     struct stat st;
-    if (fstat(iStream, &st) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return ENODEV;
+    if (int iErr = iDiskStreamStat(iStream, &st)) return iErr;
     const off_t iAt = lseek(iStream, 0, SEEK_CUR);
     if (iAt < 0) return errno;
     *puLeft = st.st_size > iAt ? static_cast<uint64_t>(st.st_size - iAt) : 0;

@@ -64,17 +64,24 @@ int iPlatFileId(const char *szPath, uint64_t *puDevId, uint64_t *puFileId) {
     return iErr;
 }
 
+namespace {
+// The handle of a standard stream that is a file on a disk; ENODEV for any other stream.
+int iDiskStreamHandle(int iStream, HANDLE *ph) {
+    *ph = reinterpret_cast<HANDLE>(_get_osfhandle(iStream));
+    if (*ph == INVALID_HANDLE_VALUE) return EBADF;
+    return GetFileType(*ph) == FILE_TYPE_DISK ? 0 : ENODEV;
+}
+}  // namespace
+
 int iPlatStreamId(int iStream, uint64_t *puDevId, uint64_t *puFileId) {
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(iStream));
-    if (h == INVALID_HANDLE_VALUE) return EBADF;
-    if (GetFileType(h) != FILE_TYPE_DISK) return ENODEV;
+    HANDLE h = nullptr;
+    if (int iErr = iDiskStreamHandle(iStream, &h)) return iErr;
     return iHandleId(h, puDevId, puFileId);
 }
 
 int iPlatStreamLeft(int iStream, uint64_t *puLeft) {
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(iStream));
-    if (h == INVALID_HANDLE_VALUE) return EBADF;
-    if (GetFileType(h) != FILE_TYPE_DISK) return ENODEV;
+    HANDLE h = nullptr;
+    if (int iErr = iDiskStreamHandle(iStream, &h)) return iErr;
     LARGE_INTEGER iSize, iAt, iZero;
     iZero.QuadPart = 0;
     if (!GetFileSizeEx(h, &iSize) || !SetFilePointerEx(h, iZero, &iAt, FILE_CURRENT)) return EIO;
