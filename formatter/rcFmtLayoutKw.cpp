@@ -134,14 +134,17 @@ bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
 
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
-// blank beside another is dropped.
+// blank beside another is dropped. A "/" that begins its line keeps what follows on it, as the
+// division sign does outside the scans.
 void vScanByte(LayoutState *st) {
     char c = *st->szSrc;
     if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0)) {
         st->szSrc += 1;  // no two blanks in a row, none at the start of a line
         return;
     }
+    const bool bLineStart = st->iLineIdt >= 0;
     vCopy(st, 1);
+    if (c == '/') st->iSlashLine = bLineStart;
     if (c != ',' || st->szSrc >= st->szTail) return;
     char d = *st->szSrc;
     if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);

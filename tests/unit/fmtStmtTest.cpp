@@ -405,6 +405,9 @@ const rFmtCase arCommandSetCases[] = {
     {"and before a statement keyword, which stays on its line: a second run must find no unit carried "
      "whole after a \"/\" line",
      "x --c\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x --c\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
+    {"so it does inside a CASE, whose branches are read by their own scan",
+     "x case--\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x case --\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
+    {"and inside an IF's condition", "IF a--\n/CREATE y THEN b; END IF;", "IF a --\n/ CREATE y THEN b;\nEND IF;\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 
