@@ -27,10 +27,22 @@ bool bGrow(LayoutState *st, int64_t n) {
     return true;
 }
 
-// A line that holds nothing but a division sign is not ended: the text after it stays on it,
-// after one blank.
+// Whether the output line holds nothing but its indentation and the letter R or L, and a blank:
+// alone on its line where a statement begins, a second run would read RUN or LIST there.
+bool bLoneCmdLetterLine(const LayoutState *st) {
+    const int64_t e = st->iDstLen - st->nTrailWhite;
+    if (e < 1 || e > st->iCap || st->bNoRoom) return false;
+    const int c = iFold(st->pOut[e - 1]);
+    if (c != 'R' && c != 'L') return false;
+    int64_t i = e - 1;
+    while (i > 0 && (st->pOut[i - 1] == ' ' || st->pOut[i - 1] == '\t')) --i;
+    return i == 0 || st->pOut[i - 1] == '\n';
+}
+
+// A line that holds nothing but a division sign, or the letter of a command, is not ended: the
+// text after it stays on it, after one blank.
 bool bKeepSlashLine(LayoutState *st) {
-    if (!st->iSlashLine) return false;
+    if (!st->iSlashLine && !bLoneCmdLetterLine(st)) return false;
     // At the end of the text the "/" stands alone all the same: there it ends the text.
     const char *p = st->szSrc;
     while (p < st->szTail && bIsWhite(*p)) ++p;

@@ -408,6 +408,10 @@ const rFmtCase arCommandSetCases[] = {
     {"so it does inside a CASE, whose branches are read by their own scan",
      "x case--\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x case --\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
     {"and inside an IF's condition", "IF a--\n/CREATE y THEN b; END IF;", "IF a --\n/ CREATE y THEN b;\nEND IF;\n"},
+    {"a lone R keeps what follows on its line: a second run would read RUN there, and a unit carried "
+     "whole after it",
+     "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
+    {"so does a lone L, which would be LIST, before a comma", "a;\n  l, b", "a;\nl , b\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 
