@@ -30,28 +30,35 @@ bool bGrow(LayoutState *st, int64_t n) {
     return true;
 }
 
-// Whether the output line holds nothing but its indentation and the letter R or L, and a blank:
-// alone on its line where a statement begins, a second run would read RUN or LIST there.
-bool bLoneCmdLetterLine(const LayoutState *st) {
-    const int64_t e = st->iDstLen - st->nTrailWhite;
-    if (e < 1 || e > st->iCap || st->bNoRoom) return false;
-    const int c = iFold(st->pOut[e - 1]);
-    if (c != 'R' && c != 'L') return false;
-    int64_t i = e - 1;
-    while (i > 0 && (st->pOut[i - 1] == ' ' || st->pOut[i - 1] == '\t')) --i;
-    return i == 0 || st->pOut[i - 1] == '\n';
+// Whether the output line holds nothing but its indentation before the letter at e (R or L, which
+// a blank may follow): alone on its line where a statement begins, a second run would read RUN or
+// LIST there.
+bool bLoneAtLineStart(const LayoutState *st, int64_t e) {
+    while (e > 0 && (st->pOut[e - 1] == ' ' || st->pOut[e - 1] == '\t')) --e;
+    return e == 0 || st->pOut[e - 1] == '\n';
 }
 
-// A line that holds nothing but a division sign, or the letter of a command, is not ended: the
-// text after it stays on it, after one blank.
-bool bKeepSlashLine(LayoutState *st) {
-    if (!st->iSlashLine && !bLoneCmdLetterLine(st)) return false;
-    // At the end of the text the "/" stands alone all the same: there it ends the text.
+// The rest of the text stays on the line: after one blank, unless only white space is left (at
+// the end of the text a "/" stands alone all the same: there it ends the text).
+bool bKeepLineFor(LayoutState *st) {
     const char *p = st->szSrc;
     while (p < st->szTail && bIsWhite(*p)) ++p;
     if (p == st->szTail) return false;
     if (st->cLast != ' ') vPutBlank(st);
     return true;
+}
+
+// A line that holds nothing but a division sign, or the letter of a command, is not ended: the
+// text after it stays on it, after one blank. Asked at every line break, so the common answer
+// comes first.
+[[gnu::always_inline]] inline bool bKeepLine(LayoutState *st) {
+    if (!st->iSlashLine) {
+        const int64_t e = st->iDstLen - st->nTrailWhite;
+        if (e < 1 || e > st->iCap) return false;
+        const char c = static_cast<char>(st->pOut[e - 1] | 0x20);  // the last letter in lower case
+        if ((c != 'r' && c != 'l') || !bLoneAtLineStart(st, e - 1)) return false;
+    }
+    return bKeepLineFor(st);
 }
 
 // No line ends in a blank: the white space at the end of the output goes before a line break.
@@ -85,14 +92,14 @@ void vIndent(LayoutState *st, int32_t iLevel) {
 // writes no empty line (a second run would not keep it).
 void vLineBreak(LayoutState *st) {
     if (st->iDstLen == 0) return;  // the first line's indentation comes with the rotation
-    if (bKeepSlashLine(st)) return;
+    if (bKeepLine(st)) return;
     vDropTrailWhite(st);
     if (st->iLineIdt < 0) vPut(st, "\n", 1);
     vIndent(st, st->iIdt);
 }
 
 void vCopyNewline(LayoutState *st) {
-    if (bKeepSlashLine(st)) {
+    if (bKeepLine(st)) {
         st->szSrc += 1;
         return;
     }
@@ -117,7 +124,7 @@ void vBreakForBlank(LayoutState *st) {
 void vBreakBefore(LayoutState *st, int32_t iLevel) {
     // A keyword that already begins its line (after a line break or a kept newline) is not
     // broken again: overwriting a byte of bare indentation would only leave an empty line.
-    if (st->iLineIdt >= 0 || bKeepSlashLine(st)) return;
+    if (st->iLineIdt >= 0 || bKeepLine(st)) return;
     vDropTrailWhite(st);  // the blank before the keyword becomes the line break
     vPut(st, "\n", 1);
     vIndent(st, iLevel);
