@@ -138,6 +138,9 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn);
 bool bPlsqlStart(const char *p, const char *pEnd);
 // Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
 bool bSlashLine(const char *p, const char *pEnd);
+// Whether the one-letter word at p (pEnd: where its line or the text ends at the latest) is a
+// command where a statement may begin: R alone, L with line numbers, C before its delimiter.
+bool bOneLetterCmd(const char *p, const char *pEnd);
 // Whether a "/" (not a comment's "/*") is the next byte after the white space at p.
 bool bSlashAhead(const char *p, const char *pEnd);
 // Where the command or the unit carried whole that begins at q ends, or null when none begins

@@ -27,12 +27,12 @@ bool bGrow(LayoutState *st, int64_t n) {
     return true;
 }
 
-// Whether the output line holds nothing but its indentation before the letter at e (R or L, which
-// a blank may follow): alone on its line where a statement begins, a second run would read RUN or
-// LIST there.
-bool bLoneAtLineStart(const LayoutState *st, int64_t e) {
-    while (e > 0 && (st->pOut[e - 1] == ' ' || st->pOut[e - 1] == '\t')) --e;
-    return e == 0 || st->pOut[e - 1] == '\n';
+// Whether the output line ends in a command: the statement's first word is R or L, and the
+// script finder takes it with what follows it up to the reading position for one (R alone, L with
+// its line numbers: L 3, L *). The layout may break a statement's first line that is none so
+// (R CREATE ..., L 2 5, b), where a second run would read RUN or LIST.
+inline bool bCmdLetterLine(const LayoutState *st) {
+    return st->pCmdLetter != nullptr && st->szSrc > st->pCmdLetter && bOneLetterCmd(st->pCmdLetter, st->szSrc);
 }
 
 // The rest of the text stays on the line: after one blank, unless only white space is left (at
@@ -45,16 +45,10 @@ bool bKeepLineFor(LayoutState *st) {
     return true;
 }
 
-// A line that holds nothing but a division sign, or the letter of a command, is not ended: the
-// text after it stays on it, after one blank. Asked at every line break, so the common answer
-// comes first.
+// A line that holds nothing but a division sign, or that ends in a command where a statement
+// begins, is not ended: the text after it stays on it, after one blank. Asked at every line break.
 [[gnu::always_inline]] inline bool bKeepLine(LayoutState *st) {
-    if (!st->iSlashLine) {
-        const int64_t e = st->iDstLen - st->nTrailWhite;
-        if (e < 1 || e > st->iCap) return false;
-        const char c = static_cast<char>(st->pOut[e - 1] | 0x20);  // the last letter in lower case
-        if ((c != 'r' && c != 'l') || !bLoneAtLineStart(st, e - 1)) return false;
-    }
+    if (!st->iSlashLine && !bCmdLetterLine(st)) return false;
     return bKeepLineFor(st);
 }
 
@@ -574,6 +568,13 @@ void vStartUnit(LayoutState *st) {
     st->iTopIdt = iTop;
 }
 
+void vNoteCmdLetter(LayoutState *st, const char *p) {
+    size_t n = 0;
+    p = pNextWord(p, st->szTail, &n);
+    const int c = n == 1 ? iFold(*p) : 0;
+    st->pCmdLetter = c == 'R' || c == 'L' ? p : nullptr;
+}
+
 namespace {
 void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtStyle) {
     MetricTable *pParts = st->pParts;
@@ -596,6 +597,7 @@ void vStartWalk(LayoutState *st, const FmtWork *pWork, const StmtStyle *rStmtSty
     st->iOrgIdt = pWork->iOrgIdt;
     st->iNumComma = rStmtStyle->iNumComma;
     st->iPartSize = rStmtStyle->iPartSize;
+    vNoteStmtStart(st);
 }
 
 unsigned long long ullPtr(const void *p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }

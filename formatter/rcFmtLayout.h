@@ -75,6 +75,7 @@ struct LayoutState {
     char cLast;            // the last byte written (0: none yet)
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
+    const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
 
     // The walk and its output.
     char *pOut;            // the output buffer (null until the first byte)
@@ -148,6 +149,19 @@ const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
 
 // The block state of a new unit (a statement after the SQL*Plus terminator starts afresh).
 void vStartUnit(LayoutState *st);
+// Where a statement may begin (the text's start, after ";" and after the terminator): notes
+// whether its first word is R or L alone. Most statements begin with a word of more letters, and
+// one look at the byte after the white space tells them ("-" and "/": a comment before the word).
+void vNoteCmdLetter(LayoutState *st, const char *p);
+inline void vNoteStmtStart(LayoutState *st) {
+    const char *p = st->szSrc;
+    while (p < st->szTail && bIsWhite(*p)) ++p;
+    const int c = p < st->szTail ? iFold(*p) : 0;
+    if (c == 'R' || c == 'L' || c == '-' || c == '/')
+        vNoteCmdLetter(st, p);
+    else
+        st->pCmdLetter = nullptr;
+}
 
 // Level changes. A raise that would reach level 512 fails (site 1043). A block word never takes
 // the level below the first line's; bLower tells whether it lowered, for a block word whose

@@ -142,9 +142,13 @@ void vScanByte(LayoutState *st) {
         st->szSrc += 1;  // no two blanks in a row, none at the start of a line
         return;
     }
-    const bool bLineStart = st->iLineIdt >= 0;
+    if (c == '/') {
+        const bool bLineStart = st->iLineIdt >= 0;
+        vCopy(st, 1);
+        st->iSlashLine = bLineStart;
+        return;
+    }
     vCopy(st, 1);
-    if (c == '/') st->iSlashLine = bLineStart;
     if (c != ',' || st->szSrc >= st->szTail) return;
     char d = *st->szSrc;
     if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
@@ -401,6 +405,7 @@ int rcSlash(LayoutState *st) {
     vStartUnit(st);
     vCopy(st, 1);
     st->pUnitStart = st->szSrc;
+    vNoteStmtStart(st);
     if (st->szSrc >= st->szTail || *st->szSrc != '\n') vLineBreak(st);
     return RC_OK;
 }
@@ -768,6 +773,11 @@ int rcSemicolon(LayoutState *st) {
     const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
     vCopyPlain(st, st->szSrc + 1);
     if (bBlank) vPut(st, "\n", 1);
+    // Inside a block no statement begins where the tool would read a command.
+    if (st->iIdt <= st->iOrgIdt)
+        vNoteStmtStart(st);
+    else
+        st->pCmdLetter = nullptr;
     vLineBreak(st);
     return RC_OK;
 }

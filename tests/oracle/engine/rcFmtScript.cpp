@@ -47,6 +47,8 @@ constexpr WordsByKey<26, 9> rCmdsByLetter(arCmdIds.size(), [](size_t i) {
     return static_cast<size_t>(arWordDefs[arCmdIds[i]].szText[0] - 'A');
 });
 
+}  // namespace
+
 // Whether the one-letter form at p (A, C, I, L, R) is the command and not the first word of a
 // statement: the tool would take "a := 1" for APPEND and "i := 0;" for INPUT, but a text piped
 // through the formatter is often a piece of a unit, so A and I count only written longer. L is
@@ -62,6 +64,8 @@ bool bOneLetterCmd(const char *p, const char *pEnd) {
             return false;
     return true;
 }
+
+namespace {
 
 // Whether the word at p (n bytes, at a line start where no statement is read) is a command. A
 // command word stands alone: white space, ";", ",", an operator or the end of the text follows it
