@@ -483,9 +483,11 @@ const char *pBranchEnd(const LayoutState *st, const char *p) {
         }
         if (*p == '$' && !bIsWordByte(p[-1])) {
             const size_t n = static_cast<size_t>(pClassRunEnd(p + 1, st->szTail, CC_WORD) - p);
-            if (bWordIs(p, n, "$IF")) ++iDepth;
-            if (iDepth == 0 && (bWordIs(p, n, "$ELSIF") || bWordIs(p, n, "$ELSE") || bWordIs(p, n, "$END"))) return p;
-            if (bWordIs(p, n, "$END")) --iDepth;
+            if (bWordIs(p, n, szWord(WORD_DOLLAR_IF))) ++iDepth;
+            if (iDepth == 0 && (bWordIs(p, n, szWord(WORD_DOLLAR_ELSIF)) || bWordIs(p, n, szWord(WORD_DOLLAR_ELSE)) ||
+                                bWordIs(p, n, szWord(WORD_DOLLAR_END))))
+                return p;
+            if (bWordIs(p, n, szWord(WORD_DOLLAR_END))) --iDepth;
             p += n;
             continue;
         }
@@ -513,7 +515,7 @@ int rcDollar(LayoutState *st) {
     if (!bAtWordStart(st) || st->nParens > 0) return RULE_PASS;
     int32_t n;
     int rc;
-    if ((n = iWordLen(st, "$IF")) > 0 || (n = iWordLen(st, "$ELSIF")) > 0) {
+    if ((n = iWordLen(st, szWord(WORD_DOLLAR_IF))) > 0 || (n = iWordLen(st, szWord(WORD_DOLLAR_ELSIF))) > 0) {
         if (pThenAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_THEN)) == nullptr) return RULE_PASS;
         if (n == 3) {
             // A unit that ends inside the $IF (a procedure of a package body) finds below it the
@@ -524,14 +526,14 @@ int rcDollar(LayoutState *st) {
             if ((rc = rcRaise(st)) != RC_OK) return rc;
         }
         if (n != 3) vStepOut(st, st->iIdt - 1);
-        const bool bNever = n == 3 && iKw(st->szSrc + n, " FALSE $THEN") > 0;
+        const bool bNever = n == 3 && st->szSrc[n] == ' ' && iKw(st->szSrc + n + 1, szWord(WORD_FALSE_DOLLAR_THEN)) > 0;
         vCopy(st, n);
         vScanCondition(st, szWord(WORD_DOLLAR_THEN));
         vBreakForBlank(st);
         if (bNever) vScanTo(st, pBranchEnd(st, st->szSrc));
         return RC_OK;
     }
-    if ((n = iWordLen(st, "$ELSE")) > 0) {
+    if ((n = iWordLen(st, szWord(WORD_DOLLAR_ELSE))) > 0) {
         vStepOut(st, st->iIdt - 1);
         vCopy(st, n);
         vBreakForBlank(st);
@@ -547,7 +549,7 @@ int rcDollar(LayoutState *st) {
         vBreakForBlank(st);
         return RC_OK;
     }
-    if ((n = iWordLen(st, "$ERROR")) > 0 && pThenAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_END)) != nullptr) {
+    if ((n = iWordLen(st, szWord(WORD_DOLLAR_ERROR))) > 0 && pThenAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_END)) != nullptr) {
         vCopy(st, n);
         vScanCondition(st, szWord(WORD_DOLLAR_END));
         return RC_OK;
@@ -584,7 +586,7 @@ int rcIsAs(LayoutState *st) {
     if (n == 0) return RULE_PASS;
     size_t nBefore = 0;
     const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
-    if (bWordIs(pBefore, nBefore, "SELF")) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
+    if (bWordIs(pBefore, nBefore, szWord(WORD_SELF))) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
     // A subprogram whose body is external (IS LANGUAGE JAVA NAME '...', AS LANGUAGE C ..., AS
     // EXTERNAL ...) has no BEGIN: the header's ";" ends it as it ends a declaration.
     const char *pAfter = st->szSrc + n;
@@ -728,7 +730,7 @@ bool bWordAhead(const LayoutState *st, const char *p, const char *szKw) {
 int rcException(LayoutState *st) {
     int32_t n;
     if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
-    if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, "$IF")) return RULE_PASS;
+    if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_IF))) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     int rc = rcRaise(st);
