@@ -247,6 +247,9 @@ const rFmtCase arCommentCases[] = {
     {"a block comment moves in front of the header all the same", "x-FUNCTION /* c */ y", "x - /* c */\nFUNCTION y\n"},
     {"comment after a comma moves before it", "a,/* c */b", "a /* c */\n, b\n"},
     {"line comment after a comma moves before it", "a, -- c\nb", "a -- c\n, b\n"},
+    {"... but not after a minus sign before the comma, where a block header after it would find "
+     "white space on a second run",
+     "-,--\nProcedure--\nb", "-\n, --\nProcedure --\nb\n"},
     {"comment at the end stays after AND and comma", "a AND -- c", "a\nAND -- c\n"},
     {"\"--\" in a literal of the last line ends no line comment", "select 'a--b' from t;",
      "select 'a--b'\nfrom t;\n"},

@@ -545,6 +545,11 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
             // after the comma, where a second run finds the blank the layout writes there.
             rc = rcStrSwap(q - 1, p, pEnd);
             p = q - 1;
+        } else if (q - ssSrc >= 2 && q[-1] == ',' && p[0] == '-' && q[-2] == '-' && !bIsWhite(*pEnd)) {
+            // After "-," the comment would need the comma's blank before it (no "---") and the
+            // word after it one after the comma (a header word finds white space there in a second
+            // run, and its comments move): the comment stays, as a second run leaves it.
+            break;
         } else if (q - ssSrc >= 2 && q[-1] == ',') {
             // The last blank before the comment goes with it, the others stay after the comma.
             rc = rcStrSwap(q - 1, q < p ? p - 1 : p, pEnd);
