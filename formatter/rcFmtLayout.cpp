@@ -30,9 +30,14 @@ bool bGrow(LayoutState *st, int64_t n) {
 // Whether the output line ends in a command: the statement's first word is R or L, and the
 // script finder takes it with what follows it up to the reading position for one (R alone, L with
 // its line numbers: L 3, L *). The layout may break a statement's first line that is none so
-// (R CREATE ..., L 2 5, b), where a second run would read RUN or LIST.
-inline bool bCmdLetterLine(const LayoutState *st) {
-    return st->pCmdLetter != nullptr && st->szSrc > st->pCmdLetter && bOneLetterCmd(st->pCmdLetter, st->szSrc);
+// (R CREATE ..., L 2 5, b), where a second run would read RUN or LIST. The first line break after
+// the word settles its line: kept, the line goes on with more than a command; ended, what follows
+// is no line where a command is read.
+inline bool bCmdLetterLine(LayoutState *st) {
+    if (st->pCmdLetter == nullptr || st->szSrc <= st->pCmdLetter) return false;
+    const bool bCmd = bOneLetterCmd(st->pCmdLetter, st->szSrc);
+    st->pCmdLetter = nullptr;
+    return bCmd;
 }
 
 // The rest of the text stays on the line: after one blank, unless only white space is left (at
