@@ -306,6 +306,8 @@ const rFmtCase arOtherEncodingCases[] = {
      "select a /* コメント（注） */\n, b\nfrom t;\n"},
     {"UTF-8 byte order mark stays in front", "\xEF\xBB\xBF  select 1 from dual",
      "\xEF\xBB\xBF" "select 1\nfrom dual\n"},
+    {"a mark after white space shows UTF-8 too: it goes in front, where a second run finds it",
+     "\n\xEF\xBB\xBFselect q'[\x83]', b from t", "\xEF\xBB\xBF" "select q'[\x83]'\n, b\nfrom t\n"},
     {"Latin-1 before a doubled quote", "select 'caf\xE9''s', x\xE9 , '\xE9' from t",
      "select 'caf\xE9''s'\n, x\xE9\n, '\xE9'\nfrom t\n"},
     {"alternative quoting with brackets", "select q'[it's]', 'a  b' from dual",

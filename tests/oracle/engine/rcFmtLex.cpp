@@ -135,7 +135,11 @@ bool bValidUtf8(const char *p, size_t n) {
 }
 
 int32_t eDetectEncoding(const char *p, size_t n) {
-    if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) return ENC_UTF8;
+    // The mark may follow white space: the formatter drops that and keeps the mark in front, where
+    // a second run finds it.
+    size_t nLead = 0;
+    while (nLead < n && bIsWhite(p[nLead])) ++nLead;
+    if (n - nLead >= 3 && std::memcmp(p + nLead, "\xEF\xBB\xBF", 3) == 0) return ENC_UTF8;
     const uint8_t *s = reinterpret_cast<const uint8_t *>(p);
     bool bMulti = pAsciiRunEnd(s, s + n) != s + n;
     return bMulti && bValidUtf8(p, n) ? ENC_UTF8 : ENC_SJIS;

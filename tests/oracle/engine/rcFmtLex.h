@@ -163,7 +163,8 @@ struct TextEnc {
 // ENC_UTF8 and ENC_LATIN1 reads Shift_JIS).
 TextEnc rTextEnc(int32_t eEnc);
 // The encoding a text of unknown encoding is read in: UTF-8 when it begins with a UTF-8 byte
-// order mark or is valid UTF-8 holding at least one multibyte sequence, else Shift_JIS.
+// order mark (after white space or none) or is valid UTF-8 holding at least one multibyte
+// sequence, else Shift_JIS.
 int32_t eDetectEncoding(const char *p, size_t n);
 // Whether [p, p + n) is valid UTF-8 (no overlong form, no surrogate, nothing above U+10FFFF).
 bool bValidUtf8(const char *p, size_t n);
