@@ -276,12 +276,14 @@ bool bValidUtf8(const char *p, size_t n) {
     return true;
 }
 
-int32_t eDetectEncoding(const char *p, size_t n) {
-    // The mark may follow white space: the formatter drops that and keeps the mark in front, where
-    // a second run finds it.
+size_t nPastLeadBom(const char *p, size_t n) {
     size_t nLead = 0;
     while (nLead < n && bIsWhite(p[nLead])) ++nLead;
-    if (n - nLead >= 3 && std::memcmp(p + nLead, "\xEF\xBB\xBF", 3) == 0) return ENC_UTF8;
+    return n - nLead >= UTF8_BOM_LEN && std::memcmp(p + nLead, szUtf8Bom, UTF8_BOM_LEN) == 0 ? nLead + UTF8_BOM_LEN : 0;
+}
+
+int32_t eDetectEncoding(const char *p, size_t n) {
+    if (nPastLeadBom(p, n) != 0) return ENC_UTF8;
     const uint8_t *s = reinterpret_cast<const uint8_t *>(p);
     bool bMulti = pAsciiRunEnd(s, s + n) != s + n;
     return bMulti && bValidUtf8(p, n) ? ENC_UTF8 : ENC_SJIS;

@@ -178,6 +178,12 @@ struct TextEnc {
 // The encoding eEnc for the scans (ENC_AUTO is not one: the caller decides; any value but
 // ENC_UTF8 and ENC_LATIN1 reads Shift_JIS).
 TextEnc rTextEnc(int32_t eEnc);
+// The UTF-8 byte order mark, and where the one that begins a text [p, p + n) ends, past the white
+// space before it: the formatter drops that white space and keeps the mark in front, where a
+// second run finds it. 0 where no mark begins the text.
+inline constexpr char szUtf8Bom[] = "\xEF\xBB\xBF";
+inline constexpr size_t UTF8_BOM_LEN = sizeof szUtf8Bom - 1;
+size_t nPastLeadBom(const char *p, size_t n);
 // The encoding a text of unknown encoding is read in: UTF-8 when it begins with a UTF-8 byte
 // order mark (after white space or none) or is valid UTF-8 holding at least one multibyte
 // sequence, else Shift_JIS.

@@ -31,8 +31,6 @@ enum {
 };
 
 const size_t DUMP_SIDE_LEN = 128;  // bytes shown on each side of the failure position
-const char szBom[] = "\xEF\xBB\xBF";   // the UTF-8 byte order mark
-const size_t BOM_LEN = 3;
 
 // Shows the working text around the failure position: up to 128 bytes before it and up to
 // 128 bytes from it on, each as a text up to its first NUL.
@@ -451,12 +449,10 @@ int rcFmtText(const char *pStmt, size_t nStmt, TextBlock *pBlock, char **szStmtF
     // A byte order mark is no part of the statement: it stays in front, and white space before
     // it is dropped like any before the first word (else a second run would find it in front).
     FmtOut out;
-    size_t nLead = 0;
-    while (nLead < nStmt && bIsWhite(pStmt[nLead])) ++nLead;
-    if (nStmt - nLead >= BOM_LEN && std::memcmp(pStmt + nLead, szBom, BOM_LEN) == 0) {
-        if (!out.bAppend(szBom, BOM_LEN)) return rcFmtNoMem(SITE_OUT_NOMEM);
-        pStmt += nLead + BOM_LEN;
-        nStmt -= nLead + BOM_LEN;
+    if (const size_t nPast = nPastLeadBom(pStmt, nStmt)) {
+        if (!out.bAppend(szUtf8Bom, UTF8_BOM_LEN)) return rcFmtNoMem(SITE_OUT_NOMEM);
+        pStmt += nPast;
+        nStmt -= nPast;
     }
     rc = rcFmtScript(pStmt, nStmt, rStmtStyle, rEnc, &out, pBlock);
     if (rc != RC_OK) return rc;
