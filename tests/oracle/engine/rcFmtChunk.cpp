@@ -184,7 +184,8 @@ inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd,
     case 's':
     case 'A':
     case 'a':
-        if ((n = nMetricWordAt(p)) != 0) {
+        // Only a word of its own: the AND at the end of BRAND is none.
+        if ((p == pStart || !bIsWordByte(p[-1])) && (n = nMetricWordAt(p)) != 0) {
             r.eKind = STEP_KEYWORD;
             r.q = p + n;
         }
