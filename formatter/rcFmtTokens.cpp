@@ -94,12 +94,16 @@ const uint8_t *const arLead = rLeads.ar;
 inline bool bDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The end of the number at p, in the text that begins at pStart: digits, a point and digits (not
-// the first point of ".."), the word bytes glued to them (1e5, 10M, 1.5f), and an exponent's sign
+// the first point of ".."), the word bytes glued to them (1e5, 10M, 1.5f; no quoting), and an exponent's sign
 // with its digits where the lexical layer takes the sign for the number's (1e-5, .5E+3).
 const char *pNumberEnd(const char *pStart, const char *p, const char *pEnd) {
     while (p < pEnd && bDigit(*p)) ++p;
     if (p < pEnd && *p == '.' && !(p + 1 < pEnd && p[1] == '.'))
         for (++p; p < pEnd && bDigit(*p);) ++p;
+    // A quoting q'x...x' or nq'x...x' may begin right after the point: the number ends there, as
+    // every pass reads it (1.q'[a'b]' is 1. and a literal).
+    if (p[-1] == '.' && p < pEnd && (bLiteralAt(p, pStart, pEnd) || ((*p | 0x20) == 'n' && bLiteralAt(p + 1, pStart, pEnd))))
+        return p;
     while (p < pEnd && bIsWordByte(*p)) ++p;
     if (pEnd - p >= 2 && (*p == '+' || *p == '-') && bExponentSignAt(p, pStart))
         for (p += 1; p < pEnd && bIsWordByte(*p);) ++p;

@@ -96,6 +96,10 @@ TEST(KeywordCase, DataKeepsItsBytes) {
          "\"Order\" = 1;\n",
          "select 'select from' as \"end\"\n, q'[where and]' lit\n, n'or' -- order by x\nfrom t /* begin end */\nwhere "
          "\"Order\" = 1;\n"},
+        {"a quoting right after a number's point",
+         "select 1.q'[a'select]' from dual;",
+         "SELECT 1.q'[a'select]'\nFROM dual;\n",
+         "select 1.q'[a'select]'\nfrom dual;\n"},
         {"command lines",
          "prompt select * from dual where 1 = 1\nset serveroutput on\nselect 1 from dual;\nexec "
          "dbms_output.put_line('x')\n",

@@ -40,6 +40,8 @@ TEST(Tokens, KindsOfTokens) {
          "^W[for] _W[i] _W[in] _N[1] P[.] P[.] N[10] _W[loop]"},
         {"sizes and float suffixes stay with the number", "size 10M f 1.5f",
          "^W[size] _N[10M] _W[f] _N[1.5f]"},
+        {"a quoting right after a number's point is no part of it", "1.q'[a'b]' 2.Nq'<c>' 3.qx",
+         "^N[1.] Q[q'[a'b]'] _N[2.] Q[Nq'<c>'] _N[3.qx]"},
         {"a point after a name, and after a comma", "t.5 t.5e-3 a,.5",
          "^W[t] P[.] W[5] _W[t] P[.] W[5e] O[-] N[3] _W[a] P[,] N[.5]"},
         {"literals, doubled quotes, quoted names", "'it''s' \"A\"\"b\" N'x'",
