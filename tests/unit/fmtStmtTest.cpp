@@ -155,6 +155,8 @@ const rFmtCase arParenCases[] = {
     {"a word that ends in AND or SELECT is no keyword and breaks nothing",
      "SELECT x FROM t WHERE a = f(brand = 1) AND b = g(xselect = 2)",
      "SELECT x\nFROM t\nWHERE a = f(brand = 1)\nAND b = g(xselect = 2)\n"},
+    {"... nor one after a number's point, where the layout reads none either", "SELECT x FROM t WHERE a = f(1.AND b = 2)",
+     "SELECT x\nFROM t\nWHERE a = f(1.AND b = 2)\n"},
     {"OR alone breaks nothing", "SELECT x FROM t WHERE (a = 1 OR b = 2)", "SELECT x\nFROM t\nWHERE (a = 1 OR b = 2)\n"},
     {"the measure stops at the partner", "SELECT x FROM t WHERE (a) AND (SELECT 1 FROM u) = 1",
      "SELECT x\nFROM t\nWHERE (a)\nAND (\n\tSELECT 1\n\tFROM u\n) = 1\n"},
