@@ -31,7 +31,6 @@ enum : uint16_t {
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, and the
                        // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
-    Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
                        // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
@@ -93,9 +92,9 @@ inline const char *pTableRunEnd(const char *p, const char *pEnd, T bits) {
     return p;
 }
 // The scans whose quiet runs are long (they stop at few bytes: a literal's or comment's first
-// byte, a line feed or ";", "("): past a run's first four bytes they read sixteen bytes a step
+// byte, a line feed or ";"): past a run's first four bytes they read sixteen bytes a step
 // (pQuietRunEndWide).
-enum : uint16_t { Q_WIDE = Q_FIND | Q_PARTS };
+enum : uint16_t { Q_WIDE = Q_FIND };
 // The end of the run of bytes quiet for the scan q (one of Q_WIDE) from p on, at least sixteen
 // bytes before pEnd.
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q);
