@@ -153,9 +153,11 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
 
 // The token reader cuts any text into tokens that follow one another, none empty, none past the
 // end, with nothing but white space between them and after the last, in every encoding; read for
-// the script's sake it finds the same commands and units carried whole.
+// the script's sake it finds the same commands and units carried whole; and it reads literals,
+// quoted names and comments as the lexical layer does.
 inline void vCheckTokens(const std::string &s) {
     for (int32_t eEnc : {ENC_SJIS, ENC_UTF8, ENC_LATIN1}) {
+        if (iDataReadOtherwiseAt(s, eEnc) != std::string::npos) vFinding("a literal or a comment read otherwise");
         TokenReader reader(s.data(), s.size(), rTextEnc(eEnc)), script(s.data(), s.size(), rTextEnc(eEnc), GRAIN_SCRIPT);
         size_t iAt = 0;
         Token t, c;

@@ -5,6 +5,7 @@
 #pragma once
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formatter/rcFmtInternal.h"
@@ -126,6 +127,45 @@ inline std::string sTrimmed(const char *p, const char *q) {
 
 // A comment as its data: a block comment's (sCmtData), a line comment without its line end.
 inline std::string sCmtToken(const char *p, const char *q) { return p[0] == '/' ? sCmtData(p, q) : sTrimmed(p, q); }
+
+// Where the token reader reads a literal, a quoted name or a comment of a piece of statement text
+// otherwise than the lexical layer does (a literal at each byte where one may begin, else a
+// comment, else a character): the offset in sAll of the first such token of either, or npos. The
+// letter case of keywords reads the formatted text with the token reader: a literal it missed
+// would have its letters changed.
+inline size_t iDataReadOtherwiseAt(const std::string &sAll, int32_t eEnc) {
+    using Span = std::pair<size_t, size_t>;
+    const ReadText r(sAll, eEnc);
+    size_t iAt = std::string::npos;
+    r.vForEachPart(
+        [&](const char *p0, const char *p, const char *pEnd) {
+            std::vector<Span> vLex, vTok;
+            for (const char *s = p, *q; s < pEnd; s = q) {
+                const bool bLit = bLiteralAt(s, p, pEnd), bCmt = !bLit && bCmtAtIn(s, pEnd);
+                q = bLit ? pLiteralEnd(s, pEnd, r.rEnc) : bCmt ? pCmtEnd(s, pEnd) : s + iUnitLen(s, pEnd, r.rEnc);
+                if (bLit || bCmt) vLex.emplace_back(s - p0, q - p0);
+            }
+            TokenReader reader(p, static_cast<size_t>(pEnd - p), r.rEnc, GRAIN_STATEMENTS);
+            for (Token t; reader.bNext(&t);) {
+                if (t.eKind != TK_LITERAL && t.eKind != TK_QQUOTE && t.eKind != TK_QNAME && t.eKind != TK_LINE_CMT &&
+                    t.eKind != TK_BLOCK_CMT)
+                    continue;
+                const size_t iStart = static_cast<size_t>(p - p0) + t.iOff;
+                // The n of nq'x...x' is a character of its own for the lexical layer.
+                const size_t nN = t.eKind == TK_QQUOTE && (p[t.iOff] == 'n' || p[t.iOff] == 'N');
+                vTok.emplace_back(iStart + nN, iStart + t.nLen);
+            }
+            size_t i = 0;
+            while (i < vLex.size() && i < vTok.size() && vLex[i] == vTok[i]) ++i;
+            if (i < vLex.size() || i < vTok.size()) {
+                const size_t iHere = r.nFront + std::min(i < vLex.size() ? vLex[i].first : SIZE_MAX,
+                                                         i < vTok.size() ? vTok[i].first : SIZE_MAX);
+                iAt = std::min(iAt, iHere);
+            }
+        },
+        [](const char *, const ScriptLine &) {});
+    return iAt;
+}
 
 // The literals of a text read in eEnc, in their order, as the formatter sees them: script
 // command lines are no statement text, and a literal ends at the end of its piece at the latest.

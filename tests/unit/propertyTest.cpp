@@ -84,6 +84,28 @@ TEST(CorpusProperty, TokensReadBackSeeASplit) {
         EXPECT_EQ(c.bSame, vsTokens(c.szIn, ENC_AUTO) == vsTokens(c.szOut, ENC_AUTO)) << c.szIn << " / " << c.szOut;
 }
 
+// The token reader reads the literals, quoted names and comments of every text, and of its
+// formatted form, as the lexical layer does; and the check sees where they part.
+TEST(CorpusProperty, TokensReadDataAsTheLexicalLayer) {
+    EXPECT_EQ(std::string::npos, iDataReadOtherwiseAt("select q'[a'b]', nq'{c}', 'd''e', \"f\" -- g\n/* h */ from t;", ENC_AUTO));
+    EXPECT_EQ(std::string::npos, iDataReadOtherwiseAt("select 1.q'[a'select]', 2.e-3 from dual;", ENC_AUTO));
+    int nTexts = 0;
+    for (const fs::path &p : vCorpusFiles()) {
+        std::string sRaw = sReadBytes(p);
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
+        for (const std::string &sIn : vsTexts(sRaw)) {
+            ++nTexts;
+            const size_t i = iDataReadOtherwiseAt(sIn, ENC_AUTO);
+            EXPECT_EQ(std::string::npos, i) << p.filename().string() << ": near " << sIn.substr(i - std::min<size_t>(i, 20), 60);
+            const Formatted r = rFormat(sIn);
+            if (r.rc != RC_OK) continue;
+            const size_t j = iDataReadOtherwiseAt(r.sOut, ENC_AUTO);
+            EXPECT_EQ(std::string::npos, j) << p.filename().string() << " formatted: near " << r.sOut.substr(j - std::min<size_t>(j, 20), 60);
+        }
+    }
+    EXPECT_GT(nTexts, 0);
+}
+
 TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
     const struct { const char *szName, *szIndent; int32_t iNumComma, iPartSize; } arOptions[] = {
         {"defaults", "\t", 14, 50}, {"-i4", "    ", 14, 50}, {"-c3 -s20", "\t", 3, 20}};
