@@ -68,17 +68,6 @@ size_t nMetricWordAt(const char *p) {
     return nOperatorAt(p + n) != 0 || p[n] == '/' ? n : 0;
 }
 
-// Whether a word may begin at p, in the text that begins at pStart: no word byte stands before
-// it, nor the point of a number (1.AND is a number, as every pass reads it), whose digits begin
-// a word.
-bool bWordStartAt(const char *pStart, const char *p) {
-    if (p == pStart || bIsWordByte(p[-1])) return p == pStart;
-    if (p[-1] != '.') return true;
-    const char *s = p - 1;
-    while (s > pStart && s[-1] >= '0' && s[-1] <= '9') --s;
-    return s == p - 1 || (s > pStart && (bIsWordByte(s[-1]) || s[-1] == '.'));
-}
-
 // Shows the head of a part that has no closing parenthesis and reports the overrun.
 int rcNoCloseParen(const char *szParen, const char *pEnd) {
     char szHead[METRIX_HEAD_LEN + 1] = {};
@@ -195,15 +184,14 @@ inline MetricStep rUnitStep(const char *pStart, const char *p, const char *pEnd,
     case 's':
     case 'A':
     case 'a':
-        // Only a word of its own: the AND at the end of BRAND is none.
-        if (bWordStartAt(pStart, p) && (n = nMetricWordAt(p)) != 0) {
+        if ((n = nMetricWordAt(p)) != 0) {
             r.eKind = STEP_KEYWORD;
             r.q = p + n;
         }
         break;
     case 'I':
     case 'i':
-        if (bWordStartAt(pStart, p) && (nKwLen(p, szWord(WORD_IS_NULL)) || nKwLen(p, szWord(WORD_IS_NOT_NULL))))
+        if ((p == pStart || !bIsWordByte(p[-1])) && (nKwLen(p, szWord(WORD_IS_NULL)) || nKwLen(p, szWord(WORD_IS_NOT_NULL))))
             r.nBlanks = nBlankBefore(cOut);
         break;
     default:
