@@ -40,6 +40,15 @@ struct rIdtFrame {
                                         // arguments): FROM there is no clause (EXTRACT(HOUR FROM d))
 };
 
+// The last look ahead for a word that ends a condition (THEN, $THEN or $END): where it began and
+// where it stopped, at that word or at the ";" or the text's end before it (then pFound is null).
+// A look from inside that stretch finds the same, so that no stretch is read twice: a text of
+// many IFs without a THEN (prose has them) is read once, not once an IF.
+struct ThenLook {
+    const char *pFrom, *pStop, *pFound;
+};
+enum { THEN_LOOKS = 3 };
+
 struct LayoutState {
     // The rules' state, started afresh for each text (and, in part, after each "/" terminator).
     const char *szSrc;     // reading position in ssSrc
@@ -76,6 +85,7 @@ struct LayoutState {
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
+    ThenLook arThenLooks[THEN_LOOKS];  // for THEN, $THEN and $END
 
     // The walk and its output.
     char *pOut;            // the output buffer (null until the first byte)

@@ -157,7 +157,11 @@ void vScanByte(LayoutState *st) {
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
 // (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
 // THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
-const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen) {
+const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
+    ThenLook &look = st->arThenLooks[szThen == szWord(WORD_THEN) ? 0 : szThen == szWord(WORD_DOLLAR_THEN) ? 1 : 2];
+    if (look.pFrom != nullptr && look.pFrom <= p && p <= look.pStop) return look.pFound;
+    look.pFrom = p;
+    look.pFound = nullptr;
     while (p < st->szTail && *p != ';') {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
@@ -167,11 +171,15 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
             p = pCmtEnd(p, st->szTail);
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
-            if (n > 0 && bWordEndsAt(p + n)) return p;
+            if (n > 0 && bWordEndsAt(p + n)) {
+                look.pFound = p;
+                break;
+            }
             p += iCharLen(st, p);
         }
     }
-    return nullptr;
+    look.pStop = p;
+    return look.pFound;
 }
 
 // Condition scan of IF, ELSIF and WHEN: copies the condition unchanged through its szThen.
