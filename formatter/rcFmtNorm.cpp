@@ -582,6 +582,17 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     return RC_OK;
 }
 
+// Whether ")", ";" or "," comes next after pEnd, past white space and comments. Before those the
+// blank after AND would be left where no blank stays: a comment stays behind AND there. The
+// comments after it count for nothing: one that moves in front of that "," would leave it after
+// AND with no "," behind it, and a second run would move it. Asked only after an AND, so that a
+// run of comments is read once, not once for each of its comments.
+bool bClosesAfter(const char *pEnd, const char *szTail) {
+    const char *pNext = pEnd;
+    while (pNext < szTail && (bIsWhite(*pNext) || bCmtAt(pNext))) pNext = bCmtAt(pNext) ? ::pCmtEnd(pNext, szTail) : pNext + 1;
+    return *pNext == ')' || *pNext == ';' || *pNext == ',';
+}
+
 // The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
 // between them allowed). *ppNext receives the position after the comment, and *ppCmtEnd the
 // comment's end where it now stands; pCmtEnd is that of the comment before it.
@@ -598,17 +609,9 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
     while (pEnd < pWork->szTail) {
         char *q = p;  // the blanks and TABs before the comment start here
         while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
-        // Before ")", ";" or "," the blank after AND would be left where no blank stays: the
-        // comment stays behind AND there. The comments after it count for nothing: one that
-        // moves in front of that "," would leave it after AND with no "," behind it, and a second
-        // run would move it.
-        const char *pNext = pEnd;
-        while (pNext < pWork->szTail && (bIsWhite(*pNext) || bCmtAt(pNext)))
-            pNext = bCmtAt(pNext) ? ::pCmtEnd(pNext, pWork->szTail) : pNext + 1;
-        const bool bCloses = *pNext == ')' || *pNext == ';' || *pNext == ',';
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
-        if (q - ssSrc >= 4 && !bCloses && !bAfterMinus && nKwLen(q - 3, szWord(WORD_AND)) != 0 &&
-            (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd))) {
+        if (q - ssSrc >= 4 && !bAfterMinus && nKwLen(q - 3, szWord(WORD_AND)) != 0 &&
+            (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd)) && !bClosesAfter(pEnd, pWork->szTail)) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
         } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd) &&
