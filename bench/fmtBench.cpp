@@ -1,7 +1,8 @@
 // Throughput of the statement formatter beside a plain byte copy of the same buffer, on texts
 // generated here at 1 MB and 10 MB: a script of small statements, one SELECT whose blocks hold
-// nested SELECTs (joins, CASE, AND chains, nested conditions), and a package body of many
-// subprograms; and on the largest file of tests/data/sql and tests/data/plsql that formats. After
+// nested SELECTs (joins, CASE, AND chains, nested conditions), a package body of many
+// subprograms, lines of comments, and prose (no statement: a text read twice where it should be
+// read once shows in its rate at 10 MB); and on the largest file of tests/data/sql and tests/data/plsql that formats. After
 // the runs a table gives MB/s of both, their ratio and the token reader's MB/s alone (every token
 // cut), and a second one, for each generated kind,
 // the rate at 10 MB against the rate at 1 MB (1.00: as fast on the larger text).
@@ -71,6 +72,23 @@ std::string sPackageBody(size_t nBytes) {
         s += "b := TO_CHAR(v); EXCEPTION WHEN OTHERS THEN b := NULL; END " + p + "; ";
     }
     return s + "END pkg;\n/\n";
+}
+
+// A section commented out: lines of line comments, a block comment now and then.
+std::string sCommentLines(size_t nBytes) {
+    std::string s;
+    for (int i = 0; s.size() < nBytes; ++i)
+        s += i % 10 == 9 ? "/* block " + std::to_string(i) + " */\n" : "-- line " + std::to_string(i) + " of a section\n";
+    return s;
+}
+
+// A text that is no SQL (a buffer sent by mistake): sentences whose IF, ELSIF and WHEN no THEN
+// follows, and no ";".
+std::string sProse(size_t nBytes) {
+    std::string s;
+    for (int i = 0; s.size() < nBytes; ++i)
+        s += "If the file " + std::to_string(i) + " is missing, or elsif it is empty, the job stops when it starts. ";
+    return s + "\n";
 }
 
 bool bFormats(const std::string &sText) {
@@ -199,6 +217,8 @@ int main(int argc, char **argv) {
         arInputs.emplace_back("small_statements_" + sSize, sSmallStatements(n));
         arInputs.emplace_back("nested_select_" + sSize, sNestedSelect(n));
         arInputs.emplace_back("package_body_" + sSize, sPackageBody(n));
+        arInputs.emplace_back("comment_lines_" + sSize, sCommentLines(n));
+        arInputs.emplace_back("prose_" + sSize, sProse(n));
     }
     if (argc == 3 && std::strcmp(argv[1], "--write-inputs") == 0) {
         for (const auto &r : arInputs) std::ofstream(std::string(argv[2]) + "/" + r.first + ".sql", std::ios::binary) << r.second;
