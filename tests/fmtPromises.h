@@ -38,11 +38,7 @@ inline std::string sInk(const std::string &s, bool bSorted = false, bool bIgnore
 inline size_t iJoinedAt(const std::string &sIn0, const std::string &sOut0, bool bAnyOrder) {
     const size_t npos = std::string::npos;
     // A byte order mark in front (after white space) is no word: the text proper follows it.
-    auto nBomEnd = [](const std::string &s) {
-        size_t i = s.find_first_not_of(" \t\r\n");
-        return i != npos && s.compare(i, 3, "\xEF\xBB\xBF") == 0 ? i + 3 : 0;
-    };
-    const size_t nInBom = nBomEnd(sIn0), nOutBom = nBomEnd(sOut0);
+    const size_t nInBom = nPastLeadBom(sIn0.data(), sIn0.size()), nOutBom = nPastLeadBom(sOut0.data(), sOut0.size());
     const std::string sIn = sIn0.substr(nInBom), sOut = sOut0.substr(nOutBom);
     if (sInk(sIn) == sInk(sOut)) {
         char a = 0;
@@ -91,9 +87,7 @@ struct ReadText {
     size_t nFront = 0;  // the bytes of sAll in front of s (white space and a byte order mark)
     ReadText(const std::string &sAll, int32_t eEnc)
         : rEnc(rTextEnc(eEnc != ENC_AUTO ? eEnc : eDetectEncoding(sAll.data(), sAll.size()))) {
-        size_t nLead = 0;
-        while (nLead < sAll.size() && bIsWhite(sAll[nLead])) ++nLead;
-        nFront = sAll.compare(nLead, 3, "\xEF\xBB\xBF") == 0 ? nLead + 3 : 0;
+        nFront = nPastLeadBom(sAll.data(), sAll.size());
         s = sAll.substr(nFront);
         bOk = rcFindScriptLines(s.data(), s.size(), rEnc, &lines) == RC_OK;
     }
