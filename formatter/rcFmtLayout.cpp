@@ -681,8 +681,9 @@ int rcLayoutStmt(FmtWork *pWork, char **szStmtFmt, const StmtStyle *rStmtStyle, 
     st->iCap = nSpare > 0 ? static_cast<int64_t>(nSpare) - 1 : 0;
     // The output is about as long as the text; (first line's levels + 2) units more leave room
     // for the indentation the end puts in front.
-    bRoom(st, (pWork->szTail - pWork->ssSrc) + (pWork->szTail - pWork->ssSrc) / 4 +
-                  static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen);
+    const int64_t nText = pWork->szTail - pWork->ssSrc;
+    if (bRoom(st, nText + nText / 4 + static_cast<int64_t>(st->iIdt + 2) * st->iUnitLen))
+        vWillFill(st->pOut, static_cast<size_t>(nText));  // the output is at least about as long
     int rc = rcWalkAll(pWork, st);
     if (rc == RC_OK) rc = st->bNoRoom ? RC_NOMEM : rcFinish(st);
     *szStmtFmt = st->pOut;  // the caller frees it, also after a failure

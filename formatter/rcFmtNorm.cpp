@@ -488,6 +488,7 @@ int rcSqueezeWhite(FmtWork *pWork, size_t *pnLen, bool *pbCmt, bool *pbFlat) {
     size_t nLen = *pnLen;
     NormOut out;
     if (!out.bRoom(nLen + nLen / 16)) return rcFailNoMem(pWork, SITE_WHITE_NOMEM);
+    vWillFill(out.p, nLen);  // most texts lose few bytes
     // A text that may hold a comment is squeezed without flattening, which then follows the moves.
     *pbFlat = pWork->bCmtFree;
     bool bRead = *pbFlat ? bSqueezeWalk<true>(pWork, nLen, out, pbCmt) : bSqueezeWalk<false>(pWork, nLen, out, pbCmt);
@@ -798,6 +799,7 @@ int rcNormStmt(FmtWork *pWork, const char *pStmt, size_t nStmt, const StmtStyle 
         pWork->ssSrc = static_cast<char *>(pvAlloc(nCap));
         if (pWork->ssSrc == nullptr) return rcFailNoMem(pWork, SITE_COPY_NOMEM);
         pWork->nSrcCap = nCap;
+        vWillFill(pWork->ssSrc, nStmt);
         std::memcpy(pWork->ssSrc, pStmt, nStmt);
     }
     pWork->ssSrc[nStmt] = '\0';

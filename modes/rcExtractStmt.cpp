@@ -347,7 +347,7 @@ int rcFmtOneStmt(const char *p, size_t n, TextWriter *pOut, const char *szPath, 
 int rcExtractStmts(const char *T, size_t L, int32_t iDocType, TextWriter *pOut, const char *szPath,
                    StmtStyle *rStmtStyle, int32_t *iNumStmts, PfnFmtStmt pfnFmtStmt) {
     assert(iDocType == DOC_TKPROF || iDocType == DOC_TRACE);
-    pOut->vExpect(L + L / 8);  // the whole result, the statements' layout a little longer
+    pOut->vExpect(L + L / 8, L);  // the whole result, the statements' layout a little longer
     ExtractRun run{T, T + L, pOut, szPath, rStmtStyle, iNumStmts, pfnFmtStmt, T};
     return iDocType == DOC_TKPROF ? rcExtractTkprof(&run) : rcExtractTrace(&run);
 }

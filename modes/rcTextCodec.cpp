@@ -114,8 +114,10 @@ int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), i
                   size_t *pn, size_t *pcap, uint64_t uExpect) {
     const size_t nBlock = 65536;  // the block grows by 64 KiB at least
     // The expected bytes and a block more: the read that finds the end has room.
-    if (uExpect > 0 && uExpect <= uint64_t(TEXT_MAX) && !bGrowTo(pp, pcap, *pn + size_t(uExpect) + nBlock + 1))
-        return ENOMEM;
+    if (uExpect > 0 && uExpect <= uint64_t(TEXT_MAX)) {
+        if (!bGrowTo(pp, pcap, *pn + size_t(uExpect) + nBlock + 1)) return ENOMEM;
+        vWillFill(*pp + *pn, size_t(uExpect));
+    }
     for (;;) {
         // A read fills the room it is given unless the stream ends: the block grows only when
         // full, so that a short text is read without a second block.

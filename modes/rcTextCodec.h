@@ -107,9 +107,11 @@ struct TextWriter {
     void vSinkTo(FILE *fp) { pSink = fp; }
     // Makes room for about nBytes at once, for a writer that gathers a whole result about as
     // long as its input: a block made at its size is touched once, and a large one goes onto
-    // large pages before its first byte is written. Only a hint: without the memory the block
-    // grows as the bytes come.
-    void vExpect(size_t nBytes) { (void)bGrowTo(&p, &cap, nBytes); }
+    // large pages before its first byte is written, and gets the pages of the nSure bytes that
+    // surely come at once. Only a hint: without the memory the block grows as the bytes come.
+    void vExpect(size_t nBytes, size_t nSure) {
+        if (bGrowTo(&p, &cap, nBytes)) vWillFill(p + n, nSure < cap - n ? nSure : cap - n);
+    }
     // The text as it is (only re-encoded as UTF-16 where the form asks for it).
     bool bPut(const char *pText, size_t nLen);
     // The same for the text of a block of the heap (nLen bytes, a NUL after them) that the caller

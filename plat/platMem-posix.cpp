@@ -22,3 +22,20 @@ void vPlatAdviseLargeBlock(void *p, size_t n) {
     (void)n;
 #endif
 }
+
+// Linux (5.14 on) faults the pages in as writes would (MADV_POPULATE_WRITE), large pages where
+// the block was advised onto them. The call covers the pages the block's bytes lie in, which
+// are the program's; elsewhere, or where the system declines, there is no such call.
+void vPlatWillFill(void *p, size_t n) {
+#if defined(MADV_POPULATE_WRITE)
+    const long lPage = sysconf(_SC_PAGESIZE);
+    if (lPage <= 0 || n == 0) return;
+    const uintptr_t uPage = static_cast<uintptr_t>(lPage);
+    const uintptr_t uStart = reinterpret_cast<uintptr_t>(p) & ~(uPage - 1);
+    const uintptr_t uEnd = (reinterpret_cast<uintptr_t>(p) + n + uPage - 1) & ~(uPage - 1);
+    (void)madvise(reinterpret_cast<void *>(uStart), uEnd - uStart, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}

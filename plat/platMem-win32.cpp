@@ -6,3 +6,10 @@ void vPlatAdviseLargeBlock(void *p, size_t n) {
     (void)p;
     (void)n;
 }
+
+// Windows gives a heap block's pages at their first touch and has no call that gives them
+// before: the hint is none.
+void vPlatWillFill(void *p, size_t n) {
+    (void)p;
+    (void)n;
+}

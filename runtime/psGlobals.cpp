@@ -115,6 +115,10 @@ void *pvRealloc(void *p, size_t n) {
 
 void vFree(void *p) { std::free(p); }
 
+void vWillFill(void *p, size_t n) {
+    if (n >= nPlatFillBlock) vPlatWillFill(p, n);
+}
+
 bool bGrowBlock(void **pp, size_t *pCap, size_t nNeed, size_t nSize) {
     if (nNeed <= *pCap) return true;
     size_t nCap = *pCap > SIZE_MAX / 2 ? nNeed : std::max(nNeed, *pCap * 2);

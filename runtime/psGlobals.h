@@ -64,6 +64,9 @@ int rcNoMem(const char *szFunc, const char *szModule, int iLine);
 void *pvAlloc(size_t n);
 void *pvRealloc(void *p, size_t n);  // on failure the old block stays valid
 void vFree(void *p);
+// The caller is about to write every byte of [p, p + n), of a block of its own: a large one gets
+// its pages at once where the system can give them so. The bytes stay as they are.
+void vWillFill(void *p, size_t n);
 
 // Grows the block *pp of *pCap elements of nSize bytes to hold nNeed elements or more, at least
 // doubling it so that many appends take linear time. False, with the block as it was, when

@@ -210,6 +210,25 @@ TEST(TextCodec, LargeBlocksKeepTheirBytesAsTheyGrow) {
     }
 }
 
+// The hint that a block is about to be filled gives pages, never bytes: a block that holds a
+// text already, the part of it that is hinted (which begins and ends inside a page) and the
+// bytes around it keep every byte, also in a block small enough that its pages hold others'.
+TEST(TextCodec, WillFillKeepsEveryByte) {
+    for (size_t nBlock : {size_t(4096), nPlatFillBlock + 12345, nPlatLargeBlock + 777}) {
+        char *p = static_cast<char *>(pvAlloc(nBlock));
+        ASSERT_NE(nullptr, p) << nBlock;
+        for (size_t i = 0; i < nBlock; ++i) p[i] = static_cast<char>('a' + i % 251 % 26);
+        for (const auto &part : {std::pair<size_t, size_t>{0, nBlock}, {1, nBlock - 2}, {nBlock / 3, nBlock / 2}}) {
+            vWillFill(p + part.first, part.second);
+            vPlatWillFill(p + part.first, part.second);  // below the size too
+        }
+        size_t nWrong = 0;
+        for (size_t i = 0; i < nBlock; ++i) nWrong += p[i] != static_cast<char>('a' + i % 251 % 26);
+        EXPECT_EQ(size_t(0), nWrong) << nBlock;
+        vFree(p);
+    }
+}
+
 // A document's type comes from its first line that is not empty, as the tools write it; what
 // stands further in, in a comment or a literal of a script, does not count.
 TEST(DocType, KnownFromTheFirstLine) {
