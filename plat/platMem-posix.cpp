@@ -5,18 +5,25 @@
 
 #include <cstdint>
 
+namespace {
+// Gives the advice iAdvice for the whole pages that the bytes [p, p + n) lie in.
+[[maybe_unused]] void vAdvisePages(void *p, size_t n, int iAdvice) {
+    const long lPage = sysconf(_SC_PAGESIZE);
+    if (lPage <= 0 || n == 0) return;
+    const uintptr_t uPage = static_cast<uintptr_t>(lPage);
+    const uintptr_t uStart = reinterpret_cast<uintptr_t>(p) & ~(uPage - 1);
+    const uintptr_t uEnd = (reinterpret_cast<uintptr_t>(p) + n + uPage - 1) & ~(uPage - 1);
+    (void)madvise(reinterpret_cast<void *>(uStart), uEnd - uStart, iAdvice);
+}
+}  // namespace
+
 // Transparent huge pages (Linux) back the 2 MiB-aligned stretches of the block. The advice
 // covers the block's whole pages: the allocator most often maps a block of this size apart, and
 // advice on a part of that mapping would split it, so that the allocator could no longer grow it
 // in place. Systems without such pages have no MADV_HUGEPAGE, and there the advice is none.
 void vPlatAdviseLargeBlock(void *p, size_t n) {
 #if defined(MADV_HUGEPAGE)
-    const long lPage = sysconf(_SC_PAGESIZE);
-    if (lPage <= 0) return;
-    const uintptr_t uPage = static_cast<uintptr_t>(lPage);
-    const uintptr_t uStart = reinterpret_cast<uintptr_t>(p) & ~(uPage - 1);
-    const uintptr_t uEnd = (reinterpret_cast<uintptr_t>(p) + n + uPage - 1) & ~(uPage - 1);
-    (void)madvise(reinterpret_cast<void *>(uStart), uEnd - uStart, MADV_HUGEPAGE);
+    vAdvisePages(p, n, MADV_HUGEPAGE);
 #else
     (void)p;
     (void)n;
@@ -28,12 +35,7 @@ void vPlatAdviseLargeBlock(void *p, size_t n) {
 // are the program's; elsewhere, or where the system declines, there is no such call.
 void vPlatWillFill(void *p, size_t n) {
 #if defined(MADV_POPULATE_WRITE)
-    const long lPage = sysconf(_SC_PAGESIZE);
-    if (lPage <= 0 || n == 0) return;
-    const uintptr_t uPage = static_cast<uintptr_t>(lPage);
-    const uintptr_t uStart = reinterpret_cast<uintptr_t>(p) & ~(uPage - 1);
-    const uintptr_t uEnd = (reinterpret_cast<uintptr_t>(p) + n + uPage - 1) & ~(uPage - 1);
-    (void)madvise(reinterpret_cast<void *>(uStart), uEnd - uStart, MADV_POPULATE_WRITE);
+    vAdvisePages(p, n, MADV_POPULATE_WRITE);
 #else
     (void)p;
     (void)n;
