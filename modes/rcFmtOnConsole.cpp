@@ -58,10 +58,15 @@ int rcWriteFailed(int iErr, const char *szFunc, int iLine) {
 
 // Standard input to its end, into *pRun. A read error is no end of input: a text cut short is
 // neither formatted nor written back as if whole. Input from a file on a disk is read into a
-// block of its size, made at once: a block that grows is touched twice.
+// block made at once, a quarter larger than the text: the formatter may take the block for the
+// layout's output, which is about that much longer than the text. A block that grows is touched
+// twice, and a large one that moves loses its large pages.
 int rcReadInput(ConsoleRun *pRun, const char *szFunc) {
     uint64_t uLeft = 0;
     if (iPlatStreamLeft(0, &uLeft) != 0) uLeft = 0;
+    if (uLeft > 0 && uLeft <= uint64_t(INT32_MAX) &&
+        !bGrowTo(&pRun->pRaw, &pRun->capRaw, size_t(uLeft + uLeft / 4 + 65536)))
+        return rcNoMem(szFunc, szModule, SITE_GROW);
     int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &pRun->pRaw, &pRun->nRaw, &pRun->capRaw, uLeft);
     if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem(szFunc, szModule, SITE_GROW);
     if (iErr != 0) {
