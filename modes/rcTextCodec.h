@@ -61,7 +61,8 @@ bool bHoldsNul(const char *p, size_t n);
 // block geometrically: linear time for any size. pfnRead and pfnError are the stream calls to
 // use (a test may put in failing ones). Returns 0, ENOMEM, EFBIG (beyond 2 GiB) or the error of a
 // failed read (errno, at least EIO). uExpect, when known, is the size the stream should have: the
-// block is made for it at once, and a stream of that size is read in one go.
+// block is made for it at once, gets the pages for that many bytes at once, and a stream of that
+// size is read in one go.
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
                   size_t *pn, size_t *pcap, uint64_t uExpect = 0);
 
