@@ -64,10 +64,8 @@ int rcWriteFailed(int iErr, const char *szFunc, int iLine) {
 int rcReadInput(ConsoleRun *pRun, const char *szFunc) {
     uint64_t uLeft = 0;
     if (iPlatStreamLeft(0, &uLeft) != 0) uLeft = 0;
-    if (uLeft > 0 && uLeft <= uint64_t(INT32_MAX) &&
-        !bGrowTo(&pRun->pRaw, &pRun->capRaw, size_t(uLeft + uLeft / 4 + 65536)))
-        return rcNoMem(szFunc, szModule, SITE_GROW);
-    int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &pRun->pRaw, &pRun->nRaw, &pRun->capRaw, uLeft);
+    int iErr = iReadAllBytes(stdin, std::fread, std::ferror, &pRun->pRaw, &pRun->nRaw, &pRun->capRaw, uLeft,
+                             size_t(uLeft / 4) + 65536);
     if (iErr == ENOMEM || iErr == EFBIG) return rcNoMem(szFunc, szModule, SITE_GROW);
     if (iErr != 0) {
         iConPrintf(szMsgOpen, szErrorPrefix, pRun->szName, std::strerror(iErr), "");

@@ -1,6 +1,7 @@
 // The text of a run mode between its stored form and the formatter: UTF-16 and line ends.
 #include "modes/rcTextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -111,11 +112,11 @@ size_t nCrLfToLf(char *p, size_t n) {
 bool bHoldsNul(const char *p, size_t n) { return std::memchr(p, '\0', n) != nullptr; }
 
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
-                  size_t *pn, size_t *pcap, uint64_t uExpect) {
+                  size_t *pn, size_t *pcap, uint64_t uExpect, size_t nRoom) {
     const size_t nBlock = 65536;  // the block grows by 64 KiB at least
     // The expected bytes and a block more: the read that finds the end has room.
     if (uExpect > 0 && uExpect <= uint64_t(TEXT_MAX)) {
-        if (!bGrowTo(pp, pcap, *pn + size_t(uExpect) + nBlock + 1)) return ENOMEM;
+        if (!bGrowTo(pp, pcap, *pn + size_t(uExpect) + std::max(nRoom, nBlock) + 1)) return ENOMEM;
         vWillFill(*pp + *pn, size_t(uExpect));
     }
     for (;;) {

@@ -61,10 +61,10 @@ bool bHoldsNul(const char *p, size_t n);
 // block geometrically: linear time for any size. pfnRead and pfnError are the stream calls to
 // use (a test may put in failing ones). Returns 0, ENOMEM, EFBIG (beyond 2 GiB) or the error of a
 // failed read (errno, at least EIO). uExpect, when known, is the size the stream should have: the
-// block is made for it at once, gets the pages for that many bytes at once, and a stream of that
-// size is read in one go.
+// block is made for it at once (with nRoom bytes more for the caller's later use), gets the pages
+// for that many bytes at once, and a stream of that size is read in one go.
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
-                  size_t *pn, size_t *pcap, uint64_t uExpect = 0);
+                  size_t *pn, size_t *pcap, uint64_t uExpect = 0, size_t nRoom = 0);
 
 // How the formatted text ends its lines: CR LF, LF, or as the text came in (that of its first
 // line).
