@@ -442,10 +442,10 @@ int rcRulesAt(LayoutState *st) {
     }
 }
 
-// In a statement, the bytes that a run the walk copies as they are may hold: words that begin no
-// keyword's rules, blanks that the walk writes, operators with the blanks around them that the
-// layout gives them, commas of a part that is not broken, literals and quoted names, and
-// punctuation that no rule reads.
+// The bytes that a run the walk copies as they are may hold: words that begin no keyword's rules
+// (outside a statement, up to a statement word that ends one), blanks that the walk writes,
+// operators with the blanks around them that the layout gives them, commas of a part that is not
+// broken, literals and quoted names, and punctuation that no rule reads.
 enum PlainClass : uint8_t { PL_STOP, PL_BLANK, PL_LETTER, PL_WORD, PL_OPER, PL_PUNCT, PL_COMMA, PL_QUOTE };
 struct PlainClasses {
     std::array<uint8_t, 256> ar{};
@@ -466,7 +466,14 @@ struct PlainClasses {
 };
 const PlainClasses rPlainClasses;
 
-// Where the run that begins at p in a statement ends, through which the walk would do nothing but
+// The end of the word bytes (CC_INWORD) from p on, inside a word; outside a statement the byte
+// from which a statement word ends the word, where one does.
+inline const char *pWordRestEnd(const LayoutState *st, const char *p) {
+    const char *e = pClassRunEnd(p, st->szTail, CC_INWORD);
+    return __builtin_expect(st->iInStmt != 0, 1) ? e : pStmtWordInWord(p, e);  // most words stand in one
+}
+
+// Where the run that begins at p ends, through which the walk would do nothing but
 // copy each byte (cPrev: the byte written last before p, which is no blank): p when none does. A
 // word goes whole (at its start no keyword's first letters stand), a blank is written after what
 // is not white space, an operator that stands between blanks keeps them, a comma of a part that
@@ -485,10 +492,10 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
             continue;
         case PL_LETTER:
             if (bKeywordMayBeginAt(q)) return q;
-            e = pClassRunEnd(q + 1, pTail, CC_INWORD);
+            e = pWordRestEnd(st, q + 1);
             break;
         case PL_WORD:
-            e = pClassRunEnd(q + 1, pTail, CC_INWORD);
+            e = pWordRestEnd(st, q + 1);
             break;
         case PL_OPER: {
             if ((*q == '-' || *q == '<') && q[1] == *q) return q;
@@ -521,9 +528,8 @@ const char *pPlainRunEnd(const LayoutState *st, const char *p, char cPrev) {
     return q;
 }
 
-// The walk: at each position the rules of its byte decide; where none applies, the byte, or in a
-// statement the word that begins there, is copied, and with it the run after it through which no
-// rule applies.
+// The walk: at each position the rules of its byte decide; where none applies, the byte, or the
+// word that begins there, is copied, and with it the run after it through which no rule applies.
 int rcWalk(LayoutState *st) {
     while (st->szSrc < st->szTail) {
         const char *p = st->szSrc;
@@ -531,9 +537,10 @@ int rcWalk(LayoutState *st) {
             vWalkBlank(st);
             continue;
         }
-        // Inside a word of a statement no rule applies: the rest of the word is copied at once.
-        const bool bInStmt = st->iInStmt != 0;
-        const char *e = bInStmt && bInWordAt(p, st->ssSrc) ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : nullptr;
+        // Inside a word no rule applies (outside a statement, but where a statement word ends
+        // it): the rest of the word is copied at once.
+        const char *e = bInWordAt(p, st->ssSrc) ? pWordRestEnd(st, p) : nullptr;
+        if (e == p) e = nullptr;
         if (e == nullptr) {
             const int rc = rcRulesAt(st);
             if (rc != RULE_PASS) {
@@ -541,14 +548,11 @@ int rcWalk(LayoutState *st) {
                 continue;
             }
             const bool bWord = bIsWordByte(*p);
-            if (!bInStmt || !(bWord || rPlainClasses.ar[static_cast<uint8_t>(*p)] == PL_PUNCT)) {
-                if (bWord)
-                    vCopyPlain(st, p + 1);
-                else
-                    vCopy(st, 1);
+            if (!(bWord || rPlainClasses.ar[static_cast<uint8_t>(*p)] == PL_PUNCT)) {
+                vCopy(st, 1);
                 continue;
             }
-            e = bWord ? pClassRunEnd(p + 1, st->szTail, CC_INWORD) : p + 1;
+            e = bWord ? pWordRestEnd(st, p + 1) : p + 1;
         }
         vCopyPlain(st, pPlainRunEnd(st, e, e[-1]));
         st->iSlashLine = false;  // as the copies of its pieces would leave it

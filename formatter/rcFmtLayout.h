@@ -217,6 +217,10 @@ inline bool bBroken(const LayoutState *st) { return st->iMetrix >= 1 || st->iBlk
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
 // with st->iSite set. The walk decides by the byte at the reading position which of them it asks.
 int rcWordRules(LayoutState *st);     // the keywords' rules, at a letter
+// Outside a statement a statement word may begin inside a word, where it ends that word
+// (v_update := 1: the statement's state opens at its UPDATE). In the word bytes [p, e), which the
+// word's end follows, the first from which a statement word runs to e; e where none does.
+const char *pStmtWordInWord(const char *p, const char *e);
 int rcOpenParen(LayoutState *st);     // "(", ")" and "," (rcFmtLayoutParen.cpp)
 int rcCloseParen(LayoutState *st);
 int rcComma(LayoutState *st);

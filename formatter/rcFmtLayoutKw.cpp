@@ -851,6 +851,47 @@ int rcStmtWord(LayoutState *st) {
     return RULE_PASS;
 }
 
+}  // namespace
+
+// No statement word holds a Q, which ends a run of CC_INWORD bytes: one that ends a word lies
+// inside the run.
+constexpr bool bNoQInStmtWords() {
+    for (const char *szKw : arStmtWords)
+        for (const char *q = szKw; *q != '\0'; ++q)
+            if (*q == 'Q') return false;
+    return true;
+}
+static_assert(bNoQInStmtWords(), "a statement word with a Q ends no run of word bytes");
+
+// The statement words by their length: for each, the bits of their first letters.
+struct StmtWordsByLen {
+    static constexpr size_t N = nLongestWith(W_STMT) + 1;
+    std::array<size_t, arStmtWords.size()> arLen{};
+    std::array<uint32_t, N> arFirsts{};
+    size_t nShortest = N;
+    constexpr StmtWordsByLen() {
+        for (size_t i = 0; i < arStmtWords.size(); ++i) {
+            while (arStmtWords[i][arLen[i]] != '\0') ++arLen[i];
+            arFirsts[arLen[i]] |= 1u << (arStmtWords[i][0] - 'A');
+            nShortest = arLen[i] < nShortest ? arLen[i] : nShortest;
+        }
+    }
+};
+constexpr StmtWordsByLen rStmtWordsByLen;
+
+const char *pStmtWordInWord(const char *p, const char *e) {
+    const size_t nRun = static_cast<size_t>(e - p);
+    if (nRun < rStmtWordsByLen.nShortest) return e;  // most words
+    for (size_t n = nRun < StmtWordsByLen::N - 1 ? nRun : StmtWordsByLen::N - 1; n >= rStmtWordsByLen.nShortest; --n) {
+        const int iFirst = iLetter(*(e - n));
+        if (iFirst < 0 || ((rStmtWordsByLen.arFirsts[n] >> iFirst) & 1u) == 0) continue;
+        for (size_t i = 0; i < arStmtWords.size(); ++i)
+            if (rStmtWordsByLen.arLen[i] == n && nKwLen(e - n, arStmtWords[i]) == n) return e - n;
+    }
+    return e;
+}
+
+namespace {
 typedef int (*PfnRule)(LayoutState *st);
 
 // The rules of words in the order they are tried, each with its words (rows of the table of

@@ -96,6 +96,13 @@ const rFmtCase arClauseCases[] = {
      "a\nshow b\nexecute c\ncreate d\nalter e\ndrop f\n"},
     {"no statement keyword inside a word, a longer word or a literal", "foo_drop x; x DROPS t 'a DROP b'",
      "foo_drop x;\nx DROPS t 'a DROP b'\n"},
+    // Outside a statement a statement word that ends a word opens the statement's state: SET is
+    // a clause from there on.
+    {"a statement word ending a word opens the statement", "x_update t set a = 1", "x_update t\nset a = 1\n"},
+    {"no statement opens inside a word, nor at the start of a longer one", "xupdatex t set a = 1 update_x u set b = 2",
+     "xupdatex t set a = 1 update_x u set b = 2\n"},
+    {"a statement word ending a word inside a block", "BEGIN n := 1 set b; v_select := 1 set b; END;",
+     "BEGIN\n\tn := 1 set b;\n\tv_select := 1\n\tset b;\nEND;\n"},
     {"white space ends the text and nothing more", "x  \t\r\n \n", "x\n"},
     {"line ends inside the statement become one blank", "x\r\n\n  y", "x y\n"},
     {"blank before a semicolon goes", "SELECT 1 FROM dual ;  ", "SELECT 1\nFROM dual;\n"},
