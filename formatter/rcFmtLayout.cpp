@@ -470,7 +470,7 @@ const PlainClasses rPlainClasses;
 // from which a statement word ends the word, where one does.
 inline const char *pWordRestEnd(const LayoutState *st, const char *p) {
     const char *e = pClassRunEnd(p, st->szTail, CC_INWORD);
-    return __builtin_expect(st->iInStmt != 0, 1) ? e : pStmtWordInWord(p, e);  // most words stand in one
+    return __builtin_expect(st->iInStmt != 0, 1) ? e : pStmtWordInWord(p, e);  // most words lie in a statement
 }
 
 // Where the run that begins at p ends, through which the walk would do nothing but
