@@ -2,6 +2,7 @@
 // statement words, tried in this order at a letter; the first that applies there wins. And the
 // rules the walk asks at "/", at an operator, at "$" and at ";": the SQL*Plus terminator,
 // operators, conditional compilation, the end of a statement.
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -865,15 +866,13 @@ static_assert(bNoQInStmtWords(), "a statement word with a Q ends no run of word 
 
 // The statement words by their length: for each, the bits of their first letters.
 struct StmtWordsByLen {
-    static constexpr size_t N = nLongestWith(W_STMT) + 1;
+    static constexpr size_t nShortest = nShortestWith(W_STMT), nLongest = nLongestWith(W_STMT);
     std::array<size_t, arStmtWords.size()> arLen{};
-    std::array<uint32_t, N> arFirsts{};
-    size_t nShortest = N;
+    std::array<uint32_t, nLongest + 1> arFirsts{};
     constexpr StmtWordsByLen() {
         for (size_t i = 0; i < arStmtWords.size(); ++i) {
             while (arStmtWords[i][arLen[i]] != '\0') ++arLen[i];
             arFirsts[arLen[i]] |= 1u << (arStmtWords[i][0] - 'A');
-            nShortest = arLen[i] < nShortest ? arLen[i] : nShortest;
         }
     }
 };
@@ -881,8 +880,8 @@ constexpr StmtWordsByLen rStmtWordsByLen;
 
 const char *pStmtWordInWord(const char *p, const char *e) {
     const size_t nRun = static_cast<size_t>(e - p);
-    if (nRun < rStmtWordsByLen.nShortest) return e;  // most words
-    for (size_t n = nRun < StmtWordsByLen::N - 1 ? nRun : StmtWordsByLen::N - 1; n >= rStmtWordsByLen.nShortest; --n) {
+    if (nRun < StmtWordsByLen::nShortest) return e;  // most words
+    for (size_t n = std::min(nRun, StmtWordsByLen::nLongest); n >= StmtWordsByLen::nShortest; --n) {
         const int iFirst = iLetter(*(e - n));
         if (iFirst < 0 || ((rStmtWordsByLen.arFirsts[n] >> iFirst) & 1u) == 0) continue;
         for (size_t i = 0; i < arStmtWords.size(); ++i)

@@ -66,6 +66,18 @@ constexpr size_t nLongestWith(uint32_t uRole) {
     return nMax;
 }
 
+// The length of the shortest word of a role (0 when it has none).
+constexpr size_t nShortestWith(uint32_t uRole) {
+    size_t nMin = 0;
+    for (const WordDef &w : arWordDefs) {
+        if ((w.uRoles & uRole) == 0) continue;
+        size_t n = 0;
+        while (w.szText[n] != '\0') ++n;
+        nMin = nMin == 0 || n < nMin ? n : nMin;
+    }
+    return nMin;
+}
+
 // The texts of the words of a role, in the table's order.
 template <uint32_t uRole>
 constexpr std::array<const char *, nWordsWith(uRole)> arWordsWith() {
