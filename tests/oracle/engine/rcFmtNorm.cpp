@@ -444,11 +444,12 @@ inline bool bHeaderMayStandAt(const char *pStart, const char *p, const char *pCm
 }
 
 // The block header word that ends with the one white-space byte before p, at a place where a
-// header may stand; null when there is none.
-char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, bool bGlued = false) {
+// header may stand; null when there is none. pLineCmtEnd is the end of the last line comment
+// stepped over, where it now stands: a word that ends with its line feed is its text.
+char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, const char *pLineCmtEnd, bool bGlued = false) {
     // With bGlued the word may also end right at p (the layout writes the blank there).
     char *e = p > ssSrc && bIsWhite(p[-1]) ? p - 1 : bGlued ? p : nullptr;
-    if (e == nullptr || e == ssSrc) return nullptr;
+    if (e == nullptr || e == ssSrc || (pLineCmtEnd != nullptr && e < pLineCmtEnd)) return nullptr;
     for (const char *szWord : arBlockWords) {
         size_t n = std::strlen(szWord);
         if (iFold(e[-1]) != szWord[n - 1] || static_cast<size_t>(e - ssSrc) < n) continue;  // its last letter first
@@ -469,16 +470,21 @@ bool bMinusBefore(const char *ssSrc, const char *p) {
 }
 
 // A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
-// right after it move in front of it. *ppNext receives where the walk goes on.
-int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmtEnd, char **ppNext) {
+// right after it move in front of it. *ppNext receives where the walk goes on. *ppLineCmtEnd is
+// the end of the last line comment stepped over, where it now stands: the header's comments
+// follow it, and it moves on to the last of them where that is a line comment.
+int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmtEnd, const char **ppLineCmtEnd,
+                         char **ppNext) {
     char *szTail = pWork->szTail;
     if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     char *pAfter = p + nWord + (bIsWhite(p[nWord]) ? 1 : 0);  // past the word and its white-space byte
     char *q = pAfter;
+    size_t nLineCmtEnd = 0;  // the end of the last comment, a line comment, from pAfter on (0: none)
     while (q < szTail && bCmtAt(q)) {
         uint32_t uLen = 0;
         int rc = rcSkipCmt(q, szTail, &uLen);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SKIPCMT, q);
+        nLineCmtEnd = q[0] == '-' ? static_cast<size_t>(q + uLen - pAfter) : 0;
         q += uLen;
         if (q < szTail && bIsWhite(*q)) ++q;
     }
@@ -494,8 +500,8 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         // as it would in the text that a second run reads.
         char *pWord = p + (q - pAfter);
         // The word's white-space byte goes in front of it where a ",", ")" or ";" follows: no
-        // white space stands before those.
-        if (q < szTail && (*q == ',' || *q == ')' || *q == ';')) {
+        // white space stands before those. A word that had none keeps its letters.
+        if (q < szTail && (*q == ',' || *q == ')' || *q == ';') && bIsWhite(q[-1])) {
             rc = rcStrSwap(pWord, q - 1, q);
             if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pWord);
             ++pWord;
@@ -503,17 +509,21 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         if (pWord[-1] == ' ') pWord[-1] = '\n';
         q = pWord;
         pAfter = p;
-        p = pHeaderBefore(pWork->ssSrc, p, pCmtEnd);
+        p = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd);
         if (p == nullptr) break;
         if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     }
+    if (nLineCmtEnd != 0) *ppLineCmtEnd = pAfter + nLineCmtEnd;  // the comments begin at pAfter
     return RC_OK;
 }
 
 // The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
 // between them allowed). *ppNext receives the position after the comment, and *ppCmtEnd the
-// comment's end where it now stands; pCmtEnd is that of the comment before it.
-int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNext, const char **ppCmtEnd) {
+// comment's end where it now stands; pCmtEnd is that of the comment before it. *ppLineCmtEnd is
+// the end of the last line comment stepped over, where it now stands, which the comment becomes
+// where it is one.
+int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char **ppLineCmtEnd, char **ppNext,
+                      const char **ppCmtEnd) {
     char *ssSrc = pWork->ssSrc;
     uint32_t uLen = 0;
     int rc = rcSkipCmt(p, pWork->szTail, &uLen);
@@ -557,17 +567,18 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, char **ppNex
         } else {
             // Moved behind a block header, the comment goes on in front of it, as the header's
             // own comments do.
-            char *w = p != *ppNext - uLen ? pHeaderBefore(ssSrc, p, pCmtEnd, true) : nullptr;
+            char *w = p != *ppNext - uLen ? pHeaderBefore(ssSrc, p, pCmtEnd, *ppLineCmtEnd, true) : nullptr;
             if (w == nullptr) break;
             char *pDummy = nullptr;
             *ppCmtEnd = nullptr;
             return rcMoveHeaderComments(pWork, w, static_cast<size_t>((bIsWhite(p[-1]) ? p - 1 : p) - w), pCmtEnd,
-                                        &pDummy);
+                                        ppLineCmtEnd, &pDummy);
         }
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_CMT_SWAP, p);
         pEnd = p + uLen;
         *ppCmtEnd = pEnd;
     }
+    if (p[0] == '-') *ppLineCmtEnd = pEnd;
     return RC_OK;
 }
 
@@ -580,6 +591,7 @@ int rcMoveComments(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
+    const char *pLineCmtEnd = nullptr;  // the end of the last line comment stepped over, where it now stands
     while (p < szTail) {
         int rc = RC_OK;
         if (const char *e = pPlainRunEnd(ssSrc, p, szTail, Q_MOVE)) {
@@ -597,11 +609,11 @@ int rcMoveComments(FmtWork *pWork) {
         if (p != pUnitEnd && bHeaderMayStandAt(ssSrc, p, pCmtEnd))
             nWord = nWordAt(p, arBlockWords);
         if (nWord != 0)
-            rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &p);
+            rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &pLineCmtEnd, &p);
         else if (bLiteralAt(p, ssSrc, szTail))
             p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
         else if (bCmtAt(p))
-            rc = rcMoveCommentBack(pWork, p, pCmtEnd, &p, &pCmtEnd);
+            rc = rcMoveCommentBack(pWork, p, pCmtEnd, &pLineCmtEnd, &p, &pCmtEnd);
         else
             ++p;
         if (rc != RC_OK) return rc;
