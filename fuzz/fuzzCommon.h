@@ -106,31 +106,21 @@ inline bool bStrictSecondRun() {
     return bStrict;
 }
 
-// Whether every literal of the input (as the formatter reads it) stands in the output byte for
-// byte, in its order.
-inline bool bLiteralsKept(const std::string &sIn, const std::string &sOut, int32_t eEnc) {
-    size_t iAt = 0;
-    for (const std::string &sLit : vsLiterals(sIn, eEnc)) {
-        iAt = sOut.find(sLit, iAt);
-        if (iAt == std::string::npos) return false;
-        iAt += sLit.size();
-    }
-    return true;
-}
-
 // The formatter's promises on success: its bytes other than white space (and than "_", which
-// joining's glue adds) are the input's; without joining, no two words are joined where they kept
-// their order, every literal keeps its bytes and a second run moves no byte other than white
-// space (strictly: changes nothing, reads the same literals, comments and units carried whole,
-// the output reads as the input's tokens with as many statement ends and no empty line: garbage
-// still finds lines that the layout splits so that a script command, "@" or EXECUTE, begins the
-// second one). A finding aborts.
+// joining's glue adds) are the input's; without joining, no two words are joined (where a comment
+// moved: no word stands in the output that the input lacks), every literal, line comment and unit
+// carried whole keeps its bytes and a second run moves no byte other than white space (strictly:
+// changes nothing, reads the same literals, comments and units carried whole, the output reads as
+// the input's tokens with as many statement ends and no empty line: garbage still finds lines that
+// the layout splits so that a script command, "@" or EXECUTE, begins the second one). A finding
+// aborts.
 inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
     const bool bJoin = rStyle.iJoinAt != 0;
     if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
     if (bJoin) return;  // joining glues lines on purpose: its output is another text
-    if (iJoinedAt(sIn, sOut, false) != std::string::npos) vFinding("two words joined");
-    if (!bLiteralsKept(sIn, sOut, rStyle.iEncoding)) vFinding("a literal changed");
+    // The letter case of keywords changes words: the output's then stand in the input but in case.
+    if (iJoinedAt(sIn, sOut, rStyle.eKeywordCase == KWCASE_KEEP) != std::string::npos) vFinding("two words joined");
+    if (!bDataKept(sIn, sOut, rStyle.iEncoding)) vFinding("a literal or a line comment changed");
     // Garbage can make a line a script command in one run and statement text in the other, which
     // reads its tokens otherwise: the strict runs only.
     if (bStrictSecondRun() && sInk(sIn) == sInk(sOut) &&

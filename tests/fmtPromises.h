@@ -183,6 +183,21 @@ inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc
     return v;
 }
 
+// Whether every literal, line comment and unit carried whole of the input (as the formatter reads
+// it in eEnc) stands in the output byte for byte, in its order: literals never move, and a comment
+// moves in front of code alone, never past another comment or a literal. (The further lines of a
+// block comment may move with its first, which the layout indents.)
+inline bool bDataKept(const std::string &sIn, const std::string &sOut, int32_t eEnc) {
+    size_t iAt = 0;
+    for (const std::string &sDatum : vsLiterals(sIn, eEnc, true)) {
+        if (sDatum.compare(0, 2, "/*") == 0) continue;
+        iAt = sOut.find(sDatum, iAt);
+        if (iAt == std::string::npos) return false;
+        iAt += sDatum.size();
+    }
+    return true;
+}
+
 // The tokens of a text read in eEnc, white space left out: how the lexical layer reads the
 // literals and comments, and how Oracle reads numbers (1e-5, .5E+3, 2.5f), words and operators.
 // Script commands count as their runs of bytes other than white space, the units carried whole

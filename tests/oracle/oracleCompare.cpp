@@ -82,6 +82,7 @@ std::string EngineRunner::sCompare(FmtEntry pfnNew, FmtEntry pfnOld, const std::
     const EngineResult rNew = rRun(pfnNew, sIn, rStyle);
     const EngineResult rOld = rRun(pfnOld, sIn, rStyle);
     rcLast_ = rNew.rc;
+    sLastOut_ = rNew.sOut;
     const std::string sWhat = sFirstDifference(rNew, rOld);
     if (sWhat.empty()) return "";
     // Long texts are shown around their first difference.

@@ -38,12 +38,14 @@ class EngineRunner {
     // (szOptions and rStyle), what differs, the input and both results, as C strings.
     std::string sCompare(FmtEntry pfnNew, FmtEntry pfnOld, const std::string &sIn, const StmtStyle &rStyle,
                          const char *szOptions);
-    // The result code of pfnNew in the last comparison.
+    // The result code and the formatted text of pfnNew in the last comparison.
     int rcLast() const { return rcLast_; }
+    const std::string &sLastOut() const { return sLastOut_; }
 
   private:
     FILE *pTmp_;
     int rcLast_ = 0;
+    std::string sLastOut_;
 };
 
 // The first thing in which two results differ ("result code", "formatted length", "output",
