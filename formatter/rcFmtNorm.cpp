@@ -658,6 +658,69 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char *
     return RC_OK;
 }
 
+// Whether [p, pEnd) holds commas, each with the blanks and TABs after it, and nothing else.
+bool bCommasOnly(const char *p, const char *pEnd) {
+    if (p >= pEnd || *p != ',') return false;
+    for (; p < pEnd; ++p)
+        if (*p != ',' && *p != ' ' && *p != '\t') return false;
+    return true;
+}
+
+// A run of comments with nothing but commas between them and the comment before them ("a /* x */,
+// /* y */, /* z */, b"): one by one, each would move back over every comma to the comment before
+// it, a swap for each, n * n / 2 swaps for n of them. The run [pFrom, its end), pFrom the end of the
+// comment before it and p its first comment, is put in that order at once: its comments, then
+// its commas, each with the blanks and TABs after it; where white space follows the last comment,
+// the last blank before it goes in front of the last comma, as that comment's first move leaves
+// it. A run of fewer than two comments goes the usual way (*pbDone false), as does a comment that
+// reaches the end of the text. *ppNext receives the run's end, *ppCmtEnd the end of its last
+// comment, *ppLineCmtEnd that of its last line comment where they now stand.
+void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char **ppCmtEnd,
+                   const char **ppLineCmtEnd, bool *pbDone) {
+    const char *szTail = pWork->szTail;
+    *pbDone = false;
+    size_t nCmts = 0, nCmtBytes = 0;
+    char *pEnd = p;  // the end of the run's last comment
+    for (char *q = p; bCmtAt(q);) {
+        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, szTail) - q);
+        if (q + nCmt >= szTail) break;  // it reaches the end of the text (or never closes): it stays
+        ++nCmts;
+        nCmtBytes += nCmt;
+        pEnd = q + nCmt;
+        if (*pEnd != ',') break;
+        for (q = pEnd; q < szTail && (*q == ',' || *q == ' ' || *q == '\t');) ++q;
+    }
+    if (nCmts < 2) return;
+    HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
+    if (spRun == nullptr) return;  // the usual way reports the want of memory
+    char *pCmts = spRun.get(), *pCommas = spRun.get() + nCmtBytes;
+    const char *pLastLine = nullptr;  // the end of its last line comment, in spRun
+    for (char *q = pFrom; q < pEnd;) {
+        if (!bCmtAt(q)) {
+            *pCommas++ = *q++;
+            continue;
+        }
+        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, szTail) - q);
+        std::memcpy(pCmts, q, nCmt);
+        pCmts += nCmt;
+        if (q[0] == '-') pLastLine = pCmts;
+        // The last comment's first move: a blank before it, where white space follows it, goes
+        // in front of the last comma (the one right before the comment).
+        if (q + nCmt == pEnd && bIsWhite(*pEnd) && (q[-1] == ' ' || q[-1] == '\t')) {
+            char *c = pCommas - 1;
+            while (*c != ',') --c;
+            std::memmove(c + 1, c, static_cast<size_t>(pCommas - 1 - c));
+            *c = q[-1];
+        }
+        q += nCmt;
+    }
+    std::memcpy(pFrom, spRun.get(), static_cast<size_t>(pEnd - pFrom));
+    *ppNext = pEnd;
+    *ppCmtEnd = pFrom + nCmtBytes;
+    if (pLastLine != nullptr) *ppLineCmtEnd = pFrom + (pLastLine - spRun.get());
+    *pbDone = true;
+}
+
 // Block headers go on lines of their own with the comments after them in front of them; a
 // comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
@@ -688,8 +751,13 @@ int rcMoveComments(FmtWork *pWork) {
             rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &pLineCmtEnd, &p);
         else if (bLiteralAt(p, ssSrc, szTail))
             p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
-        else if (bCmtAt(p))
-            rc = rcMoveCommentBack(pWork, p, pCmtEnd, &pLineCmtEnd, &p, &pCmtEnd);
+        else if (bCmtAt(p)) {
+            // After a comment and commas alone, a run of such comments is put in order at once.
+            bool bDone = false;
+            if (pCmtEnd != nullptr && bCommasOnly(pCmtEnd, p))
+                vMoveCommaRun(pWork, ssSrc + (pCmtEnd - ssSrc), p, &p, &pCmtEnd, &pLineCmtEnd, &bDone);
+            if (!bDone) rc = rcMoveCommentBack(pWork, p, pCmtEnd, &pLineCmtEnd, &p, &pCmtEnd);
+        }
         else
             ++p;
         if (rc != RC_OK) return rc;

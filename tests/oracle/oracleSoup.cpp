@@ -78,7 +78,16 @@ void SoupMaker::vGap() {
         return;
     }
     vComment();
-    vPut(" ");
+    // Now and then more comments with nothing but commas and blanks between them, which all
+    // move in front of the commas.
+    for (size_t n = bChance(20) ? 1 + nBelow(4) : 0; n > 0; --n) {
+        for (size_t nCommas = 1 + nBelow(2); nCommas > 0; --nCommas) {
+            vPut(",");
+            if (bChance(50)) vPut(bChance(80) ? " " : "\t ");
+        }
+        vComment();
+    }
+    vPut(bChance(80) ? " " : ",");
 }
 
 // A word or phrase in capitals, small letters or both.
