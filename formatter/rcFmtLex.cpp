@@ -495,12 +495,15 @@ int rcSkipCmt(const char *szCmt, const char *szEnd, uint32_t *puLen) {
 int rcStrSwap(char *pFirst, char *pMiddle, char *pEnd) {
     assert(pFirst <= pMiddle && pMiddle <= pEnd);
     if (pFirst == pMiddle || pMiddle == pEnd) return RC_OK;  // nothing moves
-    size_t nAll = static_cast<size_t>(pEnd - pFirst);
-    size_t nA = static_cast<size_t>(pMiddle - pFirst);
-    HeapPtr<char> tmp(static_cast<char *>(pvAlloc(nAll + 1)));
-    if (tmp == nullptr) return rcNoMem("rcStrSwap()", szGlobalsModule, SITE_STRSWAP_NOMEM);
-    std::memcpy(tmp.get(), pFirst, nAll);
-    std::memcpy(pFirst, tmp.get() + nA, nAll - nA);
-    std::memcpy(pFirst + (nAll - nA), tmp.get(), nA);
+    const size_t nAll = static_cast<size_t>(pEnd - pFirst);
+    const size_t nA = static_cast<size_t>(pMiddle - pFirst);
+    // Most swaps move a comment past a word: their copy needs no block of the heap.
+    char arSmall[256];
+    HeapPtr<char> spLarge(nAll > sizeof arSmall ? static_cast<char *>(pvAlloc(nAll + 1)) : nullptr);
+    char *pTmp = nAll > sizeof arSmall ? spLarge.get() : arSmall;
+    if (pTmp == nullptr) return rcNoMem("rcStrSwap()", szGlobalsModule, SITE_STRSWAP_NOMEM);
+    std::memcpy(pTmp, pFirst, nAll);
+    std::memcpy(pFirst, pTmp + nA, nAll - nA);
+    std::memcpy(pFirst + (nAll - nA), pTmp, nA);
     return RC_OK;
 }
