@@ -110,10 +110,10 @@ inline bool bStrictSecondRun() {
 // joining's glue adds) are the input's; without joining, no two words are joined (where a comment
 // moved: no word stands in the output that the input lacks), every literal, line comment and unit
 // carried whole keeps its bytes and a second run moves no byte other than white space (strictly:
-// changes nothing, reads the same literals, comments and units carried whole, the output reads as
-// the input's tokens with as many statement ends and no empty line: garbage still finds lines that
-// the layout splits so that a script command, "@" or EXECUTE, begins the second one). A finding
-// aborts.
+// changes nothing, reads the same literals, comments and units carried whole and the same code
+// outside comments, the output reads as the input's tokens with as many statement ends and no
+// empty line: garbage still finds lines that the layout splits so that a script command, "@" or
+// EXECUTE, begins the second one). A finding aborts.
 inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
     const bool bJoin = rStyle.iJoinAt != 0;
     if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
@@ -131,6 +131,8 @@ inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, con
     if (bStrictSecondRun() && iEmptyLineAt(sOut, rStyle.iEncoding) != std::string::npos) vFinding("an empty line");
     if (bStrictSecondRun() && vsLiterals(sIn, rStyle.iEncoding, true) != vsLiterals(sOut, rStyle.iEncoding, true))
         vFinding("a second run reads other literals, comments or units carried whole");
+    if (bStrictSecondRun() && sCodeInk(sIn, rStyle.iEncoding) != sCodeInk(sOut, rStyle.iEncoding))
+        vFinding("the code outside comments changed");
     std::string sAgain;
     if (rcFormatCopy(sOut.data(), sOut.size(), rStyle, &sAgain) != RC_OK) {
         // A refusal changes no byte; garbage with unbalanced parentheses still meets one.

@@ -198,6 +198,27 @@ inline bool bDataKept(const std::string &sIn, const std::string &sOut, int32_t e
     return true;
 }
 
+// The bytes other than white space outside comments, in their order, as the formatter reads the
+// text in eEnc (script commands and units carried whole count whole): a comment moves in front of
+// code, code never moves, nor does a byte go into a comment or come out of one.
+inline std::string sCodeInk(const std::string &sAll, int32_t eEnc) {
+    std::string r;
+    const ReadText t(sAll, eEnc);
+    auto ink = [&r](const char *p, const char *q) {
+        for (; p < q; ++p)
+            if (!bPromiseWhite(*p)) r += *p;
+    };
+    t.vForEachPart(
+        [&](const char *p0, const char *p, const char *pEnd) {
+            for (const char *q; p < pEnd; p = q) {
+                q = pLexEnd(p0, p, pEnd, t.rEnc);
+                if (bLiteralAt(p, p0, pEnd) || !bCmtAt(p)) ink(p, q);
+            }
+        },
+        [&](const char *p0, const ScriptLine &line) { ink(p0 + line.iStart, p0 + line.iEnd); });
+    return r;
+}
+
 // The tokens of a text read in eEnc, white space left out: how the lexical layer reads the
 // literals and comments, and how Oracle reads numbers (1e-5, .5E+3, 2.5f), words and operators.
 // Script commands count as their runs of bytes other than white space, the units carried whole

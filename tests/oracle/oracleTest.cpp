@@ -230,15 +230,18 @@ TEST_P(OracleTest, TokenSoups) {
         ++nFormatted;
         // Whatever both engines do, the soup's data stays: no word in the output that the soup
         // lacks (a comment that moves takes none along), its literals and line comments byte for
-        // byte.
+        // byte, its code in its order and out of comments.
         const std::string &sOut = group.sLastOut();
         if (bJoin || nLost >= MAX_DIFFS) continue;
-        const size_t iWord = iJoinedAt(soup.sText, sOut, true);
-        const bool bKept = bDataKept(soup.sText, sOut, soup.iEncoding);
-        if (iWord == std::string::npos && bKept) continue;
+        const char *szLost = iJoinedAt(soup.sText, sOut, true) != std::string::npos ? "a word the input lacks"
+                             : !bDataKept(soup.sText, sOut, soup.iEncoding)    ? "a literal or a line comment changed"
+                             : sCodeInk(soup.sText, soup.iEncoding) != sCodeInk(sOut, soup.iEncoding)
+                                 ? "the code outside comments changed"
+                                 : nullptr;
+        if (szLost == nullptr) continue;
         ++nLost;
-        ADD_FAILURE() << sWhere << ": " << (bKept ? "a word the input lacks" : "a literal or a line comment changed")
-                      << "\ninput:\n" << sCString(soup.sText) << "\noutput:\n" << sCString(sOut);
+        ADD_FAILURE() << sWhere << ": " << szLost << "\ninput:\n" << sCString(soup.sText) << "\noutput:\n"
+                      << sCString(sOut);
     }
     std::printf("[  soups   ] %zu of seed %llu, %zu of them formatted, the others refused\n", group.nRuns(),
                 static_cast<unsigned long long>(uSeed), nFormatted);

@@ -138,6 +138,7 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
                     << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
                 EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
                     << sWhat << ": a literal, a comment or a unit carried whole changed";
+                EXPECT_TRUE(sCodeInk(sIn, ENC_AUTO) == sCodeInk(r.sOut, ENC_AUTO)) << sWhat << ": the code outside comments changed";
                 EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(r.sOut, ENC_AUTO)) << sWhat << ": statements counted";
                 const size_t iEmpty = iEmptyLineAt(r.sOut, ENC_AUTO);
                 EXPECT_EQ(std::string::npos, iEmpty)

@@ -199,7 +199,9 @@ inline void vPut(LayoutState *st, const char *p, int64_t n, bool bData) {
     }
     st->iDstLen += n;
     st->cLast = p[n - 1];
-    if (p[n - 1] != ' ') st->iSlashLine = false;
+    // A blank after "/" keeps its line; a literal or a comment is more than a division sign, and
+    // a line comment's blanks end its line.
+    if (bData || p[n - 1] != ' ') st->iSlashLine = false;
     // The blanks and TABs at the end of the output that a line break may drop: those the layout
     // wrote or kept between words, never bytes of a literal or a comment.
     if (bData) {
