@@ -668,8 +668,8 @@ bool bCommasOnly(const char *p, const char *pEnd) {
 
 // A run of comments with nothing but commas between them and the comment before them ("a /* x */,
 // /* y */, /* z */, b"): one by one, each would move back over every comma to the comment before
-// it, a swap for each, n * n / 2 swaps for n of them. The run [pFrom, its end), pFrom the end of the
-// comment before it and p its first comment, is put in that order at once: its comments, then
+// it, a swap for each, n * n / 2 swaps for n of them. The run [pFrom, its end), pFrom the end of
+// the comment before it and p its first comment, is put in that order at once: its comments, then
 // its commas, each with the blanks and TABs after it; where white space follows the last comment,
 // the last blank before it goes in front of the last comma, as that comment's first move leaves
 // it. A run of fewer than two comments goes the usual way (*pbDone false), as does a comment that
@@ -730,7 +730,7 @@ int rcMoveComments(FmtWork *pWork) {
     char *p = ssSrc;
     const char *pUnitEnd = nullptr;  // just past the last double-byte unit stepped over
     const char *pCmtEnd = nullptr;   // the end of the last comment stepped over
-    const char *pLineCmtEnd = nullptr;  // the end of the last line comment stepped over, where it now stands
+    const char *pLineCmtEnd = nullptr;  // that of the last line comment, where it now stands
     while (p < szTail) {
         int rc = RC_OK;
         if (const char *e = pPlainRunEnd(ssSrc, p, szTail, Q_MOVE)) {
@@ -747,19 +747,19 @@ int rcMoveComments(FmtWork *pWork) {
         size_t nWord = 0;
         if (p != pUnitEnd && bHeaderMayStandAt(ssSrc, p, pCmtEnd))
             nWord = nWordAt(p, arBlockWords);
-        if (nWord != 0)
+        if (nWord != 0) {
             rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &pLineCmtEnd, &p);
-        else if (bLiteralAt(p, ssSrc, szTail))
+        } else if (bLiteralAt(p, ssSrc, szTail)) {
             p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
-        else if (bCmtAt(p)) {
+        } else if (bCmtAt(p)) {
             // After a comment and commas alone, a run of such comments is put in order at once.
             bool bDone = false;
             if (pCmtEnd != nullptr && bCommasOnly(pCmtEnd, p))
                 vMoveCommaRun(pWork, ssSrc + (pCmtEnd - ssSrc), p, &p, &pCmtEnd, &pLineCmtEnd, &bDone);
             if (!bDone) rc = rcMoveCommentBack(pWork, p, pCmtEnd, &pLineCmtEnd, &p, &pCmtEnd);
-        }
-        else
+        } else {
             ++p;
+        }
         if (rc != RC_OK) return rc;
     }
     if (p > szTail) return rcFailOverrun(pWork, SITE_MOVE_OVERRUN, szTail);
