@@ -50,6 +50,7 @@ struct OptionSet {
 const OptionSet arOptionSets[] = {
     {"defaults", "", false}, {"i4", "-i4", false}, {"c3_s20", "-c3 -s20", false},
     {"j", "-j", false},      {"crlf", "", true},
+    {"upper_blank", "--keyword-case=upper --blank-lines=keep", false},
 };
 
 // The layout record that the options give: the defaults, then the options read as the driver reads them.
@@ -221,7 +222,14 @@ TEST_P(OracleTest, TokenSoups) {
     while (std::string(arOptionSets[iSet].szName) != GetParam().szName) ++iSet;
     SoupMaker maker(uSeed * 0x100000001B3ull + iSet);
     OracleGroup group(GetParam());
-    const bool bJoin = rStyleOf(GetParam()).iJoinAt != 0;  // joining's output is another text
+    const StmtStyle rStyle = rStyleOf(GetParam());
+    const bool bJoin = rStyle.iJoinAt != 0;  // joining's output is another text
+    // The letter case of keywords changes letters: then words and code are read in capitals.
+    auto fold = [bCase = rStyle.eKeywordCase != KWCASE_KEEP](std::string s) {
+        if (bCase)
+            for (char &c : s) c = static_cast<char>(iFold(c));
+        return s;
+    };
     size_t nFormatted = 0, nLost = 0;
     for (uint64_t i = 0; i < nSoups && !group.bDone(); ++i) {
         const Soup soup = maker.rNext();
@@ -233,9 +241,9 @@ TEST_P(OracleTest, TokenSoups) {
         // byte, its code in its order and out of comments.
         const std::string &sOut = group.sLastOut();
         if (bJoin || nLost >= MAX_DIFFS) continue;
-        const char *szLost = iJoinedAt(soup.sText, sOut, true) != std::string::npos ? "a word the input lacks"
+        const char *szLost = iJoinedAt(fold(soup.sText), fold(sOut), true) != std::string::npos ? "a word the input lacks"
                              : !bDataKept(soup.sText, sOut, soup.iEncoding)    ? "a literal or a line comment changed"
-                             : sCodeInk(soup.sText, soup.iEncoding) != sCodeInk(sOut, soup.iEncoding)
+                             : fold(sCodeInk(soup.sText, soup.iEncoding)) != fold(sCodeInk(sOut, soup.iEncoding))
                                  ? "the code outside comments changed"
                                  : nullptr;
         if (szLost == nullptr) continue;
@@ -347,7 +355,12 @@ TEST(OracleOptionSets, AreWhatTheCommandLineGives) {
         EXPECT_EQ(c.iJoinAt, r.iJoinAt) << c.szArgs;
         EXPECT_EQ(ENC_AUTO, r.iEncoding) << c.szArgs;
         EXPECT_FALSE(r.bCrLf) << c.szArgs;
+        EXPECT_EQ(KWCASE_KEEP, r.eKeywordCase) << c.szArgs;
+        EXPECT_FALSE(r.bKeepBlankLines) << c.szArgs;
     }
+    const StmtStyle r = rStyleOf(OptionSet{"", "--keyword-case=upper --blank-lines=keep", false});
+    EXPECT_EQ(KWCASE_UPPER, r.eKeywordCase);
+    EXPECT_TRUE(r.bKeepBlankLines);
 }
 
 // The comparison sees a fault: a stand-in for the formatter that is the real one but for one
