@@ -463,6 +463,9 @@ const rFmtCase arVerbatimCases[] = {
      "CREATE OR REPLACE EDITIONABLE PACKAGE BODY \"HR\".\"PAY\" wrapped \na000000\n  b2 ==\n/",
      "CREATE OR REPLACE EDITIONABLE PACKAGE BODY \"HR\".\"PAY\" wrapped \na000000\n  b2 ==\n/\n"},
     {"a wrapped type body", "create type body hr.t_obj wrapped\n0\n/", "create type body hr.t_obj wrapped\n0\n/\n"},
+    {"a \"/\" line inside a comment of a wrapped unit's head ends nothing",
+     "CREATE PROCEDURE p /* a\n/\n*/ WRAPPED\nabc+/d==\n/\nSELECT 1 FROM t;",
+     "CREATE PROCEDURE p /* a\n/\n*/ WRAPPED\nabc+/d==\n/\nSELECT 1\nFROM t;\n"},
     {"a Java source with its comments and quotes",
      "create or replace and compile noforce java source named \"Hello\" as\n// x\npublic class Hello {\n"
      "  static String s() { return \"it's\"; } // c; /* d\n}\n/\nselect 1 from dual;",

@@ -133,21 +133,22 @@ const char *pNameEnd(const char *p, const char *pEnd) {
     }
 }
 
-// Whether the statement at p is a unit whose body is no SQL: a wrapped unit (its body encoded
-// after WRAPPED), a Java source, class or resource, or an XQuery. Such a unit goes through byte
-// for byte up to its "/" line; laid out, it could no longer be loaded.
-bool bVerbatimStart(const char *p, const char *pEnd) {
+// Where the head of a unit whose body is no SQL ends, when the statement at p is one: a wrapped
+// unit (its body encoded after WRAPPED), a Java source, class or resource, or an XQuery; null
+// when it is none. Such a unit goes through byte for byte up to its "/" line; laid out, it could
+// no longer be loaded. A comment in its head is read whole, as the head is found.
+const char *pVerbatimHeadEnd(const char *p, const char *pEnd) {
     size_t n = nWordLen(p, pEnd);
-    if (bWordIs(p, n, szWord(WORD_XQUERY))) return true;
-    if (!bWordIs(p, n, szWord(WORD_CREATE))) return false;
+    if (bWordIs(p, n, szWord(WORD_XQUERY))) return p + n;
+    if (!bWordIs(p, n, szWord(WORD_CREATE))) return nullptr;
     do p = pNextWord(p + n, pEnd, &n);
     while (bWordIn(p, n, arCreateFlags) || bWordIn(p, n, arJavaFlags));
-    if (bWordIs(p, n, szWord(WORD_JAVA))) return true;
-    if (!bWordIn(p, n, arWrappedObjects)) return false;
+    if (bWordIs(p, n, szWord(WORD_JAVA))) return p + n;
+    if (!bWordIn(p, n, arWrappedObjects)) return nullptr;
     const char *q = pNextWord(p + n, pEnd, &n);
     if (bWordIs(q, n, szWord(WORD_BODY))) q = pNextWord(q + n, pEnd, &n);
     q = pNextWord(pNameEnd(q, pEnd), pEnd, &n);
-    return bWordIs(q, n, szWord(WORD_WRAPPED));
+    return bWordIs(q, n, szWord(WORD_WRAPPED)) ? q + n : nullptr;
 }
 
 // The end of the line at p: just past its line feed, or pEnd.
@@ -188,8 +189,8 @@ const char *pCmdEnd(const char *p, const char *pEnd) {
     }
 }
 
-// Where a unit that goes through byte for byte ends: at the start of the first line after p
-// that holds nothing but "/", or at pEnd. Its bytes are not read as SQL: a Java comment or
+// Where a unit that goes through byte for byte ends: at the start of the first line after the
+// one that holds p (the end of its head) that holds nothing but "/", or at pEnd. Its bytes are not read as SQL: a Java comment or
 // literal is no SQL comment or literal.
 const char *pVerbatimEnd(const char *p, const char *pEnd) {
     for (p = pLineEnd(p, pEnd); p < pEnd; p = pLineEnd(p, pEnd))
@@ -203,8 +204,9 @@ const char *pVerbatimEnd(const char *p, const char *pEnd) {
 // statement is read) ends, or null when none begins there; *pbVerbatim tells a unit carried whole
 // ("!" runs a host command, "?" asks for help).
 const char *pCommandEnd(const char *q, const char *pEnd, bool *pbVerbatim) {
-    *pbVerbatim = bVerbatimStart(q, pEnd);
-    if (*pbVerbatim) return pVerbatimEnd(q, pEnd);
+    const char *pHeadEnd = pVerbatimHeadEnd(q, pEnd);
+    *pbVerbatim = pHeadEnd != nullptr;
+    if (*pbVerbatim) return pVerbatimEnd(pHeadEnd, pEnd);
     if (bSlashLine(q, pEnd)) return pLineEnd(q, pEnd);
     if (*q == '@' || *q == '!' || *q == '?' || bCmdWord(q, nWordLen(q, pEnd), pEnd)) return pCmdEnd(q, pEnd);
     return nullptr;
