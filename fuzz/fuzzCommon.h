@@ -106,20 +106,19 @@ inline bool bStrictSecondRun() {
     return bStrict;
 }
 
-// The formatter's promises on success: its bytes other than white space (and than "_", which
-// joining's glue adds) are the input's; without joining, no two words are joined (where a comment
-// moved: no word stands in the output that the input lacks), every literal, line comment and unit
-// carried whole keeps its bytes and a second run moves no byte other than white space (strictly:
-// changes nothing, reads the same literals, comments and units carried whole and the same code
-// outside comments, the output reads as the input's tokens with as many statement ends and no
-// empty line: garbage still finds lines that the layout splits so that a script command, "@" or
-// EXECUTE, begins the second one). A finding aborts.
+// The formatter's promises on success, keywords' letters kept: its bytes other than white space
+// (and than "_", which joining's glue adds) are the input's; without joining, no two words are
+// joined (where a comment moved: no word stands in the output that the input lacks), every
+// literal, line comment and unit carried whole keeps its bytes and a second run moves no byte
+// other than white space (strictly: changes nothing, reads the same literals, comments and units
+// carried whole and the same code outside comments, the output reads as the input's tokens with
+// as many statement ends and no empty line: garbage still finds lines that the layout splits so
+// that a script command, "@" or EXECUTE, begins the second one). A finding aborts.
 inline void vCheckFormatted(const std::string &sIn, const std::string &sOut, const StmtStyle &rStyle) {
     const bool bJoin = rStyle.iJoinAt != 0;
     if (sInk(sIn, true, bJoin) != sInk(sOut, true, bJoin)) vFinding("the bytes other than white space differ");
     if (bJoin) return;  // joining glues lines on purpose: its output is another text
-    // The letter case of keywords changes words: the output's then stand in the input but in case.
-    if (iJoinedAt(sIn, sOut, rStyle.eKeywordCase == KWCASE_KEEP) != std::string::npos) vFinding("two words joined");
+    if (iJoinedAt(sIn, sOut, true) != std::string::npos) vFinding("two words joined");
     if (!bDataKept(sIn, sOut, rStyle.iEncoding)) vFinding("a literal or a line comment changed");
     // Garbage can make a line a script command in one run and statement text in the other, which
     // reads its tokens otherwise: the strict runs only.

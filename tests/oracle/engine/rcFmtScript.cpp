@@ -190,8 +190,8 @@ const char *pCmdEnd(const char *p, const char *pEnd) {
 }
 
 // Where a unit that goes through byte for byte ends: at the start of the first line after the
-// one that holds p (the end of its head) that holds nothing but "/", or at pEnd. Its bytes are not read as SQL: a Java comment or
-// literal is no SQL comment or literal.
+// one that holds p (the end of its head) that holds nothing but "/", or at pEnd. Its bytes are
+// not read as SQL: a Java comment or literal is no SQL comment or literal.
 const char *pVerbatimEnd(const char *p, const char *pEnd) {
     for (p = pLineEnd(p, pEnd); p < pEnd; p = pLineEnd(p, pEnd))
         if (bSlashLine(p, pEnd)) return p;
