@@ -32,6 +32,9 @@ enum {
     SITE_FLAT_OVERRUN = 970,
 };
 
+// A blank or a TAB: the white space that stays on a line.
+inline bool bBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
 // The block headers whose comments move in front of them (longest first where one begins
 // another), from the one table; the words after which a blank goes in before an opening
 // parenthesis are its rows of W_PAREN, all single words, the longest nParenWordMax bytes.
@@ -157,7 +160,7 @@ bool bKeepCmtIndent(FmtWork *pWork, const char *pStart, const char *pCmt, const 
     const size_t nCmt = static_cast<size_t>(pCmtEnd - pCmt);
     if (q == pStart) return r.bAddKept(pCmt, nCmt, r.iFirst, r.nFirst);  // no copy: the block may move
     const char *e = q;
-    while (*e == ' ' || *e == '\t') ++e;
+    while (bBlankOrTab(*e)) ++e;
     return r.bAdd(pCmt, nCmt, q, static_cast<size_t>(e - q));
 }
 
@@ -619,7 +622,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char *
     // until neither AND nor a comma stands before it, so that a second run moves it no further.
     while (pEnd < pWork->szTail) {
         char *q = p;  // the blanks and TABs before the comment start here
-        while (q > ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
+        while (q > ssSrc && bBlankOrTab(q[-1])) --q;
         const bool bAfterMinus = p[0] == '-' && q - ssSrc >= 4 && bMinusBefore(ssSrc, q - 3);
         if (q - ssSrc >= 4 && !bAfterMinus && nKwLen(q - 3, szWord(WORD_AND)) != 0 &&
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd)) && !bClosesAfter(pEnd, pWork->szTail)) {
@@ -658,11 +661,14 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char *
     return RC_OK;
 }
 
+// The bytes of commas with the blanks and TABs after each, which comments move back over.
+inline bool bCommaRunByte(char c) { return c == ',' || bBlankOrTab(c); }
+
 // Whether [p, pEnd) holds commas, each with the blanks and TABs after it, and nothing else.
 bool bCommasOnly(const char *p, const char *pEnd) {
     if (p >= pEnd || *p != ',') return false;
     for (; p < pEnd; ++p)
-        if (*p != ',' && *p != ' ' && *p != '\t') return false;
+        if (!bCommaRunByte(*p)) return false;
     return true;
 }
 
@@ -688,7 +694,7 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
         nCmtBytes += nCmt;
         pEnd = q + nCmt;
         if (*pEnd != ',') break;
-        for (q = pEnd; q < szTail && (*q == ',' || *q == ' ' || *q == '\t');) ++q;
+        for (q = pEnd; q < szTail && bCommaRunByte(*q);) ++q;
     }
     if (nCmts < 2) return;
     HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
@@ -706,7 +712,7 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
         if (q[0] == '-') pLastLine = pCmts;
         // The last comment's first move: a blank before it, where white space follows it, goes
         // in front of the last comma (the one right before the comment).
-        if (q + nCmt == pEnd && bIsWhite(*pEnd) && (q[-1] == ' ' || q[-1] == '\t')) {
+        if (q + nCmt == pEnd && bIsWhite(*pEnd) && bBlankOrTab(q[-1])) {
             char *c = pCommas - 1;
             while (*c != ',') --c;
             std::memmove(c + 1, c, static_cast<size_t>(pCommas - 1 - c));
