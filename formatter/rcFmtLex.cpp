@@ -413,13 +413,21 @@ const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbC
 
 // Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
 // holds one after its first byte, so the scans for them look at bytes, not units.
+namespace {
+constexpr ptrdiff_t NEAR_QUOTE = 16;  // the bytes after a quote looked at one by one
+}  // namespace
+
 const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed) {
     bool bClosed = false;
     if (pbClosed == nullptr) pbClosed = &bClosed;
     const char q = *p;
     for (const char *s = p + 1; s < pEnd;) {
-        s = static_cast<const char *>(std::memchr(s, q, static_cast<size_t>(pEnd - s)));
-        if (s == nullptr) break;
+        // Most literals and quoted names are short: their first bytes are looked at here, the
+        // rest by memchr.
+        const char *pNear = pEnd - s > NEAR_QUOTE ? s + NEAR_QUOTE : pEnd;
+        while (s < pNear && *s != q) ++s;
+        if (s == pNear && (s = static_cast<const char *>(std::memchr(s, q, static_cast<size_t>(pEnd - s)))) == nullptr)
+            break;
         if (s + 1 >= pEnd || s[1] != q) {
             *pbClosed = true;
             return s + 1;
