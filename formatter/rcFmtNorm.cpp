@@ -727,6 +727,80 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
     *pbDone = true;
 }
 
+// Whether [p, pEnd) holds ANDs, each with the blanks and TABs after it (one at least), and
+// nothing else.
+bool bAndsOnly(const char *p, const char *pEnd) {
+    if (p >= pEnd) return false;
+    while (p < pEnd) {
+        if (pEnd - p < 4 || nKwLen(p, szWord(WORD_AND)) == 0 || !bBlankOrTab(p[3])) return false;
+        for (p += 3; p < pEnd && bBlankOrTab(*p);) ++p;
+    }
+    return true;
+}
+
+// Whether a comment that moves back over ANDs goes on over those after the line comment that
+// ends at pEnd: its line feed is white space before them, and no "-" ends its text (a line
+// comment never comes to stand after a minus sign).
+bool bAndsMayFollow(const char *pStart, const char *pEnd) {
+    if (pEnd == pStart || pEnd[-1] != '\n') return false;
+    const char *q = pEnd;
+    while (q > pStart && bIsWhite(q[-1])) --q;
+    return q > pStart && q[-1] != '-';
+}
+
+// A run of comments with ANDs alone between them, after a line comment ("-- x" / "AND -- y" /
+// "AND -- z" / ...): one by one, each would move back over every AND to the comment before it,
+// over all those that the comments before it moved over too, n * n / 2 swaps for n of them. The
+// run [pFrom, its end), pFrom the end of the line comment before it and p its first comment, is
+// put in that order at once: its comments, then its ANDs, each with the blanks and TABs after
+// it. A comment goes on the run while it would move all the way: a line comment that no "-"
+// ends, and ANDs, stand before it, and no ")", ";" or "," follows it. A run of fewer than two
+// comments goes the usual way (*pbDone false). *ppNext receives the run's end, *ppCmtEnd the end
+// of its last comment, *ppLineCmtEnd that of its last line comment where they now stand.
+void vMoveAndRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char **ppCmtEnd,
+                 const char **ppLineCmtEnd, bool *pbDone) {
+    const char *szTail = pWork->szTail;
+    *pbDone = false;
+    size_t nCmts = 0, nCmtBytes = 0;
+    char *pEnd = p;  // the end of the run's last comment
+    const char *pBefore = pFrom;  // the end of the comment before the one looked at
+    for (char *q = p; bAndsMayFollow(pWork->ssSrc, pBefore);) {
+        char *e = const_cast<char *>(pCmtEnd(q, szTail));
+        if (e >= szTail) break;  // it reaches the end of the text (or never closes): it stays
+        char *pAfter = e;  // past the ANDs after it
+        while (szTail - pAfter > 3 && nKwLen(pAfter, szWord(WORD_AND)) != 0 && bBlankOrTab(pAfter[3]))
+            for (pAfter += 3; pAfter < szTail && bBlankOrTab(*pAfter);) ++pAfter;
+        if (pAfter == e && bClosesAfter(e, szTail)) break;  // it stays behind the AND before it
+        ++nCmts;
+        nCmtBytes += static_cast<size_t>(e - q);
+        pEnd = e;
+        if (pAfter == e || !bCmtAt(pAfter)) break;
+        pBefore = e;
+        q = pAfter;
+    }
+    if (nCmts < 2) return;
+    HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
+    if (spRun == nullptr) return;  // the usual way reports the want of memory
+    char *pCmts = spRun.get(), *pAnds = spRun.get() + nCmtBytes;
+    const char *pLastLine = nullptr;  // the end of its last line comment, in spRun
+    for (char *q = pFrom; q < pEnd;) {
+        if (!bCmtAt(q)) {
+            *pAnds++ = *q++;
+            continue;
+        }
+        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, szTail) - q);
+        std::memcpy(pCmts, q, nCmt);
+        pCmts += nCmt;
+        if (q[0] == '-') pLastLine = pCmts;
+        q += nCmt;
+    }
+    std::memcpy(pFrom, spRun.get(), static_cast<size_t>(pEnd - pFrom));
+    *ppNext = pEnd;
+    *ppCmtEnd = pFrom + nCmtBytes;
+    if (pLastLine != nullptr) *ppLineCmtEnd = pFrom + (pLastLine - spRun.get());
+    *pbDone = true;
+}
+
 // Block headers go on lines of their own with the comments after them in front of them; a
 // comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
@@ -762,6 +836,8 @@ int rcMoveComments(FmtWork *pWork) {
             bool bDone = false;
             if (pCmtEnd != nullptr && bCommasOnly(pCmtEnd, p))
                 vMoveCommaRun(pWork, ssSrc + (pCmtEnd - ssSrc), p, &p, &pCmtEnd, &pLineCmtEnd, &bDone);
+            else if (pCmtEnd != nullptr && bAndsOnly(pCmtEnd, p))
+                vMoveAndRun(pWork, ssSrc + (pCmtEnd - ssSrc), p, &p, &pCmtEnd, &pLineCmtEnd, &bDone);
             if (!bDone) rc = rcMoveCommentBack(pWork, p, pCmtEnd, &pLineCmtEnd, &p, &pCmtEnd);
         } else {
             ++p;

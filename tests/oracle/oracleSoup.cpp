@@ -87,6 +87,11 @@ void SoupMaker::vGap() {
         }
         vComment();
     }
+    // ... or with ANDs alone between them, in front of which they move after a line comment.
+    for (size_t n = bChance(20) ? 1 + nBelow(4) : 0; n > 0; --n) {
+        for (size_t nAnds = 1 + nBelow(2); nAnds > 0; --nAnds) vCased("AND"), vPut(bChance(80) ? " " : "\t");
+        vComment();
+    }
     vPut(bChance(80) ? " " : ",");
 }
 
