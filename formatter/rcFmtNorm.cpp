@@ -604,6 +604,12 @@ bool bClosesAfter(const char *pEnd, const char *szTail) {
     return *pNext == ')' || *pNext == ';' || *pNext == ',';
 }
 
+// Whether the blanks after a comma stay after it when the comment after them moves in front of
+// it, the byte cAfter right after the comment: where the layout writes a blank after the comma
+// (before a word, a literal, "(" ...). Before white space, ")" or ";" it writes none, and a
+// second run would drop such a blank.
+inline bool bCommaKeepsBlanks(char cAfter) { return !bIsWhite(cAfter) && !bNoBlankNext(cAfter); }
+
 // The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
 // between them allowed). *ppNext receives the position after the comment, and *ppCmtEnd the
 // comment's end where it now stands; pCmtEnd is that of the comment before it. *ppLineCmtEnd is
@@ -628,7 +634,7 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char *
             (bIsWhite(q[-4]) || bAfterOperator(ssSrc, q - 3, pCmtEnd)) && !bClosesAfter(pEnd, pWork->szTail)) {
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
-        } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd) &&
+        } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && bCommaKeepsBlanks(*pEnd) &&
                    !(p[0] == '-' && q[-2] == '-')) {
             // A word right after the comment keeps white space before it: the blanks stay
             // after the comma, where a second run finds the blank the layout writes there.
@@ -676,9 +682,9 @@ bool bCommasOnly(const char *p, const char *pEnd) {
 // /* y */, /* z */, b"): one by one, each would move back over every comma to the comment before
 // it, a swap for each, n * n / 2 swaps for n of them. The run [pFrom, its end), pFrom the end of
 // the comment before it and p its first comment, is put in that order at once: its comments, then
-// its commas, each with the blanks and TABs after it; where white space follows the last comment,
-// the last blank before it goes in front of the last comma, as that comment's first move leaves
-// it. A run of fewer than two comments goes the usual way (*pbDone false), as does a comment that
+// its commas, each with the blanks and TABs after it; where the last comma keeps no blanks after
+// it (bCommaKeepsBlanks), the last blank before the last comment goes in front of that comma, as
+// that comment's first move leaves it. A run of fewer than two comments goes the usual way (*pbDone false), as does a comment that
 // reaches the end of the text. *ppNext receives the run's end, *ppCmtEnd the end of its last
 // comment, *ppLineCmtEnd that of its last line comment where they now stand.
 void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char **ppCmtEnd,
@@ -710,9 +716,9 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
         std::memcpy(pCmts, q, nCmt);
         pCmts += nCmt;
         if (q[0] == '-') pLastLine = pCmts;
-        // The last comment's first move: a blank before it, where white space follows it, goes
-        // in front of the last comma (the one right before the comment).
-        if (q + nCmt == pEnd && bIsWhite(*pEnd) && bBlankOrTab(q[-1])) {
+        // The last comment's first move: a blank before it, where the comma keeps none, goes in
+        // front of the last comma (the one right before the comment).
+        if (q + nCmt == pEnd && !bCommaKeepsBlanks(*pEnd) && bBlankOrTab(q[-1])) {
             char *c = pCommas - 1;
             while (*c != ',') --c;
             std::memmove(c + 1, c, static_cast<size_t>(pCommas - 1 - c));

@@ -257,6 +257,9 @@ const rFmtCase arCommentCases[] = {
     {"a block comment moves in front of the header all the same", "x-FUNCTION /* c */ y", "x - /* c */\nFUNCTION y\n"},
     {"comment after a comma moves before it", "a,/* c */b", "a /* c */\n, b\n"},
     {"line comment after a comma moves before it", "a, -- c\nb", "a -- c\n, b\n"},
+    {"... and the comma takes no blank along before a \")\" (a second run would drop it)",
+     "select f(CASE a, /* c */) from t;", "select f(CASE a /* c */,) from t;"},
+    {"... nor before a \";\"", "select CASE t , -- c\n;", "select CASE t -- c\n,;"},
     {"... but not after a minus sign before the comma, where a block header after it would find "
      "white space on a second run",
      "-,--\nProcedure--\nb", "-\n, --\nProcedure --\nb\n"},

@@ -550,9 +550,10 @@ int rcMoveCommentBack(FmtWork *pWork, char *p, const char *pCmtEnd, const char *
             rc = rcStrSwap(q - 3, p, pEnd);
             p = q - 3;
         } else if (q - ssSrc >= 2 && q[-1] == ',' && q < p && pEnd < pWork->szTail && !bIsWhite(*pEnd) &&
-                   !(p[0] == '-' && q[-2] == '-')) {
+                   !bNoBlankNext(*pEnd) && !(p[0] == '-' && q[-2] == '-')) {
             // A word right after the comment keeps white space before it: the blanks stay
-            // after the comma, where a second run finds the blank the layout writes there.
+            // after the comma, where a second run finds the blank the layout writes there. Before
+            // a ")" or ";" it writes none, and a second run would drop one: none stays.
             rc = rcStrSwap(q - 1, p, pEnd);
             p = q - 1;
         } else if (q - ssSrc >= 2 && q[-1] == ',' && p[0] == '-' && q[-2] == '-' && !bIsWhite(*pEnd)) {
