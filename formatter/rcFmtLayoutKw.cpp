@@ -643,10 +643,8 @@ int rcWhenMatched(LayoutState *st) {
     int32_t n = iKw(st->szSrc, szWord(WORD_WHEN_MATCHED_THEN));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_WHEN_NOT_MATCHED_THEN));
     if (n == 0) return RULE_PASS;
-    if (iPrevByte(st) == '\n')
-        vStepBack(st);
-    else
-        vLineBreak(st);
+    // After a line end the line already begins at the current level: it keeps it.
+    if (iPrevByte(st) != '\n') vLineBreak(st);
     vCopy(st, n);
     return RC_OK;
 }

@@ -121,6 +121,12 @@ const rFmtCase arClauseCases[] = {
      "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET t.a = s.a WHEN NOT MATCHED THEN "
      "INSERT (id) VALUES (s.id)",
      "MERGE\nINTO t\nUSING s\nON (t.id = s.id)\nWHEN MATCHED THEN UPDATE\nSET t.a = s.a\nWHEN NOT MATCHED THEN INSERT (id) VALUES (s.id)\n"},
+    {"MERGE branches in a block stay at the statement's level after a line comment",
+     "BEGIN\nMERGE INTO t USING s ON (t.id = s.id) -- c\nWHEN MATCHED THEN UPDATE SET t.a = 1;\nEND;",
+     "BEGIN\n\tMERGE\n\tINTO t\n\tUSING s\n\tON (t.id = s.id) -- c\n\tWHEN MATCHED THEN UPDATE\n\tSET t.a = 1;\nEND;\n"},
+    {"... and after a comment on the line before them",
+     "BEGIN\nMERGE INTO t USING s ON (t.id = s.id) /* c */ WHEN MATCHED THEN UPDATE SET t.a = 1;\nEND;",
+     "BEGIN\n\tMERGE\n\tINTO t\n\tUSING s\n\tON (t.id = s.id) /* c */\n\tWHEN MATCHED THEN UPDATE\n\tSET t.a = 1;\nEND;\n"},
     {"SQL*Plus terminator", "SELECT 1 FROM dual;\n/\n", "SELECT 1\nFROM dual;\n/\n"},
     {"CASE in a select list", "SELECT a, CASE WHEN b = 1 THEN 'x' ELSE 'y' END c FROM t",
      "SELECT a\n, CASE\nWHEN b = 1 THEN 'x'\nELSE 'y'\nEND c\nFROM t\n"},
