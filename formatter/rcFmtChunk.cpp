@@ -136,19 +136,19 @@ inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {
     return MetricStep{STEP_OPERATOR, p + n, nBlankBefore(cOut)};
 }
 
-// The step at a "-" or "/" (p in the text [pStart, pEnd)): a comment, an operator, or the "/"
-// after ";" or a line end, which is the terminator.
+// The step at a "-" or "/" (p in the text [pStart, pEnd)): a comment (with the blank the layout
+// writes before it), an operator, or the "/" after ";" or a line end, which is the terminator.
 inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *pEnd, char cOut) {
     if (!bCmtAt(p)) {
         const bool bOperator = *p == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n');
         return bOperator ? rOperatorStep(p, 1, cOut) : MetricStep{STEP_OTHER, p + 1, 0};
     }
     bool bClosed = false;
-    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), 0};
+    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), bBlankBeforeCmt(cOut) ? 1 : 0};
     if (p[0] == '-' && !bClosed)
         r.eKind = STEP_BAD_CMT;  // a line comment needs its line feed
     else if (p[0] == '/')  // the indentation of a block comment's further lines is the layout's to move
-        r.nBlanks = -static_cast<int32_t>(nLineIndentsIn(p, r.q));
+        r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
     return r;
 }
 

@@ -147,6 +147,11 @@ bool bSlashAhead(const char *p, const char *pEnd);
 // there; *pbWhole tells a unit carried whole.
 const char *pCommandEnd(const char *q, const char *pEnd, bool *pbWhole);
 
+// Whether the layout writes a blank before a comment after the byte cLast it wrote last: after any
+// byte but white space, ";" and ")" (a comment that a move left glued to a word gets its blank
+// there). The metric counts that blank.
+inline bool bBlankBeforeCmt(char cLast) { return cLast != ';' && cLast != '\n' && cLast != ' ' && cLast != '\t' && cLast != ')'; }
+
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp), each of a text read in
 // rEnc. *pnText is the text's length in and out.
 int rcJoinStmtChunk(char **pszText, size_t *pnText, uint32_t iJoinAt, TextEnc rEnc);

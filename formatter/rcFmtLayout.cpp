@@ -237,8 +237,7 @@ void vCarryLiteral(LayoutState *st) {
 // A comment gets the blank before it that the normalisation gives every comment after a word
 // (one that a comment move left without it has none yet).
 void vBlankBeforeCmt(LayoutState *st) {
-    char c = st->cLast;
-    if (st->iDstLen > 0 && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
+    if (st->iDstLen > 0 && bBlankBeforeCmt(st->cLast)) vPutBlank(st);
 }
 
 void vCarryLineCmt(LayoutState *st) {

@@ -132,6 +132,8 @@ struct MetricStep {
 // The blank the layout writes before an operator or a null test, after the byte cOut it wrote
 // last: none after white space or ")".
 inline int32_t nBlankBefore(char cOut) { return cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')'; }
+// The blank the layout writes before a comment: as before an operator, but none after ";".
+inline int32_t nBlankBeforeCmt(char cOut) { return cOut != ';' && nBlankBefore(cOut); }
 
 // An operator of n bytes at p, with a blank on each side.
 inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {
@@ -146,11 +148,11 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
         return bOperator ? rOperatorStep(p, 1, cOut) : MetricStep{STEP_OTHER, p + 1, 0};
     }
     bool bClosed = false;
-    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), 0};
+    MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), nBlankBeforeCmt(cOut)};
     if (p[0] == '-' && !bClosed)
         r.eKind = STEP_BAD_CMT;  // a line comment needs its line feed
     else if (p[0] == '/')  // the indentation of a block comment's further lines is the layout's to move
-        r.nBlanks = -static_cast<int32_t>(nLineIndentsIn(p, r.q));
+        r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
     return r;
 }
 
