@@ -149,10 +149,15 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
     }
     bool bClosed = false;
     MetricStep r{STEP_OTHER, pCmtEnd(p, pEnd, &bClosed), nBlankBeforeCmt(cOut)};
-    if (p[0] == '-' && !bClosed)
+    if (p[0] == '-' && !bClosed) {
         r.eKind = STEP_BAD_CMT;  // a line comment needs its line feed
-    else if (p[0] == '/')  // the indentation of a block comment's further lines is the layout's to move
+    } else if (p[0] == '-') {
+        // The carriage returns before its line feed count for nothing: the output writes that
+        // line end as it is asked for, whatever the text had.
+        for (const char *c = r.q - 1; c > p && c[-1] == '\r'; --c) --r.nBlanks;
+    } else {  // the indentation of a block comment's further lines is the layout's to move
         r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
+    }
     return r;
 }
 
