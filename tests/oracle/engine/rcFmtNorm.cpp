@@ -493,6 +493,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     // They move in front of every header word that stands right before them, so that a second
     // run finds none after a header.
     *ppNext = q;
+    char *pMoved = nullptr;  // where the word stands once its own comments moved in front of it
     while (q != pAfter && q < szTail && !(pAfter[0] == '-' && bMinusBefore(pWork->ssSrc, p))) {
         int rc = rcStrSwap(p, pAfter, q);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
@@ -507,6 +508,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
             ++pWord;
         }
         if (pWord[-1] == ' ') pWord[-1] = '\n';
+        if (pMoved == nullptr) pMoved = pWord;
         q = pWord;
         pAfter = p;
         p = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd);
@@ -514,6 +516,9 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     }
     if (nLineCmtEnd != 0) *ppLineCmtEnd = pAfter + nLineCmtEnd;  // the comments begin at pAfter
+    // A PACKAGE whose comments stood before BODY now begins PACKAGE BODY: the walk reads that
+    // header anew, and the comments after BODY move in front of it too, as a second run moves them.
+    if (pMoved != nullptr && nWordAt(pMoved, arBlockWords) > nWord) *ppNext = pMoved;
     return RC_OK;
 }
 
