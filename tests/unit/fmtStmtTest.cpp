@@ -403,6 +403,8 @@ const rFmtCase arScriptCases[] = {
     {"a \"/\" line after a line comment, then commands",
      "select a --c\n/\nspool off\ned x-y.log",
      "select a --c\n/\nspool off\ned x-y.log\n"},
+    {"a command that ends the text in a carriage return gets one line end",
+     "-- list\nshow errors\r", "-- list\nshow errors\n"},
     {"abbreviated command words in any case",
      "pro hi\nspo off\nrema x\ndesc t",
      "pro hi\nspo off\nrema x\ndesc t\n"},

@@ -354,7 +354,12 @@ struct ScriptWalk {
         pOut->nFloor = pOut->n;
         bool bOk = cmd.bVerbatim ? pOut->bAppend(pText + cmd.iStart, cmd.iEnd - cmd.iStart)
                                  : pOut->bAppendLineEnds(pText + cmd.iStart, cmd.iEnd - cmd.iStart, rStmtStyle->bCrLf);
-        if (pText[cmd.iEnd - 1] != '\n') vPutEol(&bOk);
+        if (pText[cmd.iEnd - 1] != '\n') {
+            // A command line that ends the text gets its line end; carriage returns at its end
+            // go with it, as they do before every line end of the command.
+            while (!cmd.bVerbatim && bOk && pOut->n > pOut->nFloor && pOut->p[pOut->n - 1] == '\r') --pOut->n;
+            vPutEol(&bOk);
+        }
         pOut->nFloor = pOut->n;
         return bOk;
     }
