@@ -178,7 +178,14 @@ inline std::vector<std::string> vsLiterals(const std::string &sAll, int32_t eEnc
             }
         },
         [&](const char *p0, const ScriptLine &line) {
-            if (bAllData && line.bVerbatim) v.emplace_back(p0 + line.iStart, p0 + line.iEnd);
+            if (!bAllData || !line.bVerbatim) return;
+            // A unit that ends the text gets a line end there: the output's, not the unit's.
+            size_t iEnd = line.iEnd;
+            if (iEnd == r.s.size()) {
+                if (iEnd > line.iStart && p0[iEnd - 1] == '\n') --iEnd;
+                while (iEnd > line.iStart && p0[iEnd - 1] == '\r') --iEnd;
+            }
+            v.emplace_back(p0 + line.iStart, p0 + iEnd);
         });
     return v;
 }

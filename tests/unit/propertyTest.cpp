@@ -158,6 +158,64 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
 }
 
 namespace {
+// The text with a comment in front of every nth token that white space stands before, the kinds
+// of comment in turn: comments where authors put them and where they do not, which the comment
+// moves and the layout must carry without a change to anything else.
+std::string sWithComments(const std::string &sIn, size_t nEvery) {
+    static const char *const arComments[] = {"/* c */ ", "-- c\n", "/* x\n   y */ ", "--\n", "/**/", "-- c -\n"};
+    const TextEnc rEnc = rTextEnc(eDetectEncoding(sIn.data(), sIn.size()));
+    std::string sOut;
+    size_t iAt = 0, iToken = 0, iComment = 0;
+    TokenReader reader(sIn.data(), sIn.size(), rEnc);
+    for (Token t; reader.bNext(&t);) {
+        if ((t.uFlags & TF_WHITE) == 0 || ++iToken % nEvery != 0) continue;
+        sOut.append(sIn, iAt, t.iOff - iAt);
+        sOut += arComments[iComment++ % std::size(arComments)];
+        iAt = t.iOff;
+    }
+    return sOut + sIn.substr(iAt);
+}
+}  // namespace
+
+// With comments put in anywhere between the tokens of every real text, formatting keeps every
+// promise: the same non-white bytes, no words joined, literals, comments and units carried whole
+// kept, no code moved or taken into a comment, as many statements, no empty line, and a second
+// run changes nothing.
+TEST(CorpusProperty, CommentsAnywhereKeepEveryPromise) {
+    int nTexts = 0, nOk = 0;
+    for (const fs::path &p : vCorpusFiles()) {
+        std::string sRaw = sReadBytes(p);
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
+        std::vector<std::string> vs = vsTexts(sRaw);
+        for (size_t iText = 0; iText < vs.size(); ++iText) {
+            for (size_t nEvery : {3, 7}) {
+                const std::string sIn = sWithComments(vs[iText], nEvery);
+                const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " comments every " +
+                                          std::to_string(nEvery);
+                ++nTexts;
+                const Formatted r = rFormat(sIn);
+                if (r.rc != RC_OK) continue;  // a comment can leave a text refused; a refusal changes nothing
+                ++nOk;
+                EXPECT_TRUE(sInk(sIn, true) == sInk(r.sOut, true)) << sWhat << ": the non-white bytes differ";
+                const size_t i = iJoinedAt(sIn, r.sOut, true);
+                EXPECT_EQ(std::string::npos, i) << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
+                EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
+                    << sWhat << ": a literal, a comment or a unit carried whole changed";
+                EXPECT_TRUE(sCodeInk(sIn, ENC_AUTO) == sCodeInk(r.sOut, ENC_AUTO)) << sWhat << ": the code outside comments changed";
+                EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(r.sOut, ENC_AUTO)) << sWhat << ": statements counted";
+                const size_t iEmpty = iEmptyLineAt(r.sOut, ENC_AUTO);
+                EXPECT_EQ(std::string::npos, iEmpty)
+                    << sWhat << ": an empty line near " << r.sOut.substr(iEmpty - std::min<size_t>(iEmpty, 40), 80);
+                const Formatted rAgain = rFormat(r.sOut);
+                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
+            }
+        }
+    }
+    std::printf("corpus with comments: %d texts, %d formatted\n", nTexts, nOk);
+    EXPECT_GT(nOk, nTexts / 2);
+}
+
+namespace {
 // The script command lines of a text as the formatter reads it, each whole.
 std::vector<std::string> vsCommandLines(const std::string &s) {
     std::vector<std::string> v;
