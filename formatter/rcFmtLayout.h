@@ -85,6 +85,7 @@ struct LayoutState {
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
+    const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
     ThenLook arThenLooks[THEN_LOOKS];  // for THEN, $THEN and $END
 
     // The walk and its output.

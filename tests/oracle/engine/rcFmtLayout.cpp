@@ -259,6 +259,7 @@ void vPutOwn(LayoutState *st, int64_t iFrom, int64_t n) {
 void vCarryBlockCmt(LayoutState *st) {
     vBlankBeforeCmt(st);
     const char *pEnd = pCmtEnd(st->szSrc, st->szTail);
+    st->pBlockCmtEnd = pEnd;
     const size_t nCmt = static_cast<size_t>(pEnd - st->szSrc);
     const CmtIndent *pIndent = nullptr;
     if (std::memchr(st->szSrc, '\n', nCmt) != nullptr && st->pCmtIndents != nullptr && !st->bNoRoom)

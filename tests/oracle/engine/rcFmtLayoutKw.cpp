@@ -50,6 +50,9 @@ int32_t iKwBlank(const LayoutState *st, const char *szKw) {
 // What stands before a keyword: the byte of the text, or a blank that the layout wrote there
 // (after an operator), so that a second run, which finds that blank in its text, decides alike.
 bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
+// The same, or a block comment right before: a word that closes a block or a branch is read there
+// as after white space ("/* c */END" ends its block, as PL/SQL reads it).
+bool bPrevSepOrCmt(const LayoutState *st) { return bPrevSep(st) || st->szSrc == st->pBlockCmtEnd; }
 
 // Whether the word at p is the object of a CREATE (CREATE OR REPLACE EDITIONABLE TYPE ...).
 bool bCreated(const LayoutState *st, const char *p) {
@@ -695,7 +698,7 @@ int rcLoop(LayoutState *st) {
 }
 
 int rcEndLoopIf(LayoutState *st) {
-    if (!bPrevSep(st)) return RULE_PASS;
+    if (!bPrevSepOrCmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) return RULE_PASS;
@@ -733,7 +736,7 @@ int rcException(LayoutState *st) {
 
 int rcBlockEndRule(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
+    if (!bPrevSepOrCmt(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
     vBlockEnd(st, n);
     return RC_OK;
 }
