@@ -516,9 +516,17 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
     }
     if (nLineCmtEnd != 0) *ppLineCmtEnd = pAfter + nLineCmtEnd;  // the comments begin at pAfter
-    // A PACKAGE whose comments stood before BODY now begins PACKAGE BODY: the walk reads that
-    // header anew, and the comments after BODY move in front of it too, as a second run moves them.
-    if (pMoved != nullptr && nWordAt(pMoved, arBlockWords) > nWord) *ppNext = pMoved;
+    // A PACKAGE whose comments stood before BODY now begins PACKAGE BODY (with a blank between
+    // them, as the layout writes them): the walk reads that header anew, and the comments after
+    // BODY move in front of it too, as a second run moves them.
+    if (pMoved != nullptr && bIsWhite(pMoved[nWord])) {
+        const char cWhite = pMoved[nWord];
+        pMoved[nWord] = ' ';
+        if (nWordAt(pMoved, arBlockWords) > nWord)
+            *ppNext = pMoved;
+        else
+            pMoved[nWord] = cWhite;
+    }
     return RC_OK;
 }
 
