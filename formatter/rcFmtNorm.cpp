@@ -691,15 +691,49 @@ bool bCommasOnly(const char *p, const char *pEnd) {
     return true;
 }
 
+// A run [pFrom, pEnd) of comments (nCmtBytes of them) with commas or ANDs alone between them and
+// before its first, put in the order their moves one by one leave it, at once: its comments, then
+// the rest in its order. With bLastBlank, a blank or TAB before the last comment goes in front of
+// the last comma (the one right before that comment), as that comment's first move leaves it.
+// *ppNext receives the run's end, *ppCmtEnd the end of its last comment, *ppLineCmtEnd that of
+// its last line comment where they now stand. False, and nothing moved, without the memory.
+bool bCommentsFirst(FmtWork *pWork, char *pFrom, char *pEnd, size_t nCmtBytes, bool bLastBlank, char **ppNext,
+                    const char **ppCmtEnd, const char **ppLineCmtEnd) {
+    HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
+    if (spRun == nullptr) return false;  // the usual way reports the want of memory
+    char *pCmts = spRun.get(), *pRest = spRun.get() + nCmtBytes;
+    const char *pLastLine = nullptr;  // the end of its last line comment, in spRun
+    for (char *q = pFrom; q < pEnd;) {
+        if (!bCmtAt(q)) {
+            *pRest++ = *q++;
+            continue;
+        }
+        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, pWork->szTail) - q);
+        std::memcpy(pCmts, q, nCmt);
+        pCmts += nCmt;
+        if (q[0] == '-') pLastLine = pCmts;
+        if (bLastBlank && q + nCmt == pEnd && bBlankOrTab(q[-1])) {
+            char *c = pRest - 1;
+            while (*c != ',') --c;
+            std::memmove(c + 1, c, static_cast<size_t>(pRest - 1 - c));
+            *c = q[-1];
+        }
+        q += nCmt;
+    }
+    std::memcpy(pFrom, spRun.get(), static_cast<size_t>(pEnd - pFrom));
+    *ppNext = pEnd;
+    *ppCmtEnd = pFrom + nCmtBytes;
+    if (pLastLine != nullptr) *ppLineCmtEnd = pFrom + (pLastLine - spRun.get());
+    return true;
+}
+
 // A run of comments with nothing but commas between them and the comment before them ("a /* x */,
 // /* y */, /* z */, b"): one by one, each would move back over every comma to the comment before
-// it, a swap for each, n * n / 2 swaps for n of them. The run [pFrom, its end), pFrom the end of
-// the comment before it and p its first comment, is put in that order at once: its comments, then
-// its commas, each with the blanks and TABs after it; where the last comma keeps no blanks after
-// it (bCommaKeepsBlanks), the last blank before the last comment goes in front of that comma, as
-// that comment's first move leaves it. A run of fewer than two comments goes the usual way (*pbDone false), as does a comment that
-// reaches the end of the text. *ppNext receives the run's end, *ppCmtEnd the end of its last
-// comment, *ppLineCmtEnd that of its last line comment where they now stand.
+// it, a swap for each, n * n / 2 swaps for n of them. The run, from pFrom, the end of the comment
+// before it, on (p its first comment), is put in order at once (bCommentsFirst): where the last
+// comma keeps no blanks after it (bCommaKeepsBlanks), the last blank before the last comment goes
+// in front of that comma. A run of fewer than two comments goes the usual way (*pbDone false), as
+// does a comment that reaches the end of the text.
 void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char **ppCmtEnd,
                    const char **ppLineCmtEnd, bool *pbDone) {
     const char *szTail = pWork->szTail;
@@ -716,34 +750,7 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
         for (q = pEnd; q < szTail && bCommaRunByte(*q);) ++q;
     }
     if (nCmts < 2) return;
-    HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
-    if (spRun == nullptr) return;  // the usual way reports the want of memory
-    char *pCmts = spRun.get(), *pCommas = spRun.get() + nCmtBytes;
-    const char *pLastLine = nullptr;  // the end of its last line comment, in spRun
-    for (char *q = pFrom; q < pEnd;) {
-        if (!bCmtAt(q)) {
-            *pCommas++ = *q++;
-            continue;
-        }
-        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, szTail) - q);
-        std::memcpy(pCmts, q, nCmt);
-        pCmts += nCmt;
-        if (q[0] == '-') pLastLine = pCmts;
-        // The last comment's first move: a blank before it, where the comma keeps none, goes in
-        // front of the last comma (the one right before the comment).
-        if (q + nCmt == pEnd && !bCommaKeepsBlanks(*pEnd) && bBlankOrTab(q[-1])) {
-            char *c = pCommas - 1;
-            while (*c != ',') --c;
-            std::memmove(c + 1, c, static_cast<size_t>(pCommas - 1 - c));
-            *c = q[-1];
-        }
-        q += nCmt;
-    }
-    std::memcpy(pFrom, spRun.get(), static_cast<size_t>(pEnd - pFrom));
-    *ppNext = pEnd;
-    *ppCmtEnd = pFrom + nCmtBytes;
-    if (pLastLine != nullptr) *ppLineCmtEnd = pFrom + (pLastLine - spRun.get());
-    *pbDone = true;
+    *pbDone = bCommentsFirst(pWork, pFrom, pEnd, nCmtBytes, !bCommaKeepsBlanks(*pEnd), ppNext, ppCmtEnd, ppLineCmtEnd);
 }
 
 // Whether [p, pEnd) holds ANDs, each with the blanks and TABs after it (one at least), and
@@ -770,12 +777,10 @@ bool bAndsMayFollow(const char *pStart, const char *pEnd) {
 // A run of comments with ANDs alone between them, after a line comment ("-- x" / "AND -- y" /
 // "AND -- z" / ...): one by one, each would move back over every AND to the comment before it,
 // over all those that the comments before it moved over too, n * n / 2 swaps for n of them. The
-// run [pFrom, its end), pFrom the end of the line comment before it and p its first comment, is
-// put in that order at once: its comments, then its ANDs, each with the blanks and TABs after
-// it. A comment goes on the run while it would move all the way: a line comment that no "-"
-// ends, and ANDs, stand before it, and no ")", ";" or "," follows it. A run of fewer than two
-// comments goes the usual way (*pbDone false). *ppNext receives the run's end, *ppCmtEnd the end
-// of its last comment, *ppLineCmtEnd that of its last line comment where they now stand.
+// run, from pFrom, the end of the line comment before it, on (p its first comment), is put in
+// order at once (bCommentsFirst). A comment goes on the run while it would move all the way: a
+// line comment that no "-" ends, and ANDs, stand before it, and no ")", ";" or "," follows it. A
+// run of fewer than two comments goes the usual way (*pbDone false).
 void vMoveAndRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char **ppCmtEnd,
                  const char **ppLineCmtEnd, bool *pbDone) {
     const char *szTail = pWork->szTail;
@@ -798,26 +803,7 @@ void vMoveAndRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char
         q = pAfter;
     }
     if (nCmts < 2) return;
-    HeapPtr<char> spRun(static_cast<char *>(pvAlloc(static_cast<size_t>(pEnd - pFrom))));
-    if (spRun == nullptr) return;  // the usual way reports the want of memory
-    char *pCmts = spRun.get(), *pAnds = spRun.get() + nCmtBytes;
-    const char *pLastLine = nullptr;  // the end of its last line comment, in spRun
-    for (char *q = pFrom; q < pEnd;) {
-        if (!bCmtAt(q)) {
-            *pAnds++ = *q++;
-            continue;
-        }
-        const size_t nCmt = static_cast<size_t>(pCmtEnd(q, szTail) - q);
-        std::memcpy(pCmts, q, nCmt);
-        pCmts += nCmt;
-        if (q[0] == '-') pLastLine = pCmts;
-        q += nCmt;
-    }
-    std::memcpy(pFrom, spRun.get(), static_cast<size_t>(pEnd - pFrom));
-    *ppNext = pEnd;
-    *ppCmtEnd = pFrom + nCmtBytes;
-    if (pLastLine != nullptr) *ppLineCmtEnd = pFrom + (pLastLine - spRun.get());
-    *pbDone = true;
+    *pbDone = bCommentsFirst(pWork, pFrom, pEnd, nCmtBytes, false, ppNext, ppCmtEnd, ppLineCmtEnd);
 }
 
 // Block headers go on lines of their own with the comments after them in front of them; a

@@ -60,6 +60,23 @@ Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t i
 
 bool bUtf16(const std::string &s) { return s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0; }
 
+namespace {
+// The promises of a formatted text sOut to its input sIn (sWhat names it in a failure): the same
+// non-white bytes, no words joined, literals, comments and units carried whole kept, no code
+// moved or taken into a comment, as many statements, and no empty line.
+void vExpectDataAndCodeKept(const std::string &sIn, const std::string &sOut, const std::string &sWhat) {
+    EXPECT_TRUE(sInk(sIn, true) == sInk(sOut, true)) << sWhat << ": the non-white bytes differ";
+    const size_t i = iJoinedAt(sIn, sOut, true);
+    EXPECT_EQ(std::string::npos, i) << sWhat << ": words joined near " << sOut.substr(i - std::min<size_t>(i, 40), 80);
+    EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(sOut, ENC_AUTO, true))
+        << sWhat << ": a literal, a comment or a unit carried whole changed";
+    EXPECT_TRUE(sCodeInk(sIn, ENC_AUTO) == sCodeInk(sOut, ENC_AUTO)) << sWhat << ": the code outside comments changed";
+    EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(sOut, ENC_AUTO)) << sWhat << ": statements counted";
+    const size_t iEmpty = iEmptyLineAt(sOut, ENC_AUTO);
+    EXPECT_EQ(std::string::npos, iEmpty) << sWhat << ": an empty line near " << sOut.substr(iEmpty - std::min<size_t>(iEmpty, 40), 80);
+}
+}  // namespace
+
 // The count of statement ends (";" and "/" as the tokens read them) and the empty-line check have
 // teeth too.
 TEST(CorpusProperty, StatementsAndEmptyLinesAreSeen) {
@@ -132,17 +149,7 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
                 EXPECT_EQ(RC_OK, r.rc) << sWhat;
                 if (r.rc != RC_OK) continue;
                 ++nOk;
-                EXPECT_TRUE(sInk(sIn, true) == sInk(r.sOut, true)) << sWhat << ": the non-white bytes differ";
-                size_t i = iJoinedAt(sIn, r.sOut, true);
-                EXPECT_EQ(std::string::npos, i)
-                    << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
-                EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
-                    << sWhat << ": a literal, a comment or a unit carried whole changed";
-                EXPECT_TRUE(sCodeInk(sIn, ENC_AUTO) == sCodeInk(r.sOut, ENC_AUTO)) << sWhat << ": the code outside comments changed";
-                EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(r.sOut, ENC_AUTO)) << sWhat << ": statements counted";
-                const size_t iEmpty = iEmptyLineAt(r.sOut, ENC_AUTO);
-                EXPECT_EQ(std::string::npos, iEmpty)
-                    << sWhat << ": an empty line near " << r.sOut.substr(iEmpty - std::min<size_t>(iEmpty, 40), 80);
+                vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
                 // Where no comment moved, the output reads as the same tokens.
                 if (sInk(sIn) == sInk(r.sOut)) {
                     EXPECT_TRUE(vsTokens(sIn, ENC_AUTO) == vsTokens(r.sOut, ENC_AUTO)) << sWhat << ": a token split or joined";
@@ -196,16 +203,7 @@ TEST(CorpusProperty, CommentsAnywhereKeepEveryPromise) {
                 const Formatted r = rFormat(sIn);
                 if (r.rc != RC_OK) continue;  // a comment can leave a text refused; a refusal changes nothing
                 ++nOk;
-                EXPECT_TRUE(sInk(sIn, true) == sInk(r.sOut, true)) << sWhat << ": the non-white bytes differ";
-                const size_t i = iJoinedAt(sIn, r.sOut, true);
-                EXPECT_EQ(std::string::npos, i) << sWhat << ": words joined near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
-                EXPECT_TRUE(vsLiterals(sIn, ENC_AUTO, true) == vsLiterals(r.sOut, ENC_AUTO, true))
-                    << sWhat << ": a literal, a comment or a unit carried whole changed";
-                EXPECT_TRUE(sCodeInk(sIn, ENC_AUTO) == sCodeInk(r.sOut, ENC_AUTO)) << sWhat << ": the code outside comments changed";
-                EXPECT_EQ(nStatementsIn(sIn, ENC_AUTO), nStatementsIn(r.sOut, ENC_AUTO)) << sWhat << ": statements counted";
-                const size_t iEmpty = iEmptyLineAt(r.sOut, ENC_AUTO);
-                EXPECT_EQ(std::string::npos, iEmpty)
-                    << sWhat << ": an empty line near " << r.sOut.substr(iEmpty - std::min<size_t>(iEmpty, 40), 80);
+                vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
                 const Formatted rAgain = rFormat(r.sOut);
                 EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
             }
