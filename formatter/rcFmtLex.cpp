@@ -411,12 +411,12 @@ const char *pLiteralEnd(const char *p, const char *pEnd, TextEnc rEnc, bool *pbC
     return pAltQuoteEnd(p, pEnd, rEnc, pbClosed != nullptr ? pbClosed : &bClosed);
 }
 
-// Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
-// holds one after its first byte, so the scans for them look at bytes, not units.
 namespace {
-constexpr ptrdiff_t NEAR_QUOTE = 16;  // the bytes after a quote looked at one by one
+constexpr ptrdiff_t NEAR_QUOTE = 16;  // the bytes after a quote that pQuotedEnd looks at one by one
 }  // namespace
 
+// Quotes, line feeds, "*" and "/" all lie below 0x40: no character unit of any encoding read
+// holds one after its first byte, so the scans for them look at bytes, not units.
 const char *pQuotedEnd(const char *p, const char *pEnd, bool *pbClosed) {
     bool bClosed = false;
     if (pbClosed == nullptr) pbClosed = &bClosed;
