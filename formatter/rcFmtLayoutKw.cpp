@@ -601,10 +601,8 @@ int rcIsAs(LayoutState *st) {
     if (bWordIs(pBefore, nBefore, szWord(WORD_SELF))) return RULE_PASS;  // RETURN SELF AS RESULT of a constructor
     // A subprogram whose body is external (IS LANGUAGE JAVA NAME '...', AS LANGUAGE C ..., AS
     // EXTERNAL ...) has no BEGIN: the header's ";" ends it as it ends a declaration.
-    const char *pAfter = st->szSrc + n;
-    while (pAfter < st->szTail && bIsWhite(*pAfter)) ++pAfter;
-    const char *pWordEnd = pClassRunEnd(pAfter, st->szTail, CC_WORD);
-    const size_t nAfter = static_cast<size_t>(pWordEnd - pAfter);
+    size_t nAfter = 0;
+    const char *pAfter = pNextWord(st->szSrc + n, st->szTail, &nAfter);  // comments between them too
     if (st->iBlkKind == 2 && (bWordIs(pAfter, nAfter, szWord(WORD_LANGUAGE)) || bWordIs(pAfter, nAfter, szWord(WORD_EXTERNAL)))) return RULE_PASS;
     int rc;
     st->iHdrPending = 0;
