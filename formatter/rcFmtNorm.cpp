@@ -753,16 +753,16 @@ void vMoveCommaRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const ch
     *pbDone = bCommentsFirst(pWork, pFrom, pEnd, nCmtBytes, !bCommaKeepsBlanks(*pEnd), ppNext, ppCmtEnd, ppLineCmtEnd);
 }
 
-// Whether [p, pEnd) holds ANDs, each with the blanks and TABs after it (one at least), and
-// nothing else.
-bool bAndsOnly(const char *p, const char *pEnd) {
-    if (p >= pEnd) return false;
-    while (p < pEnd) {
-        if (pEnd - p < 4 || nKwLen(p, szWord(WORD_AND)) == 0 || !bBlankOrTab(p[3])) return false;
+// The end of the ANDs at p (before pEnd), each with the blanks and TABs after it (one at least);
+// p where none stands there.
+const char *pAndsEnd(const char *p, const char *pEnd) {
+    while (pEnd - p >= 4 && nKwLen(p, szWord(WORD_AND)) != 0 && bBlankOrTab(p[3]))
         for (p += 3; p < pEnd && bBlankOrTab(*p);) ++p;
-    }
-    return true;
+    return p;
 }
+
+// Whether [p, pEnd) holds such ANDs and nothing else.
+bool bAndsOnly(const char *p, const char *pEnd) { return p < pEnd && pAndsEnd(p, pEnd) == pEnd; }
 
 // Whether a comment that moves back over ANDs goes on over those after the line comment that
 // ends at pEnd: its line feed is white space before them, and no "-" ends its text (a line
@@ -791,9 +791,7 @@ void vMoveAndRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char
     for (char *q = p; bAndsMayFollow(pWork->ssSrc, pBefore);) {
         char *e = const_cast<char *>(pCmtEnd(q, szTail));
         if (e >= szTail) break;  // it reaches the end of the text (or never closes): it stays
-        char *pAfter = e;  // past the ANDs after it
-        while (szTail - pAfter > 3 && nKwLen(pAfter, szWord(WORD_AND)) != 0 && bBlankOrTab(pAfter[3]))
-            for (pAfter += 3; pAfter < szTail && bBlankOrTab(*pAfter);) ++pAfter;
+        char *pAfter = const_cast<char *>(pAndsEnd(e, szTail));  // past the ANDs after it
         if (pAfter == e && bClosesAfter(e, szTail)) break;  // it stays behind the AND before it
         ++nCmts;
         nCmtBytes += static_cast<size_t>(e - q);
