@@ -63,6 +63,7 @@ int rcTextOfBlock(ClipRun *run, const char *pBlock, size_t nSize) {
     if (run->bWide) {
         run->rForm = TextForm{};
         run->rForm.eUtf16 = CS_UTF16LE;
+        run->rForm.eEncoding = ENC_UTF8;  // read as the UTF-8 it is converted to
     } else {
         // The NUL that ends the block is no part of the text whose form is looked at.
         vTextFormOf(pBlock, nSize > 0 && pBlock[nSize - 1] == '\0' ? nSize - 1 : nSize, ENC_AUTO, 0, &run->rForm, &nBom);
@@ -87,7 +88,7 @@ int rcTextOfBlock(ClipRun *run, const char *pBlock, size_t nSize) {
             return rcFail(rc, SITE_BAD_TEXT);
         }
     }
-    run->rForm.bCrLf = bCrLfText(run->szText, nText);
+    run->rForm.bCrLf = bCrLfText(run->szText, nText, run->rForm.eEncoding);
     return RC_OK;
 }
 

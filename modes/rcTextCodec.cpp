@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtTokens.h"
 #include "plat/platConv.h"
 #include "plat/platStdio.h"
 #include "runtime/msgCatalog.h"
@@ -93,7 +94,7 @@ int rcTextOfStored(const char *pRaw, size_t nRaw, int32_t eWant, const char *szN
         if (rc == RC_BADTEXT) iConPrintf(szMsgBadText, szErrorPrefix, szUtf16Name(pForm->eUtf16), szName);
         if (rc != RC_OK) return rc;
     }
-    pForm->bCrLf = bCrLfText(*ppOwnText != nullptr ? *ppOwnText : pRaw, *pnText);
+    pForm->bCrLf = bCrLfText(*ppOwnText != nullptr ? *ppOwnText : pRaw, *pnText, pForm->eEncoding);
     return RC_OK;
 }
 
@@ -138,9 +139,30 @@ int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), i
 
 int32_t eDefaultEol() { return bPlatCrLfNative ? EOL_CRLF : EOL_KEEP; }
 
-bool bCrLfText(const char *p, size_t n) {
-    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', n));
-    if (pLf == nullptr) return bPlatCrLfNative;
+namespace {
+// A token whose line ends are data: the formatted text keeps them as they came.
+bool bKeepsLineEnds(uint8_t eKind) {
+    return eKind == TK_LITERAL || eKind == TK_QQUOTE || eKind == TK_QNAME || eKind == TK_BLOCK_CMT ||
+           eKind == TK_UNIT_WHOLE;
+}
+}  // namespace
+
+bool bCrLfText(const char *p, size_t n, int32_t eEncoding) {
+    const char *const pEnd = p + n;
+    const char *const pFirst = static_cast<const char *>(std::memchr(p, '\n', n));
+    if (pFirst == nullptr) return bPlatCrLfNative;
+    // The first line end that the formatter writes anew; the literals, comments and units before
+    // it are read as a script is, so that a quote inside a comment opens nothing.
+    const char *pLf = pFirst;
+    TokenReader reader(p, n, rTextEnc(eEncoding), GRAIN_SCRIPT);
+    for (Token t; pLf != nullptr && reader.bNext(&t);) {
+        const char *s = p + t.iOff, *e = s + t.nLen;
+        if (pLf < s) break;   // between tokens
+        if (pLf >= e) continue;
+        if (!bKeepsLineEnds(t.eKind)) break;  // a line comment's or a command's own line end
+        pLf = static_cast<const char *>(std::memchr(e, '\n', static_cast<size_t>(pEnd - e)));
+    }
+    if (pLf == nullptr) pLf = pFirst;  // every line end is data: the text's first
     return pLf > p && pLf[-1] == '\r';
 }
 

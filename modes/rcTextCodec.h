@@ -66,17 +66,20 @@ bool bHoldsNul(const char *p, size_t n);
 int iReadAllBytes(FILE *fp, size_t (*pfnRead)(void *, size_t, size_t, FILE *), int (*pfnError)(FILE *), char **pp,
                   size_t *pn, size_t *pcap, uint64_t uExpect = 0, size_t nRoom = 0);
 
-// How the formatted text ends its lines: CR LF, LF, or as the text came in (that of its first
-// line).
+// How the formatted text ends its lines: CR LF, LF, or as the text came in (see bCrLfText).
 enum : int32_t { EOL_CRLF = 0, EOL_LF = 1, EOL_KEEP = 2 };
 
 // The choice of a run that names none, on the command line or in a settings file: on Windows,
 // where lines end in CR LF as a rule, CR LF; elsewhere each text keeps its own.
 int32_t eDefaultEol();
 
-// The line end the text at p uses: that of its first line (CR LF or LF); the platform's own
-// for a text without a line end.
-bool bCrLfText(const char *p, size_t n);
+// The line end the text at p (read in eEncoding) uses: CR LF or LF, that of its first line end
+// that the formatter writes anew (between tokens, or ending a line comment or a command), not
+// one inside a literal, a quoted name, a block comment or a unit carried whole, which stay as
+// they came: so a formatted text, whose own first such line end is the one written, is read as
+// it was. Where every line end is such data, that of the first; the platform's own for a text
+// without a line end.
+bool bCrLfText(const char *p, size_t n, int32_t eEncoding);
 
 // Whether the formatter writes CR LF (else LF) into a text of the form rForm under the choice
 // eEol.

@@ -107,7 +107,8 @@ TEST(Tools, QuietLeavesOnlyTheText) {
 
 // The line end each --eol writes, in console and in file mode: the formatter's line breaks and
 // those between tokens; a line end inside a literal or a block comment stays as it came. Without
-// --eol a text keeps its own (that of its first line), and on Windows gets CR LF.
+// --eol a text keeps its own (that of its first line end outside literals and block comments),
+// and on Windows gets CR LF.
 TEST(Tools, LineEnds) {
     const std::string sLit = "select 'a\nb' x, c /* d\r\n */ from t;\n";
     const std::string sLitLf = "select 'a\nb' x\n, c /* d\r\n */\nfrom t;\n";
@@ -119,6 +120,9 @@ TEST(Tools, LineEnds) {
         {"keep CR LF", "--eol=keep", sCrLf(sRaw), sCrLf("select a\n, b\nfrom t;\n")},
         {"keep LF", "--eol=keep", sRaw, "select a\n, b\nfrom t;\n"},
         {"keep: the first line decides", "--eol=keep", "select a,\r\nb\nfrom t;\n", sCrLf("select a\n, b\nfrom t;\n")},
+        {"keep: a block comment's line end tells nothing", "--eol=keep", "/* a\n */ select a,\r\nb from t;\n",
+         "/* a\n */ select a\r\n, b\r\nfrom t;\r\n"},
+        {"keep: nor a literal's", "--eol=keep", "select 'a\nb' x,\r\nc from t;", "select 'a\nb' x\r\n, c\r\nfrom t;\r\n"},
         {"default keeps LF (Windows: CR LF)", "", sRaw, sKeepLf},
         {"default keeps CR LF", "", sCrLf(sRaw), sCrLf("select a\n, b\nfrom t;\n")},
         {"literal and comment keep theirs, lf", "--eol=lf", sLit, sLitLf},

@@ -64,7 +64,7 @@ struct DumpNameSet {
 }  // namespace
 
 // How stored bytes are read: the encoding, UTF-16 with and without its byte order mark, UTF-32
-// refused; the text keeps its line ends, and the first line's tells what "keep" writes.
+// refused; the text keeps its line ends, and its first tells what "keep" writes.
 TEST(TextCodec, StoredBytesAndTheirText) {
     const std::string sNul("a\0b", 3), sSql = "select a, b from t where x = 1;\r\n";
     const std::string sJa = "-- \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xB3\xE3\x83\xA1\xE3\x83\xB3\xE3\x83\x88\n";
@@ -117,7 +117,7 @@ TEST(TextCodec, StoredBytesAndTheirText) {
             vFree(p);
         }
         EXPECT_EQ(c.sText, sText) << c.szName;
-        EXPECT_EQ(c.bCrLf, bCrLfText(sText.data(), sText.size())) << c.szName;
+        EXPECT_EQ(c.bCrLf, bCrLfText(sText.data(), sText.size(), rForm.eEncoding)) << c.szName;
         // Back again in the form it came in: the same bytes.
         TextWriter out(rForm, c.bCrLf);
         ASSERT_TRUE(out.bPut(sText.data(), sText.size())) << c.szName;
@@ -131,6 +131,33 @@ TEST(TextCodec, StoredBytesAndTheirText) {
 
 // The text around the statements of a report or trace file goes out with the chosen line end;
 // the formatted text as the formatter wrote it.
+// The line end "keep" writes is the text's first that is no data: one inside a literal, a quoted
+// name, a block comment or a unit carried whole stays as it came, so it tells nothing.
+TEST(TextCodec, LineEndKeptIsTheFirstOutsideData) {
+    const struct {
+        const char *szName, *szText;
+        bool bCrLf;
+    } arCases[] = {
+        {"CR LF first", "select 1\r\nfrom dual\n", true},
+        {"LF first", "select 1\nfrom dual\r\n", false},
+        {"a block comment's LF passed", "/* a\n b */ select 1\r\nfrom dual\n", true},
+        {"a block comment's CR LF passed", "/* a\r\n b */\nselect 1\r\n", false},
+        {"a literal's LF passed", "select 'a\nb'\r\nfrom dual", true},
+        {"a q-quote's LF passed", "select q'[a\n']'\r\nfrom dual", true},
+        {"a quoted name's LF passed", "select \"a\nb\"\r\nfrom dual", true},
+        {"a quote in a comment opens nothing", "-- it's\r\nselect 'a\nb' from dual\n", true},
+        {"a line comment's own line end counts", "select 1 -- c\r\nfrom dual /* a\n */", true},
+        {"a command's own line end counts", "set echo on\r\nselect 'a\nb' from dual;\n", true},
+        {"a wrapped unit's line ends passed",
+         "create or replace package p wrapped\na000000\n1\n/\r\nselect 1 from dual;\n", true},
+        {"every line end data: the first", "/* a\r\n b \n */", true},
+        {"no line end: the platform's", "select 1", bPlatCrLfNative},
+        {"a comment never closed", "/* a\n b\r\n", false},
+    };
+    for (const auto &c : arCases)
+        EXPECT_EQ(c.bCrLf, bCrLfText(c.szText, std::strlen(c.szText), ENC_UTF8)) << c.szName;
+}
+
 TEST(TextCodec, WriterLineEnds) {
     const struct { const char *szName; bool bCrLf, bLines; std::string sIn, sWant; } arCases[] = {
         {"LF to CR LF", true, true, "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
