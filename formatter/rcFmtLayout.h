@@ -86,6 +86,7 @@ struct LayoutState {
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
+    const char *pEndTail;  // the LOOP or IF that comments part from its END: it opens nothing
     ThenLook arThenLooks[THEN_LOOKS];  // for THEN, $THEN and $END
 
     // The walk and its output.

@@ -347,6 +347,7 @@ int32_t iBlockEndLen(LayoutState *st) {
     uint32_t uMatched = 0;
     if (p[3] == ' ' && iIsCatSame(p + 4, "", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
     if (p[3] == ' ' && bCmtAt(p + 4)) return 4;
+    if (p[3] == '\n' && bCmtAt(p + 4)) return 3;  // a comment on the lines after END, before its ";" or name
     if (p[3] != ' ') return 0;
     const int32_t nName = iNameBeforeSemi(st, p + 4);
     if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_IF)) ||
@@ -660,7 +661,8 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_IF))) == 0 || pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 ||
+        pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
@@ -703,7 +705,7 @@ int rcElse(LayoutState *st) {
 
 int rcLoop(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -711,10 +713,23 @@ int rcLoop(LayoutState *st) {
     return RC_OK;
 }
 
+// END where comments part it from the LOOP or IF it ends: its length, or 0. The comments and that
+// word follow as they stand, and the word opens nothing.
+int32_t iEndBeforeCmts(LayoutState *st) {
+    const char *p = st->szSrc;
+    if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
+    size_t nNext = 0;
+    const char *q = pNextWord(p + 3, st->szTail, &nNext);
+    if (q == nullptr || (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF)))) return 0;
+    st->pEndTail = q;
+    return 3;
+}
+
 int rcEndLoopIf(LayoutState *st) {
     if (!bPrevSepOrCmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
+    if (n == 0) n = iEndBeforeCmts(st);
     if (n == 0) return RULE_PASS;
     bool bLowered = bLower(st);
     if (!bPrevSemiOrNewline(st))

@@ -80,6 +80,7 @@ struct LayoutState {
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
+    const char *pEndTail;  // the LOOP or IF that comments part from its END: it opens nothing
 
     // The walk and its output.
     char *pOut;            // the output buffer (null until the first byte)
