@@ -49,6 +49,9 @@ struct ThenLook {
 };
 enum { THEN_LOOKS = 3 };
 
+// How many of the last comments carried the word before a position is read past.
+constexpr uint32_t CMT_RUN = 4;
+
 struct LayoutState {
     // The rules' state, started afresh for each text (and, in part, after each "/" terminator).
     const char *szSrc;     // reading position in ssSrc
@@ -87,6 +90,10 @@ struct LayoutState {
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
     const char *pEndTail;  // the LOOP or IF that comments part from its END: it opens nothing
+    // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
+    // fill): the word before a position is read past them, as PL/SQL reads it.
+    const char *arCmtStart[CMT_RUN], *arCmtEnd[CMT_RUN];
+    uint32_t iCmtNext;
     ThenLook arThenLooks[THEN_LOOKS];  // for THEN, $THEN and $END
 
     // The walk and its output.
@@ -156,7 +163,8 @@ void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break befor
 void vPutBlank(LayoutState *st);
 void vBlankAfter(LayoutState *st);  // the blank after an operator or comma
 
-// The word that ends before p, past the white space before p; *pn its length (0: none).
+// The word that ends before p, past the white space and the comments carried last before p; *pn
+// its length (0: none).
 const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
 
 // The block state of a new unit (a statement after the SQL*Plus terminator starts afresh).

@@ -164,7 +164,14 @@ void vPutBlank(LayoutState *st) {
 
 // The word that ends before p, past the white space before p; *pn its length (0: none).
 const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
-    while (p > st->ssSrc && bIsWhite(p[-1])) --p;
+    for (uint32_t iPassed = 0;; ++iPassed) {
+        while (p > st->ssSrc && bIsWhite(p[-1])) --p;
+        // the comment carried last that ends here, among the last ones
+        uint32_t i = 0;
+        while (i < CMT_RUN && st->arCmtEnd[i] != p) ++i;
+        if (i == CMT_RUN || iPassed == CMT_RUN) break;
+        p = st->arCmtStart[i];
+    }
     const char *q = p;
     while (q > st->ssSrc && bIsWordByte(q[-1])) --q;
     *pn = static_cast<size_t>(p - q);
@@ -215,10 +222,19 @@ void vBlankBeforeCmt(LayoutState *st) {
     if (st->iDstLen > 0 && c != ';' && c != '\n' && c != ' ' && c != '\t' && c != ')') vPutBlank(st);
 }
 
+namespace {
+void vNoteCmt(LayoutState *st, const char *pEnd) {
+    st->arCmtStart[st->iCmtNext] = st->szSrc;
+    st->arCmtEnd[st->iCmtNext] = pEnd;
+    st->iCmtNext = (st->iCmtNext + 1) % CMT_RUN;
+}
+}  // namespace
+
 void vCarryLineCmt(LayoutState *st) {
     vBlankBeforeCmt(st);
     const char *p = st->szSrc + 2;
     while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
+    vNoteCmt(st, p);
     vCopy(st, p - st->szSrc, true);
 }
 
@@ -260,6 +276,7 @@ void vCarryBlockCmt(LayoutState *st) {
     vBlankBeforeCmt(st);
     const char *pEnd = pCmtEnd(st->szSrc, st->szTail);
     st->pBlockCmtEnd = pEnd;
+    vNoteCmt(st, pEnd);
     const size_t nCmt = static_cast<size_t>(pEnd - st->szSrc);
     const CmtIndent *pIndent = nullptr;
     if (std::memchr(st->szSrc, '\n', nCmt) != nullptr && st->pCmtIndents != nullptr && !st->bNoRoom)
