@@ -517,6 +517,15 @@ void vScanTo(LayoutState *st, const char *pStop) {
     }
 }
 
+
+// Whether FALSE and then $THEN are the words after p, past white space and comments.
+bool bFalseThenAhead(const LayoutState *st, const char *p) {
+    size_t n = 0;
+    p = pNextWord(p, st->szTail, &n);
+    if (!bWordIs(p, n, szWord(WORD_FALSE))) return false;
+    p = pNextWord(p + n, st->szTail, &n);
+    return bWordIs(p, n, szWord(WORD_DOLLAR_THEN));
+}
 }  // namespace
 
 // Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
@@ -539,7 +548,7 @@ int rcDollar(LayoutState *st) {
             if ((rc = rcRaise(st)) != RC_OK) return rc;
         }
         if (n != 3) vStepOut(st, st->iIdt - 1);
-        const bool bNever = n == 3 && st->szSrc[n] == ' ' && iKw(st->szSrc + n + 1, szWord(WORD_FALSE_DOLLAR_THEN)) > 0;
+        const bool bNever = n == 3 && bFalseThenAhead(st, st->szSrc + n);
         vCopy(st, n);
         vScanCondition(st, szWord(WORD_DOLLAR_THEN));
         vBreakForBlank(st);

@@ -505,6 +505,17 @@ void vScanTo(LayoutState *st, const char *pStop) {
     }
 }
 
+namespace {
+// Whether FALSE and then $THEN are the words after p, past white space and comments.
+bool bFalseThenAhead(const LayoutState *st, const char *p) {
+    size_t n = 0;
+    p = pNextWord(p, st->szTail, &n);
+    if (!bWordIs(p, n, szWord(WORD_FALSE))) return false;
+    p = pNextWord(p + n, st->szTail, &n);
+    return bWordIs(p, n, szWord(WORD_DOLLAR_THEN));
+}
+}  // namespace
+
 // Conditional compilation, laid out like IF: $IF and $ELSIF with their condition through $THEN,
 // $ELSE, and $END closing them; an $ERROR directive is copied whole through its own $END. The
 // branch of $IF FALSE $THEN is never compiled: whatever it holds (a template, half a statement)
@@ -525,7 +536,7 @@ int rcDollar(LayoutState *st) {
             if ((rc = rcRaise(st)) != RC_OK) return rc;
         }
         if (n != 3) vStepOut(st, st->iIdt - 1);
-        const bool bNever = n == 3 && iKw(st->szSrc + n, " FALSE $THEN") > 0;
+        const bool bNever = n == 3 && bFalseThenAhead(st, st->szSrc + n);
         vCopy(st, n);
         vScanCondition(st, szWord(WORD_DOLLAR_THEN));
         vBreakForBlank(st);
