@@ -75,6 +75,12 @@ struct LineInks {
 };
 
 // The working state of one call of rcFmtStmt.
+// The block headers in a row (each word and its white-space byte) that the comments after the
+// last of them moved in front of, last: where its first and last header begin (null: none).
+struct HeaderRow {
+    char *pFirst = nullptr, *pLast = nullptr;
+};
+
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
     size_t nSrc = 0;              // bytes of text in ssSrc (NUL bytes are ordinary text)
@@ -98,6 +104,7 @@ struct FmtWork {
     size_t nSpareCap = 0;
     CmtIndents rCmtIndents;  // the indentation of each block comment's first line
     BlankAfters rBlankAfters;  // the semicolons an empty line followed
+    HeaderRow rHeaderRow;  // the comment moves' row of headers, while no other move came between
 
     void vKeepSpare(char *p, size_t nCap) {
         spare.reset(p);

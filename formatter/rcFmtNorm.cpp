@@ -566,11 +566,10 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     }
     // Comments that reach the end of the text stay where they are: moving the word behind them
     // would put it into an unclosed comment or after the final line feed.
-    // They move in front of every header word that stands right before them, so that a second
-    // run finds none after a header.
     *ppNext = q;
     char *pMoved = nullptr;  // where the word stands once its own comments moved in front of it
-    while (q != pAfter && q < szTail && !(pAfter[0] == '-' && bMinusBefore(pWork->ssSrc, p))) {
+    HeaderRow &row = pWork->rHeaderRow;
+    if (q != pAfter && q < szTail && !(pAfter[0] == '-' && bMinusBefore(pWork->ssSrc, p))) {
         int rc = rcStrSwap(p, pAfter, q);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
         // The word now follows the comments; the blank before it becomes a line feed as well,
@@ -584,12 +583,25 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
             ++pWord;
         }
         if (pWord[-1] == ' ') pWord[-1] = '\n';
-        if (pMoved == nullptr) pMoved = pWord;
-        q = pWord;
-        pAfter = p;
-        p = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd);
-        if (p == nullptr) break;
-        if (p > pWork->ssSrc && p[-1] == ' ') p[-1] = '\n';
+        pMoved = pWord;
+        // They move on in front of every header word that stands right before them, so that a
+        // second run finds none after a header: in front of the first of the row at once.
+        // A row that comments moved in front of before holds no other place to stop than its
+        // first header: the walk goes from its last header to its second at once.
+        char *pFirst = p;  // the first header of the row, before the comments move
+        for (char *h = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd); h != nullptr;
+             h = pHeaderBefore(pWork->ssSrc, h, pCmtEnd, *ppLineCmtEnd)) {
+            if (h > pWork->ssSrc && h[-1] == ' ') h[-1] = '\n';
+            if (p[0] == '-' && bMinusBefore(pWork->ssSrc, h)) break;  // the comments begin at p
+            pFirst = h;
+            if (h == row.pLast && row.pFirst != row.pLast && (*ppLineCmtEnd == nullptr || *ppLineCmtEnd <= row.pFirst))
+                h = pFirst = row.pFirst + nWordAt(row.pFirst, arBlockWords) + 1;
+        }
+        rc = rcStrSwap(pFirst, p, pWord);
+        if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pFirst);
+        row.pFirst = pFirst + (pWord - p);
+        row.pLast = pWord;
+        pAfter = pFirst;
     }
     if (nLineCmtEnd != 0) *ppLineCmtEnd = pAfter + nLineCmtEnd;  // the comments begin at pAfter
     // A PACKAGE whose comments stood before BODY now begins PACKAGE BODY (with a blank between
@@ -807,6 +819,7 @@ void vMoveAndRun(FmtWork *pWork, char *pFrom, char *p, char **ppNext, const char
 // Block headers go on lines of their own with the comments after them in front of them; a
 // comment after AND or a comma moves in front of that AND or comma. In place.
 int rcMoveComments(FmtWork *pWork) {
+    pWork->rHeaderRow = HeaderRow{};
     char *ssSrc = pWork->ssSrc;
     char *szTail = pWork->szTail;
     const TextEnc rEnc = pWork->rEnc;
@@ -835,6 +848,7 @@ int rcMoveComments(FmtWork *pWork) {
         } else if (bLiteralAt(p, ssSrc, szTail)) {
             p = const_cast<char *>(pLiteralEnd(p, szTail, rEnc));
         } else if (bCmtAt(p)) {
+            pWork->rHeaderRow = HeaderRow{};  // the comments that move here may pass through a row
             // After a comment and commas alone, a run of such comments is put in order at once.
             bool bDone = false;
             if (pCmtEnd != nullptr && bCommasOnly(pCmtEnd, p))

@@ -184,6 +184,18 @@ void SoupMaker::vTableWord() {
     }
 }
 
+// Block header words in a row, comments after most of them: each header's comments move in front
+// of all the headers before it.
+void SoupMaker::vHeaderRow() {
+    static constexpr auto arHeaderWords = arWordsWith<W_HEADER>();
+    for (size_t n = 2 + nBelow(8); n-- > 0;) {
+        vCased(arHeaderWords[nBelow(arHeaderWords.size())]);
+        vPut(bChance(80) ? " " : bChance(50) ? "\t" : "");
+        if (bChance(80)) vComment();
+        if (bChance(80)) vPut(bChance(80) ? " " : "\n");
+    }
+}
+
 void SoupMaker::vIdent() {
     if (bChance(8)) {  // a quoted name
         vPut("\"");
@@ -305,7 +317,9 @@ void SoupMaker::vUnbalanced() {
 
 void SoupMaker::vToken() {
     const size_t k = nBelow(1000);
-    if (k < 300) {
+    if (k < 6) {
+        vHeaderRow();
+    } else if (k < 300) {
         vTableWord();
     } else if (k < 450) {
         vIdent();

@@ -39,6 +39,7 @@ class SoupMaker {
 
     void vToken();
     void vTableWord();
+    void vHeaderRow();
     void vIdent();
     void vNumber();
     void vLiteral();
