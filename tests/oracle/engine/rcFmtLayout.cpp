@@ -163,15 +163,19 @@ void vPutBlank(LayoutState *st) {
 }
 
 // The word that ends before p, past the white space before p; *pn its length (0: none).
-const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
+const char *pPastWhiteBefore(const LayoutState *st, const char *p) {
     for (uint32_t iPassed = 0;; ++iPassed) {
         while (p > st->ssSrc && bIsWhite(p[-1])) --p;
         // the comment carried last that ends here, among the last ones
         uint32_t i = 0;
         while (i < CMT_RUN && st->arCmtEnd[i] != p) ++i;
-        if (i == CMT_RUN || iPassed == CMT_RUN) break;
+        if (i == CMT_RUN || iPassed == CMT_RUN) return p;
         p = st->arCmtStart[i];
     }
+}
+
+const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn) {
+    p = pPastWhiteBefore(st, p);
     const char *q = p;
     while (q > st->ssSrc && bIsWordByte(q[-1])) --q;
     *pn = static_cast<size_t>(p - q);

@@ -156,6 +156,9 @@ void vStepOut(LayoutState *st, int32_t iLevel);     // step back, or break befor
 void vPutBlank(LayoutState *st);
 void vBlankAfter(LayoutState *st);  // the blank after an operator or comma
 
+// Where the white space and the comments carried last that stand before p begin, as PL/SQL reads
+// the text (a comment is white space).
+const char *pPastWhiteBefore(const LayoutState *st, const char *p);
 // The word that ends before p, past the white space and the comments carried last before p; *pn
 // its length (0: none).
 const char *pWordBefore(const LayoutState *st, const char *p, size_t *pn);
