@@ -151,10 +151,19 @@ bool bCrLfText(const char *p, size_t n, int32_t eEncoding) {
     const char *const pEnd = p + n;
     const char *const pFirst = static_cast<const char *>(std::memchr(p, '\n', n));
     if (pFirst == nullptr) return bPlatCrLfNative;
+    // A text whose line ends are all alike (the common case) needs no closer look.
+    const bool bFirstCrLf = pFirst > p && pFirst[-1] == '\r';
+    if (!bFirstCrLf && std::memchr(pFirst, '\r', static_cast<size_t>(pEnd - pFirst)) == nullptr) return false;
+    const char *q = pFirst + 1;
+    while ((q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(pEnd - q)))) != nullptr &&
+           (q[-1] == '\r') == bFirstCrLf)
+        ++q;
+    if (q == nullptr) return bFirstCrLf;
     // The first line end that the formatter writes anew; the literals, comments and units before
-    // it are read as a script is, so that a quote inside a comment opens nothing.
+    // it are read as a script is, so that a quote inside a comment opens nothing. The reader
+    // reads a few tokens at a time.
     const char *pLf = pFirst;
-    TokenReader reader(p, n, rTextEnc(eEncoding), GRAIN_SCRIPT);
+    TokenReader reader(p, n, rTextEnc(eEncoding), GRAIN_TOKENS);
     for (Token t; pLf != nullptr && reader.bNext(&t);) {
         const char *s = p + t.iOff, *e = s + t.nLen;
         if (pLf < s) break;   // between tokens

@@ -138,6 +138,8 @@ TEST(TextCodec, LineEndKeptIsTheFirstOutsideData) {
         const char *szName, *szText;
         bool bCrLf;
     } arCases[] = {
+        {"CR LF alone", "select 1\r\nfrom dual\r\n", true},
+        {"LF alone, a lone CR in a literal", "select 'a\rb'\nfrom dual\n", false},
         {"CR LF first", "select 1\r\nfrom dual\n", true},
         {"LF first", "select 1\nfrom dual\r\n", false},
         {"a block comment's LF passed", "/* a\n b */ select 1\r\nfrom dual\n", true},
