@@ -74,13 +74,13 @@ struct LineInks {
     int32_t iLineOf(size_t iInk, int32_t iFirstLine) const;
 };
 
-// The working state of one call of rcFmtStmt.
 // The block headers in a row (each word and its white-space byte) that the comments after the
 // last of them moved in front of, last: where its first and last header begin (null: none).
 struct HeaderRow {
     char *pFirst = nullptr, *pLast = nullptr;
 };
 
+// The working state of one call of rcFmtStmt.
 struct FmtWork {
     char *ssSrc = nullptr;        // the working copy; owned by rcFmtStmt, freed on every path
     size_t nSrc = 0;              // bytes of text in ssSrc (NUL bytes are ordinary text)

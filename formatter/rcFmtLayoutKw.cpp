@@ -519,7 +519,6 @@ void vScanTo(LayoutState *st, const char *pStop) {
     }
 }
 
-
 // Whether FALSE and then $THEN are the words after p, past white space and comments.
 bool bFalseThenAhead(const LayoutState *st, const char *p) {
     size_t n = 0;
@@ -731,7 +730,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
     if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
     size_t nNext = 0;
     const char *q = pNextWord(p + 3, st->szTail, &nNext);
-    if (q == nullptr || (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF)))) return 0;
+    if (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF))) return 0;
     st->pEndTail = q;
     return 3;
 }

@@ -587,7 +587,8 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         // They move on in front of every header word that stands right before them, so that a
         // second run finds none after a header: in front of the first of the row at once.
         // A row that comments moved in front of before holds no other place to stop than its
-        // first header: the walk goes from its last header to its second at once.
+        // first header: the walk goes from its last header to its second at once (while no line
+        // comment stepped over ends inside the row, which no header move leaves there).
         char *pFirst = p;  // the first header of the row, before the comments move
         for (char *h = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd); h != nullptr;
              h = pHeaderBefore(pWork->ssSrc, h, pCmtEnd, *ppLineCmtEnd)) {

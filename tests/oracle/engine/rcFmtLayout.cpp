@@ -162,7 +162,8 @@ void vPutBlank(LayoutState *st) {
     st->iLineIdt = -1;
 }
 
-// The word that ends before p, past the white space before p; *pn its length (0: none).
+// A comment is found among the last ones carried by where it ends; a run of more comments than
+// those ends the walk back at the last one it knows.
 const char *pPastWhiteBefore(const LayoutState *st, const char *p) {
     for (uint32_t iPassed = 0;; ++iPassed) {
         while (p > st->ssSrc && bIsWhite(p[-1])) --p;

@@ -717,7 +717,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
     if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
     size_t nNext = 0;
     const char *q = pNextWord(p + 3, st->szTail, &nNext);
-    if (q == nullptr || (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF)))) return 0;
+    if (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF))) return 0;
     st->pEndTail = q;
     return 3;
 }
