@@ -605,6 +605,7 @@ int rcCompound(LayoutState *st) {
 int rcIsAs(LayoutState *st) {
     if (!bPrevBlankOrCmt(st) || st->iBlkKind == 0) return RULE_PASS;
     int32_t n = iWordLen(st, szWord(WORD_IS));
+    const bool bIs = n != 0;
     if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, szWord(WORD_AS));
     if (n == 0) return RULE_PASS;
     size_t nBefore = 0;
@@ -614,6 +615,8 @@ int rcIsAs(LayoutState *st) {
     // EXTERNAL ...) has no BEGIN: the header's ";" ends it as it ends a declaration.
     size_t nAfter = 0;
     const char *pAfter = pNextWord(st->szSrc + n, st->szTail, &nAfter);  // comments between them too
+    // The IS of a null test that comments part from its NULL or NOT NULL opens nothing.
+    if (bIs && (bWordIs(pAfter, nAfter, szWord(WORD_NULL)) || bWordIs(pAfter, nAfter, szWord(WORD_NOT)))) return RULE_PASS;
     if (st->iBlkKind == 2 && (bWordIs(pAfter, nAfter, szWord(WORD_LANGUAGE)) || bWordIs(pAfter, nAfter, szWord(WORD_EXTERNAL)))) return RULE_PASS;
     int rc;
     st->iHdrPending = 0;
