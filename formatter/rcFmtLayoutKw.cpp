@@ -46,12 +46,13 @@ int32_t iKwBlank(const LayoutState *st, const char *szKw) {
     return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
 }
 
-// What stands before a keyword: the byte of the text, or a blank that the layout wrote there
-// (after an operator), so that a second run, which finds that blank in its text, decides alike.
-bool bPrevSep(const LayoutState *st) { return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
-// The same, or a block comment right before: a PL/SQL word is read there as after white space
-// ("/* c */END" ends its block, "/* c */LOOP" opens one, as PL/SQL reads them).
-bool bPrevSepOrCmt(const LayoutState *st) { return bPrevSep(st) || st->szSrc == st->pBlockCmtEnd; }
+// Whether a separator stands before a PL/SQL word: the byte of the text, or a blank that the
+// layout wrote there (after an operator), so that a second run, which finds that blank in its
+// text, decides alike; or a block comment right before, which PL/SQL reads as white space
+// ("/* c */END" ends its block, "/* c */LOOP" opens one).
+bool bPrevSep(const LayoutState *st) {
+    return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)) || st->szSrc == st->pBlockCmtEnd;
+}
 
 // Whether the word at p is the object of a CREATE (CREATE OR REPLACE EDITIONABLE TYPE ...).
 bool bCreated(const LayoutState *st, const char *p) {
@@ -64,7 +65,7 @@ bool bCreated(const LayoutState *st, const char *p) {
         if (!bFlag) return false;
     }
 }
-bool bPrevSepOrStart(const LayoutState *st) { return bAtUnitStart(st) || bPrevSepOrCmt(st); }
+bool bPrevSepOrStart(const LayoutState *st) { return bAtUnitStart(st) || bPrevSep(st); }
 bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
 // The same, or a block comment right before, for the PL/SQL words read after a blank (IS and AS,
 // WHEN MATCHED): PL/SQL reads the comment as white space.
@@ -440,7 +441,7 @@ namespace {
 int rcHeaderRule(LayoutState *st) {
     // A subprogram of an anonymous block's declarations is a header too (no statement word
     // stands before DECLARE).
-    if (!((bPrevSepOrCmt(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1)
+    if (!((bPrevSep(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1)
         return RULE_PASS;
     // A unit kind in a list (ACCESSIBLE BY (PACKAGE a, PROCEDURE b)) names a unit; it opens none.
     // The text decides, not the line break the layout wrote after the "(".
@@ -457,7 +458,7 @@ int rcHeaderRule(LayoutState *st) {
 // without blocks, whose attribute list is laid out like a parameter list.
 int rcTypeSpec(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iWordLen(st, szWord(WORD_TYPE))) == 0 || iKw(st->szSrc, szWord(WORD_TYPE_BODY)) > 0 || !bCreated(st, st->szSrc))
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_TYPE))) == 0 || iKw(st->szSrc, szWord(WORD_TYPE_BODY)) > 0 || !bCreated(st, st->szSrc))
         return RULE_PASS;
     st->iTypeSpec = 1;
     vCopy(st, n);
@@ -467,7 +468,7 @@ int rcTypeSpec(LayoutState *st) {
 // A timing point of a compound trigger opens a section like a procedure header, named by the
 // timing point, so that its END BEFORE STATEMENT (or the like) closes it.
 int rcTimingPoint(LayoutState *st) {
-    if (!bPrevSepOrCmt(st)) return RULE_PASS;
+    if (!bPrevSep(st)) return RULE_PASS;
     for (const char *szPoint : arTimingPoints) {
         int32_t n = iKw(st->szSrc, szPoint);
         if (n == 0 || !bWordEndsAt(st->szSrc + n)) continue;
@@ -596,7 +597,7 @@ int rcOpenDeclarations(LayoutState *st, int32_t n) {
 // COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
 int rcCompound(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iWordLen(st, szWord(WORD_COMPOUND_TRIGGER))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_COMPOUND_TRIGGER))) == 0) return RULE_PASS;
     return rcOpenDeclarations(st, n);
 }
 
@@ -645,7 +646,7 @@ int rcBeginRule(LayoutState *st) {
 // A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
 int rcCursor(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iWordLen(st, szWord(WORD_CURSOR))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_CURSOR))) == 0) return RULE_PASS;
     if (st->szSrc - st->ssSrc >= 4 && iKwThenBlank(st->szSrc - 4, WORD_REF) > 0) return RULE_PASS;
     st->iInCursor = 1;
     vCopy(st, n);
@@ -674,7 +675,7 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 ||
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 ||
         pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
@@ -688,7 +689,7 @@ int rcIf(LayoutState *st) {
 // EXIT WHEN and CONTINUE WHEN keep their condition on their line; their WHEN is no branch.
 int rcExitWhen(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st)) return RULE_PASS;
+    if (!bPrevSep(st)) return RULE_PASS;
     if ((n = iWordLen(st, szWord(WORD_EXIT_WHEN))) == 0 && (n = iWordLen(st, szWord(WORD_CONTINUE_WHEN))) == 0) return RULE_PASS;
     vCopy(st, n);
     return RC_OK;
@@ -696,7 +697,7 @@ int rcExitWhen(LayoutState *st) {
 
 // ELSIF and WHEN stand one level out, with their condition through THEN.
 int rcElsifWhen(LayoutState *st) {
-    if (!bPrevSepOrCmt(st)) return RULE_PASS;
+    if (!bPrevSep(st)) return RULE_PASS;
     int32_t n = iWordLen(st, szWord(WORD_ELSIF));
     if (n == 0) n = iWordLen(st, szWord(WORD_WHEN));
     if (n == 0 || pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr) return RULE_PASS;
@@ -709,7 +710,7 @@ int rcElsifWhen(LayoutState *st) {
 
 int rcElse(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iWordLen(st, szWord(WORD_ELSE))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_ELSE))) == 0) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vBreakForBlank(st);
@@ -718,7 +719,7 @@ int rcElse(LayoutState *st) {
 
 int rcLoop(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -739,7 +740,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
 }
 
 int rcEndLoopIf(LayoutState *st) {
-    if (!bPrevSepOrCmt(st)) return RULE_PASS;
+    if (!bPrevSep(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) n = iEndBeforeCmts(st);
@@ -765,7 +766,7 @@ bool bWordAhead(const LayoutState *st, const char *p, const char *szKw) {
 // column, an assignment's target).
 int rcException(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
     if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_IF))) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
@@ -778,7 +779,7 @@ int rcException(LayoutState *st) {
 
 int rcBlockEndRule(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrCmt(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
     vBlockEnd(st, n);
     return RC_OK;
 }

@@ -56,9 +56,21 @@ Formatted rFormat(const std::string &sIn, const char *szIndent = "\t", int32_t i
     vFree(szFmt);
     return r;
 }
-}  // namespace
 
 bool bUtf16(const std::string &s) { return s.compare(0, 2, "\xFF\xFE") == 0 || s.compare(0, 2, "\xFE\xFF") == 0; }
+
+// Calls f(p, iText, sText) for each text of each corpus file read as bytes: UTF-16 files have
+// their own property, and a file with a NUL byte is binary (refused whole).
+template <class F>
+void vForEachCorpusText(F f) {
+    for (const fs::path &p : vCorpusFiles()) {
+        const std::string sRaw = sReadBytes(p);
+        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
+        const std::vector<std::string> vs = vsTexts(sRaw);
+        for (size_t iText = 0; iText < vs.size(); ++iText) f(p, iText, vs[iText]);
+    }
+}
+}  // namespace
 
 namespace {
 // The promises of a formatted text sOut to its input sIn (sWhat names it in a failure): the same
@@ -107,19 +119,15 @@ TEST(CorpusProperty, TokensReadDataAsTheLexicalLayer) {
     EXPECT_EQ(std::string::npos, iDataReadOtherwiseAt("select q'[a'b]', nq'{c}', 'd''e', \"f\" -- g\n/* h */ from t;", ENC_AUTO));
     EXPECT_EQ(std::string::npos, iDataReadOtherwiseAt("select 1.q'[a'select]', 2.e-3 from dual;", ENC_AUTO));
     int nTexts = 0;
-    for (const fs::path &p : vCorpusFiles()) {
-        std::string sRaw = sReadBytes(p);
-        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
-        for (const std::string &sIn : vsTexts(sRaw)) {
-            ++nTexts;
-            const size_t i = iDataReadOtherwiseAt(sIn, ENC_AUTO);
-            EXPECT_EQ(std::string::npos, i) << p.filename().string() << ": near " << sIn.substr(i - std::min<size_t>(i, 20), 60);
-            const Formatted r = rFormat(sIn);
-            if (r.rc != RC_OK) continue;
-            const size_t j = iDataReadOtherwiseAt(r.sOut, ENC_AUTO);
-            EXPECT_EQ(std::string::npos, j) << p.filename().string() << " formatted: near " << r.sOut.substr(j - std::min<size_t>(j, 20), 60);
-        }
-    }
+    vForEachCorpusText([&](const fs::path &p, size_t, const std::string &sIn) {
+        ++nTexts;
+        const size_t i = iDataReadOtherwiseAt(sIn, ENC_AUTO);
+        EXPECT_EQ(std::string::npos, i) << p.filename().string() << ": near " << sIn.substr(i - std::min<size_t>(i, 20), 60);
+        const Formatted r = rFormat(sIn);
+        if (r.rc != RC_OK) return;
+        const size_t j = iDataReadOtherwiseAt(r.sOut, ENC_AUTO);
+        EXPECT_EQ(std::string::npos, j) << p.filename().string() << " formatted: near " << r.sOut.substr(j - std::min<size_t>(j, 20), 60);
+    });
     EXPECT_GT(nTexts, 0);
 }
 
@@ -127,39 +135,33 @@ TEST(CorpusProperty, FormattingKeepsWordsLiteralsAndEncodingAndIsAFixedPoint) {
     const struct { const char *szName, *szIndent; int32_t iNumComma, iPartSize; } arOptions[] = {
         {"defaults", "\t", 14, 50}, {"-i4", "    ", 14, 50}, {"-c3 -s20", "\t", 3, 20}};
     int nTexts = 0, nOk = 0;
-    for (const fs::path &p : vCorpusFiles()) {
-        std::string sRaw = sReadBytes(p);
-        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;  // UTF-16 below; binary refused
-        std::vector<std::string> vs = vsTexts(sRaw);
-        for (size_t iText = 0; iText < vs.size(); ++iText) {
-            const std::string &sIn = vs[iText];
-            if (sInk(sIn).empty()) continue;  // an empty statement is refused
-            ++nTexts;
-            const bool bUtf8 = bValidUtf8(sIn.data(), sIn.size());
-            for (const auto &o : arOptions) {
-                const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " " + o.szName;
-                Formatted r = rFormat(sIn, o.szIndent, o.iNumComma, o.iPartSize);
-                if (&o == arOptions) {
-                    Formatted r2 = rFormat(sIn);
-                    EXPECT_TRUE(r.rc == r2.rc && r.sOut == r2.sOut) << sWhat << ": formatting twice differs";
-                }
-                // A piece cut at a "/" line inside a block comment holds the comment's start but
-                // not its end: it is refused, as any text that ends inside a comment is.
-                if (iText > 0 && r.rc == RC_OVERRUN && sIn.find("/*") != std::string::npos) continue;
-                EXPECT_EQ(RC_OK, r.rc) << sWhat;
-                if (r.rc != RC_OK) continue;
-                ++nOk;
-                vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
-                // Where no comment moved, the output reads as the same tokens.
-                if (sInk(sIn) == sInk(r.sOut)) {
-                    EXPECT_TRUE(vsTokens(sIn, ENC_AUTO) == vsTokens(r.sOut, ENC_AUTO)) << sWhat << ": a token split or joined";
-                }
-                EXPECT_TRUE(!bUtf8 || bValidUtf8(r.sOut.data(), r.sOut.size())) << sWhat << ": no longer UTF-8";
-                Formatted rAgain = rFormat(r.sOut, o.szIndent, o.iNumComma, o.iPartSize);
-                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
+    vForEachCorpusText([&](const fs::path &p, size_t iText, const std::string &sIn) {
+        if (sInk(sIn).empty()) return;  // an empty statement is refused
+        ++nTexts;
+        const bool bUtf8 = bValidUtf8(sIn.data(), sIn.size());
+        for (const auto &o : arOptions) {
+            const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " " + o.szName;
+            Formatted r = rFormat(sIn, o.szIndent, o.iNumComma, o.iPartSize);
+            if (&o == arOptions) {
+                Formatted r2 = rFormat(sIn);
+                EXPECT_TRUE(r.rc == r2.rc && r.sOut == r2.sOut) << sWhat << ": formatting twice differs";
             }
+            // A piece cut at a "/" line inside a block comment holds the comment's start but
+            // not its end: it is refused, as any text that ends inside a comment is.
+            if (iText > 0 && r.rc == RC_OVERRUN && sIn.find("/*") != std::string::npos) continue;
+            EXPECT_EQ(RC_OK, r.rc) << sWhat;
+            if (r.rc != RC_OK) continue;
+            ++nOk;
+            vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
+            // Where no comment moved, the output reads as the same tokens.
+            if (sInk(sIn) == sInk(r.sOut)) {
+                EXPECT_TRUE(vsTokens(sIn, ENC_AUTO) == vsTokens(r.sOut, ENC_AUTO)) << sWhat << ": a token split or joined";
+            }
+            EXPECT_TRUE(!bUtf8 || bValidUtf8(r.sOut.data(), r.sOut.size())) << sWhat << ": no longer UTF-8";
+            Formatted rAgain = rFormat(r.sOut, o.szIndent, o.iNumComma, o.iPartSize);
+            EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
         }
-    }
+    });
     std::printf("corpus: %d texts, %d formatted under three option sets\n", nTexts, nOk);
     EXPECT_GT(nOk, 100);
 }
@@ -190,25 +192,20 @@ std::string sWithComments(const std::string &sIn, size_t nEvery) {
 // run changes nothing.
 TEST(CorpusProperty, CommentsAnywhereKeepEveryPromise) {
     int nTexts = 0, nOk = 0;
-    for (const fs::path &p : vCorpusFiles()) {
-        std::string sRaw = sReadBytes(p);
-        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
-        std::vector<std::string> vs = vsTexts(sRaw);
-        for (size_t iText = 0; iText < vs.size(); ++iText) {
-            for (size_t nEvery : {3, 7}) {
-                const std::string sIn = sWithComments(vs[iText], nEvery);
-                const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " comments every " +
-                                          std::to_string(nEvery);
-                ++nTexts;
-                const Formatted r = rFormat(sIn);
-                if (r.rc != RC_OK) continue;  // a comment can leave a text refused; a refusal changes nothing
-                ++nOk;
-                vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
-                const Formatted rAgain = rFormat(r.sOut);
-                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
-            }
+    vForEachCorpusText([&](const fs::path &p, size_t iText, const std::string &sText) {
+        for (size_t nEvery : {3, 7}) {
+            const std::string sIn = sWithComments(sText, nEvery);
+            const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) + " comments every " +
+                                      std::to_string(nEvery);
+            ++nTexts;
+            const Formatted r = rFormat(sIn);
+            if (r.rc != RC_OK) continue;  // a comment can leave a text refused; a refusal changes nothing
+            ++nOk;
+            vExpectDataAndCodeKept(sIn, r.sOut, sWhat);
+            const Formatted rAgain = rFormat(r.sOut);
+            EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
         }
-    }
+    });
     std::printf("corpus with comments: %d texts, %d formatted\n", nTexts, nOk);
     EXPECT_GT(nOk, nTexts / 2);
 }
@@ -231,35 +228,29 @@ std::vector<std::string> vsCommandLines(const std::string &s) {
 // output again with the same option changes nothing.
 TEST(CorpusProperty, KeywordCaseChangesOnlyTheLettersOfKeywords) {
     int nTexts = 0, nChanged = 0;
-    for (const fs::path &p : vCorpusFiles()) {
-        std::string sRaw = sReadBytes(p);
-        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
-        std::vector<std::string> vs = vsTexts(sRaw);
-        for (size_t iText = 0; iText < vs.size(); ++iText) {
-            const std::string &sIn = vs[iText];
-            if (sInk(sIn).empty()) continue;
-            const Formatted rKeep = rFormat(sIn);
-            if (rKeep.rc != RC_OK) continue;  // the refusals are the property above's
-            ++nTexts;
-            const std::vector<std::string> vsData = vsLiterals(rKeep.sOut, ENC_AUTO, true);
-            const std::vector<std::string> vsCommands = vsCommandLines(rKeep.sOut);
-            for (int32_t eCase : {KWCASE_UPPER, KWCASE_LOWER}) {
-                const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) +
-                                          (eCase == KWCASE_UPPER ? " upper" : " lower");
-                const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, eCase);
-                ASSERT_EQ(RC_OK, r.rc) << sWhat;
-                const size_t i = iNotKeywordCaseAt(rKeep.sOut, r.sOut);
-                EXPECT_EQ(std::string::npos, i)
-                    << sWhat << ": more than a keyword's letters changed near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
-                EXPECT_TRUE(vsData == vsLiterals(r.sOut, ENC_AUTO, true))
-                    << sWhat << ": a literal, a quoted name, a comment or a unit carried whole changed";
-                EXPECT_TRUE(vsCommands == vsCommandLines(r.sOut)) << sWhat << ": a command line changed";
-                nChanged += eCase == KWCASE_UPPER && r.sOut != rKeep.sOut;
-                const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, eCase);
-                EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
-            }
+    vForEachCorpusText([&](const fs::path &p, size_t iText, const std::string &sIn) {
+        if (sInk(sIn).empty()) return;
+        const Formatted rKeep = rFormat(sIn);
+        if (rKeep.rc != RC_OK) return;  // the refusals are the property above's
+        ++nTexts;
+        const std::vector<std::string> vsData = vsLiterals(rKeep.sOut, ENC_AUTO, true);
+        const std::vector<std::string> vsCommands = vsCommandLines(rKeep.sOut);
+        for (int32_t eCase : {KWCASE_UPPER, KWCASE_LOWER}) {
+            const std::string sWhat = p.filename().string() + " text " + std::to_string(iText) +
+                                      (eCase == KWCASE_UPPER ? " upper" : " lower");
+            const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, eCase);
+            ASSERT_EQ(RC_OK, r.rc) << sWhat;
+            const size_t i = iNotKeywordCaseAt(rKeep.sOut, r.sOut);
+            EXPECT_EQ(std::string::npos, i)
+                << sWhat << ": more than a keyword's letters changed near " << r.sOut.substr(i - std::min<size_t>(i, 40), 80);
+            EXPECT_TRUE(vsData == vsLiterals(r.sOut, ENC_AUTO, true))
+                << sWhat << ": a literal, a quoted name, a comment or a unit carried whole changed";
+            EXPECT_TRUE(vsCommands == vsCommandLines(r.sOut)) << sWhat << ": a command line changed";
+            nChanged += eCase == KWCASE_UPPER && r.sOut != rKeep.sOut;
+            const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, eCase);
+            EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
         }
-    }
+    });
     std::printf("corpus: %d texts, %d of them with keywords to write in capitals\n", nTexts, nChanged);
     EXPECT_GT(nChanged, 100);
 }
@@ -268,27 +259,21 @@ TEST(CorpusProperty, KeywordCaseChangesOnlyTheLettersOfKeywords) {
 // blank lines dropped, and a second run keeps the same ones.
 TEST(CorpusProperty, BlankLinesKeptAddOnlyEmptyLines) {
     int nTexts = 0, nKept = 0;
-    for (const fs::path &p : vCorpusFiles()) {
-        std::string sRaw = sReadBytes(p);
-        if (bUtf16(sRaw) || sRaw.find('\0') != std::string::npos) continue;
-        const std::vector<std::string> vs = vsTexts(sRaw);
-        for (size_t iText = 0; iText < vs.size(); ++iText) {
-            const std::string &sIn = vs[iText];
-            const Formatted rDrop = rFormat(sIn);
-            if (sInk(sIn).empty() || rDrop.rc != RC_OK) continue;
-            ++nTexts;
-            const std::string sWhat = p.filename().string() + " text " + std::to_string(iText);
-            const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
-            ASSERT_EQ(RC_OK, r.rc) << sWhat;
-            const std::vector<size_t> vAt = vEmptyLinesAt(r.sOut, ENC_AUTO);
-            nKept += !vAt.empty();
-            std::string sWithout = r.sOut;
-            for (auto it = vAt.rbegin(); it != vAt.rend(); ++it) sWithout.erase(*it, 1);
-            EXPECT_TRUE(sWithout == rDrop.sOut) << sWhat << ": more than empty lines differ";
-            const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
-            EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
-        }
-    }
+    vForEachCorpusText([&](const fs::path &p, size_t iText, const std::string &sIn) {
+        const Formatted rDrop = rFormat(sIn);
+        if (sInk(sIn).empty() || rDrop.rc != RC_OK) return;
+        ++nTexts;
+        const std::string sWhat = p.filename().string() + " text " + std::to_string(iText);
+        const Formatted r = rFormat(sIn, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
+        ASSERT_EQ(RC_OK, r.rc) << sWhat;
+        const std::vector<size_t> vAt = vEmptyLinesAt(r.sOut, ENC_AUTO);
+        nKept += !vAt.empty();
+        std::string sWithout = r.sOut;
+        for (auto it = vAt.rbegin(); it != vAt.rend(); ++it) sWithout.erase(*it, 1);
+        EXPECT_TRUE(sWithout == rDrop.sOut) << sWhat << ": more than empty lines differ";
+        const Formatted rAgain = rFormat(r.sOut, "\t", 14, 50, ENC_AUTO, KWCASE_KEEP, true);
+        EXPECT_TRUE(rAgain.rc == RC_OK && rAgain.sOut == r.sOut) << sWhat << ": a second run changes it";
+    });
     std::printf("corpus: %d texts, %d of them with blank lines kept\n", nTexts, nKept);
     EXPECT_GT(nKept, 20);
 }
