@@ -9,6 +9,7 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "formatter/rcFmtLayout.h"
+#include "formatter/rcFmtTokens.h"
 #include "formatter/rcFmtWords.h"
 
 namespace {
@@ -24,8 +25,18 @@ constexpr auto arCreateFlags = arWordsWith<W_CREATE_FLAG>();
 constexpr auto arClauses = arPhrasesWith<W_CLAUSE>();
 constexpr auto arClauseIds = arIdsWith<W_CLAUSE>();
 constexpr auto arStmtWords = arWordsWith<W_STMT>();
-// BETWEEN and AND as the layout matches them, with their blank.
-constexpr BlankPhrase rBetween = rBlankPhrase(WORD_BETWEEN), rAnd = rBlankPhrase(WORD_AND);
+
+// The row of the first word of a word of the table (a phrase begins with a word of its own),
+// WORD_NONE when the table has none.
+constexpr WordId eLeadWordOf(const char *szKw) {
+    for (size_t k = 0; k < WORD_COUNT; ++k) {
+        const char *w = arWordDefs[k].szText;
+        size_t n = 0;
+        while (szKw[n] != '\0' && szKw[n] != ' ' && w[n] == szKw[n]) ++n;
+        if (w[n] == '\0' && (szKw[n] == '\0' || szKw[n] == ' ')) return static_cast<WordId>(k);
+    }
+    return WORD_NONE;
+}
 
 // Whether a keyword that ends before p stands as a word of its own: white space follows it, or
 // an operator, which the layout writes with a blank before it.
@@ -44,6 +55,23 @@ int32_t iKwBlank(const LayoutState *st, const char *szKw) {
     if (szKw[uMatched] == '\0') return static_cast<int32_t>(uMatched);
     bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
     return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
+}
+
+// The word of the table that the walk read at the reading position (a word's bytes up to the
+// first that continues none), which decides the rules asked there, and its length.
+struct WordAt {
+    WordId e;
+    int32_t n;
+};
+
+// The length of that word when it stands as a word of its own, else 0 (iWordLen without reading it
+// again).
+int32_t iWordLen(const LayoutState *st, WordAt w) { return bKwEndsAt(st->szSrc + w.n) ? w.n : 0; }
+
+// The same with the blank after it, or without where an operator or "/" follows (iKwBlank).
+int32_t iWordBlank(const LayoutState *st, WordAt w) {
+    const char *q = st->szSrc + w.n;
+    return *q == ' ' ? w.n + 1 : nOperatorAt(q) != 0 || *q == '/' ? w.n : 0;
 }
 
 // Whether a separator stands before a PL/SQL word: the byte of the text, or a blank that the
@@ -385,7 +413,7 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 
 // IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
 // nothing is a null test.
-int rcNullTest(LayoutState *st) {
+int rcNullTest(LayoutState *st, WordAt w) {
     if (!bAtWordStart(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_IS_NULL));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_IS_NOT_NULL));
@@ -438,7 +466,7 @@ namespace {
 
 // PROCEDURE, FUNCTION, PACKAGE BODY, PACKAGE after a separator inside a statement, or at its start.
 // In the attribute list of an object type the methods are declarations, not blocks.
-int rcHeaderRule(LayoutState *st) {
+int rcHeaderRule(LayoutState *st, WordAt w) {
     // A subprogram of an anonymous block's declarations is a header too (no statement word
     // stands before DECLARE).
     if (!((bPrevSep(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1)
@@ -456,9 +484,9 @@ int rcHeaderRule(LayoutState *st) {
 
 // CREATE TYPE (not TYPE BODY) declares an object type, a collection or a subtype: one statement
 // without blocks, whose attribute list is laid out like a parameter list.
-int rcTypeSpec(LayoutState *st) {
+int rcTypeSpec(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_TYPE))) == 0 || iKw(st->szSrc, szWord(WORD_TYPE_BODY)) > 0 || !bCreated(st, st->szSrc))
+    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0 || iKw(st->szSrc, szWord(WORD_TYPE_BODY)) > 0 || !bCreated(st, st->szSrc))
         return RULE_PASS;
     st->iTypeSpec = 1;
     vCopy(st, n);
@@ -467,7 +495,7 @@ int rcTypeSpec(LayoutState *st) {
 
 // A timing point of a compound trigger opens a section like a procedure header, named by the
 // timing point, so that its END BEFORE STATEMENT (or the like) closes it.
-int rcTimingPoint(LayoutState *st) {
+int rcTimingPoint(LayoutState *st, WordAt w) {
     if (!bPrevSep(st)) return RULE_PASS;
     for (const char *szPoint : arTimingPoints) {
         int32_t n = iKw(st->szSrc, szPoint);
@@ -595,7 +623,7 @@ int rcOpenDeclarations(LayoutState *st, int32_t n) {
 }
 
 // COMPOUND TRIGGER opens the trigger's declaration section, like DECLARE.
-int rcCompound(LayoutState *st) {
+int rcCompound(LayoutState *st, WordAt w) {
     int32_t n;
     if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_COMPOUND_TRIGGER))) == 0) return RULE_PASS;
     return rcOpenDeclarations(st, n);
@@ -603,11 +631,10 @@ int rcCompound(LayoutState *st) {
 
 // The IS (or AS) of a pending header opens its declaration section; in a declaration section
 // every IS ends its line (that of a cursor raises the level for its query).
-int rcIsAs(LayoutState *st) {
+int rcIsAs(LayoutState *st, WordAt w) {
     if (!bPrevBlankOrCmt(st) || st->iBlkKind == 0) return RULE_PASS;
-    int32_t n = iWordLen(st, szWord(WORD_IS));
-    const bool bIs = n != 0;
-    if (n == 0 && st->iAsOpens == 1) n = iWordLen(st, szWord(WORD_AS));
+    const bool bIs = w.e == WORD_IS;
+    const int32_t n = bIs || st->iAsOpens == 1 ? iWordLen(st, w) : 0;
     if (n == 0) return RULE_PASS;
     size_t nBefore = 0;
     const char *pBefore = pWordBefore(st, st->szSrc, &nBefore);
@@ -632,21 +659,21 @@ int rcIsAs(LayoutState *st) {
     return RC_OK;
 }
 
-int rcDeclare(LayoutState *st) {
+int rcDeclare(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSepOrStart(st) || (n = iWordLen(st, szWord(WORD_DECLARE))) == 0) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
     return rcOpenDeclarations(st, n);
 }
 
-int rcBeginRule(LayoutState *st) {
-    if (!bPrevSepOrStart(st) || iWordLen(st, szWord(WORD_BEGIN)) == 0) return RULE_PASS;
+int rcBeginRule(LayoutState *st, WordAt w) {
+    if (!bPrevSepOrStart(st) || iWordLen(st, w) == 0) return RULE_PASS;
     return rcBegin(st);
 }
 
 // A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
-int rcCursor(LayoutState *st) {
+int rcCursor(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_CURSOR))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
     if (st->szSrc - st->ssSrc >= 4 && iKwThenBlank(st->szSrc - 4, WORD_REF) > 0) return RULE_PASS;
     st->iInCursor = 1;
     vCopy(st, n);
@@ -654,7 +681,7 @@ int rcCursor(LayoutState *st) {
 }
 
 // The WHEN MATCHED THEN and WHEN NOT MATCHED THEN of a MERGE start new lines at the current level.
-int rcWhenMatched(LayoutState *st) {
+int rcWhenMatched(LayoutState *st, WordAt w) {
     if (!bPrevBlankOrCmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_WHEN_MATCHED_THEN));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_WHEN_NOT_MATCHED_THEN));
@@ -666,16 +693,16 @@ int rcWhenMatched(LayoutState *st) {
 }
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
-int rcCase(LayoutState *st) {
-    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, szWord(WORD_CASE)) == 0) return RULE_PASS;
+int rcCase(LayoutState *st, WordAt w) {
+    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, w) == 0) return RULE_PASS;
     vScanCase(st);
     return RC_OK;
 }
 
 // The PL/SQL words below stand after a separator.
-int rcIf(LayoutState *st) {
+int rcIf(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 ||
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 ||
         pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
@@ -687,7 +714,7 @@ int rcIf(LayoutState *st) {
 }
 
 // EXIT WHEN and CONTINUE WHEN keep their condition on their line; their WHEN is no branch.
-int rcExitWhen(LayoutState *st) {
+int rcExitWhen(LayoutState *st, WordAt w) {
     int32_t n;
     if (!bPrevSep(st)) return RULE_PASS;
     if ((n = iWordLen(st, szWord(WORD_EXIT_WHEN))) == 0 && (n = iWordLen(st, szWord(WORD_CONTINUE_WHEN))) == 0) return RULE_PASS;
@@ -696,10 +723,9 @@ int rcExitWhen(LayoutState *st) {
 }
 
 // ELSIF and WHEN stand one level out, with their condition through THEN.
-int rcElsifWhen(LayoutState *st) {
+int rcElsifWhen(LayoutState *st, WordAt w) {
     if (!bPrevSep(st)) return RULE_PASS;
-    int32_t n = iWordLen(st, szWord(WORD_ELSIF));
-    if (n == 0) n = iWordLen(st, szWord(WORD_WHEN));
+    const int32_t n = iWordLen(st, w);
     if (n == 0 || pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
@@ -708,18 +734,18 @@ int rcElsifWhen(LayoutState *st) {
     return RC_OK;
 }
 
-int rcElse(LayoutState *st) {
+int rcElse(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_ELSE))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vBreakForBlank(st);
     return RC_OK;
 }
 
-int rcLoop(LayoutState *st) {
+int rcLoop(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -739,7 +765,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
     return 3;
 }
 
-int rcEndLoopIf(LayoutState *st) {
+int rcEndLoopIf(LayoutState *st, WordAt w) {
     if (!bPrevSep(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
@@ -764,9 +790,9 @@ bool bWordAhead(const LayoutState *st, const char *p, const char *szKw) {
 // EXCEPTION stands at the block's level; its handlers one level deeper. Only a handler (WHEN, or
 // a $IF around handlers) follows the word that begins the section: elsewhere it is a name (a
 // column, an assignment's target).
-int rcException(LayoutState *st) {
+int rcException(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
     if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, szWord(WORD_DOLLAR_IF))) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
@@ -777,7 +803,7 @@ int rcException(LayoutState *st) {
     return RC_OK;
 }
 
-int rcBlockEndRule(LayoutState *st) {
+int rcBlockEndRule(LayoutState *st, WordAt w) {
     int32_t n;
     if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
     vBlockEnd(st, n);
@@ -824,17 +850,17 @@ int rcSemicolon(LayoutState *st) {
 namespace {
 
 // The AND that belongs to a BETWEEN is not broken.
-int rcBetween(LayoutState *st) {
+int rcBetween(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, rBetween.sz)) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iWordBlank(st, w)) == 0) return RULE_PASS;
     st->iInBetween = 1;
     vCopyPlain(st, st->szSrc + n);
     return RC_OK;
 }
 
-int rcAnd(LayoutState *st) {
+int rcAnd(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, rAnd.sz)) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iWordBlank(st, w)) == 0) return RULE_PASS;
     if (st->iInBetween == 1)
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
@@ -845,15 +871,13 @@ int rcAnd(LayoutState *st) {
 
 // A clause keyword starts a new line inside a broken part, unless it already begins one; it is
 // copied whole either way. SET is a clause only inside a statement.
-int rcClause(LayoutState *st) {
+int rcClause(LayoutState *st, WordAt w) {
     if (!bPrevBlank(st)) return RULE_PASS;
-    // The clause keywords by their first two letters (8 at most: NATURAL ...).
-    static constexpr WordsByKey<26 * 26, 8> rByPair(arClauses.size(), [](size_t i) {
-        return static_cast<size_t>((arClauses[i].sz[0] - 'A') * 26 + (arClauses[i].sz[1] - 'A'));
+    // The clause keywords by their first word (8 at most: NATURAL ...).
+    static constexpr WordsByKey<WORD_COUNT, 8> rByLead(arClauses.size(), [](size_t i) {
+        return static_cast<size_t>(eLeadWordOf(arClauses[i].sz));
     });
-    const int iFirst = iLetter(st->szSrc[0]), iSecond = iLetter(st->szSrc[1]);
-    if (iFirst < 0 || iSecond < 0) return RULE_PASS;
-    for (const int8_t *pi = rByPair.ar[iFirst * 26 + iSecond]; *pi >= 0; ++pi) {
+    for (const int8_t *pi = rByLead.ar[w.e]; *pi >= 0; ++pi) {
         int32_t n = iKwBlank(st, arClauses[*pi].sz);
         // SET is a clause only inside a statement (elsewhere the tool's command or SET ROLE ...)
         if (n == 0 || (arClauseIds[*pi] == WORD_SET && st->iInStmt != 1)) continue;
@@ -866,18 +890,21 @@ int rcClause(LayoutState *st) {
     return RULE_PASS;
 }
 
-// The first statement word opens the statement's state.
-int rcStmtWord(LayoutState *st) {
+// The first statement word opens the statement's state. Each is a word of its own: the word read
+// is the one the rule is asked for.
+constexpr bool bStmtWordsAreWords() {
+    for (const char *szKw : arStmtWords)
+        if (eLeadWordOf(szKw) == WORD_NONE || !bSameText(szWord(eLeadWordOf(szKw)), szKw)) return false;
+    return true;
+}
+static_assert(bStmtWordsAreWords(), "a statement word of several words needs a rule that reads them");
+int rcStmtWord(LayoutState *st, WordAt w) {
     if (st->iInStmt != 0) return RULE_PASS;
-    for (const char *szWord : arStmtWords) {
-        int32_t n = iWordLen(st, szWord);
-        if (n > 0) {
-            st->iInStmt = 1;
-            vCopyPlain(st, st->szSrc + n);
-            return RC_OK;
-        }
-    }
-    return RULE_PASS;
+    const int32_t n = iWordLen(st, w);
+    if (n == 0) return RULE_PASS;
+    st->iInStmt = 1;
+    vCopyPlain(st, st->szSrc + n);
+    return RC_OK;
 }
 
 }  // namespace
@@ -919,12 +946,11 @@ const char *pStmtWordInWord(const char *p, const char *e) {
 }
 
 namespace {
-typedef int (*PfnRule)(LayoutState *st);
+typedef int (*PfnRule)(LayoutState *st, WordAt w);
 
 // The rules of words in the order they are tried, each with its words (rows of the table of
-// words, or every row of a role). At a word only the rules of its first two letters whose third
-// byte may follow there are tried, in this order; a word that begins none of the keywords is
-// passed over at once.
+// words, or every row of a role). At a word only the rules whose words begin with it are tried,
+// in this order; a word that begins none of them is passed over at once.
 constexpr struct {
     WordId arWords[2];
     uint32_t uRole;
@@ -954,7 +980,7 @@ constexpr struct {
     {{WORD_NONE, WORD_NONE}, W_CLAUSE, rcClause},
     {{WORD_NONE, WORD_NONE}, W_STMT, rcStmtWord},
 };
-enum { MAX_RULES_PER_START = 6, NO_RULE = 0xFF };
+enum { MAX_RULES_PER_WORD = 4, NO_RULE = 0xFF };
 constexpr size_t N_RULES = sizeof arRules / sizeof *arRules;
 
 // Calls f with the text of each word of the rule iRule: its words, and every row of its role.
@@ -966,8 +992,35 @@ constexpr void vEachRuleWord(size_t iRule, F f) {
         if ((arWordDefs[k].uRoles & arRules[iRule].uRole) != 0) f(arWordDefs[k].szText);
 }
 
+// For each word of the table, the rules whose words begin with it, in their order (indexes into
+// arRules), ending with NO_RULE. Every rule's word stands as a word of its own after its first
+// word (white space, an operator or a ";" follows it), so only the rules of the word that the
+// text holds at a position can apply there.
+struct RulesByWord {
+    uint8_t ar[WORD_COUNT][MAX_RULES_PER_WORD + 1];
+    bool bSound = true;  // every rule's first word is a row, and no word has too many rules
+    constexpr RulesByWord() : ar() {
+        for (auto &list : ar)
+            for (auto &i : list) i = NO_RULE;
+        for (size_t i = 0; i < N_RULES; ++i) vEachRuleWord(i, [this, i](const char *szKw) { vAdd(eLeadWordOf(szKw), i); });
+    }
+    constexpr void vAdd(WordId eLead, size_t i) {
+        if (eLead == WORD_NONE) {
+            bSound = false;
+            return;
+        }
+        uint8_t *arList = ar[eLead];
+        size_t n = 0;
+        while (n < MAX_RULES_PER_WORD && arList[n] != NO_RULE && arList[n] != i) ++n;
+        if (n == MAX_RULES_PER_WORD) bSound = false;
+        else arList[n] = static_cast<uint8_t>(i);
+    }
+};
+constexpr RulesByWord rRulesByWord;
+static_assert(rRulesByWord.bSound, "a rule's first word needs a row of its own, and a word at most four rules");
+
 // The bits of the rules' words' third bytes under their first two letters (every bit for a word
-// of two letters).
+// of two letters): the walk's first look at a letter.
 constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
     std::array<std::array<uint32_t, 26>, 26> ar{};
     for (size_t i = 0; i < N_RULES; ++i)
@@ -977,40 +1030,6 @@ constexpr std::array<std::array<uint32_t, 26>, 26> rKeywordThirds() {
     return ar;
 }
 
-// For each pair of first letters, the rules that can apply there, in their order (indexes into
-// arRules), ending with NO_RULE.
-struct RulesByStart {
-    uint8_t arPair[26][26][MAX_RULES_PER_START + 1];
-    RulesByStart() {
-        std::memset(arPair, NO_RULE, sizeof arPair);
-        for (uint8_t i = 0; i < N_RULES; ++i) vEachRuleWord(i, [this, i](const char *szKw) { vAddPair(szKw, i); });
-    }
-    void vAddPair(const char *szKw, uint8_t i) {
-        assert(iLetter(szKw[0]) >= 0 && iLetter(szKw[1]) >= 0);
-        uint8_t *arList = arPair[iLetter(szKw[0])][iLetter(szKw[1])];
-        int n = 0;
-        while (arList[n] != NO_RULE && arList[n] != i) ++n;
-        assert(n < MAX_RULES_PER_START);
-        arList[n] = i;
-    }
-};
-const RulesByStart rRulesByStart;
-}  // namespace
-
-constexpr std::array<std::array<uint32_t, 26>, 26> arKeywordThirds = rKeywordThirds();
-
-namespace {
-// Per rule and first letter, the bits of the third bytes its words have (every bit for a word of
-// two letters): a rule whose words' first two letters stand at a position is tried only where
-// the third byte there may continue one of them.
-struct RuleThirds {
-    std::array<std::array<uint32_t, 26>, N_RULES> ar{};
-    constexpr RuleThirds() {
-        for (size_t i = 0; i < N_RULES; ++i)
-            vEachRuleWord(i, [this, i](const char *szKw) { ar[i][static_cast<size_t>(szKw[0] - 'A')] |= uThirdBitsOf(szKw); });
-    }
-};
-constexpr RuleThirds rRuleThirds;
 // uThirdBit of every byte, for the text's.
 struct ThirdBits {
     std::array<uint32_t, 256> ar{};
@@ -1020,6 +1039,8 @@ struct ThirdBits {
 };
 constexpr ThirdBits rThirdBits;
 }  // namespace
+
+constexpr std::array<std::array<uint32_t, 26>, 26> arKeywordThirds = rKeywordThirds();
 const uint32_t *const arThirdBits = rThirdBits.ar.data();
 
 int rcWordRules(LayoutState *st) {
@@ -1027,12 +1048,12 @@ int rcWordRules(LayoutState *st) {
     // Inside a word only a statement word can begin (every other rule needs a separator, a blank
     // or a word start before it), and only before the first one.
     if (!bAtWordStart(st) && st->iInStmt == 1) return RULE_PASS;
-    const int iFirst = iLetter(*p), iSecond = iLetter(p[1]);  // every keyword has a second letter
-    if (iSecond < 0) return RULE_PASS;
-    const uint32_t uThird = arThirdBits[static_cast<uint8_t>(p[2])];  // the text's NUL follows a letter at its end
-    for (const uint8_t *pRule = rRulesByStart.arPair[iFirst][iSecond]; *pRule != NO_RULE; ++pRule) {
-        if ((rRuleThirds.ar[*pRule][iFirst] & uThird) == 0) continue;
-        int rc = arRules[*pRule].pfnRule(st);
+    // The word is read once: its row decides which rules are asked.
+    const size_t n = static_cast<size_t>(pClassRunEnd(p, st->szTail, CC_WORD) - p);
+    const WordAt w{eWordOfIn(p, n, st->szTail), static_cast<int32_t>(n)};
+    if (w.e == WORD_NONE) return RULE_PASS;
+    for (const uint8_t *pRule = rRulesByWord.ar[w.e]; *pRule != NO_RULE; ++pRule) {
+        int rc = arRules[*pRule].pfnRule(st, w);
         if (rc != RULE_PASS) return rc;
     }
     return RULE_PASS;

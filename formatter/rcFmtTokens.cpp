@@ -138,9 +138,7 @@ WordId eWordOf(const char *p, size_t n) {
     return eWordOfHead(p, n, u & arHeadMask[n < 8 ? n : 8]);
 }
 
-// The same where the text goes on to pEnd: eight bytes are read at once where the text holds
-// them.
-inline WordId eWordOfIn(const char *p, size_t n, const char *pEnd) {
+WordId eWordOfIn(const char *p, size_t n, const char *pEnd) {
     if (n < rWordSlots.nShortest || n > rWordSlots.nLongest) return WORD_NONE;
     if (pEnd - p < 8) return eWordOf(p, n);
     uint64_t u;

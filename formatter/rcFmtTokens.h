@@ -39,6 +39,9 @@ struct Token {
 // The id of the word [p, p + n) (ASCII letters in any case) in the table of words, WORD_NONE for
 // a word the table does not hold as a row of its own.
 WordId eWordOf(const char *p, size_t n);
+// The same where the text goes on to pEnd (no byte from there on is read): eight bytes are read at
+// once where the text holds them.
+WordId eWordOfIn(const char *p, size_t n, const char *pEnd);
 
 // Reads a text token by token. Where a token begins is decided as the tool reads a script: at
 // a line start where no statement is being read, a command line or a unit carried whole is one
