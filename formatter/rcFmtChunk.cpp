@@ -205,6 +205,13 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
     return r;
 }
 
+// The blanks at the start of [p, q) that stand right after a blank (cOut: the byte before p).
+int32_t nBlanksAfterBlank(const char *p, const char *q, char cOut) {
+    int32_t n = 0;
+    for (; p < q && *p == ' '; cOut = *p++) n += cOut == ' ';
+    return n;
+}
+
 // Walks the unit at p in the text [pStart, pEnd) read in rEnc. *pcOut is the byte the layout will
 // have written last, updated. Inline in both walks, which take a step for nearly every run of the
 // text.
@@ -225,6 +232,10 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
     if ((r.eKind == STEP_COMMA || r.eKind == STEP_OPERATOR) && r.q < pEnd && *r.q != ' ') {
         ++r.nBlanks;  // the blank after a comma or an operator
         *pcOut = ' ';
+    } else if ((r.eKind == STEP_COMMA || r.eKind == STEP_KEYWORD) && *r.q == ' ' && (r.q[-1] == ' ' || r.q[1] == ' ')) {
+        // A blank after a blank is not written: comment moves leave two side by side after a
+        // comma or an AND.
+        r.nBlanks -= nBlanksAfterBlank(r.q, pEnd, r.q[-1]);
     }
     return r;
 }

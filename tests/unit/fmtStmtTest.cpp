@@ -788,6 +788,10 @@ TEST(FmtOptions, CommaAndSizeThresholds) {
     EXPECT_EQ("SELECT f(\n\ta\n\t, g(b, c)\n)\nFROM t\n", rFormat("SELECT f(a, g(b, c)) FROM t", "\t", 2).sOut);
     EXPECT_EQ("SELECT f(abcd)\n", rFormat("SELECT f(abcd)", "\t", 14, 5).sOut);
     EXPECT_EQ("SELECT f(\n\tabcde\n)\n", rFormat("SELECT f(abcde)", "\t", 14, 5).sOut);
+    // Comment moves leave two blanks after the first comma; the size counts the one written.
+    const char szMoved[] = "SELECT f(x,/*a*/,/*b*/ b) FROM t";
+    EXPECT_EQ("SELECT f(x /*a*/ /*b*/, , b)\nFROM t\n", rFormat(szMoved, "\t", 14, 19).sOut);
+    EXPECT_EQ("SELECT f(\n\tx /*a*/ /*b*/\n\t,\n\t, b\n)\nFROM t\n", rFormat(szMoved, "\t", 14, 18).sOut);
 }
 
 // Line ends: those the layout writes and those between tokens come out as asked (LF or CR LF),
