@@ -558,6 +558,17 @@ const rFmtCase arVerbatimCases[] = {
 };
 
 const rFmtCase arConstructCases[] = {
+    {"PL/SQL's block words are columns in SQL",
+     "SELECT id, end FROM periods WHERE begin <= SYSDATE;\nUPDATE periods SET begin = 1, loop = 2;\n"
+     "CREATE TABLE periods (id NUMBER, begin DATE, end DATE);",
+     "SELECT id\n, end\nFROM periods\nWHERE begin <= SYSDATE;\nUPDATE periods\nSET begin = 1\n, loop = 2;\n"
+     "CREATE TABLE periods (id NUMBER, begin DATE, end DATE);\n"},
+    {"and in MERGE",
+     "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET end = s.y;",
+     "MERGE\nINTO t\nUSING s\nON (t.id = s.id)\nWHEN MATCHED THEN UPDATE\nSET end = s.y;\n"},
+    {"after a SQL statement's \";\" the block words are PL/SQL's again",
+     "SELECT a INTO b FROM t; IF b > 0 THEN BEGIN c; END; END IF;",
+     "SELECT a\nINTO b\nFROM t;\nIF b > 0 THEN\n\tBEGIN\n\t\tc;\n\tEND;\nEND IF;\n"},
     {"IF EXISTS and IF NOT EXISTS in DDL open no block",
      "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);",
      "DROP TABLE t IF EXISTS;\nCREATE TABLE IF NOT EXISTS t (a NUMBER);\n"},

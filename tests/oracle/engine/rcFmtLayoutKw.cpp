@@ -8,6 +8,7 @@
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
 #include "tests/oracle/engine/rcFmtLayout.h"
+#include "tests/oracle/engine/rcFmtTokens.h"
 #include "tests/oracle/engine/rcFmtWords.h"
 
 namespace oracle {
@@ -376,6 +377,20 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 // The rules. Each is tried only at a byte its keyword can begin with (see arRules) and answers
 // RULE_PASS when it does not apply.
 
+// Whether the statement being read is SQL: it begins with a word of W_SQL (SELECT, INSERT,
+// UPDATE, DELETE, MERGE, CREATE, ALTER, DROP, WITH) and is no PL/SQL unit, as the script finder
+// tells one. PL/SQL's block words are plain words there: a column may be named BEGIN, END or
+// LOOP. Asked once a statement, where a block word stands.
+bool bSqlStmt(LayoutState *st) {
+    if (st->iSqlStmt < 0) {
+        size_t n = 0;
+        const char *p = pNextWord(st->pStmtStart, st->szTail, &n);
+        const WordId e = eWordOf(p, n);
+        st->iSqlStmt = e != WORD_NONE && (arWordDefs[e].uRoles & W_SQL) != 0 && !bPlsqlStart(p, st->szTail);
+    }
+    return st->iSqlStmt == 1;
+}
+
 // IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
 // nothing is a null test.
 int rcNullTest(LayoutState *st) {
@@ -621,12 +636,12 @@ int rcIsAs(LayoutState *st) {
 
 int rcDeclare(LayoutState *st) {
     int32_t n;
-    if (!bPrevSepOrStart(st) || (n = iWordLen(st, szWord(WORD_DECLARE))) == 0) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || (n = iWordLen(st, szWord(WORD_DECLARE))) == 0 || bSqlStmt(st)) return RULE_PASS;
     return rcOpenDeclarations(st, n);
 }
 
 int rcBeginRule(LayoutState *st) {
-    if (!bPrevSepOrStart(st) || iWordLen(st, szWord(WORD_BEGIN)) == 0) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || iWordLen(st, szWord(WORD_BEGIN)) == 0 || bSqlStmt(st)) return RULE_PASS;
     return rcBegin(st);
 }
 
@@ -662,7 +677,7 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 ||
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 || bSqlStmt(st) ||
         pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
@@ -706,7 +721,7 @@ int rcElse(LayoutState *st) {
 
 int rcLoop(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0 || bSqlStmt(st)) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
@@ -727,7 +742,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
 }
 
 int rcEndLoopIf(LayoutState *st) {
-    if (!bPrevSep(st)) return RULE_PASS;
+    if (!bPrevSep(st) || bSqlStmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) n = iEndBeforeCmts(st);
@@ -753,7 +768,7 @@ bool bWordAhead(const LayoutState *st, const char *p, const char *szKw) {
 // column, an assignment's target).
 int rcException(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_EXCEPTION))) == 0 || bSqlStmt(st)) return RULE_PASS;
     if (!bWordAhead(st, st->szSrc + n, szWord(WORD_WHEN)) && !bWordAhead(st, st->szSrc + n, "$IF")) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
@@ -766,7 +781,7 @@ int rcException(LayoutState *st) {
 
 int rcBlockEndRule(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iBlockEndLen(st)) == 0 || bSqlStmt(st)) return RULE_PASS;
     vBlockEnd(st, n);
     return RC_OK;
 }

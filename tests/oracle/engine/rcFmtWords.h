@@ -30,6 +30,7 @@ enum : uint32_t {
     W_METRIC = 1u << 15,        // the metric looks for it wherever its first letter stands
     W_SCAN = 1u << 16,          // the layout's condition and CASE scans stop at its first letter
     W_THEN = 1u << 17,          // ends a condition or a directive: the look ahead for it stops at its first byte
+    W_SQL = 1u << 18,           // a SQL statement begins with it: PL/SQL's block words are plain words there
 };
 
 enum WordId : int16_t {
