@@ -483,7 +483,8 @@ namespace {
 int rcHeaderRule(LayoutState *st, WordAt w) {
     // A subprogram of an anonymous block's declarations is a header too (no statement word
     // stands before DECLARE).
-    if (!((bPrevSep(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1)
+    if (!((bPrevSep(st) && (st->iInStmt == 1 || st->iBlkKind == 1)) || bAtUnitStart(st)) || st->iTypeSpec == 1 ||
+        bSqlStmt(st))
         return RULE_PASS;
     // A unit kind in a list (ACCESSIBLE BY (PACKAGE a, PROCEDURE b)) names a unit; it opens none.
     // The text decides, not the line break the layout wrote after the "(".
@@ -687,7 +688,7 @@ int rcBeginRule(LayoutState *st, WordAt w) {
 // A cursor declaration runs from CURSOR to its ";"; a REF CURSOR type is none.
 int rcCursor(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
+    if (!bPrevSep(st) || (n = iWordLen(st, w)) == 0 || bSqlStmt(st)) return RULE_PASS;
     if (st->szSrc - st->ssSrc >= 4 && iKwThenBlank(st->szSrc - 4, WORD_REF) > 0) return RULE_PASS;
     st->iInCursor = 1;
     vCopy(st, n);

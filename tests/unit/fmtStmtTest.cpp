@@ -563,6 +563,9 @@ const rFmtCase arConstructCases[] = {
      "CREATE TABLE periods (id NUMBER, begin DATE, end DATE);",
      "SELECT id\n, end\nFROM periods\nWHERE begin <= SYSDATE;\nUPDATE periods\nSET begin = 1\n, loop = 2;\n"
      "CREATE TABLE periods (id NUMBER, begin DATE, end DATE);\n"},
+    {"and so are the unit kinds and CURSOR",
+     "SELECT function FROM t WHERE cursor = 1;\nINSERT INTO t (package, procedure) VALUES (1, 2);",
+     "SELECT function\nFROM t\nWHERE cursor = 1;\nINSERT\nINTO t (package, procedure) VALUES (1, 2);\n"},
     {"and in MERGE",
      "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET end = s.y;",
      "MERGE\nINTO t\nUSING s\nON (t.id = s.id)\nWHEN MATCHED THEN UPDATE\nSET end = s.y;\n"},
