@@ -492,7 +492,12 @@ int rcHeaderRule(LayoutState *st, WordAt w) {
     if (q > st->ssSrc && (q[-1] == '(' || q[-1] == ',')) return RULE_PASS;
     for (size_t i = 0; i < arHeaders.size(); ++i) {
         int32_t n = iKwBlank(st, arHeaders[i].sz);
-        if (n > 0) return rcHeader(st, n, arHeaderIds[i] == WORD_PACKAGE);
+        if (n == 0) continue;
+        // A package or a type body is made by CREATE alone (or begins the text): no declaration
+        // section holds one, and elsewhere the word is a name (DECLARE package VARCHAR2(10)).
+        if ((arWordDefs[arHeaderIds[i]].uRoles & W_NESTED) == 0 && !bAtUnitStart(st) && !bCreated(st, st->szSrc))
+            return RULE_PASS;
+        return rcHeader(st, n, arHeaderIds[i] == WORD_PACKAGE);
     }
     return RULE_PASS;
 }

@@ -28,6 +28,7 @@ enum : uint32_t {
     W_SCAN = 1u << 16,          // the layout's condition and CASE scans stop at its first letter
     W_THEN = 1u << 17,          // ends a condition or a directive: the look ahead for it stops at its first byte
     W_SQL = 1u << 18,           // a SQL statement begins with it: PL/SQL's block words are plain words there
+    W_NESTED = 1u << 19,        // a block header that a declaration section may hold (a subprogram)
 };
 
 enum WordId : int16_t {
