@@ -523,6 +523,9 @@ const rFmtCase arCommandSetCases[] = {
      "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
     {"so does a lone L, which would be LIST, before a comma", "a;\n  l, b", "a;\nl , b\n"},
     {"and L with its line numbers", "L 2 5 CREATE TABLE t (a int)", "L 2 5 CREATE TABLE t (a int)\n"},
+    {"and after a \";\" inside a part of a statement that is no PL/SQL unit: the tool ends that "
+     "statement there",
+     "CALL p(f(a);L) x;", "CALL p(\n\tf(a);\n\tL ) x;\n"},
     {"the line it has kept ends where the layout ends it", "R CREATE/,\n/**/", "R CREATE /\n,\n/**/\n"},
     {"and an R after a comment, which the tool passes over to read a command",
      "select 1 from dual; -- c\n/* d */ R CREATE TABLE t (a int)", "select 1\nfrom dual;\n-- c\n/* d */ R CREATE TABLE t (a int)\n"},

@@ -82,8 +82,8 @@ struct LayoutState {
     int64_t nTrailWhite;   // blanks and TABs at the output's end that a line break drops
     bool iSlashLine;       // the output line holds nothing but a division sign (and a blank)
     const char *pCmdLetter;  // the statement's first word where it is R or L alone, else null
-    const char *pStmtStart;  // where the statement being read begins (noted outside blocks)
-    int32_t iSqlStmt;        // whether it is SQL (bSqlStmt): -1 not asked yet, else 0 or 1
+    const char *pStmtStart;  // where the statement being read begins, as the script finder reads it
+    int32_t iStmtKind;       // what it is (iStmtKindOf): -1 not asked yet
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
     const char *pEndTail;  // the LOOP or IF that comments part from its END: it opens nothing
     // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
@@ -175,7 +175,7 @@ inline void vNoteStmtStart(LayoutState *st) {
     const char *p = st->szSrc;
     while (p < st->szTail && bIsWhite(*p)) ++p;
     st->pStmtStart = p;
-    st->iSqlStmt = -1;
+    st->iStmtKind = -1;
     const int c = p < st->szTail ? iFold(*p) : 0;
     if (c == 'R' || c == 'L' || c == '-' || c == '/')
         vNoteCmdLetter(st, p);

@@ -377,19 +377,26 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 // The rules. Each is tried only at a byte its keyword can begin with (see arRules) and answers
 // RULE_PASS when it does not apply.
 
-// Whether the statement being read is SQL: it begins with a word of W_SQL (SELECT, INSERT,
-// UPDATE, DELETE, MERGE, CREATE, ALTER, DROP, WITH) and is no PL/SQL unit, as the script finder
-// tells one. PL/SQL's block words are plain words there: a column may be named BEGIN, END or
-// LOOP. Asked once a statement, where a block word stands.
-bool bSqlStmt(LayoutState *st) {
-    if (st->iSqlStmt < 0) {
+// What the statement being read is, read once a statement where it is asked: a PL/SQL unit, as
+// the script finder tells one (it reads such a unit up to its "/" line; every other statement
+// ends at its ";"), or SQL: it begins with a word of W_SQL (SELECT, INSERT, UPDATE, DELETE, MERGE,
+// CREATE, ALTER, DROP, WITH).
+enum : int32_t { STMT_OTHER, STMT_SQL, STMT_PLSQL };
+int32_t iStmtKindOf(LayoutState *st) {
+    if (st->iStmtKind < 0) {
         size_t n = 0;
         const char *p = pNextWord(st->pStmtStart, st->szTail, &n);
         const WordId e = eWordOf(p, n);
-        st->iSqlStmt = e != WORD_NONE && (arWordDefs[e].uRoles & W_SQL) != 0 && !bPlsqlStart(p, st->szTail);
+        st->iStmtKind = bPlsqlStart(p, st->szTail)                               ? STMT_PLSQL
+                        : e != WORD_NONE && (arWordDefs[e].uRoles & W_SQL) != 0 ? STMT_SQL
+                                                                                 : STMT_OTHER;
     }
-    return st->iSqlStmt == 1;
+    return st->iStmtKind;
 }
+
+// Whether the statement being read is SQL: PL/SQL's block words are plain words there (a column
+// may be named BEGIN, END or LOOP).
+bool bSqlStmt(LayoutState *st) { return iStmtKindOf(st) == STMT_SQL; }
 
 // IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
 // nothing is a null test.
@@ -818,8 +825,9 @@ int rcSemicolon(LayoutState *st) {
     const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
     vCopy(st, 1);
     if (bBlank) vPut(st, "\n", 1);
-    // Inside a block no statement begins where the tool would read a command.
-    if (st->iIdt <= st->iOrgIdt)
+    // Inside a block of a PL/SQL unit no statement begins where the tool would read a command; any
+    // other statement ends at its ";" for the tool, also inside a block or a part it opened.
+    if (st->iIdt <= st->iOrgIdt || iStmtKindOf(st) != STMT_PLSQL)
         vNoteStmtStart(st);
     else
         st->pCmdLetter = nullptr;
