@@ -408,8 +408,8 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The rules. Each is tried only at a byte its keyword can begin with (see arRules) and answers
-// RULE_PASS when it does not apply.
+// The rules. Each is tried only at the word its keywords begin with (see arRules), which it is
+// given, and answers RULE_PASS when it does not apply.
 
 // What the statement being read is, read once a statement where it is asked: a PL/SQL unit, as
 // the script finder tells one (it reads such a unit up to its "/" line; every other statement
