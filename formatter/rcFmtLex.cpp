@@ -371,6 +371,13 @@ bool bExponentSignAt(const char *p, const char *pStart) {
     return bDigits && (q == pStart || (!bIsWordByte(q[-1]) && q[-1] != '.'));
 }
 
+bool bQualifiedStarAt(const char *p, const char *pStart) {
+    if (p - pStart < 2 || p[-1] != '.') return false;
+    const char *q = p - 1;
+    while (q > pStart && bIsWordByte(q[-1])) --q;
+    return q == p - 1 || q[0] < '0' || q[0] > '9';  // a quoted name, or a word that is no number
+}
+
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {
     // The delimiter: any character after the quote but white space.
     if (p + 2 >= pEnd || bIsWhite(p[2])) return false;

@@ -278,10 +278,16 @@ size_t nOperatorAtIn(const char *p, const char *pEnd);
 // one point among them) that begin a word. Such a sign belongs to the number.
 bool bExponentSignAt(const char *p, const char *pStart);
 // The operator at p in the text that begins at pStart, as nOperatorAt, but none at a number's
-// exponent sign: every scan that lays out or measures operators asks this.
+// exponent sign or at the star of a qualified name: every scan that lays out or measures operators
+// asks this.
+// Whether the "*" at p (in the text that begins at pStart) stands for every column of a table or
+// view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies).
+bool bQualifiedStarAt(const char *p, const char *pStart);
 inline size_t nOperatorIn(const char *p, const char *pStart) {
     const size_t n = nOperatorAt(p);
-    return n == 1 && (*p == '-' || *p == '+') && bExponentSignAt(p, pStart) ? 0 : n;
+    if (n != 1) return n;
+    if ((*p == '-' || *p == '+') && bExponentSignAt(p, pStart)) return 0;
+    return *p == '*' && bQualifiedStarAt(p, pStart) ? 0 : n;
 }
 
 // The statement keywords that begin a line of their own wherever white space stands before them

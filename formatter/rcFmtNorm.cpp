@@ -170,7 +170,7 @@ bool bKeepCmtIndent(FmtWork *pWork, const char *pStart, const char *pCmt, const 
 // other "*/" is two operators.
 inline bool bAfterOperator(const char *pStart, const char *p, const char *pCmtEnd) {
     if (p <= pStart || (!bIsOperByte(p[-1]) && p[-1] != '/')) return false;
-    return p != pCmtEnd;
+    return p != pCmtEnd && !(p[-1] == '*' && bQualifiedStarAt(p - 1, pStart));
 }
 
 inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
@@ -461,10 +461,11 @@ inline void SqueezeWalk<bFlat>::vStep() {
         vCloseOrComma(c);
         break;
     default:
-        if (iUnitLen(s, sEnd, rEnc) == 2)
+        if (iUnitLen(s, sEnd, rEnc) == 2) {
             vCopyTo(s + 2);
-        else
-            bPutThenWhite(c);
+        } else if (!bPutThenWhite(c) && c == '*' && s < sEnd && bIsWordByte(*s) && bQualifiedStarAt(s - 1, sStart)) {
+            vPut(' ');  // t.*FROM: the star of a name gets no blanks of the layout, the word after it one
+        }
         break;
     }
 }

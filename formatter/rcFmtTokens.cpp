@@ -232,8 +232,8 @@ inline const char *pNumberOrWordEnd(const char *pText, const char *q, const char
 
 // Cuts the token at p (in the text [pText, pEnd), eLead its first byte's lead) into *pTok where
 // it is of the commonest kinds, which need no closer look: a word, a single punctuation, an
-// operator but "+" (an exponent's sign may be one) or at the text's last byte, a number or a
-// point. Its end, or null where vCut must decide.
+// operator but "+" (an exponent's sign may be one), "*" after a point (a qualified name's star
+// may be one) or at the text's last byte, a number or a point. Its end, or null where vCut must decide.
 inline const char *pCutPlain(Token *pTok, const char *pText, const char *p, const char *pEnd, uint8_t eLead,
                              uint8_t uWhite) {
     const size_t iOff = static_cast<size_t>(p - pText);
@@ -251,7 +251,7 @@ inline const char *pCutPlain(Token *pTok, const char *pText, const char *p, cons
         *pTok = Token{iOff, 1, WORD_NONE, TK_PUNCT, uWhite};
         return p + 1;
     case LEAD_OPER: {
-        if (*p == '+' || pEnd - p < 2) return nullptr;
+        if (*p == '+' || (*p == '*' && p > pText && p[-1] == '.') || pEnd - p < 2) return nullptr;
         const size_t n = nOperatorAt(p);
         *pTok = Token{iOff, n != 0 ? n : 1, WORD_NONE, static_cast<uint8_t>(n != 0 ? TK_OPERATOR : TK_PUNCT), uWhite};
         return p + (n != 0 ? n : 1);

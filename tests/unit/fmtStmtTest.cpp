@@ -109,8 +109,8 @@ const rFmtCase arClauseCases[] = {
     {"literals and quoted names untouched", "x \"a'b\"  'c\"d  \n ''e'  y", "x \"a'b\" 'c\"d  \n ''e' y\n"},
     {"operators get blanks, two-byte ones stay whole", "BEGIN x:=a||b**c-d; y:=(a)-1; p(a=>1, b>=c); END;",
      "BEGIN\n\tx := a || b ** c - d;\n\ty := (a) - 1;\n\tp(a => 1, b >= c);\nEND;\n"},
-    {"star after a qualifier is an operator, (*) and (+) are not", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
-     "SELECT t. *\n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
+    {"no star of t.* or count(*) and no (+) is an operator", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
+     "SELECT t.*\n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
     {"null tests", "SELECT a FROM t WHERE b IS NULL AND c IS NOT NULL",
      "SELECT a\nFROM t\nWHERE b IS NULL\nAND c IS NOT NULL\n"},
     {"IS only where it begins a word", "ALTER TABLE t MODIFY (thesis NOT NULL)",
@@ -476,6 +476,10 @@ const rFmtCase arNumberOperatorCases[] = {
      "BEGIN\n\tFOR i IN 1..10 LOOP\n\t\tNULL;\n\tEND LOOP;\nEND;\n"},
     {"not equal in a WHERE", "select a from t where a ^= 1 and b ~= 2",
      "select a\nfrom t\nwhere a ^= 1\nand b ~= 2\n"},
+    {"the star of a qualified name is no product", "select e.*, s.t.*, \"T\".*, 1.*2, e.x*2 from emp e",
+     "select e.*\n, s.t.*\n, \"T\".*\n, 1. * 2\n, e.x * 2\nfrom emp e\n"},
+    {"a word right after the star of a name gets a blank", "select e.*from emp e where x=(select d.*from d)",
+     "select e.*\nfrom emp e\nwhere x = (\n\tselect d.*\n\tfrom d\n)\n"},
 };
 
 // Every command of the tool, in its shortest and its full form, stays on its line as it was;

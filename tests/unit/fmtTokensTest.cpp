@@ -36,6 +36,8 @@ TEST(Tokens, KindsOfTokens) {
          "^W[select] _W[t1] P[.] W[e] O[-] N[5] _W[from] _W[t] P[;]"},
         {"an exponent's sign after a second point is an operator, as the layout reads it", "x := ..5e-3 1e-5f",
          "^W[x] _O[:=] _P[.] N[.5e] O[-] N[3] _N[1e-5f]"},
+        {"the star of a qualified name is no operator; after a number's point it is", "e.* 1.*2",
+         "^W[e] P[.] P[*] _N[1.] O[*] N[2]"},
         {"a range is two numbers", "for i in 1..10 loop",
          "^W[for] _W[i] _W[in] _N[1] P[.] P[.] N[10] _W[loop]"},
         {"sizes and float suffixes stay with the number", "size 10M f 1.5f",
