@@ -190,9 +190,20 @@ void vScanByte(LayoutState *st) {
     if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
 }
 
+bool bSqlStmt(LayoutState *st);  // (with the rules, below)
+
+// Whether a word that begins a block (BEGIN, DECLARE) stands on its own at p, a word's start.
+bool bBlockWordAt(const LayoutState *st, const char *p) {
+    const char *e = pClassRunEnd(p, st->szTail, CC_WORD);
+    const WordId eWord = eWordOfIn(p, static_cast<size_t>(e - p), st->szTail);
+    return eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(e, st->szTail);
+}
+
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
 // (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
-// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
+// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. No condition
+// holds a block: in PL/SQL the look ends at a BEGIN or DECLARE (a trigger's WHEN (...) BEGIN IF x
+// THEN finds no THEN of its own).
 const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
     ThenLook &look = st->arThenLooks[szThen == szWord(WORD_THEN) ? 0 : szThen == szWord(WORD_DOLLAR_THEN) ? 1 : 2];
     if (look.pFrom != nullptr && look.pFrom <= p && p <= look.pStop) return look.pFound;
@@ -211,6 +222,7 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
                 look.pFound = p;
                 break;
             }
+            if (!bIsWordByte(p[-1]) && bBlockWordAt(st, p) && !bSqlStmt(st)) break;
             p += iCharLen(st, p);
         }
     }

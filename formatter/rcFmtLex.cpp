@@ -69,7 +69,7 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
                                               (bCommon && !bWhite && !in(",;") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
-                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
+                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN | W_BLOCK_START, c) ? Q_THEN : 0));
         }
     }
 }

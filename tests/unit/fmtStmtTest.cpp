@@ -212,6 +212,15 @@ const rFmtCase arBlockCases[] = {
     {"a trigger's WHEN clause has no THEN: no branch",
      "CREATE OR REPLACE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) BEGIN :new.b := 1; END;",
      "CREATE OR REPLACE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) BEGIN\n\t:new.b := 1;\nEND;\n"},
+    {"a trigger's WHEN clause takes no THEN of its body: its IF is a block",
+     "CREATE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) BEGIN IF inserting THEN :new.b := 1; END IF; END;",
+     "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) BEGIN\n\tIF inserting THEN\n\t\t:new.b := 1;\n"
+     "\tEND IF;\nEND;\n"},
+    {"nor of a cursor declared after it",
+     "CREATE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) DECLARE CURSOR c IS SELECT CASE WHEN a > 0 "
+     "THEN 1 END FROM t; BEGIN NULL; END;",
+     "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) DECLARE\n\tCURSOR c IS\n\t\tSELECT CASE\n"
+     "\t\tWHEN a > 0 THEN 1\n\t\tEND\n\t\tFROM t\n\t;\nBEGIN\n\tNULL;\nEND;\n"},
     {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",
      "\tDECLARE\n\t\tx NUMBER := 1\n\tBEGIN\n\t\tNULL;\n\tEND;\n"},
     {"ELSE after a statement without its ;", "BEGIN IF a THEN x := 1 ELSE y := 2; END IF; END;",

@@ -164,10 +164,20 @@ void vScanByte(LayoutState *st) {
     if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
 }
 
+bool bSqlStmt(LayoutState *st);  // (with the rules, below)
+
+// Whether a word that begins a block (BEGIN, DECLARE) stands on its own at p, a word's start.
+bool bBlockWordAt(const LayoutState *st, const char *p) {
+    const char *e = pClassRunEnd(p, st->szTail, CC_WORD);
+    const WordId eWord = eWordOf(p, static_cast<size_t>(e - p));
+    return eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsAt(e);
+}
+
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
 // (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
-// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
-const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen) {
+// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. No condition
+// holds a block: in PL/SQL the look ends at a BEGIN or DECLARE.
+const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
     while (p < st->szTail && *p != ';') {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
@@ -178,6 +188,7 @@ const char *pThenAhead(const LayoutState *st, const char *p, const char *szThen)
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
             if (n > 0 && bWordEndsAt(p + n)) return p;
+            if (!bIsWordByte(p[-1]) && bBlockWordAt(st, p) && !bSqlStmt(st)) return nullptr;
             p += iCharLen(st, p);
         }
     }

@@ -36,7 +36,7 @@ enum : uint16_t {
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
                        // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
-                       // first bytes of those words (W_THEN)
+                       // first bytes of those words (W_THEN) and of the words a block begins with
 };
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.

@@ -32,6 +32,7 @@ enum : uint32_t {
     W_THEN = 1u << 17,          // ends a condition or a directive: the look ahead for it stops at its first byte
     W_SQL = 1u << 18,           // a SQL statement begins with it: PL/SQL's block words are plain words there
     W_NESTED = 1u << 19,        // a block header that a declaration section may hold (a subprogram)
+    W_BLOCK_START = 1u << 20,   // a block begins with it: no condition holds it, the look ahead for THEN ends there
 };
 
 enum WordId : int16_t {
