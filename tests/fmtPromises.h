@@ -240,10 +240,14 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
     auto isWord = [bMultibyteWord](char c) { return bIsWordByte(c) || (bMultibyteWord && static_cast<unsigned char>(c) >= 0x80); };
     static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", ".."};
     // The end of the number at p (digits, a point, an exponent with its sign, and what glues on).
-    auto numberEnd = [&](const char *q, const char *pEnd) {
+    // A quoting may begin right after the point: the number ends there (1.q'[a'b]' is 1. and a
+    // literal, 1.nq'[c]' too).
+    auto numberEnd = [&](const char *p0, const char *q, const char *pEnd) {
         while (q < pEnd && isDigit(*q)) ++q;
         if (q < pEnd && *q == '.' && !(q + 1 < pEnd && q[1] == '.'))
             for (++q; q < pEnd && isDigit(*q);) ++q;
+        if (q[-1] == '.' && q < pEnd && (bLiteralAt(q, p0, pEnd) || ((*q | 0x20) == 'n' && bLiteralAt(q + 1, p0, pEnd))))
+            return q;
         if (q + 1 < pEnd && (*q == 'e' || *q == 'E')) {
             const char *r = q + 1;
             if (r < pEnd && (*r == '+' || *r == '-')) ++r;
@@ -266,7 +270,7 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
                     v.push_back(bCmtAt(p) ? sCmtToken(p, q) : std::string(p, q));
                 } else if ((isDigit(*p) || (*p == '.' && p + 1 < pEnd && isDigit(p[1]))) &&
                            (p == p0 || (!isWord(p[-1]) && p[-1] != '.'))) {
-                    q = numberEnd(p, pEnd);
+                    q = numberEnd(p0, p, pEnd);
                     v.emplace_back(p, q);
                 } else if (isWord(*p)) {
                     // by character units: a q inside one opens nothing; nq'...' ends the n
