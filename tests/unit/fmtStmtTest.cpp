@@ -111,6 +111,8 @@ const rFmtCase arClauseCases[] = {
      "BEGIN\n\tx := a || b ** c - d;\n\ty := (a) - 1;\n\tp(a => 1, b >= c);\nEND;\n"},
     {"no star of t.* or count(*) and no (+) is an operator", "SELECT t.*, count(*) FROM t WHERE a.x = b.x(+)",
      "SELECT t.*\n, count(*)\nFROM t\nWHERE a.x = b.x(+)\n"},
+    {"a field of what a parenthesis closes keeps its point there", "BEGIN x := l_tab(i).sal + f(a).b.c; y := (r).v; END;",
+     "BEGIN\n\tx := l_tab(i).sal + f(a).b.c;\n\ty := (r).v;\nEND;\n"},
     {"null tests", "SELECT a FROM t WHERE b IS NULL AND c IS NOT NULL",
      "SELECT a\nFROM t\nWHERE b IS NULL\nAND c IS NOT NULL\n"},
     {"IS only where it begins a word", "ALTER TABLE t MODIFY (thesis NOT NULL)",

@@ -353,11 +353,12 @@ inline void SqueezeWalk::vOpenOrSemi(char c) {
     vSkipWhite();
 }
 
-// A blank goes after a ")" or "," unless white space, ";" or ")" follows it.
+// A blank goes after a ")" or "," unless white space, ";" or ")" follows it, or a point follows
+// the ")": l_tab(i).sal and f(x).attr name a field of what the parenthesis closes.
 inline void SqueezeWalk::vCloseOrComma(char c) {
     if (bPutThenWhite(c)) return;
     int iNext = iSqueezedAt(s, sEnd);
-    if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext))) vPut(' ');
+    if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext)) && !(c == ')' && iNext == '.')) vPut(' ');
 }
 
 // One step of the walk at s.
