@@ -223,6 +223,7 @@ const rFmtCase arBlockCases[] = {
      "THEN 1 END FROM t; BEGIN NULL; END;",
      "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) DECLARE\n\tCURSOR c IS\n\t\tSELECT CASE\n"
      "\t\tWHEN a > 0 THEN 1\n\t\tEND\n\t\tFROM t\n\t;\nBEGIN\n\tNULL;\nEND;\n"},
+    {"the tail of a body: the LOOP of END LOOP opens nothing", "END LOOP outer;\nEND;", "END LOOP outer;\nEND;\n"},
     {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",
      "\tDECLARE\n\t\tx NUMBER := 1\n\tBEGIN\n\t\tNULL;\n\tEND;\n"},
     {"ELSE after a statement without its ;", "BEGIN IF a THEN x := 1 ELSE y := 2; END IF; END;",
