@@ -191,6 +191,7 @@ void vScanByte(LayoutState *st) {
 }
 
 bool bSqlStmt(LayoutState *st);  // (with the rules, below)
+bool bPlsqlUnit(LayoutState *st);
 
 // Whether a word that begins a block (BEGIN, DECLARE) stands on its own at p, a word's start.
 bool bBlockWordAt(const LayoutState *st, const char *p) {
@@ -249,7 +250,7 @@ void vScanCondition(LayoutState *st, const char *szThen = szWord(WORD_THEN)) {
 // follows). Nested CASEs are counted, and so are the IFs and LOOPs of a CASE statement's branches:
 // their END IF and END LOOP close nothing, while the END of a CASE expression right before the
 // LOOP of a FOR or WHILE (1 .. CASE ... END LOOP) is the CASE's. Without its END it copies to the
-// end of the text.
+// end of the text, or of the statement where that is no PL/SQL unit (its ";" ends it for the tool).
 void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1, nOpenIfs = 0, nOpenLoops = 0;
@@ -258,6 +259,7 @@ void vScanCase(LayoutState *st) {
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);
+        if (c == ';' && !bPlsqlUnit(st)) return;  // the statement ends here, its CASE without END
         if (bAtWordStart(st) && (iFold(c) == 'I' || iFold(c) == 'L')) {
             const int32_t n = iWordLen(st, szWord(iFold(c) == 'I' ? WORD_IF : WORD_LOOP));
             if (n > 0) {
@@ -443,6 +445,9 @@ int32_t iStmtKindOf(LayoutState *st) {
 // Whether the statement being read is SQL: PL/SQL's block words are plain words there (a column
 // may be named BEGIN, END or LOOP).
 bool bSqlStmt(LayoutState *st) { return iStmtKindOf(st) == STMT_SQL; }
+// Whether the statement being read is a PL/SQL unit, which the tool reads up to its "/" line:
+// every other statement ends at its ";" for the tool.
+bool bPlsqlUnit(LayoutState *st) { return iStmtKindOf(st) == STMT_PLSQL; }
 
 // IS NULL and IS NOT NULL get a blank before them. IS must begin a word: in "thesis NOT NULL"
 // nothing is a null test.
@@ -881,7 +886,7 @@ int rcSemicolon(LayoutState *st) {
     if (bBlank) vPut(st, "\n", 1);
     // Inside a block of a PL/SQL unit no statement begins where the tool would read a command; any
     // other statement ends at its ";" for the tool, also inside a block or a part it opened.
-    if (st->iIdt <= st->iOrgIdt || iStmtKindOf(st) != STMT_PLSQL)
+    if (st->iIdt <= st->iOrgIdt || !bPlsqlUnit(st))
         vNoteStmtStart(st);
     else
         st->pCmdLetter = nullptr;

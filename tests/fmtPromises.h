@@ -238,7 +238,8 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
     std::vector<std::string> v;
     auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     auto isWord = [bMultibyteWord](char c) { return bIsWordByte(c) || (bMultibyteWord && static_cast<unsigned char>(c) >= 0x80); };
-    static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", ".."};
+    // "<<" opens a label; pairs are read from the left, as Oracle reads them: <<<<= is "<<", "<<", "=".
+    static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", "..", "<<"};
     // The end of the number at p (digits, a point, an exponent with its sign, and what glues on).
     // A quoting may begin right after the point: the number ends there (1.q'[a'b]' is 1. and a
     // literal, 1.nq'[c]' too).

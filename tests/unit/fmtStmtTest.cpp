@@ -224,6 +224,8 @@ const rFmtCase arBlockCases[] = {
      "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) DECLARE\n\tCURSOR c IS\n\t\tSELECT CASE\n"
      "\t\tWHEN a > 0 THEN 1\n\t\tEND\n\t\tFROM t\n\t;\nBEGIN\n\tNULL;\nEND;\n"},
     {"the tail of a body: the LOOP of END LOOP opens nothing", "END LOOP outer;\nEND;", "END LOOP outer;\nEND;\n"},
+    {"a CASE without END ends with its statement where that is no PL/SQL unit: the next is laid out",
+     "SELECT CASE WHEN a THEN 1; SELECT 2 FROM t;", "SELECT CASE\nWHEN a THEN 1;\nSELECT 2\nFROM t;\n"},
     {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",
      "\tDECLARE\n\t\tx NUMBER := 1\n\tBEGIN\n\t\tNULL;\n\tEND;\n"},
     {"ELSE after a statement without its ;", "BEGIN IF a THEN x := 1 ELSE y := 2; END IF; END;",
@@ -282,8 +284,8 @@ const rFmtCase arCommentCases[] = {
      "SELECT NVL(x.aaaaaaaaaaaaaaaaaaaaaa , -- c\nb.bbbbbbbbbbbbbbbb) x FROM t;",
      "SELECT NVL(\n\tx.aaaaaaaaaaaaaaaaaaaaaa -- c\n\t, b.bbbbbbbbbbbbbbbb\n) x\nFROM t;\n"},
     {"... and the comma takes no blank along before a \")\" (a second run would drop it)",
-     "select f(CASE a, /* c */) from t;", "select f(CASE a /* c */,) from t;"},
-    {"... nor before a \";\"", "select CASE t , -- c\n;", "select CASE t -- c\n,;"},
+     "select f(CASE a, /* c */) from t;", "select f(CASE a /* c */,) from t;\n"},
+    {"... nor before a \";\"", "select CASE t , -- c\n;", "select CASE t -- c\n,;\n"},
     {"... but not after a minus sign before the comma, where a block header after it would find "
      "white space on a second run",
      "-,--\nProcedure--\nb", "-\n, --\nProcedure --\nb\n"},

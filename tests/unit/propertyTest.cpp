@@ -109,6 +109,7 @@ TEST(CorpusProperty, TokensReadBackSeeASplit) {
         {"/* a  b */ x", "/* a b */ x", false},           {"/* a\n  b */ x", "\t/* a\n\t  b */ x", true},
         {"prompt  a  b\nx;", "prompt a b\nx;\n", true},          {"select 'a  b' from t", "select 'a b' from t", false},
         {"x := 1.q'[a]'", "x := 1. q'[a]'", true},  // a quoting right after a number's point is no part of it
+        {"x <<<<= a", "x << << = a", true},  // "<<" is one token, read from the left
     };
     for (const auto &c : arCases)
         EXPECT_EQ(c.bSame, vsTokens(c.szIn, ENC_AUTO) == vsTokens(c.szOut, ENC_AUTO)) << c.szIn << " / " << c.szOut;
