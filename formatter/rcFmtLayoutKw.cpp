@@ -193,11 +193,35 @@ void vScanByte(LayoutState *st) {
 bool bSqlStmt(LayoutState *st);  // (with the rules, below)
 bool bPlsqlUnit(LayoutState *st);
 
-// Whether a word that begins a block (BEGIN, DECLARE) stands on its own at p, a word's start.
-bool bBlockWordAt(const LayoutState *st, const char *p) {
-    const char *e = pClassRunEnd(p, st->szTail, CC_WORD);
-    const WordId eWord = eWordOfIn(p, static_cast<size_t>(e - p), st->szTail);
-    return eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(e, st->szTail);
+// The first word in [p, e) that begins a block (BEGIN, DECLARE) and stands on its own, literals and
+// comments passed over; null where none does.
+const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
+    auto bFirstLetter = [](char c) {
+        const int i = iLetter(c);
+        return i >= 0 && ((uFirstLettersOf(W_BLOCK_START) >> i) & 1u) != 0;
+    };
+    // Most conditions hold no such letter at all: they need no closer look.
+    const char *q = p;
+    while (q < e && !bFirstLetter(*q)) ++q;
+    if (q == e) return nullptr;
+    while (p < e) {
+        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+        } else if (bIsWordByte(*p)) {
+            const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
+            if (bFirstLetter(*p) && !bIsWordByte(p[-1])) {  // only the words of those letters are looked up
+                const WordId eWord = eWordOfIn(p, static_cast<size_t>(w - p), st->szTail);
+                if (eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(w, st->szTail))
+                    return p;
+            }
+            p = w;
+        } else {
+            p += iCharLen(st, p);
+        }
+    }
+    return nullptr;
 }
 
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
@@ -223,11 +247,17 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
                 look.pFound = p;
                 break;
             }
-            if (!bIsWordByte(p[-1]) && bBlockWordAt(st, p) && !bSqlStmt(st)) break;
             p += iCharLen(st, p);
         }
     }
     look.pStop = p;
+    if (look.pFound != nullptr && !bSqlStmt(st)) {
+        // A block before the THEN found ends the look there: the THEN is another's.
+        if (const char *pBlock = pBlockWordIn(st, look.pFrom, look.pFound)) {
+            look.pFound = nullptr;
+            look.pStop = pBlock;
+        }
+    }
     return look.pFound;
 }
 

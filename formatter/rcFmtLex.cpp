@@ -69,7 +69,7 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
                                               (bCommon && !bWhite && !in(",;") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
-                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN | W_BLOCK_START, c) ? Q_THEN : 0));
+                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
         }
     }
 }
@@ -373,9 +373,10 @@ bool bExponentSignAt(const char *p, const char *pStart) {
 
 bool bQualifiedStarAt(const char *p, const char *pStart) {
     if (p - pStart < 2 || p[-1] != '.') return false;
+    if (p[-2] == '"') return true;  // a quoted name's
     const char *q = p - 1;
     while (q > pStart && bIsWordByte(q[-1])) --q;
-    return q == p - 1 || q[0] < '0' || q[0] > '9';  // a quoted name, or a word that is no number
+    return q < p - 1 && (q[0] < '0' || q[0] > '9');  // a word's that is no number
 }
 
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {

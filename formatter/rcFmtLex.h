@@ -34,7 +34,7 @@ enum : uint16_t {
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
                        // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
     Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
-                       // first bytes of those words (W_THEN) and of the words a block begins with
+                       // first bytes of those words (W_THEN)
 };
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.
@@ -281,7 +281,8 @@ bool bExponentSignAt(const char *p, const char *pStart);
 // exponent sign or at the star of a qualified name: every scan that lays out or measures operators
 // asks this.
 // Whether the "*" at p (in the text that begins at pStart) stands for every column of a table or
-// view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies).
+// view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies) nor
+// after a point that follows no name.
 bool bQualifiedStarAt(const char *p, const char *pStart);
 inline size_t nOperatorIn(const char *p, const char *pStart) {
     const size_t n = nOperatorAt(p);

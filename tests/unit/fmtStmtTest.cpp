@@ -492,6 +492,8 @@ const rFmtCase arNumberOperatorCases[] = {
      "select a\nfrom t\nwhere a ^= 1\nand b ~= 2\n"},
     {"the star of a qualified name is no product", "select e.*, s.t.*, \"T\".*, 1.*2, e.x*2 from emp e",
      "select e.*\n, s.t.*\n, \"T\".*\n, 1. * 2\n, e.x * 2\nfrom emp e\n"},
+    {"a star after a point that follows no name is one, as a second run reads it at the text's start", ";\n/.*()",
+     ";\n/\n. * ()\n"},
     {"a word right after the star of a name gets a blank", "select e.*from emp e where x=(select d.*from d)",
      "select e.*\nfrom emp e\nwhere x = (\n\tselect d.*\n\tfrom d\n)\n"},
 };

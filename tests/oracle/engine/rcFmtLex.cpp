@@ -231,9 +231,10 @@ bool bExponentSignAt(const char *p, const char *pStart) {
 
 bool bQualifiedStarAt(const char *p, const char *pStart) {
     if (p - pStart < 2 || p[-1] != '.') return false;
+    if (p[-2] == '"') return true;  // a quoted name's
     const char *q = p - 1;
     while (q > pStart && bIsWordByte(q[-1])) --q;
-    return q == p - 1 || q[0] < '0' || q[0] > '9';  // a quoted name, or a word that is no number
+    return q < p - 1 && (q[0] < '0' || q[0] > '9');  // a word's that is no number
 }
 
 bool bAltQuoteAt(const char *p, const char *pStart, const char *pEnd) {

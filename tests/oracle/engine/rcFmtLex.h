@@ -261,7 +261,8 @@ bool bExponentSignAt(const char *p, const char *pStart);
 // exponent sign or at the star of a qualified name: every scan that lays out or measures operators
 // asks this.
 // Whether the "*" at p (in the text that begins at pStart) stands for every column of a table or
-// view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies).
+// view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies) nor
+// after a point that follows no name.
 bool bQualifiedStarAt(const char *p, const char *pStart);
 inline size_t nOperatorIn(const char *p, const char *pStart) {
     const size_t n = nOperatorAt(p);
