@@ -277,13 +277,13 @@ size_t nOperatorAtIn(const char *p, const char *pEnd);
 // exponent (1e-5, 2.5E+3, .5e-3, 1.e-3): a digit follows it, and the e before it ends digits (with
 // one point among them) that begin a word. Such a sign belongs to the number.
 bool bExponentSignAt(const char *p, const char *pStart);
-// The operator at p in the text that begins at pStart, as nOperatorAt, but none at a number's
-// exponent sign or at the star of a qualified name: every scan that lays out or measures operators
-// asks this.
 // Whether the "*" at p (in the text that begins at pStart) stands for every column of a table or
 // view: right after the "." of a name (t.*, s.t.*, "T".*), not of a number (1.*2 multiplies) nor
 // after a point that follows no name.
 bool bQualifiedStarAt(const char *p, const char *pStart);
+// The operator at p in the text that begins at pStart, as nOperatorAt, but none at a number's
+// exponent sign or at the star of a qualified name: every scan that lays out or measures operators
+// asks this.
 inline size_t nOperatorIn(const char *p, const char *pStart) {
     const size_t n = nOperatorAt(p);
     if (n != 1) return n;

@@ -233,7 +233,8 @@ inline const char *pNumberOrWordEnd(const char *pText, const char *q, const char
 // Cuts the token at p (in the text [pText, pEnd), eLead its first byte's lead) into *pTok where
 // it is of the commonest kinds, which need no closer look: a word, a single punctuation, an
 // operator but "+" (an exponent's sign may be one), "*" after a point (a qualified name's star
-// may be one) or at the text's last byte, a number or a point. Its end, or null where vCut must decide.
+// may be one) or at the text's last byte, a number or a point. Its end, or null where vCut must
+// decide.
 inline const char *pCutPlain(Token *pTok, const char *pText, const char *p, const char *pEnd, uint8_t eLead,
                              uint8_t uWhite) {
     const size_t iOff = static_cast<size_t>(p - pText);
