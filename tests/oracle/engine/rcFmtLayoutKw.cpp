@@ -51,8 +51,11 @@ int32_t iKwBlank(const LayoutState *st, const char *szKw) {
 // Whether a separator stands before a PL/SQL word: the byte of the text, or a blank that the
 // layout wrote there (after an operator), so that a second run, which finds that blank in its
 // text, decides alike; or a block comment right before, which PL/SQL reads as white space
-// ("/* c */END" ends its block, "/* c */LOOP" opens one).
+// ("/* c */END" ends its block, "/* c */LOOP" opens one). Right after a "/" that ended the unit
+// before none stands, as at the text's start: a second run finds that "/" on a line of its own and
+// the word at the start of the text after it.
 bool bPrevSep(const LayoutState *st) {
+    if (st->pUnitStart != st->ssSrc && bAtUnitStart(st)) return false;
     return bIsSep(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)) || st->szSrc == st->pBlockCmtEnd;
 }
 
