@@ -510,9 +510,10 @@ int rcSlash(LayoutState *st) {
         st->iSlashLine = bLineStart;
         return RC_OK;
     }
-    // The unit ends here: like the text before a "/" line, it must leave no level open, and the
-    // next unit starts afresh.
-    if (st->iIdt > st->iOrgIdt) {
+    // The unit ends here: like the text before a "/" line, it must leave no level and no
+    // parenthesis open (an END inside a part may have taken its level back), and the next unit
+    // starts afresh.
+    if (st->iIdt > st->iOrgIdt || st->nParens > 0) {
         iConPrintf(szMsgNoCloseParen, st->iIdt, st->iOrgIdt);
         vAtOpenLevel(st);
         st->iSite = SITE_NO_CLOSE_PAREN;

@@ -907,6 +907,9 @@ TEST(FmtFailure, ReportsWhole) {
         {"block left open", "BEGIN NULL; END", 0, RC_PAREN,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
              sDump("", "BEGIN NULL;END\n") + sAt(1)},
+        {"a unit ends inside a parenthesis, whose level an END took back", "(()()END;/DECLARE x)", 0, RC_PAREN,
+         sSjis("Error - 対応する閉じ括弧がありません。iIdt = 0, iOrgIdt = 0\n") + sFmt(1466) +
+             sDump("(() () END;", "/DECLARE x)\n") + sAt(1)},
         {"the block never closed is named, not the last line", "x := 1;\nBEGIN\n  IF a THEN\n    y := 2;\n  END IF;\n  z := 3;\n",
          0, RC_PAREN,
          sSjis("Error - 対応する閉じ括弧がありません。iIdt = 1, iOrgIdt = 0\n") + sFmt(1466) +
