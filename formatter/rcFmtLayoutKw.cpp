@@ -846,7 +846,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
 // END LOOP and END IF close their level; also at a unit's start, where a text that is the tail of
 // a body begins (END LOOP outer; END;), so that its LOOP opens nothing.
 int rcEndLoopIf(LayoutState *st, WordAt w) {
-    if (!(bPrevSep(st) || bAtUnitStart(st)) || bSqlStmt(st)) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || bSqlStmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) n = iEndBeforeCmts(st);

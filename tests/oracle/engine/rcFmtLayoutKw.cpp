@@ -775,7 +775,7 @@ int32_t iEndBeforeCmts(LayoutState *st) {
 }
 
 int rcEndLoopIf(LayoutState *st) {
-    if (!(bPrevSep(st) || bAtUnitStart(st)) || bSqlStmt(st)) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || bSqlStmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
     if (n == 0) n = iEndBeforeCmts(st);
