@@ -780,7 +780,7 @@ int rcCase(LayoutState *st, WordAt w) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st) ||
+    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st) ||
         pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
@@ -823,7 +823,7 @@ int rcElse(LayoutState *st, WordAt w) {
 
 int rcLoop(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st)) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st)) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);

@@ -539,7 +539,7 @@ const rFmtCase arCommandSetCases[] = {
      "x --c\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x --c\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
     {"so it does inside a CASE, whose branches are read by their own scan",
      "x case--\n/CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "x case --\n/ CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
-    {"and inside an IF's condition", "IF a--\n/CREATE y THEN b; END IF;", "IF a --\n/ CREATE y THEN b;\nEND IF;\n"},
+    {"and inside an IF's condition", "IF a--\n/CREATE y THEN b; END IF;", "IF a --\n\t/ CREATE y THEN\n\tb;\nEND IF;\n"},
     {"a lone R keeps what follows on its line: a second run would read RUN there, and a unit carried "
      "whole after it",
      "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }", "R CREATE JAVA SOURCE NAMED \"A\" AS class A { }\n"},
@@ -694,9 +694,14 @@ const rFmtCase arValidUnitCases[] = {
      "DECLARE v NUMBER := 0; FUNCTION add1(x NUMBER) RETURN NUMBER IS BEGIN RETURN x + 1; END; PROCEDURE p; BEGIN v := add1(v); END;",
      "DECLARE\n\tv NUMBER := 0;\n\tFUNCTION add1(\n\t\tx NUMBER\n\t) RETURN NUMBER IS\n\tBEGIN\n\t\tRETURN x + 1;\n\tEND;\n"
      "\tPROCEDURE p;\nBEGIN\n\tv := add1(v);\nEND;\n"},
-    {"ELSE in an indented selection stays beside its IF",
+    {"an indented IF at a text's start keeps its layout",
      "\n\tIF a THEN\n\t\tx := 1;\n\tELSE\n\t\tx := 2;\n\tEND IF;\n",
-     "\tIF a THEN x := 1;\n\tELSE\n\tx := 2;\n\tEND IF;\n"},
+     "\tIF a THEN\n\t\tx := 1;\n\tELSE\n\t\tx := 2;\n\tEND IF;\n"},
+    {"a piece of a body piped from an editor: IF at its start opens a block",
+     "IF x > 0 THEN y := 1; FOR i IN 1..10 LOOP EXIT WHEN i > 5; END LOOP; END IF;",
+     "IF x > 0 THEN\n\ty := 1;\n\tFOR i IN 1..10 LOOP\n\t\tEXIT WHEN i > 5;\n\tEND LOOP;\nEND IF;\n"},
+    {"so does LOOP", "LOOP FETCH c INTO r; EXIT WHEN c%NOTFOUND; END LOOP;",
+     "LOOP\n\tFETCH c\n\tINTO r;\n\tEXIT WHEN c%NOTFOUND;\nEND LOOP;\n"},
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end

@@ -710,7 +710,7 @@ int rcCase(LayoutState *st) {
 // The PL/SQL words below stand after a separator.
 int rcIf(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 || bSqlStmt(st) ||
+    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_IF))) == 0 || bSqlStmt(st) ||
         pThenAhead(st, st->szSrc + n, szWord(WORD_THEN)) == nullptr)
         return RULE_PASS;
     int rc = rcRaise(st);
@@ -754,7 +754,7 @@ int rcElse(LayoutState *st) {
 
 int rcLoop(LayoutState *st) {
     int32_t n;
-    if (!bPrevSep(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0 || bSqlStmt(st)) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_LOOP))) == 0 || bSqlStmt(st)) return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
