@@ -214,6 +214,7 @@ const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
             p = pCmtEnd(p, st->szTail);
         } else if (bIsWordByte(*p)) {
             const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
+            if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
             if (bFirstLetter(*p) && !bIsWordByte(p[-1])) {  // only the words of those letters are looked up
                 const WordId eWord = eWordOfIn(p, static_cast<size_t>(w - p), st->szTail);
                 if (eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(w, st->szTail))

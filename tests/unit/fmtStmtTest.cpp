@@ -218,6 +218,10 @@ const rFmtCase arBlockCases[] = {
      "CREATE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) BEGIN IF inserting THEN :new.b := 1; END IF; END;",
      "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a > 0) BEGIN\n\tIF inserting THEN\n\t\t:new.b := 1;\n"
      "\tEND IF;\nEND;\n"},
+    {"nor where the clause holds a quoting whose delimiters enclose a quote",
+     "CREATE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a <> nq'[it's]') BEGIN IF inserting THEN :new.b := 1; END IF; END;",
+     "CREATE TRIGGER trg BEFORE INSERT\nON t FOR EACH ROW WHEN (new.a <> nq'[it's]') BEGIN\n\tIF inserting THEN\n\t\t:new.b := 1;\n"
+     "\tEND IF;\nEND;\n"},
     {"nor of a cursor declared after it",
      "CREATE TRIGGER trg BEFORE INSERT ON t FOR EACH ROW WHEN (new.a > 0) DECLARE CURSOR c IS SELECT CASE WHEN a > 0 "
      "THEN 1 END FROM t; BEGIN NULL; END;",
