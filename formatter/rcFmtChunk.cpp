@@ -55,7 +55,7 @@ bool bGlued(const char *pLf, const char *pEnd, size_t nChunk, int iLastUnit, uin
 }
 
 // SELECT or AND with a blank after it, or before an operator or a "/" (the layout writes the
-// blank there): its length with the blank, else 0.
+// blank there) or a line feed, as the layout reads AND: its length with the blank, else 0.
 size_t nMetricWordAt(const char *p) {
     const char *szKw = iFold(*p) == szWord(WORD_SELECT)[0] ? szWord(WORD_SELECT)
                        : iFold(*p) == szWord(WORD_AND)[0]  ? szWord(WORD_AND)
@@ -63,7 +63,7 @@ size_t nMetricWordAt(const char *p) {
     size_t n = szKw != nullptr ? nKwLen(p, szKw) : 0;
     if (n == 0) return 0;
     if (p[n] == ' ') return n + 1;
-    return nOperatorAt(p + n) != 0 || p[n] == '/' ? n : 0;
+    return nOperatorAt(p + n) != 0 || p[n] == '/' || p[n] == '\n' ? n : 0;
 }
 
 // Shows the head of a part that has no closing parenthesis and reports the overrun.

@@ -68,10 +68,12 @@ struct WordAt {
 // again).
 int32_t iWordLen(const LayoutState *st, WordAt w) { return bKwEndsAt(st->szSrc + w.n) ? w.n : 0; }
 
-// The same with the blank after it, or without where an operator or "/" follows (iKwBlank).
+// The same with the blank after it, or without where an operator or "/" follows (iKwBlank), or a
+// line feed: the squeeze keeps one only before a word that begins a line and at the text's end,
+// where a second run finds AND's blank, which a comment moved away left, turned into it.
 int32_t iWordBlank(const LayoutState *st, WordAt w) {
     const char *q = st->szSrc + w.n;
-    return *q == ' ' ? w.n + 1 : nOperatorAt(q) != 0 || *q == '/' ? w.n : 0;
+    return *q == ' ' ? w.n + 1 : nOperatorAt(q) != 0 || *q == '/' || *q == '\n' ? w.n : 0;
 }
 
 // Whether a separator stands before a PL/SQL word: the byte of the text, or a blank that the

@@ -394,6 +394,10 @@ const rFmtCase arCommentCases[] = {
      "SELECT CASE x -- see WHEN below\nWHEN 1 THEN 'a'\nEND\nFROM t\n"},
     {"THEN inside a comment of a condition", "BEGIN IF a > 0 -- THEN what\nTHEN x := 1; END IF; END;",
      "BEGIN\n\tIF a > 0 -- THEN what\n\t\tTHEN\n\t\tx := 1;\n\tEND IF;\nEND;\n"},
+    {"an AND whose comment moves in front of the comma before it, a line word after it: a second run, "
+     "which finds a line feed after the AND, breaks before it alike",
+     "b,AND /*c */\nDROP TYPE d;", "b /*c */\n,\nAND\nDROP TYPE d;\n"},
+    {"so at the text's end", "b,AND/**/", "b /**/\n,\nAND\n"},
 };
 
 // The second byte of a Shift_JIS character (0x40 and above) is never the start of a keyword, an

@@ -47,6 +47,15 @@ int32_t iKwBlank(const LayoutState *st, const char *szKw) {
     bool bWord = szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && uMatched > 0;
     return bWord && (nOperatorAt(st->szSrc + uMatched) != 0 || st->szSrc[uMatched] == '/') ? static_cast<int32_t>(uMatched) : 0;
 }
+// The same for BETWEEN and AND, also before a line feed: the squeeze keeps one only before a word
+// that begins a line and at the text's end, where a second run finds AND's blank, which a comment
+// moved away left, turned into it.
+int32_t iKwBlankOrLf(const LayoutState *st, const char *szKw) {
+    int32_t n = iKwBlank(st, szKw);
+    if (n != 0) return n;
+    const uint32_t uMatched = uMatchCapitals(st->szSrc, szKw);
+    return szKw[uMatched] == ' ' && szKw[uMatched + 1] == '\0' && st->szSrc[uMatched] == '\n' ? static_cast<int32_t>(uMatched) : 0;
+}
 
 // Whether a separator stands before a PL/SQL word: the byte of the text, or a blank that the
 // layout wrote there (after an operator), so that a second run, which finds that blank in its
@@ -858,7 +867,7 @@ int rcSemicolon(LayoutState *st) {
 // The AND that belongs to a BETWEEN is not broken.
 int rcBetween(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, rBetween.sz)) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlankOrLf(st, rBetween.sz)) == 0) return RULE_PASS;
     st->iInBetween = 1;
     vCopy(st, n);
     return RC_OK;
@@ -866,7 +875,7 @@ int rcBetween(LayoutState *st) {
 
 int rcAnd(LayoutState *st) {
     int32_t n;
-    if (!bPrevBlank(st) || (n = iKwBlank(st, rAnd.sz)) == 0) return RULE_PASS;
+    if (!bPrevBlank(st) || (n = iKwBlankOrLf(st, rAnd.sz)) == 0) return RULE_PASS;
     if (st->iInBetween == 1)
         st->iInBetween = 0;
     else if (st->iMetrix >= 1)
