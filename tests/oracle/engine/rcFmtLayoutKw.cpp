@@ -154,6 +154,9 @@ bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
     return true;
 }
 
+bool bSqlStmt(LayoutState *st);  // (with the rules, below)
+bool bPlsqlUnit(LayoutState *st);
+
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
 // blank beside another is dropped. A "/" that begins its line keeps what follows on it, as the
@@ -171,13 +174,15 @@ void vScanByte(LayoutState *st) {
         return;
     }
     vCopy(st, 1);
+    // The tool ends a statement at a ";" (a PL/SQL unit's only outside its blocks) and reads a
+    // command after it: an R or L there keeps what follows on its line, as after the ";" rule (the
+    // scans copy a never compiled branch, a condition or a CASE without END).
+    if (c == ';' && (st->iIdt <= st->iOrgIdt || !bPlsqlUnit(st))) vNoteCmdLetter(st, st->szSrc);
     if (c != ',' || st->szSrc >= st->szTail) return;
     char d = *st->szSrc;
     if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
 }
 
-bool bSqlStmt(LayoutState *st);  // (with the rules, below)
-bool bPlsqlUnit(LayoutState *st);
 
 // Whether a word that begins a block (BEGIN, DECLARE) stands on its own at p, a word's start.
 bool bBlockWordAt(const LayoutState *st, const char *p) {
