@@ -176,6 +176,15 @@ bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
 bool bSqlStmt(LayoutState *st);  // (with the rules, below)
 bool bPlsqlUnit(LayoutState *st);
 
+// Whether the "/" at the reading position would end its line, for the tool, where a line break
+// follows it: it begins its line, or only comments stand before it since the statement began,
+// where the script finder reads a "/" line after them (/**/ / is a "/" line for it).
+bool bSlashMayEndLine(const LayoutState *st) {
+    if (st->iLineIdt >= 0) return true;
+    size_t n = 0;
+    return pNextWord(st->pStmtStart, st->szTail, &n) == st->szSrc;
+}
+
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
 // blank beside another is dropped. A "/" that begins its line keeps what follows on it, as the
@@ -187,7 +196,7 @@ void vScanByte(LayoutState *st) {
         return;
     }
     if (c == '/') {
-        const bool bLineStart = st->iLineIdt >= 0;
+        const bool bLineStart = bSlashMayEndLine(st);
         vCopy(st, 1);
         st->iSlashLine = bLineStart;
         return;
@@ -513,7 +522,7 @@ int rcSlash(LayoutState *st) {
     if (iPrevByte(st) != ';') {
         // A division sign that begins its line must not end it too: a line holding only "/"
         // is the SQL*Plus terminator.
-        bool bLineStart = st->iLineIdt >= 0;
+        bool bLineStart = bSlashMayEndLine(st);
         vOperator(st, 1);
         st->iSlashLine = bLineStart;
         return RC_OK;
