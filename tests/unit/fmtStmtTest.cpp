@@ -715,6 +715,11 @@ const rFmtCase arValidUnitCases[] = {
      "IF x > 0 THEN\n\ty := 1;\n\tFOR i IN 1..10 LOOP\n\t\tEXIT WHEN i > 5;\n\tEND LOOP;\nEND IF;\n"},
     {"so does LOOP", "LOOP FETCH c INTO r; EXIT WHEN c%NOTFOUND; END LOOP;",
      "LOOP\n\tFETCH c\n\tINTO r;\n\tEXIT WHEN c%NOTFOUND;\nEND LOOP;\n"},
+    {"a CASE expression at a text's start is laid out as anywhere else",
+     "CASE WHEN a > 1 THEN 1 WHEN b IS NULL THEN 2 ELSE 3 END", "CASE\nWHEN a > 1 THEN 1\nWHEN b IS NULL THEN 2\nELSE 3\nEND\n"},
+    {"so is a CASE statement, a piece of a unit",
+     "CASE x WHEN 1 THEN y := 1; WHEN 2 THEN y := 3; ELSE y := 2; END CASE;",
+     "CASE x\nWHEN 1 THEN y := 1;\nWHEN 2 THEN y := 3;\nELSE y := 2;\nEND CASE;\n"},
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end

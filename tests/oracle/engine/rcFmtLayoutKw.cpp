@@ -723,9 +723,10 @@ int rcWhenMatched(LayoutState *st) {
     return RC_OK;
 }
 
-// CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator.
+// CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
+// at a text's start (an expression or a CASE statement piped from an editor).
 int rcCase(LayoutState *st) {
-    if (!bAtWordStart(st) || bAtUnitStart(st) || iWordLen(st, szWord(WORD_CASE)) == 0) return RULE_PASS;
+    if (!bAtWordStart(st) || iWordLen(st, szWord(WORD_CASE)) == 0) return RULE_PASS;
     vScanCase(st);
     return RC_OK;
 }

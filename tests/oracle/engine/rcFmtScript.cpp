@@ -109,8 +109,8 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line: a block, a
 // CREATE of a PL/SQL object, WITH FUNCTION or PROCEDURE, or a piece of a unit piped from an editor
-// that begins with a PL/SQL statement no SQL statement begins with (IF, LOOP, WHILE, FOR), whose
-// EXIT WHEN is then no EXIT command.
+// that begins with a PL/SQL statement no SQL statement begins with (IF, LOOP, WHILE, FOR, CASE),
+// whose EXIT WHEN is then no EXIT command.
 bool bPlsqlStart(const char *p, const char *pEnd) {
     if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
     size_t n = nWordLen(p, pEnd);
