@@ -230,6 +230,8 @@ const rFmtCase arBlockCases[] = {
     {"the tail of a body: the LOOP of END LOOP opens nothing", "END LOOP outer;\nEND;", "END LOOP outer;\nEND;\n"},
     {"right after a \"/\" that ends a unit a PL/SQL word reads as at a text's start, as a second run reads it",
      ";/else\nz", ";\n/\nelse z\n"},
+    {"so does a clause keyword of two words, whose blank is missing there",
+     ";/NATURAL JOIN e", ";\n/\nNATURAL\nJOIN e\n"},
     {"a CASE without END ends with its statement where that is no PL/SQL unit: the next is laid out",
      "SELECT CASE WHEN a THEN 1; SELECT 2 FROM t;", "SELECT CASE\nWHEN a THEN 1;\nSELECT 2\nFROM t;\n"},
     {"BEGIN after a declaration without its ;, indented", "\tDECLARE x NUMBER := 1 BEGIN NULL; END;",

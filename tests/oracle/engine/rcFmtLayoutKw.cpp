@@ -80,7 +80,12 @@ bool bCreated(const LayoutState *st, const char *p) {
     }
 }
 bool bPrevSepOrStart(const LayoutState *st) { return bAtUnitStart(st) || bPrevSep(st); }
-bool bPrevBlank(const LayoutState *st) { return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast)); }
+// Whether white space stands before the reading position; none right after a "/" that ended the
+// unit before, as at the text's start (NATURAL JOIN there is no clause keyword of two words).
+bool bPrevBlank(const LayoutState *st) {
+    if (st->pUnitStart != st->ssSrc && bAtUnitStart(st)) return false;
+    return bIsWhite(iPrevByte(st)) || (st->szSrc > st->ssSrc && bIsWhite(st->cLast));
+}
 // The same, or a block comment right before, for the PL/SQL words read after a blank (IS and AS,
 // WHEN MATCHED): PL/SQL reads the comment as white space.
 bool bPrevBlankOrCmt(const LayoutState *st) { return bPrevBlank(st) || st->szSrc == st->pBlockCmtEnd; }
