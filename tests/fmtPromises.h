@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formatter/rcFmtInternal.h"
+#include "formatter/rcFmtLayout.h"
 #include "formatter/rcFmtLex.h"
 #include "formatter/rcFmtTokens.h"
 
@@ -240,6 +241,18 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
     auto isWord = [bMultibyteWord](char c) { return bIsWordByte(c) || (bMultibyteWord && static_cast<unsigned char>(c) >= 0x80); };
     // "<<" opens a label; pairs are read from the left, as Oracle reads them: <<<<= is "<<", "<<", "=".
     static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", "..", "<<"};
+    // The ">>" that closes the label whose "<<" ends at p, as the layout carries a label whole: before
+    // a comment or a literal (a quoted name is read whole), within a name's bytes; null where none
+    // does. That ">>" is one token (<<>>= is "<<", ">>", "="), any other ">" one of its own.
+    auto labelClose = [&](const char *p0, const char *p, const char *pEnd, TextEnc rEnc) -> const char * {
+        const char *pStop = pEnd - p > LABEL_MAX ? p + LABEL_MAX : pEnd;
+        while (p < pStop && !(p[0] == '>' && p + 1 < pEnd && p[1] == '>')) {
+            if (bCmtAtIn(p, pEnd) || (*p != '"' && bLiteralAt(p, p0, pEnd))) return nullptr;
+            p = *p == '"' ? pQuotedEnd(p, pStop) : p + iUnitLen(p, pEnd, rEnc);
+        }
+        return p < pStop ? p : nullptr;
+    };
+    const char *pLabelClose = nullptr;
     // The end of the number at p (digits, a point, an exponent with its sign, and what glues on).
     // A quoting may begin right after the point: the number ends there (1.q'[a'b]' is 1. and a
     // literal, 1.nq'[c]' too).
@@ -282,7 +295,9 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
                     q = p + iUnitLen(p, pEnd, r.rEnc);  // a character of several bytes is one token
                     for (const char *szOp : arOps)
                         if (q == p + 1 && q < pEnd && p[0] == szOp[0] && p[1] == szOp[1]) q = p + 2;
+                    if (p == pLabelClose) q = p + 2;
                     v.emplace_back(p, q);
+                    if (q == p + 2 && p[0] == '<' && p[1] == '<') pLabelClose = labelClose(p0, q, pEnd, r.rEnc);
                 }
             }
         },

@@ -110,6 +110,8 @@ TEST(CorpusProperty, TokensReadBackSeeASplit) {
         {"prompt  a  b\nx;", "prompt a b\nx;\n", true},          {"select 'a  b' from t", "select 'a b' from t", false},
         {"x := 1.q'[a]'", "x := 1. q'[a]'", true},  // a quoting right after a number's point is no part of it
         {"x <<<<= a", "x << << = a", true},  // "<<" is one token, read from the left
+        {"<<>>=", "<<>> =", true},         {"a>>=b", "a > >= b", true},  // ">>" is a token only where it closes a label
+        {"<<l>>=", "<<l> > =", false},
     };
     for (const auto &c : arCases)
         EXPECT_EQ(c.bSame, vsTokens(c.szIn, ENC_AUTO) == vsTokens(c.szOut, ENC_AUTO)) << c.szIn << " / " << c.szOut;
