@@ -7,6 +7,7 @@
 
 #include "formatter/rStmtStyle.h"
 #include "formatter/rcFmtLex.h"
+#include "formatter/rcFmtWords.h"
 #include "runtime/psGlobals.h"
 
 // The indentation of the line on which each block comment of several lines begins, as the text
@@ -143,6 +144,8 @@ int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines
 const char *pNextWord(const char *p, const char *pEnd, size_t *pn);
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
 bool bPlsqlStart(const char *p, const char *pEnd);
+// The same where the word at p is known to be e (WORD_NONE: none of the table).
+bool bPlsqlStart(const char *p, const char *pEnd, WordId e);
 // Whether the line at p holds nothing but "/" (blanks and TABs around it allowed).
 bool bSlashLine(const char *p, const char *pEnd);
 // Whether the one-letter word at p (pEnd: where its line or the text ends at the latest) is a

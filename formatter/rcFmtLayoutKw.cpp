@@ -490,7 +490,7 @@ int32_t iStmtKindOf(LayoutState *st) {
         size_t n = 0;
         const char *p = pNextWord(st->pStmtStart, st->szTail, &n);
         const WordId e = eWordOf(p, n);
-        st->iStmtKind = bPlsqlStart(p, st->szTail)                               ? STMT_PLSQL
+        st->iStmtKind = bPlsqlStart(p, st->szTail, e)                            ? STMT_PLSQL
                         : e != WORD_NONE && (arWordDefs[e].uRoles & W_SQL) != 0 ? STMT_SQL
                                                                                  : STMT_OTHER;
     }

@@ -105,12 +105,21 @@ const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
 // that begins with a PL/SQL statement no SQL statement begins with (IF, LOOP, WHILE, FOR, CASE),
 // whose EXIT WHEN is then no EXIT command.
 bool bPlsqlStart(const char *p, const char *pEnd) {
+    // The first letters of the words a unit may begin with: any other word is looked up no further.
+    constexpr uint32_t uLetters = uFirstLettersOf(W_BLOCK_START | W_FRAGMENT) | 1u << (szWord(WORD_WITH)[0] - 'A') |
+                                  1u << (szWord(WORD_CREATE)[0] - 'A');
+    const int i = p < pEnd ? iLetter(*p) : -1;
+    const bool bMay = i >= 0 && ((uLetters >> i) & 1u) != 0;
+    return bPlsqlStart(p, pEnd, bMay ? eWordOf(p, nWordLen(p, pEnd)) : WORD_NONE);
+}
+
+bool bPlsqlStart(const char *p, const char *pEnd, WordId e) {
     if (p + 1 < pEnd && p[0] == '<' && p[1] == '<') return true;  // a label before a block
+    if (e == WORD_NONE) return false;
+    if ((arWordDefs[e].uRoles & (W_BLOCK_START | W_FRAGMENT)) != 0) return true;
+    const bool bWith = e == WORD_WITH;
+    if (!bWith && e != WORD_CREATE) return false;
     size_t n = nWordLen(p, pEnd);
-    const WordId e = eWordOf(p, n);
-    if (e != WORD_NONE && (arWordDefs[e].uRoles & (W_BLOCK_START | W_FRAGMENT)) != 0) return true;
-    bool bWith = bWordIs(p, n, szWord(WORD_WITH));
-    if (!bWith && !bWordIs(p, n, szWord(WORD_CREATE))) return false;
     for (;;) {
         p = pNextWord(p + n, pEnd, &n);
         if (bWith) return bWordIs(p, n, szWord(WORD_FUNCTION)) || bWordIs(p, n, szWord(WORD_PROCEDURE));
