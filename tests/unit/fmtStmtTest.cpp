@@ -400,6 +400,12 @@ const rFmtCase arCommentCases[] = {
      "which finds a line feed after the AND, breaks before it alike",
      "b,AND /*c */\nDROP TYPE d;", "b /*c */\n,\nAND\nDROP TYPE d;\n"},
     {"so at the text's end", "b,AND/**/", "b /**/\n,\nAND\n"},
+    {"a line comment that ends in blanks before a package's header: the header is CREATE's object",
+     "CREATE OR REPLACE\n-- comment  \nPACKAGE BODY pkg AS\nPROCEDURE p IS BEGIN NULL; END;\nEND;\n",
+     "CREATE OR REPLACE\n-- comment  \nPACKAGE BODY pkg AS\n\tPROCEDURE p IS\n\tBEGIN\n\t\tNULL;\n\tEND;\nEND;\n"},
+    {"so is one that ends in the CR of a CR LF",
+     "CREATE OR REPLACE\r\n-- comment\r\nPACKAGE BODY pkg AS\r\nPROCEDURE p IS BEGIN NULL; END;\r\nEND;\r\n",
+     "CREATE OR REPLACE\n-- comment\nPACKAGE BODY pkg AS\n\tPROCEDURE p IS\n\tBEGIN\n\t\tNULL;\n\tEND;\nEND;\n"},
 };
 
 // The second byte of a Shift_JIS character (0x40 and above) is never the start of a keyword, an

@@ -162,14 +162,18 @@ void vPutBlank(LayoutState *st) {
     st->iLineIdt = -1;
 }
 
-// A comment is found among the last ones carried by where it ends; a run of more comments than
-// those ends the walk back at the last one it knows.
+// A comment is found among the last ones carried by where it ends, also inside the white space
+// walked over: a line comment's own blanks and CR before its line feed are its last bytes. A run
+// of more comments than those ends the walk back at the last one it knows.
 const char *pPastWhiteBefore(const LayoutState *st, const char *p) {
-    for (uint32_t iPassed = 0;; ++iPassed) {
-        while (p > st->ssSrc && bIsWhite(p[-1])) --p;
-        // the comment carried last that ends here, among the last ones
+    auto iCmtEndingAt = [st](const char *q) {
         uint32_t i = 0;
-        while (i < CMT_RUN && st->arCmtEnd[i] != p) ++i;
+        while (i < CMT_RUN && st->arCmtEnd[i] != q) ++i;
+        return i;
+    };
+    for (uint32_t iPassed = 0;; ++iPassed) {
+        uint32_t i;
+        while ((i = iCmtEndingAt(p)) == CMT_RUN && p > st->ssSrc && bIsWhite(p[-1])) --p;
         if (i == CMT_RUN || iPassed == CMT_RUN) return p;
         p = st->arCmtStart[i];
     }
