@@ -105,7 +105,10 @@ int rcTrimStmt(FmtWork *pWork, const StmtStyle *rStmtStyle, size_t *pnLen) {
     const char *p = ssSrc;
     while (p < ssSrc + nAll && bIsWhite(*p)) ++p;
     if (p > ssSrc + nAll) return rcFailOverrun(pWork, SITE_LEAD_OVERRUN, nullptr);
-    pWork->iOrgIdt = iOrgIndent(ssSrc, p, rStmtStyle, pWork->iUnitLen);
+    // The first line's own TABs and blanks: those of the empty lines before it indent nothing.
+    const char *pLine = p;
+    while (pLine > ssSrc && pLine[-1] != '\n') --pLine;
+    pWork->iOrgIdt = iOrgIndent(pLine, p, rStmtStyle, pWork->iUnitLen);
     // The first line's own indentation, for a block comment that begins on it.
     const char *pIndent = p;
     while (pIndent > ssSrc && (pIndent[-1] == ' ' || pIndent[-1] == '\t')) --pIndent;

@@ -138,6 +138,7 @@ const rFmtCase arClauseCases[] = {
      "SELECT CASE\nWHEN s = 'SEND ' THEN weekend\nEND\nFROM t\n"},
     {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE\nWHEN a THEN 1 FROM t\n"},
     {"first line's indentation kept, in units", "        SELECT a FROM t", "\t\tSELECT a\n\t\tFROM t\n"},
+    {"the blanks of empty lines before the first line indent nothing", "\n    \n\t\n  SELECT a FROM t", "SELECT a\nFROM t\n"},
     {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},
     {"the row limit of a query begins its line", "SELECT a FROM t ORDER BY a FETCH FIRST 5 ROWS ONLY",
      "SELECT a\nFROM t\nORDER BY a\nFETCH FIRST 5 ROWS ONLY\n"},
