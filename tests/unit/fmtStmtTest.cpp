@@ -565,6 +565,8 @@ const rFmtCase arCommandSetCases[] = {
     {"and one after a \";\" a CASE scan copies", "BEGIN END CASE H;/'';R CREATE", "BEGIN\nEND CASE H;/'';R CREATE\n"},
     {"a \"/\" after nothing but a comment keeps what follows on its line: a second run would read a \"/\" line",
      "/**//ELSE", "/**/ / ELSE\n"},
+    {"so does one right after a \";\" in a branch that is never compiled, which is copied as it is",
+     "BEGIN $IF FALSE $THEN x;/$END END;", "BEGIN\n\t$IF FALSE $THEN\n\t\tx;/ $END\nEND;\n"},
     {"so does a lone L, which would be LIST, before a comma", "a;\n  l, b", "a;\nl , b\n"},
     {"and L with its line numbers", "L 2 5 CREATE TABLE t (a int)", "L 2 5 CREATE TABLE t (a int)\n"},
     {"and after a \";\" inside a part of a statement that is no PL/SQL unit: the tool ends that "

@@ -163,10 +163,14 @@ bool bSqlStmt(LayoutState *st);  // (with the rules, below)
 bool bPlsqlUnit(LayoutState *st);
 
 // Whether the "/" at the reading position would end its line, for the tool, where a line break
-// follows it: it begins its line, or only comments stand before it since the statement began,
-// where the script finder reads a "/" line after them (/**/ / is a "/" line for it).
+// follows it: it begins its line, or only comments stand before it since the statement began, or
+// only blanks since a ";" (a scan copies it there), where the script finder reads a "/" line after
+// them (/**/ / and x;/ are "/" lines for it).
 bool bSlashMayEndLine(const LayoutState *st) {
     if (st->iLineIdt >= 0) return true;
+    const char *q = st->szSrc;
+    while (q > st->ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
+    if (q > st->ssSrc && q[-1] == ';') return true;
     size_t n = 0;
     return pNextWord(st->pStmtStart, st->szTail, &n) == st->szSrc;
 }
