@@ -259,6 +259,39 @@ TEST(CorpusProperty, KeywordCaseChangesOnlyTheLettersOfKeywords) {
     EXPECT_GT(nChanged, 100);
 }
 
+// The white space at a line's end and the form of the line end decide no layout: every text with
+// two blanks and a CR before each line feed formats as it does without, but for those bytes at its
+// lines' ends (inside a literal or a comment too, which keep them).
+TEST(CorpusProperty, LineEndsAndTheirBlanksDecideNoLayout) {
+    auto sLinesTrimmed = [](const std::string &s) {
+        std::string r;
+        size_t nWhite = 0;
+        for (char c : s) {
+            if (c == '\n') {
+                r.resize(r.size() - nWhite);
+                nWhite = 0;
+            } else {
+                nWhite = c == ' ' || c == '\t' || c == '\r' ? nWhite + 1 : 0;
+            }
+            r += c;
+        }
+        return r;
+    };
+    int nTexts = 0;
+    vForEachCorpusText([&](const fs::path &p, size_t iText, const std::string &sIn) {
+        const Formatted r = rFormat(sIn);
+        if (sInk(sIn).empty() || r.rc != RC_OK) return;
+        ++nTexts;
+        std::string sWide;
+        for (char c : sIn) sWide += c == '\n' ? std::string("  \r\n") : std::string(1, c);
+        const Formatted rWide = rFormat(sWide);
+        const std::string sWhat = p.filename().string() + " text " + std::to_string(iText);
+        ASSERT_EQ(RC_OK, rWide.rc) << sWhat;
+        EXPECT_TRUE(sLinesTrimmed(r.sOut) == sLinesTrimmed(rWide.sOut)) << sWhat << ": the layout changed";
+    });
+    EXPECT_GT(nTexts, 100);
+}
+
 // Blank lines kept change nothing but the empty lines: without them the text is the one of
 // blank lines dropped, and a second run keeps the same ones.
 TEST(CorpusProperty, BlankLinesKeptAddOnlyEmptyLines) {
