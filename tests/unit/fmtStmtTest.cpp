@@ -565,6 +565,8 @@ const rFmtCase arCommandSetCases[] = {
     {"and one after a \";\" a CASE scan copies", "BEGIN END CASE H;/'';R CREATE", "BEGIN\nEND CASE H;/'';R CREATE\n"},
     {"a \"/\" after nothing but a comment keeps what follows on its line: a second run would read a \"/\" line",
      "/**//ELSE", "/**/ / ELSE\n"},
+    {"a division sign on the line after a block comment is measured with its blank, as it is written",
+     "x := f(a/*c*/\n/bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb);", "x := f(\n\ta /*c*/\n\t/ bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\n);\n"},
     {"so does one right after a \";\" in a branch that is never compiled, which is copied as it is",
      "BEGIN $IF FALSE $THEN x;/$END END;", "BEGIN\n\t$IF FALSE $THEN\n\t\tx;/ $END\nEND;\n"},
     {"so does a lone L, which would be LIST, before a comma", "a;\n  l, b", "a;\nl , b\n"},

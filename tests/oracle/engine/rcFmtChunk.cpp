@@ -141,10 +141,11 @@ inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {
 }
 
 // The step at a "-" or "/" (p in the text [pStart, pEnd)): a comment, an operator, or the "/"
-// after ";" or a line end, which is the terminator.
+// right after ";", which is the terminator; one that begins a line (after a block comment's line
+// feed) is the division sign, as the layout reads it.
 inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *pEnd, char cOut) {
     if (!bCmtAt(p)) {
-        const bool bOperator = *p == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || (p[-1] != ';' && p[-1] != '\n');
+        const bool bOperator = *p == '-' ? nOperatorIn(p, pStart) != 0 : p == pStart || p[-1] != ';';
         return bOperator ? rOperatorStep(p, 1, cOut) : MetricStep{STEP_OTHER, p + 1, 0};
     }
     bool bClosed = false;
