@@ -90,6 +90,8 @@ TEST(Tokens, CommandsAndUnitsCarriedWhole) {
         {"so does a piece of a unit that begins with IF, LOOP, WHILE or FOR: its EXIT is no command",
          "while a loop\nfetch c;\nexit when b;\nend loop;\n/\nrem done",
          "^W[while] _W[a] _W[loop] ^W[fetch] _W[c] P[;] ^W[exit] _W[when] _W[b] P[;] ^W[end] _W[loop] P[;] ^M[/\n] ^M[rem done]"},
+        {"ARCHIVE LOG is a command where LOG stands on its line: a comment that runs past the line is no "
+         "command's", "archive /* a\n*/ log;", "^W[archive] _B[/* a\n*/] _W[log] P[;]"},
         {"a wrapped unit to its slash line", "create or replace package p wrapped\na000000\n'x\n/\n",
          "^U[create or replace package p wrapped\na000000\n'x\n] ^M[/\n]"},
         {"a Java source", "create java source named \"A\" as class A { /* */ }\n/\n",

@@ -85,8 +85,11 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
         return !bWordIn(q, nNext, arSqlSets);
     }
     if (bWordIs(p, n, szWord(WORD_ARCHIVE))) {
+        // LOG on the command's own line: the line ends the command, and a comment that runs past
+        // it would be read otherwise in the text after the command.
+        const char *pLf = static_cast<const char *>(std::memchr(p + n, '\n', static_cast<size_t>(pEnd - (p + n))));
         size_t nNext = 0;
-        const char *q = pNextWord(p + n, pEnd, &nNext);
+        const char *q = pNextWord(p + n, pLf != nullptr ? pLf : pEnd, &nNext);
         return bWordIs(q, nNext, szWord(WORD_LOG));
     }
     return false;
