@@ -623,6 +623,11 @@ const rFmtCase arConstructCases[] = {
     {"and in MERGE",
      "MERGE INTO t USING s ON (t.id = s.id) WHEN MATCHED THEN UPDATE SET end = s.y;",
      "MERGE\nINTO t\nUSING s\nON (t.id = s.id)\nWHEN MATCHED THEN UPDATE\nSET end = s.y;\n"},
+    {"and in EXPLAIN PLAN, GRANT and the other statements of SQL",
+     "EXPLAIN PLAN FOR SELECT begin, end FROM periods WHERE loop = 1;\nGRANT SELECT ON loop TO x;\n"
+     "BEGIN COMMIT; IF a THEN ROLLBACK; END IF; END;",
+     "EXPLAIN PLAN FOR SELECT begin\n, end\nFROM periods\nWHERE loop = 1;\nGRANT SELECT\nON loop TO x;\n"
+     "BEGIN\n\tCOMMIT;\n\tIF a THEN\n\t\tROLLBACK;\n\tEND IF;\nEND;\n"},
     {"after a SQL statement's \";\" the block words are PL/SQL's again",
      "SELECT a INTO b FROM t; IF b > 0 THEN BEGIN c; END; END IF;",
      "SELECT a\nINTO b\nFROM t;\nIF b > 0 THEN\n\tBEGIN\n\t\tc;\n\tEND;\nEND IF;\n"},

@@ -428,7 +428,7 @@ void vBlockEnd(LayoutState *st, int32_t n) {
 // What the statement being read is, read once a statement where it is asked: a PL/SQL unit, as
 // the script finder tells one (it reads such a unit up to its "/" line; every other statement
 // ends at its ";"), or SQL: it begins with a word of W_SQL (SELECT, INSERT, UPDATE, DELETE, MERGE,
-// CREATE, ALTER, DROP, WITH).
+// CREATE, ALTER, DROP, WITH, EXPLAIN, GRANT, COMMIT and the other statements of SQL).
 enum : int32_t { STMT_OTHER, STMT_SQL, STMT_PLSQL };
 int32_t iStmtKindOf(LayoutState *st) {
     if (st->iStmtKind < 0) {
