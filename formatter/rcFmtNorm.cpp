@@ -41,9 +41,23 @@ inline bool bBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 constexpr auto arBlockWords = arWordsWith<W_MOVES>();
 constexpr size_t nParenWordMax = nLongestWith(W_PAREN);
 
-template <size_t N>
-size_t nWordAt(const char *p, const std::array<const char *, N> &arWords) {
-    return nWordOfList(p, arWords.data(), N);
+// The length of the block header szWord (in capitals) where the text at p begins with it, else 0.
+// The words of a phrase (PACKAGE BODY) may stand on two lines: the flattening, after the moves,
+// turns that line feed into the blank that the layout reads.
+size_t nHeaderLen(const char *p, const char *szWord) {
+    size_t n = 0;
+    while (szWord[n] != '\0' && (iFold(p[n]) == static_cast<uint8_t>(szWord[n]) || (szWord[n] == ' ' && p[n] == '\n'))) ++n;
+    return szWord[n] == '\0' ? n : 0;
+}
+// The length of the block header that begins at p and ends a word there, else 0.
+size_t nBlockWordAt(const char *p) {
+    const int c = iFold(*p);
+    for (const char *szWord : arBlockWords) {
+        if (szWord[0] != c) continue;
+        const size_t n = nHeaderLen(p, szWord);
+        if (n != 0) return bWordEndsAt(p + n) ? n : 0;
+    }
+    return 0;
 }
 
 // Records the failure site, and the position for the dump where one is known.
@@ -535,7 +549,7 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, const char *pLine
         size_t n = std::strlen(szWord);
         if (iFold(e[-1]) != szWord[n - 1] || static_cast<size_t>(e - ssSrc) < n) continue;  // its last letter first
         char *w = e - n;
-        if (nKwLen(w, szWord) == n && bHeaderMayStandAt(ssSrc, w, pCmtEnd)) return w;
+        if (nHeaderLen(w, szWord) == n && bHeaderMayStandAt(ssSrc, w, pCmtEnd)) return w;
     }
     return nullptr;
 }
@@ -601,7 +615,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
             if (p[0] == '-' && bMinusBefore(pWork->ssSrc, h)) break;  // the comments begin at p
             pFirst = h;
             if (h == row.pLast && row.pFirst != row.pLast && (*ppLineCmtEnd == nullptr || *ppLineCmtEnd <= row.pFirst))
-                h = pFirst = row.pFirst + nWordAt(row.pFirst, arBlockWords) + 1;
+                h = pFirst = row.pFirst + nBlockWordAt(row.pFirst) + 1;
         }
         rc = rcStrSwap(pFirst, p, pWord);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pFirst);
@@ -616,7 +630,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     if (pMoved != nullptr && bIsWhite(pMoved[nWord])) {
         const char cWhite = pMoved[nWord];
         pMoved[nWord] = ' ';
-        if (nWordAt(pMoved, arBlockWords) > nWord)
+        if (nBlockWordAt(pMoved) > nWord)
             *ppNext = pMoved;
         else
             pMoved[nWord] = cWhite;
@@ -848,7 +862,7 @@ int rcMoveComments(FmtWork *pWork) {
         // is never overwritten either.
         size_t nWord = 0;
         if (p != pUnitEnd && bHeaderMayStandAt(ssSrc, p, pCmtEnd))
-            nWord = nWordAt(p, arBlockWords);
+            nWord = nBlockWordAt(p);
         if (nWord != 0) {
             rc = rcMoveHeaderComments(pWork, p, nWord, pCmtEnd, &pLineCmtEnd, &p);
         } else if (bLiteralAt(p, ssSrc, szTail)) {
