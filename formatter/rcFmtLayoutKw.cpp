@@ -309,7 +309,8 @@ void vScanCondition(LayoutState *st, const char *szThen = szWord(WORD_THEN)) {
 // follows). Nested CASEs are counted, and so are the IFs and LOOPs of a CASE statement's branches:
 // their END IF and END LOOP close nothing, while the END of a CASE expression right before the
 // LOOP of a FOR or WHILE (1 .. CASE ... END LOOP) is the CASE's. Without its END it copies to the
-// end of the text, or of the statement where that is no PL/SQL unit (its ";" ends it for the tool).
+// end of the text, or of its statement where the tool ends that: at a SQL statement's ";", at a
+// PL/SQL unit's where a "/" follows.
 void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1, nOpenIfs = 0, nOpenLoops = 0;
@@ -318,7 +319,9 @@ void vScanCase(LayoutState *st) {
         if (bScanCarry(st)) continue;
         const char *p = st->szSrc;
         int c = iByteAt(p);
-        if (c == ';' && !bPlsqlUnit(st)) return;  // the statement ends here, its CASE without END
+        // The statement ends here, its CASE without END, where the tool ends it: at the ";" of a
+        // SQL statement, or of a PL/SQL unit where a "/" follows (the terminator's rule then).
+        if (c == ';' && (!bPlsqlUnit(st) || bSlashAhead(p + 1, st->szTail))) return;
         if (bAtWordStart(st) && (iFold(c) == 'I' || iFold(c) == 'L')) {
             const int32_t n = iWordLen(st, szWord(iFold(c) == 'I' ? WORD_IF : WORD_LOOP));
             if (n > 0) {
