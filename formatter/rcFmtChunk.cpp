@@ -155,6 +155,9 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
     } else {  // the indentation of a block comment's further lines is the layout's to move
         r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
     }
+    // A comment moved in front of a comma right after a ";" took a blank with it, which the layout
+    // does not write (it breaks the line after the ";") and a second run finds no more.
+    if (p - pStart >= 2 && p[-1] == ' ' && p[-2] == ';') --r.nBlanks;
     return r;
 }
 

@@ -337,6 +337,8 @@ const rFmtCase arCommentCases[] = {
     {"PACKAGE and BODY on two lines are the header the layout reads",
      "CREATE OR REPLACE PACKAGE\nBODY /* c */ p IS\nEND p;\n/\nPACKAGE\nBODY/**/U",
      "CREATE OR REPLACE\n/* c */\nPACKAGE BODY p IS\nEND p;\n/\n/**/PACKAGE BODY U\n"},
+    {"a comment moved in front of a comma after a \";\" in a CASE scan leaves no blank after the \";\"",
+     "BEGIN x := CASE WHEN a THEN b;, /*c*/ x END; END;", "BEGIN\n\tx := CASE\n\tWHEN a THEN b;/*c*/, x\n\tEND;\nEND;\n"},
     {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */\nPROCEDURE p\n"},
     {"a header word that ends a line comment stays in it", "x -- see PROCEDURE\nFUNCTION -- c\nf",
      "x -- see PROCEDURE\n-- c\nFUNCTION f\n"},
@@ -881,6 +883,11 @@ TEST(FmtOptions, CommaAndSizeThresholds) {
     const char szMoved[] = "SELECT f(x,/*a*/,/*b*/ b) FROM t";
     EXPECT_EQ("SELECT f(x /*a*/ /*b*/, , b)\nFROM t\n", rFormat(szMoved, "\t", 14, 19).sOut);
     EXPECT_EQ("SELECT f(\n\tx /*a*/ /*b*/\n\t,\n\t, b\n)\nFROM t\n", rFormat(szMoved, "\t", 14, 18).sOut);
+    // A comment moved in front of a comma after a ";" takes a blank with it; no size counts it,
+    // as the layout breaks the line after the ";".
+    const char szAfterSemi[] = "(aaaa;,/*aaaaaa*/ aa+aa+aa+aa+aa+aa+aa)";
+    EXPECT_EQ("(aaaa;\n/*aaaaaa*/, aa + aa + aa + aa + aa + aa + aa)\n", rFormat(szAfterSemi).sOut);
+    EXPECT_EQ("(\n\taaaa;\n\t/*aaaaaa*/\n\t, aa + aa + aa + aa + aa + aa + aa\n)\n", rFormat(szAfterSemi, "\t", 14, 49).sOut);
 }
 
 // Line ends: those the layout writes and those between tokens come out as asked (LF or CR LF),

@@ -177,12 +177,13 @@ bool bSlashMayEndLine(const LayoutState *st) {
 
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
-// blank beside another is dropped. A "/" that begins its line keeps what follows on it, as the
+// blank beside another, or after a ";" (a comment moved in front of a comma there takes a blank
+// with it, which a second run finds no more), is dropped. A "/" that begins its line keeps what follows on it, as the
 // division sign does outside the scans.
 void vScanByte(LayoutState *st) {
     char c = *st->szSrc;
-    if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0)) {
-        st->szSrc += 1;  // no two blanks in a row, none at the start of a line
+    if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0 || iPrevByte(st) == ';')) {
+        st->szSrc += 1;  // no two blanks in a row, none at the start of a line nor after a ";"
         return;
     }
     if (c == '/') {
