@@ -190,6 +190,18 @@ inline bool bAfterOperator(const char *pStart, const char *p, const char *pCmtEn
     return p != pCmtEnd && !(p[-1] == '*' && bQualifiedStarAt(p - 1, pStart));
 }
 
+// Whether the word at p is the whole name of a label: "<<" before it and ">>" after it, white
+// space between allowed. The layout carries a label whole, so no line break goes in before its
+// name (<<execute>>: a label's name may be a line keyword that is no reserved word).
+bool bLabelWordAt(const char *pStart, const char *p, const char *pEnd) {
+    const char *q = p;
+    while (q > pStart && bIsWhite(q[-1])) --q;
+    if (q - pStart < 2 || q[-1] != '<' || q[-2] != '<') return false;
+    const char *e = pClassRunEnd(p, pEnd, CC_INWORD);
+    while (e < pEnd && bIsWhite(*e)) ++e;
+    return pEnd - e >= 2 && e[0] == '>' && e[1] == '>';
+}
+
 inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
 
 // Whether the opening parenthesis at s directly follows one of the listed words that has white
@@ -335,7 +347,7 @@ struct SqueezeWalk {
     // as the squeezed text will have it (the byte after the keyword is read before the squeeze
     // has written it, so no blank may go in before a "(" after a line keyword).
     bool bLineBreakAt(const char *p) const {
-        return bFlat && bLineKeywordPairAt(p) && nLineKeywordSqueezed(p, sEnd) != 0;
+        return bFlat && bLineKeywordPairAt(p) && nLineKeywordSqueezed(p, sEnd) != 0 && !bLabelWordAt(sStart, p, sEnd);
     }
     // The byte c at s copied as it is, and the white space after it squeezed at once (most often
     // a lone blank before a word, an operator, a literal, a comment or "(", which stays): true
@@ -358,7 +370,8 @@ struct SqueezeWalk {
 template <bool bFlat>
 inline void SqueezeWalk<bFlat>::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
-    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
+    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0 && !bLabelWordAt(sStart, s, sEnd))
+        vPut(' ');
     if (out.n > 0 && out.p[out.n - 1] == ' ' && bLineBreakAt(s)) out.p[out.n - 1] = '\n';
     // A lone blank before a word stays as it is: the run goes on past it, and past what the
     // steps would copy as it is before a lone blank and a word; a blank the flattening makes a
@@ -907,7 +920,7 @@ int rcFlatten(FmtWork *pWork) {
         if (bIsWordByte(*p) && *p != 'q' && *p != 'Q') {
             // S, E, C, A or D: a statement keyword begins here only after a blank; any other
             // word is passed whole.
-            size_t nWord = p > ssSrc && p[-1] == ' ' ? nLineKeywordAt(p) : 0;
+            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) ? nLineKeywordAt(p) : 0;
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;

@@ -187,6 +187,18 @@ inline bool bAfterOperator(const char *pStart, const char *p, const char *pCmtEn
     return p != pCmtEnd && !(p[-1] == '*' && bQualifiedStarAt(p - 1, pStart));
 }
 
+// Whether the word at p is the whole name of a label: "<<" before it and ">>" after it, white
+// space between allowed. The layout carries a label whole, so no line break goes in before its
+// name (<<execute>>: a label's name may be a line keyword that is no reserved word).
+bool bLabelWordAt(const char *pStart, const char *p, const char *pEnd) {
+    const char *q = p;
+    while (q > pStart && bIsWhite(q[-1])) --q;
+    if (q - pStart < 2 || q[-1] != '<' || q[-2] != '<') return false;
+    const char *e = pClassRunEnd(p, pEnd, CC_INWORD);
+    while (e < pEnd && bIsWhite(*e)) ++e;
+    return pEnd - e >= 2 && e[0] == '>' && e[1] == '>';
+}
+
 inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
 
 // Whether the opening parenthesis at s directly follows one of the listed words that has white
@@ -335,7 +347,8 @@ struct SqueezeWalk {
 // A run that needs no look of its own at each byte (pPlainRunEnd) up to e.
 inline void SqueezeWalk::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
-    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0) vPut(' ');
+    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0 && !bLabelWordAt(sStart, s, sEnd))
+        vPut(' ');
     // A lone blank before a word stays as it is: the run goes on past it.
     while (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
     vCopyTo(e);
@@ -671,7 +684,7 @@ int rcFlatten(FmtWork *pWork) {
         if (bIsWordByte(*p) && *p != 'q' && *p != 'Q') {
             // S, E, C, A or D: a statement keyword begins here only after a blank; any other
             // word is passed whole.
-            size_t nWord = p > ssSrc && p[-1] == ' ' ? nLineKeywordAt(p) : 0;
+            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) ? nLineKeywordAt(p) : 0;
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;
