@@ -206,6 +206,8 @@ const rFmtCase arBlockCases[] = {
     {"label copied whole", "BEGIN <<l1>> NULL; END;", "BEGIN\n\t<<l1>> NULL;\nEND;\n"},
     {"a label named like a line keyword stays whole", "BEGIN <<execute>> NULL; << show\n>> NULL; END;",
      "BEGIN\n\t<<execute>> NULL;\n\t<< show >> NULL;\nEND;\n"},
+    {"... and one whose text holds a line keyword among other words keeps its \">>\"",
+     "BEGIN <<a show>> NULL; END;", "BEGIN\n\t<<a\nshow>> NULL;\nEND;\n"},
     {"a quoted name inside a label is read whole", "BEGIN <<\"a>>b\">> NULL; END;", "BEGIN\n\t<<\"a>>b\">> NULL;\nEND;\n"},
     {"a literal after \"<<\" is no label's: its bytes stay", "x := a <<q'#'>>;#' || '>>;';",
      "x := a << q'#'>>;#' || '>>;';\n"},
