@@ -152,6 +152,9 @@ inline MetricStep rDashSlashStep(const char *pStart, const char *p, const char *
         // The carriage returns before its line feed count for nothing: the output writes that
         // line end as it is asked for, whatever the text had.
         for (const char *c = r.q - 1; c > p && c[-1] == '\r'; --c) --r.nBlanks;
+        // A blank after its line feed (a header moved behind it left its blank there) stands at
+        // the start of a line, where the layout writes none.
+        if (r.q < pEnd && *r.q == ' ') --r.nBlanks;
     } else {  // the indentation of a block comment's further lines is the layout's to move
         r.nBlanks -= static_cast<int32_t>(nLineIndentsIn(p, r.q));
     }

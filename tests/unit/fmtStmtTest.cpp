@@ -892,6 +892,11 @@ TEST(FmtOptions, CommaAndSizeThresholds) {
     const char szAfterSemi[] = "(aaaa;,/*aaaaaa*/ aa+aa+aa+aa+aa+aa+aa)";
     EXPECT_EQ("(aaaa;\n/*aaaaaa*/, aa + aa + aa + aa + aa + aa + aa)\n", rFormat(szAfterSemi).sOut);
     EXPECT_EQ("(\n\taaaa;\n\t/*aaaaaa*/\n\t, aa + aa + aa + aa + aa + aa + aa\n)\n", rFormat(szAfterSemi, "\t", 14, 49).sOut);
+    // A header that a line comment's move put behind it leaves its blank after that comment's line
+    // feed, at the start of a line, where the layout writes none and no size counts it.
+    const char szAfterLineCmt[] = "(aaaa Package -- c\n, bb, cc)";
+    EXPECT_EQ("(aaaa\n-- c\nPackage, bb, cc)\n", rFormat(szAfterLineCmt, "\t", 14, 26).sOut);
+    EXPECT_EQ("(\n\taaaa\n\t-- c\n\tPackage\n\t, bb\n\t, cc\n)\n", rFormat(szAfterLineCmt, "\t", 14, 25).sOut);
 }
 
 // Line ends: those the layout writes and those between tokens come out as asked (LF or CR LF),
