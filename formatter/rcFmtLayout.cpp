@@ -351,8 +351,8 @@ const char *pLabelEnd(const LayoutState *st) {
     const char *p = st->szSrc + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
     // a quoted name inside (<<"a>>b">>) is read whole
     while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
-        if (bCmtAt(p) || (*p == '\n' && nLineKeywordAt(p + 1) == 0) || (*p != '"' && bLiteralAt(p, st->ssSrc, st->szTail)))
-            return nullptr;
+        const bool bLineEnd = *p == '\n' && nLineKeywordAt(p + 1) == 0;  // one of the author's
+        if (bCmtAt(p) || bLineEnd || (*p != '"' && bLiteralAt(p, st->ssSrc, st->szTail))) return nullptr;
         p = *p == '"' ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
     }
     return p < pStop ? p + 2 : nullptr;

@@ -197,8 +197,8 @@ bool bSlashMayEndLine(const LayoutState *st) {
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
 // gets the blank after it (one that a comment moved in front of a word has none yet), and a
 // blank beside another, or after a ";" (a comment moved in front of a comma there takes a blank
-// with it, which a second run finds no more), is dropped. A "/" that begins its line keeps what follows on it, as the
-// division sign does outside the scans.
+// with it, which a second run finds no more), is dropped. A "/" that begins its line keeps what
+// follows on it, as the division sign does outside the scans.
 void vScanByte(LayoutState *st) {
     char c = *st->szSrc;
     if (c == ' ' && (st->nTrailWhite > 0 || st->iLineIdt >= 0 || iPrevByte(st) == ';')) {

@@ -46,8 +46,11 @@ constexpr size_t nParenWordMax = nLongestWith(W_PAREN);
 // turns that line feed into the blank that the layout reads.
 size_t nHeaderLen(const char *p, const char *szWord) {
     size_t n = 0;
-    while (szWord[n] != '\0' && (iFold(p[n]) == static_cast<uint8_t>(szWord[n]) || (szWord[n] == ' ' && p[n] == '\n'))) ++n;
-    return szWord[n] == '\0' ? n : 0;
+    for (; szWord[n] != '\0'; ++n) {
+        const bool bSame = iFold(p[n]) == static_cast<uint8_t>(szWord[n]) || (szWord[n] == ' ' && p[n] == '\n');
+        if (!bSame) return 0;
+    }
+    return n;
 }
 // The length of the block header that begins at p and ends a word there, else 0.
 size_t nBlockWordAt(const char *p) {
@@ -346,8 +349,11 @@ struct SqueezeWalk {
     // Whether the flattening puts a line feed for the blank before p: a line keyword begins at p,
     // as the squeezed text will have it (the byte after the keyword is read before the squeeze
     // has written it, so no blank may go in before a "(" after a line keyword).
-    bool bLineBreakAt(const char *p) const {
-        return bFlat && bLineKeywordPairAt(p) && nLineKeywordSqueezed(p, sEnd) != 0 && !bLabelWordAt(sStart, p, sEnd);
+    bool bLineBreakAt(const char *p) const { return bFlat && bLineKeywordPairAt(p) && bLineKeywordAt(p); }
+    // Whether a line keyword begins at p, as the squeezed text will have it, that gets a line of
+    // its own: not a label's name, which the layout carries with its label.
+    bool bLineKeywordAt(const char *p) const {
+        return nLineKeywordSqueezed(p, sEnd) != 0 && !bLabelWordAt(sStart, p, sEnd);
     }
     // The byte c at s copied as it is, and the white space after it squeezed at once (most often
     // a lone blank before a word, an operator, a literal, a comment or "(", which stays): true
@@ -370,8 +376,7 @@ struct SqueezeWalk {
 template <bool bFlat>
 inline void SqueezeWalk<bFlat>::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
-    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && nLineKeywordSqueezed(s, sEnd) != 0 && !bLabelWordAt(sStart, s, sEnd))
-        vPut(' ');
+    if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && bLineKeywordAt(s)) vPut(' ');
     if (out.n > 0 && out.p[out.n - 1] == ' ' && bLineBreakAt(s)) out.p[out.n - 1] = '\n';
     // A lone blank before a word stays as it is: the run goes on past it, and past what the
     // steps would copy as it is before a lone blank and a word; a blank the flattening makes a
