@@ -582,6 +582,32 @@ bool bMinusBefore(const char *ssSrc, const char *p) {
     return p > ssSrc && p[-1] == '-';
 }
 
+// The comments that moved in front of the header word at p (now at pWord) move on in front of
+// every header word that stands right before them, so that a second run finds none after a
+// header: in front of the first of the row at once. A row that comments moved in front of before
+// holds no other place to stop than its first header: the walk goes from its last header to its
+// second at once (while no line comment stepped over, ending at pLineCmtEnd, ends inside the
+// row, which no header move leaves there). *ppFirst receives where the comments now begin.
+int rcMoveBeforeRow(FmtWork *pWork, char *p, char *pWord, const char *pCmtEnd, const char *pLineCmtEnd,
+                    char **ppFirst) {
+    HeaderRow &row = pWork->rHeaderRow;
+    char *pFirst = p;  // the first header of the row, before the comments move
+    for (char *h = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, pLineCmtEnd); h != nullptr;
+         h = pHeaderBefore(pWork->ssSrc, h, pCmtEnd, pLineCmtEnd)) {
+        if (h > pWork->ssSrc && h[-1] == ' ') h[-1] = '\n';
+        if (p[0] == '-' && bMinusBefore(pWork->ssSrc, h)) break;  // the comments begin at p
+        pFirst = h;
+        if (h == row.pLast && row.pFirst != row.pLast && (pLineCmtEnd == nullptr || pLineCmtEnd <= row.pFirst))
+            h = pFirst = row.pFirst + nBlockWordAt(row.pFirst) + 1;
+    }
+    int rc = rcStrSwap(pFirst, p, pWord);
+    if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pFirst);
+    row.pFirst = pFirst + (pWord - p);
+    row.pLast = pWord;
+    *ppFirst = pFirst;
+    return RC_OK;
+}
+
 // A block header at p (its word nWord bytes long) goes on a line of its own, and the comments
 // right after it move in front of it. *ppNext receives where the walk goes on. *ppLineCmtEnd is
 // the end of the last line comment stepped over, where it now stands: the header's comments
@@ -605,7 +631,6 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
     // would put it into an unclosed comment or after the final line feed.
     *ppNext = q;
     char *pMoved = nullptr;  // where the word stands once its own comments moved in front of it
-    HeaderRow &row = pWork->rHeaderRow;
     if (q != pAfter && q < szTail && !(pAfter[0] == '-' && bMinusBefore(pWork->ssSrc, p))) {
         int rc = rcStrSwap(p, pAfter, q);
         if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, p);
@@ -621,25 +646,8 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         }
         if (pWord[-1] == ' ') pWord[-1] = '\n';
         pMoved = pWord;
-        // They move on in front of every header word that stands right before them, so that a
-        // second run finds none after a header: in front of the first of the row at once.
-        // A row that comments moved in front of before holds no other place to stop than its
-        // first header: the walk goes from its last header to its second at once (while no line
-        // comment stepped over ends inside the row, which no header move leaves there).
-        char *pFirst = p;  // the first header of the row, before the comments move
-        for (char *h = pHeaderBefore(pWork->ssSrc, p, pCmtEnd, *ppLineCmtEnd); h != nullptr;
-             h = pHeaderBefore(pWork->ssSrc, h, pCmtEnd, *ppLineCmtEnd)) {
-            if (h > pWork->ssSrc && h[-1] == ' ') h[-1] = '\n';
-            if (p[0] == '-' && bMinusBefore(pWork->ssSrc, h)) break;  // the comments begin at p
-            pFirst = h;
-            if (h == row.pLast && row.pFirst != row.pLast && (*ppLineCmtEnd == nullptr || *ppLineCmtEnd <= row.pFirst))
-                h = pFirst = row.pFirst + nBlockWordAt(row.pFirst) + 1;
-        }
-        rc = rcStrSwap(pFirst, p, pWord);
-        if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pFirst);
-        row.pFirst = pFirst + (pWord - p);
-        row.pLast = pWord;
-        pAfter = pFirst;
+        rc = rcMoveBeforeRow(pWork, p, pWord, pCmtEnd, *ppLineCmtEnd, &pAfter);
+        if (rc != RC_OK) return rc;
     }
     if (nLineCmtEnd != 0) *ppLineCmtEnd = pAfter + nLineCmtEnd;  // the comments begin at pAfter
     // A PACKAGE whose comments stood before BODY now begins PACKAGE BODY (with a blank between
