@@ -61,12 +61,13 @@ bool bOneLetterCmd(const char *p, const char *pEnd) {
 namespace {
 
 // Whether the word at p (n bytes, at a line start where no statement is read) is a command. A
-// command word stands alone: white space, ";", ",", an operator or the end of the text follows it
-// (the layout writes a blank before an operator and a line end before a comma, and a second run
-// would find the command there).
+// command word stands alone: white space, ";", ",", a parenthesis, an operator or the end of the
+// text follows it (the layout writes a blank before an operator and before the "(" after some
+// words, and a line end before a comma or a ")", and a second run would find the command there).
 bool bCmdWord(const char *p, size_t n, const char *pEnd) {
     if (n == 0) return false;
-    if (!(bWordEndsIn(p + n, pEnd) || p[n] == ';' || p[n] == ',' || (n == 1 && iFold(*p) == 'C'))) return false;
+    const bool bAlone = bWordEndsIn(p + n, pEnd) || p[n] == ';' || p[n] == ',' || p[n] == '(' || p[n] == ')';
+    if (!(bAlone || (n == 1 && iFold(*p) == 'C'))) return false;
     const int iFirst = iLetter(*p);
     for (const int8_t *pi = iFirst >= 0 ? rCmdsByLetter.ar[iFirst] : nullptr; pi != nullptr && *pi >= 0; ++pi) {
         const WordDef &cmd = arWordDefs[arCmdIds[*pi]];
