@@ -264,10 +264,13 @@ void vNoteCmt(LayoutState *st, const char *pEnd) {
 }
 }  // namespace
 
+// A line comment runs up to its line feed. No character of several bytes holds a line feed in
+// any encoding the text is read in (a trail byte is 0x40 or more), so none is looked at.
 void vCarryLineCmt(LayoutState *st) {
     vBlankBeforeCmt(st);
-    const char *p = st->szSrc + 2;
-    while (p < st->szTail && *p != '\n') p += iCharLen(st, p);
+    const char *p = st->szSrc + 2;  // past "--"
+    const char *pLf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(st->szTail - p)));
+    p = pLf != nullptr ? pLf : st->szTail;
     vNoteCmt(st, p);
     vCopy(st, p - st->szSrc, true);
 }
