@@ -46,6 +46,7 @@ struct rIdtFrame {
 // many IFs without a THEN (prose has them) is read once, not once an IF.
 struct ThenLook {
     const char *pFrom, *pStop, *pFound;
+    bool bCase;  // a CASE stands in [pFrom, pStop): a look from inside it would end at its THEN
 };
 enum { THEN_LOOKS = 3 };
 
@@ -205,6 +206,9 @@ void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
+// The end of the label "<<name>>" at p, or null where "<<" begins none there.
+const char *pLabelEndAt(const LayoutState *st, const char *p);
+inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st->szSrc); }
 
 // The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other;
 // and that bit of every byte.

@@ -141,12 +141,13 @@ void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t
 }
 
 // ---------------------------------------------------------------------------------------------
-// Scans. Inside both, literals, comments and double-byte characters are carried whole as the
-// walk carries them; nothing inside them ends the scan or gets a line break, and a line comment's
-// newline is handled as any newline.
+// Scans. Inside both, literals, comments, labels and double-byte characters are carried whole as
+// the walk carries them; nothing inside them ends the scan or gets a line break, and a line
+// comment's newline is handled as any newline.
 
 // Carries the unit at the reading position when it is a literal, a comment, a double-byte
-// character or a newline; false when it is none of these.
+// character, a newline or a label (whose name holds no word of the scans); false when it is none
+// of these.
 bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
     if (bLiteralAt(p, st->ssSrc, st->szTail)) {
@@ -159,6 +160,8 @@ bool bScanCarry(LayoutState *st) {
         vCopyNewline(st);
     } else if (iCharLen(st, p) == 2) {
         vCopy(st, 2);
+    } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEnd(st) : nullptr) {
+        vCarryLabel(st, pLabel);
     } else {
         return false;
     }
@@ -168,12 +171,22 @@ bool bScanCarry(LayoutState *st) {
 // Copies the run of bytes at the reading position (up to pStop) that the scans would copy one
 // by one as they are; false when none begins there. A lone blank between two such bytes goes
 // with them, as the scans would copy it (the byte before it is no white space), unless the CASE
-// scan (bCase) must look at the word after it (a W: WHEN).
+// scan (bCase) must look at the word after it (a W: WHEN); so does a "<" that begins no label
+// (the less-than sign of a condition).
 bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
+    if (st->szSrc >= pStop) return false;
     const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN);
     if (e == nullptr) return false;
-    while (e + 1 < pStop && *e == ' ' && bQuiet(e[1], Q_SCAN) && !(bCase && iFold(e[1]) == 'W'))
-        e = pQuietRunEnd(e + 2, pStop, Q_SCAN);
+    // Whether the byte at q goes on with the run as a quiet one does.
+    auto bGoesOn = [&](const char *q) { return bQuiet(*q, Q_SCAN) || (*q == '<' && q + 1 < pStop && q[1] != '<'); };
+    for (;;) {
+        if (e + 1 < pStop && *e == ' ' && bGoesOn(e + 1) && !(bCase && iFold(e[1]) == 'W'))
+            e = pQuietRunEnd(e + 2, pStop, Q_SCAN);
+        else if (e < pStop && *e == '<' && bGoesOn(e))
+            e = pQuietRunEnd(e + 1, pStop, Q_SCAN);
+        else
+            break;
+    }
     vCopy(st, e - st->szSrc);
     return true;
 }
@@ -254,16 +267,51 @@ const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
     return nullptr;
 }
 
+// The CASEs open at e, iCases of them open at p: a CASE opens one, an END closes one (literals,
+// comments and labels passed over). Most conditions hold no C at all: they need no closer look.
+int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_t iCases) {
+    if (iCases == 0) {
+        const char *q = p;
+        while (q < e && iFold(*q) != 'C') ++q;
+        if (q == e) return 0;
+    }
+    while (p < e) {
+        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+        } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEndAt(st, p) : nullptr) {
+            p = pLabel;
+        } else if (bIsWordByte(*p)) {
+            const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
+            if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
+            if (!bIsWordByte(p[-1])) {
+                if (bWordIs(p, static_cast<size_t>(w - p), szWord(WORD_CASE))) ++iCases;
+                if (iCases > 0 && bWordIs(p, static_cast<size_t>(w - p), szWord(WORD_END))) --iCases;
+            }
+            p = w;
+        } else {
+            p += iCharLen(st, p);
+        }
+    }
+    return iCases;
+}
+
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
-// (literals and comments passed over); null when it does not. An IF, ELSIF or WHEN without its
-// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. No condition
-// holds a block: in PL/SQL the look ends at a BEGIN or DECLARE (a trigger's WHEN (...) BEGIN IF x
-// THEN finds no THEN of its own).
+// (literals, comments and labels passed over); null when it does not. An IF, ELSIF or WHEN without its
+// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. The THENs of
+// a CASE in the condition (up to its END) are the CASE's. No condition holds a block:
+// in PL/SQL the look ends at a BEGIN or DECLARE (a trigger's WHEN (...) BEGIN IF x THEN finds no
+// THEN of its own).
 const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
     ThenLook &look = st->arThenLooks[szThen == szWord(WORD_THEN) ? 0 : szThen == szWord(WORD_DOLLAR_THEN) ? 1 : 2];
-    if (look.pFrom != nullptr && look.pFrom <= p && p <= look.pStop) return look.pFound;
+    if (look.pFrom != nullptr && look.pFrom <= p && p <= look.pStop && (!look.bCase || p == look.pFrom))
+        return look.pFound;
     look.pFrom = p;
     look.pFound = nullptr;
+    look.bCase = false;
+    int32_t iCases = 0;        // the CASEs open at pCounted
+    const char *pCounted = p;  // how far the CASEs are counted
     while (p < st->szTail && *p != ';') {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
@@ -271,11 +319,18 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
+        } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEndAt(st, p) : nullptr) {
+            p = pLabel;  // the scan carries it whole
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
             if (n > 0 && bWordEndsAt(p + n)) {
-                look.pFound = p;
-                break;
+                iCases = iCasesOpenAt(st, pCounted, p, iCases);
+                pCounted = p;
+                if (iCases == 0) {
+                    look.pFound = p;
+                    break;
+                }
+                look.bCase = true;  // a look from inside the CASE would end at this THEN
             }
             p += iCharLen(st, p);
         }

@@ -68,8 +68,8 @@ constexpr LexTables::LexTables() {
                                               (bCommon && (c == ' ' || !bWhite) && !firstOf(W_LINE) ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
-                                              (bCommon && !bWhite && !in(",;") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
-                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
+                                              (bCommon && !bWhite && !in(",;<") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
+                                              (bCommon && c != ';' && c != '<' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
         }
     }
 }

@@ -32,9 +32,10 @@ enum : uint16_t {
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, and the
                        // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
-                       // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
-    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
-                       // first bytes of those words (W_THEN)
+                       // "/", ",", ";", "<" (a label), and the first letters of the words they stop
+                       // at (W_SCAN)
+    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", "<" (a
+                       // label), and the first bytes of those words (W_THEN)
 };
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.

@@ -85,6 +85,14 @@ const rFmtCase arWorkedCases[] = {
      "DECLARE\n\tv NUMBER;\nBEGIN\n\tIF v > 0 THEN\n\t\tv := 1;\n\tELSIF v < 0 THEN\n\t\tv := - 1;\n\tELSE\n"
      "\t\tv := 0;\n\tEND IF;\n\tFOR i IN 1..10 LOOP\n\t\tNULL;\n\tEND LOOP;\nEXCEPTION\n\tWHEN OTHERS THEN\n"
      "\t\tNULL;\nEND;\n"},
+    {"the THEN of a CASE in a condition is the CASE's",
+     "BEGIN IF EXISTS (SELECT CASE WHEN a = 1 THEN 1 END FROM t) THEN NULL; "
+     "ELSIF CASE x WHEN 1 THEN 2 ELSE 3 END = 2 THEN y := 1; END IF; END;",
+     "BEGIN\n\tIF EXISTS (SELECT CASE WHEN a = 1 THEN 1 END FROM t) THEN\n\t\tNULL;\n"
+     "\tELSIF CASE x WHEN 1 THEN 2 ELSE 3 END = 2 THEN\n\t\ty := 1;\n\tEND IF;\nEND;\n"},
+    {"an EXIT with a label and a CASE in its WHEN opens no branch",
+     "BEGIN LOOP EXIT outer WHEN CASE WHEN a = 1 THEN 1 END = 1; x := 1; END LOOP; END;",
+     "BEGIN\n\tLOOP\n\t\tEXIT outer WHEN CASE\n\t\tWHEN a = 1 THEN 1\n\t\tEND = 1;\n\t\tx := 1;\n\tEND LOOP;\nEND;\n"},
     {"procedure with a parameter list",
      "CREATE OR REPLACE PROCEDURE p(a IN NUMBER, b OUT NUMBER) IS x NUMBER; BEGIN NULL; END p;",
      "CREATE OR REPLACE PROCEDURE p(\n\ta IN NUMBER\n\t, b OUT NUMBER\n) IS\n\tx NUMBER;\nBEGIN\n\tNULL;\nEND p;\n"},
@@ -209,6 +217,10 @@ const rFmtCase arBlockCases[] = {
     {"... and one whose text holds a line keyword among other words keeps its \">>\"",
      "BEGIN <<a show>> NULL; END;", "BEGIN\n\t<<a\nshow>> NULL;\nEND;\n"},
     {"a quoted name inside a label is read whole", "BEGIN <<\"a>>b\">> NULL; END;", "BEGIN\n\t<<\"a>>b\">> NULL;\nEND;\n"},
+    {"a CASE scan carries a label whole: no END inside it ends the CASE",
+     "CASE<<END>>", "CASE<<END>>\n"},
+    {"... and the look for a condition's THEN passes over a label as the condition's scan does",
+     "BEGIN IF a <<THEN>> b THEN NULL; END IF; END;", "BEGIN\n\tIF a <<THEN>> b THEN\n\t\tNULL;\n\tEND IF;\nEND;\n"},
     {"a literal after \"<<\" is no label's: its bytes stay", "x := a <<q'#'>>;#' || '>>;';",
      "x := a << q'#'>>;#' || '>>;';\n"},
     {"a \"<<\" that begins no label stays one operator: a second run still reads a PL/SQL unit from it",

@@ -198,6 +198,9 @@ void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
+// The end of the label "<<name>>" at p, or null where "<<" begins none there.
+const char *pLabelEndAt(const LayoutState *st, const char *p);
+inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st->szSrc); }
 
 // The rules: RULE_PASS when they do not apply, 0 when they consumed bytes, else a failure code
 // with st->iSite set.

@@ -127,7 +127,8 @@ void vSetBlkName(const LayoutState *st, char *szName, const char *pName, int32_t
 // newline is handled as any newline.
 
 // Carries the unit at the reading position when it is a literal, a comment, a double-byte
-// character or a newline; false when it is none of these.
+// character, a newline or a label (whose name holds no word of the scans); false when it is none
+// of these.
 bool bScanCarry(LayoutState *st) {
     const char *p = st->szSrc;
     if (bLiteralAt(p, st->ssSrc, st->szTail)) {
@@ -140,6 +141,8 @@ bool bScanCarry(LayoutState *st) {
         vCopyNewline(st);
     } else if (iCharLen(st, p) == 2) {
         vCopy(st, 2);
+    } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEnd(st) : nullptr) {
+        vCarryLabel(st, pLabel);
     } else {
         return false;
     }
@@ -151,6 +154,7 @@ bool bScanCarry(LayoutState *st) {
 // with them, as the scans would copy it (the byte before it is no white space), unless the CASE
 // scan (bCase) must look at the word after it (a W: WHEN).
 bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
+    if (st->szSrc >= pStop) return false;
     const char *e = pPlainRunEnd(st->ssSrc, st->szSrc, pStop, Q_SCAN);
     if (e == nullptr) return false;
     while (e + 1 < pStop && *e == ' ' && bQuiet(e[1], Q_SCAN) && !(bCase && iFold(e[1]) == 'W'))
@@ -215,6 +219,7 @@ bool bBlockWordAt(const LayoutState *st, const char *p) {
 // THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. No condition
 // holds a block: in PL/SQL the look ends at a BEGIN or DECLARE.
 const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
+    int32_t iCases = 0;  // the CASEs open at p
     while (p < st->szTail && *p != ';') {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";" nor a word's start
@@ -222,10 +227,15 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
+        } else if (p[0] == '<' && p[1] == '<' && pLabelEndAt(st, p) != nullptr) {
+            p = pLabelEndAt(st, p);  // the scan carries it whole
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
-            if (n > 0 && bWordEndsAt(p + n)) return p;
+            if (n > 0 && bWordEndsAt(p + n) && iCases == 0) return p;
             if (!bIsWordByte(p[-1]) && bBlockWordAt(st, p) && !bSqlStmt(st)) return nullptr;
+            // The THENs of a CASE in the condition, up to its END, are the CASE's.
+            if (!bIsWordByte(p[-1]) && (n = iKw(p, szWord(WORD_CASE))) > 0 && !bIsWordByte(p[n])) ++iCases;
+            if (!bIsWordByte(p[-1]) && iCases > 0 && (n = iKw(p, szWord(WORD_END))) > 0 && !bIsWordByte(p[n])) --iCases;
             p += iCharLen(st, p);
         }
     }

@@ -67,8 +67,8 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
                                               (bCommon && c != '(' ? Q_PARTS : 0) |
-                                              (bCommon && !bWhite && !in(",;") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
-                                              (bCommon && c != ';' && !bFirstByteOf(W_THEN | W_BLOCK_START, c) ? Q_THEN : 0));
+                                              (bCommon && !bWhite && !in(",;<") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
+                                              (bCommon && c != ';' && c != '<' && !bFirstByteOf(W_THEN | W_BLOCK_START, c) ? Q_THEN : 0));
         }
     }
 }

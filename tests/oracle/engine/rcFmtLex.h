@@ -34,9 +34,11 @@ enum : uint16_t {
                        // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
     Q_PARTS = 0x40,    // the metric between parts: all but quotes, q, "-", "/", "("
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
-                       // "/", ",", ";", and the first letters of the words they stop at (W_SCAN)
-    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", and the
-                       // first bytes of those words (W_THEN) and of the words a block begins with
+                       // "/", ",", ";", "<" (a label), and the first letters of the words they stop
+                       // at (W_SCAN)
+    Q_THEN = 0x100,    // the look for THEN (or $THEN, $END): all but quotes, q, "-", "/", ";", "<" (a
+                       // label), and the first bytes of those words (W_THEN) and of the words a block
+                       // begins with
 };
 // White space: the blank, TAB, CR and LF; no other byte, and never a byte of a character of
 // several bytes in any encoding read.

@@ -29,7 +29,8 @@ enum : uint32_t {
     W_KEYWORD = 1u << 14,       // a keyword of SQL or PL/SQL: its case follows --keyword-case
     W_METRIC = 1u << 15,        // the metric looks for it wherever its first letter stands
     W_SCAN = 1u << 16,          // the layout's condition and CASE scans stop at its first letter
-    W_THEN = 1u << 17,          // ends a condition or a directive: the look ahead for it stops at its first byte
+    W_THEN = 1u << 17,          // the look ahead for the THEN of a condition (or a directive's) stops at its first byte:
+                                // the words that end one, and CASE and END, whose THENs are a CASE's
     W_SQL = 1u << 18,           // a SQL statement begins with it: PL/SQL's block words are plain words there
     W_NESTED = 1u << 19,        // a block header that a declaration section may hold (a subprogram)
     W_BLOCK_START = 1u << 20,   // a block begins with it: no condition holds it, the look ahead for THEN ends there
