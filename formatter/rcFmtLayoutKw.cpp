@@ -314,13 +314,14 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
     const char *pCounted = p;  // how far the CASEs are counted
     while (p < st->szTail && *p != ';') {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
-            p = e;  // neither a literal, a comment, a ";" nor a word's start
+            p = e;  // neither a literal, a comment, a ";", a "<" nor a word's start
+        } else if (*p == '<') {  // a label is passed over whole, as the scan carries it
+            const char *pLabel = p[1] == '<' ? pLabelEndAt(st, p) : nullptr;
+            p = pLabel != nullptr ? pLabel : p + 1;
         } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
-        } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEndAt(st, p) : nullptr) {
-            p = pLabel;  // the scan carries it whole
         } else {
             int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szThen) : 0;
             if (n > 0 && bWordEndsAt(p + n)) {
