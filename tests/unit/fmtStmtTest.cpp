@@ -508,6 +508,8 @@ const rFmtCase arScriptCases[] = {
     {"a command word before a \"(\" after a comment is a command, as the blank before the \"(\" makes it",
      "select 1 from dual; /* c */ in(x)",
      "select 1\nfrom dual;\n/* c */\nin(x)\n"},
+    {"a \"/\" after the \"/\" that ends a statement on its line is no \"/\" line: the line holds more",
+     "--\n/ /\nAND", "--\n/ /\nAND\n"},
     {"a \"/\" line after a line comment, then commands",
      "select a --c\n/\nspool off\ned x-y.log",
      "select a --c\n/\nspool off\ned x-y.log\n"},

@@ -166,6 +166,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
         uWhite_ |= TF_WHITE | TF_LINE;
         bLineStart_ = true;
         bSlashEnds_ = bSlashEnds_ || bAfterBlockCmt_;
+        bAfterSlash_ = false;
         return false;
     }
     if (bCmtAtIn(q, pEnd_)) {
@@ -178,22 +179,24 @@ bool TokenReader::bNextIdle(Token *pTok) {
     // A command that follows a statement's ";" on the same line goes on a line of its own:
     // there a second run finds it at the start of its line.
     bool bWhole = false;
-    if (const char *e = pCommandEnd(q, pEnd_, &bWhole)) {
+    if (const char *e = bAfterSlash_ && *q == '/' ? nullptr : pCommandEnd(q, pEnd_, &bWhole)) {
         const char *pStart = bLineStart_ ? p_ : q;
         *pTok = Token{static_cast<size_t>(pStart - pText_), static_cast<size_t>(e - pStart), WORD_NONE,
                       static_cast<uint8_t>(bWhole ? TK_UNIT_WHOLE : TK_COMMAND), uWhite_};
         vPast(e);
         bLineStart_ = true;
-        bSlashEnds_ = bAfterBlockCmt_ = false;
+        bSlashEnds_ = bAfterBlockCmt_ = bAfterSlash_ = false;
         return true;
     }
     // Such a "/" gets a line of its own from the layout, where a second run finds it.
     if (bSlashEnds_ && *q == '/' && !bCmtAtIn(q, pEnd_)) {
         vCut(pTok, q);
         bLineStart_ = bSlashEnds_ = bAfterBlockCmt_ = false;
+        bAfterSlash_ = true;
         return true;
     }
     eState_ = bPlsqlStart(q, pEnd_) ? IN_PLSQL : IN_SQL;
+    bAfterSlash_ = false;
     p_ = q;
     return false;
 }

@@ -89,6 +89,9 @@ private:
     // Where no statement is read: whether p_ begins a line, and whether a "/" here ends a
     // statement though text follows it on its line (right after a ";" or a line end kept).
     bool bLineStart_ = true, bSlashEnds_ = false, bAfterBlockCmt_ = false;
+    // A "/" that ended a statement stands before p_ on its line: a "/" after it is no "/" line,
+    // whose line holds nothing but the "/".
+    bool bAfterSlash_ = false;
     Token arBuf_[BUF_TOKENS];  // the tokens read ahead for bNext
     size_t iBuf_ = 0, nBuf_ = 0;
 };
