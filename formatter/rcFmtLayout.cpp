@@ -345,11 +345,11 @@ void vCarryBlockCmt(LayoutState *st) {
     }
 }
 
-// The end of the label "<<name>>" at pAt, or null when no ">>" closes it
-// within the length of a name, or a comment, a line end or a literal comes first: then "<<" is no
-// label but two operators. A literal is no part of a name, and every other pass reads it whole
-// (in <<q'#'>>;#' the literal runs to the last quote). The line feed that the flattening writes
-// for the blank before a line keyword is none of the author's (<<a show>>): the label goes on.
+// The end of the label "<<name>>" at pAt, or null when no ">>" closes it within the length of a
+// name, or a comment, a line end or a literal comes first: then "<<" is no label but two
+// operators. A literal is no part of a name, and every other pass reads it whole (in
+// <<q'#'>>;#' the literal runs to the last quote). The line feed that the flattening writes for
+// the blank before a line keyword is none of the author's (<<a show>>): the label goes on.
 const char *pLabelEndAt(const LayoutState *st, const char *pAt) {
     const char *p = pAt + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
     // a quoted name inside (<<"a>>b">>) is read whole

@@ -46,7 +46,7 @@ struct rIdtFrame {
 // many IFs without a THEN (prose has them) is read once, not once an IF.
 struct ThenLook {
     const char *pFrom, *pStop, *pFound;
-    bool bCase;  // a CASE stands in [pFrom, pStop): a look from inside it would end at its THEN
+    bool bCase;  // a CASE's THEN was passed over: a look from inside that CASE would end there
 };
 enum { THEN_LOOKS = 3 };
 

@@ -298,11 +298,11 @@ int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_
 }
 
 // Where the word szThen (followed by white space) stands from p on, before the statement's ";"
-// (literals, comments and labels passed over); null when it does not. An IF, ELSIF or WHEN without its
-// THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch. The THENs of
-// a CASE in the condition (up to its END) are the CASE's. No condition holds a block:
-// in PL/SQL the look ends at a BEGIN or DECLARE (a trigger's WHEN (...) BEGIN IF x THEN finds no
-// THEN of its own).
+// (literals, comments and labels passed over); null when it does not. An IF, ELSIF or WHEN
+// without its THEN (IF EXISTS in DDL, EXIT label WHEN, a trigger's WHEN clause) opens no branch.
+// The THENs of a CASE in the condition (up to its END) are the CASE's. No condition holds a
+// block: in PL/SQL the look ends at a BEGIN or DECLARE (a trigger's WHEN (...) BEGIN IF x THEN
+// finds no THEN of its own).
 const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
     ThenLook &look = st->arThenLooks[szThen == szWord(WORD_THEN) ? 0 : szThen == szWord(WORD_DOLLAR_THEN) ? 1 : 2];
     if (look.pFrom != nullptr && look.pFrom <= p && p <= look.pStop && (!look.bCase || p == look.pFrom))
