@@ -351,12 +351,19 @@ void vCarryBlockCmt(LayoutState *st) {
 // <<q'#'>>;#' the literal runs to the last quote). The line feed that the flattening writes for
 // the blank before a line keyword is none of the author's (<<a show>>): the label goes on.
 const char *pLabelEndAt(const LayoutState *st, const char *pAt) {
-    const char *p = pAt + 2, *pStop = st->szTail - p > LABEL_MAX ? p + LABEL_MAX : st->szTail;
-    // a quoted name inside (<<"a>>b">>) is read whole
+    // The name's bytes count but its white space, which the normalisation squeezes and gives
+    // commas and operators: a label stays one in the text the layout reads, and a second run's.
+    // Its bytes in all stay within four times as many (no two white-space bytes in a row there).
+    const char *p = pAt + 2, *pStop = st->szTail - p > 4 * LABEL_MAX ? p + 4 * LABEL_MAX : st->szTail;
+    size_t nName = 0;
+    // a quoted name inside (<<"a>>b">>) is read whole, and every byte of it counts
     while (p < pStop && !(p[0] == '>' && p + 1 < st->szTail && p[1] == '>')) {
         const bool bLineEnd = *p == '\n' && nLineKeywordAt(p + 1) == 0;  // one of the author's
         if (bCmtAt(p) || bLineEnd || (*p != '"' && bLiteralAt(p, st->ssSrc, st->szTail))) return nullptr;
-        p = *p == '"' ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
+        const char *e = *p == '"' ? pQuotedEnd(p, pStop) : p + iCharLen(st, p);
+        nName += *p == '"' ? static_cast<size_t>(e - p) : nInkIn(p, static_cast<size_t>(e - p));
+        if (nName >= LABEL_MAX) return nullptr;
+        p = e;
     }
     return p < pStop ? p + 2 : nullptr;
 }

@@ -242,15 +242,19 @@ inline std::vector<std::string> vsTokens(const std::string &sAll, int32_t eEnc, 
     // "<<" opens a label; pairs are read from the left, as Oracle reads them: <<<<= is "<<", "<<", "=".
     static const char *const arOps[] = {":=", "=>", "<=", ">=", "<>", "!=", "^=", "~=", "||", "**", "..", "<<"};
     // The ">>" that closes the label whose "<<" ends at p, as the layout carries a label whole: before
-    // a comment or a literal (a quoted name is read whole), within a name's bytes; null where none
-    // does. That ">>" is one token (<<>>= is "<<", ">>", "="), any other ">" one of its own.
+    // a comment or a literal (a quoted name is read whole), within a name's bytes but its white space;
+    // null where none does. That ">>" is one token (<<>>= is "<<", ">>", "="), any other ">" one of
+    // its own.
     auto labelClose = [&](const char *p0, const char *p, const char *pEnd, TextEnc rEnc) -> const char * {
-        const char *pStop = pEnd - p > LABEL_MAX ? p + LABEL_MAX : pEnd;
-        while (p < pStop && !(p[0] == '>' && p + 1 < pEnd && p[1] == '>')) {
+        size_t nName = 0;
+        while (p < pEnd && !(p[0] == '>' && p + 1 < pEnd && p[1] == '>')) {
             if (bCmtAtIn(p, pEnd) || (*p != '"' && bLiteralAt(p, p0, pEnd))) return nullptr;
-            p = *p == '"' ? pQuotedEnd(p, pStop) : p + iUnitLen(p, pEnd, rEnc);
+            const char *e = *p == '"' ? pQuotedEnd(p, pEnd - p > LABEL_MAX ? p + LABEL_MAX : pEnd) : p + iUnitLen(p, pEnd, rEnc);
+            nName += *p == '"' ? static_cast<size_t>(e - p) : nInkIn(p, static_cast<size_t>(e - p));
+            if (nName >= LABEL_MAX) return nullptr;
+            p = e;
         }
-        return p < pStop ? p : nullptr;
+        return p < pEnd ? p : nullptr;
     };
     const char *pLabelClose = nullptr;
     // The end of the number at p (digits, a point, an exponent with its sign, and what glues on).

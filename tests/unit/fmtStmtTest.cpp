@@ -810,6 +810,20 @@ TEST(FmtLayout, CommentOnADeeplyIndentedFirstLine) {
     EXPECT_EQ(sTabs + "/* a\n" + sTabs + " b */ x\n", r.sOut);
 }
 
+// A label's size counts its bytes but white space: the blanks that the normalisation gives its
+// commas leave it a label, its ">>" whole. One of 259 such bytes is one; of 260, two operators.
+TEST(FmtLayout, LabelSizeLeavesWhiteSpaceOut) {
+    std::string sCommas;
+    for (int i = 0; i < 150; ++i) sCommas += ", ";
+    FmtResult r = rFormat("BEGIN <<a" + std::string(150, ',') + "b>> NULL; END;");
+    ASSERT_EQ(RC_OK, r.rc) << r.sMsg;
+    EXPECT_EQ("BEGIN\n\t<<a" + sCommas + "b>> NULL;\nEND;\n", r.sOut);
+    r = rFormat("BEGIN <<" + std::string(259, 'a') + ">> NULL; END;");
+    EXPECT_EQ("BEGIN\n\t<<" + std::string(259, 'a') + ">> NULL;\nEND;\n", r.sOut);
+    r = rFormat("BEGIN <<" + std::string(260, 'a') + ">> NULL; END;");
+    EXPECT_EQ("BEGIN\n\t<< " + std::string(260, 'a') + " > > NULL;\nEND;\n", r.sOut);
+}
+
 TEST(FmtLayout, NulIsAnOrdinaryByte) {
     const std::string sIn("select a,\0b from t", 18), sWant("select a\n, \0b\nfrom t\n", 21);
     StmtStyle rStyle;

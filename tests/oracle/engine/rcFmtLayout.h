@@ -17,7 +17,7 @@ namespace oracle {
 enum {
     MAX_IDT_LEVELS = 512,  // levels 0 to 511
     BLK_NAME_LEN = 30,     // bytes of a block name kept in szBlkName
-    LABEL_MAX = 260,       // bytes a label's name may take (a quoted name of 128 characters)
+    LABEL_MAX = 260,       // bytes a label's name may take but white space (a quoted name of 128 characters)
     RULE_PASS = -1,        // a rule's answer when it does not apply at the reading position
 };
 
