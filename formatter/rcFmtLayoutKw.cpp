@@ -235,46 +235,11 @@ void vScanByte(LayoutState *st) {
 }
 
 
-// The first word in [p, e) that begins a block (BEGIN, DECLARE) and stands on its own, literals and
-// comments passed over; null where none does.
-const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
-    auto bFirstLetter = [](char c) {
-        const int i = iLetter(c);
-        return i >= 0 && ((uFirstLettersOf(W_BLOCK_START) >> i) & 1u) != 0;
-    };
-    // Most conditions hold no such letter at all: they need no closer look.
-    const char *q = p;
-    while (q < e && !bFirstLetter(*q)) ++q;
-    if (q == e) return nullptr;
-    while (p < e) {
-        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
-            p = pLiteralEnd(p, st->szTail, st->rEnc);
-        } else if (bCmtAt(p)) {
-            p = pCmtEnd(p, st->szTail);
-        } else if (bIsWordByte(*p)) {
-            const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
-            if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
-            if (bFirstLetter(*p) && !bIsWordByte(p[-1])) {  // only the words of those letters are looked up
-                const WordId eWord = eWordOfIn(p, static_cast<size_t>(w - p), st->szTail);
-                if (eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(w, st->szTail))
-                    return p;
-            }
-            p = w;
-        } else {
-            p += iCharLen(st, p);
-        }
-    }
-    return nullptr;
-}
-
-// The CASEs open at e, iCases of them open at p: a CASE opens one, an END closes one (literals,
-// comments and labels passed over). Most conditions hold no C at all: they need no closer look.
-int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_t iCases) {
-    if (iCases == 0) {
-        const char *q = p;
-        while (q < e && iFold(*q) != 'C') ++q;
-        if (q == e) return 0;
-    }
+// The first word in [p, e) that stands on its own (no word byte before it) and for whose bytes
+// [word, word end) bWord holds, literals, comments and labels passed over, as the scans pass
+// them; null where none does.
+template <class F>
+const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord) {
     while (p < e) {
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
@@ -285,15 +250,46 @@ int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_
         } else if (bIsWordByte(*p)) {
             const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
             if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
-            if (!bIsWordByte(p[-1])) {
-                if (bWordIs(p, static_cast<size_t>(w - p), szWord(WORD_CASE))) ++iCases;
-                if (iCases > 0 && bWordIs(p, static_cast<size_t>(w - p), szWord(WORD_END))) --iCases;
-            }
+            if (!bIsWordByte(p[-1]) && bWord(p, w)) return p;
             p = w;
         } else {
             p += iCharLen(st, p);
         }
     }
+    return nullptr;
+}
+
+// The first word in [p, e) that begins a block (BEGIN, DECLARE) and stands on its own; null where
+// none does.
+const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
+    auto bFirstLetter = [](char c) {
+        const int i = iLetter(c);
+        return i >= 0 && ((uFirstLettersOf(W_BLOCK_START) >> i) & 1u) != 0;
+    };
+    // Most conditions hold no such letter at all: they need no closer look.
+    const char *q = p;
+    while (q < e && !bFirstLetter(*q)) ++q;
+    if (q == e) return nullptr;
+    return pWordIn(st, p, e, [&](const char *w, const char *we) {
+        if (!bFirstLetter(*w)) return false;  // only the words of those letters are looked up
+        const WordId eWord = eWordOfIn(w, static_cast<size_t>(we - w), st->szTail);
+        return eWord != WORD_NONE && (arWordDefs[eWord].uRoles & W_BLOCK_START) != 0 && bWordEndsIn(we, st->szTail);
+    });
+}
+
+// The CASEs open at e, iCases of them open at p: a CASE opens one, an END closes one. Most
+// conditions hold no C at all: they need no closer look.
+int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_t iCases) {
+    if (iCases == 0) {
+        const char *q = p;
+        while (q < e && iFold(*q) != 'C') ++q;
+        if (q == e) return 0;
+    }
+    pWordIn(st, p, e, [&](const char *w, const char *we) {
+        if (bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_CASE))) ++iCases;
+        if (iCases > 0 && bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_END))) --iCases;
+        return false;
+    });
     return iCases;
 }
 

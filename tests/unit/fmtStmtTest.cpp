@@ -221,6 +221,8 @@ const rFmtCase arBlockCases[] = {
      "CASE<<END>>", "CASE<<END>>\n"},
     {"... and the look for a condition's THEN passes over a label as the condition's scan does",
      "BEGIN IF a <<THEN>> b THEN NULL; END IF; END;", "BEGIN\n\tIF a <<THEN>> b THEN\n\t\tNULL;\n\tEND IF;\nEND;\n"},
+    {"... and so does the look for a block in the condition",
+     "BEGIN IF a <<begin>> THEN NULL; END IF; END;", "BEGIN\n\tIF a <<begin>> THEN\n\t\tNULL;\n\tEND IF;\nEND;\n"},
     {"a literal after \"<<\" is no label's: its bytes stay", "x := a <<q'#'>>;#' || '>>;';",
      "x := a << q'#'>>;#' || '>>;';\n"},
     {"a \"<<\" that begins no label stays one operator: a second run still reads a PL/SQL unit from it",
