@@ -219,9 +219,10 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
     if (w == szText || s - w > static_cast<ptrdiff_t>(nParenWordMax)) return false;
     const WordId eWord = eWordOf(w, static_cast<size_t>(s - w));
     if (eWord == WORD_NONE || (arWordDefs[eWord].uRoles & W_PAREN) == 0) return false;
-    // A ")" or "," before the word has its blank after it already.
+    // A ")" or "," before the word has its blank after it already. A comment right before it
+    // counts as white space: the comment moves may take it away (B,/**/AND() has ", AND" then).
     const char b = w[-1];
-    return bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, w, pCmtEnd);
+    return bIsWhite(b) || b == ')' || b == ',' || w == pCmtEnd || bAfterOperator(szText, w, pCmtEnd);
 }
 
 // No white space stays before a comma, a closing parenthesis or a semicolon.

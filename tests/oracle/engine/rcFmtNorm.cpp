@@ -211,7 +211,8 @@ bool bParenWordBefore(const char *szText, const char *s, const char *pCmtEnd) {
         if (static_cast<size_t>(s - szText) < n + 1) continue;
         // A ")" or "," before the word has its blank after it already.
         char b = s[-1 - static_cast<ptrdiff_t>(n)];
-        if (nKwLen(s - n, szWord) != 0 && (bIsWhite(b) || b == ')' || b == ',' || bAfterOperator(szText, s - n, pCmtEnd)))
+        if (nKwLen(s - n, szWord) != 0 &&
+            (bIsWhite(b) || b == ')' || b == ',' || s - n == pCmtEnd || bAfterOperator(szText, s - n, pCmtEnd)))
             return true;
     }
     return false;
