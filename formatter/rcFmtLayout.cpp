@@ -345,12 +345,12 @@ void vCarryBlockCmt(LayoutState *st) {
     }
 }
 
-// The end of the label "<<name>>" at pAt, or null when no ">>" closes it within the length of a
-// name, or a comment, a line end or a literal comes first: then "<<" is no label but two
-// operators. A literal is no part of a name, and every other pass reads it whole (in
+// The end of the label "<<name>>" whose "<<" stands at pAt, or null when no ">>" closes it
+// within the length of a name, or a comment, a line end or a literal comes first: then "<<" is no
+// label but two operators. A literal is no part of a name, and every other pass reads it whole (in
 // <<q'#'>>;#' the literal runs to the last quote). The line feed that the flattening writes for
 // the blank before a line keyword is none of the author's (<<a show>>): the label goes on.
-const char *pLabelEndAt(const LayoutState *st, const char *pAt) {
+const char *pLabelClose(const LayoutState *st, const char *pAt) {
     // The name's bytes count but its white space, which the normalisation squeezes and gives
     // commas and operators: a label stays one in the text the layout reads, and a second run's.
     // Its bytes in all stay within four times as many (no two white-space bytes in a row there).
@@ -447,7 +447,7 @@ int rcRulesAt(LayoutState *st) {
         vCarryBlockCmt(st);
         return RC_OK;
     case WK_LT: {
-        const char *pEnd = p[1] == '<' ? pLabelEnd(st) : nullptr;
+        const char *pEnd = pLabelEnd(st);
         if (pEnd == nullptr) return rcOperatorRule(st);
         vCarryLabel(st, pEnd);
         return RC_OK;

@@ -206,8 +206,12 @@ void vCarryLiteral(LayoutState *st);
 void vCarryLineCmt(LayoutState *st);   // up to, not including, its newline
 void vCarryBlockCmt(LayoutState *st);  // its further lines moved as far as its first line
 void vCarryLabel(LayoutState *st, const char *pEnd);  // the label up to pEnd
-// The end of the label "<<name>>" at p, or null where "<<" begins none there.
-const char *pLabelEndAt(const LayoutState *st, const char *p);
+// The end of the label "<<name>>" at p, or null where no "<<" begins one there (pLabelClose:
+// where the "<<" at p begins none).
+const char *pLabelClose(const LayoutState *st, const char *p);
+inline const char *pLabelEndAt(const LayoutState *st, const char *p) {
+    return p[0] == '<' && p[1] == '<' ? pLabelClose(st, p) : nullptr;  // (the text's NUL ends it)
+}
 inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st->szSrc); }
 
 // The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other;

@@ -160,7 +160,7 @@ bool bScanCarry(LayoutState *st) {
         vCopyNewline(st);
     } else if (iCharLen(st, p) == 2) {
         vCopy(st, 2);
-    } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEnd(st) : nullptr) {
+    } else if (const char *pLabel = pLabelEnd(st)) {
         vCarryLabel(st, pLabel);
     } else {
         return false;
@@ -245,7 +245,7 @@ const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
             p = pCmtEnd(p, st->szTail);
-        } else if (const char *pLabel = p[0] == '<' && p[1] == '<' ? pLabelEndAt(st, p) : nullptr) {
+        } else if (const char *pLabel = pLabelEndAt(st, p)) {
             p = pLabel;
         } else if (bIsWordByte(*p)) {
             const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
@@ -259,17 +259,24 @@ const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord
     return nullptr;
 }
 
+// Whether c is one of the letters uLetters (a bit each, A to Z), in either case.
+inline bool bLetterOf(char c, uint32_t uLetters) {
+    const int i = iLetter(c);
+    return i >= 0 && ((uLetters >> i) & 1u) != 0;
+}
+// Whether [p, e) holds one of the letters uLetters anywhere: most conditions hold none of the
+// first letters of the words a look wants, and need no closer look.
+inline bool bAnyLetterIn(const char *p, const char *e, uint32_t uLetters) {
+    while (p < e && !bLetterOf(*p, uLetters)) ++p;
+    return p < e;
+}
+
 // The first word in [p, e) that begins a block (BEGIN, DECLARE) and stands on its own; null where
 // none does.
 const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
-    auto bFirstLetter = [](char c) {
-        const int i = iLetter(c);
-        return i >= 0 && ((uFirstLettersOf(W_BLOCK_START) >> i) & 1u) != 0;
-    };
-    // Most conditions hold no such letter at all: they need no closer look.
-    const char *q = p;
-    while (q < e && !bFirstLetter(*q)) ++q;
-    if (q == e) return nullptr;
+    constexpr uint32_t uFirsts = uFirstLettersOf(W_BLOCK_START);
+    auto bFirstLetter = [](char c) { return bLetterOf(c, uFirsts); };
+    if (!bAnyLetterIn(p, e, uFirsts)) return nullptr;
     return pWordIn(st, p, e, [&](const char *w, const char *we) {
         if (!bFirstLetter(*w)) return false;  // only the words of those letters are looked up
         const WordId eWord = eWordOfIn(w, static_cast<size_t>(we - w), st->szTail);
@@ -277,14 +284,9 @@ const char *pBlockWordIn(const LayoutState *st, const char *p, const char *e) {
     });
 }
 
-// The CASEs open at e, iCases of them open at p: a CASE opens one, an END closes one. Most
-// conditions hold no C at all: they need no closer look.
+// The CASEs open at e, iCases of them open at p: a CASE opens one, an END closes one.
 int32_t iCasesOpenAt(const LayoutState *st, const char *p, const char *e, int32_t iCases) {
-    if (iCases == 0) {
-        const char *q = p;
-        while (q < e && iFold(*q) != 'C') ++q;
-        if (q == e) return 0;
-    }
+    if (iCases == 0 && !bAnyLetterIn(p, e, 1u << ('C' - 'A'))) return 0;
     pWordIn(st, p, e, [&](const char *w, const char *we) {
         if (bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_CASE))) ++iCases;
         if (iCases > 0 && bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_END))) --iCases;
@@ -312,7 +314,7 @@ const char *pThenAhead(LayoutState *st, const char *p, const char *szThen) {
         if (const char *e = pPlainRunEnd(st->ssSrc, p, st->szTail, Q_THEN)) {
             p = e;  // neither a literal, a comment, a ";", a "<" nor a word's start
         } else if (*p == '<') {  // a label is passed over whole, as the scan carries it
-            const char *pLabel = p[1] == '<' ? pLabelEndAt(st, p) : nullptr;
+            const char *pLabel = pLabelEndAt(st, p);
             p = pLabel != nullptr ? pLabel : p + 1;
         } else if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
