@@ -368,7 +368,13 @@ const char *pLabelClose(const LayoutState *st, const char *pAt) {
     return p < pStop ? p + 2 : nullptr;
 }
 
-void vCarryLabel(LayoutState *st, const char *pEnd) { vCopy(st, pEnd - st->szSrc, true); }
+// A label carried whole; one that begins a statement leaves that statement to begin after it
+// (<<l>> CASE ...).
+void vCarryLabel(LayoutState *st, const char *pEnd) {
+    const bool bStmt = bStmtBeginsHere(st);
+    vCopy(st, pEnd - st->szSrc, true);
+    if (bStmt) st->pStmtNext = st->szSrc;
+}
 
 namespace {
 // A blank where the output already ends in white space (two blanks that comment moves left
@@ -606,6 +612,7 @@ void vStartUnit(LayoutState *st) {
     st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
     st->iTypeSpec = st->iHdrPending = st->nParens = 0;
     st->iHdrRecord = 1;
+    st->pStmtNext = nullptr;  // a CASE that begins a unit is read as an expression
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
     // The stack is emptied up to the highest level used; the levels above it are emptied when
     // first reached.

@@ -92,7 +92,8 @@ struct LayoutState {
     const char *pStmtStart;  // where the statement being read begins, as the script finder reads it
     int32_t iStmtKind;       // what it is (iStmtKindOf): -1 not asked yet
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
-    const char *pEndTail;  // the LOOP or IF that comments part from its END: it opens nothing
+    const char *pEndTail;  // the LOOP, IF or CASE that comments part from its END: it opens nothing
+    const char *pStmtNext;  // where a PL/SQL statement may begin: after a ";", a branch's THEN, ELSE, LOOP, BEGIN
     // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
     // fill): the word before a position is read past them, as PL/SQL reads it.
     const char *arCmtStart[CMT_RUN], *arCmtEnd[CMT_RUN];
@@ -213,6 +214,14 @@ inline const char *pLabelEndAt(const LayoutState *st, const char *p) {
     return p[0] == '<' && p[1] == '<' ? pLabelClose(st, p) : nullptr;  // (the text's NUL ends it)
 }
 inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st->szSrc); }
+
+// Whether what stands at the reading position begins a PL/SQL statement: only white space and
+// comments stand between it and the ";", the branch's THEN, the ELSE, LOOP, BEGIN or the label
+// before it.
+inline bool bStmtBeginsHere(const LayoutState *st) {
+    size_t n = 0;
+    return st->pStmtNext != nullptr && pNextWord(st->pStmtNext, st->szTail, &n) == st->szSrc;
+}
 
 // The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other;
 // and that bit of every byte.

@@ -265,8 +265,28 @@ const rFmtCase arBlockCases[] = {
      "\tBEGIN\n\t\tNULL;\n\tEND;\n\tEND;\n\tx := 1;\n"},
     {"CASE closed by END;", "BEGIN x := CASE WHEN a THEN 1 ELSE 2 END; END;",
      "BEGIN\n\tx := CASE\n\tWHEN a THEN 1\n\tELSE 2\n\tEND;\nEND;\n"},
-    {"END IF inside a CASE statement closes nothing", "BEGIN CASE WHEN a THEN IF b THEN NULL; END IF; END CASE; END;",
-     "BEGIN\n\tCASE\n\tWHEN a THEN IF b THEN NULL;END IF;\n\tEND CASE;\nEND;\n"},
+    {"a CASE statement is a block: its branches stand as an IF's, their statements one level in",
+     "BEGIN CASE v WHEN 1 THEN x := 10; IF x > 5 THEN y := 1; END IF; WHEN 2 THEN x := 20; ELSE x := 0; y := 2; END CASE; END;",
+     "BEGIN\n\tCASE v\n\tWHEN 1 THEN\n\t\tx := 10;\n\t\tIF x > 5 THEN\n\t\t\ty := 1;\n\t\tEND IF;\n\tWHEN 2 THEN\n\t\tx := 20;\n"
+     "\tELSE\n\t\tx := 0;\n\t\ty := 2;\n\tEND CASE;\nEND;\n"},
+    {"a CASE statement after THEN, ELSE, LOOP, a handler's THEN and a label; a CASE expression stays one",
+     "BEGIN IF a THEN CASE WHEN b THEN NULL; END CASE; ELSE CASE c WHEN 1 THEN x := CASE WHEN d THEN 1 END; END CASE; END IF; "
+     "LOOP <<l>> CASE WHEN e THEN EXIT; END CASE l; END LOOP; EXCEPTION WHEN OTHERS THEN CASE WHEN f THEN RAISE; END CASE; END;",
+     "BEGIN\n\tIF a THEN\n\t\tCASE\n\t\tWHEN b THEN\n\t\t\tNULL;\n\t\tEND CASE;\n\tELSE\n\t\tCASE c\n\t\tWHEN 1 THEN\n"
+     "\t\t\tx := CASE\n\t\t\tWHEN d THEN 1\n\t\t\tEND;\n\t\tEND CASE;\n\tEND IF;\n\tLOOP\n\t\t<<l>> CASE\n\t\tWHEN e THEN\n"
+     "\t\t\tEXIT;\n\t\tEND CASE l;\n\tEND LOOP;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tCASE\n\t\tWHEN f THEN\n\t\t\tRAISE;\n"
+     "\t\tEND CASE;\nEND;\n"},
+    {"a CASE statement in a branch of $IF; a CASE expression there stays one",
+     "BEGIN $IF $$a $THEN CASE WHEN b THEN NULL; END CASE; $ELSE x := $IF $$c $THEN CASE WHEN d THEN 1 END $END; $END END;",
+     "BEGIN\n\t$IF $$a $THEN\n\t\tCASE\n\t\tWHEN b THEN\n\t\t\tNULL;\n\t\tEND CASE;\n\t$ELSE\n\t\tx := $IF $$c $THEN\n\t\t\tCASE\n"
+     "\t\t\tWHEN d THEN 1\n\t\t\tEND\n\t\t$END;\n\t$END\nEND;\n"},
+    {"END and CASE parted by a comment close the CASE statement",
+     "BEGIN CASE WHEN a THEN NULL; END /* c */ CASE; x := 1; END;",
+     "BEGIN\n\tCASE\n\tWHEN a THEN\n\t\tNULL;\n\tEND /* c */ CASE;\n\tx := 1;\nEND;\n"},
+    {"a CASE expression of a SQL statement in a block stays one, a CASE statement after it is a block",
+     "BEGIN SELECT CASE WHEN a THEN 1 END INTO x FROM t; /* c */ CASE x WHEN 1 THEN NULL; END CASE; END;",
+     "BEGIN\n\tSELECT CASE\n\tWHEN a THEN 1\n\tEND\n\tINTO x\n\tFROM t;\n\t/* c */ CASE x\n\tWHEN 1 THEN\n\t\tNULL;\n\tEND CASE;\n"
+     "END;\n"},
 };
 
 const rFmtCase arCommentCases[] = {
@@ -731,7 +751,7 @@ const rFmtCase arValidUnitCases[] = {
      "BEGIN\n\tFOR k IN 1 .. CASE\n\tWHEN g_full THEN 12\n\tELSE 4\n\tEND LOOP\n\t\tprocess_quarter(k);\n\tEND LOOP;\nEND;\n"},
     {"D: the IFs and LOOPs of a CASE statement's branches",
      "BEGIN CASE x WHEN 1 THEN LOOP a; END LOOP; ELSE NULL; END CASE; END;",
-     "BEGIN\n\tCASE x\n\tWHEN 1 THEN LOOP a;END LOOP;\n\tELSE NULL;\n\tEND CASE;\nEND;\n"},
+     "BEGIN\n\tCASE x\n\tWHEN 1 THEN\n\t\tLOOP\n\t\t\ta;\n\t\tEND LOOP;\n\tELSE\n\t\tNULL;\n\tEND CASE;\nEND;\n"},
     {"E: a column named exception",
      "BEGIN UPDATE job_runs SET exception = 'timeout' WHERE run_id = 7; EXCEPTION WHEN OTHERS THEN NULL; END;",
      "BEGIN\n\tUPDATE job_runs\n\tSET exception = 'timeout'\n\tWHERE run_id = 7;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\n"},

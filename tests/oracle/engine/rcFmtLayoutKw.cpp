@@ -375,6 +375,7 @@ int rcBegin(LayoutState *st) {
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, 5);
+    st->pStmtNext = st->szSrc;
     vBreakForBlank(st);
     return RC_OK;
 }
@@ -634,15 +635,20 @@ int rcDollar(LayoutState *st) {
         }
         if (n != 3) vStepOut(st, st->iIdt - 1);
         const bool bNever = n == 3 && bFalseThenAhead(st, st->szSrc + n);
+        // A branch around statements begins one after its $THEN.
+        const bool bStmt = bStmtBeginsHere(st);
         vCopy(st, n);
         vScanCondition(st, szWord(WORD_DOLLAR_THEN));
+        if (bStmt) st->pStmtNext = st->szSrc;
         vBreakForBlank(st);
         if (bNever) vScanTo(st, pBranchEnd(st, st->szSrc));
         return RC_OK;
     }
     if ((n = iWordLen(st, "$ELSE")) > 0) {
+        const bool bStmt = bStmtBeginsHere(st);
         vStepOut(st, st->iIdt - 1);
         vCopy(st, n);
+        if (bStmt) st->pStmtNext = st->szSrc;
         vBreakForBlank(st);
         return RC_OK;
     }
@@ -747,9 +753,18 @@ int rcWhenMatched(LayoutState *st) {
 }
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
-// at a text's start (an expression or a CASE statement piped from an editor).
+// at a text's start (an expression or a CASE statement piped from an editor). Where it begins a
+// statement of a PL/SQL block, it is a CASE statement: a level like IF's, whose WHEN and ELSE
+// branches stand as ELSIF and ELSE do, their statements one level in, up to its END CASE.
 int rcCase(LayoutState *st) {
-    if (!bAtWordStart(st) || iWordLen(st, szWord(WORD_CASE)) == 0) return RULE_PASS;
+    int32_t n;
+    if (!bAtWordStart(st) || (n = iWordLen(st, szWord(WORD_CASE))) == 0) return RULE_PASS;
+    if (bStmtBeginsHere(st) && st->szSrc != st->pEndTail && !bSqlStmt(st)) {
+        int rc = rcRaise(st);
+        if (rc != RC_OK) return rc;
+        vCopy(st, n);
+        return RC_OK;
+    }
     vScanCase(st);
     return RC_OK;
 }
@@ -764,6 +779,7 @@ int rcIf(LayoutState *st) {
     if (rc != RC_OK) return rc;
     vCopy(st, n);
     vScanCondition(st);
+    st->pStmtNext = st->szSrc;
     vBreakForBlank(st);
     return RC_OK;
 }
@@ -786,6 +802,7 @@ int rcElsifWhen(LayoutState *st) {
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
     vScanCondition(st);
+    st->pStmtNext = st->szSrc;
     vBreakForBlank(st);
     return RC_OK;
 }
@@ -795,6 +812,7 @@ int rcElse(LayoutState *st) {
     if (!bPrevSep(st) || (n = iWordLen(st, szWord(WORD_ELSE))) == 0) return RULE_PASS;
     vStepOut(st, st->iIdt - 1);
     vCopy(st, n);
+    st->pStmtNext = st->szSrc;
     vBreakForBlank(st);
     return RC_OK;
 }
@@ -805,18 +823,20 @@ int rcLoop(LayoutState *st) {
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);
+    st->pStmtNext = st->szSrc;
     vBreakForBlank(st);
     return RC_OK;
 }
 
-// END where comments part it from the LOOP or IF it ends: its length, or 0. The comments and that
+// END where comments part it from the LOOP, IF or CASE it ends: its length, or 0. The comments and that
 // word follow as they stand, and the word opens nothing.
 int32_t iEndBeforeCmts(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
     size_t nNext = 0;
     const char *q = pNextWord(p + 3, st->szTail, &nNext);
-    if (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF))) return 0;
+    if (!bWordIs(q, nNext, szWord(WORD_LOOP)) && !bWordIs(q, nNext, szWord(WORD_IF)) && !bWordIs(q, nNext, szWord(WORD_CASE)))
+        return 0;
     st->pEndTail = q;
     return 3;
 }
@@ -825,6 +845,7 @@ int rcEndLoopIf(LayoutState *st) {
     if (!bPrevSepOrStart(st) || bSqlStmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));
     if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_IF));
+    if (n == 0) n = iKw(st->szSrc, szWord(WORD_END_CASE));
     if (n == 0) n = iEndBeforeCmts(st);
     if (n == 0) return RULE_PASS;
     bool bLowered = bLower(st);
@@ -891,6 +912,7 @@ int rcSemicolon(LayoutState *st) {
     while (st->iNextBlank < b->n && b->p[st->iNextBlank] < iAt) ++st->iNextBlank;
     const bool bBlank = st->iNextBlank < b->n && b->p[st->iNextBlank] == iAt;
     vCopy(st, 1);
+    st->pStmtNext = st->szSrc;
     if (bBlank) vPut(st, "\n", 1);
     // Inside a block of a PL/SQL unit no statement begins where the tool would read a command; any
     // other statement ends at its ";" for the tool, also inside a block or a part it opened.
