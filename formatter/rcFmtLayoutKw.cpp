@@ -395,7 +395,8 @@ void vScanCase(LayoutState *st) {
             }
             if (!bIsWordByte(p[3]) && p + 3 <= st->szTail) {
                 vLineBreak(st);
-                vCopy(st, 3);
+                const int32_t nEndCase = iKw(p, szWord(WORD_END_CASE));  // its CASE opens nothing
+                vCopy(st, nEndCase > 0 ? nEndCase : 3);
                 if (--iDepth == 0) return;
                 continue;
             }
@@ -760,12 +761,14 @@ int rcDollar(LayoutState *st) {
         return RC_OK;
     }
     if ((n = iKw(st->szSrc, szWord(WORD_DOLLAR_END))) > 0 && !bIsWordByte(st->szSrc[n])) {
+        const bool bStmt = bStmtBeginsHere(st);
         bool bLowered = bLower(st);
         if (!bPrevSemiOrNewline(st))
             vLineBreak(st);
         else if (bLowered)
             vStepBack(st);
         vCopy(st, n);
+        if (bStmt) st->pStmtNext = st->szSrc;
         vBreakForBlank(st);
         return RC_OK;
     }
@@ -866,8 +869,9 @@ int rcWhenMatched(LayoutState *st, WordAt w) {
 // branches stand as ELSIF and ELSE do, their statements one level in, up to its END CASE.
 int rcCase(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bAtWordStart(st) || (n = iWordLen(st, w)) == 0) return RULE_PASS;
-    if (bStmtBeginsHere(st) && st->szSrc != st->pEndTail && !bSqlStmt(st)) {
+    // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
+    if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0) return RULE_PASS;
+    if (bStmtBeginsHere(st) && !bSqlStmt(st)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);

@@ -276,13 +276,19 @@ const rFmtCase arBlockCases[] = {
      "\t\t\tx := CASE\n\t\t\tWHEN d THEN 1\n\t\t\tEND;\n\t\tEND CASE;\n\tEND IF;\n\tLOOP\n\t\t<<l>> CASE\n\t\tWHEN e THEN\n"
      "\t\t\tEXIT;\n\t\tEND CASE l;\n\tEND LOOP;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tCASE\n\t\tWHEN f THEN\n\t\t\tRAISE;\n"
      "\t\tEND CASE;\nEND;\n"},
+    {"a CASE statement after the $END of a branch around statements",
+     "BEGIN $IF $$a $THEN NULL; $END <<l>> CASE WHEN b THEN NULL; END CASE l; END;",
+     "BEGIN\n\t$IF $$a $THEN\n\t\tNULL;\n\t$END\n\t<<l>> CASE\n\tWHEN b THEN\n\t\tNULL;\n\tEND CASE l;\nEND;\n"},
+    {"the CASE of an END CASE that a CASE scan reaches opens nothing, also before a label",
+     "<<l>> CASE x WHEN 1 THEN NULL; END CASE l; y := CASE WHEN b THEN 1 END;",
+     "<<l>> CASE x\nWHEN 1 THEN NULL;\nEND CASE l;\ny := CASE\nWHEN b THEN 1\nEND;\n"},
     {"a CASE statement in a branch of $IF; a CASE expression there stays one",
      "BEGIN $IF $$a $THEN CASE WHEN b THEN NULL; END CASE; $ELSE x := $IF $$c $THEN CASE WHEN d THEN 1 END $END; $END END;",
      "BEGIN\n\t$IF $$a $THEN\n\t\tCASE\n\t\tWHEN b THEN\n\t\t\tNULL;\n\t\tEND CASE;\n\t$ELSE\n\t\tx := $IF $$c $THEN\n\t\t\tCASE\n"
      "\t\t\tWHEN d THEN 1\n\t\t\tEND\n\t\t$END;\n\t$END\nEND;\n"},
     {"END and CASE parted by a comment close the CASE statement",
-     "BEGIN CASE WHEN a THEN NULL; END /* c */ CASE; x := 1; END;",
-     "BEGIN\n\tCASE\n\tWHEN a THEN\n\t\tNULL;\n\tEND /* c */ CASE;\n\tx := 1;\nEND;\n"},
+     "BEGIN <<l>> CASE WHEN a THEN NULL; END /* c */ CASE l; x := 1; END;",
+     "BEGIN\n\t<<l>> CASE\n\tWHEN a THEN\n\t\tNULL;\n\tEND /* c */ CASE l;\n\tx := 1;\nEND;\n"},
     {"a CASE expression of a SQL statement in a block stays one, a CASE statement after it is a block",
      "BEGIN SELECT CASE WHEN a THEN 1 END INTO x FROM t; /* c */ CASE x WHEN 1 THEN NULL; END CASE; END;",
      "BEGIN\n\tSELECT CASE\n\tWHEN a THEN 1\n\tEND\n\tINTO x\n\tFROM t;\n\t/* c */ CASE x\n\tWHEN 1 THEN\n\t\tNULL;\n\tEND CASE;\n"

@@ -292,7 +292,8 @@ void vScanCase(LayoutState *st) {
             }
             if (!bIsWordByte(p[3]) && p + 3 <= st->szTail) {
                 vLineBreak(st);
-                vCopy(st, 3);
+                const int32_t nEndCase = iKw(p, szWord(WORD_END_CASE));  // its CASE opens nothing
+                vCopy(st, nEndCase > 0 ? nEndCase : 3);
                 if (--iDepth == 0) return;
                 continue;
             }
@@ -653,12 +654,14 @@ int rcDollar(LayoutState *st) {
         return RC_OK;
     }
     if ((n = iKw(st->szSrc, szWord(WORD_DOLLAR_END))) > 0 && !bIsWordByte(st->szSrc[n])) {
+        const bool bStmt = bStmtBeginsHere(st);
         bool bLowered = bLower(st);
         if (!bPrevSemiOrNewline(st))
             vLineBreak(st);
         else if (bLowered)
             vStepBack(st);
         vCopy(st, n);
+        if (bStmt) st->pStmtNext = st->szSrc;
         vBreakForBlank(st);
         return RC_OK;
     }
@@ -758,8 +761,9 @@ int rcWhenMatched(LayoutState *st) {
 // branches stand as ELSIF and ELSE do, their statements one level in, up to its END CASE.
 int rcCase(LayoutState *st) {
     int32_t n;
-    if (!bAtWordStart(st) || (n = iWordLen(st, szWord(WORD_CASE))) == 0) return RULE_PASS;
-    if (bStmtBeginsHere(st) && st->szSrc != st->pEndTail && !bSqlStmt(st)) {
+    // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
+    if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_CASE))) == 0) return RULE_PASS;
+    if (bStmtBeginsHere(st) && !bSqlStmt(st)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);
