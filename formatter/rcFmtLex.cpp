@@ -317,6 +317,17 @@ size_t nLineKeywordOf(const char *p) {
     return nWordOfList(p, arLineKeywords.data(), arLineKeywords.size());
 }
 
+bool bLineKeywordBreaksAfter(const char *pStart, const char *pBlank) {
+    if (pBlank == pStart) return true;
+    if (pBlank[-1] == ',') return false;
+    const char *w = pBlank;
+    while (w > pStart && bIsWordByte(w[-1]) && pBlank - w <= static_cast<ptrdiff_t>(nLongestWith(W_PRIVILEGES))) --w;
+    const size_t n = static_cast<size_t>(pBlank - w);
+    for (const char *szWord : arWordsWith<W_PRIVILEGES>())
+        if (bWordIs(w, n, szWord)) return false;
+    return true;
+}
+
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }
 
 bool bWordEndsIn(const char *p, const char *pEnd) {

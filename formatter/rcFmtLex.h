@@ -295,6 +295,10 @@ inline size_t nOperatorIn(const char *p, const char *pStart) {
 // The statement keywords that begin a line of their own wherever white space stands before them
 // (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
 size_t nLineKeywordOf(const char *p);
+// Whether a line keyword after the blank at pBlank (the text before it from pStart on) begins its
+// line: not after a comma, nor after GRANT, REVOKE, AUDIT or NOAUDIT, where CREATE, ALTER, DROP
+// and EXECUTE name privileges (GRANT CREATE SESSION, EXECUTE ON p) and no statement can begin.
+bool bLineKeywordBreaksAfter(const char *pStart, const char *pBlank);
 // Whether the first two bytes at p are those of a line keyword: every other word is passed over
 // at once.
 inline bool bLineKeywordPairAt(const char *p) {

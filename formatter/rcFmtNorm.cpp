@@ -347,10 +347,14 @@ struct SqueezeWalk {
         s = e;
         return cWhite != '\0';
     }
-    // Whether the flattening puts a line feed for the blank before p: a line keyword begins at p,
-    // as the squeezed text will have it (the byte after the keyword is read before the squeeze
-    // has written it, so no blank may go in before a "(" after a line keyword).
-    bool bLineBreakAt(const char *p) const { return bFlat && bLineKeywordPairAt(p) && bLineKeywordAt(p); }
+    // Whether the flattening puts a line feed for the blank before p, which stands at pBlank in the
+    // text or the output that begins at pStart: a line keyword begins at p, as the squeezed text
+    // will have it (the byte after the keyword is read before the squeeze has written it, so no
+    // blank may go in before a "(" after a line keyword), where it begins its line (the words
+    // before the blank are the same in the text and the output).
+    bool bLineBreakAt(const char *p, const char *pStart, const char *pBlank) const {
+        return bFlat && bLineKeywordPairAt(p) && bLineKeywordAt(p) && bLineKeywordBreaksAfter(pStart, pBlank);
+    }
     // Whether a line keyword begins at p, as the squeezed text will have it, that gets a line of
     // its own: not a label's name, which the layout carries with its label.
     bool bLineKeywordAt(const char *p) const {
@@ -378,19 +382,19 @@ template <bool bFlat>
 inline void SqueezeWalk<bFlat>::vPlainRun(const char *e) {
     // A statement keyword right after an operator gets the blank it would have after white space.
     if (bAfterOperator(out.p, pWritten(), pOutCmtEnd()) && bLineKeywordAt(s)) vPut(' ');
-    if (out.n > 0 && out.p[out.n - 1] == ' ' && bLineBreakAt(s)) out.p[out.n - 1] = '\n';
+    if (out.n > 0 && out.p[out.n - 1] == ' ' && bLineBreakAt(s, out.p, out.p + out.n - 1)) out.p[out.n - 1] = '\n';
     // A lone blank before a word stays as it is: the run goes on past it, and past what the
     // steps would copy as it is before a lone blank and a word; a blank the flattening makes a
     // line feed ends it.
     for (;;) {
         if (e + 1 < sEnd && *e == ' ' && bQuiet(e[1], Q_NORM)) {
-            if (bLineBreakAt(e + 1)) break;
+            if (bLineBreakAt(e + 1, sStart, e)) break;
             e = pQuietRunEnd(e + 2, sEnd, Q_NORM);
             continue;
         }
         const char *o = e < sEnd ? pAsIsEnd(e) : e;
         if (o == e || o + 1 >= sEnd || *o != ' ' || !bQuiet(o[1], Q_NORM)) break;
-        if (bLineBreakAt(o + 1)) {
+        if (bLineBreakAt(o + 1, sStart, o)) {
             e = o;
             break;
         }
@@ -934,7 +938,9 @@ int rcFlatten(FmtWork *pWork) {
         if (bIsWordByte(*p) && *p != 'q' && *p != 'Q') {
             // S, E, C, A or D: a statement keyword begins here only after a blank; any other
             // word is passed whole.
-            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) ? nLineKeywordAt(p) : 0;
+            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) && bLineKeywordBreaksAfter(ssSrc, p - 1)
+                               ? nLineKeywordAt(p)
+                               : 0;
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;

@@ -31,6 +31,7 @@ enum : uint32_t {
     W_NESTED = 1u << 19,        // a block header that a declaration section may hold (a subprogram)
     W_BLOCK_START = 1u << 20,   // a block begins with it: no condition holds it, the look ahead for THEN ends there
     W_FRAGMENT = 1u << 21,      // a PL/SQL statement that no SQL statement begins with: a text that begins with it is a piece of a unit
+    W_PRIVILEGES = 1u << 22,    // a list of privileges follows it: the line keywords there (CREATE, EXECUTE) begin no line
 };
 
 enum WordId : int16_t {

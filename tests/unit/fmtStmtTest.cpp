@@ -102,6 +102,12 @@ const rFmtCase arClauseCases[] = {
     {"a statement keyword starts a line", "GRANT x; DROP TABLE t", "GRANT x;\nDROP TABLE t\n"},
     {"all five statement keywords, in any case", "a show b execute c create d alter e drop f",
      "a\nshow b\nexecute c\ncreate d\nalter e\ndrop f\n"},
+    {"after GRANT, REVOKE, AUDIT and NOAUDIT a statement keyword names a privilege: no line of its own",
+     "GRANT EXECUTE ON p TO u; REVOKE CREATE SESSION FROM u; AUDIT DROP ANY TABLE; NOAUDIT ALTER SYSTEM;",
+     "GRANT EXECUTE\nON p TO u;\nREVOKE CREATE SESSION\nFROM u;\nAUDIT DROP ANY TABLE;\nNOAUDIT ALTER SYSTEM;\n"},
+    {"nor after a comma, also where a comment moved in front of it",
+     "GRANT SELECT, EXECUTE ON p TO u; CREATE TABLE t (show NUMBER, execute CHAR(1)); GRANT SELECT, /* c */ CREATE TABLE TO u;",
+     "GRANT SELECT\n, EXECUTE\nON p TO u;\nCREATE TABLE t (\n\tshow NUMBER\n\t, execute CHAR(1)\n);\nGRANT SELECT /* c */\n, CREATE TABLE TO u;\n"},
     {"no statement keyword inside a word, a longer word or a literal", "foo_drop x; x DROPS t 'a DROP b'",
      "foo_drop x;\nx DROPS t 'a DROP b'\n"},
     // Outside a statement a statement word that ends a word opens the statement's state: SET is

@@ -151,7 +151,9 @@ void vStepOut(LayoutState *st, int32_t iLevel) {
 void vBlankAfter(LayoutState *st) {
     // A statement keyword after the blank would begin its line in a second run's normalised
     // text: it begins it now.
-    if (st->szSrc < st->szTail && nLineKeywordAt(st->szSrc) != 0 && !bIsWordByte(st->szSrc[-1]))
+    // (where the output holds its bytes: one that could not grow is no text)
+    if (st->szSrc < st->szTail && nLineKeywordAt(st->szSrc) != 0 && !bIsWordByte(st->szSrc[-1]) &&
+        (st->bNoRoom || bLineKeywordBreaksAfter(st->pOut, st->pOut + st->iDstLen)))
         vLineBreak(st);
     else
         vPutBlank(st);

@@ -4,8 +4,10 @@
 #include "tests/oracle/engine/rcFmtLex.h"
 #include "tests/oracle/engine/rcFmtWords.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <string>
 
 #include "runtime/msgCatalog.h"
 #include "runtime/psGlobals.h"
@@ -173,6 +175,22 @@ size_t nWordOfList(const char *p, const char *const *arWords, size_t nWords) {
 
 size_t nLineKeywordOf(const char *p) {
     return nWordOfList(p, arLineKeywords.data(), arLineKeywords.size());
+}
+
+bool bLineKeywordBreaksAfter(const char *pStart, const char *pBlank) {
+    if (pBlank == pStart) return true;
+    if (pBlank[-1] == ',') return false;
+    const char *w = pBlank;
+    constexpr size_t nLongest = [] {
+        size_t m = 0;
+        for (const char *sz : arWordsWith<W_PRIVILEGES>()) m = std::max(m, std::char_traits<char>::length(sz));
+        return m;
+    }();
+    while (w > pStart && bIsWordByte(w[-1]) && pBlank - w <= static_cast<ptrdiff_t>(nLongest)) --w;
+    const size_t n = static_cast<size_t>(pBlank - w);
+    for (const char *szWord : arWordsWith<W_PRIVILEGES>())
+        if (bWordIs(w, n, szWord)) return false;
+    return true;
 }
 
 bool bWordEndsAt(const char *p) { return bIsWhite(*p) || nOperatorAt(p) != 0 || *p == '/'; }

@@ -276,6 +276,10 @@ inline size_t nOperatorIn(const char *p, const char *pStart) {
 // The statement keywords that begin a line of their own wherever white space stands before them
 // (SHOW, EXECUTE, CREATE, ALTER, DROP): the length of the one at p, else 0.
 size_t nLineKeywordOf(const char *p);
+// Whether a line keyword after the blank at pBlank (the text before it from pStart on) begins its
+// line: not after a comma, nor after GRANT, REVOKE, AUDIT or NOAUDIT, where CREATE, ALTER, DROP
+// and EXECUTE name privileges (GRANT CREATE SESSION, EXECUTE ON p) and no statement can begin.
+bool bLineKeywordBreaksAfter(const char *pStart, const char *pBlank);
 inline size_t nLineKeywordAt(const char *p) {
     // Their first two letters pass over every other word at once.
     const unsigned c0 = static_cast<unsigned>(iFold(p[0]) - 'A'), c1 = static_cast<unsigned>(iFold(p[1]) - 'A');

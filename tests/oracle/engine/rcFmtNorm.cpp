@@ -685,7 +685,9 @@ int rcFlatten(FmtWork *pWork) {
         if (bIsWordByte(*p) && *p != 'q' && *p != 'Q') {
             // S, E, C, A or D: a statement keyword begins here only after a blank; any other
             // word is passed whole.
-            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) ? nLineKeywordAt(p) : 0;
+            size_t nWord = p > ssSrc && p[-1] == ' ' && !bLabelWordAt(ssSrc, p, pLast) && bLineKeywordBreaksAfter(ssSrc, p - 1)
+                               ? nLineKeywordAt(p)
+                               : 0;
             if (nWord != 0) {
                 p[-1] = '\n';
                 p += nWord;
