@@ -749,7 +749,10 @@ int rcDollar(LayoutState *st) {
         vScanCondition(st, szWord(WORD_DOLLAR_THEN));
         if (bStmt) st->pStmtNext = st->szSrc;
         vBreakForBlank(st);
-        if (bNever) vScanTo(st, pBranchEnd(st, st->szSrc));
+        if (bNever) {
+            vScanTo(st, pBranchEnd(st, st->szSrc));
+            if (bStmt) st->pStmtNext = st->szSrc;  // the branch's text is none: its $ELSE or $END follows
+        }
         return RC_OK;
     }
     if ((n = iWordLen(st, szWord(WORD_DOLLAR_ELSE))) > 0) {
@@ -826,6 +829,7 @@ int rcIsAs(LayoutState *st, WordAt w) {
     }
     if (st->iInCursor == 1 && (rc = rcRaise(st)) != RC_OK) return rc;
     vCopy(st, n);
+    st->pStmtNext = st->szSrc;  // the declarations, or a cursor's query
     vBreakForBlank(st);
     return RC_OK;
 }
@@ -928,9 +932,23 @@ int rcElse(LayoutState *st, WordAt w) {
     return RC_OK;
 }
 
+// Whether the LOOP at the reading position opens a loop: outside parentheses, where it begins a
+// statement or ends the header of a FOR or WHILE statement. In any other statement it is a name
+// (SELECT loop INTO v FROM t, OPEN c FOR SELECT loop ...). Where no statement of the unit has
+// begun yet (a piece that begins with FOR), it opens one.
+bool bLoopOpens(const LayoutState *st) {
+    if (st->nParens > 0) return false;
+    if (st->pStmtNext == nullptr || bStmtBeginsHere(st)) return true;
+    size_t n = 0;
+    const char *pFirst = pNextWord(st->pStmtNext, st->szTail, &n);
+    return bWordIs(pFirst, n, szWord(WORD_FOR)) || bWordIs(pFirst, n, szWord(WORD_WHILE));
+}
+
 int rcLoop(LayoutState *st, WordAt w) {
     int32_t n;
-    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st)) return RULE_PASS;
+    if (!bPrevSepOrStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0 || bSqlStmt(st) ||
+        !bLoopOpens(st))
+        return RULE_PASS;
     int rc = rcRaise(st);
     if (rc != RC_OK) return rc;
     vCopy(st, n);

@@ -764,6 +764,15 @@ const rFmtCase arValidUnitCases[] = {
     {"D: the IFs and LOOPs of a CASE statement's branches",
      "BEGIN CASE x WHEN 1 THEN LOOP a; END LOOP; ELSE NULL; END CASE; END;",
      "BEGIN\n\tCASE x\n\tWHEN 1 THEN\n\t\tLOOP\n\t\t\ta;\n\t\tEND LOOP;\n\tELSE\n\t\tNULL;\n\tEND CASE;\nEND;\n"},
+    {"LOOP is a name in a block's SQL statements; the LOOPs of FOR and WHILE and one that begins a statement open",
+     "DECLARE CURSOR c IS SELECT loop FROM t; BEGIN SELECT loop INTO v FROM t; OPEN c FOR SELECT loop FROM t; "
+     "FOR r IN (SELECT loop FROM t) LOOP WHILE x LOOP LOOP EXIT; END LOOP; END LOOP; END LOOP; END;",
+     "DECLARE\n\tCURSOR c IS\n\t\tSELECT loop\n\t\tFROM t\n\t;\nBEGIN\n\tSELECT loop\n\tINTO v\n\tFROM t;\n\tOPEN c FOR SELECT loop\n"
+     "\tFROM t;\n\tFOR r IN (\n\t\tSELECT loop\n\t\tFROM t\n\t) LOOP\n\t\tWHILE x LOOP\n\t\t\tLOOP\n\t\t\t\tEXIT;\n\t\t\tEND LOOP;\n"
+     "\t\tEND LOOP;\n\tEND LOOP;\nEND;\n"},
+    {"a statement begins after a branch of $IF that is never compiled",
+     "BEGIN $IF FALSE $THEN <%= x %> $END FOR i IN 1..2 LOOP NULL; END LOOP; END;",
+     "BEGIN\n\t$IF FALSE $THEN\n\t\t<%= x %>\n\t$END\n\tFOR i IN 1..2 LOOP\n\t\tNULL;\n\tEND LOOP;\nEND;\n"},
     {"E: a column named exception",
      "BEGIN UPDATE job_runs SET exception = 'timeout' WHERE run_id = 7; EXCEPTION WHEN OTHERS THEN NULL; END;",
      "BEGIN\n\tUPDATE job_runs\n\tSET exception = 'timeout'\n\tWHERE run_id = 7;\nEXCEPTION\n\tWHEN OTHERS THEN\n\t\tNULL;\nEND;\n"},
