@@ -867,15 +867,25 @@ int rcWhenMatched(LayoutState *st, WordAt w) {
     return RC_OK;
 }
 
+// Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
+// no CASE expression ends with.
+bool bEndCaseAhead(const LayoutState *st, const char *p) {
+    return pWordIn(st, p, st->szTail, [](const char *w, const char *) {
+               const int32_t n = iKw(w, szWord(WORD_END_CASE));
+               return n > 0 && !bIsWordByte(w[n]);
+           }) != nullptr;
+}
+
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
 // at a text's start (an expression or a CASE statement piped from an editor). Where it begins a
-// statement of a PL/SQL block, it is a CASE statement: a level like IF's, whose WHEN and ELSE
-// branches stand as ELSIF and ELSE do, their statements one level in, up to its END CASE.
+// statement of a PL/SQL block, or a text that holds an END CASE further on, it is a CASE
+// statement: a level like IF's, whose WHEN and ELSE branches stand as ELSIF and ELSE do, their
+// statements one level in, up to its END CASE.
 int rcCase(LayoutState *st, WordAt w) {
     int32_t n;
     // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
     if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0) return RULE_PASS;
-    if (bStmtBeginsHere(st) && !bSqlStmt(st)) {
+    if ((bStmtBeginsHere(st) || (bAtUnitStart(st) && bEndCaseAhead(st, st->szSrc + n))) && !bSqlStmt(st)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);

@@ -286,8 +286,11 @@ const rFmtCase arBlockCases[] = {
      "BEGIN $IF $$a $THEN NULL; $END <<l>> CASE WHEN b THEN NULL; END CASE l; END;",
      "BEGIN\n\t$IF $$a $THEN\n\t\tNULL;\n\t$END\n\t<<l>> CASE\n\tWHEN b THEN\n\t\tNULL;\n\tEND CASE l;\nEND;\n"},
     {"the CASE of an END CASE that a CASE scan reaches opens nothing, also before a label",
+     "BEGIN x := $IF $$a $THEN CASE v WHEN 1 THEN NULL; END CASE l; $END; END;",
+     "BEGIN\n\tx := $IF $$a $THEN\n\t\tCASE v\n\t\tWHEN 1 THEN NULL;\n\t\tEND CASE l;\n\t$END;\nEND;\n"},
+    {"a labelled CASE statement at a text's start",
      "<<l>> CASE x WHEN 1 THEN NULL; END CASE l; y := CASE WHEN b THEN 1 END;",
-     "<<l>> CASE x\nWHEN 1 THEN NULL;\nEND CASE l;\ny := CASE\nWHEN b THEN 1\nEND;\n"},
+     "<<l>> CASE x\nWHEN 1 THEN\n\tNULL;\nEND CASE l;\ny := CASE\nWHEN b THEN 1\nEND;\n"},
     {"a CASE statement in a branch of $IF; a CASE expression there stays one",
      "BEGIN $IF $$a $THEN CASE WHEN b THEN NULL; END CASE; $ELSE x := $IF $$c $THEN CASE WHEN d THEN 1 END $END; $END END;",
      "BEGIN\n\t$IF $$a $THEN\n\t\tCASE\n\t\tWHEN b THEN\n\t\t\tNULL;\n\t\tEND CASE;\n\t$ELSE\n\t\tx := $IF $$c $THEN\n\t\t\tCASE\n"
@@ -812,9 +815,10 @@ const rFmtCase arValidUnitCases[] = {
      "LOOP\n\tFETCH c\n\tINTO r;\n\tEXIT WHEN c%NOTFOUND;\nEND LOOP;\n"},
     {"a CASE expression at a text's start is laid out as anywhere else",
      "CASE WHEN a > 1 THEN 1 WHEN b IS NULL THEN 2 ELSE 3 END", "CASE\nWHEN a > 1 THEN 1\nWHEN b IS NULL THEN 2\nELSE 3\nEND\n"},
-    {"so is a CASE statement, a piece of a unit",
+    {"a CASE statement there, a piece of a unit, is known by its END CASE: a block, as inside its unit",
      "CASE x WHEN 1 THEN y := 1; WHEN 2 THEN y := 3; ELSE y := 2; END CASE;",
-     "CASE x\nWHEN 1 THEN y := 1;\nWHEN 2 THEN y := 3;\nELSE y := 2;\nEND CASE;\n"},
+     "CASE x\nWHEN 1 THEN\n\ty := 1;\nWHEN 2 THEN\n\ty := 3;\nELSE\n\ty := 2;\nEND CASE;\n"},
+    {"an END CASE in a literal is none", "CASE WHEN a THEN 'END CASE' END", "CASE\nWHEN a THEN 'END CASE'\nEND\n"},
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end

@@ -342,10 +342,10 @@ const char *pLabelEndAt(const LayoutState *st, const char *pAt) {
     return p < pStop ? p + 2 : nullptr;
 }
 
-// A label carried whole; one that begins a statement leaves that statement to begin after it
-// (<<l>> CASE ...).
+// A label carried whole; one that begins a statement, or a unit, leaves a statement to begin
+// after it (<<l>> CASE ...).
 void vCarryLabel(LayoutState *st, const char *pEnd) {
-    const bool bStmt = bStmtBeginsHere(st);
+    const bool bStmt = bStmtBeginsHere(st) || bAtUnitStart(st);
     vCopy(st, pEnd - st->szSrc, true);
     if (bStmt) st->pStmtNext = st->szSrc;
 }

@@ -759,6 +759,27 @@ int rcWhenMatched(LayoutState *st) {
     return RC_OK;
 }
 
+// Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
+// no CASE expression ends with.
+bool bEndCaseAhead(LayoutState *st, const char *p) {
+    while (p < st->szTail) {
+        if (bLiteralAt(p, st->ssSrc, st->szTail)) {
+            p = pLiteralEnd(p, st->szTail, st->rEnc);
+        } else if (bCmtAt(p)) {
+            p = pCmtEnd(p, st->szTail);
+        } else if (p[0] == '<' && p[1] == '<' && pLabelEndAt(st, p) != nullptr) {
+            p = pLabelEndAt(st, p);
+        } else if (bIsWordByte(*p)) {
+            const int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szWord(WORD_END_CASE)) : 0;
+            if (n > 0 && !bIsWordByte(p[n])) return true;
+            while (p < st->szTail && bIsWordByte(*p)) ++p;
+        } else {
+            p += iCharLen(st, p);
+        }
+    }
+    return false;
+}
+
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
 // at a text's start (an expression or a CASE statement piped from an editor). Where it begins a
 // statement of a PL/SQL block, it is a CASE statement: a level like IF's, whose WHEN and ELSE
@@ -767,7 +788,7 @@ int rcCase(LayoutState *st) {
     int32_t n;
     // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
     if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_CASE))) == 0) return RULE_PASS;
-    if (bStmtBeginsHere(st) && !bSqlStmt(st)) {
+    if ((bStmtBeginsHere(st) || (bAtUnitStart(st) && bEndCaseAhead(st, st->szSrc + n))) && !bSqlStmt(st)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);
