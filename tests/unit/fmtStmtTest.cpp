@@ -156,6 +156,8 @@ const rFmtCase arClauseCases[] = {
     {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},
     {"the row limit of a query begins its line", "SELECT a FROM t ORDER BY a FETCH FIRST 5 ROWS ONLY",
      "SELECT a\nFROM t\nORDER BY a\nFETCH FIRST 5 ROWS ONLY\n"},
+    {"so does the order of a hierarchy's siblings", "SELECT a FROM t CONNECT BY PRIOR id = mgr ORDER SIBLINGS BY a",
+     "SELECT a\nFROM t\nCONNECT BY PRIOR id = mgr\nORDER SIBLINGS BY a\n"},
 };
 
 const rFmtCase arParenCases[] = {
