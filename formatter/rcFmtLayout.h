@@ -94,6 +94,7 @@ struct LayoutState {
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
     const char *pEndTail;  // the LOOP, IF or CASE that comments part from its END: it opens nothing
     const char *pStmtNext;  // where a PL/SQL statement may begin: after a ";", a branch's THEN, ELSE, LOOP, BEGIN
+    const char *pEndCaseAt;  // the END CASE the last look found (szTail: none), or null before the first
     // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
     // fill): the word before a position is read past them, as PL/SQL reads it.
     const char *arCmtStart[CMT_RUN], *arCmtEnd[CMT_RUN];

@@ -868,24 +868,32 @@ int rcWhenMatched(LayoutState *st, WordAt w) {
 }
 
 // Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
-// no CASE expression ends with.
-bool bEndCaseAhead(const LayoutState *st, const char *p) {
-    return pWordIn(st, p, st->szTail, [](const char *w, const char *) {
-               const int32_t n = iKw(w, szWord(WORD_END_CASE));
-               return n > 0 && !bIsWordByte(w[n]);
-           }) != nullptr;
+// no CASE expression ends with. A look from a place up to what the last one found reads nothing
+// again: a text of many CASEs is read once.
+bool bEndCaseAhead(LayoutState *st, const char *p) {
+    if (st->pEndCaseAt == nullptr || p > st->pEndCaseAt) {
+        const char *pEnd = pWordIn(st, p, st->szTail, [st](const char *w, const char *we) {
+            if (!bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_END))) return false;
+            size_t n = 0;  // CASE after the END, comments between them too
+            const char *q = pNextWord(we, st->szTail, &n);
+            return bWordIs(q, n, szWord(WORD_CASE));
+        });
+        st->pEndCaseAt = pEnd != nullptr ? pEnd : st->szTail;
+    }
+    return st->pEndCaseAt != st->szTail;
 }
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
 // at a text's start (an expression or a CASE statement piped from an editor). Where it begins a
-// statement of a PL/SQL block, or a text that holds an END CASE further on, it is a CASE
-// statement: a level like IF's, whose WHEN and ELSE branches stand as ELSIF and ELSE do, their
-// statements one level in, up to its END CASE.
+// statement of a PL/SQL block or a text, and an END CASE follows, it is a CASE statement: a level
+// like IF's, whose WHEN and ELSE branches stand as ELSIF and ELSE do, their statements one level
+// in, up to its END CASE. Without an END CASE after it (a piece that an editor cut there) it is
+// read as an expression, whose scan copies it to the end.
 int rcCase(LayoutState *st, WordAt w) {
     int32_t n;
     // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
     if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, w)) == 0) return RULE_PASS;
-    if ((bStmtBeginsHere(st) || (bAtUnitStart(st) && bEndCaseAhead(st, st->szSrc + n))) && !bSqlStmt(st)) {
+    if ((bStmtBeginsHere(st) || bAtUnitStart(st)) && !bSqlStmt(st) && bEndCaseAhead(st, st->szSrc + n)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);

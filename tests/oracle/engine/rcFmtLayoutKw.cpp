@@ -760,8 +760,24 @@ int rcWhenMatched(LayoutState *st) {
 }
 
 // Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
-// no CASE expression ends with.
+// no CASE expression ends with. A look from a place up to what the last one found reads nothing
+// again: a text of many CASEs is read once.
+bool bEndCaseLook(LayoutState *st, const char *p);
+// Whether END, and CASE after it (comments between them too), stand at p.
+bool bEndOfCaseAt(const LayoutState *st, const char *p) {
+    if (iKw(p, szWord(WORD_END)) == 0 || bIsWordByte(p[3])) return false;
+    size_t n = 0;
+    const char *q = pNextWord(p + 3, st->szTail, &n);
+    return bWordIs(q, n, szWord(WORD_CASE));
+}
 bool bEndCaseAhead(LayoutState *st, const char *p) {
+    if (st->pEndCaseAt == nullptr || p > st->pEndCaseAt) {
+        st->pEndCaseAt = st->szTail;
+        bEndCaseLook(st, p);
+    }
+    return st->pEndCaseAt != st->szTail;
+}
+bool bEndCaseLook(LayoutState *st, const char *p) {
     while (p < st->szTail) {
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
@@ -770,9 +786,14 @@ bool bEndCaseAhead(LayoutState *st, const char *p) {
         } else if (p[0] == '<' && p[1] == '<' && pLabelEndAt(st, p) != nullptr) {
             p = pLabelEndAt(st, p);
         } else if (bIsWordByte(*p)) {
-            const int32_t n = !bIsWordByte(p[-1]) ? iKw(p, szWord(WORD_END_CASE)) : 0;
-            if (n > 0 && !bIsWordByte(p[n])) return true;
-            while (p < st->szTail && bIsWordByte(*p)) ++p;
+            if (!bIsWordByte(p[-1]) && bEndOfCaseAt(st, p)) {
+                st->pEndCaseAt = p;
+                return true;
+            }
+            const char *w = p;
+            while (w < st->szTail && bIsWordByte(*w)) ++w;
+            if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
+            p = w;
         } else {
             p += iCharLen(st, p);
         }
@@ -782,13 +803,15 @@ bool bEndCaseAhead(LayoutState *st, const char *p) {
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and
 // at a text's start (an expression or a CASE statement piped from an editor). Where it begins a
-// statement of a PL/SQL block, it is a CASE statement: a level like IF's, whose WHEN and ELSE
-// branches stand as ELSIF and ELSE do, their statements one level in, up to its END CASE.
+// statement of a PL/SQL block or a text, and an END CASE follows, it is a CASE statement: a level
+// like IF's, whose WHEN and ELSE branches stand as ELSIF and ELSE do, their statements one level
+// in, up to its END CASE. Without an END CASE after it (a piece that an editor cut there) it is
+// read as an expression, whose scan copies it to the end.
 int rcCase(LayoutState *st) {
     int32_t n;
     // The CASE that comments part from its END (END /* c */ CASE) opens nothing.
     if (!bAtWordStart(st) || st->szSrc == st->pEndTail || (n = iWordLen(st, szWord(WORD_CASE))) == 0) return RULE_PASS;
-    if ((bStmtBeginsHere(st) || (bAtUnitStart(st) && bEndCaseAhead(st, st->szSrc + n))) && !bSqlStmt(st)) {
+    if ((bStmtBeginsHere(st) || bAtUnitStart(st)) && !bSqlStmt(st) && bEndCaseAhead(st, st->szSrc + n)) {
         int rc = rcRaise(st);
         if (rc != RC_OK) return rc;
         vCopy(st, n);
