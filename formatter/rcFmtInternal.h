@@ -142,6 +142,8 @@ int rcFindScriptLines(const char *pText, size_t nText, TextEnc rEnc, ScriptLines
 // The questions the script finder asks at a line start where no statement is read (rcFmtScript.cpp).
 // The next word after the white space (line ends included) and comments at p; *pn its length.
 const char *pNextWord(const char *p, const char *pEnd, size_t *pn);
+// The end of the white space (line ends included) and comments at p.
+const char *pPastWhiteAndCmts(const char *p, const char *pEnd);
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line.
 bool bPlsqlStart(const char *p, const char *pEnd);
 // The same where the word at p is known to be e (WORD_NONE: none of the table).

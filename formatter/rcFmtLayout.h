@@ -220,8 +220,7 @@ inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st-
 // comments stand between it and the ";", the branch's THEN, the ELSE, LOOP, BEGIN or the label
 // before it.
 inline bool bStmtBeginsHere(const LayoutState *st) {
-    size_t n = 0;
-    return st->pStmtNext != nullptr && pNextWord(st->pStmtNext, st->szTail, &n) == st->szSrc;
+    return st->pStmtNext != nullptr && pPastWhiteAndCmts(st->pStmtNext, st->szTail) == st->szSrc;
 }
 
 // The bit of a word's third byte: its letter's (A to Z, either case), or bit 26 for any other;

@@ -956,9 +956,10 @@ int rcElse(LayoutState *st, WordAt w) {
 // begun yet (a piece that begins with FOR), it opens one.
 bool bLoopOpens(const LayoutState *st) {
     if (st->nParens > 0) return false;
-    if (st->pStmtNext == nullptr || bStmtBeginsHere(st)) return true;
-    size_t n = 0;
-    const char *pFirst = pNextWord(st->pStmtNext, st->szTail, &n);
+    if (st->pStmtNext == nullptr) return true;
+    const char *pFirst = pPastWhiteAndCmts(st->pStmtNext, st->szTail);
+    if (pFirst == st->szSrc) return true;  // it begins the statement
+    const size_t n = static_cast<size_t>(pClassRunEnd(pFirst, st->szTail, CC_WORD) - pFirst);
     return bWordIs(pFirst, n, szWord(WORD_FOR)) || bWordIs(pFirst, n, szWord(WORD_WHILE));
 }
 

@@ -91,17 +91,19 @@ bool bCmdWord(const char *p, size_t n, const char *pEnd) {
 
 }  // namespace
 
-// The next word after the white space (line ends included) and comments at p; *pn its length.
-const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
+const char *pPastWhiteAndCmts(const char *p, const char *pEnd) {
     for (;;) {
         while (p < pEnd && bIsWhite(*p)) ++p;
-        if (bCmtAtIn(p, pEnd)) {
-            p = pCmtEnd(p, pEnd);
-            continue;
-        }
-        *pn = nWordLen(p, pEnd);
-        return p;
+        if (!bCmtAtIn(p, pEnd)) return p;
+        p = pCmtEnd(p, pEnd);
     }
+}
+
+// The next word after the white space (line ends included) and comments at p; *pn its length.
+const char *pNextWord(const char *p, const char *pEnd, size_t *pn) {
+    p = pPastWhiteAndCmts(p, pEnd);
+    *pn = nWordLen(p, pEnd);
+    return p;
 }
 
 // Whether the statement that begins at p is a PL/SQL unit, read up to its "/" line: a block, a
