@@ -976,8 +976,8 @@ int rcLoop(LayoutState *st, WordAt w) {
     return RC_OK;
 }
 
-// END where comments part it from the LOOP, IF or CASE it ends: its length, or 0. The comments and that
-// word follow as they stand, and the word opens nothing.
+// END where comments part it from the LOOP, IF or CASE it ends: its length, or 0. The comments
+// and that word follow as they stand, and the word opens nothing.
 int32_t iEndBeforeCmts(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
@@ -989,8 +989,8 @@ int32_t iEndBeforeCmts(LayoutState *st) {
     return 3;
 }
 
-// END LOOP, END IF and END CASE close their level; also at a unit's start, where a text that is the tail of
-// a body begins (END LOOP outer; END;), so that its LOOP opens nothing.
+// END LOOP, END IF and END CASE close their level; also at a unit's start, where a text that is
+// the tail of a body begins (END LOOP outer; END;), so that its LOOP opens nothing.
 int rcEndLoopIf(LayoutState *st, WordAt w) {
     if (!bPrevSepOrStart(st) || bSqlStmt(st)) return RULE_PASS;
     int32_t n = iKw(st->szSrc, szWord(WORD_END_LOOP));

@@ -458,7 +458,7 @@ void vStartUnit(LayoutState *st) {
     st->iBlkKind = st->iInExcept = st->iAsOpens = st->iInCursor = st->iInBetween = st->iInStmt = 0;
     st->iTypeSpec = st->iHdrPending = st->nParens = 0;
     st->iHdrRecord = 1;
-    st->pStmtNext = nullptr;  // a CASE that begins a unit is read as an expression
+    st->pStmtNext = nullptr;  // no statement of the unit has begun
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
     // The stack is emptied up to the highest level used; the levels above it are emptied when
     // first reached.

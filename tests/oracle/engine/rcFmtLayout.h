@@ -86,7 +86,9 @@ struct LayoutState {
     int32_t iStmtKind;       // what it is (iStmtKindOf): -1 not asked yet
     const char *pBlockCmtEnd;  // just past the last block comment carried: a word there begins after it
     const char *pEndTail;  // the LOOP, IF or CASE that comments part from its END: it opens nothing
-    const char *pStmtNext;  // where a PL/SQL statement may begin: after a ";", a branch's THEN, ELSE, LOOP, BEGIN
+    // Where a PL/SQL statement may begin: after a ";", a branch's THEN, ELSE, LOOP, BEGIN, a header's
+    // IS or AS, a label or a directive around statements; null before the first in the unit.
+    const char *pStmtNext;
     const char *pEndCaseAt;  // the END CASE the last look found (szTail: none), or null before the first
     // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
     // fill): the word before a position is read past them, as PL/SQL reads it.

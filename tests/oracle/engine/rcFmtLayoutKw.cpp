@@ -894,8 +894,8 @@ int rcLoop(LayoutState *st) {
     return RC_OK;
 }
 
-// END where comments part it from the LOOP, IF or CASE it ends: its length, or 0. The comments and that
-// word follow as they stand, and the word opens nothing.
+// END where comments part it from the LOOP, IF or CASE it ends: its length, or 0. The comments
+// and that word follow as they stand, and the word opens nothing.
 int32_t iEndBeforeCmts(LayoutState *st) {
     const char *p = st->szSrc;
     if (iKw(p, szWord(WORD_END)) == 0 || !bCmtAt(bIsWhite(p[3]) ? p + 4 : p + 3)) return 0;
