@@ -371,11 +371,23 @@ const char *pLabelClose(const LayoutState *st, const char *pAt) {
 }
 
 // A label carried whole; one that begins a statement, or a unit, leaves a statement to begin
-// after it (<<l>> CASE ...).
+// after it (<<l>> CASE ...). A line feed in it outside a quoted name is the flattening's, before a
+// line keyword (<<a show>>): it is written as the blank it was, so that the label stays on its
+// line, where a second run reads it as this one did (and no command at the line's start).
 void vCarryLabel(LayoutState *st, const char *pEnd) {
     const bool bStmt = bStmtBeginsHere(st) || bAtUnitStart(st);
+    const int64_t iFrom = st->iDstLen;
     vCopy(st, pEnd - st->szSrc, true);
     if (bStmt) st->pStmtNext = st->szSrc;
+    if (st->bNoRoom) return;  // the output holds no bytes to mend
+    for (char *p = st->pOut + iFrom, *e = st->pOut + st->iDstLen; p < e;) {
+        if (*p == '"') {
+            p = const_cast<char *>(pQuotedEnd(p, e));
+            continue;
+        }
+        if (*p == '\n') *p = ' ';
+        ++p;
+    }
 }
 
 namespace {

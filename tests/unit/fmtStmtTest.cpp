@@ -222,8 +222,9 @@ const rFmtCase arBlockCases[] = {
     {"label copied whole", "BEGIN <<l1>> NULL; END;", "BEGIN\n\t<<l1>> NULL;\nEND;\n"},
     {"a label named like a line keyword stays whole", "BEGIN <<execute>> NULL; << show\n>> NULL; END;",
      "BEGIN\n\t<<execute>> NULL;\n\t<< show >> NULL;\nEND;\n"},
-    {"... and one whose text holds a line keyword among other words keeps its \">>\"",
-     "BEGIN <<a show>> NULL; END;", "BEGIN\n\t<<a\nshow>> NULL;\nEND;\n"},
+    {"... and one whose text holds a line keyword among other words keeps its \">>\" and its line, where a second "
+     "run would read a command at the line's start",
+     "BEGIN <<a show>> NULL; END; -<<;L show>>", "BEGIN\n\t<<a show>> NULL;\nEND;\n- <<;L show>>\n"},
     {"a quoted name inside a label is read whole", "BEGIN <<\"a>>b\">> NULL; END;", "BEGIN\n\t<<\"a>>b\">> NULL;\nEND;\n"},
     {"a CASE scan carries a label whole: no END inside it ends the CASE",
      "CASE<<END>>", "CASE<<END>>\n"},
