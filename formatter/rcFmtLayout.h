@@ -96,7 +96,8 @@ struct LayoutState {
     // Where a PL/SQL statement may begin: after a ";", a branch's THEN, ELSE, LOOP, BEGIN, a header's
     // IS or AS, a label or a directive around statements; null before the first in the unit.
     const char *pStmtNext;
-    const char *pEndCaseAt;  // the END CASE the last look found (szTail: none), or null before the first
+    const char *pEndCaseLook;  // where the last look for END CASE in the unit ended (null: none yet)
+    bool bEndCaseFound;        // whether it ended at one
     // The last comments carried, [arCmtStart[i], arCmtEnd[i]) in turn (iCmtNext: the next to
     // fill): the word before a position is read past them, as PL/SQL reads it.
     const char *arCmtStart[CMT_RUN], *arCmtEnd[CMT_RUN];

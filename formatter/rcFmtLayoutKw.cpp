@@ -237,10 +237,12 @@ void vScanByte(LayoutState *st) {
 
 // The first word in [p, e) that stands on its own (no word byte before it) and for whose bytes
 // [word, word end) bWord holds, literals, comments and labels passed over, as the scans pass
-// them; null where none does.
+// them; null where none does. With ppStop, the walk ends also at the "/" that ends the unit after
+// a ";", and *ppStop receives where it ended (at the word found, or where it stopped).
 template <class F>
-const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord) {
-    while (p < e) {
+const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord, const char **ppStop = nullptr) {
+    for (; p < e; ) {
+        if (ppStop != nullptr && p[0] == ';' && p[1] == '/' && p[2] != '*') break;
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
@@ -250,12 +252,16 @@ const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord
         } else if (bIsWordByte(*p)) {
             const char *w = pClassRunEnd(p + 1, st->szTail, CC_WORD);
             if (w - p == 2 && bLiteralAt(p + 1, st->ssSrc, st->szTail)) w = p + 1;  // nq'x...x' begins at its q
-            if (!bIsWordByte(p[-1]) && bWord(p, w)) return p;
+            if (!bIsWordByte(p[-1]) && bWord(p, w)) {
+                if (ppStop != nullptr) *ppStop = p;
+                return p;
+            }
             p = w;
         } else {
             p += iCharLen(st, p);
         }
     }
+    if (ppStop != nullptr) *ppStop = p;
     return nullptr;
 }
 
@@ -867,20 +873,23 @@ int rcWhenMatched(LayoutState *st, WordAt w) {
     return RC_OK;
 }
 
-// Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
-// no CASE expression ends with. A look from a place up to what the last one found reads nothing
-// again: a text of many CASEs is read once.
+// Whether END CASE stands from p on in the unit (up to the "/" that ends it after a ";"; a second
+// run finds that "/" on a line of its own), literals, comments and labels passed over: no CASE
+// expression ends with it. A look from a place up to where the last one ended reads nothing
+// again: a unit of many CASEs is read once.
 bool bEndCaseAhead(LayoutState *st, const char *p) {
-    if (st->pEndCaseAt == nullptr || p > st->pEndCaseAt) {
-        const char *pEnd = pWordIn(st, p, st->szTail, [st](const char *w, const char *we) {
-            if (!bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_END))) return false;
-            size_t n = 0;  // CASE after the END, comments between them too
-            const char *q = pNextWord(we, st->szTail, &n);
-            return bWordIs(q, n, szWord(WORD_CASE));
-        });
-        st->pEndCaseAt = pEnd != nullptr ? pEnd : st->szTail;
+    if (st->pEndCaseLook == nullptr || p > st->pEndCaseLook) {
+        st->bEndCaseFound = pWordIn(
+                                st, p, st->szTail,
+                                [st](const char *w, const char *we) {
+                                    if (!bWordIs(w, static_cast<size_t>(we - w), szWord(WORD_END))) return false;
+                                    size_t n = 0;  // CASE after the END, comments between them too
+                                    const char *q = pNextWord(we, st->szTail, &n);
+                                    return bWordIs(q, n, szWord(WORD_CASE));
+                                },
+                                &st->pEndCaseLook) != nullptr;
     }
-    return st->pEndCaseAt != st->szTail;
+    return st->bEndCaseFound;
 }
 
 // CASE begins an expression wherever a word may begin: after a blank, "(", "||", an operator, and

@@ -822,6 +822,8 @@ const rFmtCase arValidUnitCases[] = {
      "CASE x WHEN 1 THEN y := 1; WHEN 2 THEN y := 3; ELSE y := 2; END CASE;",
      "CASE x\nWHEN 1 THEN\n\ty := 1;\nWHEN 2 THEN\n\ty := 3;\nELSE\n\ty := 2;\nEND CASE;\n"},
     {"an END CASE in a literal is none", "CASE WHEN a THEN 'END CASE' END", "CASE\nWHEN a THEN 'END CASE'\nEND\n"},
+    {"nor one after the \"/\" that ends the unit, which a second run finds on a line of its own",
+     "CASE on+end;/END CASE", "CASE on+\nend;\n/\nEND CASE\n"},
     {"a CASE statement that an editor cut before its END CASE is copied as a CASE scan copies it",
      "x := 1; CASE v WHEN 1 THEN y := 2;", "x := 1;\nCASE v\nWHEN 1 THEN y := 2;"},
 };

@@ -471,6 +471,7 @@ void vStartUnit(LayoutState *st) {
     st->iTypeSpec = st->iHdrPending = st->nParens = 0;
     st->iHdrRecord = 1;
     st->pStmtNext = nullptr;  // no statement of the unit has begun
+    st->pEndCaseLook = nullptr;
     std::memset(st->szBlkName, 0, sizeof st->szBlkName);
     // The stack is emptied up to the highest level used; the levels above it are emptied when
     // first reached.

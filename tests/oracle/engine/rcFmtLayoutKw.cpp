@@ -759,9 +759,10 @@ int rcWhenMatched(LayoutState *st) {
     return RC_OK;
 }
 
-// Whether END CASE stands in the text from p on (literals, comments and labels passed over), which
-// no CASE expression ends with. A look from a place up to what the last one found reads nothing
-// again: a text of many CASEs is read once.
+// Whether END CASE stands from p on in the unit (up to the "/" that ends it after a ";"; a second
+// run finds that "/" on a line of its own), literals, comments and labels passed over: no CASE
+// expression ends with it. A look from a place up to where the last one ended reads nothing
+// again: a unit of many CASEs is read once.
 bool bEndCaseLook(LayoutState *st, const char *p);
 // Whether END, and CASE after it (comments between them too), stand at p.
 bool bEndOfCaseAt(const LayoutState *st, const char *p) {
@@ -771,14 +772,11 @@ bool bEndOfCaseAt(const LayoutState *st, const char *p) {
     return bWordIs(q, n, szWord(WORD_CASE));
 }
 bool bEndCaseAhead(LayoutState *st, const char *p) {
-    if (st->pEndCaseAt == nullptr || p > st->pEndCaseAt) {
-        st->pEndCaseAt = st->szTail;
-        bEndCaseLook(st, p);
-    }
-    return st->pEndCaseAt != st->szTail;
+    if (st->pEndCaseLook == nullptr || p > st->pEndCaseLook) st->bEndCaseFound = bEndCaseLook(st, p);
+    return st->bEndCaseFound;
 }
 bool bEndCaseLook(LayoutState *st, const char *p) {
-    while (p < st->szTail) {
+    while (p < st->szTail && !(p[0] == ';' && p[1] == '/' && p[2] != '*')) {  // up to the unit's end
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
         } else if (bCmtAt(p)) {
@@ -787,7 +785,7 @@ bool bEndCaseLook(LayoutState *st, const char *p) {
             p = pLabelEndAt(st, p);
         } else if (bIsWordByte(*p)) {
             if (!bIsWordByte(p[-1]) && bEndOfCaseAt(st, p)) {
-                st->pEndCaseAt = p;
+                st->pEndCaseLook = p;
                 return true;
             }
             const char *w = p;
@@ -798,6 +796,7 @@ bool bEndCaseLook(LayoutState *st, const char *p) {
             p += iCharLen(st, p);
         }
     }
+    st->pEndCaseLook = p;
     return false;
 }
 
