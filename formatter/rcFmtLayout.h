@@ -220,8 +220,7 @@ inline const char *pLabelEndAt(const LayoutState *st, const char *p) {
 inline const char *pLabelEnd(const LayoutState *st) { return pLabelEndAt(st, st->szSrc); }
 
 // Whether what stands at the reading position begins a PL/SQL statement: only white space and
-// comments stand between it and the ";", the branch's THEN, the ELSE, LOOP, BEGIN or the label
-// before it.
+// comments stand between it and the place pStmtNext records.
 inline bool bStmtBeginsHere(const LayoutState *st) {
     return st->pStmtNext != nullptr && pPastWhiteAndCmts(st->pStmtNext, st->szTail) == st->szSrc;
 }

@@ -241,7 +241,7 @@ void vScanByte(LayoutState *st) {
 // a ";", and *ppStop receives where it ended (at the word found, or where it stopped).
 template <class F>
 const char *pWordIn(const LayoutState *st, const char *p, const char *e, F bWord, const char **ppStop = nullptr) {
-    for (; p < e; ) {
+    while (p < e) {
         if (ppStop != nullptr && p[0] == ';' && p[1] == '/' && p[2] != '*') break;
         if (bLiteralAt(p, st->ssSrc, st->szTail)) {
             p = pLiteralEnd(p, st->szTail, st->rEnc);
