@@ -107,23 +107,24 @@ bool bKeepsPromises(const std::string &sWhat, const std::string &sIn, const Opti
 // IF, ELSIF and ELSE, CASE statements (searched and simple, labelled, closed by END CASE label or by
 // END /* c */ CASE), CASE expressions (also as a loop's bound), FOR, WHILE and plain loops with EXIT
 // and CONTINUE, labels, nested blocks with handlers, $IF branches, and SQL with subqueries
-// (a column named loop among them); comments and line breaks stand between their words. The same
+// (a column named loop among them), cursors, collections, FORALL, dynamic SQL, MERGE and a procedure
+// of the declaration section; comments and line breaks stand between their words. The same
 // seed makes the same units on every platform.
 class UnitGen {
   public:
     explicit UnitGen(uint64_t uSeed) : u_(uSeed * 0x9E3779B97F4A7C15ull + 1) {}
     std::string sUnit() {
-        const std::string sBody = sStmts(0);
+        const std::string sDecl = sDecls(), sBody = sStmts(0);
         switch (uPick(3)) {
         case 0:
-            return "DECLARE x NUMBER; y NUMBER; BEGIN " + sBody + " END;\n/\n";
+            return "DECLARE " + sDecl + " BEGIN " + sBody + " END;\n/\n";
         case 1: {
             const char *szMore = bChance(50) ? ", b OUT VARCHAR2, c IN OUT NOCOPY t%ROWTYPE" : "";
-            return std::string("CREATE OR REPLACE PROCEDURE p (a IN NUMBER") + szMore + ") IS x NUMBER; y NUMBER; BEGIN " +
+            return std::string("CREATE OR REPLACE PROCEDURE p (a IN NUMBER") + szMore + ") IS " + sDecl + " BEGIN " +
                    sBody + sGap() + "EXCEPTION WHEN NO_DATA_FOUND OR TOO_MANY_ROWS THEN NULL; END p;\n/\n";
         }
         default:
-            return "CREATE OR REPLACE PACKAGE BODY k AS FUNCTION f RETURN NUMBER IS x NUMBER; y NUMBER; BEGIN " + sBody +
+            return "CREATE OR REPLACE PACKAGE BODY k AS FUNCTION f RETURN NUMBER IS " + sDecl + " BEGIN " + sBody +
                    " RETURN x; END f; END k;\n/\n";
         }
     }
@@ -175,8 +176,18 @@ class UnitGen {
         return s;
     }
     std::string sLabel() { return "l" + std::to_string(++nLabels_); }
+    // A declaration section: the variables, collection, cursor and procedure the statements use, at
+    // times a record type and an exception besides.
+    std::string sDecls() {
+        std::string s = "x NUMBER; y NUMBER; z NUMBER := 0; rc SYS_REFCURSOR;";
+        s += sGap() + "TYPE tt IS TABLE OF t%ROWTYPE INDEX BY PLS_INTEGER; l tt;";
+        if (bChance(40)) s += sGap() + "TYPE rt IS RECORD (a NUMBER, b VARCHAR2(10) := 'x;y');";
+        s += sGap() + "CURSOR c (v NUMBER) IS SELECT a FROM t WHERE b = v AND " + sCond(1, true) + " ORDER BY a;";
+        if (bChance(30)) s += sGap() + "e EXCEPTION; PRAGMA EXCEPTION_INIT(e, -20001);";
+        return s + sGap() + "PROCEDURE q (v IN NUMBER) IS BEGIN " + sStmts(2) + " END q;";
+    }
     std::string sStmt(int d) {
-        switch (uPick(d < 3 ? 15 : 5)) {
+        switch (uPick(d < 3 ? 24 : 5)) {
         case 0: return "x := " + sExpr(0) + ";";
         case 1: return "NULL;";
         case 2: return "UPDATE t SET a = " + sExpr(0, true) + " WHERE b = 1;";
@@ -211,6 +222,17 @@ class UnitGen {
             return "FOR r IN (SELECT a, CASE WHEN b = 1 THEN 2 END c FROM t ORDER BY a) LOOP " + sStmts(d + 1) + " END LOOP;";
         case 12: return "$IF $$flag $THEN " + sStmts(d + 1) + " $ELSE " + sStmts(d + 1) + " $END";
         case 13: return "BEGIN " + sStmts(d + 1) + " END;";
+        case 14: return "OPEN rc FOR SELECT a, b FROM t WHERE " + sCond(1, true) + "; FETCH rc BULK COLLECT INTO l LIMIT 10; CLOSE rc;";
+        case 15: return "FORALL i IN 1 .. l.COUNT SAVE EXCEPTIONS UPDATE t SET a = l(i).a WHERE b = i;";
+        case 16: return "EXECUTE IMMEDIATE 'UPDATE t SET a = :1 WHERE b = 2' USING x;";
+        case 17:
+            return "MERGE INTO t d USING (SELECT a, b FROM s) v ON (d.a = v.a) WHEN MATCHED THEN UPDATE SET d.b = v.b"
+                   " WHEN NOT MATCHED THEN INSERT (a, b) VALUES (v.a, v.b);";
+        case 18: return "RAISE_APPLICATION_ERROR(-20001, 'bad: ' || x);";
+        case 19: return "INSERT INTO t (a, b) SELECT a, b FROM s WHERE " + sCond(1, true) + ";";
+        case 20: return "DELETE FROM t WHERE a IN (SELECT a FROM s) RETURNING a INTO x;";
+        case 21: return "FOR r IN c(" + sExpr(2) + ") LOOP " + sStmts(d + 1) + " END LOOP;";
+        case 22: return "q(" + sExpr(1) + ");";
         default: return "x := CASE WHEN " + sCond(0) + " THEN 1 ELSE 2 END;";
         }
     }
