@@ -253,13 +253,15 @@ TEST(UnitCorpus, EveryUnitFormatsAndKeepsItsTokensLiteralsAndStatements) {
     EXPECT_GE(nFiles, 30);
 }
 
-// Generated units: every one formats under the three option sets and keeps every promise. The
-// first unit that breaks one ends the test, with its seed and text.
+// Generated units (a quarter of them in lower case): every one formats under the three option sets
+// and keeps every promise. The first unit that breaks one ends the test, with its seed and text.
 TEST(UnitCorpus, GeneratedUnitsFormatAndKeepEveryPromise) {
     const uint64_t nUnits = 600;
     for (uint64_t uSeed = 1; uSeed <= nUnits; ++uSeed) {
         UnitGen gen(uSeed);
-        const std::string sIn = gen.sUnit() + (uSeed % 3 == 0 ? gen.sUnit() : "");
+        std::string sIn = gen.sUnit() + (uSeed % 3 == 0 ? gen.sUnit() : "");
+        if (uSeed % 4 == 1)  // written in lower case
+            std::transform(sIn.begin(), sIn.end(), sIn.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 'a' - 'A') : c; });
         for (const OptionSet &o : arOptionSets)
             ASSERT_TRUE(bKeepsPromises("the unit of seed " + std::to_string(uSeed) + " under " + o.szName, sIn, o)) << sIn;
     }
