@@ -651,6 +651,9 @@ const rFmtCase arCommandSetCases[] = {
     {"the line it has kept ends where the layout ends it", "R CREATE/,\n/**/", "R CREATE /\n,\n/**/\n"},
     {"and an R after a comment, which the tool passes over to read a command",
      "select 1 from dual; -- c\n/* d */ R CREATE TABLE t (a int)", "select 1\nfrom dual;\n-- c\n/* d */ R CREATE TABLE t (a int)\n"},
+    {"and an L after a \"/\" that nothing but a comment stands before: the tool ends a statement at that "
+     "\"/\" and would read LIST where the line ended after the L",
+     "--\n/L,", "--\n/ L ,\n"},
     {"exit with its semicolon", "select 1 from dual;\nexit;", "select 1\nfrom dual;\nexit;\n"},
 };
 

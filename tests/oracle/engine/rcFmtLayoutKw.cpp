@@ -166,6 +166,13 @@ bool bScanPlainRun(LayoutState *st, const char *pStop, bool bCase = false) {
 bool bSqlStmt(LayoutState *st);  // (with the rules, below)
 bool bPlsqlUnit(LayoutState *st);
 
+// Whether the word at the reading position is its statement's first: only comments stand before
+// it since the statement began.
+bool bStmtFirstWord(const LayoutState *st) {
+    size_t n = 0;
+    return pNextWord(st->pStmtStart, st->szTail, &n) == st->szSrc;
+}
+
 // Whether the "/" at the reading position would end its line, for the tool, where a line break
 // follows it: it begins its line, or only comments stand before it since the statement began, or
 // only blanks since a ";" (a scan copies it there), where the script finder reads a "/" line after
@@ -175,8 +182,7 @@ bool bSlashMayEndLine(const LayoutState *st) {
     const char *q = st->szSrc;
     while (q > st->ssSrc && (q[-1] == ' ' || q[-1] == '\t')) --q;
     if (q > st->ssSrc && q[-1] == ';') return true;
-    size_t n = 0;
-    return pNextWord(st->pStmtStart, st->szTail, &n) == st->szSrc;
+    return bStmtFirstWord(st);
 }
 
 // Copies one byte inside a scan as the normalisation of a second run would leave it: a comma
@@ -488,8 +494,13 @@ int rcSlash(LayoutState *st) {
         // A division sign that begins its line must not end it too: a line holding only "/"
         // is the SQL*Plus terminator.
         bool bLineStart = bSlashMayEndLine(st);
+        // After nothing but comments the tool takes the "/" for the terminator and reads a
+        // statement after it: an R or L there keeps what follows on its line, as at a statement's
+        // start, where a second run would read RUN or LIST.
+        const bool bAfterCmts = bStmtFirstWord(st);
         vOperator(st, 1);
         st->iSlashLine = bLineStart;
+        if (bAfterCmts) vNoteCmdLetter(st, st->szSrc);
         return RC_OK;
     }
     // The unit ends here: like the text before a "/" line, it must leave no level and no
