@@ -395,6 +395,8 @@ const rFmtCase arCommentCases[] = {
     {"PACKAGE and BODY on two lines are the header the layout reads",
      "CREATE OR REPLACE PACKAGE\nBODY /* c */ p IS\nEND p;\n/\nPACKAGE\nBODY/**/U",
      "CREATE OR REPLACE\n/* c */\nPACKAGE BODY p IS\nEND p;\n/\n/**/PACKAGE BODY U\n"},
+    {"but not where PACKAGE ends a line comment: the comment after the header moves in front of it alone",
+     "--PACKAGE\nBODY PACKAGE/**/U", "--PACKAGE\nBODY\n/**/PACKAGE U\n"},
     {"a comment moved in front of a comma after a \";\" in a CASE scan leaves no blank after the \";\"",
      "BEGIN x := CASE WHEN a THEN b;, /*c*/ x END; END;", "BEGIN\n\tx := CASE\n\tWHEN a THEN b;/*c*/, x\n\tEND;\nEND;\n"},
     {"comment after a header after a semicolon", "END;PROCEDURE /* c */ p", "END;\n/* c */\nPROCEDURE p\n"},

@@ -487,6 +487,8 @@ char *pHeaderBefore(char *ssSrc, char *p, const char *pCmtEnd, const char *pLine
         size_t n = std::strlen(szWord);
         if (iFold(e[-1]) != szWord[n - 1] || static_cast<size_t>(e - ssSrc) < n) continue;  // its last letter first
         char *w = e - n;
+        // A phrase whose first word ends that line comment (--PACKAGE, then BODY) is none.
+        if (pLineCmtEnd != nullptr && w < pLineCmtEnd) continue;
         if (nHeaderLen(w, szWord) == n && bHeaderMayStandAt(ssSrc, w, pCmtEnd)) return w;
     }
     return nullptr;
