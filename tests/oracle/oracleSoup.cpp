@@ -169,10 +169,23 @@ void SoupMaker::vBody(size_t nMax, bool bLines, char cAvoid) {
     }
 }
 
+// Where the phrase *psWord has several words: its first word ends a line comment, written here,
+// and *psWord keeps the rest, for the next line (--PACKAGE, then BODY; --END, then IF).
+bool SoupMaker::bFirstWordInLineCmt(std::string *psWord) {
+    const size_t iBlank = psWord->find(' ');
+    if (iBlank == std::string::npos) return false;
+    vPut("--"), vBody(3, false, '\n'), vPut(psWord->substr(0, iBlank).c_str());
+    vEol();
+    psWord->erase(0, iBlank + 1);
+    return true;
+}
+
 // A word of the formatter's table; the blanks inside a phrase become other white space or a
 // comment now and then.
 void SoupMaker::vTableWord() {
-    for (char c : sCased(arWordDefs[nBelow(WORD_COUNT)].szText)) {
+    std::string sWord = sCased(arWordDefs[nBelow(WORD_COUNT)].szText);
+    if (bChance(10)) bFirstWordInLineCmt(&sWord);
+    for (char c : sWord) {
         if (c != ' ' || !bChance(20)) {
             sText_ += c;
         } else if (bChance(30)) {
@@ -189,7 +202,12 @@ void SoupMaker::vTableWord() {
 void SoupMaker::vHeaderRow() {
     static constexpr auto arHeaderWords = arWordsWith<W_HEADER>();
     for (size_t n = 2 + nBelow(8); n-- > 0;) {
-        vCased(arHeaderWords[nBelow(arHeaderWords.size())]);
+        std::string sWord = sCased(arHeaderWords[nBelow(arHeaderWords.size())]);
+        if (bChance(20) && bFirstWordInLineCmt(&sWord)) {
+            vPut(sWord.c_str()), vPut(" ");  // no header begins inside the comment
+            continue;
+        }
+        vPut(sWord.c_str());
         vPut(bChance(80) ? " " : bChance(50) ? "\t" : "");
         if (bChance(80)) vComment();
         if (bChance(80)) vPut(bChance(80) ? " " : "\n");

@@ -38,6 +38,7 @@ class SoupMaker {
     void vBody(size_t nMax, bool bLines, char cAvoid);
 
     void vToken();
+    bool bFirstWordInLineCmt(std::string *psWord);
     void vTableWord();
     void vHeaderRow();
     void vIdent();
