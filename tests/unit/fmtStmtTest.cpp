@@ -151,6 +151,9 @@ const rFmtCase arClauseCases[] = {
     {"WHEN and END inside a literal or a word", "SELECT CASE WHEN s = 'SEND ' THEN weekend END FROM t",
      "SELECT CASE\nWHEN s = 'SEND ' THEN weekend\nEND\nFROM t\n"},
     {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE\nWHEN a THEN 1 FROM t\n"},
+    {"a WHEN glued to a comment that moved in front of the comma after it begins its line too, as after a "
+     "second run's blank",
+     "CASE\nWHEN,/**/,", "CASE\nWHEN /**/, ,\n"},
     {"first line's indentation kept, in units", "        SELECT a FROM t", "\t\tSELECT a\n\t\tFROM t\n"},
     {"the blanks of empty lines before the first line indent nothing", "\n    \n\t\n  SELECT a FROM t", "SELECT a\nFROM t\n"},
     {"a part unit of indentation is dropped", "\t   SELECT a FROM t", "\tSELECT a\n\tFROM t\n"},

@@ -262,6 +262,14 @@ void vScanCondition(LayoutState *st, const char *szThen = szWord(WORD_THEN)) {
     }
 }
 
+// The length of the branch word e (WHEN, ELSE) at p with the blank after it; where a comment
+// follows the word right away (one that moved in front of a comma after it), the word's alone:
+// the layout writes a blank before that comment, after which a second run finds the word.
+int32_t iBranchWordAt(const char *p, WordId e) {
+    const int32_t n = iKw(p, szWord(e));
+    return n == 0 ? 0 : p[n] == ' ' ? n + 1 : bCmtAt(p + n) ? n : 0;
+}
+
 // CASE scan: copies the CASE expression through the END of its own CASE, with a line break before
 // each WHEN and ELSE that follows a blank and before each END of a CASE (an END that no word byte
 // follows). Nested CASEs are counted, and so are the IFs and LOOPs of a CASE statement's branches:
@@ -313,8 +321,8 @@ void vScanCase(LayoutState *st) {
         // After white space (also the blank written after a comma) or the ";" that ends a branch
         // of a CASE statement.
         if (c == ' ' || c == '\t' || c == '\r' || c == ';' || st->cLast == ' ') {
-            int32_t n = iKwThenBlank(st->szSrc, WORD_WHEN);
-            if (n == 0) n = iKwThenBlank(st->szSrc, WORD_ELSE);
+            int32_t n = iBranchWordAt(st->szSrc, WORD_WHEN);
+            if (n == 0) n = iBranchWordAt(st->szSrc, WORD_ELSE);
             if (n > 0) {
                 vLineBreak(st);
                 vCopy(st, n);
