@@ -161,6 +161,8 @@ const rFmtCase arClauseCases[] = {
      "SELECT a\nFROM t\nORDER BY a\nFETCH FIRST 5 ROWS ONLY\n"},
     {"so does the order of a hierarchy's siblings", "SELECT a FROM t CONNECT BY PRIOR id = mgr ORDER SIBLINGS BY a",
      "SELECT a\nFROM t\nCONNECT BY PRIOR id = mgr\nORDER SIBLINGS BY a\n"},
+    {"so does each dimension of a model", "SELECT s FROM t MODEL PARTITION BY (c) DIMENSION BY (y) MEASURES (s)",
+     "SELECT s\nFROM t MODEL\nPARTITION BY (c)\nDIMENSION BY (y) MEASURES (s)\n"},
 };
 
 const rFmtCase arParenCases[] = {
