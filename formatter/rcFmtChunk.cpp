@@ -128,8 +128,8 @@ struct MetricStep {
 };
 
 // The blank the layout writes before an operator or a null test, after the byte cOut it wrote
-// last: none after white space or ")".
-inline int32_t nBlankBefore(char cOut) { return cOut != ' ' && cOut != '\t' && cOut != '\n' && cOut != ')'; }
+// last.
+inline int32_t nBlankBefore(char cOut) { return bBlankBeforeOperator(cOut) ? 1 : 0; }
 
 // An operator of n bytes at p, with a blank on each side.
 inline MetricStep rOperatorStep(const char *p, size_t n, char cOut) {

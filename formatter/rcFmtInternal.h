@@ -159,10 +159,16 @@ bool bSlashAhead(const char *p, const char *pEnd);
 // there; *pbWhole tells a unit carried whole.
 const char *pCommandEnd(const char *q, const char *pEnd, bool *pbWhole);
 
-// Whether the layout writes a blank before a comment after the byte cLast it wrote last: after any
-// byte but white space, ";" and ")" (a comment that a move left glued to a word gets its blank
-// there). The metric counts that blank.
-inline bool bBlankBeforeCmt(char cLast) { return cLast != ';' && cLast != '\n' && cLast != ' ' && cLast != '\t' && cLast != ')'; }
+// The bytes beside which the layout and the squeeze write no blank of their own: white space, ";"
+// and ")". None goes in after one of them before a comment, nor before one of them after a ")" or
+// a ",".
+inline bool bNoBlankBeside(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
+// Whether the layout writes a blank before a comment after the byte cLast it wrote last (a comment
+// that a move left glued to a word gets its blank there). The metric counts that blank.
+inline bool bBlankBeforeCmt(char cLast) { return !bNoBlankBeside(cLast); }
+// The same before an operator or a null test, after a ";" too: two operators in a row get one
+// blank between them. The metric counts that blank.
+inline bool bBlankBeforeOperator(char cLast) { return cLast == ';' || !bNoBlankBeside(cLast); }
 
 // Chunk joining and the metric of a parenthesised part (rcFmtChunk.cpp), each of a text read in
 // rEnc. *pnText is the text's length in and out.

@@ -113,11 +113,9 @@ bool bPrevSemiOrNewline(const LayoutState *st) {
     return c == ';' || c == '\n';
 }
 
-// A blank before an operator or null test unless a space or ")" stands before it.
-// The byte last written decides, so that two operators in a row get one blank between them.
+// A blank before an operator or null test, as the byte last written asks.
 void vBlankBefore(LayoutState *st) {
-    char c = st->cLast;
-    if (c != ' ' && c != '\t' && c != '\n' && c != ')' && st->iDstLen > 0) vPutBlank(st);
+    if (bBlankBeforeOperator(st->cLast) && st->iDstLen > 0) vPutBlank(st);
 }
 
 void vOperator(LayoutState *st, int32_t n) {
@@ -236,8 +234,7 @@ void vScanByte(LayoutState *st) {
     // scans copy a never compiled branch, a condition or a CASE without END).
     if (c == ';' && (st->iIdt <= st->iOrgIdt || !bPlsqlUnit(st))) vNoteCmdLetter(st, st->szSrc);
     if (c != ',' || st->szSrc >= st->szTail) return;
-    char d = *st->szSrc;
-    if (d != ';' && d != '\n' && d != ' ' && d != '\t' && d != ')') vPutBlank(st);
+    if (!bNoBlankBeside(*st->szSrc)) vPutBlank(st);
 }
 
 

@@ -205,8 +205,6 @@ bool bLabelWordAt(const char *pStart, const char *p, const char *pEnd) {
     return pEnd - e >= 2 && e[0] == '>' && e[1] == '>';
 }
 
-inline bool bNoBlankNext(char c) { return c == ';' || c == '\n' || c == ' ' || c == '\t' || c == ')'; }
-
 // Whether the opening parenthesis at s directly follows one of the listed words that has white
 // space (or a blank to come) before it. A word at the very start of the text has no byte before
 // it: no blank then.
@@ -422,7 +420,7 @@ template <bool bFlat>
 inline void SqueezeWalk<bFlat>::vComment(char c) {
     bCmt = true;
     const char cOut = out.cLast();
-    if (out.n > 0 && !bNoBlankNext(cOut) && cOut != ',') vPut(' ');
+    if (out.n > 0 && !bNoBlankBeside(cOut) && cOut != ',') vPut(' ');
     const char *e = pCmtEnd(s, sEnd);
     if (c == '-') {
         vCopyTo(e);
@@ -452,7 +450,7 @@ template <bool bFlat>
 inline void SqueezeWalk<bFlat>::vCloseOrComma(char c) {
     if (bPutThenWhite(c)) return;
     int iNext = iSqueezedAt(s, sEnd);
-    if (iNext >= 0 && !bNoBlankNext(static_cast<char>(iNext)) && !(c == ')' && iNext == '.')) vPut(' ');
+    if (iNext >= 0 && !bNoBlankBeside(static_cast<char>(iNext)) && !(c == ')' && iNext == '.')) vPut(' ');
 }
 
 // One step of the walk at s.
@@ -646,7 +644,7 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
         char *pWord = p + (q - pAfter);
         // The word's white-space byte goes in front of it where a ",", ")" or ";" follows: no
         // white space stands before those. A word that had none keeps its letters.
-        if (q < szTail && (*q == ',' || *q == ')' || *q == ';') && bIsWhite(q[-1])) {
+        if (q < szTail && bNoWhiteBefore(*q) && bIsWhite(q[-1])) {
             rc = rcStrSwap(pWord, q - 1, q);
             if (rc != RC_OK) return rcFail(pWork, rc, SITE_HDR_SWAP, pWord);
             ++pWord;
@@ -679,14 +677,14 @@ int rcMoveHeaderComments(FmtWork *pWork, char *p, size_t nWord, const char *pCmt
 bool bClosesAfter(const char *pEnd, const char *szTail) {
     const char *pNext = pEnd;
     while (pNext < szTail && (bIsWhite(*pNext) || bCmtAt(pNext))) pNext = bCmtAt(pNext) ? ::pCmtEnd(pNext, szTail) : pNext + 1;
-    return *pNext == ')' || *pNext == ';' || *pNext == ',';
+    return bNoWhiteBefore(*pNext);
 }
 
 // Whether the blanks after a comma stay after it when the comment after them moves in front of
 // it, the byte cAfter right after the comment: where the layout writes a blank after the comma
 // (before a word, a literal, "(" ...). Before white space, ")" or ";" it writes none, and a
 // second run would drop such a blank.
-inline bool bCommaKeepsBlanks(char cAfter) { return !bIsWhite(cAfter) && !bNoBlankNext(cAfter); }
+inline bool bCommaKeepsBlanks(char cAfter) { return !bIsWhite(cAfter) && !bNoBlankBeside(cAfter); }
 
 // The comment at p moves in front of an AND or a comma that stands before it (blanks and TABs
 // between them allowed). *ppNext receives the position after the comment, and *ppCmtEnd the
