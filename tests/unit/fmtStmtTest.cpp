@@ -151,6 +151,8 @@ const rFmtCase arClauseCases[] = {
     {"WHEN and END inside a literal or a word", "SELECT CASE WHEN s = 'SEND ' THEN weekend END FROM t",
      "SELECT CASE\nWHEN s = 'SEND ' THEN weekend\nEND\nFROM t\n"},
     {"CASE without END runs to the end", "SELECT CASE WHEN a THEN 1 FROM t", "SELECT CASE\nWHEN a THEN 1 FROM t\n"},
+    {"in a PL/SQL unit it stops at the \";\" a \"/\" line follows, as where the \"/\" goes on with text",
+     "CASE. CURSOR CASE r;\n/\nE", "CASE. CURSOR CASE r\n;\n/\nE\n"},
     {"a WHEN glued to a comment that moved in front of the comma after it begins its line too, as after a "
      "second run's blank",
      "CASE\nWHEN,/**/,", "CASE\nWHEN /**/, ,\n"},
@@ -834,8 +836,9 @@ const rFmtCase arValidUnitCases[] = {
     {"an END CASE in a literal is none", "CASE WHEN a THEN 'END CASE' END", "CASE\nWHEN a THEN 'END CASE'\nEND\n"},
     {"nor one after the \"/\" that ends the unit, which a second run finds on a line of its own",
      "CASE on+end;/END CASE", "CASE on+\nend;\n/\nEND CASE\n"},
-    {"a CASE statement that an editor cut before its END CASE is copied as a CASE scan copies it",
-     "x := 1; CASE v WHEN 1 THEN y := 2;", "x := 1;\nCASE v\nWHEN 1 THEN y := 2;"},
+    {"a CASE statement that an editor cut before its END CASE is copied as a CASE scan copies it, up to the "
+     "\";\" that ends the text, after which a line ends as after any statement",
+     "x := 1; CASE v WHEN 1 THEN y := 2;", "x := 1;\nCASE v\nWHEN 1 THEN y := 2;\n"},
 };
 
 // Joining (-j) of a statement that arrives cut into lines: the line feeds go, but those that end

@@ -276,7 +276,8 @@ int32_t iBranchWordAt(const char *p, WordId e) {
 // their END IF and END LOOP close nothing, while the END of a CASE expression right before the
 // LOOP of a FOR or WHILE (1 .. CASE ... END LOOP) is the CASE's. Without its END it copies to the
 // end of the text, or of its statement where the tool ends that: at a SQL statement's ";", at a
-// PL/SQL unit's where a "/" follows.
+// PL/SQL unit's where a "/" follows, or where the text ends after it (a "/" line after it has gone
+// with the script's commands, as it goes for a second run when the layout gave the "/" a line).
 void vScanCase(LayoutState *st) {
     vCopy(st, 4);
     int32_t iDepth = 1, nOpenIfs = 0, nOpenLoops = 0;
@@ -286,8 +287,11 @@ void vScanCase(LayoutState *st) {
         const char *p = st->szSrc;
         int c = iByteAt(p);
         // The statement ends here, its CASE without END, where the tool ends it: at the ";" of a
-        // SQL statement, or of a PL/SQL unit where a "/" follows (the terminator's rule then).
-        if (c == ';' && (!bPlsqlUnit(st) || bSlashAhead(p + 1, st->szTail))) return;
+        // SQL statement, or of a PL/SQL unit where a "/" follows (the terminator's rule then) or
+        // the text ends.
+        if (c == ';' && (!bPlsqlUnit(st) || bSlashAhead(p + 1, st->szTail) ||
+                         pClassRunEnd(p + 1, st->szTail, CC_WHITE) == st->szTail))
+            return;
         if (bAtWordStart(st) && (iFold(c) == 'I' || iFold(c) == 'L')) {
             const int32_t n = iWordLen(st, szWord(iFold(c) == 'I' ? WORD_IF : WORD_LOOP));
             if (n > 0) {
