@@ -67,6 +67,7 @@ constexpr LexTables::LexTables() {
                                               (bCommon && !firstOf(W_MOVES) ? Q_MOVE : 0) |
                                               (bCommon && (c == ' ' || !bWhite) && !firstOf(W_LINE) ? Q_FLAT : 0) |
                                               (bCommon && !in(";\n") ? Q_FIND : 0) |
+                                              (!in("'\"qQ-/;") ? Q_ENDS : 0) |
                                               (bCommon && !in("(),:<>!=|*+^~") && !bFirstByteOf(W_METRIC, c) ? Q_METRIC : 0) |
                                               (bCommon && !bWhite && !in(",;<") && !bFirstByteOf(W_SCAN, c) ? Q_SCAN : 0) |
                                               (bCommon && c != ';' && c != '<' && !bFirstByteOf(W_THEN, c) ? Q_THEN : 0));
@@ -210,6 +211,7 @@ const char *pFlatRunEnd(const char *pStart, const char *p, const char *pEnd) {
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q) {
     switch (q) {
     case Q_FIND: return pWideRunEnd<Q_FIND>(p, pEnd);
+    case Q_ENDS: return pWideRunEnd<Q_ENDS>(p, pEnd);
     default: return pTableRunEnd<uint16_t, &LexTables::arQuiet>(p, pEnd, q);
     }
 }

@@ -29,6 +29,8 @@ enum : uint16_t {
     Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and
                        // the line keywords' first letters
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
+    Q_ENDS = 0x40,     // the same inside a statement, which only what may end it or hide its end
+                       // stops: all but quotes, q, "-", "/", ";" (a "/" line is found at its "/")
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, and the
                        // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
@@ -95,7 +97,7 @@ inline const char *pTableRunEnd(const char *p, const char *pEnd, T bits) {
 // The scans whose quiet runs are long (they stop at few bytes: a literal's or comment's first
 // byte, a line feed or ";"): past a run's first four bytes they read sixteen bytes a step
 // (pQuietRunEndWide).
-enum : uint16_t { Q_WIDE = Q_FIND };
+enum : uint16_t { Q_WIDE = Q_FIND | Q_ENDS };
 // The end of the run of bytes quiet for the scan q (one of Q_WIDE) from p on, at least sixteen
 // bytes before pEnd.
 const char *pQuietRunEndWide(const char *p, const char *pEnd, uint16_t q);

@@ -152,7 +152,10 @@ TokenReader::TokenReader(const char *pText, size_t nText, TextEnc rEnc, ReadGrai
 
 size_t TokenReader::nRead(Token *arTok, size_t nMax) {
     size_t n = 0;
-    while (n < nMax && p_ < pEnd_) n += eState_ == IDLE ? bNextIdle(arTok + n) : nReadStmt(arTok + n, nMax - n);
+    while (n < nMax && p_ < pEnd_)
+        n += eState_ == IDLE              ? bNextIdle(arTok + n)
+             : eGrain_ == GRAIN_SCRIPT ? nPassStmt(arTok + n, nMax - n)
+                                       : nReadStmt(arTok + n, nMax - n);
     return n;
 }
 
@@ -202,7 +205,7 @@ bool TokenReader::bNextIdle(Token *pTok) {
     }
     eState_ = bPlsqlStart(q, pEnd_) ? IN_PLSQL : IN_SQL;
     bAfterSlash_ = false;
-    p_ = q;
+    p_ = pStmt_ = q;
     return false;
 }
 
@@ -273,8 +276,8 @@ inline const char *pCutPlain(Token *pTok, const char *pText, const char *p, cons
 }
 }  // namespace
 
-// Inside a statement: up to nMax tokens into arTok, up to the end of the statement (its ";", a
-// "/" line). White space and the commonest tokens are read here; the rest by vCut.
+// Inside a statement, every token: up to nMax tokens into arTok, up to the end of the statement
+// (its ";", a "/" line). White space and the commonest tokens are read here; the rest by vCut.
 size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
     const char *const pText = pText_, *const pEnd = pEnd_;  // never reread after a token's store
     const ReadGrain eGrain = eGrain_;
@@ -296,17 +299,6 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             bSlashEnds_ = bAfterBlockCmt_ = false;
             eState_ = IDLE;
             break;
-        }
-        if (eGrain == GRAIN_SCRIPT) {
-            // No literal, comment, ";" or line feed begins inside the run passed over.
-            if (const char *e = pPlainRunEnd(pText, p, pEnd, Q_FIND)) {
-                // Blanks at its end are white space before the next token; a line break before
-                // it stays only where the run is all blanks.
-                const bool bAllWhite = pClassRunEnd(p, e, CC_WHITE) == e;
-                uWhite = bIsWhite(e[-1]) ? static_cast<uint8_t>(TF_WHITE | (bAllWhite ? uWhite & TF_LINE : 0)) : 0;
-                p = e;
-                continue;
-            }
         }
         if (const char *e = pCutPlain(arTok + n, pText, p, pEnd, eLead, uWhite)) {
             ++n;
@@ -332,6 +324,68 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
     }
     p_ = p;
     uWhite_ = uWhite;
+    return n;
+}
+
+namespace {
+// The white space right before q, where the bytes since the last token begin at pRun and the
+// white space uBefore stood before them.
+inline uint8_t uWhiteBefore(const char *pRun, const char *q, uint8_t uBefore) {
+    uint8_t u = 0;
+    for (; q > pRun && bIsWhite(q[-1]); --q) u |= q[-1] == '\n' ? TF_WHITE | TF_LINE : TF_WHITE;
+    return q == pRun ? u | uBefore : u;
+}
+}  // namespace
+
+// Inside a statement, read for the script's sake: up to nMax tokens into arTok, up to the end of
+// the statement. Only a quote, a q-quote, "-", "/" and ";" may end a statement or hide its end:
+// the bytes between are passed sixteen a step, line feeds among them. A "/" line is found at its
+// "/", and the white space before a token once the token is found.
+size_t TokenReader::nPassStmt(Token *arTok, size_t nMax) {
+    const char *const pText = pText_, *const pEnd = pEnd_;
+    const char *p = p_, *pRun = p_;  // pRun: where the bytes since the last token begin
+    uint8_t uBefore = uWhite_;       // the white space before pRun
+    size_t n = 0;
+    while (n < nMax && p < pEnd) {
+        if (bQuiet(*p, Q_ENDS)) {
+            p = pQuietRunEnd(p + 1, pEnd, Q_ENDS);
+            continue;
+        }
+        const char c = *p;
+        if (c == '/' && !bCmtAtIn(p, pEnd)) {
+            const char *l = p;  // the start of its line, where only blanks stand before it
+            while (l > pStmt_ && (l[-1] == ' ' || l[-1] == '\t')) --l;
+            if (l - 1 > pStmt_ && l[-1] == '\n' && bSlashLine(l, pEnd)) {
+                bLineStart_ = true;  // the "/" line is read as a command
+                bSlashEnds_ = bAfterBlockCmt_ = false;
+                eState_ = IDLE;
+                p_ = l;
+                uWhite_ = TF_WHITE | TF_LINE;
+                return n;
+            }
+            ++p;
+            continue;
+        }
+        if (c == ';') {
+            arTok[n++] = Token{static_cast<size_t>(p - pText), 1, WORD_NONE, TK_PUNCT, uWhiteBefore(pRun, p, uBefore)};
+            p_ = pRun = ++p;
+            uWhite_ = uBefore = 0;
+            if (bEndsStmt(true)) return n;
+            continue;
+        }
+        if (!bQuoteAt(p) && !bCmtAtIn(p, pEnd) && !((c == 'q' || c == 'Q') && bLiteralAt(p, pText, pEnd))) {
+            p += iUnitLen(p, pEnd, rEnc_);  // "-", a q that opens no quoting, the bytes no statement ends at
+            continue;
+        }
+        uWhite_ = uWhiteBefore(pRun, p, uBefore);
+        Token &t = arTok[n++];
+        vCut(&t, p);
+        p = pRun = p_;
+        uBefore = uWhite_;
+        if (t.eKind == TK_LINE_CMT && bEndsStmt(false)) return n;
+    }
+    p_ = p;
+    uWhite_ = uWhiteBefore(pRun, p, uBefore);
     return n;
 }
 

@@ -77,10 +77,12 @@ private:
     enum { BUF_TOKENS = 256 };
     bool bNextIdle(Token *pTok);
     size_t nReadStmt(Token *arTok, size_t nMax);
+    size_t nPassStmt(Token *arTok, size_t nMax);
     void vCut(Token *pTok, const char *q);
     bool bEndsStmt(bool bSemi);
     void vPast(const char *e);
     const char *pText_, *pEnd_, *p_;
+    const char *pStmt_ = nullptr;  // the first byte of the statement being read
     TextEnc rEnc_;
     ReadGrain eGrain_;
     State eState_;

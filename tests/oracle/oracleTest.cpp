@@ -291,10 +291,19 @@ class TokenGroup {
         TokenReader rNew(vText.data(), vText.size(), rTextEnc(eEnc), eGrain);
         oracle::TokenReader rOld(vText.data(), vText.size(), oracle::rTextEnc(eEnc),
                                  static_cast<oracle::ReadGrain>(eGrain));
+        // Read for the script's sake, a statement shows what may end it or hide its end: the
+        // reader passes over more of it than the oracle did, which read the words, operators and
+        // other punctuation of some lines too.
+        const auto bShown = [eGrain, &vText](size_t iOff, int eKind) {
+            return eGrain != GRAIN_SCRIPT || (eKind != TK_WORD && eKind != TK_NUMBER && eKind != TK_OPERATOR &&
+                                              eKind != TK_CHAR && (eKind != TK_PUNCT || vText[iOff] == ';'));
+        };
         for (size_t i = 0;; ++i) {
             Token a{};
             oracle::Token b{};
-            const bool bNew = rNew.bNext(&a), bOld = rOld.bNext(&b);
+            bool bNew = rNew.bNext(&a), bOld = rOld.bNext(&b);
+            while (bNew && !bShown(a.iOff, a.eKind)) bNew = rNew.bNext(&a);
+            while (bOld && !bShown(b.iOff, b.eKind)) bOld = rOld.bNext(&b);
             if (!bNew && !bOld) return "";
             if (bNew == bOld && a.iOff == b.iOff && a.nLen == b.nLen && a.eKind == b.eKind &&
                 static_cast<int>(a.eWord) == static_cast<int>(b.eWord) && a.uFlags == b.uFlags)

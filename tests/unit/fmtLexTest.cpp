@@ -37,7 +37,7 @@ TEST(Lex, UnitsAndKeywords) {
 // The scans that read sixteen bytes a step stop where their table says, at every byte and at
 // every place of a run: in its first four bytes, in a step, in the bytes after the last step.
 TEST(Lex, WideScansStopWhereTheTableSays) {
-    for (uint16_t q : {uint16_t{Q_FIND}}) {
+    for (uint16_t q : {uint16_t{Q_FIND}, uint16_t{Q_ENDS}}) {
         ASSERT_NE(0, q & Q_WIDE) << q;
         for (int c = 0; c < 256; ++c) {
             for (size_t i : {0, 3, 4, 5, 19, 20, 21, 35, 36, 47}) {

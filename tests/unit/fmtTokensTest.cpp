@@ -109,12 +109,22 @@ TEST(Tokens, CommandsAndUnitsCarriedWhole) {
 // Read for the script's sake, a statement shows only what may end it or hide its end.
 TEST(Tokens, ScriptGrainShowsWhatEndsAStatement) {
     const struct { const char *szName; std::string sText, sWant; } arCases[] = {
-        {"words, numbers and operators are passed over", "select a, 1e-5 from t;\nprompt x\n",
-         "P[-] P[;] ^M[prompt x\n]"},
+        {"words, numbers, operators and line feeds are passed over", "select a, 1e-5\n/ 2 from t;\nprompt x\n",
+         "P[;] ^M[prompt x\n]"},
         {"literals and comments are read whole", "select 'a;b' /* ; */ q'[;]' from t; -- c\n",
          "_L['a;b'] _B[/* ; */] _Q[q'[;]'] P[;] _C[-- c\n]"},
         {"a quoting after an n (passed over with the words), none inside a word", "x nq'[;]' xq'a';",
-         "Q[q'[;]'] W[q] L['a'] P[;]"},
+         "Q[q'[;]'] L['a'] P[;]"},
+        {"the white space before a token found at its first byte", "begin\n\t'a'\n x;\n\t-- c\n end;\n/\n",
+         "^L['a'] P[;] ^C[-- c\n] P[;] ^M[/\n]"},
+        {"a \"/\" line found at its \"/\", after blanks and TABs", "begin x;\n \t/ \r\nprompt y\n",
+         "P[;] ^M[ \t/ \r\n] ^M[prompt y\n]"},
+        {"a \"/\" after a carriage return, or with text after it, is no \"/\" line", "begin x;\n y\n\r/\n/ 2 z;\n/",
+         "P[;] P[;] ^M[/]"},
+        {"a sign after an exponent begins a comment where another \"-\" follows", "select 1e--5\n;\nprompt x\n",
+         "C[--5\n] ^P[;] ^M[prompt x\n]"},
+        {"characters of several bytes and NUL bytes are passed over", std::string("select '\x82' \x82\x60\0 from t;", 22),
+         "_L['\x82'] P[;]"},
     };
     for (const auto &c : arCases) EXPECT_EQ(c.sWant, sTokens(c.sText, ENC_SJIS, GRAIN_SCRIPT)) << c.szName;
 }
