@@ -29,8 +29,8 @@ enum : uint16_t {
     Q_FLAT = 0x08,     // flattening: all but white space other than the blank, quotes, q, "-", "/", and
                        // the line keywords' first letters
     Q_FIND = 0x10,     // the script-command finder: all but quotes, q, "-", "/", ";", line feed
-    Q_ENDS = 0x40,     // the same inside a statement, which only what may end it or hide its end
-                       // stops: all but quotes, q, "-", "/", ";" (a "/" line is found at its "/")
+    Q_ENDS = 0x40,     // the finder inside a statement, stopped only by what may end it or hide
+                       // its end: all but quotes, q, "-", "/", ";" (a "/" line is found at its "/")
     Q_METRIC = 0x20,   // the metric: all but quotes, q, "-", "/", "(", ")", ",", operators, and the
                        // first letters of the words it looks for (W_METRIC: SELECT, AND, IS NULL)
     Q_SCAN = 0x80,     // the layout's condition and CASE scans: all but white space, quotes, q, "-",
