@@ -318,6 +318,8 @@ const rFmtCase arCommentCases[] = {
     {"a block comment keeps its lines, blanks and line ends", "/* a\r\n\n   b */", "/* a\r\n\n   b */\n"},
     {"a comment right before IN or AND counts as white space before its \"(\": a move may take it away",
      "B,/**/AND()", "B /**/\n,\nAND ()\n"},
+    {"a comment moved from after a comma to right after END is read as one after a blank",
+     "TYPE BODY e END,/*c*/s", "TYPE BODY e\nEND /*c*/\n, s\n"},
     {"a comment's star column stays", "/**\n * Returns the total.\n */\nSELECT 1 FROM dual;",
      "/**\n * Returns the total.\n */\nSELECT 1\nFROM dual;\n"},
     {"runs of blanks inside a comment stay", "/* a\n      b */ select 1 from dual", "/* a\n      b */ select 1\nfrom dual\n"},

@@ -428,6 +428,9 @@ int32_t iBlockEndLen(LayoutState *st) {
     if (p[3] == ' ' && iIsCatSame(p + 4, "", st->szBlkName, &uMatched)) return 4 + static_cast<int32_t>(std::strlen(st->szBlkName));
     if (p[3] == ' ' && bCmtAt(p + 4)) return 4;
     if (p[3] == '\n' && bCmtAt(p + 4)) return 3;  // a comment on the lines after END, before its ";" or name
+    // A comment right after END gets the blank a second run finds before it (END,/*c*/ has the
+    // comment moved in front of the comma).
+    if (bCmtAt(p + 3)) return 3;
     if (p[3] != ' ') return 0;
     const int32_t nName = iNameBeforeSemi(st, p + 4);
     if (nName == 0 || bWordIs(p + 4, static_cast<size_t>(nName), szWord(WORD_IF)) ||
