@@ -295,9 +295,7 @@ size_t TokenReader::nReadStmt(Token *arTok, size_t nMax) {
             uWhite |= TF_WHITE | TF_LINE;
             ++p;
             if (eGrain == GRAIN_STATEMENTS || !bSlashLine(p, pEnd)) continue;
-            bLineStart_ = true;  // the "/" line is read as a command
-            bSlashEnds_ = bAfterBlockCmt_ = false;
-            eState_ = IDLE;
+            vEndAtSlashLine();
             break;
         }
         if (const char *e = pCutPlain(arTok + n, pText, p, pEnd, eLead, uWhite)) {
@@ -356,9 +354,7 @@ size_t TokenReader::nPassStmt(Token *arTok, size_t nMax) {
             const char *l = p;  // the start of its line, where only blanks stand before it
             while (l > pStmt_ && (l[-1] == ' ' || l[-1] == '\t')) --l;
             if (l - 1 > pStmt_ && l[-1] == '\n' && bSlashLine(l, pEnd)) {
-                bLineStart_ = true;  // the "/" line is read as a command
-                bSlashEnds_ = bAfterBlockCmt_ = false;
-                eState_ = IDLE;
+                vEndAtSlashLine();
                 p_ = l;
                 uWhite_ = TF_WHITE | TF_LINE;
                 return n;
@@ -373,7 +369,7 @@ size_t TokenReader::nPassStmt(Token *arTok, size_t nMax) {
             if (bEndsStmt(true)) return n;
             continue;
         }
-        if (!bQuoteAt(p) && !bCmtAtIn(p, pEnd) && !((c == 'q' || c == 'Q') && bLiteralAt(p, pText, pEnd))) {
+        if (!bLiteralAt(p, pText, pEnd) && !bCmtAtIn(p, pEnd)) {
             p += iUnitLen(p, pEnd, rEnc_);  // "-", a q that opens no quoting, the bytes no statement ends at
             continue;
         }
@@ -394,16 +390,21 @@ size_t TokenReader::nPassStmt(Token *arTok, size_t nMax) {
 // line follows.
 bool TokenReader::bEndsStmt(bool bSemi) {
     if (!bSemi && p_[-1] == '\n' && bSlashLine(p_, pEnd_)) {
-        bLineStart_ = true;  // a line comment's line feed ends its line
-        bSlashEnds_ = bAfterBlockCmt_ = false;
-    } else if (bSemi && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_))) {
-        bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
-        bSlashEnds_ = true;
-    } else {
-        return false;
+        vEndAtSlashLine();  // a line comment's line feed ends its line
+        return true;
     }
+    if (!(bSemi && (eState_ == IN_SQL || bSlashAhead(p_, pEnd_)))) return false;
+    bLineStart_ = bAfterBlockCmt_ = false;  // a "/" after the ";" ends a PL/SQL unit too
+    bSlashEnds_ = true;
     eState_ = IDLE;
     return true;
+}
+
+// The statement ends where a "/" line begins, which is read as a command.
+void TokenReader::vEndAtSlashLine() {
+    bLineStart_ = true;
+    bSlashEnds_ = bAfterBlockCmt_ = false;
+    eState_ = IDLE;
 }
 
 // Cuts the token that begins at q (no white space) into *pTok and moves past it. The byte at q

@@ -80,6 +80,7 @@ private:
     size_t nPassStmt(Token *arTok, size_t nMax);
     void vCut(Token *pTok, const char *q);
     bool bEndsStmt(bool bSemi);
+    void vEndAtSlashLine();
     void vPast(const char *e);
     const char *pText_, *pEnd_, *p_;
     const char *pStmt_ = nullptr;  // the first byte of the statement being read
